@@ -1,0 +1,108 @@
+#include "ChunkCipher.h"
+
+#include "StreamFormat.h"
+
+#include <openssl/core_names.h>
+#include <openssl/evp.h>
+#include <openssl/kdf.h>
+#include <openssl/params.h>
+
+#include <climits>
+#include <cstring>
+
+namespace {
+constexpr char PayloadKeyLabel[] = "ZR7E payload key v1";
+}
+
+bool hkdfSha256(const std::uint8_t* ikm, std::size_t ikmSize, const std::uint8_t* salt,
+                std::size_t saltSize, const char* info, std::uint8_t* out, std::size_t outSize)
+{
+    EVP_KDF* kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
+    if (kdf == nullptr)
+        return false;
+    EVP_KDF_CTX* ctx = EVP_KDF_CTX_new(kdf);
+    EVP_KDF_free(kdf);
+    if (ctx == nullptr)
+        return false;
+    char digest[] = "SHA256";
+    OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_KDF_PARAM_DIGEST, digest, 0),
+                           OSSL_PARAM_construct_octet_string(
+                               OSSL_KDF_PARAM_KEY, const_cast<std::uint8_t*>(ikm), ikmSize),
+                           OSSL_PARAM_construct_octet_string(
+                               OSSL_KDF_PARAM_SALT, const_cast<std::uint8_t*>(salt), saltSize),
+                           OSSL_PARAM_construct_octet_string(
+                               OSSL_KDF_PARAM_INFO, const_cast<char*>(info), std::strlen(info)),
+                           OSSL_PARAM_construct_end()};
+    const bool ok = EVP_KDF_derive(ctx, out, outSize, params) == 1;
+    EVP_KDF_CTX_free(ctx);
+    return ok;
+}
+
+ChunkCipher::ChunkCipher() : m_ctx(EVP_CIPHER_CTX_new()), m_key(StreamFormat::PayloadKeySize) {}
+
+ChunkCipher::~ChunkCipher()
+{
+    EVP_CIPHER_CTX_free(m_ctx); // also wipes the expanded key schedule
+}
+
+bool ChunkCipher::setKey(const std::uint8_t* masterKey, std::size_t masterKeySize,
+                         const std::uint8_t* fileNonce, std::size_t fileNonceSize)
+{
+    m_keyed = false;
+    if (m_ctx == nullptr || m_key.isNull())
+        return false;
+    if (!hkdfSha256(masterKey, masterKeySize, fileNonce, fileNonceSize, PayloadKeyLabel,
+                    m_key.data(), m_key.size()))
+        return false;
+    if (EVP_CipherInit_ex(m_ctx, EVP_chacha20_poly1305(), nullptr, m_key.data(), nullptr, 1) != 1)
+        return false;
+    m_keyed = true;
+    return true;
+}
+
+bool ChunkCipher::run(bool encrypt, std::uint64_t counter, bool last, std::uint8_t* data,
+                      std::size_t length)
+{
+    if (!m_keyed || length > static_cast<std::size_t>(INT_MAX))
+        return false;
+    const auto nonce = StreamFormat::chunkNonce(counter, last);
+    if (EVP_CipherInit_ex(m_ctx, nullptr, nullptr, m_key.data(), nonce.data(), encrypt ? 1 : 0) !=
+        1)
+        return false;
+    std::uint8_t* tag = data + length;
+    if (!encrypt &&
+        EVP_CIPHER_CTX_ctrl(m_ctx, EVP_CTRL_AEAD_SET_TAG, StreamFormat::TagSize, tag) != 1)
+        return false;
+    int outLength = 0;
+    if (length > 0 &&
+        EVP_CipherUpdate(m_ctx, data, &outLength, data, static_cast<int>(length)) != 1)
+        return false;
+    int finalLength = 0;
+    if (EVP_CipherFinal_ex(m_ctx, data + outLength, &finalLength) != 1)
+        return false; // on decryption: the tag did not verify
+    if (encrypt &&
+        EVP_CIPHER_CTX_ctrl(m_ctx, EVP_CTRL_AEAD_GET_TAG, StreamFormat::TagSize, tag) != 1)
+        return false;
+    return true;
+}
+
+bool ChunkCipher::seal(std::uint64_t counter, bool last, std::uint8_t* data, std::size_t length)
+{
+    return run(true, counter, last, data, length);
+}
+
+bool ChunkCipher::open(std::uint64_t counter, bool last, std::uint8_t* data,
+                       std::size_t sealedLength)
+{
+    if (sealedLength < StreamFormat::TagSize)
+        return false;
+    return run(false, counter, last, data, sealedLength - StreamFormat::TagSize);
+}
+
+void ChunkCipher::clear()
+{
+    m_key.wipe();
+    m_keyed = false;
+    if (m_ctx != nullptr)
+        EVP_CIPHER_CTX_reset(m_ctx);
+}

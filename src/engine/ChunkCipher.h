@@ -1,0 +1,48 @@
+#pragma once
+
+#include "SecureBuffer.h"
+
+#include <cstddef>
+#include <cstdint>
+
+typedef struct evp_cipher_ctx_st EVP_CIPHER_CTX;
+
+// ChaCha20-Poly1305 over one chunk at a time, under a payload key that HKDF-SHA-256 derives
+// from the master key and the file's nonce.
+class ChunkCipher
+{
+public:
+    ChunkCipher();
+    ~ChunkCipher();
+    ChunkCipher(const ChunkCipher&) = delete;
+    ChunkCipher& operator=(const ChunkCipher&) = delete;
+
+    // Derives the payload key; false when libcrypto fails.
+    [[nodiscard]] bool setKey(const std::uint8_t* masterKey, std::size_t masterKeySize,
+                              const std::uint8_t* fileNonce, std::size_t fileNonceSize);
+
+    // Encrypts `length` bytes in place and appends the 16-byte tag at data + length.
+    [[nodiscard]] bool seal(std::uint64_t counter, bool last, std::uint8_t* data,
+                            std::size_t length);
+
+    // Authenticates and decrypts a sealed chunk of `sealedLength` bytes (tag included) in
+    // place; false, with the data unusable, when the tag does not verify.
+    [[nodiscard]] bool open(std::uint64_t counter, bool last, std::uint8_t* data,
+                            std::size_t sealedLength);
+
+    // Wipes the payload key.
+    void clear();
+
+private:
+    [[nodiscard]] bool run(bool encrypt, std::uint64_t counter, bool last, std::uint8_t* data,
+                           std::size_t length);
+
+    EVP_CIPHER_CTX* m_ctx = nullptr;
+    SecureBuffer m_key;
+    bool m_keyed = false;
+};
+
+// HKDF-SHA-256 (RFC 5869) through libcrypto.
+[[nodiscard]] bool hkdfSha256(const std::uint8_t* ikm, std::size_t ikmSize,
+                              const std::uint8_t* salt, std::size_t saltSize, const char* info,
+                              std::uint8_t* out, std::size_t outSize);

@@ -1,0 +1,288 @@
+#include "CipherEngine.h"
+
+#include "ChunkReader.h"
+#include "ChunkWriter.h"
+#include "OutputFile.h"
+#include "PosixFile.h"
+#include "SelfTest.h"
+
+#include <sodium.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr std::size_t SlotCount = 4;
+constexpr std::size_t MaxKeyLength = 1024;
+using StreamFormat::HeaderSize;
+using StreamFormat::TagSize;
+
+int openInput(const std::string& path, PosixFile::Fd& fd)
+{
+    fd = PosixFile::Fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid())
+        return errno == ENOENT || errno == ENOTDIR ? CipherEngine::InputNotFound
+                                                   : CipherEngine::InputNotOpened;
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return CipherEngine::InputNotOpened;
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return CipherEngine::Success;
+}
+
+int writeFailure(int error, bool anythingWritten)
+{
+    if (PosixFile::isNoSpace(error))
+        return CipherEngine::DiskFull;
+    return anythingWritten ? CipherEngine::WriteErrorPartial : CipherEngine::WriteError;
+}
+
+} // namespace
+
+CipherEngine::CipherEngine() = default;
+
+CipherEngine::~CipherEngine()
+{
+    deallocate_buffers();
+}
+
+int CipherEngine::allocate_buffers()
+{
+    if (m_allocated)
+        return 1;
+    if (sodium_init() < 0 || !engineSelfTest())
+        return 0;
+    m_key = SecureBuffer(MaxKeyLength);
+    if (m_key.isNull() || !ensureSlots((std::size_t{1} << m_chunkLog) + TagSize))
+        return 0;
+    m_allocated = true;
+    return 1;
+}
+
+void CipherEngine::deallocate_buffers()
+{
+    m_key = SecureBuffer();
+    m_keyLength = 0;
+    m_keys.clear();
+    m_cipher.clear();
+    for (auto& slot : m_slots)
+        sodium_memzero(slot.data(), slot.size());
+    m_slots.clear();
+    m_initialised = false;
+    m_allocated = false;
+}
+
+bool CipherEngine::ensureSlots(std::size_t slotSize)
+{
+    if (!m_slots.empty() && m_slots.front().size() >= slotSize)
+        return true;
+    try {
+        m_slots.assign(SlotCount, std::vector<std::uint8_t>(slotSize));
+    } catch (const std::bad_alloc&) {
+        m_slots.clear();
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::uint8_t*> CipherEngine::slotPointers()
+{
+    std::vector<std::uint8_t*> pointers;
+    for (auto& slot : m_slots)
+        pointers.push_back(slot.data());
+    return pointers;
+}
+
+std::string_view CipherEngine::key() const
+{
+    return {reinterpret_cast<const char*>(m_key.data()), m_keyLength};
+}
+
+void CipherEngine::operation_initialization(std::string_view key, int encrypt, std::int64_t length,
+                                            int reserved)
+{
+    (void)encrypt; // the call that follows says the direction
+    (void)length;  // the stream needs no length in advance
+    (void)reserved;
+    m_initialised = false;
+    if (!m_allocated || key.size() > m_key.size())
+        return;
+    m_key.wipe();
+    std::memcpy(m_key.data(), key.data(), key.size());
+    m_keyLength = key.size();
+    m_initialised = true;
+}
+
+int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& outputPath)
+{
+    if (!m_allocated)
+        return NotAllocated;
+    if (!m_initialised)
+        return NotInitialised;
+    m_partialOutput.clear();
+    m_bytesDone = 0;
+
+    PosixFile::Fd input;
+    if (const int rc = openInput(inputPath, input))
+        return rc;
+
+    StreamFormat::Header header;
+    header.kdf = m_kdf;
+    header.chunkLog = m_chunkLog;
+    header.salt = m_keys.saltForEncryption(key(), m_kdf);
+    randombytes_buf(header.nonce.data(), header.nonce.size());
+    const std::uint8_t* master = m_keys.masterKey(key(), header.salt, header.kdf);
+    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize,
+                                              header.nonce.data(), header.nonce.size()))
+        return KeyDerivationFailed;
+    const std::size_t chunkSize = std::size_t{1} << header.chunkLog;
+    if (!ensureSlots(chunkSize + TagSize))
+        return NotAllocated;
+
+    OutputFile output;
+    if (!output.create(outputPath))
+        return OutputNotOpened;
+    std::uint8_t headerBytes[HeaderSize];
+    StreamFormat::encodeHeader(header, headerBytes);
+    if (const int error = PosixFile::writeFull(output.fd(), headerBytes, HeaderSize))
+        return writeFailure(error, false);
+
+    ChunkReader reader(input.get());
+    ChunkWriter writer(slotPointers());
+    writer.setOutput(output.fd());
+    int code = Success;
+    bool last = false;
+    for (std::uint64_t counter = 0; !last && !writer.failed(); ++counter) {
+        std::uint8_t* slot = writer.acquire();
+        const long long n = reader.next(slot, chunkSize, last);
+        if (n < 0) {
+            code = ReadError;
+            break;
+        }
+        if (!m_cipher.seal(counter, last, slot, static_cast<std::size_t>(n))) {
+            code = WriteError;
+            break;
+        }
+        writer.submit(static_cast<std::size_t>(n) + TagSize, last);
+        m_bytesDone += static_cast<std::uint64_t>(n);
+    }
+    int error = writer.finish();
+    if (code == Success && error == 0 && (error = output.commit()) == 0)
+        return Success;
+    // A ciphertext that did not reach its end is worth nothing: it goes.
+    output.discard();
+    return code != Success ? code : writeFailure(error, false);
+}
+
+int CipherEngine::decrypt_file(const std::string& inputPath, const std::string& outputPath)
+{
+    return decrypt(inputPath, &outputPath);
+}
+
+int CipherEngine::verify_file(const std::string& inputPath)
+{
+    return decrypt(inputPath, nullptr);
+}
+
+int CipherEngine::decrypt(const std::string& inputPath, const std::string* outputPath)
+{
+    if (!m_allocated)
+        return NotAllocated;
+    if (!m_initialised)
+        return NotInitialised;
+    m_partialOutput.clear();
+    m_bytesDone = 0;
+
+    PosixFile::Fd input;
+    if (const int rc = openInput(inputPath, input))
+        return rc;
+    std::uint8_t headerBytes[HeaderSize];
+    const long long got = PosixFile::readFull(input.get(), headerBytes, HeaderSize);
+    if (got < 0)
+        return ReadError;
+    StreamFormat::Header header;
+    if (got < static_cast<long long>(HeaderSize) ||
+        !StreamFormat::decodeHeader(headerBytes, header))
+        return InvalidBlock;
+    const std::uint8_t* master = m_keys.masterKey(key(), header.salt, header.kdf);
+    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize,
+                                              header.nonce.data(), header.nonce.size()))
+        return KeyDerivationFailed;
+    const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;
+    if (!ensureSlots(recordSize))
+        return NotAllocated;
+
+    // The first chunk decides between "wrong key or not ours" and a damaged file, before any
+    // output exists.
+    ChunkReader reader(input.get());
+    ChunkWriter writer(slotPointers());
+    bool last = false;
+    std::uint8_t* slot = writer.acquire();
+    long long n = reader.next(slot, recordSize, last);
+    if (n < 0)
+        return ReadError;
+    if (n < static_cast<long long>(TagSize) ||
+        !m_cipher.open(0, last, slot, static_cast<std::size_t>(n)))
+        return InvalidBlock;
+    OutputFile output;
+    if (outputPath != nullptr) {
+        if (!output.create(*outputPath))
+            return OutputNotOpened;
+        writer.setOutput(output.fd());
+    }
+    writer.submit(static_cast<std::size_t>(n) - TagSize, last);
+    m_bytesDone += static_cast<std::uint64_t>(n);
+
+    int code = Success;
+    for (std::uint64_t counter = 1; !last && !writer.failed(); ++counter) {
+        slot = writer.acquire();
+        n = reader.next(slot, recordSize, last);
+        if (n < 0) {
+            code = ReadErrorPartial;
+            break;
+        }
+        // Only an empty file has an empty last chunk; anything else is damage.
+        if (n <= static_cast<long long>(TagSize) ||
+            !m_cipher.open(counter, last, slot, static_cast<std::size_t>(n))) {
+            code = InvalidBlockPartial;
+            break;
+        }
+        writer.submit(static_cast<std::size_t>(n) - TagSize, last);
+        m_bytesDone += static_cast<std::uint64_t>(n);
+    }
+    int error = writer.finish();
+    if (outputPath == nullptr)
+        return code;
+    if (code == Success && error == 0 && (error = output.commit()) == 0)
+        return Success;
+    if (error != 0)
+        code = writeFailure(error, writer.bytesWritten() > 0);
+    // What was written is authenticated plaintext: keep it, under a name that says it is not
+    // the whole file.
+    if (writer.bytesWritten() > 0)
+        m_partialOutput = output.keepPartial();
+    else
+        output.discard();
+    return code;
+}
+
+int CipherEngine::key_is_text(const std::uint8_t* key, int length)
+{
+    if (key == nullptr || length <= 0)
+        return 0;
+    int end = length;
+    while (end > 0 && key[end - 1] == 0)
+        --end;
+    if (end == 0)
+        return 0;
+    for (int i = 0; i < end; ++i) {
+        const std::uint8_t c = key[i];
+        if (!((c >= 32 && c <= 126) || c == '\t' || c == '\r' || c == '\n'))
+            return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "ChunkCipher.h"
+#include "MasterKeyCache.h"
+#include "SecureBuffer.h"
+#include "StreamFormat.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Encrypts or decrypts one whole file per call. The call order is fixed: allocate_buffers once,
+// then for every file operation_initialization followed by encrypt_file or decrypt_file, and
+// deallocate_buffers at the end. Results are the engine result codes below; the input file is
+// never changed, and an output appears under its own name only when it is complete.
+class CipherEngine
+{
+public:
+    enum Result : int {
+        Success = 0,
+        NotAllocated = -1,   // allocate_buffers was not called, or failed
+        NotInitialised = -2, // no operation_initialization before the call
+        InputNotFound = -3,
+        InputNotOpened = -4,
+        OutputNotOpened = -5,
+        ReadError = -6,    // before any output existed
+        WriteError = -7,   // before any output was written
+        InvalidBlock = -8, // wrong key, or not an intact file of ours: no output made
+        DiskFull = -9,
+        KeyDerivationFailed = -10, // Argon2id could not get its memory
+        ReadErrorPartial = -16,
+        WriteErrorPartial = -17,
+        InvalidBlockPartial = -18, // damage after the first chunk: output is partial
+    };
+
+    CipherEngine();
+    ~CipherEngine();
+    CipherEngine(const CipherEngine&) = delete;
+    CipherEngine& operator=(const CipherEngine&) = delete;
+
+    // Runs the self-test and allocates the chunk buffers; 0 on failure.
+    int allocate_buffers();
+    // Wipes every key and releases the buffers.
+    void deallocate_buffers();
+
+    // `key` is the key text (64 characters in a batch); `encrypt` 1 or 0; `length` and
+    // `reserved` are accepted for the caller's convenience and not needed here.
+    void operation_initialization(std::string_view key, int encrypt, std::int64_t length,
+                                  int reserved);
+    int encrypt_file(const std::string& inputPath, const std::string& outputPath);
+    int decrypt_file(const std::string& inputPath, const std::string& outputPath);
+
+    // A decrypting pass that writes nothing: 0 when the whole file authenticates under the
+    // key of the last operation_initialization.
+    int verify_file(const std::string& inputPath);
+
+    // Nonzero when the bytes are text: printable ASCII, tab, CR and LF, with NULs allowed only
+    // as padding at the end.
+    static int key_is_text(const std::uint8_t* key, int length);
+
+    // Where the authenticated part of a failed decryption was kept ("" when nothing was).
+    const std::string& partial_output() const { return m_partialOutput; }
+
+    // Input bytes handled in the current call, for a progress display on another thread.
+    std::uint64_t bytes_done() const { return m_bytesDone.load(); }
+
+    // Settings for tests and benchmarks; every file records its own.
+    void set_kdf_params(const StreamFormat::KdfParams& params) { m_kdf = params; }
+    void set_chunk_log(int chunkLog) { m_chunkLog = chunkLog; }
+    int key_derivations() const { return m_keys.derivations(); }
+
+private:
+    int decrypt(const std::string& inputPath, const std::string* outputPath);
+    bool ensureSlots(std::size_t slotSize);
+    std::vector<std::uint8_t*> slotPointers();
+    std::string_view key() const;
+
+    bool m_allocated = false;
+    bool m_initialised = false;
+    SecureBuffer m_key;
+    std::size_t m_keyLength = 0;
+    StreamFormat::KdfParams m_kdf;
+    int m_chunkLog = StreamFormat::DefaultChunkLog;
+    MasterKeyCache m_keys;
+    ChunkCipher m_cipher;
+    std::vector<std::vector<std::uint8_t>> m_slots;
+    std::string m_partialOutput;
+    std::atomic<std::uint64_t> m_bytesDone{0};
+};

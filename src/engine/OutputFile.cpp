@@ -1,0 +1,50 @@
+#include "OutputFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+bool OutputFile::create(const std::string& finalPath)
+{
+    discard();
+    if (finalPath.empty() || finalPath.back() == '/')
+        return false;
+    m_finalPath = finalPath;
+    m_fd = PosixFile::createTemporary(PosixFile::folderOf(finalPath), m_tempPath);
+    return m_fd.valid();
+}
+
+int OutputFile::commit()
+{
+    if (const int error = m_fd.close())
+        return error;
+    if (::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)
+        return errno;
+    m_tempPath.clear();
+    return 0;
+}
+
+void OutputFile::discard()
+{
+    m_fd.reset();
+    if (!m_tempPath.empty())
+        ::unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+}
+
+std::string OutputFile::keepPartial()
+{
+    m_fd.close();
+    for (int n = 1; n < 100 && !m_tempPath.empty(); ++n) {
+        const std::string name = m_finalPath + ".partial" + (n == 1 ? "" : std::to_string(n));
+        // link() refuses an existing name, so nothing of the user's is replaced.
+        if (::link(m_tempPath.c_str(), name.c_str()) == 0) {
+            discard();
+            return name;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    discard();
+    return {};
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "PosixFile.h"
+
+#include <string>
+
+// An output file that appears under its own name only when it is complete: the data goes to a
+// new temporary file in the same folder, which commit() renames over the final name.
+class OutputFile
+{
+public:
+    ~OutputFile() { discard(); }
+
+    // False when no file can be made in the final name's folder.
+    bool create(const std::string& finalPath);
+    int fd() const { return m_fd.get(); }
+
+    // Closes and renames; 0, or the errno of the failure (the temporary file is then still
+    // there for discard()).
+    int commit();
+
+    // Closes and removes the temporary file.
+    void discard();
+
+    // Closes and keeps what was written as "<final>.partial" (or ".partial2", ...); returns
+    // that path, or "" when it could not be kept (the temporary file is then removed).
+    std::string keepPartial();
+
+private:
+    PosixFile::Fd m_fd;
+    std::string m_finalPath;
+    std::string m_tempPath;
+};

@@ -1,0 +1,119 @@
+#include "PosixFile.h"
+
+#include <sodium.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace PosixFile {
+
+Fd& Fd::operator=(Fd&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_fd = other.release();
+    }
+    return *this;
+}
+
+int Fd::release()
+{
+    return std::exchange(m_fd, -1);
+}
+
+void Fd::reset()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+int Fd::close()
+{
+    if (m_fd < 0)
+        return 0;
+    const int rc = ::close(std::exchange(m_fd, -1));
+    return rc == 0 || errno == EINTR ? 0 : errno;
+}
+
+long long readFull(int fd, std::uint8_t* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, data + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -static_cast<long long>(errno);
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+int writeFull(int fd, const std::uint8_t* data, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO;
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+Fd createTemporary(const std::string& folder, std::string& path)
+{
+    const std::string prefix = folder == "/" ? "/" : folder + "/";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        randombytes_buf(random, sizeof random);
+        char name[32];
+        std::snprintf(name, sizeof name, ".zr7-%02x%02x%02x%02x%02x%02x.tmp", random[0], random[1],
+                      random[2], random[3], random[4], random[5]);
+        path = prefix + name;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return Fd(fd);
+        if (errno != EEXIST)
+            break;
+    }
+    path.clear();
+    return Fd();
+}
+
+int syncFolderOf(const std::string& path)
+{
+    Fd folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid())
+        return errno;
+    return ::fsync(folder.get()) == 0 ? 0 : errno;
+}
+
+bool isNoSpace(int error)
+{
+    return error == ENOSPC || error == EDQUOT;
+}
+
+} // namespace PosixFile

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Thin helpers over POSIX file descriptors shared by the engine and the file utilities. Paths
+// are the file system's bytes.
+namespace PosixFile {
+
+// Owns a file descriptor and closes it.
+class Fd
+{
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& other) noexcept : m_fd(other.release()) {}
+    Fd& operator=(Fd&& other) noexcept;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int release();
+    void reset();
+    // close() that reports its error (0 or errno): a delayed write error can surface here.
+    int close();
+
+private:
+    int m_fd = -1;
+};
+
+// Reads until `size` bytes or end of file; the count, or -errno.
+long long readFull(int fd, std::uint8_t* data, std::size_t size);
+
+// Writes all `size` bytes; 0, or the errno of the failure.
+int writeFull(int fd, const std::uint8_t* data, std::size_t size);
+
+// The folder part of a path ("." for a bare name), without a trailing "/".
+std::string folderOf(const std::string& path);
+
+// Creates a new, empty file with a random name in `folder` (O_EXCL, mode 0600); the name is
+// returned in `path`. An invalid Fd with errno set when none can be made.
+Fd createTemporary(const std::string& folder, std::string& path);
+
+// fsync of the folder that holds `path`, so that a rename in it is durable.
+int syncFolderOf(const std::string& path);
+
+// True for "the disk is full" errors.
+bool isNoSpace(int error);
+
+} // namespace PosixFile
