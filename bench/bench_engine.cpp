@@ -1,0 +1,1 @@
+// Benchmarks of the cipher engine.

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The file utilities: randomness of a file or a short string, byte-wise comparison, purging,
+// and free names for new files. Paths are the file system's bytes.
+namespace FileUtility {
+
+enum RandomnessError : int {
+    FileNotFound = -11,
+    FileReadError = -12,
+    FileEmpty = -14,
+    FileTooShort = -15,
+};
+
+// Randomness of the file's bytes, from near 0 up to nearly 1 (at most 0.9999); a value at or
+// below -11 is a RandomnessError. Files shorter than `minSize` bytes give FileTooShort.
+double fr(const std::string& path, int minSize);
+
+// Randomness of `length` bytes on the same scale (callers pass 64 and 64).
+double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength);
+
+// -1 identical; 0 or more the byte position (from 0) of the first difference; -11 / -12 the
+// first / second file cannot be opened; -21 / -22 cannot be read; -31 / -32 is empty.
+std::int64_t compare_files(const std::string& first, const std::string& second);
+
+// Overwrites (level 1000: once, with random bytes, flushed to disk) and then deletes the
+// file; level 0 only deletes it. 0 on success, -1 when there was no such file (also a
+// success for the caller), -4 or less on failure.
+int purge_file(const std::string& path, int level, int reserved1, int reserved2);
+
+// 1 when a new file can be created at `path` (nothing is left behind), otherwise 0.
+int new_file_creatable(const std::string& path);
+
+// A number n > 0 such that `path` followed by the decimal digits of n names a file that can be
+// created; 0 when there is none.
+int new_filepath_extension(const std::string& path);
+
+} // namespace FileUtility
