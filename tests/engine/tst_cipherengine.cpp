@@ -1,9 +1,405 @@
+#include "CipherEngine.h"
+#include "StreamFormat.h"
+#include "TestFiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
+
+// Round trips at every chunk boundary, every kind of damage, and the engine's file handling.
 class tst_cipherengine : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void roundTrip_data();
+    void roundTrip();
+    void damage_data();
+    void damage();
+    void wrongKeyMakesNoOutput();
+    void fileErrors_data();
+    void fileErrors();
+    void callOrder();
+    void existingOutputReplacedOnlyOnSuccess();
+    void ciphertextsDifferAndArePrivate();
+    void derivesOncePerKeyAndSalt();
+    void defaultParametersRoundTrip();
+    void verifyFile();
+    void diskFull_data();
+    void diskFull();
+    void keyIsText_data();
+    void keyIsText();
+
+private:
+    int encrypt(const QString& in, const QString& out, const QByteArray& key);
+    int decrypt(const QString& in, const QString& out, const QByteArray& key);
+    QStringList leftovers() const;
+
+    static constexpr int ChunkLog = 12;
+    static constexpr qsizetype Chunk = qsizetype{1} << ChunkLog;
+    static constexpr qsizetype Record = Chunk + 16;
+    static constexpr qsizetype Header = 36;
+
+    QTemporaryDir m_dir;
+    CipherEngine m_engine;
+    QByteArray m_key = QByteArray("THE TEST KEY OF SIXTY-FOUR CHARACTERS, FOR EVERY CASE BELOW.")
+                           .leftJustified(64, '.');
 };
+
+void tst_cipherengine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QCOMPARE(m_engine.allocate_buffers(), 1);
+    // The lowest Argon2id limits keep the many derivations of these tests fast; the file
+    // records them, so decryption follows.
+    m_engine.set_kdf_params({1, StreamFormat::MinMemLog});
+    m_engine.set_chunk_log(ChunkLog);
+}
+
+int tst_cipherengine::encrypt(const QString& in, const QString& out, const QByteArray& key)
+{
+    m_engine.operation_initialization({key.constData(), size_t(key.size())}, 1,
+                                      QFileInfo(in).size(), 0);
+    return m_engine.encrypt_file(TestFiles::native(in), TestFiles::native(out));
+}
+
+int tst_cipherengine::decrypt(const QString& in, const QString& out, const QByteArray& key)
+{
+    m_engine.operation_initialization({key.constData(), size_t(key.size())}, 0,
+                                      QFileInfo(in).size(), 0);
+    return m_engine.decrypt_file(TestFiles::native(in), TestFiles::native(out));
+}
+
+// Temporary files the engine should never leave behind.
+QStringList tst_cipherengine::leftovers() const
+{
+    return QDir(m_dir.path()).entryList({".zr7-*"}, QDir::Files | QDir::Hidden);
+}
+
+void tst_cipherengine::roundTrip_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::newRow("empty") << qsizetype(0);
+    QTest::newRow("one byte") << qsizetype(1);
+    QTest::newRow("chunk - 1") << Chunk - 1;
+    QTest::newRow("chunk") << Chunk;
+    QTest::newRow("chunk + 1") << Chunk + 1;
+    QTest::newRow("two chunks") << 2 * Chunk;
+    QTest::newRow("three chunks + 17") << 3 * Chunk + 17;
+    QTest::newRow("many chunks + 5") << 40 * Chunk + 5;
+}
+
+void tst_cipherengine::roundTrip()
+{
+    QFETCH(qsizetype, size);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    const QString back = m_dir.filePath("back.bin");
+    const QByteArray data = TestFiles::randomBytes(size, quint64(size) + 1);
+    QVERIFY(TestFiles::write(plain, data));
+
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QCOMPARE(TestFiles::read(plain), data); // input untouched
+    const qsizetype chunks = size == 0 ? 1 : (size + Chunk - 1) / Chunk;
+    QCOMPARE(QFileInfo(cipher).size(), Header + size + 16 * chunks);
+    QCOMPARE(decrypt(cipher, back, m_key), 0);
+    QCOMPARE(TestFiles::read(back), data);
+    QVERIFY(leftovers().isEmpty());
+    QFile::remove(cipher);
+    QFile::remove(back);
+}
+
+void tst_cipherengine::damage_data()
+{
+    // A ciphertext of three full chunks and a short fourth one; each row damages it once.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qsizetype>("at");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<qsizetype>("partialRecords"); // records of plaintext kept as partial
+
+    const qsizetype second = Header + Record;
+    QTest::newRow("flip in salt") << "flip" << qsizetype(3) << -8 << qsizetype(0);
+    QTest::newRow("flip in parameters") << "flip" << qsizetype(17) << -8 << qsizetype(0);
+    QTest::newRow("flip in nonce") << "flip" << qsizetype(30) << -8 << qsizetype(0);
+    QTest::newRow("flip in first chunk") << "flip" << Header + 100 << -8 << qsizetype(0);
+    QTest::newRow("flip in first tag") << "flip" << second - 1 << -8 << qsizetype(0);
+    QTest::newRow("flip in second chunk") << "flip" << second + 5 << -18 << qsizetype(1);
+    QTest::newRow("flip in last tag") << "flip" << qsizetype(-1) << -18 << qsizetype(3);
+    QTest::newRow("truncated in header") << "truncate" << qsizetype(20) << -8 << qsizetype(0);
+    QTest::newRow("header only") << "truncate" << Header << -8 << qsizetype(0);
+    QTest::newRow("truncated in first chunk") << "truncate" << Header + 10 << -8 << qsizetype(0);
+    QTest::newRow("truncated after first chunk") << "truncate" << second << -8 << qsizetype(0);
+    QTest::newRow("truncated after third chunk")
+        << "truncate" << Header + 3 * Record << -18 << qsizetype(2);
+    QTest::newRow("truncated in last chunk") << "truncate" << qsizetype(-3) << -18 << qsizetype(3);
+    QTest::newRow("one byte appended") << "append" << qsizetype(1) << -18 << qsizetype(3);
+    QTest::newRow("a record appended") << "append" << Record << -18 << qsizetype(3);
+    QTest::newRow("chunks 2 and 3 swapped") << "swap" << qsizetype(1) << -18 << qsizetype(1);
+    QTest::newRow("chunks 1 and 2 swapped") << "swap" << qsizetype(0) << -8 << qsizetype(0);
+}
+
+void tst_cipherengine::damage()
+{
+    QFETCH(QString, kind);
+    QFETCH(qsizetype, at);
+    QFETCH(int, expected);
+    QFETCH(qsizetype, partialRecords);
+
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    const QString back = m_dir.filePath("back.bin");
+    const QByteArray data = TestFiles::randomBytes(3 * Chunk + 100, 7);
+    QVERIFY(TestFiles::write(plain, data));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QByteArray bytes = TestFiles::read(cipher);
+    if (at < 0 && kind != "append")
+        at += bytes.size();
+    if (kind == "flip")
+        bytes[at] = char(bytes[at] ^ 0x04);
+    else if (kind == "truncate")
+        bytes.truncate(at);
+    else if (kind == "append")
+        bytes.append(TestFiles::randomBytes(at, 99));
+    else if (kind == "swap") {
+        const qsizetype a = Header + at * Record;
+        const QByteArray first = bytes.mid(a, Record);
+        bytes.replace(a, Record, bytes.mid(a + Record, Record));
+        bytes.replace(a + Record, Record, first);
+    }
+    QVERIFY(TestFiles::write(cipher, bytes));
+
+    QCOMPARE(decrypt(cipher, back, m_key), expected);
+    QVERIFY(!QFileInfo::exists(back)); // never an incomplete file under the output's own name
+    const QString partial = QString::fromStdString(m_engine.partial_output());
+    if (partialRecords == 0) {
+        QVERIFY(partial.isEmpty());
+    } else {
+        QCOMPARE(partial, back + ".partial");
+        QCOMPARE(TestFiles::read(partial), data.left(partialRecords * Chunk));
+        QFile::remove(partial);
+    }
+    QVERIFY(leftovers().isEmpty());
+}
+
+void tst_cipherengine::wrongKeyMakesNoOutput()
+{
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    const QString back = m_dir.filePath("back.bin");
+    QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(5 * Chunk, 3)));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QByteArray other = m_key;
+    other[63] = 'X';
+    QCOMPARE(decrypt(cipher, back, other), -8);
+    QVERIFY(!QFileInfo::exists(back));
+    QVERIFY(m_engine.partial_output().empty());
+    QVERIFY(leftovers().isEmpty());
+}
+
+void tst_cipherengine::fileErrors_data()
+{
+    QTest::addColumn<QString>("input");  // relative to the test folder; "dir" is a folder
+    QTest::addColumn<QString>("output"); // relative to the test folder
+    QTest::addColumn<int>("encryptResult");
+    QTest::addColumn<int>("decryptResult");
+    QTest::newRow("missing input") << "nothing.bin"
+                                   << "out" << -3 << -3;
+    QTest::newRow("input in missing folder") << "nowhere/x.bin"
+                                             << "out" << -3 << -3;
+    QTest::newRow("input is a folder") << "dir"
+                                       << "out" << -4 << -4;
+    QTest::newRow("output folder missing") << "small.bin"
+                                           << "nowhere/out" << -5 << -8;
+    QTest::newRow("output is a folder path") << "small.bin"
+                                             << "dir/" << -5 << -8;
+    QTest::newRow("three bytes") << "three.bin"
+                                 << "out" << 0 << -8;
+}
+
+void tst_cipherengine::fileErrors()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QFETCH(int, encryptResult);
+    QFETCH(int, decryptResult);
+    QDir(m_dir.path()).mkpath("dir");
+    QVERIFY(TestFiles::write(m_dir.filePath("small.bin"), "small"));
+    QVERIFY(TestFiles::write(m_dir.filePath("three.bin"), "abc"));
+    const QString out = m_dir.filePath(output);
+    QCOMPARE(encrypt(m_dir.filePath(input), out, m_key), encryptResult);
+    QFile::remove(out);
+    QCOMPARE(decrypt(m_dir.filePath(input), out, m_key), decryptResult);
+    QVERIFY(!QFileInfo(out).isFile());
+    QVERIFY(leftovers().isEmpty());
+}
+
+void tst_cipherengine::callOrder()
+{
+    CipherEngine engine;
+    const std::string in = TestFiles::native(m_dir.filePath("small.bin"));
+    const std::string out = TestFiles::native(m_dir.filePath("never"));
+    QCOMPARE(engine.encrypt_file(in, out), int(CipherEngine::NotAllocated));
+    QCOMPARE(engine.allocate_buffers(), 1);
+    QCOMPARE(engine.decrypt_file(in, out), int(CipherEngine::NotInitialised));
+    engine.operation_initialization(m_key.toStdString(), 1, 0, 0);
+    engine.deallocate_buffers();
+    QCOMPARE(engine.encrypt_file(in, out), int(CipherEngine::NotAllocated));
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("never")));
+}
+
+void tst_cipherengine::existingOutputReplacedOnlyOnSuccess()
+{
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    const QString existing = m_dir.filePath("existing.bin");
+    QVERIFY(TestFiles::write(plain, "the new contents"));
+    QVERIFY(TestFiles::write(existing, "the old contents"));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QByteArray other = m_key;
+    other[0] = '#';
+    QCOMPARE(decrypt(cipher, existing, other), -8);
+    QCOMPARE(TestFiles::read(existing), QByteArray("the old contents"));
+    QCOMPARE(decrypt(cipher, existing, m_key), 0);
+    QCOMPARE(TestFiles::read(existing), QByteArray("the new contents"));
+}
+
+void tst_cipherengine::ciphertextsDifferAndArePrivate()
+{
+    const QString plain = m_dir.filePath("plain.bin");
+    QVERIFY(TestFiles::write(plain, QByteArray(3000, 'a')));
+    QCOMPARE(encrypt(plain, m_dir.filePath("c1"), m_key), 0);
+    QCOMPARE(encrypt(plain, m_dir.filePath("c2"), m_key), 0);
+    const QByteArray c1 = TestFiles::read(m_dir.filePath("c1"));
+    const QByteArray c2 = TestFiles::read(m_dir.filePath("c2"));
+    // One salt per key in a batch, a fresh nonce per file.
+    QCOMPARE(c1.left(16), c2.left(16));
+    QVERIFY(c1.mid(20, 16) != c2.mid(20, 16));
+    QVERIFY(c1.mid(Header) != c2.mid(Header));
+    QVERIFY(!c1.contains(QByteArray(16, 'a')));
+    QCOMPARE(QFileInfo(m_dir.filePath("c1")).permissions() & 0x0077, QFile::Permissions());
+}
+
+void tst_cipherengine::derivesOncePerKeyAndSalt()
+{
+    CipherEngine engine;
+    QCOMPARE(engine.allocate_buffers(), 1);
+    engine.set_kdf_params({1, StreamFormat::MinMemLog});
+    const QString plain = m_dir.filePath("plain.bin");
+    QVERIFY(TestFiles::write(plain, "some text"));
+    auto run = [&](const QByteArray& key, bool encrypt, const QString& in, const QString& out) {
+        engine.operation_initialization(key.toStdString(), encrypt, 0, 0);
+        return encrypt ? engine.encrypt_file(TestFiles::native(in), TestFiles::native(out))
+                       : engine.decrypt_file(TestFiles::native(in), TestFiles::native(out));
+    };
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(run(m_key, true, plain, m_dir.filePath(QString("c%1").arg(i))), 0);
+    QCOMPARE(engine.key_derivations(), 1);
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(run(m_key, false, m_dir.filePath(QString("c%1").arg(i)), m_dir.filePath("d")), 0);
+    QCOMPARE(engine.key_derivations(), 1);
+    QByteArray other = m_key;
+    other[5] = '!';
+    QCOMPARE(run(other, true, plain, m_dir.filePath("c9")), 0);
+    QCOMPARE(engine.key_derivations(), 2);
+    // A file made by another engine has another salt: one more derivation.
+    QCOMPARE(encrypt(plain, m_dir.filePath("foreign"), m_key), 0);
+    QCOMPARE(run(m_key, false, m_dir.filePath("foreign"), m_dir.filePath("d")), 0);
+    QCOMPARE(engine.key_derivations(), 3);
+}
+
+void tst_cipherengine::defaultParametersRoundTrip()
+{
+    CipherEngine engine; // libsodium's MODERATE limits and the default chunk size
+    QCOMPARE(engine.allocate_buffers(), 1);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QByteArray data = TestFiles::randomBytes((qsizetype{1} << 20) + 3, 11);
+    QVERIFY(TestFiles::write(plain, data));
+    engine.operation_initialization(m_key.toStdString(), 1, data.size(), 0);
+    QCOMPARE(engine.encrypt_file(TestFiles::native(plain), TestFiles::native(plain + ".zr7")), 0);
+    engine.operation_initialization(m_key.toStdString(), 0, 0, 0);
+    QCOMPARE(
+        engine.decrypt_file(TestFiles::native(plain + ".zr7"), TestFiles::native(plain + ".d")), 0);
+    QCOMPARE(TestFiles::read(plain + ".d"), data);
+    QCOMPARE(engine.key_derivations(), 1);
+}
+
+void tst_cipherengine::verifyFile()
+{
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(2 * Chunk + 9, 5)));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    const int filesBefore = QDir(m_dir.path()).count();
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), 0);
+    QByteArray bytes = TestFiles::read(cipher);
+    bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 1);
+    QVERIFY(TestFiles::write(cipher, bytes));
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), -18);
+    QCOMPARE(int(QDir(m_dir.path()).count()), filesBefore);
+}
+
+void tst_cipherengine::diskFull_data()
+{
+    QTest::addColumn<bool>("encrypting");
+    QTest::newRow("encryption") << true;
+    QTest::newRow("decryption") << false;
+}
+
+// A small tmpfs stands for a full disk; without the right to mount one the case is skipped.
+void tst_cipherengine::diskFull()
+{
+    QFETCH(bool, encrypting);
+    const QString full = m_dir.filePath("full");
+    QDir(m_dir.path()).mkpath("full");
+    if (::mount("tmpfs", TestFiles::native(full).c_str(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("cannot mount a small file system here");
+    const QString plain = m_dir.filePath("plain.bin");
+    const QByteArray data = TestFiles::randomBytes(40 * Chunk, 8);
+    QVERIFY(TestFiles::write(plain, data));
+    QCOMPARE(encrypt(plain, m_dir.filePath("cipher"), m_key), 0);
+    const int rc = encrypting ? encrypt(plain, full + "/out", m_key)
+                              : decrypt(m_dir.filePath("cipher"), full + "/out", m_key);
+    const QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray partial = encrypting ? QByteArray() : TestFiles::read(full + "/out.partial");
+    ::umount(TestFiles::native(full).c_str());
+    QCOMPARE(rc, -9);
+    if (encrypting) {
+        QVERIFY(left.isEmpty()); // a partial ciphertext is worth nothing and frees the space
+    } else {
+        QCOMPARE(left, QStringList{"out.partial"});
+        QVERIFY(!partial.isEmpty());
+        QCOMPARE(partial, data.left(partial.size()));
+    }
+}
+
+void tst_cipherengine::keyIsText_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("text");
+    QTest::newRow("letters and blanks") << QByteArray("A quiet key of plain words") << 1;
+    QTest::newRow("tab CR LF") << QByteArray("line one\r\n\tline two") << 1;
+    QTest::newRow("NULs at the end") << QByteArray("short key\0\0\0", 12) << 1;
+    QTest::newRow("NUL inside") << QByteArray("short\0key", 9) << 0;
+    QTest::newRow("all NULs") << QByteArray(64, '\0') << 0;
+    QTest::newRow("code 127") << QByteArray("abc\x7f") << 0;
+    QTest::newRow("code 128") << QByteArray("abc\x80") << 0;
+    QTest::newRow("control code") << QByteArray("abc\x01") << 0;
+    QTest::newRow("Windows-1252 letter") << QByteArray("caf\xe9") << 0;
+}
+
+void tst_cipherengine::keyIsText()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(int, text);
+    QCOMPARE(CipherEngine::key_is_text(reinterpret_cast<const std::uint8_t*>(key.constData()),
+                                       int(key.size())) != 0,
+             text != 0);
+}
 
 QTEST_GUILESS_MAIN(tst_cipherengine)
 #include "tst_cipherengine.moc"
