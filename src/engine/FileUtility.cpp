@@ -1,0 +1,242 @@
+#include "FileUtility.h"
+
+#include "PosixFile.h"
+#include "RandomnessMeasure.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace FileUtility {
+namespace {
+
+using PosixFile::Fd;
+
+constexpr std::size_t IoBlockSize = std::size_t{1} << 20;
+
+enum CompareError : std::int64_t {
+    FirstOpen = -11,
+    SecondOpen = -12,
+    FirstRead = -21,
+    SecondRead = -22,
+    FirstEmpty = -31,
+    SecondEmpty = -32,
+};
+
+enum PurgeResult : int {
+    Purged = 0,
+    NoSuchFile = -1,
+    CannotOpen = -4,
+    WriteFailed = -5,
+    UnlinkFailed = -6,
+};
+
+// Reading a file must not change it, not even its access time: O_NOATIME where the
+// system allows it (only the owner may ask for it), a plain open otherwise.
+Fd openForReading(const std::string& path)
+{
+    // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::open(path.c_str(), flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(path.c_str(), flags);
+    return Fd(fd);
+}
+
+// Feeds the measured stretches of the file into the accumulator; false on a read error.
+bool accumulateFile(int fd, std::uint64_t size, Randomness::Accumulator& accumulator)
+{
+    std::vector<std::uint8_t> buffer(IoBlockSize);
+    for (const Randomness::Block& block : Randomness::sampleBlocks(size)) {
+        accumulator.startBlock();
+        std::uint64_t done = 0;
+        while (done < block.size) {
+            const std::size_t want = std::min<std::uint64_t>(buffer.size(), block.size - done);
+            const ssize_t got = ::pread(fd, buffer.data(), want, block.offset + done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return false;
+            if (got == 0)
+                return true; // The file shrank meanwhile: measure what is there.
+            accumulator.add(buffer.data(), static_cast<std::size_t>(got));
+            done += static_cast<std::uint64_t>(got);
+        }
+    }
+    return true;
+}
+
+// Reads the next block of both files in step: 0, or the read error of the first failing one.
+std::int64_t readPair(int first, int second, std::vector<std::uint8_t>& a,
+                      std::vector<std::uint8_t>& b, long long& gotA, long long& gotB)
+{
+    gotA = PosixFile::readFull(first, a.data(), a.size());
+    if (gotA < 0)
+        return FirstRead;
+    gotB = PosixFile::readFull(second, b.data(), b.size());
+    if (gotB < 0)
+        return SecondRead;
+    return 0;
+}
+
+// Overwrites the whole file once with fresh random bytes, flushes it to the disk and cuts
+// it to zero length. Returns Purged or the failure code.
+int overwriteWithRandom(const std::string& path, const struct stat& seen)
+{
+    if ((seen.st_mode & S_IWUSR) == 0)
+        ::chmod(path.c_str(), (seen.st_mode & 07777) | S_IWUSR); // A failure shows at open.
+    // O_NONBLOCK: should a FIFO have been swapped in, the open fails instead of hanging.
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd.valid())
+        return CannotOpen;
+    struct stat opened;
+    // The name must still lead to the file that was examined, not to one swapped in.
+    if (::fstat(fd.get(), &opened) != 0 || opened.st_dev != seen.st_dev ||
+        opened.st_ino != seen.st_ino || !S_ISREG(opened.st_mode))
+        return CannotOpen;
+
+    std::vector<std::uint8_t> noise(IoBlockSize);
+    const auto size = static_cast<std::uint64_t>(opened.st_size);
+    for (std::uint64_t done = 0; done < size;) {
+        const std::size_t now = std::min<std::uint64_t>(noise.size(), size - done);
+        randombytes_buf(noise.data(), now);
+        if (PosixFile::writeFull(fd.get(), noise.data(), now) != 0)
+            return WriteFailed;
+        done += now;
+    }
+    if (::fsync(fd.get()) != 0 || ::ftruncate(fd.get(), 0) != 0 || fd.close() != 0)
+        return WriteFailed;
+    return Purged;
+}
+
+// Creates and at once removes a new file at `path`: 0 when that worked, else the errno.
+int probeCreate(const std::string& path)
+{
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd.valid())
+        return errno;
+    fd.reset();
+    ::unlink(path.c_str());
+    return 0;
+}
+
+} // namespace
+
+double fr(const std::string& path, int minSize)
+{
+    Fd fd = openForReading(path);
+    if (!fd.valid())
+        return errno == ENOENT || errno == ENOTDIR ? FileNotFound : FileReadError;
+    struct stat status;
+    // Only regular files have a size to sample by; a folder or device is not readable here.
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return FileReadError;
+    if (status.st_size == 0)
+        return FileEmpty;
+    if (status.st_size < minSize)
+        return FileTooShort;
+
+    Randomness::Accumulator accumulator;
+    if (!accumulateFile(fd.get(), static_cast<std::uint64_t>(status.st_size), accumulator))
+        return FileReadError;
+    if (accumulator.byteCount() == 0)
+        return FileEmpty; // Truncated since the size was taken.
+    return accumulator.result();
+}
+
+double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength)
+{
+    // Never read past the caller's buffer, whatever length it claims.
+    const int usable = std::min(length, bufferLength);
+    if (bytes == nullptr || usable <= 0)
+        return 0.0;
+    return Randomness::measure(bytes, static_cast<std::size_t>(usable));
+}
+
+std::int64_t compare_files(const std::string& first, const std::string& second)
+{
+    Fd a = openForReading(first);
+    if (!a.valid())
+        return FirstOpen;
+    Fd b = openForReading(second);
+    if (!b.valid())
+        return SecondOpen;
+
+    std::vector<std::uint8_t> blockA(IoBlockSize), blockB(IoBlockSize);
+    long long gotA = 0, gotB = 0;
+    if (const std::int64_t error = readPair(a.get(), b.get(), blockA, blockB, gotA, gotB))
+        return error;
+    if (gotA == 0)
+        return FirstEmpty;
+    if (gotB == 0)
+        return SecondEmpty;
+
+    std::int64_t offset = 0;
+    for (;;) {
+        // readFull only returns short at the end of a file, so both blocks cover the same
+        // positions and the first mismatch within the common length is the first overall.
+        const auto common = static_cast<std::size_t>(std::min(gotA, gotB));
+        const auto mismatch =
+            std::mismatch(blockA.begin(), blockA.begin() + common, blockB.begin());
+        if (mismatch.first != blockA.begin() + common)
+            return offset + (mismatch.first - blockA.begin());
+        if (gotA != gotB)
+            return offset + static_cast<std::int64_t>(common); // One is a prefix of the other.
+        if (gotA == 0)
+            return -1;
+        offset += gotA;
+        if (const std::int64_t error = readPair(a.get(), b.get(), blockA, blockB, gotA, gotB))
+            return error;
+    }
+}
+
+int purge_file(const std::string& path, int level, int /*reserved1*/, int /*reserved2*/)
+{
+    struct stat seen;
+    if (::lstat(path.c_str(), &seen) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
+    if (S_ISDIR(seen.st_mode))
+        return CannotOpen;
+
+    // Only the content of a regular file is overwritten; a symbolic link is removed without
+    // touching whatever it points to.
+    int result = Purged;
+    if (level > 0 && S_ISREG(seen.st_mode))
+        result = overwriteWithRandom(path, seen);
+    // Even after a failed overwrite the name goes: the caller needs it free, and the failure
+    // code still tells that the content was not destroyed.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        return UnlinkFailed;
+    return result;
+}
+
+int new_file_creatable(const std::string& path)
+{
+    return !path.empty() && probeCreate(path) == 0 ? 1 : 0;
+}
+
+int new_filepath_extension(const std::string& path)
+{
+    if (path.empty())
+        return 0;
+    // The smallest free number, tried in order: the names stay short and predictable, and
+    // a few probes are enough unless the folder is crowded with earlier leftovers.
+    for (int n = 1; n <= 9999; ++n) {
+        const int error = probeCreate(path + std::to_string(n));
+        if (error == 0)
+            return n;
+        // Only a taken name is worth skipping; any other error (no folder, no permission,
+        // name too long, disk full) hits every number alike.
+        if (error != EEXIST)
+            return 0;
+    }
+    return 0;
+}
+
+} // namespace FileUtility
