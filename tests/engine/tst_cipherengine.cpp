@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "FileUtility.h"
 #include "StreamFormat.h"
 #include "TestFiles.h"
 
@@ -30,6 +31,8 @@ private slots:
     void derivesOncePerKeyAndSalt();
     void defaultParametersRoundTrip();
     void verifyFile();
+    void ciphertextLooksRandom_data();
+    void ciphertextLooksRandom();
     void diskFull_data();
     void diskFull();
     void keyIsText_data();
@@ -341,6 +344,36 @@ void tst_cipherengine::verifyFile()
     QVERIFY(TestFiles::write(cipher, bytes));
     QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), -18);
     QCOMPARE(int(QDir(m_dir.path()).count()), filesBefore);
+}
+
+void tst_cipherengine::ciphertextLooksRandom_data()
+{
+    QTest::addColumn<QByteArray>("plaintext");
+    QTest::newRow("204 zeros: the smallest measured ciphertext")
+        << QByteArray(256 - Header - 16, '\0');
+    QTest::newRow("text")
+        << QByteArray("The quick brown fox jumps over the lazy dog. ").repeated(40);
+    QTest::newRow("counting bytes over many chunks") << [] {
+        QByteArray b(20 * Chunk, Qt::Uninitialized);
+        for (qsizetype i = 0; i < b.size(); ++i)
+            b[i] = char(i);
+        return b;
+    }();
+}
+
+// The anomaly check before decryption relies on every ciphertext measuring as random.
+void tst_cipherengine::ciphertextLooksRandom()
+{
+    QFETCH(QByteArray, plaintext);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    QVERIFY(TestFiles::write(plain, plaintext));
+    QVERIFY(FileUtility::fr(TestFiles::native(plain), 256) < 0.8);
+    for (int i = 0; i < 50; ++i) {
+        QCOMPARE(encrypt(plain, cipher, m_key), 0);
+        const double r = FileUtility::fr(TestFiles::native(cipher), 256);
+        QVERIFY2(r > 0.89, qPrintable(QString::number(r)));
+    }
 }
 
 void tst_cipherengine::diskFull_data()
