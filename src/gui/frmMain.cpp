@@ -1,9 +1,378 @@
 #include "frmMain.h"
 
+#include "CipherEngine.h"
+#include "Twips.h"
+#include "core/Interaction.h"
+#include "core/ProgramPaths.h"
+#include "core/TxtEncDec.h"
+#include "files/folder.h"
+#include "support/DiskProc.h"
 #include "support/Language.h"
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+
+constexpr int WindowWidth = 10800;
+constexpr int WindowHeight = 5700;
+constexpr int RowTop = 90;
+constexpr int RowStep = 420;
+constexpr int ButtonHeight = 375;
+constexpr int MenuWidth = 2100;
+constexpr int CaptionLeft = 2460;
+constexpr int ValueLeft = 3960;
+constexpr int LabelHeight = 300;
+
+int RowY(int row)
 {
-    setWindowTitle(Language::Text(1));
-    resize(640, 380);
+    return RowTop + row * RowStep;
+}
+
+} // namespace
+
+frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent)
+    : QMainWindow(parent), m_engine(engine), m_interaction(interaction)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setCentralWidget(new QWidget(this));
+    CreateControls();
+
+    Clock.setInterval(5000);
+    connect(&Clock, &QTimer::timeout, this, &frmMain::Clock_Tick);
+    // Clock2 runs from the start, so the guard also covers the first second after start-up.
+    Clock2.setInterval(1000);
+    Clock2.setSingleShot(true);
+    connect(&Clock2, &QTimer::timeout, this, [this] { m_clickGuard = false; });
+    Clock2.start();
+}
+
+QPushButton* frmMain::AddButton(QFrame* frame, const QString& caption, int heading, int row)
+{
+    auto* button = new QPushButton(caption, frame);
+    button->setGeometry(Twips::Rect(60, 60 + row * RowStep, MenuWidth - 120, ButtonHeight));
+    button->installEventFilter(this);
+    m_helpHeadings.insert(button, heading);
+    return button;
+}
+
+QLabel* frmMain::AddLabel(int left, int row, int width, const QString& text)
+{
+    auto* label = new QLabel(text, centralWidget());
+    label->setGeometry(Twips::Rect(left, RowY(row) + 60, width, LabelHeight));
+    return label;
+}
+
+void frmMain::CreateControls()
+{
+    fraMenu = new QFrame(centralWidget());
+    fraMenu->setObjectName(QStringLiteral("fraMenu"));
+    fraMenu->setGeometry(Twips::Rect(60, RowTop - 60, MenuWidth, 12 * RowStep + 60));
+    cmdFunction = AddButton(fraMenu, QStringLiteral("Function"), 1, 0);
+    cmdSingleFile = AddButton(fraMenu, QStringLiteral("Single file"), 2, 1);
+    cmdSpecifyDirectory[0] = AddButton(fraMenu, QStringLiteral("Input folder"), 3, 2);
+    cmdSpecifyFiles[0] = AddButton(fraMenu, QStringLiteral("Input file(s)"), 3, 3);
+    cmdSubdirectories = AddButton(fraMenu, QStringLiteral("Subfolders?"), 4, 4);
+    cmdOutputFilesSame = AddButton(fraMenu, QStringLiteral("Output file(s) same?"), 5, 5);
+    cmdSpecifyDirectory[1] = AddButton(fraMenu, QStringLiteral("Output folder"), 6, 6);
+    cmdSpecifyFiles[1] = AddButton(fraMenu, QStringLiteral("Output file(s)"), 6, 7);
+    cmdKeyFrom = AddButton(fraMenu, QStringLiteral("Encryption key"), 7, 8);
+    cmdDoIt = AddButton(fraMenu, QStringLiteral("Do it!"), 8, 9);
+    cmdReportScreen = AddButton(fraMenu, QStringLiteral("Report screen"), 9, 10);
+    cmdRandomnessReport = AddButton(fraMenu, QStringLiteral("Randomness report"), 10, 11);
+
+    // Setup, Help and Quit sit in a row at the lower right, level with the last menu button.
+    constexpr int SetupButtonWidth = 1400;
+    fraSetup = new QFrame(centralWidget());
+    fraSetup->setObjectName(QStringLiteral("fraSetup"));
+    fraSetup->setGeometry(Twips::Rect(WindowWidth - 3 * (SetupButtonWidth + 90) - 120,
+                                      RowY(11) - 60, 3 * (SetupButtonWidth + 90) + 60,
+                                      RowStep + 60));
+    const QString setupCaptions[] = {QStringLiteral("Setup"), QStringLiteral("Help"),
+                                     QStringLiteral("Quit")};
+    const int setupHeadings[] = {11, 13, 14};
+    QPushButton* setupButtons[3];
+    for (int i = 0; i < 3; ++i) {
+        setupButtons[i] = new QPushButton(setupCaptions[i], fraSetup);
+        setupButtons[i]->setGeometry(
+            Twips::Rect(60 + i * (SetupButtonWidth + 90), 60, SetupButtonWidth, ButtonHeight));
+        setupButtons[i]->installEventFilter(this);
+        m_helpHeadings.insert(setupButtons[i], setupHeadings[i]);
+    }
+    cmdSetup = setupButtons[0];
+    cmdHelp = setupButtons[1];
+    cmdQuit = setupButtons[2];
+
+    const int valueWidth = WindowWidth - ValueLeft - 120;
+    const int captionWidth = ValueLeft - CaptionLeft - 60;
+    const struct
+    {
+        int row;
+        const char* text;
+    } captions[] = {{0, "Function:"},       {2, "Input folder:"}, {3, "Input file(s):"},
+                    {4, "Subfolders:"},     {5, "Output same:"},  {6, "Output folder:"},
+                    {7, "Output file(s):"}, {8, "Key:"}};
+    for (const auto& caption : captions)
+        AddLabel(CaptionLeft, caption.row, captionWidth, QString::fromLatin1(caption.text));
+
+    lblFunction = AddLabel(ValueLeft, 0, 1300);
+    lblFunction2 = AddLabel(ValueLeft + 1300, 0, valueWidth - 1300);
+    lblSingleFile = AddLabel(CaptionLeft, 1, WindowWidth - CaptionLeft - 120);
+    for (int side = 0; side < 2; ++side) {
+        lblDirectory[side] = AddLabel(ValueLeft, side == 0 ? 2 : 6, valueWidth);
+        lblFiles[side] = AddLabel(ValueLeft, side == 0 ? 3 : 7, valueWidth);
+        lblFiles2[side] = AddLabel(ValueLeft, side == 0 ? 3 : 7, valueWidth);
+    }
+    lblSubdirectories = AddLabel(ValueLeft, 4, 600);
+    lblSubdirectories2 = AddLabel(ValueLeft + 600, 4, valueWidth - 600);
+    lblOutputFilesSame = AddLabel(ValueLeft, 5, 600);
+    lblOutputFilesSame2 = AddLabel(ValueLeft + 600, 5, valueWidth - 600);
+    lblKeyFrom = AddLabel(ValueLeft, 8, valueWidth);
+
+    lblOnlineDocumentation = AddLabel(120, 12, MenuWidth, QStringLiteral("Online documentation"));
+    lblOnlineDocumentation->setCursor(Qt::PointingHandCursor);
+    lblOnlineDocumentation->setStyleSheet(
+        QStringLiteral("color: palette(link); text-decoration: underline;"));
+    lblSetupFilename = AddLabel(fraSetup->x() * 15, 12, WindowWidth - fraSetup->x() * 15 - 120);
+    lblSetupFilename->hide();
+
+    connect(cmdFunction, &QPushButton::clicked, this, &frmMain::cmdFunction_Click);
+    connect(cmdSubdirectories, &QPushButton::clicked, this, &frmMain::cmdSubdirectories_Click);
+    connect(cmdOutputFilesSame, &QPushButton::clicked, this, &frmMain::cmdOutputFilesSame_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdQuit, &QPushButton::clicked, this, &frmMain::close);
+}
+
+void frmMain::ApplyFonts()
+{
+    // "Arial" of the original layout is Liberation Sans here; nothing is bold.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSize(9);
+    font.setBold(false);
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLabel*>(widget) ||
+            qobject_cast<QFrame*>(widget))
+            widget->setFont(font);
+    }
+}
+
+bool frmMain::StartUp()
+{
+    setWindowTitle(VersionText() + QLatin1Char(' ') + Language::Text(1));
+    QDir::setCurrent(DiskProc::FirstFixedDrive());
+
+    m_setup.SetStartUpDefaults();
+    m_setup.strSpecifiedWord = Language::Text(6);
+    m_setup.strNotSpecifiedWord = Language::Text(7);
+    m_key = KeyRecord();
+    lblKeyFrom->setText(m_setup.strNotSpecifiedWord);
+    lblSetupFilename->clear();
+    lblSetupFilename->hide();
+    setFixedSize(Twips::ToPixels(WindowWidth), Twips::ToPixels(WindowHeight));
+    m_setup.strDefaultOperationFile = ProgramPaths::DefaultOperationFile(Language::Text(310));
+    m_setup.blnShowPurgeWarning = true;
+    ApplyFonts();
+    show();
+
+    if (m_engine.allocate_buffers() == 0) {
+        m_interaction.Tell(QStringLiteral("Fatal error"),
+                           QStringLiteral("Attempt to allocate buffers was unsuccessful!"),
+                           Interaction::Icon::Critical);
+        m_shutDown = true; // the buffers were never there to release
+        return false;
+    }
+
+    // The operation file stores the opposite of each saved switch, so that the three simulated
+    // releases below bring back the saved values.
+    cmdFunction_Click();
+    cmdOutputFilesSame_Click();
+    cmdSubdirectories_Click();
+    m_keptSetup = m_setup.Keep();
+    RefreshSide(Setup::Input);
+    RefreshSide(Setup::Output);
+    cmdFunction->setFocus();
+    return true;
+}
+
+void frmMain::SetClickGuard()
+{
+    m_clickGuard = true;
+    Clock2.start();
+}
+
+void frmMain::SetupChanged()
+{
+    lblSetupFilename->clear();
+}
+
+void frmMain::cmdFunction_Click()
+{
+    if (m_clickGuard)
+        return;
+    m_setup.blnEncrypt = !m_setup.blnEncrypt;
+    const bool encrypt = m_setup.blnEncrypt;
+    lblFunction->setText(TxtEncDec(QStringLiteral("Encryption"), encrypt));
+    lblFunction2->setText(QLatin1Char('(') + TxtEncDec(QStringLiteral("Encrypt"), encrypt) +
+                          QStringLiteral(" the input files.)"));
+    cmdKeyFrom->setText(TxtEncDec(QStringLiteral("Encryption"), encrypt) + QStringLiteral(" key"));
+    SetupChanged();
+    RefreshHintLine();
+}
+
+void frmMain::cmdSubdirectories_Click()
+{
+    if (m_clickGuard)
+        return;
+    const QString input = m_setup.strDirpath[Setup::Input];
+    if (!input.isEmpty()) {
+        const qint64 count = folder::CountSubfolders(input);
+        if (count < 0) {
+            if (DiskProc::DriveUsable(input))
+                m_interaction.Tell(QStringLiteral("Error"),
+                                   QStringLiteral("Error when attempting to access ") + input +
+                                       QLatin1Char('.'),
+                                   Interaction::Icon::Exclamation);
+            const bool outputToo =
+                input == m_setup.strDirpath[Setup::Output] || m_setup.blnOutputFilesSame;
+            m_setup.strDirpath[Setup::Input].clear();
+            m_setup.strFilespec[Setup::Input].clear();
+            RefreshSide(Setup::Input);
+            if (outputToo) {
+                m_setup.strDirpath[Setup::Output].clear();
+                m_setup.strFilespec[Setup::Output].clear();
+                RefreshSide(Setup::Output);
+            }
+            return;
+        }
+        if (count == 0) {
+            m_setup.blnSubdirectories = false;
+            lblSubdirectories->setText(QStringLiteral("No"));
+            lblSubdirectories2->setText(QStringLiteral("(The input folder has no subfolders.)"));
+            return;
+        }
+    }
+    m_setup.blnSubdirectories = !m_setup.blnSubdirectories;
+    ShowSubdirectories();
+    if (m_setup.blnSubdirectories) {
+        m_setup.blnOutputFilesSame = false;
+        cmdOutputFilesSame_Click();
+    }
+    SetupChanged();
+}
+
+void frmMain::ShowSubdirectories()
+{
+    const bool included = m_setup.blnSubdirectories;
+    lblSubdirectories->setText(included ? QStringLiteral("Yes") : QStringLiteral("No"));
+    lblSubdirectories2->setText(
+        included ? QStringLiteral("(Operate on all specified files in lower subfolders.)")
+                 : QStringLiteral("(Do not operate on files in lower subfolders.)"));
+}
+
+void frmMain::cmdOutputFilesSame_Click()
+{
+    if (m_clickGuard)
+        return;
+    m_setup.blnOutputFilesSame = !m_setup.blnOutputFilesSame;
+    ShowOutputFilesSame();
+    if (m_setup.blnOutputFilesSame) {
+        m_setup.SynchroniseOutputSide();
+        RefreshSide(Setup::Input);
+        RefreshSide(Setup::Output);
+    }
+    SetupChanged();
+}
+
+void frmMain::ShowOutputFilesSame()
+{
+    const bool same = m_setup.blnOutputFilesSame;
+    lblOutputFilesSame->setText(same ? QStringLiteral("Yes") : QStringLiteral("No"));
+    lblOutputFilesSame2->setText(
+        same ? QStringLiteral("(The output files are the same as the input files.)")
+             : QStringLiteral("(The output files normally are different from the input files.)"));
+}
+
+void frmMain::RefreshSide(int side)
+{
+    const QString& dir = m_setup.strDirpath[side];
+    const QString& spec = m_setup.strFilespec[side];
+    lblDirectory[side]->setText(dir.isEmpty() ? m_setup.strNotSpecifiedWord : dir);
+    lblFiles[side]->setText(spec.isEmpty() ? m_setup.strNotSpecifiedWord : spec);
+    lblFiles2[side]->clear();
+    RefreshHintLine();
+}
+
+void frmMain::RefreshHintLine()
+{
+    if (lblFiles[Setup::Input]->text() == m_setup.strNotSpecifiedWord)
+        lblSingleFile->setText(QStringLiteral("To ") +
+                               TxtEncDec(QStringLiteral("encrypt"), m_setup.blnEncrypt) +
+                               QStringLiteral(" multiple files specify input folder and input "
+                                              "files."));
+    else
+        lblSingleFile->clear();
+}
+
+void frmMain::cmdHelp_Click()
+{
+    if (!m_clickGuard)
+        emit helpRequested(0);
+}
+
+void frmMain::Clock_Tick()
+{
+    Clock.setInterval(4000);
+    m_setup.blnGenerateNextKey = true;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto heading = m_helpHeadings.constFind(watched);
+    if (heading == m_helpHeadings.constEnd())
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Enter:
+        static_cast<QWidget*>(watched)->setFocus();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        // The right button asks for help about the command instead of performing it.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            if (event->type() == QEvent::MouseButtonRelease &&
+                (watched == cmdQuit || !m_clickGuard))
+                emit helpRequested(*heading);
+            return true;
+        }
+        break;
+    case QEvent::KeyRelease:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            emit helpRequested(*heading);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    ShutDown();
+    event->accept();
+}
+
+void frmMain::ShutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_key.EraseKey();
+    m_engine.deallocate_buffers();
 }

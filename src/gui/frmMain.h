@@ -1,12 +1,110 @@
 #pragma once
 
-#include <QMainWindow>
+#include "core/Setup.h"
+#include "keys/KeyRecord.h"
 
-// The main window: the fifteen command buttons that set up one operation.
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+
+class CipherEngine;
+class Interaction;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// The main window: fifteen command buttons that set up one operation, and beside them a
+// description of what that operation will do. It owns the setup and the key in force.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent = nullptr);
+
+    // Start-up after the program text is loaded: defaults, window, engine buffers, the saved
+    // setup. False when the program must end (the engine's buffers could not be allocated).
+    bool StartUp();
+
+    Setup& setup() { return m_setup; }
+    KeyRecord& key() { return m_key; }
+    const KeptSetup& keptSetup() const { return m_keptSetup; }
+
+    // Called whenever a file dialog of this window closes: for one second button releases are
+    // ignored, so that the release that closed the dialog cannot act on the button beneath it.
+    void SetClickGuard();
+    bool ClickGuard() const { return m_clickGuard; }
+
+    // Rebuilds the folder line, files line and comment of one side, then the hint line.
+    void RefreshSide(int side);
+    void RefreshHintLine();
+
+signals:
+    // The help window is to open at a heading (0: the top).
+    void helpRequested(int heading);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    QPushButton* AddButton(QFrame* frame, const QString& caption, int heading, int row);
+    QLabel* AddLabel(int left, int row, int width, const QString& text = {});
+    void ApplyFonts();
+
+    void cmdFunction_Click();
+    void cmdSubdirectories_Click();
+    void cmdOutputFilesSame_Click();
+    void cmdHelp_Click();
+    void ShowSubdirectories();
+    void ShowOutputFilesSame();
+    void SetupChanged();
+    void Clock_Tick();
+    void ShutDown();
+
+    CipherEngine& m_engine;
+    Interaction& m_interaction;
+    Setup m_setup;
+    KeyRecord m_key;
+    KeptSetup m_keptSetup;
+    bool m_clickGuard = false;
+    bool m_shutDown = false;
+    QHash<QObject*, int> m_helpHeadings;
+
+public:
+    QTimer Clock;  // paces the reliability test
+    QTimer Clock2; // ends the click guard
+
+    QFrame* fraMenu = nullptr;
+    QFrame* fraSetup = nullptr;
+    QPushButton* cmdFunction = nullptr;
+    QPushButton* cmdSingleFile = nullptr;
+    std::array<QPushButton*, 2> cmdSpecifyDirectory{};
+    std::array<QPushButton*, 2> cmdSpecifyFiles{};
+    QPushButton* cmdSubdirectories = nullptr;
+    QPushButton* cmdOutputFilesSame = nullptr;
+    QPushButton* cmdKeyFrom = nullptr;
+    QPushButton* cmdDoIt = nullptr;
+    QPushButton* cmdReportScreen = nullptr;
+    QPushButton* cmdRandomnessReport = nullptr;
+    QPushButton* cmdSetup = nullptr;
+    QPushButton* cmdHelp = nullptr;
+    QPushButton* cmdQuit = nullptr;
+
+    QLabel* lblFunction = nullptr;
+    QLabel* lblFunction2 = nullptr;
+    std::array<QLabel*, 2> lblDirectory{};
+    std::array<QLabel*, 2> lblFiles{};
+    std::array<QLabel*, 2> lblFiles2{};
+    QLabel* lblSubdirectories = nullptr;
+    QLabel* lblSubdirectories2 = nullptr;
+    QLabel* lblOutputFilesSame = nullptr;
+    QLabel* lblOutputFilesSame2 = nullptr;
+    QLabel* lblKeyFrom = nullptr;
+    QLabel* lblSingleFile = nullptr;
+    QLabel* lblOnlineDocumentation = nullptr;
+    QLabel* lblSetupFilename = nullptr;
 };

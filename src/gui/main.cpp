@@ -1,20 +1,31 @@
+#include "CipherEngine.h"
+#include "MessageBoxInteraction.h"
+#include "core/ProgramPaths.h"
+#include "core/Setup.h"
 #include "frmMain.h"
 #include "support/Language.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QMessageBox>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QString textFile = QDir(QCoreApplication::applicationDirPath()).filePath("zr7e.dat");
+    MessageBoxInteraction interaction;
+
+    // Without its texts the program cannot describe itself: it says why and ends.
+    const QString textFile = ProgramPaths::ProgramTextFile(Setup().strProgramTextFile);
     const int loaded = Language::Load(textFile);
     if (loaded < 1) {
-        QMessageBox::critical(nullptr, QString(), Language::LoadFailureMessage(loaded, textFile));
+        interaction.Tell(QStringLiteral("Fatal error"),
+                         Language::LoadFailureMessage(loaded, textFile),
+                         Interaction::Icon::Critical);
         return 1;
     }
-    frmMain window;
-    window.show();
+
+    CipherEngine engine;
+    frmMain window(engine, interaction);
+    interaction.SetParent(&window);
+    if (!window.StartUp())
+        return 1;
     return app.exec();
 }

@@ -1,24 +1,208 @@
+#include "CipherEngine.h"
+#include "ScriptedInteraction.h"
 #include "gui/frmMain.h"
 #include "support/Language.h"
 
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
-// The main window, shown offscreen.
+// The main window after start-up: labels, the Function toggle, the click guard, help on the
+// right button and F1, and shut-down.
 class tst_frmmain : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void captionIsTheProgramName();
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startUpWithoutOperationFile();
+    void functionToggle();
+    void clickGuardSwallowsReleasesForOneSecond();
+    void helpHeadings_data();
+    void helpHeadings();
+    void subfoldersForceOutputSame();
+    void subfoldersOfAFolderWithoutAny();
+    void quitWipesTheKeyAndReleasesTheBuffers();
+
+private:
+    QTemporaryDir m_config;
+    CipherEngine* m_engine = nullptr;
+    ScriptedInteraction* m_interaction = nullptr;
+    frmMain* m_window = nullptr;
 };
 
-void tst_frmmain::captionIsTheProgramName()
+void tst_frmmain::initTestCase()
 {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     QVERIFY(Language::Load(ZR7_DATA_DIR "/zr7e.dat") > 0);
-    frmMain window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.windowTitle(), Language::Text(1));
+}
+
+void tst_frmmain::init()
+{
+    m_engine = new CipherEngine;
+    m_interaction = new ScriptedInteraction;
+    m_window = new frmMain(*m_engine, *m_interaction);
+    QVERIFY(m_window->StartUp());
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void tst_frmmain::cleanup()
+{
+    delete m_window;
+    delete m_interaction;
+    delete m_engine;
+}
+
+void tst_frmmain::startUpWithoutOperationFile()
+{
+    const frmMain& w = *m_window;
+    QCOMPARE(w.windowTitle(), QStringLiteral("1.02 ") + Language::Text(1));
+    QCOMPARE(w.lblFunction->text(), QStringLiteral("Encryption"));
+    QCOMPARE(w.lblFunction2->text(), QStringLiteral("(Encrypt the input files.)"));
+    QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("No"));
+    QCOMPARE(w.lblOutputFilesSame->text(), QStringLiteral("No"));
+    QCOMPARE(w.cmdKeyFrom->text(), QStringLiteral("Encryption key"));
+    QCOMPARE(w.lblFiles[0]->text(), Language::Text(7));
+    QCOMPARE(w.lblKeyFrom->text(), Language::Text(7));
+    QCOMPARE(w.lblSingleFile->text(),
+             QStringLiteral("To encrypt multiple files specify input folder and input files."));
+    QVERIFY(!w.lblSetupFilename->isVisible());
+    QCOMPARE(w.height(), 380); // 5700 twips
+    QCOMPARE(m_window->key().intKeySource, -1);
+    QCOMPARE(m_window->key().strKey, QByteArray(64, '\0'));
+    const KeptSetup expected{true, false, false, false, {}, {}};
+    QCOMPARE(w.keptSetup(), expected);
+    QCOMPARE(m_window->setup().strDefaultOperationFile, m_config.filePath("zr7e/zr7e.opn"));
+    QVERIFY(QFileInfo(m_config.filePath("zr7e")).isDir());
+    QVERIFY(m_interaction->shown.isEmpty());
+}
+
+void tst_frmmain::functionToggle()
+{
+    frmMain& w = *m_window;
+    w.lblSetupFilename->setText("/some/file.opn");
+    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    QCOMPARE(w.setup().blnEncrypt, false);
+    QCOMPARE(w.lblFunction->text(), QStringLiteral("Decryption"));
+    QCOMPARE(w.lblFunction2->text(), QStringLiteral("(Decrypt the input files.)"));
+    QCOMPARE(w.cmdKeyFrom->text(), QStringLiteral("Decryption key"));
+    QCOMPARE(w.lblSingleFile->text(),
+             QStringLiteral("To decrypt multiple files specify input folder and input files."));
+    QCOMPARE(w.lblSetupFilename->text(), QString());
+    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    QCOMPARE(w.setup().blnEncrypt, true);
+    QCOMPARE(w.lblFunction->text(), QStringLiteral("Encryption"));
+    QCOMPARE(w.cmdKeyFrom->text(), QStringLiteral("Encryption key"));
+}
+
+void tst_frmmain::clickGuardSwallowsReleasesForOneSecond()
+{
+    frmMain& w = *m_window;
+    QSignalSpy help(&w, &frmMain::helpRequested);
+    w.SetClickGuard(); // as when a file dialog has just closed
+    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QTest::mouseClick(w.cmdDoIt, Qt::RightButton);
+    QCOMPARE(w.setup().blnEncrypt, true);
+    QCOMPARE(w.setup().blnSubdirectories, false);
+    QCOMPARE(help.count(), 0);
+    QTest::mouseClick(w.cmdQuit, Qt::RightButton); // Quit is never guarded
+    QCOMPARE(help.count(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
+    QVERIFY(!w.Clock2.isActive());
+    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    QCOMPARE(w.setup().blnEncrypt, false);
+}
+
+void tst_frmmain::helpHeadings_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("heading");
+    const QPair<const char*, int> rows[] = {
+        {"Function", 1},      {"Single file", 2},    {"Input folder", 3},
+        {"Input file(s)", 3}, {"Subfolders?", 4},    {"Output file(s) same?", 5},
+        {"Output folder", 6}, {"Output file(s)", 6}, {"Encryption key", 7},
+        {"Do it!", 8},        {"Report screen", 9},  {"Randomness report", 10},
+        {"Setup", 11},        {"Help", 13},          {"Quit", 14}};
+    for (const auto& row : rows)
+        QTest::newRow(row.first) << row.first << row.second;
+}
+
+void tst_frmmain::helpHeadings()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, heading);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->ClickGuard(), 3000);
+    QPushButton* button = nullptr;
+    for (QPushButton* candidate : m_window->findChildren<QPushButton*>())
+        if (candidate->text() == caption)
+            button = candidate;
+    QVERIFY(button);
+    QSignalSpy help(m_window, &frmMain::helpRequested);
+    const KeptSetup before = m_window->setup().Keep();
+    QTest::mouseClick(button, Qt::RightButton);
+    QTest::keyRelease(button, Qt::Key_F1);
+    QCOMPARE(help.count(), 2);
+    QCOMPARE(help.at(0).at(0).toInt(), heading);
+    QCOMPARE(help.at(1).at(0).toInt(), heading);
+    QCOMPARE(m_window->setup().Keep(), before); // help only, the command does not run
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_frmmain::subfoldersForceOutputSame()
+{
+    frmMain& w = *m_window;
+    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QCOMPARE(w.setup().blnSubdirectories, true);
+    QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("Yes"));
+    QCOMPARE(w.lblSubdirectories2->text(),
+             QStringLiteral("(Operate on all specified files in lower subfolders.)"));
+    QCOMPARE(w.setup().blnOutputFilesSame, true);
+    QCOMPARE(w.lblOutputFilesSame2->text(),
+             QStringLiteral("(The output files are the same as the input files.)"));
+    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QCOMPARE(w.lblSubdirectories2->text(),
+             QStringLiteral("(Do not operate on files in lower subfolders.)"));
+    QCOMPARE(w.setup().blnOutputFilesSame, true); // switching subfolders off leaves it
+}
+
+void tst_frmmain::subfoldersOfAFolderWithoutAny()
+{
+    QTemporaryDir dir;
+    frmMain& w = *m_window;
+    w.setup().strDirpath[0] = dir.path() + '/';
+    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QCOMPARE(w.setup().blnSubdirectories, false);
+    QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("No"));
+    QCOMPARE(w.lblSubdirectories2->text(), QStringLiteral("(The input folder has no subfolders.)"));
+
+    w.setup().strDirpath = {dir.path() + "/gone/", dir.path() + "/gone/"};
+    w.setup().strFilespec = {"*.txt", "*.txt"};
+    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QCOMPARE(m_interaction->shown.value(0),
+             "Error: Error when attempting to access " + dir.path() + "/gone/.");
+    QCOMPARE(w.setup().strDirpath[0], QString());
+    QCOMPARE(w.setup().strFilespec[1], QString());
+    QCOMPARE(w.lblDirectory[1]->text(), Language::Text(7));
+}
+
+void tst_frmmain::quitWipesTheKeyAndReleasesTheBuffers()
+{
+    frmMain& w = *m_window;
+    QByteArray& key = w.key().strKey;
+    key = QByteArray("TYPED KEY TEXT, SIXTY-FOUR CHARACTERS LONG ONCE IT IS EXTENDED..");
+    w.key().strKeyfilePath = "/home/me/keyfile";
+    const char* keyChars = key.constData();
+    QTest::mouseClick(w.cmdQuit, Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(key, QByteArray(64, '\0'));
+    QCOMPARE(key.constData(), keyChars);
+    QCOMPARE(w.key().strKeyfilePath, QString(16, QChar(0)));
+    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(CipherEngine::NotAllocated));
 }
 
 QTEST_MAIN(tst_frmmain)

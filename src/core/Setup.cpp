@@ -1,0 +1,60 @@
+#include "Setup.h"
+
+#include <QCoreApplication>
+#include <QVersionNumber>
+
+void Setup::SetStartUpDefaults()
+{
+    intCharWidth = 106;
+    blnEncrypt = false;
+    blnOutputFilesSame = true;
+    blnSubdirectories = true;
+    strDirpath = {};
+    strFilespec = {};
+    dblMinZR7Randomness = 0.89;
+    intMinFilesizeForRandomness = 256;
+    intMinKeyLength = 16;
+    intMaxKeyLength = 64;
+    blnShowPurgeWarning = true;
+}
+
+namespace {
+
+void Synchronise(std::array<QString, 2>& pair)
+{
+    if (!pair[Setup::Input].isEmpty() || pair[Setup::Output].isEmpty())
+        pair[Setup::Output] = pair[Setup::Input];
+    else
+        pair[Setup::Input] = pair[Setup::Output];
+}
+
+} // namespace
+
+void Setup::SynchroniseOutputSide()
+{
+    Synchronise(strDirpath);
+    Synchronise(strFilespec);
+}
+
+KeptSetup Setup::Keep() const
+{
+    return {blnEncrypt,        blnConfirmFiles, blnOutputFilesSame,
+            blnSubdirectories, strDirpath,      strFilespec};
+}
+
+void Setup::Restore(const KeptSetup& kept)
+{
+    blnEncrypt = kept.blnEncrypt;
+    blnConfirmFiles = kept.blnConfirmFiles;
+    blnOutputFilesSame = kept.blnOutputFilesSame;
+    blnSubdirectories = kept.blnSubdirectories;
+    strDirpath = kept.strDirpath;
+    strFilespec = kept.strFilespec;
+}
+
+QString VersionText()
+{
+    const QVersionNumber version = QVersionNumber::fromString(ZR7_VERSION);
+    return QString::number(version.majorVersion()) + QLatin1Char('.') +
+           QString::number(version.minorVersion()) + QLatin1Char('2');
+}

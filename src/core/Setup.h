@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// The switches and file specifications that "Restore setup" brings back.
+struct KeptSetup
+{
+    bool blnEncrypt = true;
+    bool blnConfirmFiles = false;
+    bool blnOutputFilesSame = false;
+    bool blnSubdirectories = false;
+    std::array<QString, 2> strDirpath;
+    std::array<QString, 2> strFilespec;
+
+    bool operator==(const KeptSetup&) const = default;
+};
+
+// The one setup of the running program: everything that defines the next operation, and the
+// thresholds the analysis uses. The main window owns it; dialogs read it when they open and
+// write it back only when the user accepts. Element 0 of a pair is the input side, element 1
+// the output side.
+class Setup
+{
+public:
+    static constexpr int Input = 0;
+    static constexpr int Output = 1;
+
+    bool blnEncrypt = true;
+    bool blnSubdirectories = false;
+    bool blnOutputFilesSame = false;
+    bool blnConfirmFiles = false;
+    qint64 intNumFiles = 0;
+    int intMinFilesizeForRandomness = 256;
+    double dblMinZR7Randomness = 0.89;
+    int intCharWidth = 106; // twips per character of the files line
+    QString strProgramTextFile = QStringLiteral("zr7e.dat");
+    bool blnGenerateNextKey = false;
+    QString strCurrentFilePath;
+    bool blnShowPurgeWarning = true;
+    int intMinKeyLength = 16;
+    int intMaxKeyLength = 64;
+
+    std::array<QString, 2> strDirpath;
+    std::array<QString, 2> strFilespec;
+
+    QString strSpecifiedWord;    // program text 6
+    QString strNotSpecifiedWord; // program text 7
+    QString strDefaultOperationFile;
+
+    // The values start-up sets before the operation file and the three simulated toggles:
+    // each switch the opposite of its wanted start value, both sides empty.
+    void SetStartUpDefaults();
+
+    // Keeps the output side consistent with the input side: whichever side is empty takes the
+    // other's folder and specification, and when the input side is set it wins.
+    void SynchroniseOutputSide();
+
+    KeptSetup Keep() const;
+    void Restore(const KeptSetup& kept);
+};
+
+// The version text of the running program: major version, ".", minor version and "2" (so
+// version 9.9 gives "9.92"). Operation files begin with it.
+QString VersionText();
