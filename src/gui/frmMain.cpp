@@ -137,6 +137,7 @@ void frmMain::CreateControls()
 
     lblOnlineDocumentation = AddLabel(120, 12, MenuWidth, QStringLiteral("Online documentation"));
     lblOnlineDocumentation->setCursor(Qt::PointingHandCursor);
+    lblOnlineDocumentation->installEventFilter(this);
     lblOnlineDocumentation->setStyleSheet(
         QStringLiteral("color: palette(link); text-decoration: underline;"));
     lblSetupFilename = AddLabel(fraSetup->x() * 15, 12, WindowWidth - fraSetup->x() * 15 - 120);
@@ -333,6 +334,10 @@ void frmMain::Clock_Tick()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == lblOnlineDocumentation && event->type() == QEvent::MouseButtonRelease) {
+        emit documentationRequested();
+        return true;
+    }
     const auto heading = m_helpHeadings.constFind(watched);
     if (heading == m_helpHeadings.constEnd())
         return QMainWindow::eventFilter(watched, event);
@@ -352,7 +357,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyRelease:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-            emit helpRequested(*heading);
+            if (watched != cmdReportScreen || !m_clickGuard)
+                emit helpRequested(*heading);
             return true;
         }
         break;

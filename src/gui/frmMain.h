@@ -44,6 +44,8 @@ public:
 signals:
     // The help window is to open at a heading (0: the top).
     void helpRequested(int heading);
+    // The user clicked "Online documentation".
+    void documentationRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
