@@ -1,11 +1,10 @@
 #include "ProgramPaths.h"
 
-#include "support/DiskProc.h"
+#include "files/folder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace ProgramPaths {
 
@@ -20,12 +19,7 @@ QString ProgramTextFile(const QString& fileName)
 
 QString DefaultOperationFile(const QString& folderName)
 {
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (base.isEmpty())
-        base = DiskProc::FirstFixedDrive();
-    const QString folder = QDir(base).filePath(folderName);
-    QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("zr7e.opn"));
+    return folder::AppDataFilePath(QStringLiteral("zr7e.opn"), folderName);
 }
 
 } // namespace ProgramPaths

@@ -1,11 +1,46 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-// Folder queries of the file specification commands.
+class Interaction;
+
+// Folder queries of the file specification commands and the batch. Files and subfolders are
+// taken in the order the file system lists them, never sorted. A "file" is a regular file or a
+// symbolic link to one, dot files included; a "subfolder" is a real folder: symbolic links to
+// folders are neither counted nor walked, so that a link back up the tree cannot loop a batch.
 namespace folder {
 
-// The number of subfolders directly in `path`; -1 when the folder cannot be read.
-qint64 CountSubfolders(const QString& path);
+// True when `path`, without leading and trailing blanks, names an existing folder.
+bool FolderExists(const QString& path);
+
+// False for an empty path; otherwise true when something other than a folder exists there.
+bool FileExists(const QString& path);
+
+// 26 (the per-user application-data folder) gives the XDG config folder (~/.config); any other
+// number, and a platform without that folder, gives "".
+QString SpecialFolderPath(int number);
+
+// <application-data folder>/<subfolder>/<fileName>; the subfolder is created when missing (one
+// level). Without an application-data folder the root "/" stands in for it. A subfolder that
+// cannot be created shows up when the caller uses the path.
+QString AppDataFilePath(const QString& fileName, const QString& subfolder);
+
+// The number of files directly in `folderPath` that satisfy `fileSpec`; -1 with the platform's
+// error description in `errorText` when the folder cannot be read. "*.*" counts every file
+// without testing names. Other specifications test each name and let `interaction` run pending
+// events now and then, so that the windows stay responsive in large folders.
+qint64 CountMatchingFiles(const QString& folderPath, const QString& fileSpec, QString& errorText,
+                          Interaction* interaction = nullptr);
+
+// The number of subfolders directly in `path`; -1 with the platform's error description and
+// error number when the folder cannot be read.
+qint64 CountSubfolders(const QString& path, QString& errorText, int& errorNumber);
+
+// The names of the files and of the subfolders directly in `path`, each in the platform's
+// order, from one reading of the folder. False with the error description when it cannot be
+// read.
+bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders,
+                QString& errorText);
 
 } // namespace folder

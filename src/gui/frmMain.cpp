@@ -232,7 +232,9 @@ void frmMain::cmdSubdirectories_Click()
         return;
     const QString input = m_setup.strDirpath[Setup::Input];
     if (!input.isEmpty()) {
-        const qint64 count = folder::CountSubfolders(input);
+        QString errorText;
+        int errorNumber = 0;
+        const qint64 count = folder::CountSubfolders(input, errorText, errorNumber);
         if (count < 0) {
             if (DiskProc::DriveUsable(input))
                 m_interaction.Tell(QStringLiteral("Error"),
