@@ -20,6 +20,7 @@ struct KeyRecord
     QByteArray strRawKeyText;
     bool blnKeyText = false;
     bool blnKeyRandom = false;
+    bool blnNewKeyfile = false;
 
     // Overwrites the key, its digest, the keyfile bytes and the keyfile path with NULs of the
     // same length.

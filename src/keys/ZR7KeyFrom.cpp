@@ -1,0 +1,168 @@
+#include "ZR7KeyFrom.h"
+
+#include "CipherEngine.h"
+#include "FileUtility.h"
+#include "KeyRecord.h"
+#include "RandomKey.h"
+#include "Windows1252.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ZR7KeyFrom {
+
+namespace {
+
+constexpr int KeyfileBytes = 64;
+
+const std::uint8_t* Bytes(const QByteArray& bytes)
+{
+    return reinterpret_cast<const std::uint8_t*>(bytes.constData());
+}
+
+} // namespace
+
+QByteArray NormalizedKey(const QByteArray& key)
+{
+    QByteArray normalized;
+    normalized.reserve(key.size());
+    for (char c : key) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code > 32)
+            normalized.append(static_cast<char>(Windows1252::ToUpper(code)));
+    }
+    return normalized;
+}
+
+QByteArray NormalizedKey(const QString& typed)
+{
+    return NormalizedKey(Windows1252::FromUnicode(typed));
+}
+
+bool KeyHasMinLength(const QByteArray& key)
+{
+    return NormalizedKey(key).size() >= MinKeyLength;
+}
+
+bool KeyIsText(const QByteArray& key)
+{
+    return CipherEngine::key_is_text(Bytes(key), static_cast<int>(key.size())) != 0;
+}
+
+bool KeyIsRandom(const QByteArray& key)
+{
+    const int length = static_cast<int>(std::min<qsizetype>(key.size(), KeyfileBytes));
+    return FileUtility::randomness_measure(Bytes(key), length, KeyfileBytes) >= MinKeyRandomness;
+}
+
+int KeyChecksum(const QByteArray& normalizedKey, QByteArray& digest)
+{
+    digest = QCryptographicHash::hash(normalizedKey, QCryptographicHash::Md5);
+    qint32 sum = 0;
+    for (int k = 0; k < 8; ++k)
+        sum += static_cast<unsigned char>(digest[2 * k]) * 65536 +
+               static_cast<unsigned char>(digest[2 * k + 1]);
+    return sum % 8999 + 1001;
+}
+
+QString ChecksumText(int checksum)
+{
+    return QStringLiteral("Checksum is %1.").arg(checksum);
+}
+
+KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error)
+{
+    keyBytes = QByteArray(KeyfileBytes, '\0');
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return KeyfileStatus::Error;
+    }
+    const qint64 got = file.read(keyBytes.data(), KeyfileBytes);
+    if (got < 0) {
+        error = file.errorString();
+        return KeyfileStatus::Error;
+    }
+    // The length counts only the bytes as they are: replaced NULs must not make a key long
+    // enough.
+    if (!KeyHasMinLength(keyBytes))
+        return KeyfileStatus::Unsuitable;
+    qsizetype last = keyBytes.size(); // 1-based position of the last byte that is not NUL
+    while (last > 0 && keyBytes[last - 1] == '\0')
+        --last;
+    for (qsizetype i = 0; i < last; ++i) {
+        if (keyBytes[i] == '\0')
+            keyBytes[i] = static_cast<char>(128 - (i + 1));
+    }
+    return KeyfileStatus::Ok;
+}
+
+bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error)
+{
+    // No O_TRUNC: a longer existing file keeps its tail, which is never read.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QByteArray bytes = keyBytes.left(KeyfileBytes);
+    bytes.append(QByteArray(KeyfileBytes - bytes.size(), '\0'));
+    ssize_t written = 0;
+    while (written < KeyfileBytes) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, KeyfileBytes - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    const int writeErrno = errno;
+    const bool closed = ::close(fd) == 0;
+    bytes.fill('\0');
+    if (written != KeyfileBytes || !closed) {
+        error = QString::fromLocal8Bit(std::strerror(written != KeyfileBytes ? writeErrno : errno));
+        return false;
+    }
+    return true;
+}
+
+QByteArray NewRandomKeyBytes()
+{
+    QByteArray bytes(KeyfileBytes, '\0');
+    RandomKeyBytes(reinterpret_cast<std::uint8_t*>(bytes.data()), KeyfileBytes);
+    return bytes;
+}
+
+QByteArray ExtendedKey(const QByteArray& key)
+{
+    if (key.isEmpty() || key.size() >= MaxKeyLength)
+        return key;
+    return key.repeated(4).left(MaxKeyLength);
+}
+
+QString KeyLine(const KeyRecord& key, const QString& specifiedWord, const QString& notSpecifiedWord)
+{
+    if (key.intKeySource == KeyRecord::NotSpecified)
+        return notSpecifiedWord;
+    QString source = QStringLiteral("keyboard entry");
+    if (key.intKeySource == KeyRecord::Keyfile) {
+        if (key.blnNewKeyfile)
+            source = QStringLiteral("new random key in keyfile");
+        else if (key.blnKeyRandom)
+            source = QStringLiteral("apparently random key in keyfile");
+        else if (key.blnKeyText)
+            source = QStringLiteral("text key in keyfile");
+        else
+            source = QStringLiteral("non-random non-text key in keyfile");
+    }
+    return specifiedWord + QStringLiteral(" (") + source +
+           QStringLiteral(", checksum = %1)").arg(key.intKeyChecksum);
+}
+
+} // namespace ZR7KeyFrom

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct KeyRecord;
+
+// The rules every key obeys. Keys are Windows-1252 byte strings.
+namespace ZR7KeyFrom {
+
+constexpr int MinKeyLength = 16;
+constexpr int MaxKeyLength = 64;
+constexpr double MinKeyRandomness = 0.88;
+
+// Bytes above code 32 only, upper-cased: spaces, control codes and letter case do not matter.
+QByteArray NormalizedKey(const QByteArray& key);
+QByteArray NormalizedKey(const QString& typed);
+
+bool KeyHasMinLength(const QByteArray& key);
+
+// The engine's judgement of the whole byte string (trailing NULs included).
+bool KeyIsText(const QByteArray& key);
+
+// The randomness measure of the key's bytes is at least 0.88.
+bool KeyIsRandom(const QByteArray& key);
+
+// 1001..9999, from the MD5 digest of the normalised key; the digest is left in `digest` so
+// that it can be erased with the key.
+int KeyChecksum(const QByteArray& normalizedKey, QByteArray& digest);
+
+// "Checksum is N." as the dialogs show it.
+QString ChecksumText(int checksum);
+
+// Result of reading a keyfile.
+enum class KeyfileStatus { Ok, Unsuitable, Error };
+
+// Reads the first 64 bytes of `path` into `keyBytes` (NUL-padded), checks that they hold at
+// least 16 characters above code 32, then replaces each NUL before the last non-NUL byte at
+// 1-based position i by code 128 - i. `error` holds the system's description on Error.
+KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error);
+
+// Writes the 64 key bytes at the start of `path` without truncating a longer file; a new
+// file gets mode 0600. False with the system's description in `error`.
+bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error);
+
+// 64 bytes of codes 33..255 from the system's CSPRNG.
+QByteArray NewRandomKeyBytes();
+
+// The key as the engine receives it: a shorter key written four times over, cut to 64.
+QByteArray ExtendedKey(const QByteArray& key);
+
+// The key line: the specified word, the source and the checksum, e.g.
+// "Specified (keyboard entry, checksum = 2222)"; the not-specified word while no key is in
+// force.
+QString KeyLine(const KeyRecord& key, const QString& specifiedWord,
+                const QString& notSpecifiedWord);
+
+} // namespace ZR7KeyFrom
