@@ -1,5 +1,10 @@
+#include "ExitStatus.h"
+#include "KeyCommands.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -21,16 +26,26 @@ const char Usage[] =
     "  --key-file FILE   key from a keyfile\n"
     "  --key-stdin       key typed on the first line of standard input\n"
     "  --yes             confirm the operation without asking\n"
-    "  --force           decrypt files that do not look encrypted\n";
+    "  --force           decrypt files that do not look encrypted\n"
+    "\n"
+    "[key] is --key-file FILE or --key-stdin; without either, the key is asked for on the\n"
+    "terminal. A key is never given on the command line itself.\n";
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const QString command = args.isEmpty() ? QString() : args.takeFirst();
+    if (command == QLatin1String("checksum"))
+        return RunChecksum(args);
+    if (command == QLatin1String("newkey"))
+        return RunNewKey(args);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(Usage, stdout);
-        return 0;
+        return ExitStatus::Done;
     }
     std::fputs(Usage, stderr);
-    return 2;
+    return ExitStatus::Refused;
 }

@@ -102,11 +102,11 @@ KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& er
     return KeyfileStatus::Ok;
 }
 
-bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error)
+bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error, bool mustBeNew)
 {
     // No O_TRUNC: a longer existing file keeps its tail, which is never read.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : 0);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags, 0600);
     if (fd < 0) {
         error = QString::fromLocal8Bit(std::strerror(errno));
         return false;

@@ -40,8 +40,10 @@ enum class KeyfileStatus { Ok, Unsuitable, Error };
 KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error);
 
 // Writes the 64 key bytes at the start of `path` without truncating a longer file; a new
-// file gets mode 0600. False with the system's description in `error`.
-bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error);
+// file gets mode 0600. With `mustBeNew` an existing file is refused. False with the system's
+// description in `error`.
+bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error,
+                  bool mustBeNew = false);
 
 // 64 bytes of codes 33..255 from the system's CSPRNG.
 QByteArray NewRandomKeyBytes();

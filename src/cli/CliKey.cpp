@@ -1,0 +1,113 @@
+#include "CliKey.h"
+
+#include "keys/Windows1252.h"
+#include "keys/ZR7KeyFrom.h"
+
+#include <QTextStream>
+
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// One line from the terminal with echo switched off; the line end is not kept.
+QString AskHidden(const char* prompt)
+{
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
+    termios saved{};
+    const bool terminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    QTextStream in(stdin);
+    const QString line = in.readLine();
+    if (terminal)
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fputs("\n", stderr);
+    return line;
+}
+
+} // namespace
+
+bool CliKey::ParseOptions(QStringList& args, QString& error)
+{
+    for (qsizetype i = 0; i < args.size();) {
+        if (args[i] == QLatin1String("--key-file")) {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("Error: --key-file needs a file name.");
+                return false;
+            }
+            m_keyFile = args[i + 1];
+            args.remove(i, 2);
+        } else if (args[i] == QLatin1String("--key-stdin")) {
+            m_stdin = true;
+            args.remove(i);
+        } else {
+            ++i;
+        }
+    }
+    if (m_stdin && !m_keyFile.isEmpty()) {
+        error = QStringLiteral("Error: give either --key-file or --key-stdin, not both.");
+        return false;
+    }
+    return true;
+}
+
+bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error)
+{
+    if (!Windows1252::CanEncode(typed)) {
+        error = QStringLiteral("Error: The key contains characters that a key cannot hold.");
+        return false;
+    }
+    if (typed.size() > ZR7KeyFrom::MaxKeyLength) {
+        error = QStringLiteral("Error: A typed key has at most 64 characters.");
+        return false;
+    }
+    key = ZR7KeyFrom::NormalizedKey(typed);
+    if (key.size() < ZR7KeyFrom::MinKeyLength) {
+        error = QStringLiteral("Error: The key must have at least 16 characters, spaces not "
+                               "counted.");
+        return false;
+    }
+    return true;
+}
+
+bool CliKey::Read(QByteArray& key, QString& error, bool askTwice)
+{
+    if (!m_keyFile.isEmpty()) {
+        QByteArray bytes;
+        QString why;
+        switch (ZR7KeyFrom::ReadKeyfile(m_keyFile, bytes, why)) {
+        case ZR7KeyFrom::KeyfileStatus::Error:
+            error = QStringLiteral("Keyfile error: ") + why;
+            return false;
+        case ZR7KeyFrom::KeyfileStatus::Unsuitable:
+            error = QStringLiteral("Unsuitable keyfile: ") + m_keyFile +
+                    QStringLiteral(" is not a suitable keyfile.");
+            return false;
+        case ZR7KeyFrom::KeyfileStatus::Ok:
+            break;
+        }
+        key = ZR7KeyFrom::NormalizedKey(bytes);
+        bytes.fill('\0');
+        return true;
+    }
+    if (m_stdin)
+        return ReadTyped(QTextStream(stdin).readLine(), key, error);
+    if (!::isatty(STDIN_FILENO)) {
+        error = QStringLiteral("Error: No key given: use --key-file FILE or --key-stdin.");
+        return false;
+    }
+    QString typed = AskHidden("Key (16-64 characters, spaces ignored, case not significant): ");
+    if (askTwice && AskHidden("Enter the key again: ") != typed) {
+        error = QStringLiteral("Error: The key entries do not match!");
+        return false;
+    }
+    const bool ok = ReadTyped(typed, key, error);
+    typed.fill(QChar(0));
+    return ok;
+}

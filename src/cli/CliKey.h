@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Where the command line takes its key from: --key-file FILE, --key-stdin (the first line of
+// standard input), or a prompt on the terminal without echo. A key is never an argument.
+class CliKey
+{
+public:
+    // Takes the key options out of `args`; false with `error` set when they are malformed.
+    bool ParseOptions(QStringList& args, QString& error);
+
+    // Reads the key; the normalised key in `key`, or false with a message in `error` as
+    // "Title: text".
+    bool Read(QByteArray& key, QString& error, bool askTwice = false);
+
+private:
+    bool ReadTyped(const QString& typed, QByteArray& key, QString& error);
+
+    QString m_keyFile;
+    bool m_stdin = false;
+};

@@ -1,0 +1,110 @@
+#include "TestFiles.h"
+#include "keys/ZR7KeyFrom.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// zr7e-cli checksum and newkey, run as a script would run them.
+class tst_cli_keys : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checksum_data();
+    void checksum();
+    void newKey();
+
+private:
+    struct Run
+    {
+        int status;
+        QString out;
+        QString err;
+    };
+    Run Cli(const QStringList& args, const QByteArray& input = {});
+    QTemporaryDir m_dir;
+};
+
+tst_cli_keys::Run tst_cli_keys::Cli(const QStringList& args, const QByteArray& input)
+{
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(ZR7_CLI, args);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void tst_cli_keys::checksum_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    const QString abc16 = ZR7KeyFrom::ChecksumText([] {
+        QByteArray digest;
+        return ZR7KeyFrom::KeyChecksum("ABCDEFGHIJKLMNOP", digest);
+    }());
+    QTest::newRow("typed on stdin") << QStringList{"checksum", "--key-stdin"}
+                                    << QByteArray("abcd efgh ijkl mnop\n") << 0 << abc16 + "\n"
+                                    << "";
+    QTest::newRow("keyfile") << QStringList{"checksum", "--key-file", "letters.key"} << QByteArray()
+                             << 0 << abc16 + "\n"
+                             << "";
+    QTest::newRow("too short") << QStringList{"checksum", "--key-stdin"}
+                               << QByteArray("abcd efgh ijkl mno\n") << 2 << ""
+                               << "Error: The key must have at least 16 characters, spaces not "
+                                  "counted.\n";
+    QTest::newRow("unsuitable keyfile")
+        << QStringList{"checksum", "--key-file", "short.key"} << QByteArray() << 2 << ""
+        << "Unsuitable keyfile: short.key is not a suitable keyfile.\n";
+    QTest::newRow("no key option without a terminal")
+        << QStringList{"checksum"} << QByteArray() << 2 << ""
+        << "Error: No key given: use --key-file FILE or --key-stdin.\n";
+    QTest::newRow("a key as an argument is refused")
+        << QStringList{"checksum", "abcdefghijklmnopq"} << QByteArray() << 2 << ""
+        << "Error: unexpected argument abcdefghijklmnopq\n";
+}
+
+void tst_cli_keys::checksum()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QVERIFY(TestFiles::write(m_dir.filePath("letters.key"), "ABCD EFGH\nIJKL MNOP"));
+    QVERIFY(TestFiles::write(m_dir.filePath("short.key"), "ABC"));
+    const Run run = Cli(args, input);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.status, status);
+}
+
+void tst_cli_keys::newKey()
+{
+    const Run made = Cli({"newkey", "fresh.key"});
+    QCOMPARE(made.status, 0);
+    const QByteArray bytes = TestFiles::read(m_dir.filePath("fresh.key"));
+    QCOMPARE(bytes.size(), 64);
+    for (char c : bytes)
+        QVERIFY(static_cast<unsigned char>(c) >= 33);
+    QCOMPARE(QFileInfo(m_dir.filePath("fresh.key")).permissions() & 0x0077, QFile::Permissions());
+    QByteArray digest;
+    QCOMPARE(made.out, ZR7KeyFrom::ChecksumText(
+                           ZR7KeyFrom::KeyChecksum(ZR7KeyFrom::NormalizedKey(bytes), digest)) +
+                           "\n");
+    QCOMPARE(Cli({"checksum", "--key-file", "fresh.key"}).out, made.out);
+
+    const Run again = Cli({"newkey", "fresh.key"});
+    QCOMPARE(again.status, 2);
+    QCOMPARE(TestFiles::read(m_dir.filePath("fresh.key")), bytes);
+}
+
+QTEST_GUILESS_MAIN(tst_cli_keys)
+#include "tst_cli_keys.moc"
