@@ -21,6 +21,7 @@ struct KeyRecord
     bool blnKeyText = false;
     bool blnKeyRandom = false;
     bool blnNewKeyfile = false;
+    bool blnKeyChoiceCancelled = false;
 
     // Overwrites the key, its digest, the keyfile bytes and the keyfile path with NULs of the
     // same length.

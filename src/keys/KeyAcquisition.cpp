@@ -1,0 +1,210 @@
+#include "KeyAcquisition.h"
+
+#include "KeyRecord.h"
+#include "Windows1252.h"
+#include "ZR7KeyFrom.h"
+#include "core/Interaction.h"
+#include "core/TxtEncDec.h"
+#include "files/StrProc.h"
+
+#include <QFileInfo>
+
+using namespace ZR7KeyFrom;
+
+namespace {
+
+QString KeyPrompt(bool blnEncrypt, const QString& rest)
+{
+    return QStringLiteral("Enter the ") + TxtEncDec(QStringLiteral("encryption"), blnEncrypt) +
+           QStringLiteral(" key") + rest;
+}
+
+} // namespace
+
+void KeyAcquisition::SetKey(const QByteArray& key)
+{
+    m_key.strKey.fill('\0'); // the old key's characters, before the buffer is let go
+    m_key.strKey = key;
+}
+
+void KeyAcquisition::TypedOutcome(KeyDialogs::Outcome outcome, const QString& typed)
+{
+    m_key.blnKeyChoiceCancelled = outcome == KeyDialogs::Outcome::Cancel;
+    if (outcome == KeyDialogs::Outcome::Yes) {
+        SetKey(NormalizedKey(typed));
+        m_key.strRawKeyText = Windows1252::FromUnicode(typed);
+        m_key.intKeySource = KeyRecord::Keyboard;
+        m_key.blnKeyText = true;
+        m_key.blnKeyRandom = false;
+        m_key.blnNewKeyfile = false;
+        m_key.intKeyChecksum = KeyChecksum(m_key.strKey, m_key.strKeyDigest);
+    } else if (outcome == KeyDialogs::Outcome::No) {
+        SetKey({});
+        m_key.intKeySource = KeyRecord::NotSpecified;
+    }
+}
+
+void KeyAcquisition::KeyFromKeyboardWithDisplay(bool blnEncrypt)
+{
+    QString typed;
+    const auto outcome = m_dialogs.TypeKeyWithDisplay(
+        KeyPrompt(blnEncrypt,
+                  QStringLiteral(" (16-64 characters, spaces ignored, case not significant):")),
+        typed);
+    TypedOutcome(outcome, typed);
+    typed.fill(QChar(0));
+}
+
+void KeyAcquisition::KeyFromKeyboardWithoutDisplay(bool blnEncrypt)
+{
+    QString typed;
+    const auto outcome = m_dialogs.TypeKeyWithoutDisplay(
+        KeyPrompt(blnEncrypt,
+                  QStringLiteral(", 16-64 non-space characters (which will not be displayed):")),
+        typed);
+    TypedOutcome(outcome, typed);
+    typed.fill(QChar(0));
+}
+
+// Steps that may still back out: the file's existence questions. False when cancelled.
+bool KeyAcquisition::ConfirmKeyfile(const QString& path, bool& newKeyfile, int index)
+{
+    const bool exists = QFileInfo::exists(path);
+    newKeyfile = index == 1;
+    if (index == 0 && !exists) {
+        if (m_interaction.Ask(QStringLiteral("Keyfile does not exist."),
+                              QStringLiteral("Do you wish to create ") + path +
+                                  QStringLiteral(" as a new random keyfile?"),
+                              Interaction::Yes | Interaction::No,
+                              Interaction::No) != Interaction::Yes)
+            return false;
+        newKeyfile = true;
+    } else if (index == 1 && exists) {
+        if (m_interaction.Ask(QStringLiteral("File exists already."),
+                              QStringLiteral("Overwrite existing file ") + path + QLatin1Char('?'),
+                              Interaction::Yes | Interaction::No,
+                              Interaction::No) != Interaction::Yes)
+            return false;
+    }
+    return true;
+}
+
+// Shows the random key window until its key passes the checks; false when the user gives up.
+bool KeyAcquisition::AcceptRandomKey()
+{
+    for (;;) {
+        m_key.strKeyBytes.fill('\0');
+        m_key.strKeyBytes = m_dialogs.CollectRandomKey();
+        const QByteArray& bytes = m_key.strKeyBytes;
+        if (KeyHasMinLength(bytes) && !KeyIsText(bytes) && KeyIsRandom(bytes)) {
+            m_key.blnKeyRandom = true;
+            m_key.blnKeyText = false;
+            return true;
+        }
+        if (m_interaction.Ask(QStringLiteral("Key not sufficiently random"),
+                              QStringLiteral("Attempt at creating random key unsuccessful.  "
+                                             "Please repeat."),
+                              Interaction::Retry | Interaction::Cancel,
+                              Interaction::Retry) != Interaction::Retry) {
+            m_key.intKeySource = KeyRecord::NotSpecified;
+            return false;
+        }
+    }
+}
+
+void KeyAcquisition::KeyfileError(const QString& description)
+{
+    m_interaction.Tell(QStringLiteral("Keyfile error"), description, Interaction::Icon::Critical);
+    m_key.intKeySource = KeyRecord::NotSpecified;
+}
+
+void KeyAcquisition::KeyFromKeyfile(int index, bool blnEncrypt)
+{
+    m_key.blnNewKeyfile = false;
+    m_key.strKeyBytes.fill('\0');
+    m_key.strKeyBytes = QByteArray(MaxKeyLength, '\0');
+    const QString title = index == 1 ? QStringLiteral("Specify new keyfile")
+                                     : QStringLiteral("Get ") +
+                                           TxtEncDec(QStringLiteral("encryption"), blnEncrypt) +
+                                           QStringLiteral(" key from keyfile");
+    // The path as chosen is used both to show and to open: a lower-cased display form would
+    // name another file on a case-sensitive file system.
+    const QString path = StrProc::PathCase(m_dialogs.ChooseKeyfile(title));
+    bool newKeyfile = false;
+    m_key.blnKeyChoiceCancelled = path.isEmpty() || !ConfirmKeyfile(path, newKeyfile, index);
+    if (m_key.blnKeyChoiceCancelled)
+        return;
+
+    if (newKeyfile) {
+        if (!AcceptRandomKey())
+            return;
+    } else {
+        QString error;
+        switch (ReadKeyfile(path, m_key.strKeyBytes, error)) {
+        case KeyfileStatus::Error:
+            return KeyfileError(error);
+        case KeyfileStatus::Unsuitable:
+            m_interaction.Tell(QStringLiteral("Unsuitable keyfile"),
+                               path + QStringLiteral(" is not a suitable keyfile."),
+                               Interaction::Icon::None);
+            m_key.intKeySource = KeyRecord::NotSpecified;
+            return;
+        case KeyfileStatus::Ok:
+            break;
+        }
+        m_key.blnKeyText = KeyIsText(m_key.strKeyBytes);
+        m_key.blnKeyRandom = !m_key.blnKeyText && KeyIsRandom(m_key.strKeyBytes);
+    }
+    AcceptKeyfile(path, newKeyfile);
+}
+
+void KeyAcquisition::AcceptKeyfile(const QString& path, bool newKeyfile)
+{
+    if (m_interaction.Ask(StrProc::ShortenText(path, 60), QStringLiteral("Inspect the key?"),
+                          Interaction::Yes | Interaction::No,
+                          Interaction::No) == Interaction::Yes) {
+        KeyInspection inspection;
+        inspection.keyBytes = m_key.strKeyBytes;
+        inspection.blnKeyRandom = m_key.blnKeyRandom;
+        inspection.blnKeyText = m_key.blnKeyText;
+        inspection.blnNewKeyfile = newKeyfile;
+        inspection.classification = newKeyfile ? QStringLiteral("New random key in file")
+                                    : m_key.blnKeyRandom && m_key.strKeyBytes.size() == MaxKeyLength
+                                        ? QStringLiteral("Apparently random key from file")
+                                    : m_key.blnKeyText
+                                        ? QStringLiteral("Text key from file")
+                                        : QStringLiteral("Non-random non-text key from file");
+        inspection.keyfileLine = path.size() > 65 ? StrProc::ShortenText(path, 66) : path;
+        const bool use = m_dialogs.InspectKey(inspection);
+        inspection.keyBytes.fill('\0');
+        if (!use) {
+            m_key.intKeySource = KeyRecord::NotSpecified;
+            return;
+        }
+    }
+    if (newKeyfile) {
+        QString error;
+        if (!WriteKeyfile(path, m_key.strKeyBytes, error))
+            return KeyfileError(error);
+        m_key.blnNewKeyfile = true;
+    }
+    SetKey(NormalizedKey(m_key.strKeyBytes));
+    m_key.strRawKeyText.fill('\0');
+    m_key.strRawKeyText = m_key.strKeyBytes;
+    m_key.intKeyChecksum = KeyChecksum(m_key.strKey, m_key.strKeyDigest);
+    m_key.strKeyfilePath = path;
+    m_key.intKeySource = KeyRecord::Keyfile;
+}
+
+QString KeyAcquisition::ShowKeySource(const QString& savedCaption, const QString& specifiedWord,
+                                      const QString& notSpecifiedWord)
+{
+    if (m_key.blnKeyChoiceCancelled)
+        return savedCaption;
+    if (m_key.intKeySource != KeyRecord::NotSpecified && m_key.strKey.isEmpty()) {
+        m_interaction.Tell(QStringLiteral("Error"), QStringLiteral("Error processing key!"),
+                           Interaction::Icon::Critical);
+        m_key.intKeySource = KeyRecord::NotSpecified;
+    }
+    return KeyLine(m_key, specifiedWord, notSpecifiedWord);
+}
