@@ -196,15 +196,15 @@ void KeyAcquisition::AcceptKeyfile(const QString& path, bool newKeyfile)
     m_key.intKeySource = KeyRecord::Keyfile;
 }
 
-QString KeyAcquisition::ShowKeySource(const QString& savedCaption, const QString& specifiedWord,
-                                      const QString& notSpecifiedWord)
+QString ShowKeySource(KeyRecord& key, Interaction& interaction, const QString& savedCaption,
+                      const QString& specifiedWord, const QString& notSpecifiedWord)
 {
-    if (m_key.blnKeyChoiceCancelled)
+    if (key.blnKeyChoiceCancelled)
         return savedCaption;
-    if (m_key.intKeySource != KeyRecord::NotSpecified && m_key.strKey.isEmpty()) {
-        m_interaction.Tell(QStringLiteral("Error"), QStringLiteral("Error processing key!"),
-                           Interaction::Icon::Critical);
-        m_key.intKeySource = KeyRecord::NotSpecified;
+    if (key.intKeySource != KeyRecord::NotSpecified && key.strKey.isEmpty()) {
+        interaction.Tell(QStringLiteral("Error"), QStringLiteral("Error processing key!"),
+                         Interaction::Icon::Critical);
+        key.intKeySource = KeyRecord::NotSpecified;
     }
-    return KeyLine(m_key, specifiedWord, notSpecifiedWord);
+    return KeyLine(key, specifiedWord, notSpecifiedWord);
 }

@@ -23,10 +23,6 @@ public:
     // index 0: an existing keyfile; 1: a new random keyfile.
     void KeyFromKeyfile(int index, bool blnEncrypt);
 
-    // The key line: `savedCaption` after a cancelled choice, otherwise the key in force.
-    QString ShowKeySource(const QString& savedCaption, const QString& specifiedWord,
-                          const QString& notSpecifiedWord);
-
 private:
     void TypedOutcome(KeyDialogs::Outcome outcome, const QString& typed);
     bool AcceptRandomKey();
@@ -39,3 +35,8 @@ private:
     Interaction& m_interaction;
     KeyDialogs& m_dialogs;
 };
+
+// The key line: `savedCaption` after a cancelled choice, otherwise the key in force. A key
+// that claims a source but holds nothing is reported and dropped.
+QString ShowKeySource(KeyRecord& key, Interaction& interaction, const QString& savedCaption,
+                      const QString& specifiedWord, const QString& notSpecifiedWord);

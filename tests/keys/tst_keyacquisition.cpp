@@ -1,4 +1,5 @@
 #include "ScriptedInteraction.h"
+#include "ScriptedKeyDialogs.h"
 #include "TestFiles.h"
 #include "keys/KeyAcquisition.h"
 #include "keys/KeyRecord.h"
@@ -7,49 +8,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-// Answers the key windows from a script and records what they were shown.
-class ScriptedKeyDialogs : public KeyDialogs
-{
-public:
-    Outcome TypeKeyWithDisplay(const QString& prompt, QString& typed) override
-    {
-        lastPrompt = prompt;
-        typed = typedText;
-        return outcome;
-    }
-    Outcome TypeKeyWithoutDisplay(const QString& prompt, QString& typed) override
-    {
-        return TypeKeyWithDisplay(prompt, typed);
-    }
-    QString ChooseKeyfile(const QString& title) override
-    {
-        lastTitle = title;
-        return fileName;
-    }
-    QByteArray CollectRandomKey() override
-    {
-        return randomKeys.isEmpty() ? QByteArray() : randomKeys.takeFirst();
-    }
-    bool InspectKey(const KeyInspection& inspection) override
-    {
-        inspected.append(inspection.classification);
-        return useInspectedKey;
-    }
-
-    Outcome outcome = Outcome::Yes;
-    QString typedText;
-    QString fileName;
-    QList<QByteArray> randomKeys;
-    bool useInspectedKey = true;
-    QString lastPrompt;
-    QString lastTitle;
-    QStringList inspected;
-};
-
-} // namespace
 
 // Every path of typing a key and of taking it from a keyfile, with its questions.
 class tst_keyacquisition : public QObject
@@ -120,7 +78,7 @@ void tst_keyacquisition::typedKey()
     else
         acquisition.KeyFromKeyboardWithoutDisplay(encrypt);
     QCOMPARE(m_dialogs.lastPrompt, prompt);
-    QCOMPARE(acquisition.ShowKeySource("saved line", "Specified", "Not specified"), line);
+    QCOMPARE(ShowKeySource(m_key, m_interaction, "saved line", "Specified", "Not specified"), line);
     if (outcome == int(KeyDialogs::Outcome::Yes)) {
         QCOMPARE(m_key.strKey, QByteArray("ABCDEFGHIJKLMNOP"));
         QCOMPARE(m_key.strRawKeyText, QByteArray("abcd efgh ijkl mnop"));
@@ -207,7 +165,8 @@ void tst_keyacquisition::keyfile()
     QCOMPARE(m_dialogs.lastTitle, index == 1 ? QStringLiteral("Specify new keyfile")
                                              : QStringLiteral("Get encryption key from keyfile"));
     QCOMPARE(m_dialogs.inspected.value(0), inspected);
-    const QString shown = acquisition.ShowKeySource("saved", "Specified", "Not specified");
+    const QString shown =
+        ShowKeySource(m_key, m_interaction, "saved", "Specified", "Not specified");
     QCOMPARE(shown, line.contains("%1") ? line.arg(m_key.intKeyChecksum) : line);
     if (m_key.intKeySource == KeyRecord::Keyfile) {
         QCOMPARE(m_key.strKeyfilePath, path); // the real path, letter case and all
@@ -251,8 +210,7 @@ void tst_keyacquisition::notRandomEnoughThenRetry()
 void tst_keyacquisition::emptyKeyCannotBeShown()
 {
     m_key.strKey.clear();
-    KeyAcquisition acquisition(m_key, m_interaction, m_dialogs);
-    QCOMPARE(acquisition.ShowKeySource("saved", "Specified", "Not specified"),
+    QCOMPARE(ShowKeySource(m_key, m_interaction, "saved", "Specified", "Not specified"),
              QStringLiteral("Not specified"));
     QCOMPARE(m_interaction.shown, QStringList{"Error: Error processing key!"});
     QCOMPARE(m_interaction.icons.value(0), Interaction::Icon::Critical);
