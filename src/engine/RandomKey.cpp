@@ -2,12 +2,19 @@
 
 #include <sodium.h>
 
+#include <cstdlib>
+
+std::uint32_t RandomUniform(std::uint32_t bound)
+{
+    // Without a working CSPRNG there is no safe answer: a fixed one would make keys guessable.
+    if (sodium_init() < 0)
+        std::abort();
+    return randombytes_uniform(bound);
+}
+
 void RandomKeyBytes(std::uint8_t* out, std::size_t count)
 {
-    if (sodium_init() < 0)
-        return;
     constexpr std::uint32_t Low = 33;
-    constexpr std::uint32_t Codes = 256 - Low;
     for (std::size_t i = 0; i < count; ++i)
-        out[i] = static_cast<std::uint8_t>(Low + randombytes_uniform(Codes));
+        out[i] = static_cast<std::uint8_t>(Low + RandomUniform(256 - Low));
 }

@@ -1,11 +1,13 @@
 #include "frmMain.h"
 
 #include "CipherEngine.h"
+#include "KeyFromPanel.h"
 #include "Twips.h"
 #include "core/Interaction.h"
 #include "core/ProgramPaths.h"
 #include "core/TxtEncDec.h"
 #include "files/folder.h"
+#include "keys/KeyAcquisition.h"
 #include "support/DiskProc.h"
 #include "support/Language.h"
 
@@ -143,6 +145,14 @@ void frmMain::CreateControls()
     lblSetupFilename = AddLabel(fraSetup->x() * 15, 12, WindowWidth - fraSetup->x() * 15 - 120);
     lblSetupFilename->hide();
 
+    picKeyFrom = new KeyFromPanel(centralWidget());
+    for (QPushButton* choice : picKeyFrom->findChildren<QPushButton*>()) {
+        choice->installEventFilter(this);
+        m_helpHeadings.insert(choice, 7);
+        connect(choice, &QPushButton::clicked, this, [this, choice] { KeyPanelChoice(choice); });
+    }
+
+    connect(cmdKeyFrom, &QPushButton::clicked, this, &frmMain::cmdKeyFrom_Click);
     connect(cmdFunction, &QPushButton::clicked, this, &frmMain::cmdFunction_Click);
     connect(cmdSubdirectories, &QPushButton::clicked, this, &frmMain::cmdSubdirectories_Click);
     connect(cmdOutputFilesSame, &QPushButton::clicked, this, &frmMain::cmdOutputFilesSame_Click);
@@ -326,6 +336,58 @@ void frmMain::cmdHelp_Click()
 {
     if (!m_clickGuard)
         emit helpRequested(0);
+}
+
+void frmMain::cmdKeyFrom_Click()
+{
+    if (m_clickGuard)
+        return;
+    m_savedKeyLine = lblKeyFrom->text();
+    lblKeyFrom->clear();
+    fraMenu->setEnabled(false);
+    fraSetup->setEnabled(false);
+    picKeyFrom->Arrange(m_setup.blnEncrypt);
+    // Beside the menu, level with the key button where it fits.
+    const int top =
+        std::min(cmdKeyFrom->mapTo(this, QPoint()).y(), height() - picKeyFrom->height() - 4);
+    picKeyFrom->move(fraMenu->geometry().right() + 8, top);
+    picKeyFrom->show();
+    picKeyFrom->raise();
+    picKeyFrom->cmdKeyboardWithDisplay->setFocus();
+}
+
+void frmMain::KeyPanelChoice(QPushButton* choice)
+{
+    picKeyFrom->hide();
+    m_key.blnKeyChoiceCancelled = false;
+    if (choice == picKeyFrom->cmdDontSpecifyKeyNow) {
+        lblKeyFrom->setText(m_savedKeyLine);
+    } else {
+        if (choice == picKeyFrom->cmdEraseKey) {
+            m_key.EraseKey();
+            m_key.intKeySource = KeyRecord::NotSpecified;
+            lblKeyFrom->setText(m_setup.strNotSpecifiedWord);
+        } else if (m_keyDialogs != nullptr) {
+            KeyAcquisition acquisition(m_key, m_interaction, *m_keyDialogs);
+            if (choice == picKeyFrom->cmdKeyboardWithDisplay)
+                acquisition.KeyFromKeyboardWithDisplay(m_setup.blnEncrypt);
+            else if (choice == picKeyFrom->cmdKeyboardWithoutDisplay)
+                acquisition.KeyFromKeyboardWithoutDisplay(m_setup.blnEncrypt);
+            else
+                acquisition.KeyFromKeyfile(choice == picKeyFrom->cmdKeyFile[1] ? 1 : 0,
+                                           m_setup.blnEncrypt);
+        }
+        ShowKeySource();
+    }
+    fraMenu->setEnabled(true);
+    fraSetup->setEnabled(true);
+    cmdKeyFrom->setFocus();
+}
+
+void frmMain::ShowKeySource()
+{
+    lblKeyFrom->setText(::ShowKeySource(m_key, m_interaction, m_savedKeyLine,
+                                        m_setup.strSpecifiedWord, m_setup.strNotSpecifiedWord));
 }
 
 void frmMain::Clock_Tick()

@@ -11,6 +11,8 @@
 
 class CipherEngine;
 class Interaction;
+class KeyDialogs;
+class KeyFromPanel;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -27,6 +29,9 @@ public:
     // Start-up after the program text is loaded: defaults, window, engine buffers, the saved
     // setup. False when the program must end (the engine's buffers could not be allocated).
     bool StartUp();
+
+    // The key windows; the key panel's choices open them.
+    void SetKeyDialogs(KeyDialogs* dialogs) { m_keyDialogs = dialogs; }
 
     Setup& setup() { return m_setup; }
     KeyRecord& key() { return m_key; }
@@ -61,6 +66,9 @@ private:
     void cmdSubdirectories_Click();
     void cmdOutputFilesSame_Click();
     void cmdHelp_Click();
+    void cmdKeyFrom_Click();
+    void KeyPanelChoice(QPushButton* choice);
+    void ShowKeySource();
     void ShowSubdirectories();
     void ShowOutputFilesSame();
     void SetupChanged();
@@ -75,6 +83,8 @@ private:
     bool m_clickGuard = false;
     bool m_shutDown = false;
     QHash<QObject*, int> m_helpHeadings;
+    KeyDialogs* m_keyDialogs = nullptr;
+    QString m_savedKeyLine;
 
 public:
     QTimer Clock;  // paces the reliability test
@@ -95,6 +105,7 @@ public:
     QPushButton* cmdSetup = nullptr;
     QPushButton* cmdHelp = nullptr;
     QPushButton* cmdQuit = nullptr;
+    KeyFromPanel* picKeyFrom = nullptr;
 
     QLabel* lblFunction = nullptr;
     QLabel* lblFunction2 = nullptr;

@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "GuiKeyDialogs.h"
 #include "MessageBoxInteraction.h"
 #include "core/ProgramPaths.h"
 #include "core/Setup.h"
@@ -25,6 +26,8 @@ int main(int argc, char* argv[])
     CipherEngine engine;
     frmMain window(engine, interaction);
     interaction.SetParent(&window);
+    GuiKeyDialogs keyDialogs(window, interaction);
+    window.SetKeyDialogs(&keyDialogs);
     if (!window.StartUp())
         return 1;
     return app.exec();

@@ -31,7 +31,7 @@ public:
     // the inspected key. The trimmed text of the first box in `typed`.
     virtual Outcome TypeKeyWithoutDisplay(const QString& prompt, QString& typed) = 0;
 
-    // A file-open dialog with `title` and the filter "All files (*.*)"; "" when cancelled.
+    // A file-open dialog with `title` showing all files; "" when cancelled.
     virtual QString ChooseKeyfile(const QString& title) = 0;
 
     // "Create random key": the collected key bytes (64 unless the window was closed early).

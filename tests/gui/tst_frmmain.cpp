@@ -1,5 +1,7 @@
 #include "CipherEngine.h"
 #include "ScriptedInteraction.h"
+#include "ScriptedKeyDialogs.h"
+#include "gui/KeyFromPanel.h"
 #include "gui/frmMain.h"
 #include "support/Language.h"
 
@@ -27,11 +29,15 @@ private slots:
     void subfoldersForceOutputSame();
     void subfoldersOfAFolderWithoutAny();
     void quitWipesTheKeyAndReleasesTheBuffers();
+    void keyPanelLayout_data();
+    void keyPanelLayout();
+    void keyPanelChoices();
 
 private:
     QTemporaryDir m_config;
     CipherEngine* m_engine = nullptr;
     ScriptedInteraction* m_interaction = nullptr;
+    ScriptedKeyDialogs m_keyDialogs;
     frmMain* m_window = nullptr;
 };
 
@@ -46,6 +52,8 @@ void tst_frmmain::init()
     m_engine = new CipherEngine;
     m_interaction = new ScriptedInteraction;
     m_window = new frmMain(*m_engine, *m_interaction);
+    m_keyDialogs = ScriptedKeyDialogs();
+    m_window->SetKeyDialogs(&m_keyDialogs);
     QVERIFY(m_window->StartUp());
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
 }
@@ -203,6 +211,65 @@ void tst_frmmain::quitWipesTheKeyAndReleasesTheBuffers()
     QCOMPARE(key.constData(), keyChars);
     QCOMPARE(w.key().strKeyfilePath, QString(16, QChar(0)));
     QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(CipherEngine::NotAllocated));
+}
+
+void tst_frmmain::keyPanelLayout_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<int>("buttons");
+    QTest::newRow("encryption") << true << 6;
+    QTest::newRow("decryption") << false << 5;
+}
+
+void tst_frmmain::keyPanelLayout()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(int, buttons);
+    frmMain& w = *m_window;
+    if (!encrypt)
+        QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    w.lblKeyFrom->setText("the key line before");
+    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
+    QVERIFY(w.picKeyFrom->isVisible());
+    QVERIFY(!w.fraMenu->isEnabled() && !w.fraSetup->isEnabled());
+    QCOMPARE(w.lblKeyFrom->text(), QString());
+    QCOMPARE(w.picKeyFrom->cmdKeyFile[1]->isVisible(), encrypt);
+    // Each button one button-height below the last, nothing left over.
+    const int h = w.picKeyFrom->cmdKeyboardWithDisplay->height();
+    QCOMPARE(w.picKeyFrom->cmdDontSpecifyKeyNow->y() - w.picKeyFrom->cmdKeyboardWithDisplay->y(),
+             (buttons - 1) * h);
+    QVERIFY(w.picKeyFrom->geometry().bottom() < w.height());
+    QTest::mouseClick(w.picKeyFrom->cmdDontSpecifyKeyNow, Qt::LeftButton);
+    QVERIFY(!w.picKeyFrom->isVisible());
+    QVERIFY(w.fraMenu->isEnabled() && w.fraSetup->isEnabled());
+    QCOMPARE(w.lblKeyFrom->text(), QStringLiteral("the key line before"));
+}
+
+void tst_frmmain::keyPanelChoices()
+{
+    frmMain& w = *m_window;
+    m_keyDialogs.typedText = "abc";
+    m_keyDialogs.typedText = "abcd efgh ijkl mnop";
+    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(w.picKeyFrom->cmdKeyboardWithDisplay, Qt::LeftButton);
+    QCOMPARE(w.key().strKey, QByteArray("ABCDEFGHIJKLMNOP"));
+    QCOMPARE(
+        w.lblKeyFrom->text(),
+        QStringLiteral("Specified (keyboard entry, checksum = %1)").arg(w.key().intKeyChecksum));
+
+    // A cancelled typing leaves the key and its line as they were.
+    const QString line = w.lblKeyFrom->text();
+    m_keyDialogs.outcome = KeyDialogs::Outcome::Cancel;
+    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(w.picKeyFrom->cmdKeyboardWithoutDisplay, Qt::LeftButton);
+    QCOMPARE(w.lblKeyFrom->text(), line);
+    QCOMPARE(w.key().intKeySource, 0);
+
+    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(w.picKeyFrom->cmdEraseKey, Qt::LeftButton);
+    QCOMPARE(w.key().intKeySource, -1);
+    QCOMPARE(w.key().strKey, QByteArray(16, '\0'));
+    QCOMPARE(w.lblKeyFrom->text(), Language::Text(7));
 }
 
 QTEST_MAIN(tst_frmmain)

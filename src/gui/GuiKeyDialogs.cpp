@@ -1,0 +1,149 @@
+#include "GuiKeyDialogs.h"
+
+#include "Twips.h"
+#include "frmInspectKey.h"
+#include "frmKeyboardWithDisplay.h"
+#include "frmKeyboardWithoutDisplay.h"
+#include "frmMain.h"
+#include "frmRandomKey.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <optional>
+
+namespace {
+
+// The windows keep this distance from the main window's bottom (and right) edge.
+constexpr int Inset = 120;
+
+std::optional<QString>& NextFileName()
+{
+    static std::optional<QString> next;
+    return next;
+}
+
+KeyDialogs::Outcome OutcomeOf(bool yes, bool no)
+{
+    return yes ? KeyDialogs::Outcome::Yes
+               : (no ? KeyDialogs::Outcome::No : KeyDialogs::Outcome::Cancel);
+}
+
+} // namespace
+
+GuiKeyDialogs::GuiKeyDialogs(frmMain& main, Interaction& interaction)
+    : m_main(main), m_interaction(interaction)
+{
+}
+
+frmKeyboardWithDisplay& GuiKeyDialogs::KeyboardWithDisplay()
+{
+    if (!m_withDisplay)
+        m_withDisplay = new frmKeyboardWithDisplay(&m_main);
+    return *m_withDisplay;
+}
+
+frmKeyboardWithoutDisplay& GuiKeyDialogs::KeyboardWithoutDisplay()
+{
+    if (!m_withoutDisplay)
+        m_withoutDisplay =
+            new frmKeyboardWithoutDisplay(m_interaction, InspectionWindow(), &m_main);
+    return *m_withoutDisplay;
+}
+
+frmInspectKey& GuiKeyDialogs::InspectionWindow()
+{
+    if (!m_inspect)
+        m_inspect = new frmInspectKey(m_interaction, &m_main);
+    return *m_inspect;
+}
+
+frmRandomKey& GuiKeyDialogs::RandomKeyWindow()
+{
+    if (!m_random)
+        m_random = new frmRandomKey(&m_main);
+    return *m_random;
+}
+
+// As wide as the main window, at its left edge, the bottom edge 120 twips above the main
+// window's bottom edge.
+void GuiKeyDialogs::PlaceTypingDialog(QWidget& dialog)
+{
+    const QRect main = m_main.geometry();
+    const int height = dialog.height();
+    dialog.setGeometry(main.left(), main.top() + main.height() - height - Twips::ToPixels(Inset),
+                       main.width(), height);
+}
+
+// Right and bottom edges 120 twips inside the main window's right and bottom edges.
+void GuiKeyDialogs::PlaceAtLowerRight(QWidget& window)
+{
+    const QRect main = m_main.geometry();
+    const int inset = Twips::ToPixels(Inset);
+    window.setGeometry(main.left() + main.width() - window.width() - inset,
+                       main.top() + main.height() - window.height() - inset, window.width(),
+                       window.height());
+}
+
+KeyDialogs::Outcome GuiKeyDialogs::TypeKeyWithDisplay(const QString& prompt, QString& typed)
+{
+    frmKeyboardWithDisplay& dialog = KeyboardWithDisplay();
+    dialog.lblEntertheKey->setText(prompt);
+    PlaceTypingDialog(dialog);
+    dialog.exec();
+    typed = dialog.txbKey->text();
+    dialog.txbKey->clear();
+    return OutcomeOf(dialog.blnYes, dialog.blnNo);
+}
+
+KeyDialogs::Outcome GuiKeyDialogs::TypeKeyWithoutDisplay(const QString& prompt, QString& typed)
+{
+    frmKeyboardWithoutDisplay& dialog = KeyboardWithoutDisplay();
+    dialog.lblEntertheKey->setText(prompt);
+    PlaceTypingDialog(dialog);
+    dialog.exec();
+    typed = dialog.txbKey[0]->text();
+    dialog.txbKey[1]->clear();
+    dialog.txbKey[0]->clear();
+    return OutcomeOf(dialog.blnYes, dialog.blnNo);
+}
+
+QString GuiKeyDialogs::ChooseKeyfile(const QString& title)
+{
+    if (NextFileName()) {
+        const QString path = *NextFileName();
+        NextFileName().reset();
+        return path;
+    }
+    // "*" rather than "*.*": on Linux many files have no dot in their name.
+    const QString path =
+        QFileDialog::getOpenFileName(&m_main, title, QString(), QStringLiteral("All files (*)"));
+    // The release that closed the dialog must not press the main window's button beneath it.
+    m_main.SetClickGuard();
+    return path;
+}
+
+void GuiKeyDialogs::SetNextFileName(const QString& path)
+{
+    NextFileName() = path;
+}
+
+QByteArray GuiKeyDialogs::CollectRandomKey()
+{
+    frmRandomKey& window = RandomKeyWindow();
+    PlaceAtLowerRight(window);
+    window.exec();
+    QByteArray key = window.strRandomKey;
+    window.strRandomKey = QByteArray();
+    return key;
+}
+
+bool GuiKeyDialogs::InspectKey(const KeyInspection& inspection)
+{
+    frmInspectKey& window = InspectionWindow();
+    window.SetKey(inspection);
+    PlaceAtLowerRight(window);
+    window.exec();
+    return window.blnUseThisKey;
+}

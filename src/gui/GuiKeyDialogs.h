@@ -1,0 +1,49 @@
+#pragma once
+
+#include "keys/KeyDialogs.h"
+
+#include <QPointer>
+
+class Interaction;
+class frmInspectKey;
+class frmKeyboardWithDisplay;
+class frmKeyboardWithoutDisplay;
+class frmMain;
+class frmRandomKey;
+class QWidget;
+
+// The key windows over the main window: each is created on first use, placed against the
+// main window, shown modally, and its outcome read back.
+class GuiKeyDialogs : public KeyDialogs
+{
+public:
+    GuiKeyDialogs(frmMain& main, Interaction& interaction);
+
+    Outcome TypeKeyWithDisplay(const QString& prompt, QString& typed) override;
+    Outcome TypeKeyWithoutDisplay(const QString& prompt, QString& typed) override;
+    QString ChooseKeyfile(const QString& title) override;
+    QByteArray CollectRandomKey() override;
+    bool InspectKey(const KeyInspection& inspection) override;
+
+    // The next ChooseKeyfile() returns `path` without showing anything ("" as if the user had
+    // cancelled). For tests; it answers one call only.
+    static void SetNextFileName(const QString& path);
+
+    // The windows, for tests (created on first use).
+    frmKeyboardWithDisplay& KeyboardWithDisplay();
+    frmKeyboardWithoutDisplay& KeyboardWithoutDisplay();
+    frmInspectKey& InspectionWindow();
+    frmRandomKey& RandomKeyWindow();
+
+private:
+    void PlaceTypingDialog(QWidget& dialog);
+    void PlaceAtLowerRight(QWidget& window);
+
+    frmMain& m_main;
+    Interaction& m_interaction;
+    // Owned by the main window, which may go first.
+    QPointer<frmKeyboardWithDisplay> m_withDisplay;
+    QPointer<frmKeyboardWithoutDisplay> m_withoutDisplay;
+    QPointer<frmInspectKey> m_inspect;
+    QPointer<frmRandomKey> m_random;
+};

@@ -1,0 +1,44 @@
+#include "KeyFromPanel.h"
+
+#include "Twips.h"
+
+#include <QPushButton>
+
+KeyFromPanel::KeyFromPanel(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("picKeyFrom"));
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    setAutoFillBackground(true);
+    auto add = [this](const char* caption) {
+        return new QPushButton(QString::fromLatin1(caption), this);
+    };
+    cmdKeyboardWithDisplay = add("Type key (with display)");
+    cmdKeyboardWithoutDisplay = add("Type key (without display)");
+    cmdKeyFile[0] = add("Get key from keyfile");
+    cmdKeyFile[1] = add("Create random key");
+    cmdEraseKey = add("Erase key");
+    cmdDontSpecifyKeyNow = add("Cancel");
+    hide();
+}
+
+void KeyFromPanel::Arrange(bool blnEncrypt)
+{
+    constexpr int Margin = 60;
+    const int h = ButtonHeight;
+    QPushButton* order[] = {cmdKeyboardWithDisplay,
+                            cmdKeyboardWithoutDisplay,
+                            cmdKeyFile[0],
+                            cmdKeyFile[1],
+                            cmdEraseKey,
+                            cmdDontSpecifyKeyNow};
+    cmdKeyFile[1]->setVisible(blnEncrypt);
+    int row = 0;
+    for (QPushButton* button : order) {
+        if (button->isHidden() && button == cmdKeyFile[1])
+            continue;
+        button->setGeometry(Twips::Rect(Margin, Margin + row * h, ButtonWidth, h));
+        ++row;
+    }
+    resize(Twips::ToPixels(ButtonWidth + 2 * Margin), Twips::ToPixels(row * h + 2 * Margin));
+}
