@@ -7,6 +7,7 @@
 #include "frmMain.h"
 #include "frmRandomKey.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -116,9 +117,14 @@ QString GuiKeyDialogs::ChooseKeyfile(const QString& title)
         NextFileName().reset();
         return path;
     }
-    // "*" rather than "*.*": on Linux many files have no dot in their name.
-    const QString path =
-        QFileDialog::getOpenFileName(&m_main, title, QString(), QStringLiteral("All files (*)"));
+    // A name that does not exist yet is a valid answer: it becomes a new random keyfile. "*"
+    // rather than "*.*": on Linux many files have no dot in their name.
+    QFileDialog dialog(&m_main, title, QDir::currentPath(), QStringLiteral("All files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString path = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                             ? dialog.selectedFiles().constFirst()
+                             : QString();
     // The release that closed the dialog must not press the main window's button beneath it.
     m_main.SetClickGuard();
     return path;

@@ -176,7 +176,8 @@ void frmMain::ApplyFonts()
 bool frmMain::StartUp()
 {
     setWindowTitle(VersionText() + QLatin1Char(' ') + Language::Text(1));
-    QDir::setCurrent(DiskProc::FirstFixedDrive());
+    // The working folder is the user's home folder: file dialogs open there.
+    QDir::setCurrent(QDir::homePath());
 
     m_setup.SetStartUpDefaults();
     m_setup.strSpecifiedWord = Language::Text(6);
