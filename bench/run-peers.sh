@@ -18,8 +18,11 @@
 # Virtual machines that hand freed memory back to the host make the first touch of a page slow
 # (writing 1 GiB can take 1 s instead of 0.2 s), which would hit whichever tool runs next. So
 # before every timed run a scratch file of PRETOUCH_MIB is written and deleted, leaving pages
-# that are already backed for the run; PRETOUCH=0 turns this off. The timing is this script's own clock rather than
-# hyperfine, so that deleting outputs stays out of the figures without extra tools.
+# that are already backed for the run; PRETOUCH=0 turns this off.
+#
+# The timing is this script's own clock rather than hyperfine, so that the steps between runs
+# stay out of the figures without another tool. A full run takes about half an hour, most of
+# it gpg on the small files (its passphrase hashing costs ~0.1 s per process by design).
 set -euo pipefail
 export LC_ALL=C
 
@@ -225,7 +228,9 @@ gpg_batch() {
 }
 gpg_encrypt() { gpg_batch --compress-algo none --symmetric -o "$2/${1##*/}.gpg" "$1"; }
 gpg_decrypt() { gpg_batch -o "$2/${1##*/}.out" --decrypt "$1"; }
-openssl_encrypt() { openssl enc -chacha20 -pbkdf2 -pass "file:$PASS" -in "$1" -out "$2/${1##*/}.enc"; }
+openssl_encrypt() {
+    openssl enc -chacha20 -pbkdf2 -pass "file:$PASS" -in "$1" -out "$2/${1##*/}.enc"
+}
 openssl_decrypt() {
     openssl enc -d -chacha20 -pbkdf2 -pass "file:$PASS" -in "$1" -out "$2/${1##*/}.out"
 }
@@ -327,9 +332,9 @@ measure() {
     HIGH[$key]=$(printf '%s\n' "${times[@]}" | sort -n | tail -n 1)
 }
 
-# row LABEL KEY BASE BYTES [FILES]: the median, the throughput (files/s when FILES is given), the time and speed against the cp
-# figure BASE (time/cp 1.24x = takes 1.24 times as long; speed/cp 0.80x = 80 % of cp's rate),
-# the range of the single runs and the peak RSS.
+# row LABEL KEY BASE BYTES [FILES]: the median, the throughput (files/s when FILES is given),
+# the time and speed against the cp figure BASE (time/cp 1.24x = takes 1.24 times as long;
+# speed/cp 0.80x = 80 % of cp's rate), the range of the single runs and the peak RSS.
 row() {
     local label=$1 key=$2 base=$3 bytes=$4 files=${5:-}
     local t=${RESULT[$key]:-} b=${RESULT[$base]:-}
@@ -458,15 +463,18 @@ fi
 header "$SMALL_COUNT files of $SMALL_SIZE bytes: encryption"
 row "cp, one process per file" small.cp small.cp "$SMALL_BYTES" "$SMALL_COUNT"
 row "cp -r, one process" small.cpr small.cpr "$SMALL_BYTES" "$SMALL_COUNT"
-row "$ZR7_NAME, one process, Argon2id once (vs cp -r)" small.zr7 small.cpr "$SMALL_BYTES" "$SMALL_COUNT"
-row "$ZR7_NAME, one process per file (estimate)" small.zr7each small.cp "$SMALL_BYTES" "$SMALL_COUNT"
+row "$ZR7_NAME, one process, Argon2id once (vs cp -r)" small.zr7 small.cpr \
+    "$SMALL_BYTES" "$SMALL_COUNT"
+row "$ZR7_NAME, one process per file (estimate)" small.zr7each small.cp \
+    "$SMALL_BYTES" "$SMALL_COUNT"
 row "age, one process per file" small.age small.cp "$SMALL_BYTES" "$SMALL_COUNT"
 row "gpg, one process per file" small.gpg small.cp "$SMALL_BYTES" "$SMALL_COUNT"
 row "openssl, one process per file" small.openssl small.cp "$SMALL_BYTES" "$SMALL_COUNT"
 
 echo
 awk -v t="${RESULT[zr7.fixed]:-}" 'BEGIN {
-    if (t != "") printf "One process of ours on a 4 KiB file (start, self-test, Argon2id at 3 passes / 256 MiB): %.3f s.\n", t / 1e6 }'
+    if (t != "") printf "One process of ours on a 4 KiB file (start, self-test, " \
+        "Argon2id at 3 passes / 256 MiB): %.3f s.\n", t / 1e6 }'
 cat <<'EOF'
 Notes:
   * "net of start + Argon2id" subtracts that one-file time; in a batch the derivation is paid
