@@ -1,7 +1,7 @@
 #include "CipherEngine.h"
 
+#include "ChunkPipeline.h"
 #include "ChunkReader.h"
-#include "ChunkWriter.h"
 #include "OutputFile.h"
 #include "PosixFile.h"
 #include "SelfTest.h"
@@ -152,25 +152,26 @@ int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& 
         return writeFailure(error, false);
 
     ChunkReader reader(input.get());
-    ChunkWriter writer(slotPointers());
-    writer.setOutput(output.fd());
+    ChunkPipeline pipeline(slotPointers(), reader, chunkSize);
+    pipeline.setOutput(output.fd());
     int code = Success;
     bool last = false;
-    for (std::uint64_t counter = 0; !last && !writer.failed(); ++counter) {
-        std::uint8_t* slot = writer.acquire();
-        const long long n = reader.next(slot, chunkSize, last);
-        if (n < 0) {
+    for (std::uint64_t counter = 0; !last && !pipeline.failed(); ++counter) {
+        const ChunkPipeline::Record record = pipeline.next();
+        last = record.last;
+        if (record.length < 0) {
             code = ReadError;
             break;
         }
-        if (!m_cipher.seal(counter, last, slot, static_cast<std::size_t>(n))) {
+        const auto n = static_cast<std::size_t>(record.length);
+        if (!m_cipher.seal(counter, last, record.data, n)) {
             code = WriteError;
             break;
         }
-        writer.submit(static_cast<std::size_t>(n) + TagSize, last);
-        m_bytesDone += static_cast<std::uint64_t>(n);
+        pipeline.submit(n + TagSize, last);
+        m_bytesDone += n;
     }
-    int error = writer.finish();
+    int error = pipeline.finish();
     if (code == Success && error == 0 && (error = output.commit()) == 0)
         return Success;
     // A ciphertext that did not reach its end is worth nothing: it goes.
@@ -219,51 +220,50 @@ int CipherEngine::decrypt(const std::string& inputPath, const std::string* outpu
     // The first chunk decides between "wrong key or not ours" and a damaged file, before any
     // output exists.
     ChunkReader reader(input.get());
-    ChunkWriter writer(slotPointers());
-    bool last = false;
-    std::uint8_t* slot = writer.acquire();
-    long long n = reader.next(slot, recordSize, last);
-    if (n < 0)
+    ChunkPipeline pipeline(slotPointers(), reader, recordSize);
+    ChunkPipeline::Record record = pipeline.next();
+    if (record.length < 0)
         return ReadError;
-    if (n < static_cast<long long>(TagSize) ||
-        !m_cipher.open(0, last, slot, static_cast<std::size_t>(n)))
+    if (record.length < static_cast<long long>(TagSize) ||
+        !m_cipher.open(0, record.last, record.data, static_cast<std::size_t>(record.length)))
         return InvalidBlock;
     OutputFile output;
     if (outputPath != nullptr) {
         if (!output.create(*outputPath))
             return OutputNotOpened;
-        writer.setOutput(output.fd());
+        pipeline.setOutput(output.fd());
     }
-    writer.submit(static_cast<std::size_t>(n) - TagSize, last);
-    m_bytesDone += static_cast<std::uint64_t>(n);
+    bool last = record.last;
+    pipeline.submit(static_cast<std::size_t>(record.length) - TagSize, last);
+    m_bytesDone += static_cast<std::uint64_t>(record.length);
 
     int code = Success;
-    for (std::uint64_t counter = 1; !last && !writer.failed(); ++counter) {
-        slot = writer.acquire();
-        n = reader.next(slot, recordSize, last);
-        if (n < 0) {
+    for (std::uint64_t counter = 1; !last && !pipeline.failed(); ++counter) {
+        record = pipeline.next();
+        last = record.last;
+        if (record.length < 0) {
             code = ReadErrorPartial;
             break;
         }
         // Only an empty file has an empty last chunk; anything else is damage.
-        if (n <= static_cast<long long>(TagSize) ||
-            !m_cipher.open(counter, last, slot, static_cast<std::size_t>(n))) {
+        if (record.length <= static_cast<long long>(TagSize) ||
+            !m_cipher.open(counter, last, record.data, static_cast<std::size_t>(record.length))) {
             code = InvalidBlockPartial;
             break;
         }
-        writer.submit(static_cast<std::size_t>(n) - TagSize, last);
-        m_bytesDone += static_cast<std::uint64_t>(n);
+        pipeline.submit(static_cast<std::size_t>(record.length) - TagSize, last);
+        m_bytesDone += static_cast<std::uint64_t>(record.length);
     }
-    int error = writer.finish();
+    int error = pipeline.finish();
     if (outputPath == nullptr)
         return code;
     if (code == Success && error == 0 && (error = output.commit()) == 0)
         return Success;
     if (error != 0)
-        code = writeFailure(error, writer.bytesWritten() > 0);
+        code = writeFailure(error, pipeline.bytesWritten() > 0);
     // What was written is authenticated plaintext: keep it, under a name that says it is not
     // the whole file.
-    if (writer.bytesWritten() > 0)
+    if (pipeline.bytesWritten() > 0)
         m_partialOutput = output.keepPartial();
     else
         output.discard();
