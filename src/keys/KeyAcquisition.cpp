@@ -27,11 +27,13 @@ void KeyAcquisition::SetKey(const QByteArray& key)
     m_key.strKey = key;
 }
 
-void KeyAcquisition::TypedOutcome(KeyDialogs::Outcome outcome, const QString& typed)
+// Takes the typed key into the record and wipes the typed text.
+void KeyAcquisition::TypedOutcome(KeyDialogs::Outcome outcome, QString& typed)
 {
     m_key.blnKeyChoiceCancelled = outcome == KeyDialogs::Outcome::Cancel;
     if (outcome == KeyDialogs::Outcome::Yes) {
         SetKey(NormalizedKey(typed));
+        m_key.strRawKeyText.fill('\0');
         m_key.strRawKeyText = Windows1252::FromUnicode(typed);
         m_key.intKeySource = KeyRecord::Keyboard;
         m_key.blnKeyText = true;
@@ -42,6 +44,7 @@ void KeyAcquisition::TypedOutcome(KeyDialogs::Outcome outcome, const QString& ty
         SetKey({});
         m_key.intKeySource = KeyRecord::NotSpecified;
     }
+    typed.fill(QChar(0));
 }
 
 void KeyAcquisition::KeyFromKeyboardWithDisplay(bool blnEncrypt)
@@ -52,7 +55,6 @@ void KeyAcquisition::KeyFromKeyboardWithDisplay(bool blnEncrypt)
                   QStringLiteral(" (16-64 characters, spaces ignored, case not significant):")),
         typed);
     TypedOutcome(outcome, typed);
-    typed.fill(QChar(0));
 }
 
 void KeyAcquisition::KeyFromKeyboardWithoutDisplay(bool blnEncrypt)
@@ -63,7 +65,6 @@ void KeyAcquisition::KeyFromKeyboardWithoutDisplay(bool blnEncrypt)
                   QStringLiteral(", 16-64 non-space characters (which will not be displayed):")),
         typed);
     TypedOutcome(outcome, typed);
-    typed.fill(QChar(0));
 }
 
 // Steps that may still back out: the file's existence questions. False when cancelled.

@@ -24,7 +24,7 @@ public:
     void KeyFromKeyfile(int index, bool blnEncrypt);
 
 private:
-    void TypedOutcome(KeyDialogs::Outcome outcome, const QString& typed);
+    void TypedOutcome(KeyDialogs::Outcome outcome, QString& typed);
     bool AcceptRandomKey();
     bool ConfirmKeyfile(const QString& path, bool& newKeyfile, int index);
     void AcceptKeyfile(const QString& path, bool newKeyfile);
