@@ -1,11 +1,13 @@
 #include "frmMain.h"
 
 #include "CipherEngine.h"
+#include "FileCommands.h"
 #include "KeyFromPanel.h"
 #include "Twips.h"
 #include "core/Interaction.h"
 #include "core/ProgramPaths.h"
 #include "core/TxtEncDec.h"
+#include "files/FileSummary.h"
 #include "files/folder.h"
 #include "keys/KeyAcquisition.h"
 #include "support/DiskProc.h"
@@ -17,6 +19,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -44,6 +47,8 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
 {
     setObjectName(QStringLiteral("frmMain"));
     setCentralWidget(new QWidget(this));
+    m_fileCommands = new FileCommands(*this, m_interaction);
+    setAcceptDrops(true);
     CreateControls();
 
     Clock.setInterval(5000);
@@ -153,6 +158,18 @@ void frmMain::CreateControls()
     }
 
     connect(cmdKeyFrom, &QPushButton::clicked, this, &frmMain::cmdKeyFrom_Click);
+    // The file commands ignore the release that closed a file dialog.
+    auto guarded = [this](QPushButton* button, void (FileCommands::*command)()) {
+        connect(button, &QPushButton::clicked, this, [this, command] {
+            if (!m_clickGuard)
+                (m_fileCommands->*command)();
+        });
+    };
+    guarded(cmdSingleFile, &FileCommands::SingleFile);
+    guarded(cmdSpecifyDirectory[0], &FileCommands::InputFolder);
+    guarded(cmdSpecifyFiles[0], &FileCommands::InputFiles);
+    guarded(cmdSpecifyDirectory[1], &FileCommands::OutputFolder);
+    guarded(cmdSpecifyFiles[1], &FileCommands::OutputFiles);
     connect(cmdFunction, &QPushButton::clicked, this, &frmMain::cmdFunction_Click);
     connect(cmdSubdirectories, &QPushButton::clicked, this, &frmMain::cmdSubdirectories_Click);
     connect(cmdOutputFilesSame, &QPushButton::clicked, this, &frmMain::cmdOutputFilesSame_Click);
@@ -266,8 +283,7 @@ void frmMain::cmdSubdirectories_Click()
         }
         if (count == 0) {
             m_setup.blnSubdirectories = false;
-            lblSubdirectories->setText(QStringLiteral("No"));
-            lblSubdirectories2->setText(QStringLiteral("(The input folder has no subfolders.)"));
+            ShowNoSubfolders();
             return;
         }
     }
@@ -287,6 +303,12 @@ void frmMain::ShowSubdirectories()
     lblSubdirectories2->setText(
         included ? QStringLiteral("(Operate on all specified files in lower subfolders.)")
                  : QStringLiteral("(Do not operate on files in lower subfolders.)"));
+}
+
+void frmMain::ShowNoSubfolders()
+{
+    lblSubdirectories->setText(QStringLiteral("No"));
+    lblSubdirectories2->setText(QStringLiteral("(The input folder has no subfolders.)"));
 }
 
 void frmMain::cmdOutputFilesSame_Click()
@@ -314,23 +336,25 @@ void frmMain::ShowOutputFilesSame()
 
 void frmMain::RefreshSide(int side)
 {
-    const QString& dir = m_setup.strDirpath[side];
-    const QString& spec = m_setup.strFilespec[side];
-    lblDirectory[side]->setText(dir.isEmpty() ? m_setup.strNotSpecifiedWord : dir);
-    lblFiles[side]->setText(spec.isEmpty() ? m_setup.strNotSpecifiedWord : spec);
     lblFiles2[side]->clear();
+    lblDirectory[side]->setText(m_setup.strDirpath[side].isEmpty() ? m_setup.strNotSpecifiedWord
+                                                                   : m_setup.strDirpath[side]);
+    lblFiles[side]->setText(m_setup.strFilespec[side].isEmpty() ? m_setup.strNotSpecifiedWord
+                                                                : m_setup.strFilespec[side]);
+    repaint(); // the next step may read the file
+    const SideSummary summary = FileSummary::Describe(m_setup, side);
+    lblDirectory[side]->setText(summary.folderLine);
+    lblFiles2[side]->setText(summary.comment);
+    const int left = lblFiles[side]->x() + Twips::ToPixels(summary.commentOffset);
+    lblFiles2[side]->setGeometry(left, lblFiles[side]->y(), std::max(0, width() - left - 8),
+                                 lblFiles[side]->height());
+    lblFiles2[side]->raise();
     RefreshHintLine();
 }
 
 void frmMain::RefreshHintLine()
 {
-    if (lblFiles[Setup::Input]->text() == m_setup.strNotSpecifiedWord)
-        lblSingleFile->setText(QStringLiteral("To ") +
-                               TxtEncDec(QStringLiteral("encrypt"), m_setup.blnEncrypt) +
-                               QStringLiteral(" multiple files specify input folder and input "
-                                              "files."));
-    else
-        lblSingleFile->clear();
+    lblSingleFile->setText(FileSummary::HintLine(m_setup));
 }
 
 void frmMain::cmdHelp_Click()
@@ -431,6 +455,21 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        paths.append(url.toLocalFile());
+    event->acceptProposedAction();
+    m_fileCommands->Drop(paths);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

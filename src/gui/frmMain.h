@@ -11,6 +11,7 @@
 
 class CipherEngine;
 class Interaction;
+class FileCommands;
 class KeyDialogs;
 class KeyFromPanel;
 class QFrame;
@@ -46,6 +47,16 @@ public:
     void RefreshSide(int side);
     void RefreshHintLine();
 
+    // The subfolder labels: included, or not included with or without subfolders to include.
+    void ShowSubdirectories();
+    void ShowNoSubfolders();
+    void ShowOutputFilesSame();
+    // Every change of the setup: it no longer equals a saved operation file.
+    void SetupChanged();
+    // Output file(s) same?, as a left-button release performs it.
+    void cmdOutputFilesSame_Click();
+    FileCommands& fileCommands() { return *m_fileCommands; }
+
 signals:
     // The help window is to open at a heading (0: the top).
     void helpRequested(int heading);
@@ -55,6 +66,8 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();
@@ -64,14 +77,10 @@ private:
 
     void cmdFunction_Click();
     void cmdSubdirectories_Click();
-    void cmdOutputFilesSame_Click();
     void cmdHelp_Click();
     void cmdKeyFrom_Click();
     void KeyPanelChoice(QPushButton* choice);
     void ShowKeySource();
-    void ShowSubdirectories();
-    void ShowOutputFilesSame();
-    void SetupChanged();
     void Clock_Tick();
     void ShutDown();
 
@@ -84,6 +93,7 @@ private:
     bool m_shutDown = false;
     QHash<QObject*, int> m_helpHeadings;
     KeyDialogs* m_keyDialogs = nullptr;
+    FileCommands* m_fileCommands = nullptr;
     QString m_savedKeyLine;
 
 public:
