@@ -1,69 +1,39 @@
 #pragma once
 
-#include "FileChoice.h"
-
-#include <QDialog>
-
-class Interaction;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
+#include "FileChoiceDialog.h"
 
 // The output file dialog of Output file(s): one existing file of the output folder (which is
 // overwritten), one new file, files with a particular extension, or files satisfying a file
 // specification. Created once and rebuilt each time it opens.
-class frmSpecifyOutputFiles : public QDialog
+class frmSpecifyOutputFiles : public FileChoiceDialog
 {
     Q_OBJECT
 
 public:
     frmSpecifyOutputFiles(QWidget* parent, Interaction& interaction);
 
-    // Rebuilds the dialog for `folder` and the function, shows it modally where it was last
-    // placed and returns the outcome. `intNumFiles` is the number of files in the folder.
+    // Shows the dialog, rebuilt for `folder` (holding `intNumFiles` files) and the function,
+    // and returns what was chosen.
     FileChoiceResult Run(const QString& folder, bool blnEncrypt, qint64 intNumFiles);
 
-    // The next Run() returns `result` without showing anything. For tests; it answers one call.
+    // A test's answer for the next Run() of this dialog only; the input dialog keeps its own.
     static void SetNextResult(const FileChoiceResult& result);
 
-    // Width and height in twips.
-    static constexpr int FormWidth = 6780;
+    // Size in twips.
+    static constexpr int FormWidth = DialogWidth;
     static constexpr int FormHeight = 6240;
 
-    bool blnAccept = false;
-
-    QRadioButton* optSingleFile = nullptr;
     QLabel* lblSingleFile = nullptr;
-    QListWidget* File = nullptr;
     QRadioButton* optNewFile = nullptr;
     QLineEdit* txbNewFile = nullptr;
-    QRadioButton* optExtension = nullptr;
-    QLabel* lblExtension = nullptr;
-    QLineEdit* txbExtension = nullptr;
-    QRadioButton* optMultipleFiles = nullptr;
-    QLabel* lblFilespec = nullptr;
-    QLineEdit* txbFilespec = nullptr;
-    QPushButton* cmdAccept = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
-    // Sets the dialog up as it opens: captions by the function, empty boxes, the folder's
-    // files in the list. Run() calls it; tests may call it to look without showing.
-    void Rebuild(const QString& folder, bool blnEncrypt, qint64 intNumFiles);
-
-public slots:
-    void reject() override;
+    // Captions by the function, all three boxes emptied, the folder's files listed.
+    void Rebuild(const QString& folder, bool blnEncrypt, qint64 intNumFiles) override;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool AcceptOwnOption() override;
+    QRadioButton* OptionOf(QObject* watched) const override;
 
 private:
     void Arrange();
-    void cmdAccept_Click();
-    void Finish(bool accepted, Choice choice, const QString& text);
-    QRadioButton* OptionOf(QObject* watched) const;
-
-    Interaction& m_interaction;
-    FileChoiceResult m_result;
 };
