@@ -1,5 +1,6 @@
 #include "ScriptedInteraction.h"
 #include "TestFiles.h"
+#include "WhenShown.h"
 #include "gui/frmSpecifyInputFiles.h"
 #include "gui/frmSpecifyOutputFiles.h"
 
@@ -92,7 +93,6 @@ private slots:
 
 private:
     // Runs `action` once `window` is the active modal window.
-    void WhenShown(QWidget* window, std::function<void()> action);
     View Open(bool output, bool encrypt = true, qint64 numFiles = 2);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -119,21 +119,6 @@ void tst_filedialogs::cleanup()
     m_input.reset();
     m_interaction.reset();
     m_dir.reset();
-}
-
-void tst_filedialogs::WhenShown(QWidget* window, std::function<void()> action)
-{
-    auto* poll = new QTimer(window);
-    connect(poll, &QTimer::timeout, window, [poll, window, action] {
-        if (QApplication::activeModalWidget() != window)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action();
-        if (QTest::currentTestFailed()) // a failed check must not leave the window waiting
-            window->close();
-    });
-    poll->start(5);
 }
 
 View tst_filedialogs::Open(bool output, bool encrypt, qint64 numFiles)

@@ -1,5 +1,6 @@
 #include "CipherEngine.h"
 #include "ScriptedInteraction.h"
+#include "WhenShown.h"
 #include "gui/GuiKeyDialogs.h"
 #include "gui/frmInspectKey.h"
 #include "gui/frmKeyboardWithDisplay.h"
@@ -50,7 +51,6 @@ private slots:
 
 private:
     // Runs `action` once `window` is the active modal window.
-    void WhenShown(QWidget* window, std::function<void()> action);
 
     CipherEngine* m_engine = nullptr;
     ScriptedInteraction* m_interaction = nullptr;
@@ -92,21 +92,6 @@ void tst_keydialogs::cleanup()
     delete m_main;
     delete m_interaction;
     delete m_engine;
-}
-
-void tst_keydialogs::WhenShown(QWidget* window, std::function<void()> action)
-{
-    auto* poll = new QTimer(window);
-    connect(poll, &QTimer::timeout, window, [poll, window, action] {
-        if (QApplication::activeModalWidget() != window)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action();
-        if (QTest::currentTestFailed()) // a failed check must not leave the window waiting
-            window->close();
-    });
-    poll->start(5);
 }
 
 void tst_keydialogs::withDisplayNeedsSixteenCharacters_data()

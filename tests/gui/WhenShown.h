@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+// Runs `action` once `window` is the active modal window, so that a test can act inside the
+// window's own exec(). A failed check closes the window instead of leaving it waiting.
+inline void WhenShown(QWidget* window, std::function<void()> action)
+{
+    auto* poll = new QTimer(window);
+    QObject::connect(poll, &QTimer::timeout, window, [poll, window, action] {
+        if (QApplication::activeModalWidget() != window)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action();
+        if (QTest::currentTestFailed())
+            window->close();
+    });
+    poll->start(5);
+}
