@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -236,6 +237,29 @@ int new_filepath_extension(const std::string& path)
         if (error != EEXIST)
             return 0;
     }
+    return 0;
+}
+
+int sync_file(const std::string& path)
+{
+    PosixFile::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
+        return errno;
+    if (::fsync(file.get()) != 0)
+        return errno;
+    return PosixFile::syncFolderOf(path);
+}
+
+int move_file(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // File systems without RENAME_NOREPLACE: a hard link refuses a taken name just as well.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    ::unlink(from.c_str());
     return 0;
 }
 

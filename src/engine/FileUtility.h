@@ -37,4 +37,12 @@ int new_file_creatable(const std::string& path);
 // created; 0 when there is none.
 int new_filepath_extension(const std::string& path);
 
+// Flushes the file and then the folder that holds it to disk (fsync): 0, or the errno of the
+// failure.
+int sync_file(const std::string& path);
+
+// Renames `from` to `to` only when `to` does not exist (atomically where the file system can):
+// 0, or the errno of the failure (EEXIST when `to` is taken).
+int move_file(const std::string& from, const std::string& to);
+
 } // namespace FileUtility

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+class Interaction;
+class PurgeAdviceDialogs;
+class ReportText;
+class ReportView;
+class Setup;
+class ZR7FileOps;
+struct KeyRecord;
+struct RunState;
+
+// The counters of one batch, printed in its closing statistics.
+struct BatchCounters
+{
+    qint64 filesProcessed = 0; // a file's report line was started
+    qint64 filesDone = 0;      // results 0, 6 and 8
+    qint64 bytesDone = 0;      // the input sizes of the files done
+    qint64 lineCount = 0;      // report lines written by this batch
+    double pausedSeconds = 0;  // paused, or waiting in the purge dialogs
+};
+
+// Everything the steps of a batch share: the setup and key it runs with, where it reports,
+// and its counters. The batch driver owns it.
+struct BatchContext
+{
+    Setup& setup;
+    const KeyRecord& key;
+    Interaction& interaction;
+    ReportText& report;
+    ZR7FileOps& ops;
+    RunState& run;
+    ReportView* view = nullptr;
+    PurgeAdviceDialogs* advice = nullptr;
+    BatchCounters counters;
+    // Seconds since midnight, from the clock the batch times itself with.
+    std::function<double()> secondsNow;
+    // Ends the batch as the Stop button does.
+    std::function<void()> stop;
+
+    // Seconds from `start` to now on the clock above; a batch may cross midnight.
+    double SecondsSince(double start) const;
+};

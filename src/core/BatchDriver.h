@@ -1,0 +1,88 @@
+#pragma once
+
+#include "BatchContext.h"
+#include "ReportText.h"
+#include "RunState.h"
+#include "ZR7FileOps.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class CipherEngine;
+class FileOperation;
+class QEventLoop;
+
+// The report window's logic: it runs a batch over a folder tree (or a measuring pass that only
+// adds up sizes), writes the report and its closing statistics, and answers Stop and
+// Pause/Continue between files. The windows, the command line and the tests drive it alike.
+class BatchDriver
+{
+public:
+    BatchDriver(Setup& setup, const KeyRecord& key, CipherEngine& engine, Interaction& interaction);
+    ~BatchDriver();
+    BatchDriver(const BatchDriver&) = delete;
+    BatchDriver& operator=(const BatchDriver&) = delete;
+
+    void SetView(ReportView* view);
+    void SetPurgeAdvice(PurgeAdviceDialogs* advice) { m_context.advice = advice; }
+
+    // Runs what the run state asks for: a randomness report, a measuring pass or a batch.
+    // With none of them it only resets the status and places the caret.
+    void ProcessFiles();
+
+    // The Stop and Pause/Continue buttons; both take effect at the next file.
+    void cmdStop_Click();
+    void cmdPauseContinue_Click();
+
+    RunState run;
+    ReportText& report() { return m_report; }
+    ZR7FileOps& fileOps() { return m_ops; }
+    const BatchCounters& counters() const { return m_context.counters; }
+    const QString& status() const { return m_status; }
+    bool paused() const { return m_paused; }
+    bool running() const { return m_running; }
+
+    // Set by the reliability test: closing the report window then restores the setup.
+    bool blnRestoreSetupOnClose = false;
+    // Set while a reliability test drives the batch: no statistics and no Pause button.
+    bool blnReliabilityTest = false;
+    // The randomness report of the analysis; runs instead of a batch when asked for.
+    std::function<void()> randomnessReport;
+
+    // Clocks, replaceable by tests: seconds since midnight, and the date and time of the
+    // report's last line.
+    std::function<double()> secondsSinceMidnight;
+    std::function<QDateTime()> now;
+
+private:
+    void StartRun();
+    void RunBatch();
+    void FolderRoutine(const QString& inputFolder, const QString& inputSpec,
+                       const QString& outputFolder, const QString& outputSpec);
+    bool ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
+                            const QStringList& names, const QString& outputFolder,
+                            const QString& outputSpec);
+    bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,
+                        const QString& inputName, const QString& outputFolder,
+                        const QString& outputName, qint64 index);
+    bool BetweenSteps();
+    void WaitWhilePaused();
+    bool Step(const std::function<void()>& step);
+    void WriteStatistics(double elapsed);
+    void WriteDateLine();
+    void SetStatus(const QString& status);
+    bool measuring() const;
+
+    ZR7FileOps m_ops;
+    ReportText m_report;
+    BatchContext m_context;
+    ReportView* m_view = nullptr;
+    QString m_status;
+    bool m_paused = false;
+    bool m_running = false;
+    bool m_stopNoted = false;
+    QEventLoop* m_pauseLoop = nullptr;
+};

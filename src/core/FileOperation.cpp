@@ -1,0 +1,183 @@
+#include "FileOperation.h"
+
+#include "BatchContext.h"
+#include "FileResultText.h"
+#include "FileUtility.h"
+#include "Interaction.h"
+#include "PurgeAdvice.h"
+#include "ReportText.h"
+#include "ReportView.h"
+#include "RunState.h"
+#include "Setup.h"
+#include "TxtEncDec.h"
+#include "ZR7FileOps.h"
+#include "support/SizeText.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QString Bytes(qint64 size)
+{
+    return StrProc::NumberLocale().toString(size) + QStringLiteral(" bytes");
+}
+
+} // namespace
+
+double BatchContext::SecondsSince(double start) const
+{
+    double now = secondsNow();
+    if (now < start)
+        now += 86400;
+    return now - start;
+}
+
+bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
+                        const QString& outputFolder, const QString& outputName, qint64 index)
+{
+    const bool encrypt = c.setup.blnEncrypt;
+    const QString inputPath = inputFolder + inputName;
+    const QString outputPath = outputFolder + outputName;
+    const QFileInfo input(inputPath);
+    const qint64 size = input.size();
+
+    m_progress = Progress::NotStarted;
+    c.report.AppendToReport(inputName.leftJustified(12) + QStringLiteral("  "), false);
+    ++c.counters.filesProcessed;
+    m_progress = Progress::LineStarted;
+
+    int result = 0;
+    QString temporaryPath;
+    if (!input.exists()) {
+        result = -3;
+    } else if (size == 0) {
+        result = ZR7FileOps::EmptyFile;
+    } else if (!encrypt && size < 3) {
+        result = ZR7FileOps::TooSmallToDecrypt;
+    } else {
+        c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
+        const Anomaly anomaly = CheckAnomaly(inputPath, index == c.setup.intNumFiles - 1);
+        if (anomaly == Anomaly::Abort)
+            return false;
+        if (anomaly == Anomaly::Skip) {
+            EndLine();
+            return true;
+        }
+        const QString progressText = QStringLiteral("  ... ") +
+                                     TxtEncDec(QStringLiteral("encrypting"), encrypt) +
+                                     QStringLiteral(" ... ");
+        c.report.AppendToReport(progressText, true);
+        c.interaction.ProcessEvents();
+        m_progress = Progress::Transforming;
+        result = Transform(inputPath, outputPath, size, temporaryPath);
+        if (c.view)
+            c.view->Progress(0, 0);
+        if (!c.report.quiet)
+            c.report.CutFromEnd(progressText);
+        if (result == 0 || result == ZR7FileOps::RenameFailed ||
+            result == ZR7FileOps::RenameFailedFloppy) {
+            ++c.counters.filesDone;
+            c.counters.bytesDone += size;
+        }
+    }
+    ReportResult(result, inputPath, outputPath, outputName, temporaryPath);
+    EndLine();
+    return true;
+}
+
+FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, bool lastFile)
+{
+    const bool encrypt = c.setup.blnEncrypt;
+    if (encrypt || QFileInfo(inputPath).size() < c.setup.intMinFilesizeForRandomness)
+        return Anomaly::Go;
+    const double randomness = FileUtility::fr(QFile::encodeName(inputPath).toStdString(),
+                                              c.setup.intMinFilesizeForRandomness);
+    if (randomness >= c.setup.dblMinZR7Randomness)
+        return Anomaly::Go;
+    if (c.interaction.Ask(QStringLiteral("Anomaly"),
+                          QStringLiteral("This file appears NOT to be encrypted?\n"
+                                         "Attempt to decrypt it anyway?"),
+                          Interaction::Yes | Interaction::No, Interaction::No) == Interaction::Yes)
+        return Anomaly::Go;
+    c.report.AppendToReport(QStringLiteral("skipped (file seems not encrypted)"), true);
+    ++c.counters.lineCount;
+    if (lastFile)
+        return Anomaly::Skip;
+    const QString question = QStringLiteral("Abort this ") +
+                             TxtEncDec(QStringLiteral("encryption"), encrypt) +
+                             QStringLiteral(" operation?");
+    if (c.interaction.Ask(QStringLiteral("Abort?"), question, Interaction::Yes | Interaction::No,
+                          Interaction::No) != Interaction::Yes)
+        return Anomaly::Skip;
+    c.report.AppendToReport(QStringLiteral("\n"), true);
+    ++c.counters.lineCount;
+    c.stop();
+    return Anomaly::Abort;
+}
+
+int FileOperation::Transform(const QString& inputPath, const QString& outputPath, qint64 size,
+                             QString& temporaryPath)
+{
+    const bool encrypt = c.setup.blnEncrypt;
+    const bool inPlace = c.setup.blnOutputFilesSame;
+    if (inputPath != outputPath)
+        return c.ops.EngineOperation(inputPath, outputPath, c.key, encrypt, inPlace, size);
+
+    temporaryPath = ZR7FileOps::TemporaryOutputName(outputPath);
+    if (temporaryPath.isEmpty())
+        return ZR7FileOps::NoTemporaryName;
+    int result = c.ops.EngineOperation(inputPath, temporaryPath, c.key, encrypt, inPlace, size);
+    if (result != 0)
+        return result;
+    // The original goes only once its replacement is on disk and proven.
+    result = c.ops.SecureResult(temporaryPath, encrypt, size);
+    if (result != 0)
+        return result;
+    if (encrypt)
+        AdviseBeforePurge(inputPath);
+    return c.ops.ReplaceInput(inputPath, temporaryPath, encrypt ? 1000 : 0, size);
+}
+
+void FileOperation::AdviseBeforePurge(const QString& inputPath)
+{
+    if (!c.setup.blnShowPurgeWarning || !c.advice || !PurgeAdvice::IsWatchedExtension(inputPath))
+        return;
+    if (c.view)
+        c.view->ClockEnabled(false);
+    const double start = c.secondsNow();
+    if (c.advice->AskAntivirus() == PurgeAdviceDialogs::Antivirus::No)
+        c.setup.blnShowPurgeWarning = false;
+    else
+        c.setup.blnShowPurgeWarning = !c.advice->ShowPurgeAdvice(inputPath);
+    c.counters.pausedSeconds += c.SecondsSince(start);
+    if (c.view)
+        c.view->ClockEnabled(true);
+}
+
+void FileOperation::ReportResult(int result, const QString& inputPath, const QString& outputPath,
+                                 const QString& outputName, const QString& temporaryPath)
+{
+    QString text;
+    if (result == 0) {
+        text = QStringLiteral("-> ");
+        if (inputPath != outputPath)
+            text += outputName + QStringLiteral("  ");
+        text += Bytes(QFileInfo(outputPath).size());
+    } else {
+        text = FileResultText::FailureText(result, c.setup.blnEncrypt, inputPath, temporaryPath);
+    }
+    // The engine names the file where it kept what could be authenticated; when it kept
+    // nothing there is nothing to point to.
+    const QString partial = c.ops.PartialOutput();
+    if (FileResultText::MayLeavePartialOutput(result) && !partial.isEmpty())
+        text += FileResultText::PartialOutputNote(
+            inputPath == outputPath ? partial : QFileInfo(partial).fileName());
+    c.report.AppendToReport(text, false);
+}
+
+void FileOperation::EndLine()
+{
+    c.report.AppendToReport(QStringLiteral("\n"), true);
+    ++c.counters.lineCount;
+}

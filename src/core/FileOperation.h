@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+struct BatchContext;
+
+// One file of a batch: its line in the report, the refusals, the check that a file to be
+// decrypted looks encrypted, the engine pass and, in place, the temporary output, its proof
+// on disk, the purge and the rename; then the result in words and the counters.
+class FileOperation
+{
+public:
+    explicit FileOperation(BatchContext& context) : c(context) {}
+
+    // Handles the file `inputName` of `inputFolder` (both folders end with "/"); `index` is
+    // its place in the folder's list of `intNumFiles` files. False when the user chose to end
+    // the batch.
+    bool Run(const QString& inputFolder, const QString& inputName, const QString& outputFolder,
+             const QString& outputName, qint64 index);
+
+    // How far the last Run came before it returned or threw: a file whose transformation had
+    // not begun is untouched and may be run again.
+    enum class Progress { NotStarted, LineStarted, Transforming };
+    Progress progress() const { return m_progress; }
+
+private:
+    enum class Anomaly { Go, Skip, Abort };
+
+    Anomaly CheckAnomaly(const QString& inputPath, bool lastFile);
+    int Transform(const QString& inputPath, const QString& outputPath, qint64 size,
+                  QString& temporaryPath);
+    void AdviseBeforePurge(const QString& inputPath);
+    void ReportResult(int result, const QString& inputPath, const QString& outputPath,
+                      const QString& outputName, const QString& temporaryPath);
+    void EndLine();
+
+    BatchContext& c;
+    Progress m_progress = Progress::NotStarted;
+};

@@ -1,0 +1,97 @@
+#include "ReportText.h"
+
+#include "Interaction.h"
+#include "ReportView.h"
+#include "RunError.h"
+#include "TxtEncDec.h"
+#include "support/SizeText.h"
+
+void ReportText::Clear()
+{
+    m_text.clear();
+    if (m_view)
+        m_view->TextCleared();
+}
+
+void ReportText::Write(const QString& text)
+{
+    if (m_text.size() + text.size() > Capacity)
+        throw RunError(RunError::Kind::ReportFull, FullDescription());
+    Add(text, false);
+}
+
+void ReportText::AppendToReport(const QString& text, bool showEnd)
+{
+    if (quiet)
+        return;
+    if (m_text.size() + text.size() > Capacity)
+        throw RunError(RunError::Kind::ReportFull, FullDescription());
+    Add(text, showEnd);
+}
+
+void ReportText::Add(const QString& text, bool showEnd)
+{
+    m_text += text;
+    if (m_view)
+        m_view->TextAppended(text, showEnd);
+}
+
+void ReportText::CutFromEnd(const QString& tail)
+{
+    if (tail.isEmpty() || !m_text.endsWith(tail))
+        return;
+    m_text.chop(tail.size());
+    if (m_view)
+        m_view->TextTruncated(m_text.size());
+}
+
+QString ReportText::FullDescription()
+{
+    return QStringLiteral("The report holds its maximum of %1 characters.")
+        .arg(StrProc::NumberLocale().toString(Capacity));
+}
+
+bool ReportText::BufferFull(Interaction& interaction, bool randomnessReport, bool encrypt)
+{
+    // The notices below always fit: they are shorter than what is freed here.
+    m_text.chop(qMin<qsizetype>(500, m_text.size()));
+    if (m_view)
+        m_view->TextTruncated(m_text.size());
+    Add(QStringLiteral("\n\n"), false);
+
+    bool stop = true;
+    if (randomnessReport) {
+        interaction.Tell(QStringLiteral("Report buffer full"),
+                         QStringLiteral("The output report buffer has been filled.\n"
+                                        "This randomness report cannot continue and will now "
+                                        "terminate."),
+                         Interaction::Icon::Exclamation);
+        Add(QStringLiteral("The output report buffer was filled.\n"
+                           "This randomness report was terminated at this point.\n"),
+            false);
+    } else {
+        const Interaction::Button answer = interaction.Ask(
+            QStringLiteral("Report buffer full"),
+            QStringLiteral("The output report buffer has been filled, so this report cannot "
+                           "continue.\n\nThe operation, however, may continue, but without "
+                           "report of results for individual files.\nIt is recommended to "
+                           "continue the operation.  Do you wish to continue?"),
+            Interaction::Yes | Interaction::No, Interaction::Yes);
+        Add(QStringLiteral("The output report buffer was filled.\n"), false);
+        if (answer == Interaction::Yes) {
+            Add(QStringLiteral("Subsequent operations on individual files will continue,\n"
+                               "but results will not be reported here.\n\n"),
+                false);
+            quiet = true;
+            stop = false;
+        } else {
+            Add(QStringLiteral("This operation was terminated at the user's request.\n") +
+                    QStringLiteral("Note: Some files were not ") +
+                    TxtEncDec(QStringLiteral("encrypted"), encrypt) + QStringLiteral(".\n"),
+                false);
+        }
+    }
+    if (m_view)
+        m_view->TextAppended(QString(), true);
+    return stop;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+class Interaction;
+class ReportView;
+
+// The text of the report window: lines ending in "\n", growing as a run writes into it, up
+// to a fixed capacity. A write that would pass the capacity throws RunError (ReportFull), which
+// the writing run handles with BufferFull.
+class ReportText
+{
+public:
+    // 4 Mi characters: about 50,000 file lines, far more than a screen can usefully show.
+    static constexpr qsizetype Capacity = 4 * 1024 * 1024;
+
+    void SetView(ReportView* view) { m_view = view; }
+
+    const QString& text() const { return m_text; }
+    bool isEmpty() const { return m_text.isEmpty(); }
+
+    // Set after the user chose to let an operation go on with a full report: per-file results
+    // are then no longer written.
+    bool quiet = false;
+
+    void Clear();
+
+    // Adds `text` at the end, quiet or not (headers, statistics).
+    void Write(const QString& text);
+
+    // Adds a per-file result; nothing while quiet. `showEnd` brings the end into view.
+    void AppendToReport(const QString& text, bool showEnd);
+
+    // Removes `tail` from the end of the text when the text ends with it.
+    void CutFromEnd(const QString& tail);
+
+    // The buffer-full handling: frees the last 500 characters and writes the notices, asking
+    // the user whether an operation may go on without per-file results. True when the run
+    // must stop (always for a randomness report).
+    bool BufferFull(Interaction& interaction, bool randomnessReport, bool encrypt);
+
+    // The description of the failure a full report raises.
+    static QString FullDescription();
+
+private:
+    void Add(const QString& text, bool showEnd);
+
+    QString m_text;
+    ReportView* m_view = nullptr;
+};
