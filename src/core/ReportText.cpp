@@ -15,7 +15,7 @@ void ReportText::Clear()
 
 void ReportText::Write(const QString& text)
 {
-    if (m_text.size() + text.size() > Capacity)
+    if (m_text.size() + text.size() > m_capacity)
         throw RunError(RunError::Kind::ReportFull, FullDescription());
     Add(text, false);
 }
@@ -24,7 +24,7 @@ void ReportText::AppendToReport(const QString& text, bool showEnd)
 {
     if (quiet)
         return;
-    if (m_text.size() + text.size() > Capacity)
+    if (m_text.size() + text.size() > m_capacity)
         throw RunError(RunError::Kind::ReportFull, FullDescription());
     Add(text, showEnd);
 }
@@ -45,10 +45,10 @@ void ReportText::CutFromEnd(const QString& tail)
         m_view->TextTruncated(m_text.size());
 }
 
-QString ReportText::FullDescription()
+QString ReportText::FullDescription() const
 {
     return QStringLiteral("The report holds its maximum of %1 characters.")
-        .arg(StrProc::NumberLocale().toString(Capacity));
+        .arg(StrProc::NumberLocale().toString(m_capacity));
 }
 
 bool ReportText::BufferFull(Interaction& interaction, bool randomnessReport, bool encrypt)

@@ -15,6 +15,8 @@ public:
     static constexpr qsizetype Capacity = 4 * 1024 * 1024;
 
     void SetView(ReportView* view) { m_view = view; }
+    // A smaller capacity lets tests fill the report quickly.
+    void SetCapacity(qsizetype capacity) { m_capacity = capacity; }
 
     const QString& text() const { return m_text; }
     bool isEmpty() const { return m_text.isEmpty(); }
@@ -40,11 +42,12 @@ public:
     bool BufferFull(Interaction& interaction, bool randomnessReport, bool encrypt);
 
     // The description of the failure a full report raises.
-    static QString FullDescription();
+    QString FullDescription() const;
 
 private:
     void Add(const QString& text, bool showEnd);
 
     QString m_text;
     ReportView* m_view = nullptr;
+    qsizetype m_capacity = Capacity;
 };

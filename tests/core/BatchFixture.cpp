@@ -1,0 +1,83 @@
+#include "BatchFixture.h"
+
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+BatchFixture::BatchFixture() : driver(setup, key, engine, interaction)
+{
+    engine.allocate_buffers();
+    engine.set_kdf_params({1, StreamFormat::MinMemLog});
+    key.strKey = QByteArray("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!?");
+    key.intKeySource = KeyRecord::Keyboard;
+    setup.blnEncrypt = true;
+    setup.blnOutputFilesSame = false;
+    setup.blnSubdirectories = false;
+    driver.secondsSinceMidnight = [this] {
+        const double now = clock.front();
+        if (clock.size() > 1)
+            clock.pop_front();
+        return now;
+    };
+    driver.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)); };
+}
+
+void BatchFixture::Run(const QString& inputFolder, const QString& inputSpec,
+                       const QString& outputFolder, const QString& outputSpec)
+{
+    QDir().mkpath(path(outputFolder));
+    driver.run.strInputDirpath = path(inputFolder);
+    driver.run.strInputFilespec = inputSpec;
+    driver.run.strOutputDirpath = path(outputFolder);
+    driver.run.strOutputFilespec = outputSpec;
+    driver.run.blnPerformingOperation = true;
+    driver.run.blnGettingInputFilesizes = false;
+    driver.ProcessFiles();
+}
+
+QString BatchFixture::path(const QString& relative) const
+{
+    QString folder = dir.path() + QLatin1Char('/');
+    return relative.isEmpty() ? folder : folder + relative;
+}
+
+void BatchFixture::write(const QString& relative, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path(relative)).path());
+    TestFiles::write(path(relative), data);
+}
+
+QByteArray BatchFixture::read(const QString& relative) const
+{
+    return TestFiles::read(path(relative));
+}
+
+void BatchFixture::writeEncrypted(const QString& relative, const QByteArray& plain)
+{
+    const QString plainPath = path(relative) + QStringLiteral(".plain");
+    write(relative + QStringLiteral(".plain"), plain);
+    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()), 1,
+                                    plain.size(), 0);
+    QCOMPARE(engine.encrypt_file(TestFiles::native(plainPath), TestFiles::native(path(relative))),
+             0);
+    QFile::remove(plainPath);
+}
+
+QByteArray BatchFixture::decrypted(const QString& relative)
+{
+    const QString out = dir.path() + QStringLiteral("/.decrypted");
+    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()), 0,
+                                    0, 0);
+    if (engine.decrypt_file(TestFiles::native(path(relative)), TestFiles::native(out)) != 0)
+        return {};
+    const QByteArray plain = TestFiles::read(out);
+    QFile::remove(out);
+    return plain;
+}
+
+QStringList BatchFixture::lines()
+{
+    return driver.report().text().split(QLatin1Char('\n'));
+}

@@ -1,0 +1,289 @@
+#include "BatchFixture.h"
+#include "core/ReportView.h"
+#include "support/SizeText.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTest>
+#include <QTimer>
+
+// A batch over a folder tree: the report lines, the closing statistics, the refusal of
+// duplicate output names, Stop and Pause, a full report, the measuring pass.
+class TestBatchDriver : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oneFileDone();
+    void oneFileFailed();
+    void twoFilesReportLineByLine();
+    void elapsedTime_data();
+    void elapsedTime();
+    void duplicateOutputNames_data();
+    void duplicateOutputNames();
+    void stopDuringPause();
+    void subfolderWithoutMatches();
+    void reportFull_data();
+    void reportFull();
+    void measuringPass_data();
+    void measuringPass();
+};
+
+namespace {
+
+QString DateLine()
+{
+    return QLocale::system().toString(QDate(2026, 12, 7), QLocale::ShortFormat) +
+           QStringLiteral(", 10:20");
+}
+
+QString Bytes(qint64 size)
+{
+    return StrProc::NumberLocale().toString(size) + QStringLiteral(" bytes");
+}
+
+} // namespace
+
+void TestBatchDriver::oneFileDone()
+{
+    BatchFixture f;
+    f.write(QStringLiteral("in/a.txt"), "hello");
+    f.Run(QStringLiteral("in"), QStringLiteral("*.*"), QStringLiteral("out"),
+          QStringLiteral("*.enc"));
+    const qint64 size = QFileInfo(f.path(QStringLiteral("out/a.enc"))).size();
+    const QStringList expected = {
+        QStringLiteral("Encrypting *.* in ") + f.path(QStringLiteral("in/")),
+        QStringLiteral("a.txt         5 bytes   -> a.enc  ") + Bytes(size),
+        QString(),
+        QStringLiteral("Total KB encrypted: 0.00"),
+        QString(),
+        DateLine(),
+        QString()};
+    QCOMPARE(f.lines(), expected);
+    QCOMPARE(f.decrypted(QStringLiteral("out/a.enc")), QByteArray("hello"));
+    QCOMPARE(f.driver.status(), QStringLiteral("Done"));
+}
+
+void TestBatchDriver::oneFileFailed()
+{
+    BatchFixture f;
+    f.write(QStringLiteral("in/empty.txt"), QByteArray());
+    f.Run(QStringLiteral("in"), QStringLiteral("*.*"), QStringLiteral("out"),
+          QStringLiteral("*.enc"));
+    QVERIFY(f.report().contains(QStringLiteral("empty.txt     This file is empty (0 bytes).\n")));
+    QVERIFY(f.report().contains(QStringLiteral("\nNumber of files encrypted: 0\n")));
+    QVERIFY(!f.report().contains(QStringLiteral("Number of files processed:")));
+    QVERIFY(!f.report().contains(QStringLiteral("Total KB ")));
+    QCOMPARE(f.driver.status(), QString());
+}
+
+void TestBatchDriver::twoFilesReportLineByLine()
+{
+    BatchFixture f;
+    f.setup.blnEncrypt = false;
+    const QByteArray big = QByteArray(1100 * 1024, 'x');
+    f.writeEncrypted(QStringLiteral("b.enc"), big);
+    f.writeEncrypted(QStringLiteral("a-long-file-name.enc"), "abc");
+    f.Run(QString(), QStringLiteral("*.enc"), QStringLiteral("plain"), QStringLiteral("*.txt"));
+    QStringList lines = f.lines();
+    // Files come in the order the folder lists them.
+    const QString bigSize = Bytes(QFileInfo(f.path(QStringLiteral("b.enc"))).size());
+    const QString smallSize =
+        Bytes(QFileInfo(f.path(QStringLiteral("a-long-file-name.enc"))).size());
+    const QStringList fileLines = {QStringLiteral("b.enc         ") + bigSize +
+                                       QStringLiteral("   -> b.txt  ") + Bytes(big.size()),
+                                   QStringLiteral("a-long-file-name.enc  ") + smallSize +
+                                       QStringLiteral("   -> a-long-file-name.txt  3 bytes")};
+    QCOMPARE(lines.at(0), QStringLiteral("Decrypting *.enc in ") + f.path(QString()));
+    const QStringList swapped = {fileLines[1], fileLines[0]};
+    QVERIFY(lines.mid(1, 2) == fileLines || lines.mid(1, 2) == swapped);
+    const QStringList tail = {QString(),
+                              QString(),
+                              QStringLiteral("Number of files processed: 2"),
+                              QStringLiteral("Number of files decrypted: 2"),
+                              QStringLiteral("Total KB decrypted: 1,100"),
+                              QString(),
+                              DateLine(),
+                              QString()};
+    QCOMPARE(lines.mid(3), tail);
+    QCOMPARE(f.read(QStringLiteral("plain/b.txt")), big);
+    // Bytes done are input bytes: here the ciphertexts.
+    QCOMPARE(f.driver.counters().bytesDone,
+             QFileInfo(f.path(QStringLiteral("b.enc"))).size() +
+                 QFileInfo(f.path(QStringLiteral("a-long-file-name.enc"))).size());
+}
+
+void TestBatchDriver::elapsedTime_data()
+{
+    QTest::addColumn<double>("start");
+    QTest::addColumn<double>("end");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("across midnight") << 86398.0 << 5.0 << QStringLiteral("Elapsed time: 7 seconds");
+    QTest::newRow("one minute") << 100.0 << 161.4
+                                << QStringLiteral("Elapsed time: 1 minute and 1 second");
+    QTest::newRow("three seconds or less") << 100.0 << 103.0 << QString();
+}
+
+void TestBatchDriver::elapsedTime()
+{
+    QFETCH(double, start);
+    QFETCH(double, end);
+    QFETCH(QString, line);
+    BatchFixture f;
+    f.clock = {start, end};
+    f.write(QStringLiteral("a.txt"), "hello");
+    f.Run(QString(), QStringLiteral("a.txt"), QStringLiteral("out"), QStringLiteral("*.*"));
+    if (line.isEmpty())
+        QVERIFY(!f.report().contains(QStringLiteral("Elapsed time: ")));
+    else
+        QVERIFY2(f.lines().contains(line), qPrintable(f.report()));
+}
+
+void TestBatchDriver::duplicateOutputNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("outputSpec");
+    QTest::newRow("two extensions")
+        << QStringList{"a.doc", "a.rtf", "b.doc"} << QStringLiteral("*.txt");
+    QTest::newRow("letter case only")
+        << QStringList{"Report.doc", "report.doc"} << QStringLiteral("*.txt");
+    QTest::newRow("fixed name") << QStringList{"x.doc", "y.doc"} << QStringLiteral("out.txt");
+}
+
+void TestBatchDriver::duplicateOutputNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, outputSpec);
+    BatchFixture f;
+    for (const QString& name : names)
+        f.write(name, name.toUtf8());
+    f.Run(QString(), QStringLiteral("*.*"), QStringLiteral("out"), outputSpec);
+    QCOMPARE(f.driver.run.intOperationResult, -1);
+    QCOMPARE(f.interaction.shown,
+             QStringList{QStringLiteral("Error: Output file specification \"") + outputSpec +
+                         QStringLiteral("\" produces duplicate output filenames!")});
+    QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("out"))) ||
+            QDir(f.path(QStringLiteral("out"))).isEmpty());
+    for (const QString& name : names)
+        QCOMPARE(f.read(name), name.toUtf8());
+    QCOMPARE(f.driver.counters().filesProcessed, 0);
+}
+
+void TestBatchDriver::stopDuringPause()
+{
+    BatchFixture f;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        f.write(QString::fromLatin1(name), "plain");
+    // Pause is clicked while the first file is reported; it takes effect after that file,
+    // and Stop comes while the batch waits.
+    struct PauseOnFirstResult : ReportView
+    {
+        BatchDriver& driver;
+        explicit PauseOnFirstResult(BatchDriver& d) : driver(d) {}
+        void TextAppended(const QString& text, bool) override
+        {
+            if (text.startsWith(QStringLiteral("-> ")) && !driver.paused())
+                driver.cmdPauseContinue_Click();
+        }
+    } view(f.driver);
+    f.driver.SetView(&view);
+    QTimer::singleShot(100, [&] {
+        QCOMPARE(f.driver.status(), QStringLiteral("Paused ..."));
+        f.driver.cmdStop_Click();
+    });
+    f.Run(QString(), QStringLiteral("*.txt"), QStringLiteral("out"), QStringLiteral("*.enc"));
+    QCOMPARE(f.driver.counters().filesProcessed, 1);
+    QCOMPARE(f.driver.status(), QStringLiteral("Stopped"));
+    QCOMPARE(QDir(f.path(QStringLiteral("out"))).entryList(QDir::Files).size(), 1);
+    QVERIFY(f.setup.blnGenerateNextKey);
+}
+
+void TestBatchDriver::subfolderWithoutMatches()
+{
+    BatchFixture f;
+    f.setup.blnSubdirectories = true;
+    f.setup.blnOutputFilesSame = true;
+    f.write(QStringLiteral("top/sub/readme.md"), "not matched");
+    f.write(QStringLiteral("top/sub/deeper/a.txt"), "matched");
+    f.Run(QStringLiteral("top"), QStringLiteral("*.txt"), QStringLiteral("top"),
+          QStringLiteral("*.txt"));
+    const QStringList headers = f.lines().filter(QStringLiteral("Encrypting "));
+    QCOMPARE(headers, QStringList{QStringLiteral("Encrypting *.txt in ") +
+                                  f.path(QStringLiteral("top/sub/deeper/"))});
+    QCOMPARE(f.decrypted(QStringLiteral("top/sub/deeper/a.txt")), QByteArray("matched"));
+    QCOMPARE(f.read(QStringLiteral("top/sub/readme.md")), QByteArray("not matched"));
+}
+
+void TestBatchDriver::reportFull_data()
+{
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("Yes: quietly on") << true;
+    QTest::newRow("No: stop") << false;
+}
+
+void TestBatchDriver::reportFull()
+{
+    QFETCH(bool, goOn);
+    BatchFixture f;
+    const int files = 12;
+    for (int i = 0; i < files; ++i)
+        f.write(QStringLiteral("f%1.txt").arg(i, 2, 10, QLatin1Char('0')), "some plaintext");
+    f.driver.report().SetCapacity(600);
+    f.interaction.Expect(QStringLiteral("Report buffer full"),
+                         goOn ? Interaction::Yes : Interaction::No);
+    f.Run(QString(), QStringLiteral("*.txt"), QStringLiteral("out"), QStringLiteral("*.enc"));
+    QVERIFY(f.interaction.scriptDone());
+    QVERIFY(f.interaction.shown.first().startsWith(QStringLiteral("Error: The report holds")));
+    QVERIFY(f.report().contains(QStringLiteral("The output report buffer was filled.\n")));
+    const qint64 encrypted = QDir(f.path(QStringLiteral("out"))).entryList(QDir::Files).size();
+    if (goOn) {
+        QVERIFY(f.report().contains(
+            QStringLiteral("Subsequent operations on individual files will continue,\n"
+                           "but results will not be reported here.\n\n")));
+        // Every file is encrypted, including the one whose line no longer fitted.
+        QCOMPARE(encrypted, files);
+        QVERIFY(f.report().contains(QStringLiteral("Number of files encrypted: 12\n")));
+    } else {
+        QVERIFY(f.report().contains(
+            QStringLiteral("This operation was terminated at the user's request.\n"
+                           "Note: Some files were not encrypted.\n")));
+        QVERIFY(encrypted < files);
+        QVERIFY(f.driver.run.blnStop);
+    }
+}
+
+void TestBatchDriver::measuringPass_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<qint64>("total");
+    const qint64 large = 5LL << 30;
+    QTest::newRow("new files: sum") << false << large + 10;
+    QTest::newRow("in place: largest") << true << large;
+}
+
+void TestBatchDriver::measuringPass()
+{
+    QFETCH(bool, inPlace);
+    QFETCH(qint64, total);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = inPlace;
+    f.write(QStringLiteral("small.txt"), "0123456789");
+    // A sparse file: its size is 64-bit, its blocks cost nothing.
+    QFile large(f.path(QStringLiteral("large.bin")));
+    QVERIFY(large.open(QIODevice::WriteOnly));
+    QVERIFY(large.resize(5LL << 30));
+    large.close();
+    f.driver.run.blnGettingInputFilesizes = true;
+    f.driver.run.blnPerformingOperation = true;
+    f.driver.run.strInputDirpath = f.path(QString());
+    f.driver.run.strInputFilespec = QStringLiteral("*.*");
+    f.driver.run.strOutputDirpath = f.path(inPlace ? QString() : QStringLiteral("out"));
+    f.driver.run.strOutputFilespec = inPlace ? QStringLiteral("*.*") : QStringLiteral("*.enc");
+    f.driver.ProcessFiles();
+    QCOMPARE(f.driver.run.lngTotalInputFilesize, total);
+    QVERIFY(f.report().isEmpty());
+    QCOMPARE(f.driver.status(), QString());
+}
+
+QTEST_GUILESS_MAIN(TestBatchDriver)
+#include "tst_batchdriver.moc"

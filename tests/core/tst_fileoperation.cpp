@@ -1,0 +1,375 @@
+#include "BatchFixture.h"
+#include "TestFiles.h"
+#include "core/FileResultText.h"
+#include "core/PurgeAdvice.h"
+#include "core/ZR7FileOps.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+// One file of a batch: refusals, the check that a file to be decrypted looks encrypted, the
+// in-place sequence with its protections, and the result texts.
+class TestFileOperation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void singleFile_data();
+    void singleFile();
+    void keyfileInUse_data();
+    void keyfileInUse();
+    void ownExecutable();
+    void anomaly_data();
+    void anomaly();
+    void inPlaceRoundTrip();
+    void purgeLeavesInput();
+    void unverifiedResultKeepsOriginal();
+    void partialOutputNote();
+    void purgeAdvice_data();
+    void purgeAdvice();
+    void failureTexts_data();
+    void failureTexts();
+};
+
+namespace {
+
+const QString Indent = QStringLiteral("\n") + QString(14, QLatin1Char(' '));
+
+// The report line of the file `name` (without the line break).
+QString LineOf(BatchFixture& f, const QString& name)
+{
+    const QStringList lines = f.lines();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].startsWith(name + QLatin1Char(' ')))
+            continue;
+        QString line = lines[i];
+        while (++i < lines.size() && lines[i].startsWith(QString(14, QLatin1Char(' '))))
+            line += QLatin1Char('\n') + lines[i];
+        return line;
+    }
+    return {};
+}
+
+// Answers the purge advice from a script and counts the questions.
+struct ScriptedAdvice : PurgeAdviceDialogs
+{
+    Antivirus answer = Antivirus::DontKnow;
+    bool tick = false;
+    int asked = 0;
+    int advised = 0;
+    Antivirus AskAntivirus() override
+    {
+        ++asked;
+        return answer;
+    }
+    bool ShowPurgeAdvice(const QString&) override
+    {
+        ++advised;
+        return tick;
+    }
+};
+
+} // namespace
+
+void TestFileOperation::singleFile_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("untouched");
+
+    const QByteArray text = QByteArray("plain text. ").repeated(17).left(200);
+    QTest::newRow("empty") << true << false << "e.txt" << QByteArray()
+                           << "e.txt         This file is empty (0 bytes)." << true;
+    QTest::newRow("decrypt 2 bytes")
+        << false << false << "two.enc" << QByteArray("ab")
+        << "two.enc       This file is too small to have been ZR7-encrypted." << true;
+    QTest::newRow("encrypt 2 bytes") << true << false << "two.txt" << QByteArray("ab")
+                                     << "two.txt       2 bytes   -> two.txt  " << true;
+    QTest::newRow("EXE in place")
+        << true << true << "notes.EXE" << QByteArray("MZ program")
+        << "notes.EXE     10 bytes   ZR7 does not encrypt-in-place files with extension "
+           "\"exe\"."
+        << true;
+    QTest::newRow("EXE to a new file") << true << false << "notes.EXE" << QByteArray("MZ program")
+                                       << "notes.EXE     10 bytes   -> notes.EXE  " << true;
+    QTest::newRow("SYS decrypted in place")
+        << false << true << "boot.sys" << QByteArray("abc")
+        << "boot.sys      3 bytes   ZR7 does not decrypt-in-place files with extension "
+           "\"sys\"."
+        << true;
+    // Below the randomness threshold's minimum size nothing is asked: the engine decides.
+    QTest::newRow("200-byte text decrypted")
+        << false << false << "short.txt" << text
+        << "short.txt     200 bytes   Invalid block size." + Indent +
+               "Decryption key is incorrect or ciphertext is corrupt."
+        << true;
+}
+
+void TestFileOperation::singleFile()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(bool, inPlace);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, line);
+    QFETCH(bool, untouched);
+    BatchFixture f;
+    f.setup.blnEncrypt = encrypt;
+    f.setup.blnOutputFilesSame = inPlace;
+    f.write(name, content);
+    const QString out = inPlace ? QString() : QStringLiteral("out");
+    f.Run(QString(), name, out, QStringLiteral("*.*"));
+    QVERIFY2(LineOf(f, name).startsWith(line), qPrintable(f.report()));
+    if (untouched)
+        QCOMPARE(f.read(name), content);
+    QVERIFY(f.interaction.shown.isEmpty());
+}
+
+void TestFileOperation::keyfileInUse_data()
+{
+    QTest::addColumn<int>("keySource");
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("keyfile, in place") << KeyRecord::Keyfile << true << true;
+    QTest::newRow("keyfile, to a new file") << KeyRecord::Keyfile << false << false;
+    QTest::newRow("typed key, in place") << KeyRecord::Keyboard << true << false;
+}
+
+void TestFileOperation::keyfileInUse()
+{
+    QFETCH(int, keySource);
+    QFETCH(bool, inPlace);
+    QFETCH(bool, refused);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = inPlace;
+    f.write(QStringLiteral("Key.dat"), "the key file");
+    f.key.intKeySource = keySource;
+    // The comparison ignores letter case.
+    f.key.strKeyfilePath = f.path(QStringLiteral("KEY.DAT"));
+    f.Run(QString(), QStringLiteral("Key.dat"), inPlace ? QString() : QStringLiteral("out"),
+          QStringLiteral("*.*"));
+    const QString text = QStringLiteral("This is the current keyfile.  Encryption not performed.");
+    QCOMPARE(LineOf(f, QStringLiteral("Key.dat")).endsWith(text), refused);
+    QCOMPARE(f.read(QStringLiteral("Key.dat")) == "the key file", refused || !inPlace);
+}
+
+void TestFileOperation::ownExecutable()
+{
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.setup.blnEncrypt = false;
+    f.writeEncrypted(QStringLiteral("zr7e"), "pretend program");
+    f.driver.fileOps().ownExecutable = f.path(QStringLiteral("ZR7E"));
+    f.Run(QString(), QStringLiteral("zr7e"), QString(), QStringLiteral("*.*"));
+    QVERIFY(
+        LineOf(f, QStringLiteral("zr7e"))
+            .endsWith(QStringLiteral("This is the ZR7 executable.  Decryption not performed.")));
+}
+
+void TestFileOperation::anomaly_data()
+{
+    QTest::addColumn<QStringList>("answers"); // titles and answers, alternating
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("aborted");
+    const QString skipped = QStringLiteral("skipped (file seems not encrypted)");
+    QTest::newRow("decrypt anyway")
+        << QStringList{"Anomaly", "Yes", "Anomaly", "Yes"}
+        << QStringLiteral("Invalid block size.") + Indent +
+               QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.")
+        << false;
+    // The last file of a folder brings no Abort? question.
+    QTest::newRow("skip, go on") << QStringList{"Anomaly", "No", "Abort?", "No", "Anomaly", "No"}
+                                 << skipped << false;
+    QTest::newRow("skip, abort") << QStringList{"Anomaly", "No", "Abort?", "Yes"} << skipped
+                                 << true;
+}
+
+void TestFileOperation::anomaly()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QString, line);
+    QFETCH(bool, aborted);
+    BatchFixture f;
+    f.setup.blnEncrypt = false;
+    f.setup.blnOutputFilesSame = true;
+    const QByteArray letter = QByteArray("An ordinary letter, not encrypted. ").repeated(9);
+    f.write(QStringLiteral("a.txt"), letter);
+    f.write(QStringLiteral("b.txt"), letter);
+    for (qsizetype i = 0; i < answers.size(); i += 2)
+        f.interaction.Expect(answers[i],
+                             answers[i + 1] == "Yes" ? Interaction::Yes : Interaction::No);
+    f.Run(QString(), QStringLiteral("*.txt"), QString(), QStringLiteral("*.*"));
+    QVERIFY(f.interaction.scriptDone());
+    QCOMPARE(f.interaction.shown.first(),
+             QStringLiteral("Anomaly: This file appears NOT to be encrypted?\nAttempt to decrypt "
+                            "it anyway?"));
+    if (answers.at(1) == "No")
+        QCOMPARE(f.interaction.shown.at(1),
+                 QStringLiteral("Abort?: Abort this decryption operation?"));
+    const QString first = f.lines().value(1).left(5);
+    QVERIFY2(LineOf(f, first).endsWith(line), qPrintable(f.report()));
+    const QString second = first == "a.txt" ? QStringLiteral("b.txt") : QStringLiteral("a.txt");
+    QCOMPARE(LineOf(f, second).isEmpty(), aborted);
+    QCOMPARE(f.driver.run.blnStop, aborted);
+    QCOMPARE(f.read(QStringLiteral("a.txt")), letter);
+    QCOMPARE(f.read(QStringLiteral("b.txt")), letter);
+}
+
+void TestFileOperation::inPlaceRoundTrip()
+{
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    const QByteArray big = TestFiles::randomBytes(3 * 1024 * 1024 + 5, 7);
+    f.write(QStringLiteral("big.dat"), big);
+    f.write(QStringLiteral("small.txt"), "small");
+    f.Run(QString(), QStringLiteral("*.*"), QString(), QStringLiteral("*.*"));
+    const qint64 size = QFileInfo(f.path(QStringLiteral("small.txt"))).size();
+    QCOMPARE(LineOf(f, QStringLiteral("small.txt")),
+             QStringLiteral("small.txt     5 bytes   -> %1 bytes").arg(size));
+    QVERIFY2(f.decrypted(QStringLiteral("big.dat")) == big, qPrintable(f.report()));
+
+    f.setup.blnEncrypt = false;
+    f.Run(QString(), QStringLiteral("*.*"), QString(), QStringLiteral("*.*"));
+    QCOMPARE(f.read(QStringLiteral("big.dat")), big);
+    QCOMPARE(f.read(QStringLiteral("small.txt")), QByteArray("small"));
+    // No temporary file is left behind.
+    QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"big.dat", "small.txt"}));
+    QCOMPARE(f.driver.counters().filesDone, 2);
+}
+
+void TestFileOperation::purgeLeavesInput()
+{
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.write(QStringLiteral("locked.txt"), "cannot be purged");
+    f.driver.fileOps().purge = [](const QString&, int) { return -4; };
+    f.Run(QString(), QStringLiteral("locked.txt"), QString(), QStringLiteral("*.*"));
+    const QString temporary = f.path(QStringLiteral("locked.txt1"));
+    QCOMPARE(LineOf(f, QStringLiteral("locked.txt")),
+             QStringLiteral("locked.txt    16 bytes   Error when renaming temporary output file. "
+                            "The result of the encryption operation is in the file ") +
+                 temporary + QStringLiteral("."));
+    QCOMPARE(f.read(QStringLiteral("locked.txt")), QByteArray("cannot be purged"));
+    QCOMPARE(f.decrypted(QStringLiteral("locked.txt1")), QByteArray("cannot be purged"));
+    // Result 6 counts as done: the work is in the temporary file.
+    QCOMPARE(f.driver.counters().filesDone, 1);
+}
+
+void TestFileOperation::unverifiedResultKeepsOriginal()
+{
+    BatchFixture f;
+    f.write(QStringLiteral("bad.enc"), TestFiles::randomBytes(5000, 3));
+    ZR7FileOps& ops = f.driver.fileOps();
+    f.engine.operation_initialization(std::string_view(f.key.strKey.constData(), 64), 1, 0, 0);
+    QCOMPARE(ops.SecureResult(f.path(QStringLiteral("bad.enc")), true, 5000),
+             int(ZR7FileOps::NotVerified));
+    QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("bad.enc"))));
+}
+
+void TestFileOperation::partialOutputNote()
+{
+    BatchFixture f;
+    f.setup.blnEncrypt = false;
+    const QByteArray plain = TestFiles::randomBytes(2 * 1024 * 1024 + 100, 9);
+    f.writeEncrypted(QStringLiteral("x.enc"), plain);
+    // Damage in the last chunk: the chunks before it decrypt and are kept.
+    QByteArray cipher = f.read(QStringLiteral("x.enc"));
+    cipher[cipher.size() - 30] = char(cipher[cipher.size() - 30] ^ 1);
+    f.write(QStringLiteral("x.enc"), cipher);
+    f.Run(QString(), QStringLiteral("x.enc"), QStringLiteral("out"), QStringLiteral("*.txt"));
+    QVERIFY2(LineOf(f, QStringLiteral("x.enc"))
+                 .endsWith(QStringLiteral("Invalid block size.") + Indent +
+                           QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.") +
+                           Indent + QStringLiteral("Partial plaintext may be in x.txt.partial.")),
+             qPrintable(f.report()));
+    QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("out/x.txt"))));
+}
+
+void TestFileOperation::purgeAdvice_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<bool>("stillShown");
+    QTest::newRow("antivirus off") << int(PurgeAdviceDialogs::Antivirus::No) << false << 1 << false;
+    QTest::newRow("don't know, advice again")
+        << int(PurgeAdviceDialogs::Antivirus::DontKnow) << false << 2 << true;
+    QTest::newRow("yes, advice ticked off")
+        << int(PurgeAdviceDialogs::Antivirus::Yes) << true << 1 << false;
+}
+
+void TestFileOperation::purgeAdvice()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, tick);
+    QFETCH(int, asked);
+    QFETCH(bool, stillShown);
+    BatchFixture f;
+    ScriptedAdvice advice;
+    advice.answer = PurgeAdviceDialogs::Antivirus(answer);
+    advice.tick = tick;
+    f.driver.SetPurgeAdvice(&advice);
+    f.setup.blnOutputFilesSame = true;
+    for (const char* name : {"a.doc", "b.DOC", "c.txt", "d.docx"})
+        f.write(QString::fromLatin1(name), "document");
+    f.Run(QString(), QStringLiteral("*.*"), QString(), QStringLiteral("*.*"));
+    QCOMPARE(advice.asked, asked);
+    QCOMPARE(f.setup.blnShowPurgeWarning, stillShown);
+    QCOMPARE(f.driver.counters().filesDone, 4);
+}
+
+void TestFileOperation::failureTexts_data()
+{
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("text");
+    const QString temp = QStringLiteral("/data/a.doc1");
+    QTest::newRow("1") << 1 << true << "This is the ZR7 executable.  Encryption not performed.";
+    QTest::newRow("2") << 2 << false << "This is the current keyfile.  Decryption not performed.";
+    QTest::newRow("5") << 5 << true << "Unable to get temporary output filename.";
+    QTest::newRow("6") << 6 << false
+                       << "Error when renaming temporary output file. The result of the "
+                          "decryption operation is in the file /data/a.doc1.";
+    QTest::newRow("8") << 8 << true
+                       << "Error: probably insufficient space on the floppy disk in drive /.  "
+                          "The result of the encryption operation is in the file /data/a.doc1.";
+    QTest::newRow("-3") << -3 << true << "Input file not found.";
+    QTest::newRow("-4") << -4 << true << "Unable to open input file.";
+    QTest::newRow("-5") << -5 << true << "Unable to open output file.";
+    QTest::newRow("-6") << -6 << true << "Read error.";
+    QTest::newRow("-16") << -16 << false << "Read error.";
+    QTest::newRow("-7") << -7 << true << "Write error.";
+    QTest::newRow("-17") << -17 << false << "Write error.";
+    QTest::newRow("-9") << -9 << true << "Write error: disk full.";
+    QTest::newRow("-21") << -21 << false
+                         << "One block expansion error occurred." + Indent +
+                                "Ciphertext is corrupt or decryption key is incorrect.";
+    QTest::newRow("-23") << -23 << false
+                         << "3 block expansion errors occurred." + Indent +
+                                "Ciphertext is corrupt or decryption key is incorrect.";
+    QTest::newRow("-29") << -29 << false
+                         << "9 block expansion errors occurred." + Indent +
+                                "Ciphertext is corrupt or decryption key is incorrect.";
+    QTest::newRow("-30") << -30 << false << "Unknown error #-30.";
+    QTest::newRow("-1") << -1 << true << "Unknown error #-1.";
+    QTest::newRow("-10") << -10 << true << "Unknown error #-10.";
+}
+
+void TestFileOperation::failureTexts()
+{
+    QFETCH(int, result);
+    QFETCH(bool, encrypt);
+    QFETCH(QString, text);
+    QCOMPARE(FileResultText::FailureText(result, encrypt, QStringLiteral("/data/a.doc"),
+                                         QStringLiteral("/data/a.doc1")),
+             text);
+    QCOMPARE(FileResultText::MayLeavePartialOutput(result), result <= -16 && result >= -99);
+}
+
+QTEST_GUILESS_MAIN(TestFileOperation)
+#include "tst_fileoperation.moc"
