@@ -1,0 +1,52 @@
+#include "OperationDescription.h"
+
+#include "Setup.h"
+#include "TxtEncDec.h"
+
+QString OperationDescription(const Setup& setup, qint64 count)
+{
+    const QString& inputFolder = setup.strDirpath[Setup::Input];
+    const QString& inputSpec = setup.strFilespec[Setup::Input];
+    const QString& outputFolder = setup.strDirpath[Setup::Output];
+    const QString& outputSpec = setup.strFilespec[Setup::Output];
+    const QString allFiles = QStringLiteral("*.*");
+
+    QString text = TxtEncDec(QStringLiteral("Encrypting"), setup.blnEncrypt) + QLatin1Char(' ');
+    if (inputSpec == allFiles)
+        text += QStringLiteral("all files in the folder ") + inputFolder;
+    else
+        text += inputSpec + QStringLiteral(" in the folder ") + inputFolder;
+    text += QStringLiteral(" (") + QString::number(count) + QLatin1Char(' ') +
+            (count == 1 ? QStringLiteral("file") : QStringLiteral("files")) + QStringLiteral(") ");
+    if (setup.blnSubdirectories)
+        text += QStringLiteral("and in all lower subfolders");
+    text += QStringLiteral(".  ");
+
+    if (setup.blnOutputFilesSame) {
+        if (count == 1)
+            return text + QStringLiteral("The output file will have the same name as the input "
+                                         "file (so the input file will be overwritten)");
+        return text + QStringLiteral("The output files will have the same names as the input "
+                                     "files (so the input files will be overwritten)");
+    }
+    const bool single = count == 1 && !setup.blnSubdirectories;
+    if (outputSpec != allFiles)
+        text += (single ? QStringLiteral("The output file is specified as ")
+                        : QStringLiteral("The output files are specified as ")) +
+                outputSpec;
+    else
+        text += single ? QStringLiteral("The output file will have the same name")
+                       : QStringLiteral("The output files will have the same names");
+    if (outputFolder != inputFolder)
+        text += QStringLiteral(" in the folder ") + outputFolder;
+    else
+        text += setup.blnSubdirectories ? QStringLiteral(" in the same folders")
+                                        : QStringLiteral(" in the same folder");
+    return text;
+}
+
+QString PerformOperationQuestion(bool encrypt)
+{
+    return QStringLiteral("Perform this ") + TxtEncDec(QStringLiteral("encryption"), encrypt) +
+           QStringLiteral(" operation?");
+}

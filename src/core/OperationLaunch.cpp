@@ -1,0 +1,227 @@
+#include "OperationLaunch.h"
+
+#include "BatchDriver.h"
+#include "Interaction.h"
+#include "LaunchHost.h"
+#include "OperationDescription.h"
+#include "Setup.h"
+#include "TxtEncDec.h"
+#include "files/StrProc.h"
+#include "files/folder.h"
+#include "keys/KeyRecord.h"
+#include "keys/ZR7KeyFrom.h"
+#include "support/DiskProc.h"
+
+#include <cmath>
+
+namespace {
+
+const QString ErrorTitle = QStringLiteral("Error");
+
+// " 900 KB" below 1024 KB, else the whole or decimal MB.
+QString KilobytesText(double kb, bool wholeMegabytes)
+{
+    if (kb < 1024)
+        return QLatin1Char(' ') + QString::number(qint64(kb)) + QStringLiteral(" KB");
+    const double mb = kb / 1024;
+    return QLatin1Char(' ') +
+           (wholeMegabytes ? QString::number(qint64(mb)) : QString::number(mb, 'g', 15)) +
+           QStringLiteral(" MB");
+}
+
+} // namespace
+
+OperationLaunch::OperationLaunch(Setup& setup, KeyRecord& key, Interaction& interaction,
+                                 BatchDriver& driver, LaunchHost& host)
+    : m_setup(setup), m_key(key), m_interaction(interaction), m_driver(driver), m_host(host)
+{
+    freeSpace = [](const QString& path, double& bytesAvailable) {
+        double total = 0;
+        return DiskProc::FreeSpaceOfDrive(path, bytesAvailable, total);
+    };
+}
+
+void OperationLaunch::Refuse(const QString& title, const QString& text, Interaction::Icon icon)
+{
+    m_interaction.Tell(title, text, icon);
+}
+
+OperationLaunch::Outcome OperationLaunch::DoIt()
+{
+    if (!CheckInput())
+        return Outcome::Refused;
+    if (IsReliabilityTestFolder()) {
+        switch (m_host.OfferReliabilityTest()) {
+        case LaunchHost::TestChoice::Cancelled:
+            return Outcome::Cancelled;
+        case LaunchHost::TestChoice::Ran:
+            return Outcome::TestRan;
+        case LaunchHost::TestChoice::NormalEncryption:
+            break;
+        }
+    }
+    if (!CheckOutput())
+        return Outcome::Refused;
+
+    RunState& run = m_driver.run;
+    run.strInputDirpath = m_setup.strDirpath[Setup::Input];
+    run.strOutputDirpath = m_setup.strDirpath[Setup::Output];
+    run.strInputFilespec = m_setup.strFilespec[Setup::Input];
+    run.strOutputFilespec = m_setup.strFilespec[Setup::Output];
+    const QString caption = TxtEncDec(QStringLiteral("Encrypting"), m_setup.blnEncrypt) +
+                            QLatin1Char(' ') + run.strInputFilespec;
+
+    if (!blnTestMode && !Confirmed())
+        return Outcome::Cancelled;
+    run.blnPerformingOperation = true;
+    run.blnRandomnessReport = false;
+    if (!m_setup.blnOutputFilesSame && !CheckDiskSpace()) {
+        run.blnGettingInputFilesizes = false;
+        run.blnPerformingOperation = false;
+        if (blnTestMode)
+            blnLaunchAbandoned = true;
+        return Outcome::Refused;
+    }
+    m_key.strKey = ZR7KeyFrom::ExtendedKey(m_key.strKey);
+    run.blnGettingInputFilesizes = false;
+    m_host.ShowReport(caption);
+    m_driver.ProcessFiles();
+    run.blnPerformingOperation = false;
+    return Outcome::Ran;
+}
+
+bool OperationLaunch::CheckInput()
+{
+    const QString& folder = m_setup.strDirpath[Setup::Input];
+    const QString& spec = m_setup.strFilespec[Setup::Input];
+    if (folder.isEmpty() || spec.isEmpty()) {
+        Refuse(ErrorTitle, QStringLiteral("Input file(s) not specified."),
+               Interaction::Icon::Exclamation);
+        return false;
+    }
+    QString errorText;
+    int errorNumber = 0;
+    m_matchingFiles = folder::CountMatchingFiles(folder, spec, errorText, &m_interaction);
+    const qint64 subfolders =
+        m_matchingFiles < 0 ? -1 : folder::CountSubfolders(folder, errorText, errorNumber);
+    if (m_matchingFiles < 0 || subfolders < 0) {
+        Refuse(ErrorTitle, QStringLiteral("Cannot access the input folder."),
+               Interaction::Icon::Critical);
+        return false;
+    }
+    if (m_matchingFiles == 0 && subfolders == 0) {
+        const QString what = spec != QLatin1String("*.*")
+                                 ? QStringLiteral("The input folder contains no matching files ")
+                                 : QStringLiteral("The input folder contains no files ");
+        Refuse(QStringLiteral("Empty folder"), what + QStringLiteral("and no subfolders."),
+               Interaction::Icon::Exclamation);
+        return false;
+    }
+    if (m_matchingFiles == 0 && !m_setup.blnSubdirectories) {
+        Refuse(QStringLiteral("Nothing to do"),
+               QStringLiteral("The input folder contains no matching files."),
+               Interaction::Icon::Exclamation);
+        return false;
+    }
+    if (m_key.intKeySource == KeyRecord::NotSpecified) {
+        Refuse(TxtEncDec(QStringLiteral("Encryption"), m_setup.blnEncrypt) +
+                   QStringLiteral(" key not specified"),
+               QStringLiteral("Please specify the ") +
+                   TxtEncDec(QStringLiteral("encryption"), m_setup.blnEncrypt) +
+                   QStringLiteral(" key."),
+               Interaction::Icon::None);
+        return false;
+    }
+    return true;
+}
+
+bool OperationLaunch::IsReliabilityTestFolder() const
+{
+    // No path here is on a floppy drive, so the drive condition always holds.
+    const QString& spec = m_setup.strFilespec[Setup::Input];
+    const qsizetype dot = spec.lastIndexOf(QLatin1Char('.'));
+    return m_setup.blnEncrypt && !blnTestMode && !m_setup.blnSubdirectories &&
+           m_setup.strDirpath[Setup::Input].endsWith(QLatin1String("zr7test/")) && dot >= 0 &&
+           spec.mid(dot + 1).compare(QLatin1String("tst"), Qt::CaseInsensitive) == 0;
+}
+
+bool OperationLaunch::CheckOutput()
+{
+    const auto& dir = m_setup.strDirpath;
+    const auto& spec = m_setup.strFilespec;
+    if (dir[Setup::Output].isEmpty() || spec[Setup::Output].isEmpty()) {
+        Refuse(ErrorTitle, QStringLiteral("Output file(s) not specified."),
+               Interaction::Icon::Exclamation);
+        return false;
+    }
+    if (StrProc::LowerCaseText(dir[Setup::Output]) == StrProc::LowerCaseText(dir[Setup::Input]) &&
+        StrProc::LowerCaseText(spec[Setup::Output]) == StrProc::LowerCaseText(spec[Setup::Input])) {
+        m_setup.blnOutputFilesSame = false;
+        m_host.SwitchToInPlace();
+    }
+    if (m_setup.blnSubdirectories && !m_setup.blnOutputFilesSame) {
+        Refuse(QString(),
+               QStringLiteral("If subfolders are included then the output files must be the "
+                              "same as the input files."),
+               Interaction::Icon::Information);
+        return false;
+    }
+    return true;
+}
+
+bool OperationLaunch::Confirmed()
+{
+    const QString& folder = m_setup.strDirpath[Setup::Input];
+    QString errorText;
+    const qint64 count = folder::CountMatchingFiles(folder, m_setup.strFilespec[Setup::Input],
+                                                    errorText, &m_interaction);
+    if (count < 0) {
+        Refuse(ErrorTitle,
+               QStringLiteral("Error when attempting to count files in ") + folder +
+                   QStringLiteral("."),
+               Interaction::Icon::Exclamation);
+        return false;
+    }
+    return m_host.Confirm(OperationDescription(m_setup, count),
+                          PerformOperationQuestion(m_setup.blnEncrypt));
+}
+
+bool OperationLaunch::CheckDiskSpace()
+{
+    RunState& run = m_driver.run;
+    run.lngTotalInputFilesize = 0;
+    run.blnGettingInputFilesizes = true;
+    m_driver.ProcessFiles();
+    if (run.intOperationResult == -1)
+        return false;
+    const double needed = double(run.lngTotalInputFilesize);
+    if (needed == 0) {
+        Refuse(ErrorTitle, QStringLiteral("Total input filesize is 0 bytes."),
+               Interaction::Icon::Exclamation);
+        return false;
+    }
+    // The drive is the file system of the output folder; the folder names it.
+    const QString drive = m_setup.strDirpath[Setup::Output];
+    double available = 0;
+    if (freeSpace(drive, available) != 0) {
+        Refuse(ErrorTitle, QStringLiteral("Error when attempting to access drive ") + drive,
+               Interaction::Icon::Exclamation);
+        return false;
+    }
+    const double availableKB = std::round(available / 1024);
+    if (needed / 1024 > availableKB) {
+        Refuse(QStringLiteral("Insufficient disk space"),
+               InsufficientSpaceText(drive, needed, availableKB), Interaction::Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+QString OperationLaunch::InsufficientSpaceText(const QString& drive, double neededBytes,
+                                               double availableKB)
+{
+    const double neededKB = std::floor(neededBytes / 1024);
+    return QStringLiteral("Estimated space required on drive ") + drive + QStringLiteral(" is") +
+           KilobytesText(neededKB, true) + QStringLiteral(", but there is only") +
+           KilobytesText(availableKB, false) + QStringLiteral(" available.");
+}
