@@ -16,6 +16,9 @@ public:
     // "Title: text".
     bool Read(QByteArray& key, QString& error, bool askTwice = false);
 
+    // The keyfile given with --key-file ("" otherwise).
+    const QString& keyFile() const { return m_keyFile; }
+
 private:
     bool ReadTyped(const QString& typed, QByteArray& key, QString& error);
 

@@ -1,5 +1,6 @@
 #include "ExitStatus.h"
 #include "KeyCommands.h"
+#include "OperationCommand.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -42,6 +43,8 @@ int main(int argc, char* argv[])
         return RunChecksum(args);
     if (command == QLatin1String("newkey"))
         return RunNewKey(args);
+    if (command == QLatin1String("encrypt") || command == QLatin1String("decrypt"))
+        return RunOperation(command == QLatin1String("encrypt"), args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(Usage, stdout);
         return ExitStatus::Done;

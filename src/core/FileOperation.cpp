@@ -120,7 +120,9 @@ int FileOperation::Transform(const QString& inputPath, const QString& outputPath
                              QString& temporaryPath)
 {
     const bool encrypt = c.setup.blnEncrypt;
-    const bool inPlace = c.setup.blnOutputFilesSame;
+    // A file whose output name is its own is replaced in place whatever the switch says, so
+    // the in-place refusals (the keyfile in use, programs) hold for it too.
+    const bool inPlace = c.setup.blnOutputFilesSame || inputPath == outputPath;
     if (inputPath != outputPath)
         return c.ops.EngineOperation(inputPath, outputPath, c.key, encrypt, inPlace, size);
 

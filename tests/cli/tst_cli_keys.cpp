@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "TestFiles.h"
 #include "keys/ZR7KeyFrom.h"
 
@@ -17,27 +18,12 @@ private slots:
     void newKey();
 
 private:
-    struct Run
+    CliRun Cli(const QStringList& args, const QByteArray& input = {})
     {
-        int status;
-        QString out;
-        QString err;
-    };
-    Run Cli(const QStringList& args, const QByteArray& input = {});
+        return RunCli(m_dir.path(), args, input);
+    }
     QTemporaryDir m_dir;
 };
-
-tst_cli_keys::Run tst_cli_keys::Cli(const QStringList& args, const QByteArray& input)
-{
-    QProcess process;
-    process.setWorkingDirectory(m_dir.path());
-    process.start(ZR7_CLI, args);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 void tst_cli_keys::checksum_data()
 {
@@ -80,7 +66,7 @@ void tst_cli_keys::checksum()
     QFETCH(QString, err);
     QVERIFY(TestFiles::write(m_dir.filePath("letters.key"), "ABCD EFGH\nIJKL MNOP"));
     QVERIFY(TestFiles::write(m_dir.filePath("short.key"), "ABC"));
-    const Run run = Cli(args, input);
+    const CliRun run = Cli(args, input);
     QCOMPARE(run.err, err);
     QCOMPARE(run.out, out);
     QCOMPARE(run.status, status);
@@ -88,7 +74,7 @@ void tst_cli_keys::checksum()
 
 void tst_cli_keys::newKey()
 {
-    const Run made = Cli({"newkey", "fresh.key"});
+    const CliRun made = Cli({"newkey", "fresh.key"});
     QCOMPARE(made.status, 0);
     const QByteArray bytes = TestFiles::read(m_dir.filePath("fresh.key"));
     QCOMPARE(bytes.size(), 64);
@@ -101,7 +87,7 @@ void tst_cli_keys::newKey()
                            "\n");
     QCOMPARE(Cli({"checksum", "--key-file", "fresh.key"}).out, made.out);
 
-    const Run again = Cli({"newkey", "fresh.key"});
+    const CliRun again = Cli({"newkey", "fresh.key"});
     QCOMPARE(again.status, 2);
     QCOMPARE(TestFiles::read(m_dir.filePath("fresh.key")), bytes);
 }

@@ -137,6 +137,8 @@ void TestFileOperation::keyfileInUse_data()
     QTest::newRow("keyfile, in place") << KeyRecord::Keyfile << true << true;
     QTest::newRow("keyfile, to a new file") << KeyRecord::Keyfile << false << false;
     QTest::newRow("typed key, in place") << KeyRecord::Keyboard << true << false;
+    // Same name in the same folder replaces the file although output same is off.
+    QTest::newRow("keyfile, same name and folder") << KeyRecord::Keyfile << false << true;
 }
 
 void TestFileOperation::keyfileInUse()
@@ -150,11 +152,12 @@ void TestFileOperation::keyfileInUse()
     f.key.intKeySource = keySource;
     // The comparison ignores letter case.
     f.key.strKeyfilePath = f.path(QStringLiteral("KEY.DAT"));
-    f.Run(QString(), QStringLiteral("Key.dat"), inPlace ? QString() : QStringLiteral("out"),
-          QStringLiteral("*.*"));
+    const QString out = inPlace || refused ? QString() : QStringLiteral("out");
+    f.Run(QString(), QStringLiteral("Key.dat"), out, QStringLiteral("*.*"));
     const QString text = QStringLiteral("This is the current keyfile.  Encryption not performed.");
     QCOMPARE(LineOf(f, QStringLiteral("Key.dat")).endsWith(text), refused);
     QCOMPARE(f.read(QStringLiteral("Key.dat")) == "the key file", refused || !inPlace);
+    QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files).size(), 1);
 }
 
 void TestFileOperation::ownExecutable()

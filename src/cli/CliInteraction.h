@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/Interaction.h"
+
+#include <functional>
+
+// The command line's answer to the core's questions: every message and question goes to
+// standard error as "Title: text"; questions are answered from the options, never by waiting
+// for the user. Ctrl-C asks the running batch to stop at the next file.
+class CliInteraction : public Interaction
+{
+public:
+    // --force: files that do not look encrypted are decrypted anyway.
+    bool force = false;
+
+    Button Ask(const QString& title, const QString& text, int buttons, Button defaultButton,
+               Icon icon) override;
+    void Tell(const QString& title, const QString& text, Icon icon) override;
+    void ProcessEvents() override;
+
+    // Called once, at the first pending event after Ctrl-C.
+    std::function<void()> onInterrupt;
+
+    // Catches Ctrl-C from now on; a second Ctrl-C ends the program at once.
+    static void CatchInterrupt();
+    static bool Interrupted();
+};

@@ -1,0 +1,220 @@
+#include "OperationCommand.h"
+
+#include "CipherEngine.h"
+#include "CliInteraction.h"
+#include "CliKey.h"
+#include "CliReportView.h"
+#include "ExitStatus.h"
+#include "core/BatchDriver.h"
+#include "core/LaunchHost.h"
+#include "core/OperationLaunch.h"
+#include "core/Setup.h"
+#include "files/StrProc.h"
+#include "keys/KeyRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+struct Options
+{
+    QString path;
+    QString files;
+    QString to;
+    QString as;
+    bool subfolders = false;
+    bool inPlace = false;
+    bool yes = false;
+    bool force = false;
+};
+
+void PrintError(const QString& text)
+{
+    std::fputs(qPrintable(QStringLiteral("Error: ") + text + QLatin1Char('\n')), stderr);
+}
+
+bool ParseOptions(QStringList args, Options& options, QString& error)
+{
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        QString* value = arg == QLatin1String("--files") ? &options.files
+                         : arg == QLatin1String("--to")  ? &options.to
+                         : arg == QLatin1String("--as")  ? &options.as
+                                                         : nullptr;
+        if (value) {
+            if (args.isEmpty()) {
+                error = arg + QStringLiteral(" needs a value.");
+                return false;
+            }
+            *value = args.takeFirst();
+        } else if (arg == QLatin1String("--subfolders")) {
+            options.subfolders = true;
+        } else if (arg == QLatin1String("--in-place")) {
+            options.inPlace = true;
+        } else if (arg == QLatin1String("--yes")) {
+            options.yes = true;
+        } else if (arg == QLatin1String("--force")) {
+            options.force = true;
+        } else if (arg.startsWith(QLatin1String("--")) || !options.path.isEmpty()) {
+            error = QStringLiteral("unexpected argument ") + arg;
+            return false;
+        } else {
+            options.path = arg;
+        }
+    }
+    if (options.path.isEmpty()) {
+        error = QStringLiteral("no file or folder given.");
+        return false;
+    }
+    if (options.inPlace && (!options.to.isEmpty() || !options.as.isEmpty())) {
+        error = QStringLiteral("--in-place cannot be combined with --to or --as.");
+        return false;
+    }
+    return true;
+}
+
+QString FolderPath(const QString& path)
+{
+    QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    StrProc::EnsureTrailingBackslash(folder);
+    return folder;
+}
+
+// The setup the options describe: a file is a single-file operation, a folder takes --files.
+bool BuildSetup(const Options& options, bool encrypt, Setup& setup, QString& error)
+{
+    setup.blnEncrypt = encrypt;
+    setup.blnSubdirectories = options.subfolders;
+    const QFileInfo input(options.path);
+    if (input.isFile()) {
+        if (!options.files.isEmpty() || options.subfolders) {
+            error = QStringLiteral("--files and --subfolders need a folder, not a file.");
+            return false;
+        }
+        setup.strDirpath[Setup::Input] = FolderPath(input.absolutePath());
+        setup.strFilespec[Setup::Input] = input.fileName();
+    } else {
+        setup.strDirpath[Setup::Input] = FolderPath(options.path);
+        setup.strFilespec[Setup::Input] =
+            options.files.isEmpty() ? QStringLiteral("*.*") : options.files;
+    }
+    // With subfolders, and without a separate output, the output files are the input files.
+    const bool inPlace =
+        options.inPlace || (options.subfolders && options.to.isEmpty() && options.as.isEmpty());
+    setup.blnOutputFilesSame = inPlace;
+    if (inPlace) {
+        setup.strDirpath[Setup::Output] = setup.strDirpath[Setup::Input];
+        setup.strFilespec[Setup::Output] = setup.strFilespec[Setup::Input];
+        return true;
+    }
+    setup.strDirpath[Setup::Output] =
+        options.to.isEmpty() ? setup.strDirpath[Setup::Input] : FolderPath(options.to);
+    setup.strFilespec[Setup::Output] = options.as.isEmpty() ? QStringLiteral("*.*") : options.as;
+    if (!QFileInfo(setup.strDirpath[Setup::Output]).isDir()) {
+        error = QStringLiteral("The output folder ") + setup.strDirpath[Setup::Output] +
+                QStringLiteral(" does not exist.");
+        return false;
+    }
+    return true;
+}
+
+// The launch on the command line: the description is printed and confirmed by --yes or on
+// the terminal; there is no report window to show.
+class CliLaunchHost : public LaunchHost
+{
+public:
+    CliLaunchHost(Setup& setup, bool yes) : m_setup(setup), m_yes(yes) {}
+
+    void SwitchToInPlace() override { m_setup.blnOutputFilesSame = true; }
+
+    bool Confirm(const QString& description, const QString& question) override
+    {
+        std::fputs(qPrintable(description + QLatin1Char('\n')), stderr);
+        if (m_yes) {
+            std::fputs(qPrintable(question + QStringLiteral(" Yes (--yes)\n")), stderr);
+            return true;
+        }
+        QFile terminal(QStringLiteral("/dev/tty"));
+        if (!terminal.open(QIODevice::ReadWrite)) {
+            PrintError(QStringLiteral("Without a terminal, confirm the operation with --yes."));
+            return false;
+        }
+        terminal.write((question + QStringLiteral(" [y/N] ")).toLocal8Bit());
+        terminal.flush();
+        const QString answer = QString::fromLocal8Bit(terminal.readLine()).trimmed();
+        return answer.compare(QLatin1String("y"), Qt::CaseInsensitive) == 0 ||
+               answer.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+    }
+
+    void ShowReport(const QString&) override {}
+
+private:
+    Setup& m_setup;
+    bool m_yes;
+};
+
+int ExitStatusOf(OperationLaunch::Outcome outcome, const BatchDriver& driver)
+{
+    if (CliInteraction::Interrupted())
+        return ExitStatus::Interrupted;
+    if (outcome != OperationLaunch::Outcome::Ran || driver.run.intOperationResult == -1)
+        return ExitStatus::Refused;
+    const BatchCounters& counters = driver.counters();
+    return counters.filesDone == counters.filesProcessed && !driver.run.blnStop
+               ? ExitStatus::Done
+               : ExitStatus::Failed;
+}
+
+} // namespace
+
+int RunOperation(bool encrypt, QStringList args)
+{
+    CliKey keyOptions;
+    QString error;
+    Options options;
+    if (!keyOptions.ParseOptions(args, error)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        return ExitStatus::Refused;
+    }
+    Setup setup;
+    if (!ParseOptions(args, options, error) || !BuildSetup(options, encrypt, setup, error)) {
+        PrintError(error);
+        return ExitStatus::Refused;
+    }
+    KeyRecord key;
+    if (!keyOptions.Read(key.strKey, error, encrypt)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        return ExitStatus::Refused;
+    }
+    key.intKeySource = keyOptions.keyFile().isEmpty() ? KeyRecord::Keyboard : KeyRecord::Keyfile;
+    key.strKeyfilePath = keyOptions.keyFile().isEmpty()
+                             ? QString()
+                             : QFileInfo(keyOptions.keyFile()).absoluteFilePath();
+
+    CipherEngine engine;
+    if (!engine.allocate_buffers()) {
+        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        key.EraseKey();
+        return ExitStatus::Failed;
+    }
+    CliInteraction interaction;
+    interaction.force = options.force;
+    BatchDriver driver(setup, key, engine, interaction);
+    CliReportView view(driver.report());
+    driver.SetView(&view);
+    interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
+    CliInteraction::CatchInterrupt();
+
+    CliLaunchHost host(setup, options.yes);
+    OperationLaunch launch(setup, key, interaction, driver, host);
+    const OperationLaunch::Outcome outcome = launch.DoIt();
+    view.Flush();
+    key.EraseKey();
+    engine.deallocate_buffers();
+    return ExitStatusOf(outcome, driver);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// zr7e-cli run as a script would run it: in `folder`, with `input` on standard input.
+struct CliRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+inline CliRun RunCli(const QString& folder, const QStringList& args, const QByteArray& input = {})
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(ZR7_CLI), args);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
