@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "CipherEngine.h"
+#include "DoItCommand.h"
 #include "FileCommands.h"
 #include "KeyFromPanel.h"
 #include "Twips.h"
@@ -9,6 +10,7 @@
 #include "core/TxtEncDec.h"
 #include "files/FileSummary.h"
 #include "files/folder.h"
+#include "frmReport.h"
 #include "keys/KeyAcquisition.h"
 #include "support/DiskProc.h"
 #include "support/Language.h"
@@ -50,15 +52,20 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     m_fileCommands = new FileCommands(*this, m_interaction);
     setAcceptDrops(true);
     CreateControls();
+    m_report = std::make_unique<frmReport>(this, m_setup, m_key, m_engine, m_interaction);
+    m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
 
     Clock.setInterval(5000);
     connect(&Clock, &QTimer::timeout, this, &frmMain::Clock_Tick);
+    connect(m_report.get(), &frmReport::stopRequested, &Clock, &QTimer::stop);
     // Clock2 runs from the start, so the guard also covers the first second after start-up.
     Clock2.setInterval(1000);
     Clock2.setSingleShot(true);
     connect(&Clock2, &QTimer::timeout, this, [this] { m_clickGuard = false; });
     Clock2.start();
 }
+
+frmMain::~frmMain() = default;
 
 QPushButton* frmMain::AddButton(QFrame* frame, const QString& caption, int heading, int row)
 {
@@ -174,6 +181,14 @@ void frmMain::CreateControls()
     connect(cmdSubdirectories, &QPushButton::clicked, this, &frmMain::cmdSubdirectories_Click);
     connect(cmdOutputFilesSame, &QPushButton::clicked, this, &frmMain::cmdOutputFilesSame_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdDoIt, &QPushButton::clicked, this, [this] {
+        if (!m_clickGuard)
+            m_doIt->Run();
+    });
+    connect(cmdReportScreen, &QPushButton::clicked, this, [this] {
+        if (!m_clickGuard)
+            m_report->ReportScreen();
+    });
     connect(cmdQuit, &QPushButton::clicked, this, &frmMain::close);
 }
 
@@ -446,7 +461,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyRelease:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-            if (watched != cmdReportScreen || !m_clickGuard)
+            // Over a visible report, F1 on its button belongs to the report.
+            if (watched != cmdReportScreen || (!m_clickGuard && m_report->isHidden()))
                 emit helpRequested(*heading);
             return true;
         }
@@ -474,6 +490,12 @@ void frmMain::dropEvent(QDropEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    // The engine is busy on another thread: stop the batch at its next file instead.
+    if (m_report->Running()) {
+        m_report->driver().cmdStop_Click();
+        event->ignore();
+        return;
+    }
     ShutDown();
     event->accept();
 }

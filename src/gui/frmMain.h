@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 
 class CipherEngine;
 class Interaction;
@@ -17,6 +18,8 @@ class KeyFromPanel;
 class QFrame;
 class QLabel;
 class QPushButton;
+class frmReport;
+class DoItCommand;
 
 // The main window: fifteen command buttons that set up one operation, and beside them a
 // description of what that operation will do. It owns the setup and the key in force.
@@ -26,6 +29,7 @@ class frmMain : public QMainWindow
 
 public:
     frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // Start-up after the program text is loaded: defaults, window, engine buffers, the saved
     // setup. False when the program must end (the engine's buffers could not be allocated).
@@ -56,6 +60,8 @@ public:
     // Output file(s) same?, as a left-button release performs it.
     void cmdOutputFilesSame_Click();
     FileCommands& fileCommands() { return *m_fileCommands; }
+    // The report window, which runs every batch.
+    frmReport& report() { return *m_report; }
 
 signals:
     // The help window is to open at a heading (0: the top).
@@ -95,6 +101,10 @@ private:
     KeyDialogs* m_keyDialogs = nullptr;
     FileCommands* m_fileCommands = nullptr;
     QString m_savedKeyLine;
+    // A window of its own, but it works on the setup and key above: declared after them, so
+    // it goes first.
+    std::unique_ptr<frmReport> m_report;
+    std::unique_ptr<DoItCommand> m_doIt;
 
 public:
     QTimer Clock;  // paces the reliability test

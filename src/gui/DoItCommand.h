@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/LaunchHost.h"
+
+class Interaction;
+class frmConfirmOperation;
+class frmMain;
+class frmReport;
+
+// "Do it!" in the windows: the launch checks, the confirmation window, the report window and
+// the batch. The main window's buttons are disabled while the batch runs.
+class DoItCommand : public LaunchHost
+{
+public:
+    DoItCommand(frmMain& main, frmReport& report, Interaction& interaction);
+
+    void Run();
+
+    void SwitchToInPlace() override;
+    bool Confirm(const QString& description, const QString& question) override;
+    void ShowReport(const QString& caption) override;
+
+private:
+    void SetCommandsEnabled(bool enabled);
+
+    frmMain& m_main;
+    frmReport& m_report;
+    Interaction& m_interaction;
+    frmConfirmOperation* m_confirm = nullptr;
+};

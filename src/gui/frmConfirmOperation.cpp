@@ -1,0 +1,96 @@
+#include "frmConfirmOperation.h"
+
+#include "Twips.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QPushButton>
+
+#include <optional>
+
+namespace {
+
+std::optional<bool> s_nextResult;
+
+constexpr int Margin = 240;
+constexpr int ButtonWidth = 1200;
+constexpr int ButtonHeight = 375;
+
+} // namespace
+
+frmConfirmOperation::frmConfirmOperation(QWidget* mainWindow)
+    : QDialog(mainWindow), m_mainWindow(mainWindow)
+{
+    setWindowTitle(QStringLiteral("Confirm operation"));
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSize(9);
+    font.setBold(false);
+    setFont(font);
+    lblDescr = new QLabel(this);
+    lblDescr->setObjectName(QStringLiteral("lblDescr"));
+    lblDescr->setWordWrap(true);
+    lblDescr->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblPerformOperation = new QLabel(this);
+    lblPerformOperation->setObjectName(QStringLiteral("lblPerformOperation"));
+    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    connect(cmdYes, &QPushButton::clicked, this, [this] {
+        blnDoIt = true;
+        accept();
+    });
+    connect(cmdNo, &QPushButton::clicked, this, [this] {
+        blnDoIt = false;
+        reject();
+    });
+}
+
+void frmConfirmOperation::SetNextResult(bool doIt)
+{
+    s_nextResult = doIt;
+}
+
+bool frmConfirmOperation::Run(const QString& description, const QString& question,
+                              int menuFrameRight)
+{
+    blnDoIt = false;
+    lblDescr->setText(description);
+    lblPerformOperation->setText(question);
+    Arrange(description, menuFrameRight);
+    if (s_nextResult) {
+        blnDoIt = *s_nextResult;
+        s_nextResult.reset();
+        return blnDoIt;
+    }
+    cmdNo->setDefault(false);
+    cmdYes->setDefault(true);
+    cmdYes->setFocus();
+    exec();
+    return blnDoIt;
+}
+
+void frmConfirmOperation::Arrange(const QString& description, int menuFrameRight)
+{
+    // Beside the main window's command buttons, its bottom edge 120 twips above the main
+    // window's bottom edge.
+    const QRect main = m_mainWindow->frameGeometry();
+    const int left = main.left() + Twips::ToPixels(menuFrameRight + 30);
+    const int width = qMax(Twips::ToPixels(6000), main.right() - left - Twips::ToPixels(120));
+    const int textWidth = width - 2 * Twips::ToPixels(Margin);
+    lblDescr->setFixedWidth(textWidth);
+    const int textHeight = lblDescr->heightForWidth(textWidth);
+    lblDescr->setGeometry(Twips::ToPixels(Margin), Twips::ToPixels(Margin), textWidth, textHeight);
+    const int questionTop = lblDescr->geometry().bottom() + Twips::ToPixels(240);
+    lblPerformOperation->setGeometry(Twips::ToPixels(Margin), questionTop, textWidth,
+                                     lblPerformOperation->sizeHint().height());
+    const int buttonTop = lblPerformOperation->geometry().bottom() + Twips::ToPixels(240);
+    const int buttonsLeft = (width - 2 * Twips::ToPixels(ButtonWidth) - Twips::ToPixels(240)) / 2;
+    cmdYes->setGeometry(buttonsLeft, buttonTop, Twips::ToPixels(ButtonWidth),
+                        Twips::ToPixels(ButtonHeight));
+    cmdNo->setGeometry(buttonsLeft + Twips::ToPixels(ButtonWidth + 240), buttonTop,
+                       Twips::ToPixels(ButtonWidth), Twips::ToPixels(ButtonHeight));
+    // 6 twips per character of the description, but never less than the buttons need.
+    const int height = qMax(Twips::ToPixels(6 * int(description.size())),
+                            cmdYes->geometry().bottom() + Twips::ToPixels(Margin));
+    setFixedSize(width, height);
+    move(left, main.bottom() - Twips::ToPixels(120) - height);
+}

@@ -1,0 +1,76 @@
+#include "frmPurgeAdvice.h"
+
+#include "Twips.h"
+#include "core/PurgeAdvice.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int FormWidth = 7200;
+constexpr int Margin = 240;
+constexpr int ButtonWidth = 1215;
+constexpr int ButtonHeight = 375;
+
+} // namespace
+
+frmPurgeAdvice::frmPurgeAdvice(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPurgeAdvice"));
+    setWindowTitle(QStringLiteral("Purge advice"));
+    setFont(QFont(QStringLiteral("Liberation Sans"), 9));
+
+    txtAdvice = new QTextEdit(this);
+    txtAdvice->setReadOnly(true);
+    txtAdvice->setFocusPolicy(Qt::NoFocus);
+    txtAdvice->setFrameShape(QFrame::NoFrame);
+    txtAdvice->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    txtAdvice->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    txtAdvice->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    txtAdvice->viewport()->setAutoFillBackground(false);
+    txtAdvice->document()->setDocumentMargin(0);
+
+    chkDontShowAgain = new QCheckBox(PurgeAdvice::DontShowAgainCaption(), this);
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setDefault(true);
+    cmdOK->setFocus();
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+// The advice takes the height its wrapped text needs; the check box and OK follow below it.
+void frmPurgeAdvice::Arrange()
+{
+    const int margin = Twips::ToPixels(Margin);
+    const int width =
+        std::max(Twips::ToPixels(FormWidth), chkDontShowAgain->sizeHint().width() + 2 * margin);
+    const int textWidth = width - 2 * margin;
+    txtAdvice->document()->setTextWidth(textWidth);
+    const int textHeight = int(std::ceil(txtAdvice->document()->size().height()));
+    txtAdvice->setGeometry(margin, margin, textWidth, textHeight);
+
+    const int checkTop = margin + textHeight;
+    chkDontShowAgain->setGeometry(margin, checkTop, textWidth,
+                                  chkDontShowAgain->sizeHint().height());
+    const int buttonWidth = std::max(Twips::ToPixels(ButtonWidth), cmdOK->sizeHint().width());
+    const int buttonHeight = std::max(Twips::ToPixels(ButtonHeight), cmdOK->sizeHint().height());
+    const int buttonTop = chkDontShowAgain->geometry().bottom() + 1 + margin;
+    cmdOK->setGeometry((width - buttonWidth) / 2, buttonTop, buttonWidth, buttonHeight);
+    setFixedSize(width, buttonTop + buttonHeight + margin);
+}
+
+bool frmPurgeAdvice::Show(const QString& path, const QPoint& position)
+{
+    strPurgeFilePath = path;
+    txtAdvice->setPlainText(PurgeAdvice::PurgeAdviceText(path));
+    chkDontShowAgain->setChecked(false);
+    Arrange();
+    cmdOK->setFocus();
+    move(position);
+    exec();
+    return chkDontShowAgain->isChecked();
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/BatchDriver.h"
+#include "core/PurgeAdvice.h"
+#include "core/ReportView.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class CipherEngine;
+class Interaction;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class Setup;
+struct KeyRecord;
+
+// The report window: the running account of the last batch, with Stop and Pause/Continue
+// while it runs and Copy and Close afterwards. It owns the batch driver and shows what the
+// driver reports. A modeless top-level window kept in front of the main window.
+class frmReport : public QWidget, public ReportView, public PurgeAdviceDialogs
+{
+    Q_OBJECT
+
+public:
+    frmReport(QWidget* mainWindow, Setup& setup, const KeyRecord& key, CipherEngine& engine,
+              Interaction& interaction);
+    ~frmReport() override;
+
+    BatchDriver& driver() { return m_driver; }
+    bool Running() const { return m_driver.running(); }
+
+    // The main window's "Report screen": the last report from its first line, or a message
+    // when there is none.
+    void ReportScreen();
+
+    // ReportView
+    void TextAppended(const QString& text, bool showEnd) override;
+    void TextTruncated(qsizetype length) override;
+    void TextCleared() override;
+    void RunStarted(bool pauseShown) override;
+    void RunEnded() override;
+    void CopyAvailable() override;
+    void ShrinkToLines(qint64 lineCount) override;
+    void StatusChanged(const QString& status) override;
+    void PauseChanged(bool paused) override;
+    void ClockEnabled(bool enabled) override;
+    void StopRequested() override;
+    void Progress(qint64 done, qint64 total) override;
+    void HideWindow() override;
+    void CaretBeforeLast() override;
+
+    // PurgeAdviceDialogs
+    Antivirus AskAntivirus() override;
+    bool ShowPurgeAdvice(const QString& path) override;
+
+    // Design sizes in twips.
+    static constexpr int TextLeft = 210;
+    static constexpr int DesignTextHeight = 4635;
+
+    QPlainTextEdit* txbText = nullptr;
+    QPushButton* cmdStop = nullptr;
+    QPushButton* cmdPauseContinue = nullptr;
+    QPushButton* cmdCopyToClipboard = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QLabel* lblPausedDone = nullptr;
+    QProgressBar* prgFile = nullptr;
+    QTimer Clock;
+
+signals:
+    // Closed after a reliability test: the main window restores the setup it replaced.
+    void restoreSetupRequested();
+    // Stop was pressed: the main window halts its own timer.
+    void stopRequested();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void EnsureLoaded();
+    void Load();
+    void ArrangeForTextHeight(int textHeight);
+    void SetPauseContinue(const QString& caption, int width);
+    void ShowIdleButtons();
+    QPoint DialogPosition() const;
+
+    void cmdCopyToClipboard_Click();
+    void txbText_LeftButtonUp();
+    void cmdClose_Click();
+    void Discard();
+
+    QWidget* m_main;
+    Interaction& m_interaction;
+    BatchDriver m_driver;
+    bool m_loaded = false;
+    bool m_discardPending = false;
+    QTimer m_discardWait;
+    int m_width = 0;      // twips
+    int m_textHeight = 0; // twips
+};
