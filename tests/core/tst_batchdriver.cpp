@@ -22,6 +22,7 @@ private slots:
     void duplicateOutputNames_data();
     void duplicateOutputNames();
     void stopDuringPause();
+    void pausedTimeIsNotElapsed();
     void subfolderWithoutMatches();
     void reportFull_data();
     void reportFull();
@@ -196,6 +197,33 @@ void TestBatchDriver::stopDuringPause()
     QCOMPARE(f.driver.status(), QStringLiteral("Stopped"));
     QCOMPARE(QDir(f.path(QStringLiteral("out"))).entryList(QDir::Files).size(), 1);
     QVERIFY(f.setup.blnGenerateNextKey);
+}
+
+void TestBatchDriver::pausedTimeIsNotElapsed()
+{
+    BatchFixture f;
+    f.write(QStringLiteral("a.txt"), "plain");
+    f.write(QStringLiteral("b.txt"), "plain");
+    // Start, pause begins, pause ends, end: 62 seconds in all, 59 of them paused.
+    f.clock = {100, 101, 160, 162};
+    struct PauseOnce : ReportView
+    {
+        BatchDriver& driver;
+        explicit PauseOnce(BatchDriver& d) : driver(d) {}
+        void TextAppended(const QString& text, bool) override
+        {
+            if (text.startsWith(QStringLiteral("-> ")) && driver.counters().filesDone == 1) {
+                driver.cmdPauseContinue_Click();
+                QTimer::singleShot(20, [this] { driver.cmdPauseContinue_Click(); });
+            }
+        }
+    } view(f.driver);
+    f.driver.SetView(&view);
+    f.Run(QString(), QStringLiteral("*.txt"), QStringLiteral("out"), QStringLiteral("*.enc"));
+    QCOMPARE(f.driver.counters().filesDone, 2);
+    QCOMPARE(f.driver.counters().pausedSeconds, 59.0);
+    QVERIFY2(!f.report().contains(QStringLiteral("Elapsed time: ")), qPrintable(f.report()));
+    QCOMPARE(f.driver.status(), QStringLiteral("Done"));
 }
 
 void TestBatchDriver::subfolderWithoutMatches()
