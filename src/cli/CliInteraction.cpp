@@ -16,18 +16,12 @@ extern "C" void OnInterrupt(int)
     std::signal(SIGINT, SIG_DFL);
 }
 
-void PrintMessage(const QString& title, const QString& text)
-{
-    std::fputs(qPrintable(title + QStringLiteral(": ") + text + QLatin1Char('\n')), stderr);
-    std::fflush(stderr);
-}
-
 } // namespace
 
 Interaction::Button CliInteraction::Ask(const QString& title, const QString& text, int buttons,
-                                        Button defaultButton, Icon)
+                                        Button defaultButton, Icon icon)
 {
-    PrintMessage(title, text);
+    Tell(title, text, icon);
     Button answer = defaultButton;
     if (title == QLatin1String("Anomaly"))
         answer = force ? Yes : No;
@@ -40,14 +34,9 @@ Interaction::Button CliInteraction::Ask(const QString& title, const QString& tex
     return answer;
 }
 
-void CliInteraction::Tell(const QString& title, const QString& text, Icon)
-{
-    PrintMessage(title, text);
-}
-
 void CliInteraction::ProcessEvents()
 {
-    QCoreApplication::processEvents();
+    UnattendedInteraction::ProcessEvents();
     if (s_interrupted && !s_interruptHandled) {
         s_interruptHandled = true;
         if (onInterrupt)

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "core/Interaction.h"
+#include "core/UnattendedInteraction.h"
 
 #include <functional>
 
 // The command line's answer to the core's questions: every message and question goes to
 // standard error as "Title: text"; questions are answered from the options, never by waiting
 // for the user. Ctrl-C asks the running batch to stop at the next file.
-class CliInteraction : public Interaction
+class CliInteraction : public UnattendedInteraction
 {
 public:
     // --force: files that do not look encrypted are decrypted anyway.
@@ -15,7 +15,6 @@ public:
 
     Button Ask(const QString& title, const QString& text, int buttons, Button defaultButton,
                Icon icon) override;
-    void Tell(const QString& title, const QString& text, Icon icon) override;
     void ProcessEvents() override;
 
     // Called once, at the first pending event after Ctrl-C.

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <thread>
+
 namespace {
 
 // Below this size a file's whole work takes well under a millisecond: no worker thread.
@@ -90,11 +92,14 @@ int ZR7FileOps::SecureResult(const QString& temporaryPath, bool encrypt, qint64 
     m_passOffset = encrypt ? size : 0;
     const int result = Run(
         [&] {
-            if (FileUtility::sync_file(path) != 0)
-                return int(NotVerified);
+            // The disk writes while the file is read back (starting the writeback can itself
+            // take a while); the flush then waits only for the rest.
+            std::thread writeback([&path] { FileUtility::start_writeback(path); });
             // A decryption authenticated every chunk as it wrote it; the ciphertext that
-            // an encryption wrote is read back from disk and authenticated in full.
-            if (encrypt && m_engine.verify_file(path) != CipherEngine::Success)
+            // an encryption wrote is read back and authenticated in full.
+            const bool verified = !encrypt || m_engine.verify_file(path) == CipherEngine::Success;
+            writeback.join();
+            if (!verified || FileUtility::sync_file(path) != 0)
                 return int(NotVerified);
             return 0;
         },

@@ -3,13 +3,17 @@
 #include "PosixFile.h"
 #include "RandomnessMeasure.h"
 
+#include <openssl/evp.h>
 #include <sodium.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -20,6 +24,8 @@ namespace {
 using PosixFile::Fd;
 
 constexpr std::size_t IoBlockSize = std::size_t{1} << 20;
+// Blocks of a purge written before the disk is asked to start on them (32 MiB).
+constexpr std::uint64_t WritebackBlocks = 32;
 
 enum CompareError : std::int64_t {
     FirstOpen = -11,
@@ -86,6 +92,67 @@ std::int64_t readPair(int first, int second, std::vector<std::uint8_t>& a,
     return 0;
 }
 
+// Random bytes for overwriting: a ChaCha20 key stream under a fresh random key and nonce, as
+// unpredictable as the system's generator, which hands out only 256 bytes per call and would
+// take seconds for a gigabyte.
+class Noise
+{
+public:
+    Noise() : m_stream(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free), m_zeros(IoBlockSize, 0)
+    {
+        std::array<std::uint8_t, 48> seed;
+        randombytes_buf(seed.data(), seed.size());
+        m_ready = m_stream && EVP_EncryptInit_ex(m_stream.get(), EVP_chacha20(), nullptr,
+                                                 seed.data(), seed.data() + 32) == 1;
+        sodium_memzero(seed.data(), seed.size());
+    }
+
+    // The next `size` bytes of the stream (at most IoBlockSize).
+    bool fill(std::uint8_t* out, std::size_t size)
+    {
+        int made = 0;
+        return m_ready &&
+               EVP_EncryptUpdate(m_stream.get(), out, &made, m_zeros.data(), int(size)) == 1;
+    }
+
+private:
+    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> m_stream;
+    std::vector<std::uint8_t> m_zeros;
+    bool m_ready = false;
+};
+
+// Writes `size` random bytes from the start of the open file: Purged or WriteFailed.
+int writeNoise(int fd, std::uint64_t size)
+{
+    Noise noise;
+    std::array<std::vector<std::uint8_t>, 2> buffers{std::vector<std::uint8_t>(IoBlockSize),
+                                                     std::vector<std::uint8_t>(IoBlockSize)};
+    auto blockAt = [size](std::uint64_t offset) {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(IoBlockSize, size - offset));
+    };
+    // The next block is made on another thread while this one is written.
+    std::future<bool> made =
+        std::async(std::launch::async, [&] { return noise.fill(buffers[0].data(), blockAt(0)); });
+    for (std::uint64_t done = 0, block = 0; done < size; ++block) {
+        const std::size_t now = blockAt(done);
+        if (!made.get())
+            return WriteFailed;
+        const std::uint64_t next = done + now;
+        if (next < size)
+            made = std::async(std::launch::async, [&, next, block] {
+                return noise.fill(buffers[(block + 1) % 2].data(), blockAt(next));
+            });
+        if (PosixFile::writeFull(fd, buffers[block % 2].data(), now) != 0)
+            return WriteFailed;
+        done = next;
+        // The disk starts on what is written while the rest is made: the final fsync then
+        // has little left to wait for.
+        if ((block + 1) % WritebackBlocks == 0)
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+    return Purged;
+}
+
 // Overwrites the whole file once with fresh random bytes, flushes it to the disk and cuts
 // it to zero length. Returns Purged or the failure code.
 int overwriteWithRandom(const std::string& path, const struct stat& seen)
@@ -102,15 +169,9 @@ int overwriteWithRandom(const std::string& path, const struct stat& seen)
         opened.st_ino != seen.st_ino || !S_ISREG(opened.st_mode))
         return CannotOpen;
 
-    std::vector<std::uint8_t> noise(IoBlockSize);
-    const auto size = static_cast<std::uint64_t>(opened.st_size);
-    for (std::uint64_t done = 0; done < size;) {
-        const std::size_t now = std::min<std::uint64_t>(noise.size(), size - done);
-        randombytes_buf(noise.data(), now);
-        if (PosixFile::writeFull(fd.get(), noise.data(), now) != 0)
-            return WriteFailed;
-        done += now;
-    }
+    const int written = writeNoise(fd.get(), static_cast<std::uint64_t>(opened.st_size));
+    if (written != Purged)
+        return written;
     if (::fsync(fd.get()) != 0 || ::ftruncate(fd.get(), 0) != 0 || fd.close() != 0)
         return WriteFailed;
     return Purged;
@@ -238,6 +299,14 @@ int new_filepath_extension(const std::string& path)
             return 0;
     }
     return 0;
+}
+
+int start_writeback(const std::string& path)
+{
+    PosixFile::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid())
+        return errno;
+    return ::sync_file_range(file.get(), 0, 0, SYNC_FILE_RANGE_WRITE) == 0 ? 0 : errno;
 }
 
 int sync_file(const std::string& path)

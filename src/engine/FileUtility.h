@@ -37,6 +37,10 @@ int new_file_creatable(const std::string& path);
 // created; 0 when there is none.
 int new_filepath_extension(const std::string& path);
 
+// Asks the disk to start writing the file's data now, without waiting: a later sync_file
+// then waits less. 0, or the errno of the failure.
+int start_writeback(const std::string& path);
+
 // Flushes the file and then the folder that holds it to disk (fsync): 0, or the errno of the
 // failure.
 int sync_file(const std::string& path);

@@ -1,0 +1,215 @@
+// The batch driver end to end, as a user runs it: 2000 small files encrypted to a new folder,
+// Argon2id included, and a 1 GiB file encrypted in place against the same file encrypted to a
+// new file. The engine uses its real default Argon2id limits, and an application object exists,
+// as in the program, so that large files go through the worker thread.
+//
+// Both cases time themselves (manual time) and leave the preparation out: writing fresh
+// plaintext, making output folders, allocating the engine. Their data lives in temporary
+// folders under the system's temporary folder (the file system of /tmp): the large file's
+// goes when its case ends, the small files' when the program ends. Disks are noisy: use
+// --benchmark_repetitions and read the medians.
+
+#include "BenchWorkspace.h"
+#include "core/BatchDriver.h"
+#include "core/Interaction.h"
+#include "core/Setup.h"
+#include "core/UnattendedInteraction.h"
+#include "keys/KeyRecord.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+using namespace bench;
+
+namespace {
+
+constexpr qint64 BigBatchFileBytes = qint64{1} << 30;
+
+// Without an application object the batch runs every file on the calling thread; the program
+// always has one, so the benchmark makes one too.
+void EnsureApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "zr7bench";
+    static char* argv[] = {name, nullptr};
+    // Never deleted: it must outlive every case, and Qt's own globals may already be gone when
+    // static destructors run.
+    new QCoreApplication(argc, argv);
+}
+
+// Pushes everything written so far to the disk, so that its writeback does not run under a
+// timed batch.
+void SyncFileSystem(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0 || ::syncfs(fd) != 0)
+        fail("syncfs " + folder.toStdString());
+    ::close(fd);
+}
+
+void MakeFolder(const QString& folder)
+{
+    QDir(folder).removeRecursively();
+    if (!QDir().mkpath(folder))
+        fail("cannot create " + folder.toStdString());
+}
+
+// One encryption batch over `inputFolder` with a fresh driver, as the report window runs it;
+// returns its seconds and sets `filesDone`.
+double TimedBatch(CipherEngine& engine, const QString& inputFolder, const QString& outputFolder,
+                  const QString& outputSpec, bool inPlace, qint64& filesDone)
+{
+    Setup setup;
+    setup.blnEncrypt = true;
+    setup.blnOutputFilesSame = inPlace;
+    setup.blnSubdirectories = false;
+    KeyRecord key;
+    key.strKey = QByteArray(Key.data(), qsizetype(Key.size()));
+    key.intKeySource = KeyRecord::Keyboard;
+    UnattendedInteraction interaction;
+    BatchDriver driver(setup, key, engine, interaction);
+    driver.run.strInputDirpath = inputFolder;
+    driver.run.strInputFilespec = QStringLiteral("*.*");
+    driver.run.strOutputDirpath = outputFolder;
+    driver.run.strOutputFilespec = outputSpec;
+    driver.run.blnPerformingOperation = true;
+
+    const auto start = std::chrono::steady_clock::now();
+    driver.ProcessFiles();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    filesDone = driver.counters().filesDone;
+    return elapsed.count();
+}
+
+std::unique_ptr<CipherEngine> NewEngine()
+{
+    auto engine = std::make_unique<CipherEngine>();
+    if (engine->allocate_buffers() == 0)
+        fail("allocate_buffers");
+    return engine;
+}
+
+// The folder of the small-file case, made once per run and removed at exit. Nothing in it is
+// deleted before then: ext4 without a journal (as on some virtual machines) passes over
+// recently freed inodes one by one whenever it allocates a new one (for up to five minutes
+// when their inode table block is dirty), so a batch that runs soon after thousands of
+// deletions on the same file system mostly times that scan. For the same reason the figures
+// are steadiest when nothing else has deleted many files in the last minutes.
+const QString& SmallFilesFolder()
+{
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/zr7bench-batch-XXXXXX"));
+    static const bool made = [] {
+        const QString input = dir.filePath(QStringLiteral("in"));
+        MakeFolder(input);
+        std::uint64_t seed = 7;
+        std::vector<std::uint8_t> data(SmallFileSize);
+        for (int i = 0; i < SmallFileCount; ++i) {
+            fillRandom(data.data(), data.size(), seed);
+            const QString path = input + QStringLiteral("/f%1.dat").arg(i, 4, 10, QLatin1Char('0'));
+            const int fd = createFile(QFile::encodeName(path).toStdString());
+            writeAll(fd, data.data(), data.size());
+            ::close(fd);
+        }
+        return true;
+    }();
+    static const QString path = made ? dir.path() : QString();
+    return path;
+}
+
+// 2000 files of 4 KiB to a new folder as "*.enc", end to end: a fresh engine each time, so
+// that every batch pays its one Argon2id derivation, as a user's batch does. A batch to a new
+// folder only reads its inputs, so every batch starts from the same untouched plaintext.
+void BM_BatchSmallFilesToNewFolder(benchmark::State& state)
+{
+    EnsureApplication();
+    const QString& folder = SmallFilesFolder();
+    const QString input = folder + QStringLiteral("/in");
+    static int outputs = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        const QString output = folder + QStringLiteral("/out%1").arg(++outputs);
+        MakeFolder(output);
+        SyncFileSystem(folder);
+        const std::unique_ptr<CipherEngine> engine = NewEngine();
+        qint64 done = 0;
+        const double batch =
+            TimedBatch(*engine, input, output, QStringLiteral("*.enc"), false, done);
+        state.SetIterationTime(batch);
+        seconds += batch;
+        if (done != SmallFileCount || engine->key_derivations() != 1) {
+            state.SkipWithError("the batch did not encrypt every file with one derivation");
+            break;
+        }
+    }
+    state.counters["files_per_s"] = double(state.iterations()) * SmallFileCount / seconds;
+}
+BENCHMARK(BM_BatchSmallFilesToNewFolder)->UseManualTime()->Unit(Ms)->Iterations(2);
+
+// A 1 GiB file encrypted in place (encrypt to a temporary file, flush it, read it back and
+// authenticate it, overwrite and flush the plaintext, rename) against the same plaintext
+// encrypted to a new file, both through the batch driver with the key already derived. The
+// case's time is the in-place batch; in_place_ratio is in place over new file.
+void BM_BatchBigFileInPlace(benchmark::State& state)
+{
+    EnsureApplication();
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/zr7bench-batch-XXXXXX"));
+    const QString input = dir.filePath(QStringLiteral("in"));
+    const QString output = dir.filePath(QStringLiteral("out"));
+    MakeFolder(input);
+    MakeFolder(output);
+    const std::string plain = QFile::encodeName(input + QStringLiteral("/big.dat")).toStdString();
+    const std::string sealed = QFile::encodeName(output + QStringLiteral("/big.enc")).toStdString();
+    const std::string scratch =
+        QFile::encodeName(dir.filePath(QStringLiteral("pretouch.tmp"))).toStdString();
+    const std::size_t pretouch = std::size_t(BigBatchFileBytes) + 64 * MiB;
+
+    // The master key is derived here, once, so that both timings are the file work alone.
+    const std::unique_ptr<CipherEngine> engine = NewEngine();
+    writeRandomFile(plain, 4096, 1);
+    engine->operation_initialization(Key, 1, 0, 0);
+    if (engine->encrypt_file(plain, sealed) != CipherEngine::Success)
+        fail("warm-up encryption");
+    ::unlink(sealed.c_str());
+    const int derivations = engine->key_derivations();
+
+    double inPlaceSeconds = 0;
+    double newFileSeconds = 0;
+    std::uint64_t seed = 11;
+    for (auto _ : state) {
+        writeRandomFile(plain, std::size_t(BigBatchFileBytes), seed++);
+        pretouchPages(scratch, pretouch);
+        qint64 done = 0;
+        const double newFile =
+            TimedBatch(*engine, input, output, QStringLiteral("*.enc"), false, done);
+        bool ok = done == 1 && QFileInfo(QFile::decodeName(sealed.c_str())).exists();
+        ::unlink(sealed.c_str());
+        pretouchPages(scratch, pretouch);
+        const double inPlace = TimedBatch(*engine, input, input, QStringLiteral("*.*"), true, done);
+        ok = ok && done == 1 && QDir(input).entryList(QDir::Files | QDir::Hidden).size() == 1 &&
+             QFileInfo(QFile::decodeName(plain.c_str())).size() > BigBatchFileBytes;
+        ::unlink(plain.c_str());
+        state.SetIterationTime(inPlace);
+        inPlaceSeconds += inPlace;
+        newFileSeconds += newFile;
+        if (!ok) {
+            state.SkipWithError("a batch did not encrypt the file");
+            break;
+        }
+    }
+    checkNoDerivation(state, *engine, derivations);
+    state.SetBytesProcessed(state.iterations() * BigBatchFileBytes);
+    state.counters["new_file_ms"] = 1000 * newFileSeconds / double(state.iterations());
+    state.counters["in_place_ratio"] = inPlaceSeconds / newFileSeconds;
+}
+BENCHMARK(BM_BatchBigFileInPlace)->UseManualTime()->Unit(Ms)->Iterations(1);
+
+} // namespace
