@@ -354,6 +354,13 @@ void BatchDriver::cmdStop_Click()
         m_pauseLoop->quit();
 }
 
+void BatchDriver::RequestStop()
+{
+    run.blnStop = true;
+    if (m_pauseLoop)
+        m_pauseLoop->quit();
+}
+
 void BatchDriver::cmdPauseContinue_Click()
 {
     m_paused = !m_paused;

@@ -36,6 +36,9 @@ public:
     // The Stop and Pause/Continue buttons; both take effect at the next file.
     void cmdStop_Click();
     void cmdPauseContinue_Click();
+    // Ends a running batch at its next file, also from a pause, without the Stop button's
+    // other effects (the report window closing while a batch runs).
+    void RequestStop();
 
     RunState run;
     ReportText& report() { return m_report; }

@@ -16,7 +16,8 @@ void DoItCommand::Run()
 {
     OperationLaunch launch(m_main.setup(), m_main.key(), m_interaction, m_report.driver(), *this);
     SetCommandsEnabled(false);
-    launch.DoIt();
+    if (launch.DoIt() == OperationLaunch::Outcome::Ran)
+        m_report.ResetCopyButton();
     SetCommandsEnabled(true);
     m_main.RefreshSide(Setup::Input);
     m_main.RefreshSide(Setup::Output);

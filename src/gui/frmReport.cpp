@@ -361,7 +361,7 @@ void frmReport::cmdCopyToClipboard_Click()
                 ? selection.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'))
                 : m_driver.report().text());
         lblPausedDone->clear();
-        SetButton(cmdCopyToClipboard, CopyCaption, CopyWidth);
+        ResetCopyButton();
     }
     cmdClose->setFocus();
 }
@@ -372,8 +372,13 @@ void frmReport::txbText_LeftButtonUp()
         SetButton(cmdCopyToClipboard, CopySelectionCaption, CopySelectionWidth);
         lblPausedDone->clear();
     } else {
-        SetButton(cmdCopyToClipboard, CopyCaption, CopyWidth);
+        ResetCopyButton();
     }
+}
+
+void frmReport::ResetCopyButton()
+{
+    SetButton(cmdCopyToClipboard, CopyCaption, CopyWidth);
 }
 
 void frmReport::cmdClose_Click()
@@ -384,10 +389,7 @@ void frmReport::cmdClose_Click()
         emit restoreSetupRequested();
         return;
     }
-    m_driver.run.blnStop = true;
-    // A paused batch waits for Continue or Stop: the flag alone would leave it waiting unseen.
-    if (Running() && m_driver.paused())
-        m_driver.cmdPauseContinue_Click();
+    m_driver.RequestStop();
     Clock.stop();
     hide();
 }

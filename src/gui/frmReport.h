@@ -35,6 +35,9 @@ public:
     // when there is none.
     void ReportScreen();
 
+    // "Copy to clipboard" at its normal width, as after a run that "Do it!" started.
+    void ResetCopyButton();
+
     // ReportView
     void TextAppended(const QString& text, bool showEnd) override;
     void TextTruncated(qsizetype length) override;

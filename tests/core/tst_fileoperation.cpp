@@ -3,6 +3,7 @@
 #include "core/FileResultText.h"
 #include "core/PurgeAdvice.h"
 #include "core/ZR7FileOps.h"
+#include "support/SizeText.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@ private slots:
     void anomaly_data();
     void anomaly();
     void inPlaceRoundTrip();
+    void sizeAbove4GiB();
     void purgeLeavesInput();
     void unverifiedResultKeepsOriginal();
     void partialOutputNote();
@@ -243,6 +245,22 @@ void TestFileOperation::inPlaceRoundTrip()
     QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"big.dat", "small.txt"}));
     QCOMPARE(f.driver.counters().filesDone, 2);
+}
+
+void TestFileOperation::sizeAbove4GiB()
+{
+    BatchFixture f;
+    f.setup.blnEncrypt = false;
+    // A sparse file of 5 GiB: it reads as zeros, so it does not look encrypted and is skipped
+    // without being read through.
+    QFile large(f.path(QStringLiteral("huge.enc")));
+    QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(5LL << 30));
+    large.close();
+    f.interaction.Expect(QStringLiteral("Anomaly"), Interaction::No);
+    f.Run(QString(), QStringLiteral("huge.enc"), QStringLiteral("out"), QStringLiteral("*.*"));
+    QCOMPARE(LineOf(f, QStringLiteral("huge.enc")),
+             QStringLiteral("huge.enc      %1 bytes   skipped (file seems not encrypted)")
+                 .arg(StrProc::NumberLocale().toString(5LL << 30)));
 }
 
 void TestFileOperation::purgeLeavesInput()
