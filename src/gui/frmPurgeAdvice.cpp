@@ -49,6 +49,11 @@ void frmPurgeAdvice::Arrange()
     const int width =
         std::max(Twips::ToPixels(FormWidth), chkDontShowAgain->sizeHint().width() + 2 * margin);
     const int textWidth = width - 2 * margin;
+    // The text is laid out in its final font and width before it is measured: before the
+    // dialog is polished it would be measured in the default font at the default width.
+    ensurePolished();
+    txtAdvice->ensurePolished();
+    txtAdvice->setGeometry(margin, margin, textWidth, txtAdvice->height());
     txtAdvice->document()->setTextWidth(textWidth);
     const int textHeight = int(std::ceil(txtAdvice->document()->size().height()));
     txtAdvice->setGeometry(margin, margin, textWidth, textHeight);

@@ -485,6 +485,8 @@ void tst_frmreport::purgeAdviceWrapsALongPath()
         QTextEdit* text = advice.txtAdvice;
         QVERIFY(text->document()->size().width() <= text->width());
         QVERIFY(text->document()->size().height() <= text->height());
+        // ... and no taller than its text: no empty band above the check box.
+        QVERIFY(text->height() <= text->document()->size().height() + 2);
         QCOMPARE(text->verticalScrollBar()->maximum(), 0);
         QVERIFY(advice.chkDontShowAgain->geometry().top() >= text->geometry().bottom());
         QVERIFY(advice.rect().contains(advice.chkDontShowAgain->geometry()));
