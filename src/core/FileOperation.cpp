@@ -57,7 +57,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
         result = ZR7FileOps::TooSmallToDecrypt;
     } else {
         c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
-        const Anomaly anomaly = CheckAnomaly(inputPath, index == c.setup.intNumFiles - 1);
+        const Anomaly anomaly = CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1);
         if (anomaly == Anomaly::Abort)
             return false;
         if (anomaly == Anomaly::Skip) {
@@ -86,10 +86,11 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
     return true;
 }
 
-FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, bool lastFile)
+FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qint64 size,
+                                                   bool lastFile)
 {
     const bool encrypt = c.setup.blnEncrypt;
-    if (encrypt || QFileInfo(inputPath).size() < c.setup.intMinFilesizeForRandomness)
+    if (encrypt || size < c.setup.intMinFilesizeForRandomness)
         return Anomaly::Go;
     const double randomness = FileUtility::fr(QFile::encodeName(inputPath).toStdString(),
                                               c.setup.intMinFilesizeForRandomness);

@@ -26,7 +26,7 @@ public:
 private:
     enum class Anomaly { Go, Skip, Abort };
 
-    Anomaly CheckAnomaly(const QString& inputPath, bool lastFile);
+    Anomaly CheckAnomaly(const QString& inputPath, qint64 size, bool lastFile);
     int Transform(const QString& inputPath, const QString& outputPath, qint64 size,
                   QString& temporaryPath);
     void AdviseBeforePurge(const QString& inputPath);

@@ -41,11 +41,6 @@ OperationLaunch::OperationLaunch(Setup& setup, KeyRecord& key, Interaction& inte
     };
 }
 
-void OperationLaunch::Refuse(const QString& title, const QString& text, Interaction::Icon icon)
-{
-    m_interaction.Tell(title, text, icon);
-}
-
 OperationLaunch::Outcome OperationLaunch::DoIt()
 {
     if (!CheckInput())
@@ -95,8 +90,8 @@ bool OperationLaunch::CheckInput()
     const QString& folder = m_setup.strDirpath[Setup::Input];
     const QString& spec = m_setup.strFilespec[Setup::Input];
     if (folder.isEmpty() || spec.isEmpty()) {
-        Refuse(ErrorTitle, QStringLiteral("Input file(s) not specified."),
-               Interaction::Icon::Exclamation);
+        m_interaction.Tell(ErrorTitle, QStringLiteral("Input file(s) not specified."),
+                           Interaction::Icon::Exclamation);
         return false;
     }
     QString errorText;
@@ -105,31 +100,32 @@ bool OperationLaunch::CheckInput()
     const qint64 subfolders =
         m_matchingFiles < 0 ? -1 : folder::CountSubfolders(folder, errorText, errorNumber);
     if (m_matchingFiles < 0 || subfolders < 0) {
-        Refuse(ErrorTitle, QStringLiteral("Cannot access the input folder."),
-               Interaction::Icon::Critical);
+        m_interaction.Tell(ErrorTitle, QStringLiteral("Cannot access the input folder."),
+                           Interaction::Icon::Critical);
         return false;
     }
     if (m_matchingFiles == 0 && subfolders == 0) {
         const QString what = spec != QLatin1String("*.*")
                                  ? QStringLiteral("The input folder contains no matching files ")
                                  : QStringLiteral("The input folder contains no files ");
-        Refuse(QStringLiteral("Empty folder"), what + QStringLiteral("and no subfolders."),
-               Interaction::Icon::Exclamation);
+        m_interaction.Tell(QStringLiteral("Empty folder"),
+                           what + QStringLiteral("and no subfolders."),
+                           Interaction::Icon::Exclamation);
         return false;
     }
     if (m_matchingFiles == 0 && !m_setup.blnSubdirectories) {
-        Refuse(QStringLiteral("Nothing to do"),
-               QStringLiteral("The input folder contains no matching files."),
-               Interaction::Icon::Exclamation);
+        m_interaction.Tell(QStringLiteral("Nothing to do"),
+                           QStringLiteral("The input folder contains no matching files."),
+                           Interaction::Icon::Exclamation);
         return false;
     }
     if (m_key.intKeySource == KeyRecord::NotSpecified) {
-        Refuse(TxtEncDec(QStringLiteral("Encryption"), m_setup.blnEncrypt) +
-                   QStringLiteral(" key not specified"),
-               QStringLiteral("Please specify the ") +
-                   TxtEncDec(QStringLiteral("encryption"), m_setup.blnEncrypt) +
-                   QStringLiteral(" key."),
-               Interaction::Icon::None);
+        m_interaction.Tell(TxtEncDec(QStringLiteral("Encryption"), m_setup.blnEncrypt) +
+                               QStringLiteral(" key not specified"),
+                           QStringLiteral("Please specify the ") +
+                               TxtEncDec(QStringLiteral("encryption"), m_setup.blnEncrypt) +
+                               QStringLiteral(" key."),
+                           Interaction::Icon::None);
         return false;
     }
     return true;
@@ -150,8 +146,8 @@ bool OperationLaunch::CheckOutput()
     const auto& dir = m_setup.strDirpath;
     const auto& spec = m_setup.strFilespec;
     if (dir[Setup::Output].isEmpty() || spec[Setup::Output].isEmpty()) {
-        Refuse(ErrorTitle, QStringLiteral("Output file(s) not specified."),
-               Interaction::Icon::Exclamation);
+        m_interaction.Tell(ErrorTitle, QStringLiteral("Output file(s) not specified."),
+                           Interaction::Icon::Exclamation);
         return false;
     }
     if (StrProc::LowerCaseText(dir[Setup::Output]) == StrProc::LowerCaseText(dir[Setup::Input]) &&
@@ -160,10 +156,11 @@ bool OperationLaunch::CheckOutput()
         m_host.SwitchToInPlace();
     }
     if (m_setup.blnSubdirectories && !m_setup.blnOutputFilesSame) {
-        Refuse(QString(),
-               QStringLiteral("If subfolders are included then the output files must be the "
-                              "same as the input files."),
-               Interaction::Icon::Information);
+        m_interaction.Tell(
+            QString(),
+            QStringLiteral("If subfolders are included then the output files must be the "
+                           "same as the input files."),
+            Interaction::Icon::Information);
         return false;
     }
     return true;
@@ -176,10 +173,10 @@ bool OperationLaunch::Confirmed()
     const qint64 count = folder::CountMatchingFiles(folder, m_setup.strFilespec[Setup::Input],
                                                     errorText, &m_interaction);
     if (count < 0) {
-        Refuse(ErrorTitle,
-               QStringLiteral("Error when attempting to count files in ") + folder +
-                   QStringLiteral("."),
-               Interaction::Icon::Exclamation);
+        m_interaction.Tell(ErrorTitle,
+                           QStringLiteral("Error when attempting to count files in ") + folder +
+                               QStringLiteral("."),
+                           Interaction::Icon::Exclamation);
         return false;
     }
     return m_host.Confirm(OperationDescription(m_setup, count),
@@ -196,22 +193,24 @@ bool OperationLaunch::CheckDiskSpace()
         return false;
     const double needed = double(run.lngTotalInputFilesize);
     if (needed == 0) {
-        Refuse(ErrorTitle, QStringLiteral("Total input filesize is 0 bytes."),
-               Interaction::Icon::Exclamation);
+        m_interaction.Tell(ErrorTitle, QStringLiteral("Total input filesize is 0 bytes."),
+                           Interaction::Icon::Exclamation);
         return false;
     }
     // The drive is the file system of the output folder; the folder names it.
     const QString drive = m_setup.strDirpath[Setup::Output];
     double available = 0;
     if (freeSpace(drive, available) != 0) {
-        Refuse(ErrorTitle, QStringLiteral("Error when attempting to access drive ") + drive,
-               Interaction::Icon::Exclamation);
+        m_interaction.Tell(ErrorTitle,
+                           QStringLiteral("Error when attempting to access drive ") + drive,
+                           Interaction::Icon::Exclamation);
         return false;
     }
     const double availableKB = std::round(available / 1024);
     if (needed / 1024 > availableKB) {
-        Refuse(QStringLiteral("Insufficient disk space"),
-               InsufficientSpaceText(drive, needed, availableKB), Interaction::Icon::Exclamation);
+        m_interaction.Tell(QStringLiteral("Insufficient disk space"),
+                           InsufficientSpaceText(drive, needed, availableKB),
+                           Interaction::Icon::Exclamation);
         return false;
     }
     return true;

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "Interaction.h"
-
 #include <QString>
 
 #include <functional>
 
 class BatchDriver;
+class Interaction;
 class LaunchHost;
 class Setup;
 struct KeyRecord;
@@ -49,7 +48,6 @@ private:
     bool CheckOutput();
     bool Confirmed();
     bool CheckDiskSpace();
-    void Refuse(const QString& title, const QString& text, Interaction::Icon icon);
 
     Setup& m_setup;
     KeyRecord& m_key;
