@@ -23,18 +23,11 @@ namespace {
 
 const QString Stopped = QStringLiteral("Stopped");
 
-// True when two names differ at most in letter case.
+// True when two names are the same. Names that differ in letter case are different files.
 bool HasDuplicates(const QStringList& names)
 {
-    QSet<QString> seen;
-    seen.reserve(names.size());
-    for (const QString& name : names) {
-        const QString folded = StrProc::LowerCaseText(name);
-        if (seen.contains(folded))
-            return true;
-        seen.insert(folded);
-    }
-    return false;
+    const QSet<QString> distinct(names.begin(), names.end());
+    return distinct.size() != names.size();
 }
 
 } // namespace
@@ -152,8 +145,10 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
         const QString output = folderPath == topFolder ? topOutput : folderPath;
         return ProcessFolderFiles(folderPath, inputSpec, names, output, outputSpec) && !run.blnStop;
     };
-    callbacks.failed = [&](const QString&, const QString& errorText) {
-        m_context.interaction.Tell(QStringLiteral("Error"), errorText,
+    callbacks.failed = [&](const QString& folderPath, const QString& errorText) {
+        m_context.interaction.Tell(QStringLiteral("Error"),
+                                   QStringLiteral("Cannot read the folder ") + folderPath +
+                                       QStringLiteral(": ") + errorText,
                                    Interaction::Icon::Exclamation);
     };
     callbacks.stopRequested = [&] { return BetweenSteps() || run.intOperationResult == -1; };
@@ -161,11 +156,14 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
-                                     const QStringList& names, const QString& outputFolder,
+                                     const QStringList& allNames, const QString& outputFolder,
                                      const QString& outputSpec)
 {
     Setup& setup = m_context.setup;
     BatchCounters& counters = m_context.counters;
+    // The program's own temporary files are never the user's files to work on.
+    QStringList names = allNames;
+    names.removeIf([](const QString& name) { return ZR7FileOps::IsTemporaryName(name); });
     setup.intNumFiles = names.size();
     if (names.isEmpty())
         return true;
@@ -178,6 +176,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& 
             ++counters.lineCount;
         });
     }
+    if (!measure)
+        RemoveLeftovers(inputFolder, outputFolder);
 
     QStringList outputNames = names;
     if (!setup.blnOutputFilesSame) {
@@ -214,6 +214,24 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& 
         });
     }
     return true;
+}
+
+void BatchDriver::RemoveLeftovers(const QString& inputFolder, const QString& outputFolder)
+{
+    QStringList folders{inputFolder};
+    if (outputFolder != inputFolder)
+        folders.append(outputFolder);
+    for (const QString& folder : std::as_const(folders)) {
+        for (const QString& name : ZR7FileOps::RemoveLeftovers(folder)) {
+            Step([&] {
+                m_report.AppendToReport(QStringLiteral("(removed ") + name +
+                                            QStringLiteral(", left in ") + folder +
+                                            QStringLiteral(" by an interrupted run)\n"),
+                                        true);
+                ++m_context.counters.lineCount;
+            });
+        }
+    }
 }
 
 bool BatchDriver::ProcessOneFile(FileOperation& operation, const QString& inputFolder,

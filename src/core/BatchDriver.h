@@ -68,6 +68,7 @@ private:
     bool ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
                             const QStringList& names, const QString& outputFolder,
                             const QString& outputSpec);
+    void RemoveLeftovers(const QString& inputFolder, const QString& outputFolder);
     bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                         const QString& inputName, const QString& outputFolder,
                         const QString& outputName, qint64 index);

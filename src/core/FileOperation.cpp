@@ -75,8 +75,8 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
             c.view->Progress(0, 0);
         if (!c.report.quiet)
             c.report.CutFromEnd(progressText);
-        if (result == 0 || result == ZR7FileOps::RenameFailed ||
-            result == ZR7FileOps::RenameFailedFloppy) {
+        // A result that could not take the file's name is not done, whatever else it is.
+        if (result == 0) {
             ++c.counters.filesDone;
             c.counters.bytesDone += size;
         }
@@ -121,25 +121,15 @@ int FileOperation::Transform(const QString& inputPath, const QString& outputPath
                              QString& temporaryPath)
 {
     const bool encrypt = c.setup.blnEncrypt;
-    // A file whose output name is its own is replaced in place whatever the switch says, so
-    // the in-place refusals (the keyfile in use, programs) hold for it too.
-    const bool inPlace = c.setup.blnOutputFilesSame || inputPath == outputPath;
-    if (inputPath != outputPath)
-        return c.ops.EngineOperation(inputPath, outputPath, c.key, encrypt, inPlace, size);
-
-    temporaryPath = ZR7FileOps::TemporaryOutputName(outputPath);
-    if (temporaryPath.isEmpty())
-        return ZR7FileOps::NoTemporaryName;
-    int result = c.ops.EngineOperation(inputPath, temporaryPath, c.key, encrypt, inPlace, size);
-    if (result != 0)
-        return result;
-    // The original goes only once its replacement is on disk and proven.
-    result = c.ops.SecureResult(temporaryPath, encrypt, size);
-    if (result != 0)
-        return result;
-    if (encrypt)
-        AdviseBeforePurge(inputPath);
-    return c.ops.ReplaceInput(inputPath, temporaryPath, encrypt ? 1000 : 0, size);
+    // A file whose output is the file itself, under its own name or another one that leads to
+    // it, is replaced in place whatever the switch says, with every in-place protection.
+    const bool inPlace = c.setup.blnOutputFilesSame || inputPath == outputPath ||
+                         ZR7FileOps::SameFile(inputPath, outputPath);
+    return c.ops.Transform(inputPath, outputPath, c.key, encrypt, inPlace, size, temporaryPath,
+                           [&] {
+                               if (encrypt)
+                                   AdviseBeforePurge(inputPath);
+                           });
 }
 
 void FileOperation::AdviseBeforePurge(const QString& inputPath)

@@ -2,13 +2,14 @@
 
 #include "CipherEngine.h"
 #include "FileUtility.h"
+#include "InPlaceFile.h"
+#include "PosixFile.h"
 #include "WorkerCall.h"
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 #include <thread>
 
@@ -22,16 +23,44 @@ std::string Native(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
+// The result code of a file that could not be taken on, or whose result could not take its
+// name.
+int CodeOf(InPlaceFile::Status status)
+{
+    switch (status) {
+    case InPlaceFile::Ready:
+        return 0;
+    case InPlaceFile::NotFound:
+        return CipherEngine::InputNotFound;
+    case InPlaceFile::NotOpened:
+        return CipherEngine::InputNotOpened;
+    case InPlaceFile::NotRegular:
+        return ZR7FileOps::NotRegularFile;
+    case InPlaceFile::OtherLinks:
+        return ZR7FileOps::OtherNames;
+    case InPlaceFile::NotRemovable:
+        return ZR7FileOps::CannotReplace;
+    case InPlaceFile::InUse:
+        return ZR7FileOps::InUse;
+    case InPlaceFile::NoResultFile:
+        return ZR7FileOps::NoTemporaryName;
+    case InPlaceFile::Changed:
+        return ZR7FileOps::ChangedMeanwhile;
+    case InPlaceFile::ExchangeFailed:
+        return ZR7FileOps::RenameFailed;
+    }
+    return CipherEngine::InputNotOpened;
+}
+
 } // namespace
 
 ZR7FileOps::ZR7FileOps(CipherEngine& engine) : m_engine(engine)
 {
     if (QCoreApplication::instance())
         ownExecutable = QCoreApplication::applicationFilePath();
-    purge = [](const QString& path, int level) {
-        return FileUtility::purge_file(Native(path), level, 0, -1);
-    };
 }
+
+ZR7FileOps::~ZR7FileOps() = default;
 
 void ZR7FileOps::FillExclusionList()
 {
@@ -41,15 +70,19 @@ void ZR7FileOps::FillExclusionList()
                     QStringLiteral("swp"), QStringLiteral("sys")};
 }
 
-int ZR7FileOps::InPlaceGuard(const QString& inputPath, const KeyRecord& key) const
+bool ZR7FileOps::SameFile(const QString& first, const QString& second)
 {
-    const QString path = StrProc::LowerCaseText(inputPath);
-    if (!ownExecutable.isEmpty() && path == StrProc::LowerCaseText(ownExecutable))
+    return PosixFile::sameFile(Native(first), Native(second));
+}
+
+int ZR7FileOps::InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace) const
+{
+    if (!ownExecutable.isEmpty() && SameFile(path, ownExecutable))
         return OwnExecutable;
-    if (key.intKeySource == KeyRecord::Keyfile &&
-        path == StrProc::LowerCaseText(key.strKeyfilePath))
+    if (key.intKeySource == KeyRecord::Keyfile && !key.strKeyfilePath.isEmpty() &&
+        SameFile(path, key.strKeyfilePath))
         return CurrentKeyfile;
-    if (m_exclusions.contains(StrProc::ExtensionPart(inputPath)))
+    if (inPlace && m_exclusions.contains(StrProc::ExtensionPart(path)))
         return ExcludedExtension;
     return 0;
 }
@@ -63,72 +96,125 @@ int ZR7FileOps::Run(const std::function<int()>& work, qint64 size)
     return RunOnWorker(work, tick, size < WorkerThreshold);
 }
 
-int ZR7FileOps::EngineOperation(const QString& inputPath, const QString& outputPath,
-                                const KeyRecord& key, bool encrypt, bool inPlace, qint64 size)
+void ZR7FileOps::Notify(Stage stage, const InPlaceFile& file)
 {
-    if (inPlace) {
-        const int refused = InPlaceGuard(inputPath, key);
-        if (refused != 0)
-            return refused;
-    }
+    if (onStage)
+        onStage(stage, file);
+}
+
+int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
+                          bool encrypt, bool inPlace, qint64 size, QString& temporaryPath,
+                          const std::function<void()>& beforePurge)
+{
+    m_partialOutput.clear();
+    InPlaceFile file;
+    const InPlaceFile::Status opened = file.open(
+        Native(inputPath), inPlace ? InPlaceFile::Mode::Replace : InPlaceFile::Mode::Read);
+    if (opened != InPlaceFile::Ready)
+        return CodeOf(opened);
+    // In place the input is what gets replaced; otherwise the output file that a new result
+    // would replace.
+    if (const int refused = InPlaceGuard(inPlace ? inputPath : outputPath, key, inPlace))
+        return refused;
+
     m_passOffset = 0;
     // An in-place encryption reads the file twice: once to encrypt, once to verify.
     m_passTotal = inPlace && encrypt ? 2 * size : size;
     m_engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
                                       encrypt ? 1 : 0, size, 0);
-    const std::string input = Native(inputPath);
-    const std::string output = Native(outputPath);
-    return Run(
-        [&] {
-            return encrypt ? m_engine.encrypt_file(input, output)
-                           : m_engine.decrypt_file(input, output);
-        },
-        size);
+    if (!inPlace) {
+        const std::string output = Native(outputPath);
+        return Run(
+            [&] {
+                return encrypt ? m_engine.encrypt_to(file.fd(), output)
+                               : m_engine.decrypt_to(file.fd(), output);
+            },
+            size);
+    }
+    const int result = ReplaceInPlace(file, encrypt, size, beforePurge);
+    if (result == RenameFailed)
+        temporaryPath = QFile::decodeName(QByteArray::fromStdString(file.releaseResult()));
+    return result;
 }
 
-int ZR7FileOps::SecureResult(const QString& temporaryPath, bool encrypt, qint64 size)
+int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
+                               const std::function<void()>& beforePurge)
 {
-    const std::string path = Native(temporaryPath);
+    if (file.createResult() != InPlaceFile::Ready)
+        return NoTemporaryName;
+    int result = Run(
+        [&] {
+            return encrypt ? m_engine.encrypt_fd(file.fd(), file.resultFd())
+                           : m_engine.decrypt_fd(file.fd(), file.resultFd());
+        },
+        size);
+    if (result != 0) {
+        // What a failed decryption wrote is authenticated plaintext: kept beside the file.
+        if (!encrypt && m_engine.bytes_written() > 0)
+            m_partialOutput =
+                QFile::decodeName(QByteArray::fromStdString(file.keepPartialResult()));
+        return result;
+    }
+    // The original goes only once its replacement is on disk and proven.
+    result = SecureResult(file, encrypt, size);
+    if (result != 0)
+        return result;
+    if (beforePurge)
+        beforePurge();
+    Notify(Stage::Exchanging, file);
+    const InPlaceFile::Status replaced = file.replace();
+    if (replaced != InPlaceFile::Ready)
+        return CodeOf(replaced);
+    Notify(Stage::Purging, file);
+    // The purge's own result is not needed: the result already has the name, and a plaintext
+    // that could not be overwritten is still unlinked.
+    const int level = encrypt ? 1000 : 0;
+    m_passOffset = 0;
+    Run([&] { return file.purgeOriginal(level); }, level > 0 ? size : 0);
+    return 0;
+}
+
+int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
+{
+    Notify(Stage::Verifying, file);
+    file.copyMetadata();
+    const int fd = file.resultFd();
     m_passOffset = encrypt ? size : 0;
     const int result = Run(
         [&] {
             // The disk writes while the file is read back (starting the writeback can itself
             // take a while); the flush then waits only for the rest.
-            std::thread writeback([&path] { FileUtility::start_writeback(path); });
+            std::thread writeback([fd] { FileUtility::start_writeback(fd); });
             // A decryption authenticated every chunk as it wrote it; the ciphertext that
             // an encryption wrote is read back and authenticated in full.
-            const bool verified = !encrypt || m_engine.verify_file(path) == CipherEngine::Success;
+            const bool verified = !encrypt || m_engine.verify_fd(fd) == CipherEngine::Success;
             writeback.join();
-            if (!verified || FileUtility::sync_file(path) != 0)
+            if (!verified || FileUtility::sync_descriptor(fd) != 0)
                 return int(NotVerified);
             return 0;
         },
         size);
     if (result != 0)
-        QFile::remove(temporaryPath);
+        file.discardResult();
     return result;
 }
 
-int ZR7FileOps::ReplaceInput(const QString& inputPath, const QString& temporaryPath, int level,
-                             qint64 size)
+QStringList ZR7FileOps::RemoveLeftovers(const QString& folder)
 {
-    Run([&] { return purge(inputPath, level); }, level > 0 ? size : 0);
-    // The purge's own result is not needed: whether the name is free decides. The move never
-    // replaces an existing file, so an input the purge could not remove stays as it was.
-    const std::string to = Native(inputPath);
-    if (FileUtility::move_file(Native(temporaryPath), to) != 0)
-        return RenameFailed;
-    FileUtility::sync_file(to);
-    return 0;
+    QStringList names;
+    for (const std::string& name : InPlaceFile::RemoveLeftovers(Native(folder)))
+        names.append(QFile::decodeName(QByteArray::fromStdString(name)));
+    return names;
 }
 
-QString ZR7FileOps::TemporaryOutputName(const QString& outputPath)
+bool ZR7FileOps::IsTemporaryName(const QString& name)
 {
-    const int n = FileUtility::new_filepath_extension(Native(outputPath));
-    return n == 0 ? QString() : outputPath + QString::number(n);
+    return PosixFile::isTemporaryName(Native(name));
 }
 
 QString ZR7FileOps::PartialOutput() const
 {
+    if (!m_partialOutput.isEmpty())
+        return m_partialOutput;
     return QFile::decodeName(QByteArray::fromStdString(m_engine.partial_output()));
 }

@@ -7,11 +7,13 @@
 #include <functional>
 
 class CipherEngine;
+class InPlaceFile;
 struct KeyRecord;
 
-// The engine call for one file and the protections around an in-place operation: files that
-// must never be replaced, the temporary output beside the file, proof that the result is on
-// disk before the original goes, the purge and the final rename.
+// The engine call for one file and the protections around it: files that must never be
+// replaced (known by device and inode, not by name), a file that another run or program is
+// using, the result of an in-place operation written beside the file, proven on disk, exchanged
+// with the original only while the original is unchanged, and the purge of the original.
 class ZR7FileOps
 {
 public:
@@ -26,38 +28,47 @@ public:
         ExcludedExtension = 7,
         RenameFailedFloppy = 8, // a drive A: or B: rule; no path is on such a drive here
         NotVerified = 9,        // the result could not be proven on disk: the original stays
+        NotRegularFile = 10,    // a symbolic link or special file, left alone in place
+        OtherNames = 11,        // the file has hard links: replacing one name would split them
+        CannotReplace = 12,     // immutable, or the folder does not let this user replace it
+        InUse = 13,             // another run, or a program writing to it, has the file
+        ChangedMeanwhile = 14,  // the file changed while it was read: it stays as it now is
     };
 
+    // Moments of an in-place operation, for tests that act at them.
+    enum class Stage { Verifying, Exchanging, Purging };
+
     explicit ZR7FileOps(CipherEngine& engine);
+    ~ZR7FileOps();
 
     // Fills the in-place exclusion list with its 11 entries (bat, bin, ... sys).
     void FillExclusionList();
     const QStringList& exclusionList() const { return m_exclusions; }
 
-    // 1, 2 or 7 when `inputPath` must not be replaced in place, otherwise 0: the program
-    // itself, the keyfile in use, an excluded extension. Letter case is ignored.
-    int InPlaceGuard(const QString& inputPath, const KeyRecord& key) const;
+    // 1, 2 or 7 when `path` must not be replaced or written: the program itself or the
+    // keyfile in use (under any name that leads to them), or, in place, an excluded extension.
+    // Otherwise 0.
+    int InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace = true) const;
 
-    // The engine operation: the in-place guard when `inPlace`, then one engine pass from
-    // `inputPath` to `outputPath` with `key`. Runs on a worker thread for large files.
-    int EngineOperation(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
-                        bool encrypt, bool inPlace, qint64 size);
+    // True when both paths lead to the same existing file.
+    static bool SameFile(const QString& first, const QString& second);
 
-    // Makes the result of an in-place operation durable and, after an encryption, proves it
-    // by authenticating it in full: 0, or NotVerified (the temporary file is then removed).
-    int SecureResult(const QString& temporaryPath, bool encrypt, qint64 size);
+    // One whole file: the guards, then for a new output one engine pass from the locked input;
+    // in place the engine pass into a result file beside it, its proof on disk, `beforePurge`
+    // (the purge advice), the exchange and the purge. 0 or a result code; `temporaryPath`
+    // names the result file when it is kept after a failure.
+    int Transform(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
+                  bool encrypt, bool inPlace, qint64 size, QString& temporaryPath,
+                  const std::function<void()>& beforePurge = {});
 
-    // Purges the input (level 1000 overwrites a plaintext first, 0 only deletes) and puts the
-    // temporary file under the input's name: 0, or RenameFailed (the result then stays in
-    // the temporary file).
-    int ReplaceInput(const QString& inputPath, const QString& temporaryPath, int level,
-                     qint64 size);
+    // Removes what interrupted runs left in `folder` (see InPlaceFile::RemoveLeftovers): the
+    // names removed.
+    static QStringList RemoveLeftovers(const QString& folder);
 
-    // A free name for the temporary output of an in-place operation: the output path with a
-    // number appended, in the same folder; "" when there is none.
-    static QString TemporaryOutputName(const QString& outputPath);
+    // True for a name of the program's own temporary files, which a batch never takes as input.
+    static bool IsTemporaryName(const QString& name);
 
-    // Where the engine kept the authenticated part of a failed decryption ("" if nowhere).
+    // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;
 
     // Bytes of the current file's work done so far and in all (two passes for an in-place
@@ -66,14 +77,19 @@ public:
 
     // The program's own executable; tests point it elsewhere.
     QString ownExecutable;
-    // The purge of the input; tests replace it to make it fail.
-    std::function<int(const QString& path, int level)> purge;
+    // Called at each stage of an in-place operation; tests damage or change files here.
+    std::function<void(Stage, const InPlaceFile&)> onStage;
 
 private:
     int Run(const std::function<int()>& work, qint64 size);
+    int ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
+                       const std::function<void()>& beforePurge);
+    int SecureResult(InPlaceFile& file, bool encrypt, qint64 size);
+    void Notify(Stage stage, const InPlaceFile& file);
 
     CipherEngine& m_engine;
     QStringList m_exclusions;
+    QString m_partialOutput;
     qint64 m_passOffset = 0; // bytes of earlier passes of this file
     qint64 m_passTotal = 0;
 };

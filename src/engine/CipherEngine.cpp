@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -117,19 +118,53 @@ void CipherEngine::operation_initialization(std::string_view key, int encrypt, s
     m_initialised = true;
 }
 
-int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& outputPath)
+int CipherEngine::ready() const
 {
     if (!m_allocated)
         return NotAllocated;
-    if (!m_initialised)
-        return NotInitialised;
-    m_partialOutput.clear();
-    m_bytesDone = 0;
+    return m_initialised ? Success : NotInitialised;
+}
 
+int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& outputPath)
+{
+    if (const int rc = ready())
+        return rc;
     PosixFile::Fd input;
     if (const int rc = openInput(inputPath, input))
         return rc;
+    return encrypt_to(input.get(), outputPath);
+}
 
+int CipherEngine::encrypt_to(int input, const std::string& outputPath)
+{
+    if (const int rc = ready())
+        return rc;
+    OutputFile output;
+    if (!output.create(outputPath))
+        return OutputNotOpened;
+    int code = encrypt(input, output.fd());
+    if (code == Success) {
+        if (const int error = output.commit())
+            code = writeFailure(error, false);
+    }
+    // A ciphertext that did not reach its end is worth nothing: it goes.
+    if (code != Success)
+        output.discard();
+    return code;
+}
+
+int CipherEngine::encrypt_fd(int input, int output)
+{
+    if (const int rc = ready())
+        return rc;
+    return encrypt(input, output);
+}
+
+int CipherEngine::encrypt(int input, int output)
+{
+    m_partialOutput.clear();
+    m_bytesDone = 0;
+    m_bytesWritten = 0;
     StreamFormat::Header header;
     header.kdf = m_kdf;
     header.chunkLog = m_chunkLog;
@@ -143,17 +178,14 @@ int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& 
     if (!ensureSlots(chunkSize + TagSize))
         return NotAllocated;
 
-    OutputFile output;
-    if (!output.create(outputPath))
-        return OutputNotOpened;
     std::uint8_t headerBytes[HeaderSize];
     StreamFormat::encodeHeader(header, headerBytes);
-    if (const int error = PosixFile::writeFull(output.fd(), headerBytes, HeaderSize))
+    if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize))
         return writeFailure(error, false);
 
-    ChunkReader reader(input.get());
+    ChunkReader reader(input);
     ChunkPipeline pipeline(slotPointers(), reader, chunkSize);
-    pipeline.setOutput(output.fd());
+    pipeline.setOutput(output);
     int code = Success;
     bool last = false;
     for (std::uint64_t counter = 0; !last && !pipeline.failed(); ++counter) {
@@ -171,38 +203,79 @@ int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& 
         pipeline.submit(n + TagSize, last);
         m_bytesDone += n;
     }
-    int error = pipeline.finish();
-    if (code == Success && error == 0 && (error = output.commit()) == 0)
-        return Success;
-    // A ciphertext that did not reach its end is worth nothing: it goes.
-    output.discard();
-    return code != Success ? code : writeFailure(error, false);
+    const int error = pipeline.finish();
+    m_bytesWritten = pipeline.bytesWritten();
+    if (code == Success && error != 0)
+        code = writeFailure(error, false);
+    return code;
 }
 
 int CipherEngine::decrypt_file(const std::string& inputPath, const std::string& outputPath)
 {
-    return decrypt(inputPath, &outputPath);
+    if (const int rc = ready())
+        return rc;
+    PosixFile::Fd input;
+    if (const int rc = openInput(inputPath, input))
+        return rc;
+    return decrypt_to(input.get(), outputPath);
+}
+
+int CipherEngine::decrypt_to(int input, const std::string& outputPath)
+{
+    if (const int rc = ready())
+        return rc;
+    // The output is made only once the first chunk has authenticated: a wrong key leaves
+    // nothing behind.
+    OutputFile output;
+    int code = decrypt(input, [&] { return output.create(outputPath) ? output.fd() : -1; });
+    if (code == Success) {
+        if (const int error = output.commit())
+            code = writeFailure(error, m_bytesWritten > 0);
+    }
+    if (code == Success)
+        return code;
+    // What was written is authenticated plaintext: keep it, under a name that says it is not
+    // the whole file.
+    if (m_bytesWritten > 0)
+        m_partialOutput = output.keepPartial();
+    else
+        output.discard();
+    return code;
+}
+
+int CipherEngine::decrypt_fd(int input, int output)
+{
+    if (const int rc = ready())
+        return rc;
+    return decrypt(input, [output] { return output; });
 }
 
 int CipherEngine::verify_file(const std::string& inputPath)
 {
-    return decrypt(inputPath, nullptr);
-}
-
-int CipherEngine::decrypt(const std::string& inputPath, const std::string* outputPath)
-{
-    if (!m_allocated)
-        return NotAllocated;
-    if (!m_initialised)
-        return NotInitialised;
-    m_partialOutput.clear();
-    m_bytesDone = 0;
-
+    if (const int rc = ready())
+        return rc;
     PosixFile::Fd input;
     if (const int rc = openInput(inputPath, input))
         return rc;
+    return decrypt(input.get(), nullptr);
+}
+
+int CipherEngine::verify_fd(int fd)
+{
+    if (const int rc = ready())
+        return rc;
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return ReadError;
+    return decrypt(fd, nullptr);
+}
+
+int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
+{
+    m_partialOutput.clear();
+    m_bytesDone = 0;
+    m_bytesWritten = 0;
     std::uint8_t headerBytes[HeaderSize];
-    const long long got = PosixFile::readFull(input.get(), headerBytes, HeaderSize);
+    const long long got = PosixFile::readFull(input, headerBytes, HeaderSize);
     if (got < 0)
         return ReadError;
     StreamFormat::Header header;
@@ -219,7 +292,7 @@ int CipherEngine::decrypt(const std::string& inputPath, const std::string* outpu
 
     // The first chunk decides between "wrong key or not ours" and a damaged file, before any
     // output exists.
-    ChunkReader reader(input.get());
+    ChunkReader reader(input);
     ChunkPipeline pipeline(slotPointers(), reader, recordSize);
     ChunkPipeline::Record record = pipeline.next();
     if (record.length < 0)
@@ -227,11 +300,11 @@ int CipherEngine::decrypt(const std::string& inputPath, const std::string* outpu
     if (record.length < static_cast<long long>(TagSize) ||
         !m_cipher.open(0, record.last, record.data, static_cast<std::size_t>(record.length)))
         return InvalidBlock;
-    OutputFile output;
-    if (outputPath != nullptr) {
-        if (!output.create(*outputPath))
+    if (openOutput) {
+        const int output = openOutput();
+        if (output < 0)
             return OutputNotOpened;
-        pipeline.setOutput(output.fd());
+        pipeline.setOutput(output);
     }
     bool last = record.last;
     pipeline.submit(static_cast<std::size_t>(record.length) - TagSize, last);
@@ -254,19 +327,10 @@ int CipherEngine::decrypt(const std::string& inputPath, const std::string* outpu
         pipeline.submit(static_cast<std::size_t>(record.length) - TagSize, last);
         m_bytesDone += static_cast<std::uint64_t>(record.length);
     }
-    int error = pipeline.finish();
-    if (outputPath == nullptr)
-        return code;
-    if (code == Success && error == 0 && (error = output.commit()) == 0)
-        return Success;
+    const int error = pipeline.finish();
+    m_bytesWritten = pipeline.bytesWritten();
     if (error != 0)
-        code = writeFailure(error, pipeline.bytesWritten() > 0);
-    // What was written is authenticated plaintext: keep it, under a name that says it is not
-    // the whole file.
-    if (pipeline.bytesWritten() > 0)
-        m_partialOutput = output.keepPartial();
-    else
-        output.discard();
+        code = writeFailure(error, m_bytesWritten > 0);
     return code;
 }
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,9 +53,23 @@ public:
     int encrypt_file(const std::string& inputPath, const std::string& outputPath);
     int decrypt_file(const std::string& inputPath, const std::string& outputPath);
 
+    // The same from an input the caller has opened, read from its current position.
+    int encrypt_to(int input, const std::string& outputPath);
+    int decrypt_to(int input, const std::string& outputPath);
+
+    // The same on files the caller has opened: `input` is read from its current position,
+    // `output` written from its current position. Nothing is renamed or removed: keeping or
+    // discarding the output is the caller's business. bytes_written() tells how much of a
+    // failed decryption's output is authenticated plaintext.
+    int encrypt_fd(int input, int output);
+    int decrypt_fd(int input, int output);
+    std::uint64_t bytes_written() const { return m_bytesWritten; }
+
     // A decrypting pass that writes nothing: 0 when the whole file authenticates under the
     // key of the last operation_initialization.
     int verify_file(const std::string& inputPath);
+    // The same on an open file, read from its start.
+    int verify_fd(int fd);
 
     // Nonzero when the bytes are text: printable ASCII, tab, CR and LF, with NULs allowed only
     // as padding at the end.
@@ -72,7 +87,11 @@ public:
     int key_derivations() const { return m_keys.derivations(); }
 
 private:
-    int decrypt(const std::string& inputPath, const std::string* outputPath);
+    int ready() const;
+    int encrypt(int input, int output);
+    // `openOutput` gives the output once the first chunk has authenticated (-1 when it cannot
+    // be made); without it the pass only authenticates.
+    int decrypt(int input, const std::function<int()>& openOutput);
     bool ensureSlots(std::size_t slotSize);
     std::vector<std::uint8_t*> slotPointers();
     std::string_view key() const;
@@ -88,4 +107,5 @@ private:
     std::vector<std::vector<std::uint8_t>> m_slots;
     std::string m_partialOutput;
     std::atomic<std::uint64_t> m_bytesDone{0};
+    std::uint64_t m_bytesWritten = 0;
 };

@@ -258,14 +258,13 @@ std::int64_t compare_files(const std::string& first, const std::string& second)
     }
 }
 
-int purge_file(const std::string& path, int level, int /*reserved1*/, int /*reserved2*/)
+namespace {
+
+// Purges the file that `seen` describes, found at `path`.
+int purgeSeen(const std::string& path, int level, const struct stat& seen)
 {
-    struct stat seen;
-    if (::lstat(path.c_str(), &seen) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
     if (S_ISDIR(seen.st_mode))
         return CannotOpen;
-
     // Only the content of a regular file is overwritten; a symbolic link is removed without
     // touching whatever it points to.
     int result = Purged;
@@ -276,6 +275,26 @@ int purge_file(const std::string& path, int level, int /*reserved1*/, int /*rese
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         return UnlinkFailed;
     return result;
+}
+
+} // namespace
+
+int purge_file(const std::string& path, int level, int /*reserved1*/, int /*reserved2*/)
+{
+    struct stat seen;
+    if (::lstat(path.c_str(), &seen) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
+    return purgeSeen(path, level, seen);
+}
+
+int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode)
+{
+    struct stat seen;
+    if (::lstat(path.c_str(), &seen) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
+    if (seen.st_dev != device || seen.st_ino != inode)
+        return CannotOpen;
+    return purgeSeen(path, level, seen);
 }
 
 int new_file_creatable(const std::string& path)
@@ -306,7 +325,17 @@ int start_writeback(const std::string& path)
     PosixFile::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
         return errno;
-    return ::sync_file_range(file.get(), 0, 0, SYNC_FILE_RANGE_WRITE) == 0 ? 0 : errno;
+    return start_writeback(file.get());
+}
+
+int start_writeback(int fd)
+{
+    return ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) == 0 ? 0 : errno;
+}
+
+int sync_descriptor(int fd)
+{
+    return ::fsync(fd) == 0 ? 0 : errno;
 }
 
 int sync_file(const std::string& path)

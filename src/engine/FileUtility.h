@@ -30,6 +30,10 @@ std::int64_t compare_files(const std::string& first, const std::string& second);
 // success for the caller), -4 or less on failure.
 int purge_file(const std::string& path, int level, int reserved1, int reserved2);
 
+// purge_file, but only when `path` still names the file `device` and `inode` identify;
+// anything else found there is left alone (-4).
+int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode);
+
 // 1 when a new file can be created at `path` (nothing is left behind), otherwise 0.
 int new_file_creatable(const std::string& path);
 
@@ -40,6 +44,10 @@ int new_filepath_extension(const std::string& path);
 // Asks the disk to start writing the file's data now, without waiting: a later sync_file
 // then waits less. 0, or the errno of the failure.
 int start_writeback(const std::string& path);
+int start_writeback(int fd);
+
+// Flushes an open file's data to disk: 0, or the errno of the failure.
+int sync_descriptor(int fd);
 
 // Flushes the file and then the folder that holds it to disk (fsync): 0, or the errno of the
 // failure.

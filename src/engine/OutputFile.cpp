@@ -35,16 +35,9 @@ void OutputFile::discard()
 std::string OutputFile::keepPartial()
 {
     m_fd.close();
-    for (int n = 1; n < 100 && !m_tempPath.empty(); ++n) {
-        const std::string name = m_finalPath + ".partial" + (n == 1 ? "" : std::to_string(n));
-        // link() refuses an existing name, so nothing of the user's is replaced.
-        if (::link(m_tempPath.c_str(), name.c_str()) == 0) {
-            discard();
-            return name;
-        }
-        if (errno != EEXIST)
-            break;
-    }
+    const std::string name = m_tempPath.empty()
+                                 ? std::string()
+                                 : PosixFile::linkUnder(m_tempPath, m_finalPath + ".partial");
     discard();
-    return {};
+    return name;
 }

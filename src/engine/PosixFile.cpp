@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -93,14 +95,52 @@ Fd createTemporary(const std::string& folder, std::string& path)
         std::snprintf(name, sizeof name, ".zr7-%02x%02x%02x%02x%02x%02x.tmp", random[0], random[1],
                       random[2], random[3], random[4], random[5]);
         path = prefix + name;
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0)
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            // Held for as long as the file is open: a later run that finds the name knows it
+            // is still in use and leaves it alone.
+            ::flock(fd, LOCK_EX | LOCK_NB);
             return Fd(fd);
+        }
         if (errno != EEXIST)
             break;
     }
     path.clear();
     return Fd();
+}
+
+bool isTemporaryName(const std::string& name)
+{
+    constexpr std::size_t Length = 21; // ".zr7-" + 12 hex digits + ".tmp"
+    if (name.size() != Length || name.compare(0, 5, ".zr7-") != 0 ||
+        name.compare(17, 4, ".tmp") != 0)
+        return false;
+    for (std::size_t i = 5; i < 17; ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    return true;
+}
+
+std::string linkUnder(const std::string& from, const std::string& base)
+{
+    for (int n = 1; n < 100; ++n) {
+        const std::string name = base + (n == 1 ? "" : std::to_string(n));
+        // link() refuses an existing name, so nothing of the user's is replaced.
+        if (::link(from.c_str(), name.c_str()) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
+
+bool sameFile(const std::string& first, const std::string& second)
+{
+    struct stat a, b;
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 int syncFolderOf(const std::string& path)

@@ -3,10 +3,13 @@
 //     batch_child FOLDER KEYFILE encrypt|decrypt
 //
 // KEYFILE holds the 64 key characters. The child prints "ready" once everything before the
-// batch is done, so that the test can time its kills from the start of the file work, then the
-// report. Exit status: 0 when every non-empty file was done, 1 when one was not, 2 on misuse.
+// batch is done, so that the test can time its kills from the start of the file work; then
+// "exchanging NAME" and "purging NAME" as an in-place file reaches those steps, so that it can
+// kill inside them; then the report. Exit status: 0 when every non-empty file was done, 1 when one
+// was not, 2 on misuse.
 
 #include "CipherEngine.h"
+#include "InPlaceFile.h"
 #include "StreamFormat.h"
 #include "core/BatchDriver.h"
 #include "core/Interaction.h"
@@ -68,6 +71,15 @@ int main(int argc, char** argv)
     setup.blnSubdirectories = false;
     UnattendedInteraction interaction;
     BatchDriver driver(setup, key, engine, interaction);
+    driver.fileOps().onStage = [](ZR7FileOps::Stage stage, const InPlaceFile& file) {
+        if (stage == ZR7FileOps::Stage::Verifying)
+            return;
+        const QString name = QFileInfo(QString::fromStdString(file.path())).fileName();
+        std::fprintf(stdout, "%s %s\n",
+                     stage == ZR7FileOps::Stage::Exchanging ? "exchanging" : "purging",
+                     qPrintable(name));
+        std::fflush(stdout);
+    };
     driver.run.strInputDirpath = folder;
     driver.run.strInputFilespec = QStringLiteral("*.*");
     driver.run.strOutputDirpath = folder;

@@ -1,4 +1,5 @@
 #include "BatchFixture.h"
+#include "InPlaceFile.h"
 #include "TestFiles.h"
 #include "core/FileResultText.h"
 #include "core/PurgeAdvice.h"
@@ -23,6 +24,10 @@ private slots:
     void ownExecutable();
     void anomaly_data();
     void anomaly();
+    void anomalyThreshold_data();
+    void anomalyThreshold();
+    void inPlaceRefusedExtensions_data();
+    void inPlaceRefusedExtensions();
     void inPlaceRoundTrip();
     void sizeAbove4GiB();
     void purgeLeavesInput();
@@ -152,8 +157,10 @@ void TestFileOperation::keyfileInUse()
     f.setup.blnOutputFilesSame = inPlace;
     f.write(QStringLiteral("Key.dat"), "the key file");
     f.key.intKeySource = keySource;
-    // The comparison ignores letter case.
-    f.key.strKeyfilePath = f.path(QStringLiteral("KEY.DAT"));
+    // The keyfile is known by what it is, not by the name it was given: here a link to the
+    // folder leads to it.
+    QVERIFY(QFile::link(f.path(QString()), f.path(QStringLiteral("alias"))));
+    f.key.strKeyfilePath = f.path(QStringLiteral("alias/Key.dat"));
     const QString out = inPlace || refused ? QString() : QStringLiteral("out");
     f.Run(QString(), QStringLiteral("Key.dat"), out, QStringLiteral("*.*"));
     const QString text = QStringLiteral("This is the current keyfile.  Encryption not performed.");
@@ -168,7 +175,8 @@ void TestFileOperation::ownExecutable()
     f.setup.blnOutputFilesSame = true;
     f.setup.blnEncrypt = false;
     f.writeEncrypted(QStringLiteral("zr7e"), "pretend program");
-    f.driver.fileOps().ownExecutable = f.path(QStringLiteral("ZR7E"));
+    QVERIFY(QFile::link(f.path(QString()), f.path(QStringLiteral("alias"))));
+    f.driver.fileOps().ownExecutable = f.path(QStringLiteral("alias/zr7e"));
     f.Run(QString(), QStringLiteral("zr7e"), QString(), QStringLiteral("*.*"));
     QVERIFY(
         LineOf(f, QStringLiteral("zr7e"))
@@ -224,6 +232,62 @@ void TestFileOperation::anomaly()
     QCOMPARE(f.read(QStringLiteral("b.txt")), letter);
 }
 
+void TestFileOperation::anomalyThreshold_data()
+{
+    QTest::addColumn<int>("shortBy"); // bytes below the minimum size for a randomness value
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("minimum size") << 0 << true;
+    QTest::newRow("one byte less") << 1 << false;
+}
+
+void TestFileOperation::anomalyThreshold()
+{
+    QFETCH(int, shortBy);
+    QFETCH(bool, asked);
+    BatchFixture f;
+    f.setup.blnEncrypt = false;
+    const QByteArray text = QByteArray("Nothing hidden here. ")
+                                .repeated(20)
+                                .left(f.setup.intMinFilesizeForRandomness - shortBy);
+    f.write(QStringLiteral("a.txt"), text);
+    if (asked)
+        f.interaction.Expect(QStringLiteral("Anomaly"), Interaction::No);
+    f.Run(QString(), QStringLiteral("a.txt"), QStringLiteral("out"), QStringLiteral("*.*"));
+    QVERIFY(f.interaction.scriptDone());
+    QCOMPARE(f.interaction.shown.size(), asked ? 1 : 0);
+    QCOMPARE(LineOf(f, QStringLiteral("a.txt")).endsWith(QStringLiteral("seems not encrypted)")),
+             asked);
+    QCOMPARE(f.read(QStringLiteral("a.txt")), text);
+}
+
+void TestFileOperation::inPlaceRefusedExtensions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("extension");
+    for (const char* extension :
+         {"bat", "bin", "com", "dll", "drv", "exe", "ini", "ovl", "pif", "swp", "sys"})
+        QTest::newRow(extension) << QStringLiteral("file.") + QLatin1String(extension)
+                                 << QString::fromLatin1(extension);
+    QTest::newRow("upper case") << "NOTES.EXE"
+                                << "exe";
+}
+
+void TestFileOperation::inPlaceRefusedExtensions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, extension);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.write(name, "left as it is");
+    f.Run(QString(), name, QString(), name);
+    QVERIFY2(LineOf(f, name).endsWith(
+                 QStringLiteral("ZR7 does not encrypt-in-place files with extension \"%1\".")
+                     .arg(extension)),
+             qPrintable(f.report()));
+    QCOMPARE(f.read(name), QByteArray("left as it is"));
+    QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+}
+
 void TestFileOperation::inPlaceRoundTrip()
 {
     BatchFixture f;
@@ -267,29 +331,46 @@ void TestFileOperation::purgeLeavesInput()
 {
     BatchFixture f;
     f.setup.blnOutputFilesSame = true;
-    f.write(QStringLiteral("locked.txt"), "cannot be purged");
-    f.driver.fileOps().purge = [](const QString&, int) { return -4; };
+    f.write(QStringLiteral("locked.txt"), "cannot be replaced");
+    // The result vanishes before it can take the name: the exchange fails.
+    f.driver.fileOps().onStage = [](ZR7FileOps::Stage stage, const InPlaceFile& file) {
+        if (stage == ZR7FileOps::Stage::Exchanging)
+            QFile::remove(QString::fromStdString(file.resultPath()));
+    };
     f.Run(QString(), QStringLiteral("locked.txt"), QString(), QStringLiteral("*.*"));
-    const QString temporary = f.path(QStringLiteral("locked.txt1"));
-    QCOMPARE(LineOf(f, QStringLiteral("locked.txt")),
-             QStringLiteral("locked.txt    16 bytes   Error when renaming temporary output file. "
-                            "The result of the encryption operation is in the file ") +
-                 temporary + QStringLiteral("."));
-    QCOMPARE(f.read(QStringLiteral("locked.txt")), QByteArray("cannot be purged"));
-    QCOMPARE(f.decrypted(QStringLiteral("locked.txt1")), QByteArray("cannot be purged"));
-    // Result 6 counts as done: the work is in the temporary file.
-    QCOMPARE(f.driver.counters().filesDone, 1);
+    QVERIFY2(LineOf(f, QStringLiteral("locked.txt"))
+                 .startsWith(QStringLiteral("locked.txt    18 bytes   Error when renaming "
+                                            "temporary output file. The result of the "
+                                            "encryption operation is in the file ") +
+                             f.path(QStringLiteral(".zr7-"))),
+             qPrintable(f.report()));
+    QCOMPARE(f.read(QStringLiteral("locked.txt")), QByteArray("cannot be replaced"));
+    // A result that could not take the file's name is a failure.
+    QCOMPARE(f.driver.counters().filesDone, 0);
 }
 
 void TestFileOperation::unverifiedResultKeepsOriginal()
 {
     BatchFixture f;
-    f.write(QStringLiteral("bad.enc"), TestFiles::randomBytes(5000, 3));
-    ZR7FileOps& ops = f.driver.fileOps();
-    f.engine.operation_initialization(std::string_view(f.key.strKey.constData(), 64), 1, 0, 0);
-    QCOMPARE(ops.SecureResult(f.path(QStringLiteral("bad.enc")), true, 5000),
-             int(ZR7FileOps::NotVerified));
-    QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("bad.enc"))));
+    f.setup.blnOutputFilesSame = true;
+    const QByteArray plain = TestFiles::randomBytes(5000, 3);
+    f.write(QStringLiteral("doc.txt"), plain);
+    // The ciphertext on disk is damaged after it was written: its proof must fail.
+    f.driver.fileOps().onStage = [](ZR7FileOps::Stage stage, const InPlaceFile& file) {
+        if (stage != ZR7FileOps::Stage::Verifying)
+            return;
+        QFile result(QString::fromStdString(file.resultPath()));
+        QVERIFY(result.open(QIODevice::ReadWrite) && result.seek(100));
+        result.write("damage");
+    };
+    f.Run(QString(), QStringLiteral("doc.txt"), QString(), QStringLiteral("*.*"));
+    QVERIFY2(LineOf(f, QStringLiteral("doc.txt"))
+                 .endsWith(QStringLiteral("The result could not be verified on disk, so the "
+                                          "original file was kept.")),
+             qPrintable(f.report()));
+    QCOMPARE(f.read(QStringLiteral("doc.txt")), plain);
+    QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("doc.txt")});
 }
 
 void TestFileOperation::partialOutputNote()

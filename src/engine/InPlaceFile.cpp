@@ -1,0 +1,287 @@
+#include "InPlaceFile.h"
+
+#include "FileUtility.h"
+
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// A leftover touched this recently may belong to a run that is just making it.
+constexpr std::time_t LeftoverQuietSeconds = 2;
+
+bool SameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// True when another program has the file open for writing. A read lease can be taken only
+// while nobody does; it is given back at once. Where leases are not available (another
+// owner's file, some network file systems) nothing can be seen, and false is returned.
+bool OpenForWritingElsewhere(int fd)
+{
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN;
+}
+
+// Takes the lock that runs of the program respect; false only when another one holds it.
+// File systems without locks cannot tell, and the file is then taken as free.
+bool Lock(int fd, bool exclusive)
+{
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0)
+        return true;
+    return errno != EWOULDBLOCK;
+}
+
+} // namespace
+
+InPlaceFile::~InPlaceFile()
+{
+    discardResult();
+}
+
+void InPlaceFile::IgnoreLeaseBreaks()
+{
+    struct sigaction current = {};
+    if (::sigaction(SIGIO, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        ::signal(SIGIO, SIG_IGN);
+}
+
+InPlaceFile::Status InPlaceFile::open(const std::string& path, Mode mode)
+{
+    const bool replace = mode == Mode::Replace;
+    m_path = path;
+    int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // a pipe never blocks the open
+    if (replace)
+        flags |= O_NOFOLLOW;
+    m_input = PosixFile::Fd(::open(path.c_str(), flags));
+    if (!m_input.valid()) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return NotFound;
+        return errno == ELOOP ? NotRegular : NotOpened;
+    }
+    if (::fstat(m_input.get(), &m_seen) != 0)
+        return NotOpened;
+    if (!S_ISREG(m_seen.st_mode))
+        return NotRegular;
+    if (!Lock(m_input.get(), replace))
+        return InUse;
+    ::posix_fadvise(m_input.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (!replace)
+        return Ready;
+    if (m_seen.st_nlink == 0)
+        return NotFound;
+    if (m_seen.st_nlink > 1)
+        return OtherLinks;
+    if (!CanBeRemoved())
+        return NotRemovable;
+    IgnoreLeaseBreaks();
+    if (OpenForWritingElsewhere(m_input.get()))
+        return InUse;
+    return Ready;
+}
+
+bool InPlaceFile::CanBeRemoved() const
+{
+    int attributes = 0;
+    if (::ioctl(m_input.get(), FS_IOC_GETFLAGS, &attributes) == 0 &&
+        (attributes & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0)
+        return false;
+    const std::string folder = PosixFile::folderOf(m_path);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return false;
+    struct stat folderInfo;
+    if (::stat(folder.c_str(), &folderInfo) != 0)
+        return false;
+    // In a sticky folder (/tmp) only the file's owner, the folder's owner and root may
+    // remove or rename a file.
+    const uid_t user = ::geteuid();
+    return (folderInfo.st_mode & S_ISVTX) == 0 || user == 0 || user == m_seen.st_uid ||
+           user == folderInfo.st_uid;
+}
+
+InPlaceFile::Status InPlaceFile::createResult()
+{
+    m_result = PosixFile::createTemporary(PosixFile::folderOf(m_path), m_resultPath);
+    return m_result.valid() ? Ready : NoResultFile;
+}
+
+void InPlaceFile::copyMetadata()
+{
+    const int fd = m_result.get();
+    mode_t mode = m_seen.st_mode & 07777;
+    // Only root can give a file away; a group the user belongs to may still be kept.
+    if (::fchown(fd, m_seen.st_uid, m_seen.st_gid) != 0) {
+        mode &= ~static_cast<mode_t>(S_ISUID);
+        if (::fchown(fd, static_cast<uid_t>(-1), m_seen.st_gid) != 0)
+            mode &= ~static_cast<mode_t>(S_ISGID);
+    }
+    ::fchmod(fd, mode);
+    const timespec times[2] = {m_seen.st_atim, m_seen.st_mtim};
+    ::futimens(fd, times);
+}
+
+bool InPlaceFile::Unchanged(bool afterExchange) const
+{
+    struct stat now;
+    if (::fstat(m_input.get(), &now) != 0 || now.st_size != m_seen.st_size ||
+        !SameTime(now.st_mtim, m_seen.st_mtim) || now.st_nlink != 1)
+        return false;
+    // A rename sets the change time, so it is compared only before the exchange.
+    if (!afterExchange && !SameTime(now.st_ctim, m_seen.st_ctim))
+        return false;
+    struct stat atName;
+    const std::string& where = afterExchange ? m_resultPath : m_path;
+    return ::lstat(where.c_str(), &atName) == 0 && SameFile(atName, m_seen);
+}
+
+bool InPlaceFile::Exchange()
+{
+    if (::renameat2(AT_FDCWD, m_resultPath.c_str(), AT_FDCWD, m_path.c_str(), RENAME_EXCHANGE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // Without an atomic exchange: the original takes a second, temporary name, and the result
+    // then replaces the first one in a single rename. The name never goes missing.
+    std::string originalAt;
+    PosixFile::Fd placeholder = PosixFile::createTemporary(PosixFile::folderOf(m_path), originalAt);
+    if (!placeholder.valid())
+        return false;
+    placeholder.reset();
+    ::unlink(originalAt.c_str());
+    if (::link(m_path.c_str(), originalAt.c_str()) != 0)
+        return false;
+    if (::rename(m_resultPath.c_str(), m_path.c_str()) != 0) {
+        ::unlink(originalAt.c_str());
+        return false;
+    }
+    m_resultPath = originalAt;
+    m_swappedByLink = true;
+    return true;
+}
+
+bool InPlaceFile::SwapBack()
+{
+    if (!m_swappedByLink)
+        return ::renameat2(AT_FDCWD, m_resultPath.c_str(), AT_FDCWD, m_path.c_str(),
+                           RENAME_EXCHANGE) == 0;
+    // The result is given up: the original takes its name back in one rename.
+    if (::rename(m_resultPath.c_str(), m_path.c_str()) != 0)
+        return false;
+    m_resultPath.clear();
+    m_result.reset();
+    return true;
+}
+
+InPlaceFile::Status InPlaceFile::replace()
+{
+    if (!Unchanged(false))
+        return Changed;
+    if (OpenForWritingElsewhere(m_input.get()))
+        return InUse;
+    if (!Exchange())
+        return ExchangeFailed;
+    m_exchanged = true;
+    // The name may have been given to a new version in the instant before the exchange, or a
+    // writer may have come: then the exchange is undone and the result goes.
+    struct stat result, atName;
+    const bool resultAtName = ::fstat(m_result.get(), &result) == 0 &&
+                              ::lstat(m_path.c_str(), &atName) == 0 && SameFile(atName, result);
+    if (!resultAtName || !Unchanged(true) || OpenForWritingElsewhere(m_input.get())) {
+        // Should even that fail, the original stays under the temporary name, unpurged.
+        if (SwapBack())
+            m_exchanged = false;
+        return Changed;
+    }
+    PosixFile::syncFolderOf(m_path);
+    return Ready;
+}
+
+int InPlaceFile::purgeOriginal(int level)
+{
+    if (!m_exchanged)
+        return -4;
+    const int result =
+        FileUtility::purge_identified(m_resultPath, level, m_seen.st_dev, m_seen.st_ino);
+    m_result.reset();
+    m_resultPath.clear();
+    m_exchanged = false;
+    return result;
+}
+
+void InPlaceFile::discardResult()
+{
+    if (m_exchanged || m_resultPath.empty())
+        return;
+    ::unlink(m_resultPath.c_str());
+    m_result.reset();
+    m_resultPath.clear();
+}
+
+std::string InPlaceFile::releaseResult()
+{
+    if (m_exchanged)
+        return {};
+    m_result.reset();
+    return std::exchange(m_resultPath, std::string());
+}
+
+std::string InPlaceFile::keepPartialResult()
+{
+    if (m_exchanged || m_resultPath.empty())
+        return {};
+    const std::string name = PosixFile::linkUnder(m_resultPath, m_path + ".partial");
+    discardResult();
+    return name;
+}
+
+std::vector<std::string> InPlaceFile::RemoveLeftovers(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (PosixFile::isTemporaryName(entry->d_name))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    std::vector<std::string> removed;
+    for (const std::string& name : names) {
+        if (RemoveLeftover(prefix + name))
+            removed.push_back(name);
+    }
+    return removed;
+}
+
+bool InPlaceFile::RemoveLeftover(const std::string& path)
+{
+    PosixFile::Fd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info;
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    if (std::time(nullptr) - info.st_ctim.tv_sec < LeftoverQuietSeconds)
+        return false;
+    // A running program holds the lock of every such file it still uses.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+    const int level = info.st_nlink == 1 ? 1000 : 0;
+    return FileUtility::purge_identified(path, level, info.st_dev, info.st_ino) >= -3;
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "PosixFile.h"
+
+#include <cstdint>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+// A file that is read for an encryption or decryption, on a file system that other people and
+// programs use at the same time. Opened once, it is known by its descriptor and identity
+// (device and inode), never again by its name alone.
+//
+// Read for a new output file, it is opened with a shared lock. Replaced in place, it takes an
+// exclusive lock, which a second run of the program respects, and the result goes to a new file
+// beside it. Only when the original is unchanged is the result exchanged with it atomically;
+// the original then lies under the result's temporary name until it is purged. At no moment
+// does the file's own name hold anything but the original or its complete result.
+class InPlaceFile
+{
+public:
+    enum Status : int {
+        Ready = 0,
+        NotFound,       // the name leads nowhere
+        NotOpened,      // it cannot be opened for reading
+        NotRegular,     // a symbolic link, folder, device or pipe
+        OtherLinks,     // the file has further names (hard links)
+        NotRemovable,   // immutable, append-only, or the folder forbids removing it
+        InUse,          // another run holds it, or another program has it open for writing
+        NoResultFile,   // no new file can be made beside it
+        Changed,        // it changed while it was read
+        ExchangeFailed, // the result could not take the file's name
+    };
+
+    enum class Mode {
+        Read,   // for a new output file: links are followed, the lock is shared
+        Replace // in place: the name itself must be the file; the lock is exclusive
+    };
+
+    InPlaceFile() = default;
+    ~InPlaceFile();
+    InPlaceFile(const InPlaceFile&) = delete;
+    InPlaceFile& operator=(const InPlaceFile&) = delete;
+
+    Status open(const std::string& path, Mode mode);
+
+    const std::string& path() const { return m_path; }
+    int fd() const { return m_input.get(); }
+    const struct stat& identity() const { return m_seen; }
+
+    // A new file beside the original for the result (mode 0600, locked, readable).
+    Status createResult();
+    int resultFd() const { return m_result.get(); }
+    const std::string& resultPath() const { return m_resultPath; }
+
+    // Gives the written result the original's owner and group where permitted, its mode and
+    // its times.
+    void copyMetadata();
+
+    // Puts the result under the file's name, after checking that the original is still the
+    // file that was read, unchanged and not open for writing elsewhere. On Ready the original
+    // lies under resultPath() and the exchange is on disk; otherwise the original is in place
+    // and untouched, and the result still at resultPath().
+    Status replace();
+
+    // Purges the original under its temporary name (level as FileUtility::purge_file).
+    int purgeOriginal(int level);
+
+    // Removes the result that did not replace the original.
+    void discardResult();
+    // Leaves the result that did not replace the original where it is: its path.
+    std::string releaseResult();
+    // Keeps a partial result as "<name>.partial" (or ".partial2", ...): that path, or "".
+    std::string keepPartialResult();
+
+    // Removes what an interrupted run left in `folder`: files with the program's temporary
+    // names that no running process holds and that were not touched in the last seconds.
+    // The names removed. A leftover may hold a plaintext whose purge was cut short, so it is
+    // overwritten first unless it shares its data with another name.
+    static std::vector<std::string> RemoveLeftovers(const std::string& folder);
+
+    // Turns off the signal that would end the process when another program opens a file while
+    // the writers' check holds it for an instant. Called once before any check.
+    static void IgnoreLeaseBreaks();
+
+private:
+    static bool RemoveLeftover(const std::string& path);
+    bool CanBeRemoved() const;
+    bool Unchanged(bool afterExchange) const;
+    bool Exchange();
+    bool SwapBack();
+
+    std::string m_path;
+    PosixFile::Fd m_input;
+    struct stat m_seen = {};
+    PosixFile::Fd m_result;
+    std::string m_resultPath;
+    bool m_exchanged = false;
+    bool m_swappedByLink = false;
+};
