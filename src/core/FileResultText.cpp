@@ -60,6 +60,21 @@ QString FailureText(int result, bool encrypt, const QString& inputPath,
         return QStringLiteral("Error: probably insufficient space ") +
                QStringLiteral("on the floppy disk in drive ") + inputPath.left(1).toUpper() +
                QStringLiteral(".  ") + ResultIsIn(encrypt, temporaryPath);
+    case ZR7FileOps::NotRegularFile:
+        return NotPerformed(QStringLiteral("This is a symbolic link or a special file.  "),
+                            encrypt);
+    case ZR7FileOps::OtherNames:
+        return NotPerformed(QStringLiteral("This file has other names (hard links).  "), encrypt);
+    case ZR7FileOps::CannotReplace:
+        return NotPerformed(QStringLiteral("This file cannot be replaced here (it is protected, "
+                                           "or the folder does not allow it).  "),
+                            encrypt);
+    case ZR7FileOps::InUse:
+        return NotPerformed(QStringLiteral("This file is in use by another program.  "), encrypt);
+    case ZR7FileOps::ChangedMeanwhile:
+        return QStringLiteral("This file changed during the ") +
+               TxtEncDec(QStringLiteral("encryption"), encrypt) +
+               QStringLiteral(", so it was left as it is.");
     case ZR7FileOps::NotVerified:
         return QStringLiteral("The result could not be verified on disk, so the original file "
                               "was kept.");

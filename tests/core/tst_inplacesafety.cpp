@@ -1,0 +1,196 @@
+#include "BatchFixture.h"
+#include "InPlaceFile.h"
+#include "TestFiles.h"
+#include "core/ZR7FileOps.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// In place on a file system that others use at the same time: a file that changes while it is
+// read, one that another program keeps open for writing, hard and symbolic links, protected
+// files, and the original's metadata on the result.
+class TestInPlaceSafety : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void changedMeanwhile_data();
+    void changedMeanwhile();
+    void refused_data();
+    void refused();
+    void metadataKept_data();
+    void metadataKept();
+};
+
+namespace {
+
+const QByteArray Original = QByteArray("the original text of the file\n").repeated(40);
+const QByteArray NewVersion = QByteArray("a newer version, saved meanwhile\n").repeated(30);
+
+QString LineAfterSize(BatchFixture& f, const QString& name)
+{
+    for (const QString& line : f.lines()) {
+        if (line.startsWith(name + QLatin1Char(' ')))
+            return line.mid(line.indexOf(QStringLiteral("bytes   ")) + 8);
+    }
+    return {};
+}
+
+// The report ends every in-place refusal with this.
+QString NotPerformed(const char* what)
+{
+    return QLatin1String(what) + QStringLiteral("  Encryption not performed.");
+}
+
+} // namespace
+
+// Another program changes the file while it is encrypted: the change survives, the result goes.
+void TestInPlaceSafety::changedMeanwhile_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("saved by an editor (new file renamed over it)") << "rename" << NewVersion;
+    QTest::newRow("appended to") << "append" << Original + "one more line\n";
+    QTest::newRow("overwritten, same size")
+        << "overwrite" << QByteArray(Original).replace('e', 'E');
+}
+
+void TestInPlaceSafety::changedMeanwhile()
+{
+    QFETCH(QString, change);
+    QFETCH(QByteArray, after);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.write(QStringLiteral("notes.txt"), Original);
+    const QString path = f.path(QStringLiteral("notes.txt"));
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile&) {
+        if (stage != ZR7FileOps::Stage::Exchanging)
+            return;
+        // File times tick in steps of a few milliseconds: the change must come after one.
+        QTest::qSleep(20);
+        if (change == "rename") {
+            TestFiles::write(path + QStringLiteral(".new"), after);
+            QVERIFY(::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
+            return;
+        }
+        QFile file(path);
+        QVERIFY(file.open(change == "append" ? QIODevice::Append : QIODevice::ReadWrite));
+        file.write(change == "append" ? after.mid(Original.size()) : after);
+    };
+    f.Run(QString(), QStringLiteral("notes.txt"), QString(), QStringLiteral("*.*"));
+    QCOMPARE(LineAfterSize(f, QStringLiteral("notes.txt")),
+             QStringLiteral("This file changed during the encryption, so it was left as it is."));
+    QCOMPARE(f.read(QStringLiteral("notes.txt")), after);
+    QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("notes.txt")});
+    QCOMPARE(f.driver.counters().filesDone, 0);
+}
+
+// Files that are not replaced in place at all; each stays exactly as it was.
+void TestInPlaceSafety::refused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("open for writing elsewhere (a logger)")
+        << "writer" << NotPerformed("This file is in use by another program.");
+    QTest::newRow("locked by another run")
+        << "locked" << NotPerformed("This file is in use by another program.");
+    QTest::newRow("a second hard link")
+        << "hardlink" << NotPerformed("This file has other names (hard links).");
+    QTest::newRow("a symbolic link in the folder")
+        << "symlink" << NotPerformed("This is a symbolic link or a special file.");
+    QTest::newRow("immutable") << "immutable"
+                               << NotPerformed("This file cannot be replaced here (it is "
+                                               "protected, or the folder does not allow it).");
+}
+
+void TestInPlaceSafety::refused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.write(QStringLiteral("real.dat"), Original);
+    const QString real = f.path(QStringLiteral("real.dat"));
+    const QString name = kind == "symlink" ? QStringLiteral("link.txt") : QStringLiteral("f.txt");
+    if (kind == "symlink") {
+        QVERIFY(QFile::link(real, f.path(name)));
+    } else {
+        QVERIFY(::link(qPrintable(real), qPrintable(f.path(name))) == 0);
+        if (kind != "hardlink")
+            QVERIFY(QFile::remove(real));
+    }
+    QFile holder(f.path(name));
+    if (kind == "writer")
+        QVERIFY(holder.open(QIODevice::Append));
+    const int locker = kind == "locked" ? ::open(qPrintable(f.path(name)), O_RDONLY) : -1;
+    if (kind == "locked")
+        QVERIFY(::flock(locker, LOCK_SH) == 0);
+    if (kind == "immutable" &&
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), f.path(name)}) != 0)
+        QSKIP("chattr +i needs root and a file system with attributes");
+
+    f.Run(QString(), QStringLiteral("*.txt"), QString(), QStringLiteral("*.*"));
+    if (kind == "immutable")
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), f.path(name)});
+    if (locker >= 0)
+        ::close(locker);
+    QCOMPARE(LineAfterSize(f, name), text);
+    QCOMPARE(f.read(name), Original);
+    QCOMPARE(QFileInfo(f.path(name)).isSymLink(), kind == "symlink");
+    QCOMPARE(f.driver.counters().filesDone, 0);
+    QVERIFY(QDir(f.path(QString()))
+                .entryList({QStringLiteral(".zr7-*")}, QDir::Hidden | QDir::Files)
+                .isEmpty());
+}
+
+// A round trip in place gives the file back its mode, owner and times.
+void TestInPlaceSafety::metadataKept_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner");
+    QTest::newRow("executable, 0755") << 0755 << false;
+    QTest::newRow("read-only, 0444") << 0444 << false;
+    QTest::newRow("another user's file, 0640") << 0640 << true;
+}
+
+void TestInPlaceSafety::metadataKept()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    if (otherOwner && ::geteuid() != 0)
+        QSKIP("only root can work on another user's file and give it back");
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.write(QStringLiteral("tool.sh"), Original);
+    const QByteArray path = QFile::encodeName(f.path(QStringLiteral("tool.sh")));
+    const timespec times[2] = {{1000000000, 0}, {1000000000, 123456789}};
+    QVERIFY(::utimensat(AT_FDCWD, path, times, 0) == 0);
+    QVERIFY(!otherOwner || ::chown(path, 65534, 65534) == 0);
+    QVERIFY(::chmod(path, mode_t(mode)) == 0);
+    struct stat before;
+    QVERIFY(::stat(path, &before) == 0);
+    for (const bool encrypt : {true, false}) {
+        f.setup.blnEncrypt = encrypt;
+        f.Run(QString(), QStringLiteral("tool.sh"), QString(), QStringLiteral("*.*"));
+        QCOMPARE(f.driver.counters().filesDone, 1);
+        struct stat after;
+        QVERIFY(::stat(path, &after) == 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    }
+    QCOMPARE(f.read(QStringLiteral("tool.sh")), Original);
+}
+
+QTEST_GUILESS_MAIN(TestInPlaceSafety)
+#include "tst_inplacesafety.moc"
