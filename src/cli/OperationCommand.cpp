@@ -10,6 +10,7 @@
 #include "core/OperationLaunch.h"
 #include "core/Setup.h"
 #include "files/StrProc.h"
+#include "files/folder.h"
 #include "keys/KeyRecord.h"
 
 #include <QDir>
@@ -90,7 +91,7 @@ bool BuildSetup(const Options& options, bool encrypt, Setup& setup, QString& err
 {
     setup.blnEncrypt = encrypt;
     setup.blnSubdirectories = options.subfolders;
-    const QFileInfo input(options.path);
+    const QFileInfo input(folder::SingleFilePath(options.path));
     if (input.isFile()) {
         if (!options.files.isEmpty() || options.subfolders) {
             error = QStringLiteral("--files and --subfolders need a folder, not a file.");

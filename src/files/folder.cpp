@@ -89,6 +89,15 @@ bool FileExists(const QString& path)
     return info.exists() && !info.isDir();
 }
 
+QString SingleFilePath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? path : target;
+}
+
 QString SpecialFolderPath(int number)
 {
     if (number != 26)

@@ -17,6 +17,11 @@ bool FolderExists(const QString& path);
 // False for an empty path; otherwise true when something other than a folder exists there.
 bool FileExists(const QString& path);
 
+// The file a single named file stands for: a symbolic link gives its final target, so that
+// the operation works on the file and never replaces the link with a result. Other paths are
+// returned as they are.
+QString SingleFilePath(const QString& path);
+
 // 26 (the per-user application-data folder) gives the XDG config folder (~/.config); any other
 // number, and a platform without that folder, gives "".
 QString SpecialFolderPath(int number);

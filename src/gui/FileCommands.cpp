@@ -62,7 +62,7 @@ void FileCommands::SingleFile()
 void FileCommands::UseSingleFile(const QString& path)
 {
     Setup& setup = m_main.setup();
-    const QFileInfo info(path);
+    const QFileInfo info(folder::SingleFilePath(path));
     setup.strDirpath[Setup::Input] = WithSlash(info.absolutePath());
     setup.strFilespec[Setup::Input] = info.fileName();
     setup.strFilespec[Setup::Output] = setup.blnOutputFilesSame ? info.fileName() : QString();

@@ -12,11 +12,13 @@ struct CliRun
     QString err;
 };
 
-inline CliRun RunCli(const QString& folder, const QStringList& args, const QByteArray& input = {})
+// `program` runs instead of zr7e-cli when given (a wrapper that starts it, for one).
+inline CliRun RunCli(const QString& folder, const QStringList& args, const QByteArray& input = {},
+                     const QString& program = QStringLiteral(ZR7_CLI))
 {
     QProcess process;
     process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(ZR7_CLI), args);
+    process.start(program, args);
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120000);
