@@ -166,7 +166,8 @@ int ExitStatusOf(OperationLaunch::Outcome outcome, const BatchDriver& driver)
     if (outcome != OperationLaunch::Outcome::Ran || driver.run.intOperationResult == -1)
         return ExitStatus::Refused;
     const BatchCounters& counters = driver.counters();
-    return counters.filesDone == counters.filesProcessed && !driver.run.blnStop
+    return counters.filesDone == counters.filesProcessed && counters.foldersNotRead == 0 &&
+                   !driver.run.blnStop
                ? ExitStatus::Done
                : ExitStatus::Failed;
 }

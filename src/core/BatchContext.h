@@ -17,9 +17,10 @@ struct RunState;
 struct BatchCounters
 {
     qint64 filesProcessed = 0; // a file's report line was started
-    qint64 filesDone = 0;      // results 0, 6 and 8
+    qint64 filesDone = 0;      // result 0: the result is under the file's name
     qint64 bytesDone = 0;      // the input sizes of the files done
     qint64 lineCount = 0;      // report lines written by this batch
+    qint64 foldersNotRead = 0; // folders of the tree that could not be listed
     double pausedSeconds = 0;  // paused, or waiting in the purge dialogs
 };
 

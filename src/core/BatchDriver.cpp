@@ -146,6 +146,7 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
         return ProcessFolderFiles(folderPath, inputSpec, names, output, outputSpec) && !run.blnStop;
     };
     callbacks.failed = [&](const QString& folderPath, const QString& errorText) {
+        ++m_context.counters.foldersNotRead;
         m_context.interaction.Tell(QStringLiteral("Error"),
                                    QStringLiteral("Cannot read the folder ") + folderPath +
                                        QStringLiteral(": ") + errorText,
@@ -156,14 +157,11 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
-                                     const QStringList& allNames, const QString& outputFolder,
+                                     const QStringList& names, const QString& outputFolder,
                                      const QString& outputSpec)
 {
     Setup& setup = m_context.setup;
     BatchCounters& counters = m_context.counters;
-    // The program's own temporary files are never the user's files to work on.
-    QStringList names = allNames;
-    names.removeIf([](const QString& name) { return ZR7FileOps::IsTemporaryName(name); });
     setup.intNumFiles = names.size();
     if (names.isEmpty())
         return true;

@@ -207,11 +207,6 @@ QStringList ZR7FileOps::RemoveLeftovers(const QString& folder)
     return names;
 }
 
-bool ZR7FileOps::IsTemporaryName(const QString& name)
-{
-    return PosixFile::isTemporaryName(Native(name));
-}
-
 QString ZR7FileOps::PartialOutput() const
 {
     if (!m_partialOutput.isEmpty())

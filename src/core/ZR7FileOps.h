@@ -65,9 +65,6 @@ public:
     // names removed.
     static QStringList RemoveLeftovers(const QString& folder);
 
-    // True for a name of the program's own temporary files, which a batch never takes as input.
-    static bool IsTemporaryName(const QString& name);
-
     // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;
 

@@ -1,5 +1,6 @@
 #include "folder.h"
 
+#include "PosixFile.h"
 #include "StrProc.h"
 #include "core/Interaction.h"
 #include "support/DiskProc.h"
@@ -66,6 +67,9 @@ template <typename Visit> int ForEachEntry(const QString& path, Visit visit)
         }
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        // The program's own temporary files are never the user's files to work on.
+        if (PosixFile::isTemporaryName(name))
             continue;
         visit(entry, KindOf(dir, entry));
     }

@@ -23,6 +23,7 @@ private slots:
     void keyfileUnderAnotherName();
     void anotherUsersFileInStickyFolder();
     void singleFileThroughLink();
+    void unreadableFolderIsNamed();
 
 private:
     QStringList Args(QStringList args) const { return args << QStringLiteral("--key-stdin"); }
@@ -143,6 +144,31 @@ void tst_cli_shared::singleFileThroughLink()
     QVERIFY(read(QStringLiteral("real/report.txt")) != "the report itself");
     QCOMPARE(Cli({"decrypt", "--yes", "link.txt"}).status, 0);
     QCOMPARE(read(QStringLiteral("real/report.txt")), QByteArray("the report itself"));
+}
+
+// A subfolder the user may not read is named in its message; the rest of the tree is done.
+void tst_cli_shared::unreadableFolderIsNamed()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to act as another user");
+    QVERIFY(::chmod(QFile::encodeName(m_dir->path()), 0777) == 0);
+    write(QStringLiteral("top/closed/secret.txt"), "not for everyone");
+    write(QStringLiteral("top/open/letter.txt"), "for everyone");
+    QVERIFY(::chmod(QFile::encodeName(path("top")), 0777) == 0);
+    QVERIFY(::chmod(QFile::encodeName(path("top/closed")), 0700) == 0);
+    QVERIFY(::chown(QFile::encodeName(path("top/open")), 65534, 65534) == 0);
+    QVERIFY(::chown(QFile::encodeName(path("top/open/letter.txt")), 65534, 65534) == 0);
+    const CliRun run =
+        RunCli(m_dir->path(),
+               {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(ZR7_CLI),
+                "encrypt", "--subfolders", "--yes", "--key-stdin", "top"},
+               QByteArray(Key) + '\n', QStringLiteral("setpriv"));
+    QVERIFY2(run.err.contains(QStringLiteral("Error: Cannot read the folder ") +
+                              path("top/closed/") + QStringLiteral(": Permission denied")),
+             qPrintable(run.err));
+    QCOMPARE(run.status, 1);
+    QVERIFY(read(QStringLiteral("top/open/letter.txt")) != "for everyone");
+    QCOMPARE(read(QStringLiteral("top/closed/secret.txt")), QByteArray("not for everyone"));
 }
 
 QTEST_GUILESS_MAIN(tst_cli_shared)
