@@ -38,9 +38,10 @@ void BM_EnginePartSealOnly(benchmark::State& state)
     const std::size_t chunks = (bigFileBytes() + chunkSize - 1) / chunkSize;
     auto slots = makeSlots(chunkSize + StreamFormat::TagSize);
     std::array<std::uint8_t, StreamFormat::MasterKeySize> master{};
-    std::array<std::uint8_t, StreamFormat::NonceSize> nonce{};
+    std::array<std::uint8_t, StreamFormat::PrefixSize> header{};
+    std::array<std::uint8_t, StreamFormat::CommitmentSize> commitment{};
     ChunkCipher cipher;
-    if (!cipher.setKey(master.data(), master.size(), nonce.data(), nonce.size())) {
+    if (!cipher.setKey(master.data(), master.size(), header.data(), commitment.data())) {
         state.SkipWithError("setKey failed");
         return;
     }
@@ -65,9 +66,10 @@ void BM_EnginePartReadSeal(benchmark::State& state)
     const std::size_t chunkSize = std::size_t{1} << state.range(0);
     auto slots = makeSlots(chunkSize + StreamFormat::TagSize);
     std::array<std::uint8_t, StreamFormat::MasterKeySize> master{};
-    std::array<std::uint8_t, StreamFormat::NonceSize> nonce{};
+    std::array<std::uint8_t, StreamFormat::PrefixSize> header{};
+    std::array<std::uint8_t, StreamFormat::CommitmentSize> commitment{};
     ChunkCipher cipher;
-    if (!cipher.setKey(master.data(), master.size(), nonce.data(), nonce.size())) {
+    if (!cipher.setKey(master.data(), master.size(), header.data(), commitment.data())) {
         state.SkipWithError("setKey failed");
         return;
     }

@@ -1,11 +1,16 @@
-// Writes the engine's test vectors: ciphertext files with the outcome a correct decryptor must
-// give for each, listed in vectors.txt. Run it again only when the file format changes:
+// Writes the test vectors: ciphertext files with the outcome a correct decryptor must give for
+// each, listed in vectors.txt, and files that the program opens from a keyfile and from a typed
+// key, listed in program-vectors.txt with every step from the key to the engine's key bytes.
+// Run it again only when the file format changes:
 //   build/tools/zr7-make-vectors tests/data/vectors
 
 #include "ChunkCipher.h"
 #include "CipherEngine.h"
 #include "MasterKeyCache.h"
 #include "StreamFormat.h"
+#include "keys/ZR7KeyFrom.h"
+
+#include <QString>
 
 #include <openssl/evp.h>
 #include <sodium.h>
@@ -20,8 +25,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string Key = "ZR7 TEST VECTOR KEY: 64 CHARACTERS, UPPER CASE, NO SPACES INSIDE";
-const std::string OtherKey = "ZR7 TEST VECTOR KEY: 64 CHARACTERS, UPPER CASE, NO SPACES INSIDF";
+// The program keeps these 64 bytes as they are (no blanks, no lower case): key.txt opens every
+// vector with the program as well as with the engine.
+const std::string Key = "ZR7-TEST-VECTOR-KEY:64-CHARACTERS,UPPER-CASE,NO-BLANKS-ANYWHERE.";
+const std::string OtherKey = "ZR7-TEST-VECTOR-KEY:64-CHARACTERS,UPPER-CASE,NO-BLANKS-ANYWHERE!";
 constexpr int ChunkLog = 12;
 constexpr std::size_t Chunk = std::size_t{1} << ChunkLog;
 constexpr std::size_t Record = Chunk + StreamFormat::TagSize;
@@ -38,18 +45,23 @@ Bytes plaintext(std::size_t size)
     return data;
 }
 
+std::string hex(const std::uint8_t* data, std::size_t size)
+{
+    std::string text;
+    char two[3];
+    for (std::size_t i = 0; i < size; ++i) {
+        std::snprintf(two, sizeof two, "%02x", data[i]);
+        text += two;
+    }
+    return text;
+}
+
 std::string sha256(const Bytes& data)
 {
     unsigned char digest[32];
     unsigned int length = 0;
     EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr);
-    std::string hex;
-    char two[3];
-    for (unsigned char c : digest) {
-        std::snprintf(two, sizeof two, "%02x", c);
-        hex += two;
-    }
-    return hex;
+    return hex(digest, length);
 }
 
 void writeFile(const std::string& path, const Bytes& data)
@@ -81,8 +93,10 @@ Bytes encrypt(const Bytes& data, const std::string& key, const StreamFormat::Kdf
     return cipher;
 }
 
-// A stream sealed by hand, for shapes the engine itself never writes.
-Bytes sealByHand(const std::vector<Bytes>& chunks)
+// A stream sealed by hand, for shapes the engine itself never writes. `version` and `kdf` go
+// into the header as given.
+Bytes sealByHand(const std::vector<Bytes>& chunks, int version = StreamFormat::Version,
+                 StreamFormat::KdfParams kdf = {1, StreamFormat::MinMemLog})
 {
     StreamFormat::Header header;
     header.kdf = {1, StreamFormat::MinMemLog};
@@ -92,10 +106,21 @@ Bytes sealByHand(const std::vector<Bytes>& chunks)
     MasterKeyCache keys;
     ChunkCipher cipher;
     const std::uint8_t* master = keys.masterKey(Key, header.salt, header.kdf);
-    if (master == nullptr || !cipher.setKey(master, 32, header.nonce.data(), 16))
-        return {};
     Bytes out(Header);
     StreamFormat::encodeHeader(header, out.data());
+    if (master == nullptr || !cipher.setKey(master, 32, out.data(), header.commitment.data()))
+        return {};
+    StreamFormat::encodeHeader(header, out.data());
+    // Parameters outside what the writer uses: the mask is applied by hand.
+    if (version != StreamFormat::Version || !(kdf == header.kdf)) {
+        const std::uint8_t wanted[4] = {std::uint8_t(version), std::uint8_t(kdf.opsLimit),
+                                        std::uint8_t(kdf.memLog), std::uint8_t(ChunkLog)};
+        const std::uint8_t written[4] = {StreamFormat::Version, std::uint8_t(header.kdf.opsLimit),
+                                         std::uint8_t(header.kdf.memLog), std::uint8_t(ChunkLog)};
+        for (std::size_t i = 0; i < 4; ++i)
+            out[StreamFormat::SaltSize + i] ^= written[i] ^ wanted[i];
+    }
+    cipher.setAssociatedData(out.data());
     for (std::size_t i = 0; i < chunks.size(); ++i) {
         Bytes record = chunks[i];
         record.resize(chunks[i].size() + StreamFormat::TagSize);
@@ -114,11 +139,65 @@ void vector(const std::string& name, const Bytes& file, const char* expect, int 
                  code == 0 ? sha256(plain).c_str() : "-");
 }
 
+Bytes bytesOf(const QByteArray& bytes)
+{
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+std::string hexOf(const QByteArray& bytes)
+{
+    return hex(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size());
+}
+
+// One file the program opens with a key from `source`: the manifest line, and every step from
+// the key as given to the engine's 64 bytes on standard output, for the format document.
+void programVector(std::FILE* manifest, const std::string& name, const std::string& source,
+                   const QByteArray& given, const QByteArray& normalized, const Bytes& plain)
+{
+    const QByteArray engineKey = ZR7KeyFrom::ExtendedKey(normalized);
+    QByteArray digest;
+    const int checksum = ZR7KeyFrom::KeyChecksum(normalized, digest);
+    writeFile(g_folder + "/" + name, encrypt(plain, engineKey.toStdString(), {1, 13}));
+    std::fprintf(manifest, "%-22s %-36s %d %s\n", name.c_str(), source.c_str(), checksum,
+                 sha256(plain).c_str());
+    std::printf("%s\n  given      %s\n  normalized %s\n  engine key %s\n  MD5 %s checksum %d\n",
+                name.c_str(), hexOf(given).c_str(), hexOf(normalized).c_str(),
+                hexOf(engineKey).c_str(), hexOf(digest).c_str(), checksum);
+}
+
+void programVectors(const Bytes& plain)
+{
+    std::FILE* manifest = std::fopen((g_folder + "/program-vectors.txt").c_str(), "w");
+    if (manifest == nullptr)
+        return;
+    std::fprintf(manifest,
+                 "# Files the program opens: zr7e-cli decrypt with the key options shown.\n"
+                 "# file                 key options                          checksum "
+                 "plaintext SHA-256\n");
+    // A keyfile of 38 bytes (Windows-1252): lower case, blanks, a tab, a NUL inside and
+    // letters that upper-case outside ASCII. The program reads 64 bytes: the rest is NUL.
+    const char bytes[] = "keyfile: Gr\xfc\xdf" "e\x00" "aus\tK\xf6ln, \xff \x9c \x9a \xe9t\xe9 42";
+    const QByteArray keyfile(bytes, sizeof bytes - 1);
+    writeFile(g_folder + "/program-keyfile.key", bytesOf(keyfile));
+    QByteArray read;
+    QString error;
+    ZR7KeyFrom::ReadKeyfile(QString::fromStdString(g_folder + "/program-keyfile.key"), read, error);
+    programVector(manifest, "program-keyfile.zr7", "--key-file program-keyfile.key", keyfile,
+                  ZR7KeyFrom::NormalizedKey(read), plain);
+    // A typed key with letters outside ASCII, as UTF-8 on standard input.
+    const QString typed = QString::fromUtf8("Gr\u00fc\u00dfe aus K\u00f6ln, se\u00f1or "
+                                            "\u00c6r\u00f8 \u2014 \u00ff \u0153 \u0161 \u017e");
+    writeFile(g_folder + "/program-typed-key.txt", bytesOf(typed.toUtf8() + '\n'));
+    programVector(manifest, "program-typed-key.zr7", "--key-stdin < program-typed-key.txt",
+                  typed.toUtf8(), ZR7KeyFrom::NormalizedKey(typed), plain);
+    std::fclose(manifest);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 2 || sodium_init() < 0) {
+    if (argc != 2 || sodium_init() < 0 || Key.size() != 64 || OtherKey.size() != 64) {
         std::fprintf(stderr, "usage: zr7-make-vectors FOLDER\n");
         return 2;
     }
@@ -134,9 +213,10 @@ int main(int argc, char* argv[])
     const Bytes small = plaintext(1000), three = plaintext(3 * Chunk + 100);
     const Bytes two = plaintext(2 * Chunk), empty;
     const Bytes multi = encrypt(three, Key, fast);
+    const Bytes single = encrypt(small, Key, fast);
 
     vector("empty.zr7", encrypt(empty, Key, fast), "success", 0, empty);
-    vector("small.zr7", encrypt(small, Key, fast), "success", 0, small);
+    vector("small.zr7", single, "success", 0, small);
     vector("chunks-full.zr7", encrypt(two, Key, fast), "success", 0, two);
     vector("chunks-short-last.zr7", multi, "success", 0, three);
     vector("moderate-limits.zr7", encrypt(small, Key, {}), "success", 0, small);
@@ -145,6 +225,17 @@ int main(int argc, char* argv[])
     randombytes_buf(random.data(), random.size());
     vector("random-bytes.zr7", random, "wrong-key", -8, {});
 
+    // Every header byte counts, also in a file of one chunk.
+    const std::pair<const char*, std::size_t> headerFields[] = {
+        {"damaged-salt.zr7", 3},
+        {"damaged-chunk-size.zr7", StreamFormat::SaltSize + 3},
+        {"damaged-nonce.zr7", StreamFormat::SaltSize + StreamFormat::ParamsSize + 5},
+        {"damaged-commitment.zr7", StreamFormat::PrefixSize + 31}};
+    for (const auto& [name, offset] : headerFields) {
+        Bytes damaged = single;
+        damaged[offset] ^= 0x01;
+        vector(name, damaged, "damaged", -8, {});
+    }
     Bytes damaged = multi;
     damaged[StreamFormat::SaltSize + 1] ^= 0x10;
     vector("damaged-parameters.zr7", damaged, "damaged", -8, {});
@@ -157,7 +248,18 @@ int main(int argc, char* argv[])
     vector("swapped-chunks.zr7", swapped, "damaged", -18, {});
     vector("empty-last-chunk.zr7", sealByHand({plaintext(Chunk), {}}), "damaged", -18, {});
 
-    vector("truncated-header.zr7", Bytes(multi.begin(), multi.begin() + 20), "truncated", -8, {});
+    // Limits above the writer's are refused before any key derivation.
+    vector("hostile-passes.zr7",
+           sealByHand({small}, StreamFormat::Version,
+                      {StreamFormat::MaxOpsLimit + 1, StreamFormat::MinMemLog}),
+           "hostile", -8, {});
+    vector("hostile-memory.zr7",
+           sealByHand({small}, StreamFormat::Version, {1, StreamFormat::MaxMemLog + 1}),
+           "hostile", -8, {});
+    vector("retired-layout.zr7", sealByHand({small}, StreamFormat::RetiredVersion), "retired",
+           -19, {});
+
+    vector("truncated-header.zr7", Bytes(multi.begin(), multi.begin() + 50), "truncated", -8, {});
     vector("truncated-at-chunk.zr7", Bytes(multi.begin(), multi.begin() + Header + 2 * Record),
            "truncated", -18, {});
     vector("truncated-last-chunk.zr7", Bytes(multi.begin(), multi.end() - 1), "truncated", -18, {});
@@ -165,5 +267,7 @@ int main(int argc, char* argv[])
     extended.push_back(0);
     vector("extended.zr7", extended, "extended", -18, {});
     std::fclose(g_manifest);
+
+    programVectors(small);
     return 0;
 }

@@ -96,6 +96,11 @@ QString FailureText(int result, bool encrypt, const QString& inputPath,
                QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.");
     case -9:
         return QStringLiteral("Write error: disk full.");
+    case -10:
+        return QStringLiteral("Out of memory: the key could not be derived for this file.");
+    case -19:
+        return QStringLiteral("This file is in a format of a test version that this version "
+                              "does not read.");
     default:
         if (result <= -21 && result >= -29)
             return BlockExpansionText(-result - 20);

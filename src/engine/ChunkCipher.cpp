@@ -7,15 +7,19 @@
 #include <openssl/kdf.h>
 #include <openssl/params.h>
 
+#include <sodium.h>
+
 #include <climits>
 #include <cstring>
 
 namespace {
-constexpr char PayloadKeyLabel[] = "ZR7E payload key v1";
-}
+constexpr char PayloadKeyLabel[] = "ZR7E payload key v2";
+constexpr std::size_t LabelSize = sizeof(PayloadKeyLabel) - 1;
+} // namespace
 
 bool hkdfSha256(const std::uint8_t* ikm, std::size_t ikmSize, const std::uint8_t* salt,
-                std::size_t saltSize, const char* info, std::uint8_t* out, std::size_t outSize)
+                std::size_t saltSize, const std::uint8_t* info, std::size_t infoSize,
+                std::uint8_t* out, std::size_t outSize)
 {
     EVP_KDF* kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
     if (kdf == nullptr)
@@ -31,14 +35,18 @@ bool hkdfSha256(const std::uint8_t* ikm, std::size_t ikmSize, const std::uint8_t
                            OSSL_PARAM_construct_octet_string(
                                OSSL_KDF_PARAM_SALT, const_cast<std::uint8_t*>(salt), saltSize),
                            OSSL_PARAM_construct_octet_string(
-                               OSSL_KDF_PARAM_INFO, const_cast<char*>(info), std::strlen(info)),
+                               OSSL_KDF_PARAM_INFO, const_cast<std::uint8_t*>(info), infoSize),
                            OSSL_PARAM_construct_end()};
     const bool ok = EVP_KDF_derive(ctx, out, outSize, params) == 1;
     EVP_KDF_CTX_free(ctx);
     return ok;
 }
 
-ChunkCipher::ChunkCipher() : m_ctx(EVP_CIPHER_CTX_new()), m_key(StreamFormat::PayloadKeySize) {}
+ChunkCipher::ChunkCipher()
+    : m_ctx(EVP_CIPHER_CTX_new()),
+      m_key(StreamFormat::PayloadKeySize + StreamFormat::CommitmentSize)
+{
+}
 
 ChunkCipher::~ChunkCipher()
 {
@@ -46,18 +54,34 @@ ChunkCipher::~ChunkCipher()
 }
 
 bool ChunkCipher::setKey(const std::uint8_t* masterKey, std::size_t masterKeySize,
-                         const std::uint8_t* fileNonce, std::size_t fileNonceSize)
+                         const std::uint8_t* headerPrefix, std::uint8_t* commitment)
 {
+    using StreamFormat::CommitmentSize;
+    using StreamFormat::PayloadKeySize;
     m_keyed = false;
     if (m_ctx == nullptr || m_key.isNull())
         return false;
-    if (!hkdfSha256(masterKey, masterKeySize, fileNonce, fileNonceSize, PayloadKeyLabel,
-                    m_key.data(), m_key.size()))
+    // info = label || salt, parameters and nonce: a change to any of them gives another key
+    // and another commitment. The nonce is also the HKDF salt.
+    std::array<std::uint8_t, LabelSize + StreamFormat::PrefixSize> info{};
+    std::memcpy(info.data(), PayloadKeyLabel, LabelSize);
+    std::memcpy(info.data() + LabelSize, headerPrefix, StreamFormat::PrefixSize);
+    // The output is the payload key followed by the commitment; only the key stays here.
+    if (!hkdfSha256(masterKey, masterKeySize,
+                    headerPrefix + StreamFormat::SaltSize + StreamFormat::ParamsSize,
+                    StreamFormat::NonceSize, info.data(), info.size(), m_key.data(), m_key.size()))
         return false;
+    std::memcpy(commitment, m_key.data() + PayloadKeySize, CommitmentSize);
+    sodium_memzero(m_key.data() + PayloadKeySize, CommitmentSize);
     if (EVP_CipherInit_ex(m_ctx, EVP_chacha20_poly1305(), nullptr, m_key.data(), nullptr, 1) != 1)
         return false;
     m_keyed = true;
     return true;
+}
+
+void ChunkCipher::setAssociatedData(const std::uint8_t* header)
+{
+    std::memcpy(m_associated.data(), header, m_associated.size());
 }
 
 bool ChunkCipher::run(bool encrypt, std::uint64_t counter, bool last, std::uint8_t* data,
@@ -74,6 +98,9 @@ bool ChunkCipher::run(bool encrypt, std::uint64_t counter, bool last, std::uint8
         EVP_CIPHER_CTX_ctrl(m_ctx, EVP_CTRL_AEAD_SET_TAG, StreamFormat::TagSize, tag) != 1)
         return false;
     int outLength = 0;
+    if (EVP_CipherUpdate(m_ctx, nullptr, &outLength, m_associated.data(),
+                         static_cast<int>(m_associated.size())) != 1)
+        return false;
     if (length > 0 &&
         EVP_CipherUpdate(m_ctx, data, &outLength, data, static_cast<int>(length)) != 1)
         return false;

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "SecureBuffer.h"
+#include "StreamFormat.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
 typedef struct evp_cipher_ctx_st EVP_CIPHER_CTX;
 
 // ChaCha20-Poly1305 over one chunk at a time, under a payload key that HKDF-SHA-256 derives
-// from the master key and the file's nonce.
+// from the master key and the file's header, with the whole header as associated data.
 class ChunkCipher
 {
 public:
@@ -17,9 +19,15 @@ public:
     ChunkCipher(const ChunkCipher&) = delete;
     ChunkCipher& operator=(const ChunkCipher&) = delete;
 
-    // Derives the payload key; false when libcrypto fails.
+    // Derives the payload key and the key commitment (StreamFormat::CommitmentSize bytes) from
+    // the master key and the header's first StreamFormat::PrefixSize bytes (salt, parameters,
+    // nonce); false when libcrypto fails.
     [[nodiscard]] bool setKey(const std::uint8_t* masterKey, std::size_t masterKeySize,
-                              const std::uint8_t* fileNonce, std::size_t fileNonceSize);
+                              const std::uint8_t* headerPrefix, std::uint8_t* commitment);
+
+    // The associated data of every chunk from now on: the whole header
+    // (StreamFormat::HeaderSize bytes).
+    void setAssociatedData(const std::uint8_t* header);
 
     // Encrypts `length` bytes in place and appends the 16-byte tag at data + length.
     [[nodiscard]] bool seal(std::uint64_t counter, bool last, std::uint8_t* data,
@@ -39,10 +47,12 @@ private:
 
     EVP_CIPHER_CTX* m_ctx = nullptr;
     SecureBuffer m_key;
+    std::array<std::uint8_t, StreamFormat::HeaderSize> m_associated{};
     bool m_keyed = false;
 };
 
 // HKDF-SHA-256 (RFC 5869) through libcrypto.
 [[nodiscard]] bool hkdfSha256(const std::uint8_t* ikm, std::size_t ikmSize,
-                              const std::uint8_t* salt, std::size_t saltSize, const char* info,
-                              std::uint8_t* out, std::size_t outSize);
+                              const std::uint8_t* salt, std::size_t saltSize,
+                              const std::uint8_t* info, std::size_t infoSize, std::uint8_t* out,
+                              std::size_t outSize);

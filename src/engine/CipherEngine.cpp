@@ -170,16 +170,18 @@ int CipherEngine::encrypt(int input, int output)
     header.chunkLog = m_chunkLog;
     header.salt = m_keys.saltForEncryption(key(), m_kdf);
     randombytes_buf(header.nonce.data(), header.nonce.size());
+    std::uint8_t headerBytes[HeaderSize];
+    StreamFormat::encodeHeader(header, headerBytes);
     const std::uint8_t* master = m_keys.masterKey(key(), header.salt, header.kdf);
-    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize,
-                                              header.nonce.data(), header.nonce.size()))
+    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
+                                              header.commitment.data()))
         return KeyDerivationFailed;
+    StreamFormat::encodeHeader(header, headerBytes);
+    m_cipher.setAssociatedData(headerBytes);
     const std::size_t chunkSize = std::size_t{1} << header.chunkLog;
     if (!ensureSlots(chunkSize + TagSize))
         return NotAllocated;
 
-    std::uint8_t headerBytes[HeaderSize];
-    StreamFormat::encodeHeader(header, headerBytes);
     if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize))
         return writeFailure(error, false);
 
@@ -278,14 +280,25 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
     const long long got = PosixFile::readFull(input, headerBytes, HeaderSize);
     if (got < 0)
         return ReadError;
+    // The parameters are checked before any key derivation: a hostile header costs nothing.
     StreamFormat::Header header;
-    if (got < static_cast<long long>(HeaderSize) ||
-        !StreamFormat::decodeHeader(headerBytes, header))
+    const auto check = got >= static_cast<long long>(StreamFormat::PrefixSize)
+                           ? StreamFormat::decodePrefix(headerBytes, header)
+                           : StreamFormat::HeaderCheck::Unreadable;
+    if (check == StreamFormat::HeaderCheck::Retired)
+        return RetiredFormat;
+    if (got < static_cast<long long>(HeaderSize) || check != StreamFormat::HeaderCheck::Valid)
         return InvalidBlock;
     const std::uint8_t* master = m_keys.masterKey(key(), header.salt, header.kdf);
-    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize,
-                                              header.nonce.data(), header.nonce.size()))
+    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
+                                              header.commitment.data()))
         return KeyDerivationFailed;
+    // The commitment binds the file to one key: another key is refused here, by design, before
+    // any chunk is read.
+    if (sodium_memcmp(header.commitment.data(), headerBytes + StreamFormat::PrefixSize,
+                      StreamFormat::CommitmentSize) != 0)
+        return InvalidBlock;
+    m_cipher.setAssociatedData(headerBytes);
     const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;
     if (!ensureSlots(recordSize))
         return NotAllocated;

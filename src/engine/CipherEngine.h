@@ -34,6 +34,7 @@ public:
         ReadErrorPartial = -16,
         WriteErrorPartial = -17,
         InvalidBlockPartial = -18, // damage after the first chunk: output is partial
+        RetiredFormat = -19,       // a file of the retired layout of test builds: not read
     };
 
     CipherEngine();

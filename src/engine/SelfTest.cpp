@@ -68,11 +68,10 @@ bool hkdfKnownAnswer()
     const auto salt = fromHex("000102030405060708090a0b0c");
     const auto expected = fromHex("3cb25f25faacd57a90434f64d0362f2a2d2d0a90cf1a5a4c5db02d56ecc4c5bf"
                                   "34007208d5b887185865");
-    // The RFC's info is the bytes f0..f9; as a C string it needs its own terminator.
-    const char info[] = "\xf0\xf1\xf2\xf3\xf4\xf5\xf6\xf7\xf8\xf9";
+    const auto info = fromHex("f0f1f2f3f4f5f6f7f8f9");
     std::vector<std::uint8_t> okm(expected.size());
-    return hkdfSha256(ikm.data(), ikm.size(), salt.data(), salt.size(), info, okm.data(),
-                      okm.size()) &&
+    return hkdfSha256(ikm.data(), ikm.size(), salt.data(), salt.size(), info.data(), info.size(),
+                      okm.data(), okm.size()) &&
            okm == expected;
 }
 

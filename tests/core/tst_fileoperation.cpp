@@ -433,6 +433,8 @@ void TestFileOperation::failureTexts_data()
     const QString temp = QStringLiteral("/data/a.doc1");
     QTest::newRow("1") << 1 << true << "This is the ZR7 executable.  Encryption not performed.";
     QTest::newRow("2") << 2 << false << "This is the current keyfile.  Decryption not performed.";
+    QTest::newRow("-10") << -10 << false
+                         << "Out of memory: the key could not be derived for this file.";
     QTest::newRow("5") << 5 << true << "Unable to get temporary output filename.";
     QTest::newRow("6") << 6 << false
                        << "Error when renaming temporary output file. The result of the "
@@ -459,7 +461,6 @@ void TestFileOperation::failureTexts_data()
                                 "Ciphertext is corrupt or decryption key is incorrect.";
     QTest::newRow("-30") << -30 << false << "Unknown error #-30.";
     QTest::newRow("-1") << -1 << true << "Unknown error #-1.";
-    QTest::newRow("-10") << -10 << true << "Unknown error #-10.";
 }
 
 void TestFileOperation::failureTexts()

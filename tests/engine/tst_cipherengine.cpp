@@ -9,7 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <future>
 #include <sys/mount.h>
+#include <unistd.h>
 
 // Round trips at every chunk boundary, every kind of damage, and the engine's file handling.
 class tst_cipherengine : public QObject
@@ -23,6 +26,11 @@ private slots:
     void damage_data();
     void damage();
     void wrongKeyMakesNoOutput();
+    void everyHeaderBitCounts_data();
+    void everyHeaderBitCounts();
+    void hostileLimitsCostNothing_data();
+    void hostileLimitsCostNothing();
+    void wrongKeyRefusedBeforeFirstChunk();
     void fileErrors_data();
     void fileErrors();
     void callOrder();
@@ -46,7 +54,7 @@ private:
     static constexpr int ChunkLog = 12;
     static constexpr qsizetype Chunk = qsizetype{1} << ChunkLog;
     static constexpr qsizetype Record = Chunk + 16;
-    static constexpr qsizetype Header = 36;
+    static constexpr qsizetype Header = StreamFormat::HeaderSize;
 
     QTemporaryDir m_dir;
     CipherEngine m_engine;
@@ -129,6 +137,7 @@ void tst_cipherengine::damage_data()
     QTest::newRow("flip in salt") << "flip" << qsizetype(3) << -8 << qsizetype(0);
     QTest::newRow("flip in parameters") << "flip" << qsizetype(17) << -8 << qsizetype(0);
     QTest::newRow("flip in nonce") << "flip" << qsizetype(30) << -8 << qsizetype(0);
+    QTest::newRow("flip in commitment") << "flip" << qsizetype(50) << -8 << qsizetype(0);
     QTest::newRow("flip in first chunk") << "flip" << Header + 100 << -8 << qsizetype(0);
     QTest::newRow("flip in first tag") << "flip" << second - 1 << -8 << qsizetype(0);
     QTest::newRow("flip in second chunk") << "flip" << second + 5 << -18 << qsizetype(1);
@@ -187,6 +196,97 @@ void tst_cipherengine::damage()
         QFile::remove(partial);
     }
     QVERIFY(leftovers().isEmpty());
+}
+
+// Any change to any bit of the header is refused before any output, in a file of one chunk as
+// in a file of several.
+void tst_cipherengine::everyHeaderBitCounts_data()
+{
+    QTest::addColumn<qsizetype>("size");
+    QTest::newRow("one chunk") << qsizetype(1000);
+    QTest::newRow("several chunks") << 3 * Chunk + 100;
+}
+
+void tst_cipherengine::everyHeaderBitCounts()
+{
+    QFETCH(qsizetype, size);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    const QString back = m_dir.filePath("back.bin");
+    QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(size, 8)));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    const QByteArray original = TestFiles::read(cipher);
+    for (qsizetype bit = 0; bit < 8 * Header; ++bit) {
+        QByteArray bytes = original;
+        bytes[bit / 8] = char(bytes[bit / 8] ^ (1 << (bit % 8)));
+        QVERIFY(TestFiles::write(cipher, bytes));
+        QVERIFY2(decrypt(cipher, back, m_key) == CipherEngine::InvalidBlock,
+                 qPrintable(QStringLiteral("bit %1").arg(bit)));
+        QVERIFY(!QFileInfo::exists(back) && !QFileInfo::exists(back + ".partial"));
+    }
+    QVERIFY(leftovers().isEmpty());
+}
+
+// A header that asks for more Argon2id work than the writer ever uses, or larger chunks, is
+// refused before any key derivation.
+void tst_cipherengine::hostileLimitsCostNothing_data()
+{
+    QTest::addColumn<int>("opsLimit");
+    QTest::addColumn<int>("memLog");
+    QTest::addColumn<int>("chunkLog");
+    using namespace StreamFormat;
+    QTest::newRow("one pass more") << MaxOpsLimit + 1 << MinMemLog << ChunkLog;
+    QTest::newRow("twice the memory") << 1 << MaxMemLog + 1 << ChunkLog;
+    QTest::newRow("twice the chunk") << 1 << MinMemLog << MaxChunkLog + 1;
+    QTest::newRow("no pass") << MinOpsLimit - 1 << MinMemLog << ChunkLog;
+}
+
+void tst_cipherengine::hostileLimitsCostNothing()
+{
+    QFETCH(int, opsLimit);
+    QFETCH(int, memLog);
+    QFETCH(int, chunkLog);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    QVERIFY(TestFiles::write(plain, "a short text"));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QByteArray bytes = TestFiles::read(cipher);
+    auto* header = reinterpret_cast<std::uint8_t*>(bytes.data());
+    StreamFormat::Header fields;
+    QVERIFY(StreamFormat::decodePrefix(header, fields) == StreamFormat::HeaderCheck::Valid);
+    fields.kdf = {opsLimit, memLog};
+    fields.chunkLog = chunkLog;
+    StreamFormat::encodeHeader(fields, header);
+    QVERIFY(TestFiles::write(cipher, bytes));
+    const int before = m_engine.key_derivations();
+    QCOMPARE(decrypt(cipher, m_dir.filePath("back.bin"), m_key), -8);
+    QCOMPARE(m_engine.key_derivations(), before);
+}
+
+// Another key is told by the commitment in the header, without reading a chunk: here the
+// chunks never come, and the decryption must still end at once.
+void tst_cipherengine::wrongKeyRefusedBeforeFirstChunk()
+{
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(3000, 4)));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    const QByteArray header = TestFiles::read(cipher).left(Header);
+    int pipe[2];
+    QVERIFY(::pipe(pipe) == 0);
+    QCOMPARE(::write(pipe[1], header.constData(), size_t(Header)), ssize_t(Header));
+    const int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    QByteArray other = m_key;
+    other[0] = '#';
+    m_engine.operation_initialization({other.constData(), size_t(other.size())}, 0, 0, 0);
+    auto result =
+        std::async(std::launch::async, [&] { return m_engine.decrypt_fd(pipe[0], sink); });
+    const bool ended = result.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    ::close(pipe[1]); // lets a decryption that waits for chunk 0 end, should the test fail
+    QVERIFY2(ended, "the wrong key was not refused before the first chunk");
+    QCOMPARE(result.get(), -8);
+    ::close(pipe[0]);
+    ::close(sink);
 }
 
 void tst_cipherengine::wrongKeyMakesNoOutput()
@@ -349,7 +449,7 @@ void tst_cipherengine::verifyFile()
 void tst_cipherengine::ciphertextLooksRandom_data()
 {
     QTest::addColumn<QByteArray>("plaintext");
-    QTest::newRow("204 zeros: the smallest measured ciphertext")
+    QTest::newRow("the smallest measured ciphertext, of zeros")
         << QByteArray(256 - Header - 16, '\0');
     QTest::newRow("text")
         << QByteArray("The quick brown fox jumps over the lazy dog. ").repeated(40);
