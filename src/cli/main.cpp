@@ -1,6 +1,7 @@
 #include "ExitStatus.h"
 #include "KeyCommands.h"
 #include "OperationCommand.h"
+#include "support/ProcessHardening.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -36,6 +37,8 @@ const char Usage[] =
 
 int main(int argc, char* argv[])
 {
+    // Before anything else: a key read later must not end up in a core file.
+    ProcessHardening::DisableCoreDumps();
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     const QString command = args.isEmpty() ? QString() : args.takeFirst();

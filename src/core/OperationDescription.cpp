@@ -3,7 +3,26 @@
 #include "Setup.h"
 #include "TxtEncDec.h"
 
-QString OperationDescription(const Setup& setup, qint64 count)
+namespace {
+
+// The line that warns of output files about to be replaced; "" when none is.
+QString ReplacedFilesLine(qint64 replaced, bool single)
+{
+    if (replaced <= 0)
+        return {};
+    QString line = QStringLiteral("\n");
+    if (single)
+        line += QStringLiteral("The output file exists");
+    else if (replaced == 1)
+        line += QStringLiteral("1 of the output files exists");
+    else
+        line += QString::number(replaced) + QStringLiteral(" of the output files exist");
+    return line + QStringLiteral(" already and will be replaced.");
+}
+
+} // namespace
+
+QString OperationDescription(const Setup& setup, qint64 count, qint64 replaced)
 {
     const QString& inputFolder = setup.strDirpath[Setup::Input];
     const QString& inputSpec = setup.strFilespec[Setup::Input];
@@ -42,7 +61,7 @@ QString OperationDescription(const Setup& setup, qint64 count)
     else
         text += setup.blnSubdirectories ? QStringLiteral(" in the same folders")
                                         : QStringLiteral(" in the same folder");
-    return text;
+    return text + ReplacedFilesLine(replaced, single);
 }
 
 QString PerformOperationQuestion(bool encrypt)

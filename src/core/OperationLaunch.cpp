@@ -6,6 +6,7 @@
 #include "OperationDescription.h"
 #include "Setup.h"
 #include "TxtEncDec.h"
+#include "files/ExistingOutputs.h"
 #include "files/StrProc.h"
 #include "files/folder.h"
 #include "keys/KeyRecord.h"
@@ -169,17 +170,24 @@ bool OperationLaunch::CheckOutput()
 bool OperationLaunch::Confirmed()
 {
     const QString& folder = m_setup.strDirpath[Setup::Input];
+    const QString& spec = m_setup.strFilespec[Setup::Input];
     QString errorText;
-    const qint64 count = folder::CountMatchingFiles(folder, m_setup.strFilespec[Setup::Input],
-                                                    errorText, &m_interaction);
-    if (count < 0) {
+    const qint64 count = folder::CountMatchingFiles(folder, spec, errorText, &m_interaction);
+    // New output files may land on files that are there already: the user is told how many
+    // before saying Yes. With subfolders the output files are the input files.
+    qint64 replaced = 0;
+    if (count >= 0 && !m_setup.blnOutputFilesSame && !m_setup.blnSubdirectories)
+        replaced = folder::CountExistingOutputFiles(folder, spec, m_setup.strDirpath[Setup::Output],
+                                                    m_setup.strFilespec[Setup::Output], errorText,
+                                                    &m_interaction);
+    if (count < 0 || replaced < 0) {
         m_interaction.Tell(ErrorTitle,
                            QStringLiteral("Error when attempting to count files in ") + folder +
                                QStringLiteral("."),
                            Interaction::Icon::Exclamation);
         return false;
     }
-    return m_host.Confirm(OperationDescription(m_setup, count),
+    return m_host.Confirm(OperationDescription(m_setup, count, replaced),
                           PerformOperationQuestion(m_setup.blnEncrypt));
 }
 

@@ -11,8 +11,9 @@ class Setup;
 struct KeyRecord;
 
 // "Do it!": checks the setup in a fixed order and stops at the first problem with a message,
-// asks for confirmation with a description of the operation, estimates the disk space that
-// new output files need, extends a short key to 64 characters and runs the batch.
+// asks for confirmation with a description of the operation (which counts the existing files
+// that new output files would replace), estimates the disk space that new output files need,
+// extends a short key to 64 characters and runs the batch.
 class OperationLaunch
 {
 public:

@@ -5,11 +5,14 @@
 #include "core/Setup.h"
 #include "frmMain.h"
 #include "support/Language.h"
+#include "support/ProcessHardening.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    // Before anything else: a key read later must not end up in a core file.
+    ProcessHardening::DisableCoreDumps();
     QApplication app(argc, argv);
     MessageBoxInteraction interaction;
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ZR7KeyFrom {
@@ -23,6 +24,55 @@ constexpr int KeyfileBytes = 64;
 const std::uint8_t* Bytes(const QByteArray& bytes)
 {
     return reinterpret_cast<const std::uint8_t*>(bytes.constData());
+}
+
+QString SystemError(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// A key is only as good as the file that gives it back: a pipe, a FIFO or a device such as
+// /dev/urandom would hand out a key that is never seen again, and a FIFO without a writer would
+// block the read for ever. So the file is opened without waiting for a FIFO's other end
+// (O_NONBLOCK has no effect on a regular file) and checked before a single byte moves. The
+// descriptor, or -1 with the reason in `error`.
+int OpenRegularFile(const QString& path, int flags, const QString& purpose, QString& error)
+{
+    const QString notRegular =
+        path + QStringLiteral(" is not a regular file: a key must be ") + purpose;
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        // A socket, or a FIFO opened for writing with no reader, cannot be opened at all.
+        error = errno == ENXIO ? notRegular : SystemError(errno);
+        return -1;
+    }
+    struct stat info = {};
+    const bool known = ::fstat(fd, &info) == 0;
+    if (known && S_ISREG(info.st_mode))
+        return fd;
+    error = known ? notRegular : SystemError(errno);
+    ::close(fd);
+    return -1;
+}
+
+// Moves `size` bytes with `transfer` (read or write), going on after short transfers and
+// interrupted calls. The count moved, fewer at the end of a file; -1 on an error, with errno set.
+template <typename Transfer>
+qsizetype TransferAll(Transfer transfer, int fd, char* data, qsizetype size)
+{
+    qsizetype done = 0;
+    while (done < size) {
+        const ssize_t n = transfer(fd, data + done, static_cast<std::size_t>(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
 }
 
 } // namespace
@@ -78,14 +128,17 @@ QString ChecksumText(int checksum)
 KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error)
 {
     keyBytes = QByteArray(KeyfileBytes, '\0');
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
+    const int fd = OpenRegularFile(
+        path, O_RDONLY, QStringLiteral("read from a file that gives the same bytes every time."),
+        error);
+    if (fd < 0)
         return KeyfileStatus::Error;
-    }
-    const qint64 got = file.read(keyBytes.data(), KeyfileBytes);
+    const qsizetype got = TransferAll(::read, fd, keyBytes.data(), KeyfileBytes);
+    const int readErrno = errno;
+    ::close(fd);
     if (got < 0) {
-        error = file.errorString();
+        keyBytes.fill('\0');
+        error = SystemError(readErrno);
         return KeyfileStatus::Error;
     }
     // The length counts only the bytes as they are: replaced NULs must not make a key long
@@ -105,28 +158,19 @@ KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& er
 bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error, bool mustBeNew)
 {
     // No O_TRUNC: a longer existing file keeps its tail, which is never read.
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : 0);
-    const int fd = ::open(QFile::encodeName(path).constData(), flags, 0600);
-    if (fd < 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
+    const int flags = O_WRONLY | O_CREAT | (mustBeNew ? O_EXCL : 0);
+    const int fd =
+        OpenRegularFile(path, flags, QStringLiteral("written to a file that keeps it."), error);
+    if (fd < 0)
         return false;
-    }
     QByteArray bytes = keyBytes.left(KeyfileBytes);
     bytes.append(QByteArray(KeyfileBytes - bytes.size(), '\0'));
-    ssize_t written = 0;
-    while (written < KeyfileBytes) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, KeyfileBytes - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += n;
-    }
-    const int writeErrno = errno;
+    const qsizetype written = TransferAll(::write, fd, bytes.data(), KeyfileBytes);
+    const int writeErrno = written < 0 ? errno : EIO; // a write that moves nothing: a device fault
     const bool closed = ::close(fd) == 0;
     bytes.fill('\0');
     if (written != KeyfileBytes || !closed) {
-        error = QString::fromLocal8Bit(std::strerror(written != KeyfileBytes ? writeErrno : errno));
+        error = SystemError(written != KeyfileBytes ? writeErrno : errno);
         return false;
     }
     return true;

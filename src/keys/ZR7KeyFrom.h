@@ -36,12 +36,14 @@ enum class KeyfileStatus { Ok, Unsuitable, Error };
 
 // Reads the first 64 bytes of `path` into `keyBytes` (NUL-padded), checks that they hold at
 // least 16 characters above code 32, then replaces each NUL before the last non-NUL byte at
-// 1-based position i by code 128 - i. `error` holds the system's description on Error.
+// 1-based position i by code 128 - i. Anything but a regular file (a pipe, a FIFO, a device, a
+// folder) is an Error before a byte is read, since it need not give the same key twice. `error`
+// holds the description on Error.
 KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error);
 
 // Writes the 64 key bytes at the start of `path` without truncating a longer file; a new
-// file gets mode 0600. With `mustBeNew` an existing file is refused. False with the system's
-// description in `error`.
+// file gets mode 0600. With `mustBeNew` an existing file is refused, and so is anything but a
+// regular file, which would not keep the key. False with the description in `error`.
 bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error,
                   bool mustBeNew = false);
 

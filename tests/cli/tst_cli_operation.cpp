@@ -2,11 +2,13 @@
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 // zr7e-cli encrypt and decrypt end to end on temporary folders: round trips, in place with and
 // without subfolders, the refusals and their exit statuses, and the report line by line.
@@ -23,7 +25,15 @@ private slots:
     void failures();
     void refusals_data();
     void refusals();
+    void keyfileMustBeRegular_data();
+    void keyfileMustBeRegular();
+    void interruptStopsAtNextFile_data();
     void interruptStopsAtNextFile();
+    void replacedOutputFileIsTold();
+    void someFilesNotDone_data();
+    void someFilesNotDone();
+    void inPlaceWithOutputOptions_data();
+    void inPlaceWithOutputOptions();
 
 private:
     CliRun Cli(QStringList args, const QByteArray& key = Key)
@@ -185,29 +195,163 @@ void tst_cli_operation::refusals()
     QCOMPARE(QDir(path(QStringLiteral("dup"))).entryList(QDir::Files).size(), 2);
 }
 
+void tst_cli_operation::keyfileMustBeRegular_data()
+{
+    QTest::addColumn<QString>("keyfile");
+    QTest::newRow("/dev/urandom") << "/dev/urandom";
+    QTest::newRow("FIFO without a writer") << "key.fifo";
+}
+
+// A key that cannot be read again would make the encrypted file unreadable.
+void tst_cli_operation::keyfileMustBeRegular()
+{
+    QFETCH(QString, keyfile);
+    const QByteArray letter = "a letter that must stay readable";
+    write(QStringLiteral("letter.txt"), letter);
+    QCOMPARE(::mkfifo(TestFiles::native(path(QStringLiteral("key.fifo"))).c_str(), 0600), 0);
+    QElapsedTimer timer;
+    timer.start();
+    const CliRun run =
+        RunCli(m_dir->path(), {"encrypt", "--key-file", keyfile, "--yes", "letter.txt"});
+    QVERIFY2(timer.elapsed() < 10000, "the keyfile was waited for");
+    QCOMPARE(run.err, "Keyfile error: " + keyfile +
+                          " is not a regular file: a key must be read from a file that gives the "
+                          "same bytes every time.\n");
+    QCOMPARE(run.status, 2);
+    QCOMPARE(read(QStringLiteral("letter.txt")), letter);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             (QStringList{"key.fifo", "letter.txt"}));
+}
+
+void tst_cli_operation::interruptStopsAtNextFile_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl-C") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
 void tst_cli_operation::interruptStopsAtNextFile()
 {
+    QFETCH(int, signal);
     const int files = 12;
+    const auto original = [](int i) { return TestFiles::randomBytes(16 << 20, i); };
+    const auto name = [](int i) { return QStringLiteral("f%1.dat").arg(i); };
     for (int i = 0; i < files; ++i)
-        write(QStringLiteral("big/f%1.dat").arg(i), TestFiles::randomBytes(16 << 20, i));
+        write("big/" + name(i), original(i));
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
+    // The program sees the signal as a user's shell would give it, even if this test runs
+    // with it ignored (under nohup, say).
+    process.setChildProcessModifier([signal] {
+        struct sigaction fallback = {};
+        fallback.sa_handler = SIG_DFL;
+        ::sigaction(signal, &fallback, nullptr);
+    });
     process.start(QStringLiteral(ZR7_CLI),
                   {"encrypt", "--yes", "--in-place", "big", "--key-stdin"});
     process.write(QByteArray(Key) + '\n');
     process.closeWriteChannel();
-    // The header is printed as soon as the batch starts; Ctrl-C then ends it after a file.
+    // The header is printed as soon as the batch starts; the signal then ends it after a file.
     QString out;
     while (!out.contains(QLatin1String("Encrypting")) && process.waitForReadyRead(30000))
         out += QString::fromUtf8(process.readAllStandardOutput());
-    ::kill(pid_t(process.processId()), SIGINT);
+    ::kill(pid_t(process.processId()), signal);
     QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 130);
     out += QString::fromUtf8(process.readAllStandardOutput());
     const int done = int(out.count(QLatin1String(" bytes   -> ")));
     QVERIFY2(done >= 1 && done < files, qPrintable(out));
     // The statistics of a stopped batch are still written.
     QVERIFY2(out.contains(QStringLiteral("Total KB encrypted: ")), qPrintable(out));
+
+    // Each file is either untouched or wholly encrypted, and nothing else is left behind.
+    QDir big(path(QStringLiteral("big")));
+    QCOMPARE(
+        big.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(),
+        files);
+    QVERIFY(QDir().mkpath(path(QStringLiteral("done"))));
+    for (int i = 0; i < files; ++i) {
+        if (read("big/" + name(i)) != original(i))
+            QVERIFY(big.rename(name(i), path("done/" + name(i))));
+    }
+    QCOMPARE(int(QDir(path(QStringLiteral("done"))).entryList(QDir::Files).size()), done);
+    QCOMPARE(Cli({"decrypt", "--yes", "--in-place", "done"}).status, 0);
+    for (int i = 0; i < files; ++i) {
+        if (QFileInfo::exists(path("done/" + name(i))))
+            QVERIFY2(read("done/" + name(i)) == original(i), qPrintable(name(i)));
+    }
+}
+
+void tst_cli_operation::replacedOutputFileIsTold()
+{
+    write(QStringLiteral("docs/report.txt"), "first draft");
+    write(QStringLiteral("docs/notes.txt"), "notes");
+    QDir().mkpath(path(QStringLiteral("safe")));
+    QCOMPARE(Cli({"encrypt", "--to", "safe", "--as", "*.enc", "--yes", "docs"}).status, 0);
+    QVERIFY(QFile::remove(path(QStringLiteral("docs/notes.txt"))));
+    write(QStringLiteral("docs/report.txt"), "edited since");
+    const CliRun run = Cli({"decrypt", "--to", "docs", "--as", "*.txt", "--yes", "safe"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains(QStringLiteral("in the folder %1\n1 of the output files exists "
+                                             "already and will be replaced.\nPerform this "
+                                             "decryption operation? Yes (--yes)\n")
+                                  .arg(path("docs/"))),
+             qPrintable(run.err));
+    QCOMPARE(read(QStringLiteral("docs/report.txt")), QByteArray("first draft"));
+}
+
+void tst_cli_operation::someFilesNotDone_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("damaged") << "damaged.enc" << TestFiles::randomBytes(5000, 4)
+                             << "Decryption key is incorrect or ciphertext is corrupt.";
+    QTest::newRow("empty") << "empty.enc" << QByteArray() << "This file is empty (0 bytes).";
+    QTest::newRow("skipped") << "plain.enc" << QByteArray("Not a secret at all. ").repeated(30)
+                             << "skipped (file seems not encrypted)";
+}
+
+// One file done and one not is no success: the exit status says so.
+void tst_cli_operation::someFilesNotDone()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, line);
+    write(QStringLiteral("good.txt"), "good");
+    QDir().mkpath(path(QStringLiteral("out")));
+    QDir().mkpath(path(QStringLiteral("safe")));
+    QCOMPARE(Cli({"encrypt", "--yes", "--to", "safe", "--as", "*.enc", "good.txt"}).status, 0);
+    write(QStringLiteral("safe/") + name, content);
+    const CliRun run = Cli({"decrypt", "--yes", "--to", "out", "--as", "*.txt", "safe"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.out.contains(line), qPrintable(run.out));
+    QCOMPARE(read(QStringLiteral("out/good.txt")), QByteArray("good"));
+}
+
+void tst_cli_operation::inPlaceWithOutputOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("--to") << QStringList{"--to", "out"};
+    QTest::newRow("--as") << QStringList{"--as", "*.enc"};
+    QTest::newRow("--to and --as") << QStringList{"--to", "out", "--as", "*.enc"};
+}
+
+void tst_cli_operation::inPlaceWithOutputOptions()
+{
+    QFETCH(QStringList, options);
+    write(QStringLiteral("docs/a.txt"), "plain words");
+    QDir().mkpath(path(QStringLiteral("out")));
+    const CliRun run = Cli(QStringList{"encrypt", "--yes", "--in-place", "docs"} + options);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("--in-place cannot be combined with --to or --as.")),
+             qPrintable(run.err));
+    QCOMPARE(read(QStringLiteral("docs/a.txt")), QByteArray("plain words"));
+    QCOMPARE(QDir(path(QStringLiteral("docs"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"a.txt"});
+    QVERIFY(QDir(path(QStringLiteral("out"))).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_cli_operation)

@@ -25,6 +25,8 @@ private slots:
     void reliabilityTestFolder();
     void description_data();
     void description();
+    void replacedOutputFiles_data();
+    void replacedOutputFiles();
 };
 
 namespace {
@@ -346,6 +348,55 @@ void TestOperationLaunch::description()
     setup.strDirpath = {QStringLiteral("/docs/"), outputFolder};
     setup.strFilespec = {inputSpec, outputSpec};
     QCOMPARE(OperationDescription(setup, count), text);
+}
+
+void TestOperationLaunch::replacedOutputFiles_data()
+{
+    QTest::addColumn<QString>("inputSpec");
+    QTest::addColumn<QString>("output");      // output folder/names, "" in place
+    QTest::addColumn<QStringList>("present"); // files besides in/a.txt and in/b.txt
+    QTest::addColumn<QString>("line");        // the description's second line
+    const QStringList both = {"out/a.enc", "out/b.enc"};
+    QTest::newRow("none exists") << "*.*"
+                                 << "out/*.enc" << QStringList{"out/a.txt"} << QString();
+    QTest::newRow("one of two") << "*.*"
+                                << "out/*.enc" << QStringList{"out/b.enc", "out/c.enc"}
+                                << "1 of the output files exists already and will be replaced.";
+    QTest::newRow("two of two") << "*.*"
+                                << "out/*.enc" << both
+                                << "2 of the output files exist already and will be replaced.";
+    QTest::newRow("single file") << "a.txt"
+                                 << "out/*.enc" << both
+                                 << "The output file exists already and will be replaced.";
+    QTest::newRow("a folder is no file") << "a.txt"
+                                         << "out/*.enc" << QStringList{"out/a.enc/x"} << QString();
+    // The input file itself is replaced in place, as the description says.
+    QTest::newRow("same name, same folder") << "*.txt"
+                                            << "in/*.*" << QStringList() << QString();
+    QTest::newRow("in place") << "*.*" << QString() << both << QString();
+}
+
+void TestOperationLaunch::replacedOutputFiles()
+{
+    QFETCH(QString, inputSpec);
+    QFETCH(QString, output);
+    QFETCH(QStringList, present);
+    QFETCH(QString, line);
+    Launch l;
+    l.host.confirm = false;
+    for (const QString& name : QStringList{"in/a.txt", "in/b.txt"} + present)
+        l.f.write(name, name.toUtf8());
+    Setup& setup = l.f.setup;
+    setup.blnEncrypt = false;
+    setup.blnOutputFilesSame = output.isEmpty();
+    setup.strFilespec = {inputSpec, output.isEmpty() ? inputSpec : output.section('/', 1)};
+    setup.strDirpath[Setup::Output] =
+        output.isEmpty() ? setup.strDirpath[Setup::Input] : l.f.path(output.section('/', 0, 0));
+    QCOMPARE(l.launch.DoIt(), OperationLaunch::Outcome::Cancelled);
+    const QString description = l.host.calls.at(l.host.calls.size() - 2);
+    QCOMPARE(description.section(QLatin1Char('\n'), 1), line);
+    for (const QString& name : present)
+        QCOMPARE(l.f.read(name), name.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(TestOperationLaunch)

@@ -3,9 +3,17 @@
 #include "keys/Windows1252.h"
 #include "keys/ZR7KeyFrom.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ZR7KeyFrom;
 
@@ -21,6 +29,8 @@ private slots:
     void checksum();
     void readKeyfile_data();
     void readKeyfile();
+    void onlyRegularFilesHoldKeys_data();
+    void onlyRegularFilesHoldKeys();
     void writeKeyfile();
     void newRandomKeysAreUniformAndRandom();
     void extendedKey_data();
@@ -129,6 +139,67 @@ void tst_zr7keyfrom::readKeyfile()
     if (status == int(KeyfileStatus::Ok))
         QCOMPARE(NormalizedKey(bytes), key);
     QCOMPARE(error.isEmpty(), status != int(KeyfileStatus::Error));
+}
+
+void tst_zr7keyfrom::onlyRegularFilesHoldKeys_data()
+{
+    QTest::addColumn<QString>("kind"); // how the path is made, or a path of the system
+    QTest::addColumn<bool>("regular");
+    QTest::newRow("regular file") << "file" << true;
+    QTest::newRow("link to a regular file") << "link" << true;
+    QTest::newRow("FIFO without a writer") << "fifo" << false;
+    QTest::newRow("pipe under /dev/fd") << "pipe" << false;
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("/dev/null") << "/dev/null" << false;
+    QTest::newRow("/dev/urandom") << "/dev/urandom" << false;
+}
+
+// Reading and writing a key must give back the same key later, and never wait on a FIFO.
+void tst_zr7keyfrom::onlyRegularFilesHoldKeys()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, regular);
+    QTemporaryDir dir;
+    const QByteArray letters("ABCDEFGHIJKLMNOP");
+    QVERIFY(TestFiles::write(dir.filePath("file"), letters));
+    QVERIFY(QFile::link(dir.filePath("file"), dir.filePath("link")));
+    QCOMPARE(::mkfifo(TestFiles::native(dir.filePath("fifo")).c_str(), 0600), 0);
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    int pipeEnds[2];
+    QCOMPARE(::pipe(pipeEnds), 0);
+    QCOMPARE(::write(pipeEnds[1], letters.constData(), letters.size()), letters.size());
+    const QString path = kind.startsWith('/') ? kind
+                         : kind == "pipe"     ? QStringLiteral("/dev/fd/%1").arg(pipeEnds[0])
+                                              : dir.filePath(kind);
+
+    QByteArray bytes;
+    QString readError;
+    QString writeError;
+    auto calls = std::async(std::launch::async, [&] {
+        const KeyfileStatus status = ReadKeyfile(path, bytes, readError);
+        return std::make_pair(status, WriteKeyfile(path, letters, writeError));
+    });
+    if (calls.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Both ends of the FIFO, and a key in it, set free whichever call waits on it.
+        const int both = ::open(TestFiles::native(dir.filePath("fifo")).c_str(), O_RDWR);
+        QCOMPARE(::write(both, letters.constData(), letters.size()), letters.size());
+        calls.wait();
+        ::close(both);
+        QFAIL("a call waited on a FIFO");
+    }
+    const auto [status, written] = calls.get();
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    QCOMPARE(int(status), int(regular ? KeyfileStatus::Ok : KeyfileStatus::Error));
+    QCOMPARE(written, regular);
+    if (regular) {
+        QCOMPARE(NormalizedKey(bytes), letters);
+        QCOMPARE(TestFiles::read(dir.filePath("file")), letters + QByteArray(48, '\0'));
+        return;
+    }
+    QCOMPARE(readError, path + " is not a regular file: a key must be read from a file that "
+                               "gives the same bytes every time.");
+    QVERIFY(!writeError.isEmpty());
 }
 
 void tst_zr7keyfrom::writeKeyfile()

@@ -6,6 +6,8 @@
 #include <QPair>
 #include <QStringList>
 
+#include <functional>
+
 // Answers the core's questions from a script. Every question must have been expected, in
 // order, by its title; anything else fails the running test. Messages are recorded.
 class ScriptedInteraction : public Interaction
@@ -17,7 +19,15 @@ public:
     Button Ask(const QString& title, const QString& text, int buttons, Button defaultButton,
                Icon icon) override;
     void Tell(const QString& title, const QString& text, Icon icon) override;
-    void ProcessEvents() override {}
+    void ProcessEvents() override
+    {
+        if (onProcessEvents)
+            onProcessEvents();
+    }
+
+    // Runs whenever the core lets pending events run: where a click on Stop or Pause would
+    // come in.
+    std::function<void()> onProcessEvents;
 
     // "Title: text" of every question and message so far, oldest first.
     QStringList shown;
