@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libsodium-dev
+packages=(build-essential cmake ninja-build pkg-config python3 qt6-base-dev libgl-dev libsodium-dev
           libssl-dev libbenchmark-dev fonts-liberation)
 
 install_missing() {
