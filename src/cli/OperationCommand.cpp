@@ -9,6 +9,7 @@
 #include "core/LaunchHost.h"
 #include "core/OperationLaunch.h"
 #include "core/Setup.h"
+#include "core/SetupEditor.h"
 #include "files/StrProc.h"
 #include "files/folder.h"
 #include "keys/KeyRecord.h"
@@ -86,41 +87,40 @@ QString FolderPath(const QString& path)
     return folder;
 }
 
-// The setup the options describe: a file is a single-file operation, a folder takes --files.
-bool BuildSetup(const Options& options, bool encrypt, Setup& setup, QString& error)
+// The setup the options describe, made through the setup editor as the window makes it: a file
+// is a single-file operation, a folder takes --files. Without --to and --as the output files
+// are the input files.
+bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QString& error)
 {
-    setup.blnEncrypt = encrypt;
-    setup.blnSubdirectories = options.subfolders;
     const QFileInfo input(folder::SingleFilePath(options.path));
-    if (input.isFile()) {
-        if (!options.files.isEmpty() || options.subfolders) {
-            error = QStringLiteral("--files and --subfolders need a folder, not a file.");
-            return false;
-        }
-        setup.strDirpath[Setup::Input] = FolderPath(input.absolutePath());
-        setup.strFilespec[Setup::Input] = input.fileName();
-    } else {
-        setup.strDirpath[Setup::Input] = FolderPath(options.path);
-        setup.strFilespec[Setup::Input] =
-            options.files.isEmpty() ? QStringLiteral("*.*") : options.files;
+    const bool single = input.isFile();
+    if (single && (!options.files.isEmpty() || options.subfolders)) {
+        error = QStringLiteral("--files and --subfolders need a folder, not a file.");
+        return false;
     }
-    // With subfolders, and without a separate output, the output files are the input files.
-    const bool inPlace =
-        options.inPlace || (options.subfolders && options.to.isEmpty() && options.as.isEmpty());
-    setup.blnOutputFilesSame = inPlace;
-    if (inPlace) {
-        setup.strDirpath[Setup::Output] = setup.strDirpath[Setup::Input];
-        setup.strFilespec[Setup::Output] = setup.strFilespec[Setup::Input];
-        return true;
-    }
-    setup.strDirpath[Setup::Output] =
-        options.to.isEmpty() ? setup.strDirpath[Setup::Input] : FolderPath(options.to);
-    setup.strFilespec[Setup::Output] = options.as.isEmpty() ? QStringLiteral("*.*") : options.as;
-    if (!QFileInfo(setup.strDirpath[Setup::Output]).isDir()) {
-        error = QStringLiteral("The output folder ") + setup.strDirpath[Setup::Output] +
+    const bool inPlace = options.inPlace || (options.to.isEmpty() && options.as.isEmpty());
+    std::array<QString, 2> folders;
+    std::array<QString, 2> specs;
+    folders[Setup::Input] = FolderPath(single ? input.absolutePath() : options.path);
+    specs[Setup::Input] = single                    ? input.fileName()
+                          : options.files.isEmpty() ? QStringLiteral("*.*")
+                                                    : options.files;
+    folders[Setup::Output] =
+        inPlace || options.to.isEmpty() ? folders[Setup::Input] : FolderPath(options.to);
+    specs[Setup::Output] = inPlace                ? specs[Setup::Input]
+                           : options.as.isEmpty() ? QStringLiteral("*.*")
+                                                  : options.as;
+    if (!QFileInfo(folders[Setup::Output]).isDir()) {
+        error = QStringLiteral("The output folder ") + folders[Setup::Output] +
                 QStringLiteral(" does not exist.");
         return false;
     }
+    editor.UseSides(folders, specs);
+    editor.SetSwitches(encrypt, inPlace, options.subfolders && inPlace);
+    // Subfolders with a separate output are left for the launch to refuse with its message,
+    // rather than quietly turned into an operation in place.
+    if (options.subfolders && !inPlace)
+        editor.setup().blnSubdirectories = true;
     return true;
 }
 
@@ -183,13 +183,20 @@ int RunOperation(bool encrypt, QStringList args)
         std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
         return ExitStatus::Refused;
     }
-    Setup setup;
-    if (!ParseOptions(args, options, error) || !BuildSetup(options, encrypt, setup, error)) {
+    CliInteraction interaction;
+    SetupEditor editor(interaction);
+    if (!ParseOptions(args, options, error) || !BuildSetup(options, encrypt, editor, error)) {
         PrintError(error);
         return ExitStatus::Refused;
     }
+    return RunSetup(editor.setup(), keyOptions, options.yes, options.force);
+}
+
+int RunSetup(Setup& setup, CliKey& keyOptions, bool yes, bool force)
+{
+    QString error;
     KeyRecord key;
-    if (!keyOptions.Read(key.strKey, error, encrypt)) {
+    if (!keyOptions.Read(key.strKey, error, setup.blnEncrypt)) {
         std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
         return ExitStatus::Refused;
     }
@@ -205,14 +212,14 @@ int RunOperation(bool encrypt, QStringList args)
         return ExitStatus::Failed;
     }
     CliInteraction interaction;
-    interaction.force = options.force;
+    interaction.force = force;
     BatchDriver driver(setup, key, engine, interaction);
     CliReportView view(driver.report());
     driver.SetView(&view);
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
     CliInteraction::CatchInterrupt();
 
-    CliLaunchHost host(setup, options.yes);
+    CliLaunchHost host(setup, yes);
     OperationLaunch launch(setup, key, interaction, driver, host);
     const OperationLaunch::Outcome outcome = launch.DoIt();
     view.Flush();

@@ -32,7 +32,7 @@ void DoItCommand::SetCommandsEnabled(bool enabled)
 
 void DoItCommand::SwitchToInPlace()
 {
-    m_main.cmdOutputFilesSame_Click();
+    m_main.editor().ToggleOutputFilesSame();
 }
 
 bool DoItCommand::Confirm(const QString& description, const QString& question)

@@ -23,12 +23,6 @@ std::optional<QString>& NextFileName()
     return next;
 }
 
-QString WithSlash(QString folder)
-{
-    StrProc::EnsureTrailingBackslash(folder);
-    return folder;
-}
-
 } // namespace
 
 FileCommands::FileCommands(frmMain& main, Interaction& interaction)
@@ -56,32 +50,7 @@ void FileCommands::SingleFile()
     }
     m_main.SetClickGuard();
     if (!path.isEmpty())
-        UseSingleFile(path);
-}
-
-void FileCommands::UseSingleFile(const QString& path)
-{
-    Setup& setup = m_main.setup();
-    const QFileInfo info(folder::SingleFilePath(path));
-    setup.strDirpath[Setup::Input] = WithSlash(info.absolutePath());
-    setup.strFilespec[Setup::Input] = info.fileName();
-    setup.strFilespec[Setup::Output] = setup.blnOutputFilesSame ? info.fileName() : QString();
-    setup.strDirpath[Setup::Output] = setup.strDirpath[Setup::Input];
-    setup.blnSubdirectories = false;
-    ShowSubfolderRow(setup.strDirpath[Setup::Input]);
-    m_main.SetupChanged();
-    m_main.RefreshSide(Setup::Input);
-    m_main.RefreshSide(Setup::Output);
-}
-
-void FileCommands::ShowSubfolderRow(const QString& folder)
-{
-    QString error;
-    int number = 0;
-    if (folder::CountSubfolders(folder, error, number) == 0)
-        m_main.ShowNoSubfolders();
-    else
-        m_main.ShowSubdirectories();
+        m_main.editor().UseSingleFile(path);
 }
 
 void FileCommands::InputFolder()
@@ -89,61 +58,20 @@ void FileCommands::InputFolder()
     const QString chosen =
         FolderChooser::BrowseForFolder(&m_main, QStringLiteral("Specify input folder"));
     if (!chosen.isEmpty())
-        UseInputFolder(chosen);
-}
-
-void FileCommands::UseInputFolder(const QString& chosen)
-{
-    Setup& setup = m_main.setup();
-    setup.strDirpath[Setup::Input] = WithSlash(chosen);
-    m_main.RefreshSide(Setup::Input);
-    if (setup.strDirpath[Setup::Output].isEmpty()) {
-        setup.strDirpath[Setup::Output] = setup.strDirpath[Setup::Input];
-        m_main.RefreshSide(Setup::Output);
-    }
-    if (setup.blnOutputFilesSame) {
-        setup.SynchroniseOutputSide();
-        m_main.RefreshSide(Setup::Output);
-    }
-    setup.blnSubdirectories = false;
-    ShowSubfolderRow(setup.strDirpath[Setup::Input]);
-    m_main.SetupChanged();
-}
-
-bool FileCommands::CheckInputFolder(const QString& spec)
-{
-    const QString folderPath = m_main.setup().strDirpath[Setup::Input];
-    QString error;
-    int number = 0;
-    const qint64 files = folder::CountMatchingFiles(folderPath, spec, error, &m_interaction);
-    const qint64 subfolders = folder::CountSubfolders(folderPath, error, number);
-    if (files < 0 || subfolders < 0) {
-        m_interaction.Tell(QStringLiteral("Error"),
-                           QStringLiteral("Cannot access the input folder."),
-                           Interaction::Icon::Critical);
-        return false;
-    }
-    if (files != 0 || subfolders != 0)
-        return true;
-    m_interaction.Tell(QStringLiteral("Empty folder"),
-                       (spec == QLatin1String("*.*")
-                            ? QStringLiteral("The input folder contains no files ")
-                            : QStringLiteral("The input folder contains no matching files ")) +
-                           QStringLiteral("and no subfolders."),
-                       Interaction::Icon::Exclamation);
-    return false;
+        m_main.editor().UseInputFolder(chosen);
 }
 
 void FileCommands::InputFiles()
 {
-    Setup& setup = m_main.setup();
+    SetupEditor& editor = m_main.editor();
+    Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Input].isEmpty()) {
         m_interaction.Tell(QStringLiteral("Folder unspecified"),
                            QStringLiteral("The input folder has not been specified."),
                            Interaction::Icon::Exclamation);
         return;
     }
-    if (!CheckInputFolder(QStringLiteral("*.*")))
+    if (!editor.CheckInputFolder(QStringLiteral("*.*")))
         return;
     QString error;
     setup.intNumFiles =
@@ -158,71 +86,34 @@ void FileCommands::InputFiles()
         m_inputDialog->Run(setup.strDirpath[Setup::Input], setup.blnEncrypt, setup.intNumFiles);
     if (!result.blnAccept)
         return;
-    switch (result.choice) {
-    case Choice::AllFiles:
-        setup.strFilespec[Setup::Input] = QStringLiteral("*.*");
-        setup.strFilespec[Setup::Output] = QStringLiteral("*.*");
-        break;
-    case Choice::Extension:
-        setup.strFilespec[Setup::Input] = QStringLiteral("*.") + result.text;
-        break;
-    default:
-        setup.strFilespec[Setup::Input] = result.text;
-        break;
-    }
-    m_main.SetupChanged();
-    m_main.RefreshSide(Setup::Input);
-    if (setup.blnOutputFilesSame)
-        setup.SynchroniseOutputSide();
-    else if (OutputSameTest())
-        setup.blnOutputFilesSame = true;
-    m_main.ShowOutputFilesSame();
-    m_main.RefreshSide(Setup::Output);
-    CheckInputFolder(setup.strFilespec[Setup::Input]);
-}
-
-// Both sides name the same folder and files: the operation works in place.
-bool FileCommands::OutputSameTest()
-{
-    const Setup& setup = m_main.setup();
-    return setup.strFilespec[Setup::Input] == setup.strFilespec[Setup::Output] &&
-           setup.strDirpath[Setup::Input] == setup.strDirpath[Setup::Output];
-}
-
-bool FileCommands::RefuseWhileOutputSame(const QString& title)
-{
-    if (!m_main.setup().blnOutputFilesSame)
-        return false;
-    m_interaction.Tell(title,
-                       QStringLiteral("Currently output files are specified as the same as the "
-                                      "input files."),
-                       Interaction::Icon::None);
-    return true;
+    using Files = SetupEditor::FilesChoice;
+    editor.UseInputFiles(result.choice == Choice::AllFiles    ? Files::AllFiles
+                         : result.choice == Choice::Extension ? Files::Extension
+                                                              : Files::Specification,
+                         result.text);
 }
 
 void FileCommands::OutputFolder()
 {
-    if (RefuseWhileOutputSame(QStringLiteral("Specify output folder")))
+    if (m_main.editor().RefuseWhileOutputSame(QStringLiteral("Specify output folder")))
         return;
     const QString chosen =
         FolderChooser::BrowseForFolder(&m_main, QStringLiteral("Specify output folder"));
-    if (chosen.isEmpty())
-        return;
-    m_main.setup().strDirpath[Setup::Output] = WithSlash(chosen);
-    m_main.RefreshSide(Setup::Output);
-    m_main.SetupChanged();
+    if (!chosen.isEmpty())
+        m_main.editor().UseOutputFolder(chosen);
 }
 
 void FileCommands::OutputFiles()
 {
-    Setup& setup = m_main.setup();
+    SetupEditor& editor = m_main.editor();
+    Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Output].isEmpty()) {
         m_interaction.Tell(QStringLiteral("Folder unspecified"),
                            QStringLiteral("The output folder has not been specified."),
                            Interaction::Icon::Exclamation);
         return;
     }
-    if (RefuseWhileOutputSame(QStringLiteral("Specify output files")))
+    if (editor.RefuseWhileOutputSame(QStringLiteral("Specify output files")))
         return;
     QString error;
     setup.intNumFiles =
@@ -238,20 +129,10 @@ void FileCommands::OutputFiles()
         m_outputDialog->Run(setup.strDirpath[Setup::Output], setup.blnEncrypt, setup.intNumFiles);
     if (!result.blnAccept)
         return;
-    const QString& input = setup.strFilespec[Setup::Input];
-    if (result.choice == Choice::Extension) {
-        if (!input.isEmpty() && !StrProc::HasWildcards(input)) {
-            const qsizetype dot = input.lastIndexOf(QLatin1Char('.'));
-            setup.strFilespec[Setup::Output] =
-                (dot < 0 ? input + QLatin1Char('.') : input.left(dot + 1)) + result.text;
-        } else {
-            setup.strFilespec[Setup::Output] = QStringLiteral("*.") + result.text;
-        }
-    } else {
-        setup.strFilespec[Setup::Output] = result.text;
-    }
-    m_main.RefreshSide(Setup::Output);
-    m_main.SetupChanged();
+    editor.UseOutputFiles(result.choice == Choice::Extension
+                              ? SetupEditor::FilesChoice::Extension
+                              : SetupEditor::FilesChoice::Specification,
+                          result.text);
 }
 
 void FileCommands::Drop(const QStringList& paths)
@@ -264,7 +145,7 @@ void FileCommands::Drop(const QStringList& paths)
     }
     const QFileInfo info(paths.first());
     if (info.isDir())
-        UseInputFolder(info.absoluteFilePath());
+        m_main.editor().UseInputFolder(info.absoluteFilePath());
     else if (info.isFile())
-        UseSingleFile(info.absoluteFilePath());
+        m_main.editor().UseSingleFile(info.absoluteFilePath());
 }

@@ -45,14 +45,15 @@ int RowY(int row)
 } // namespace
 
 frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent)
-    : QMainWindow(parent), m_engine(engine), m_interaction(interaction)
+    : QMainWindow(parent), m_engine(engine), m_interaction(interaction), m_editor(interaction)
 {
     setObjectName(QStringLiteral("frmMain"));
     setCentralWidget(new QWidget(this));
     m_fileCommands = new FileCommands(*this, m_interaction);
     setAcceptDrops(true);
     CreateControls();
-    m_report = std::make_unique<frmReport>(this, m_setup, m_key, m_engine, m_interaction);
+    m_editor.SetView(this);
+    m_report = std::make_unique<frmReport>(this, setup(), key(), m_engine, m_interaction);
     m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
 
     Clock.setInterval(5000);
@@ -211,16 +212,16 @@ bool frmMain::StartUp()
     // The working folder is the user's home folder: file dialogs open there.
     QDir::setCurrent(QDir::homePath());
 
-    m_setup.SetStartUpDefaults();
-    m_setup.strSpecifiedWord = Language::Text(6);
-    m_setup.strNotSpecifiedWord = Language::Text(7);
-    m_key = KeyRecord();
-    lblKeyFrom->setText(m_setup.strNotSpecifiedWord);
+    setup().SetStartUpDefaults();
+    setup().strSpecifiedWord = Language::Text(6);
+    setup().strNotSpecifiedWord = Language::Text(7);
+    key() = KeyRecord();
+    lblKeyFrom->setText(setup().strNotSpecifiedWord);
     lblSetupFilename->clear();
     lblSetupFilename->hide();
     setFixedSize(Twips::ToPixels(WindowWidth), Twips::ToPixels(WindowHeight));
-    m_setup.strDefaultOperationFile = ProgramPaths::DefaultOperationFile(Language::Text(310));
-    m_setup.blnShowPurgeWarning = true;
+    setup().strDefaultOperationFile = ProgramPaths::DefaultOperationFile(Language::Text(310));
+    setup().blnShowPurgeWarning = true;
     ApplyFonts();
     show();
 
@@ -232,12 +233,12 @@ bool frmMain::StartUp()
         return false;
     }
 
-    // The operation file stores the opposite of each saved switch, so that the three simulated
-    // releases below bring back the saved values.
-    cmdFunction_Click();
-    cmdOutputFilesSame_Click();
-    cmdSubdirectories_Click();
-    m_keptSetup = m_setup.Keep();
+    // The start-up values are the opposite of each wanted switch, so that the three toggles
+    // below bring the wanted values and show them.
+    m_editor.ToggleFunction();
+    m_editor.ToggleOutputFilesSame();
+    m_editor.ToggleSubdirectories();
+    m_editor.KeepSetup();
     RefreshSide(Setup::Input);
     RefreshSide(Setup::Output);
     cmdFunction->setFocus();
@@ -250,114 +251,76 @@ void frmMain::SetClickGuard()
     Clock2.start();
 }
 
-void frmMain::SetupChanged()
-{
-    lblSetupFilename->clear();
-}
-
 void frmMain::cmdFunction_Click()
 {
-    if (m_clickGuard)
-        return;
-    m_setup.blnEncrypt = !m_setup.blnEncrypt;
-    const bool encrypt = m_setup.blnEncrypt;
+    if (!m_clickGuard)
+        m_editor.ToggleFunction();
+}
+
+void frmMain::FunctionChanged()
+{
+    const bool encrypt = setup().blnEncrypt;
     lblFunction->setText(TxtEncDec(QStringLiteral("Encryption"), encrypt));
     lblFunction2->setText(QLatin1Char('(') + TxtEncDec(QStringLiteral("Encrypt"), encrypt) +
                           QStringLiteral(" the input files.)"));
     cmdKeyFrom->setText(TxtEncDec(QStringLiteral("Encryption"), encrypt) + QStringLiteral(" key"));
-    SetupChanged();
     RefreshHintLine();
 }
 
 void frmMain::cmdSubdirectories_Click()
 {
-    if (m_clickGuard)
-        return;
-    const QString input = m_setup.strDirpath[Setup::Input];
-    if (!input.isEmpty()) {
-        QString errorText;
-        int errorNumber = 0;
-        const qint64 count = folder::CountSubfolders(input, errorText, errorNumber);
-        if (count < 0) {
-            if (DiskProc::DriveUsable(input))
-                m_interaction.Tell(QStringLiteral("Error"),
-                                   QStringLiteral("Error when attempting to access ") + input +
-                                       QLatin1Char('.'),
-                                   Interaction::Icon::Exclamation);
-            const bool outputToo =
-                input == m_setup.strDirpath[Setup::Output] || m_setup.blnOutputFilesSame;
-            m_setup.strDirpath[Setup::Input].clear();
-            m_setup.strFilespec[Setup::Input].clear();
-            RefreshSide(Setup::Input);
-            if (outputToo) {
-                m_setup.strDirpath[Setup::Output].clear();
-                m_setup.strFilespec[Setup::Output].clear();
-                RefreshSide(Setup::Output);
-            }
-            return;
-        }
-        if (count == 0) {
-            m_setup.blnSubdirectories = false;
-            ShowNoSubfolders();
-            return;
-        }
-    }
-    m_setup.blnSubdirectories = !m_setup.blnSubdirectories;
-    ShowSubdirectories();
-    if (m_setup.blnSubdirectories) {
-        m_setup.blnOutputFilesSame = false;
-        cmdOutputFilesSame_Click();
-    }
-    SetupChanged();
+    if (!m_clickGuard)
+        m_editor.ToggleSubdirectories();
 }
 
-void frmMain::ShowSubdirectories()
+void frmMain::SubdirectoriesChanged(bool inputHasSubfolders)
 {
-    const bool included = m_setup.blnSubdirectories;
+    if (!inputHasSubfolders) {
+        lblSubdirectories->setText(QStringLiteral("No"));
+        lblSubdirectories2->setText(QStringLiteral("(The input folder has no subfolders.)"));
+        return;
+    }
+    const bool included = setup().blnSubdirectories;
     lblSubdirectories->setText(included ? QStringLiteral("Yes") : QStringLiteral("No"));
     lblSubdirectories2->setText(
         included ? QStringLiteral("(Operate on all specified files in lower subfolders.)")
                  : QStringLiteral("(Do not operate on files in lower subfolders.)"));
 }
 
-void frmMain::ShowNoSubfolders()
-{
-    lblSubdirectories->setText(QStringLiteral("No"));
-    lblSubdirectories2->setText(QStringLiteral("(The input folder has no subfolders.)"));
-}
-
 void frmMain::cmdOutputFilesSame_Click()
 {
-    if (m_clickGuard)
-        return;
-    m_setup.blnOutputFilesSame = !m_setup.blnOutputFilesSame;
-    ShowOutputFilesSame();
-    if (m_setup.blnOutputFilesSame) {
-        m_setup.SynchroniseOutputSide();
-        RefreshSide(Setup::Input);
-        RefreshSide(Setup::Output);
-    }
-    SetupChanged();
+    if (!m_clickGuard)
+        m_editor.ToggleOutputFilesSame();
 }
 
-void frmMain::ShowOutputFilesSame()
+void frmMain::OutputFilesSameChanged()
 {
-    const bool same = m_setup.blnOutputFilesSame;
+    const bool same = setup().blnOutputFilesSame;
     lblOutputFilesSame->setText(same ? QStringLiteral("Yes") : QStringLiteral("No"));
     lblOutputFilesSame2->setText(
         same ? QStringLiteral("(The output files are the same as the input files.)")
              : QStringLiteral("(The output files normally are different from the input files.)"));
 }
 
+void frmMain::KeyCleared()
+{
+    lblKeyFrom->setText(setup().strNotSpecifiedWord);
+}
+
+void frmMain::SetupFilenameChanged(const QString& path)
+{
+    lblSetupFilename->setText(path);
+}
+
 void frmMain::RefreshSide(int side)
 {
     lblFiles2[side]->clear();
-    lblDirectory[side]->setText(m_setup.strDirpath[side].isEmpty() ? m_setup.strNotSpecifiedWord
-                                                                   : m_setup.strDirpath[side]);
-    lblFiles[side]->setText(m_setup.strFilespec[side].isEmpty() ? m_setup.strNotSpecifiedWord
-                                                                : m_setup.strFilespec[side]);
+    lblDirectory[side]->setText(setup().strDirpath[side].isEmpty() ? setup().strNotSpecifiedWord
+                                                                   : setup().strDirpath[side]);
+    lblFiles[side]->setText(setup().strFilespec[side].isEmpty() ? setup().strNotSpecifiedWord
+                                                                : setup().strFilespec[side]);
     repaint(); // the next step may read the file
-    const SideSummary summary = FileSummary::Describe(m_setup, side);
+    const SideSummary summary = FileSummary::Describe(setup(), side);
     lblDirectory[side]->setText(summary.folderLine);
     lblFiles2[side]->setText(summary.comment);
     const int left = lblFiles[side]->x() + Twips::ToPixels(summary.commentOffset);
@@ -369,7 +332,7 @@ void frmMain::RefreshSide(int side)
 
 void frmMain::RefreshHintLine()
 {
-    lblSingleFile->setText(FileSummary::HintLine(m_setup));
+    lblSingleFile->setText(FileSummary::HintLine(setup()));
 }
 
 void frmMain::cmdHelp_Click()
@@ -386,7 +349,7 @@ void frmMain::cmdKeyFrom_Click()
     lblKeyFrom->clear();
     fraMenu->setEnabled(false);
     fraSetup->setEnabled(false);
-    picKeyFrom->Arrange(m_setup.blnEncrypt);
+    picKeyFrom->Arrange(setup().blnEncrypt);
     // Beside the menu, level with the key button where it fits.
     const int top =
         std::min(cmdKeyFrom->mapTo(this, QPoint()).y(), height() - picKeyFrom->height() - 4);
@@ -399,23 +362,21 @@ void frmMain::cmdKeyFrom_Click()
 void frmMain::KeyPanelChoice(QPushButton* choice)
 {
     picKeyFrom->hide();
-    m_key.blnKeyChoiceCancelled = false;
+    key().blnKeyChoiceCancelled = false;
     if (choice == picKeyFrom->cmdDontSpecifyKeyNow) {
         lblKeyFrom->setText(m_savedKeyLine);
     } else {
         if (choice == picKeyFrom->cmdEraseKey) {
-            m_key.EraseKey();
-            m_key.intKeySource = KeyRecord::NotSpecified;
-            lblKeyFrom->setText(m_setup.strNotSpecifiedWord);
+            m_editor.ClearKey();
         } else if (m_keyDialogs != nullptr) {
-            KeyAcquisition acquisition(m_key, m_interaction, *m_keyDialogs);
+            KeyAcquisition acquisition(key(), m_interaction, *m_keyDialogs);
             if (choice == picKeyFrom->cmdKeyboardWithDisplay)
-                acquisition.KeyFromKeyboardWithDisplay(m_setup.blnEncrypt);
+                acquisition.KeyFromKeyboardWithDisplay(setup().blnEncrypt);
             else if (choice == picKeyFrom->cmdKeyboardWithoutDisplay)
-                acquisition.KeyFromKeyboardWithoutDisplay(m_setup.blnEncrypt);
+                acquisition.KeyFromKeyboardWithoutDisplay(setup().blnEncrypt);
             else
                 acquisition.KeyFromKeyfile(choice == picKeyFrom->cmdKeyFile[1] ? 1 : 0,
-                                           m_setup.blnEncrypt);
+                                           setup().blnEncrypt);
         }
         ShowKeySource();
     }
@@ -426,14 +387,14 @@ void frmMain::KeyPanelChoice(QPushButton* choice)
 
 void frmMain::ShowKeySource()
 {
-    lblKeyFrom->setText(::ShowKeySource(m_key, m_interaction, m_savedKeyLine,
-                                        m_setup.strSpecifiedWord, m_setup.strNotSpecifiedWord));
+    lblKeyFrom->setText(::ShowKeySource(key(), m_interaction, m_savedKeyLine,
+                                        setup().strSpecifiedWord, setup().strNotSpecifiedWord));
 }
 
 void frmMain::Clock_Tick()
 {
     Clock.setInterval(4000);
-    m_setup.blnGenerateNextKey = true;
+    setup().blnGenerateNextKey = true;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -505,6 +466,6 @@ void frmMain::ShutDown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    m_key.EraseKey();
+    key().EraseKey();
     m_engine.deallocate_buffers();
 }

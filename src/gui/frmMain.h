@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/Setup.h"
+#include "core/SetupEditor.h"
+#include "core/SetupView.h"
 #include "keys/KeyRecord.h"
 
 #include <QHash>
@@ -22,8 +24,9 @@ class frmReport;
 class DoItCommand;
 
 // The main window: fifteen command buttons that set up one operation, and beside them a
-// description of what that operation will do. It owns the setup and the key in force.
-class frmMain : public QMainWindow
+// description of what that operation will do. It owns the setup editor, which holds the setup
+// and the key in force and tells this window what to show.
+class frmMain : public QMainWindow, private SetupView
 {
     Q_OBJECT
 
@@ -38,9 +41,10 @@ public:
     // The key windows; the key panel's choices open them.
     void SetKeyDialogs(KeyDialogs* dialogs) { m_keyDialogs = dialogs; }
 
-    Setup& setup() { return m_setup; }
-    KeyRecord& key() { return m_key; }
-    const KeptSetup& keptSetup() const { return m_keptSetup; }
+    SetupEditor& editor() { return m_editor; }
+    Setup& setup() { return m_editor.setup(); }
+    KeyRecord& key() { return m_editor.key(); }
+    const KeptSetup& keptSetup() const { return m_editor.keptSetup(); }
 
     // Called whenever a file dialog of this window closes: for one second button releases are
     // ignored, so that the release that closed the dialog cannot act on the button beneath it.
@@ -51,12 +55,6 @@ public:
     void RefreshSide(int side);
     void RefreshHintLine();
 
-    // The subfolder labels: included, or not included with or without subfolders to include.
-    void ShowSubdirectories();
-    void ShowNoSubfolders();
-    void ShowOutputFilesSame();
-    // Every change of the setup: it no longer equals a saved operation file.
-    void SetupChanged();
     // Output file(s) same?, as a left-button release performs it.
     void cmdOutputFilesSame_Click();
     FileCommands& fileCommands() { return *m_fileCommands; }
@@ -76,6 +74,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // What the setup editor reports.
+    void FunctionChanged() override;
+    void SubdirectoriesChanged(bool inputHasSubfolders) override;
+    void OutputFilesSameChanged() override;
+    void SideChanged(int side) override { RefreshSide(side); }
+    void KeyCleared() override;
+    void SetupFilenameChanged(const QString& path) override;
+
     void CreateControls();
     QPushButton* AddButton(QFrame* frame, const QString& caption, int heading, int row);
     QLabel* AddLabel(int left, int row, int width, const QString& text = {});
@@ -92,9 +98,7 @@ private:
 
     CipherEngine& m_engine;
     Interaction& m_interaction;
-    Setup m_setup;
-    KeyRecord m_key;
-    KeptSetup m_keptSetup;
+    SetupEditor m_editor;
     bool m_clickGuard = false;
     bool m_shutDown = false;
     QHash<QObject*, int> m_helpHeadings;

@@ -140,6 +140,10 @@ void tst_cli_shared::singleFileThroughLink()
     QVERIFY(QFile::link(path("real/report.txt"), path("link.txt")));
     const CliRun run = Cli({"encrypt", "--yes", "link.txt"});
     QCOMPARE(run.status, 0);
+    // Without --to and --as the file is replaced, and the description says so.
+    QVERIFY2(run.err.contains("The output file will have the same name as the input file (so the "
+                              "input file will be overwritten)"),
+             qPrintable(run.err));
     QVERIFY(QFileInfo(path("link.txt")).isSymLink());
     QVERIFY(read(QStringLiteral("real/report.txt")) != "the report itself");
     QCOMPARE(Cli({"decrypt", "--yes", "link.txt"}).status, 0);

@@ -1,0 +1,286 @@
+#include "SetupEditor.h"
+
+#include "Interaction.h"
+#include "SetupView.h"
+#include "files/StrProc.h"
+#include "files/folder.h"
+#include "support/DiskProc.h"
+
+#include <QFileInfo>
+
+namespace {
+
+QString WithSlash(QString folder)
+{
+    StrProc::EnsureTrailingBackslash(folder);
+    return folder;
+}
+
+} // namespace
+
+SetupEditor::SetupEditor(Interaction& interaction) : m_interaction(interaction) {}
+
+void SetupEditor::Changed()
+{
+    SetSetupFilename(QString());
+}
+
+void SetupEditor::SetSetupFilename(const QString& path)
+{
+    m_setupFilename = path;
+    if (m_view)
+        m_view->SetupFilenameChanged(path);
+}
+
+void SetupEditor::SideChanged(int side)
+{
+    if (m_view)
+        m_view->SideChanged(side);
+}
+
+void SetupEditor::ToggleFunction()
+{
+    m_setup.blnEncrypt = !m_setup.blnEncrypt;
+    if (m_view)
+        m_view->FunctionChanged();
+    Changed();
+}
+
+void SetupEditor::ToggleSubdirectories()
+{
+    const QString input = m_setup.strDirpath[Setup::Input];
+    if (!input.isEmpty()) {
+        QString errorText;
+        int errorNumber = 0;
+        const qint64 count = folder::CountSubfolders(input, errorText, errorNumber);
+        if (count < 0) {
+            if (DiskProc::DriveUsable(input))
+                m_interaction.Tell(QStringLiteral("Error"),
+                                   QStringLiteral("Error when attempting to access ") + input +
+                                       QLatin1Char('.'),
+                                   Interaction::Icon::Exclamation);
+            // The folder is gone: the side that names it goes too.
+            const bool outputToo =
+                input == m_setup.strDirpath[Setup::Output] || m_setup.blnOutputFilesSame;
+            m_setup.strDirpath[Setup::Input].clear();
+            m_setup.strFilespec[Setup::Input].clear();
+            SideChanged(Setup::Input);
+            if (outputToo) {
+                m_setup.strDirpath[Setup::Output].clear();
+                m_setup.strFilespec[Setup::Output].clear();
+                SideChanged(Setup::Output);
+            }
+            return;
+        }
+        if (count == 0) {
+            m_setup.blnSubdirectories = false;
+            if (m_view)
+                m_view->SubdirectoriesChanged(false);
+            return;
+        }
+    }
+    m_setup.blnSubdirectories = !m_setup.blnSubdirectories;
+    if (m_view)
+        m_view->SubdirectoriesChanged(true);
+    // With subfolders, the output files are the input files.
+    if (m_setup.blnSubdirectories) {
+        m_setup.blnOutputFilesSame = false;
+        ToggleOutputFilesSame();
+    }
+    Changed();
+}
+
+void SetupEditor::ToggleOutputFilesSame()
+{
+    m_setup.blnOutputFilesSame = !m_setup.blnOutputFilesSame;
+    if (m_view)
+        m_view->OutputFilesSameChanged();
+    if (m_setup.blnOutputFilesSame) {
+        m_setup.SynchroniseOutputSide();
+        SideChanged(Setup::Input);
+        SideChanged(Setup::Output);
+    }
+    Changed();
+}
+
+void SetupEditor::SetSwitches(bool encrypt, bool outputFilesSame, bool subdirectories)
+{
+    m_setup.blnEncrypt = !encrypt;
+    ToggleFunction();
+    m_setup.blnOutputFilesSame = !outputFilesSame;
+    ToggleOutputFilesSame();
+    m_setup.blnSubdirectories = !subdirectories;
+    ToggleSubdirectories();
+}
+
+void SetupEditor::ShowSubfolderRow()
+{
+    QString error;
+    int number = 0;
+    const bool has = folder::CountSubfolders(m_setup.strDirpath[Setup::Input], error, number) != 0;
+    if (m_view)
+        m_view->SubdirectoriesChanged(has);
+}
+
+void SetupEditor::UseSingleFile(const QString& path)
+{
+    const QFileInfo info(folder::SingleFilePath(path));
+    m_setup.strDirpath[Setup::Input] = WithSlash(info.absolutePath());
+    m_setup.strFilespec[Setup::Input] = info.fileName();
+    m_setup.strFilespec[Setup::Output] = m_setup.blnOutputFilesSame ? info.fileName() : QString();
+    m_setup.strDirpath[Setup::Output] = m_setup.strDirpath[Setup::Input];
+    m_setup.blnSubdirectories = false;
+    ShowSubfolderRow();
+    Changed();
+    SideChanged(Setup::Input);
+    SideChanged(Setup::Output);
+}
+
+void SetupEditor::UseInputFolder(const QString& chosen)
+{
+    m_setup.strDirpath[Setup::Input] = WithSlash(chosen);
+    SideChanged(Setup::Input);
+    if (m_setup.strDirpath[Setup::Output].isEmpty()) {
+        m_setup.strDirpath[Setup::Output] = m_setup.strDirpath[Setup::Input];
+        SideChanged(Setup::Output);
+    }
+    if (m_setup.blnOutputFilesSame) {
+        m_setup.SynchroniseOutputSide();
+        SideChanged(Setup::Output);
+    }
+    m_setup.blnSubdirectories = false;
+    ShowSubfolderRow();
+    Changed();
+}
+
+bool SetupEditor::CheckInputFolder(const QString& spec)
+{
+    const QString folderPath = m_setup.strDirpath[Setup::Input];
+    QString error;
+    int number = 0;
+    const qint64 files = folder::CountMatchingFiles(folderPath, spec, error, &m_interaction);
+    const qint64 subfolders = folder::CountSubfolders(folderPath, error, number);
+    if (files < 0 || subfolders < 0) {
+        m_interaction.Tell(QStringLiteral("Error"),
+                           QStringLiteral("Cannot access the input folder."),
+                           Interaction::Icon::Critical);
+        return false;
+    }
+    if (files != 0 || subfolders != 0)
+        return true;
+    m_interaction.Tell(QStringLiteral("Empty folder"),
+                       (spec == QLatin1String("*.*")
+                            ? QStringLiteral("The input folder contains no files ")
+                            : QStringLiteral("The input folder contains no matching files ")) +
+                           QStringLiteral("and no subfolders."),
+                       Interaction::Icon::Exclamation);
+    return false;
+}
+
+void SetupEditor::UseInputFiles(FilesChoice choice, const QString& text)
+{
+    switch (choice) {
+    case FilesChoice::AllFiles:
+        m_setup.strFilespec[Setup::Input] = QStringLiteral("*.*");
+        m_setup.strFilespec[Setup::Output] = QStringLiteral("*.*");
+        break;
+    case FilesChoice::Extension:
+        m_setup.strFilespec[Setup::Input] = QStringLiteral("*.") + text;
+        break;
+    case FilesChoice::Specification:
+        m_setup.strFilespec[Setup::Input] = text;
+        break;
+    }
+    Changed();
+    SideChanged(Setup::Input);
+    // Both sides naming the same folder and files: the operation works in place.
+    if (m_setup.blnOutputFilesSame)
+        m_setup.SynchroniseOutputSide();
+    else if (m_setup.strFilespec[Setup::Input] == m_setup.strFilespec[Setup::Output] &&
+             m_setup.strDirpath[Setup::Input] == m_setup.strDirpath[Setup::Output])
+        m_setup.blnOutputFilesSame = true;
+    if (m_view)
+        m_view->OutputFilesSameChanged();
+    SideChanged(Setup::Output);
+    CheckInputFolder(m_setup.strFilespec[Setup::Input]);
+}
+
+bool SetupEditor::RefuseWhileOutputSame(const QString& title)
+{
+    if (!m_setup.blnOutputFilesSame)
+        return false;
+    m_interaction.Tell(title,
+                       QStringLiteral("Currently output files are specified as the same as the "
+                                      "input files."),
+                       Interaction::Icon::None);
+    return true;
+}
+
+void SetupEditor::UseOutputFolder(const QString& chosen)
+{
+    m_setup.strDirpath[Setup::Output] = WithSlash(chosen);
+    SideChanged(Setup::Output);
+    Changed();
+}
+
+void SetupEditor::UseOutputFiles(FilesChoice choice, const QString& text)
+{
+    const QString& input = m_setup.strFilespec[Setup::Input];
+    QString& output = m_setup.strFilespec[Setup::Output];
+    if (choice == FilesChoice::Extension) {
+        // A single input name keeps its own name with the new extension.
+        if (!input.isEmpty() && !StrProc::HasWildcards(input)) {
+            const qsizetype dot = input.lastIndexOf(QLatin1Char('.'));
+            output = (dot < 0 ? input + QLatin1Char('.') : input.left(dot + 1)) + text;
+        } else {
+            output = QStringLiteral("*.") + text;
+        }
+    } else {
+        output = choice == FilesChoice::AllFiles ? QStringLiteral("*.*") : text;
+    }
+    SideChanged(Setup::Output);
+    Changed();
+}
+
+void SetupEditor::UseSides(const std::array<QString, 2>& folders,
+                           const std::array<QString, 2>& specs)
+{
+    m_setup.strDirpath = folders;
+    m_setup.strFilespec = specs;
+    SideChanged(Setup::Input);
+    SideChanged(Setup::Output);
+}
+
+void SetupEditor::KeepSetup()
+{
+    m_kept = m_setup.Keep();
+}
+
+void SetupEditor::RestoreSetup()
+{
+    const KeptSetup kept = m_kept;
+    // Restoring a setup is not loading a file: the label stays as it was.
+    const QString label = m_setupFilename;
+    m_setup.blnConfirmFiles = kept.blnConfirmFiles;
+    UseSides(kept.strDirpath, kept.strFilespec);
+    SetSwitches(kept.blnEncrypt, kept.blnOutputFilesSame, kept.blnSubdirectories);
+    ClearKey();
+    SetSetupFilename(label);
+}
+
+void SetupEditor::ClearSetup()
+{
+    KeepSetup();
+    UseSides({}, {});
+    SetSwitches(true, false, false);
+    ClearKey();
+    SetSetupFilename(QString());
+}
+
+void SetupEditor::ClearKey()
+{
+    m_key.EraseKey();
+    m_key.intKeySource = KeyRecord::NotSpecified;
+    if (m_view)
+        m_view->KeyCleared();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Setup.h"
+#include "keys/KeyRecord.h"
+
+#include <QString>
+
+class Interaction;
+class SetupView;
+
+// The setup of the running program and every rule that changes it: the three switches, the
+// single file, the input and output folders and files, the input-folder check, keep, restore
+// and clear. The main window shows it through SetupView and lays out widgets only; the command
+// line builds its setup through it too; tests drive it without widgets. Messages go through
+// the interaction.
+class SetupEditor
+{
+public:
+    explicit SetupEditor(Interaction& interaction);
+
+    // Without a view, changes are made and nothing is shown.
+    void SetView(SetupView* view) { m_view = view; }
+
+    Setup& setup() { return m_setup; }
+    const Setup& setup() const { return m_setup; }
+    KeyRecord& key() { return m_key; }
+    const KeyRecord& key() const { return m_key; }
+    const KeptSetup& keptSetup() const { return m_kept; }
+    const QString& setupFilename() const { return m_setupFilename; }
+
+    // The three switches, as a left-button release on their commands performs them.
+    void ToggleFunction();
+    void ToggleSubdirectories();
+    void ToggleOutputFilesSame();
+    // Brings the switches to these values the way a saved setup does: each is set to its
+    // opposite and then toggled, in the order function, output files same, subfolders.
+    void SetSwitches(bool encrypt, bool outputFilesSame, bool subdirectories);
+
+    // One file: its folder is the input folder, its name the input specification (a link is
+    // the file it leads to).
+    void UseSingleFile(const QString& path);
+    void UseInputFolder(const QString& folder);
+    // True when the input folder can be read and holds a file matching `spec` or a subfolder;
+    // otherwise says why.
+    bool CheckInputFolder(const QString& spec);
+    // The input files dialog's choice: every file, files with one extension, or a name or
+    // pattern.
+    enum class FilesChoice { AllFiles, Extension, Specification };
+    void UseInputFiles(FilesChoice choice, const QString& text);
+    // True (with a message titled `title`) while the output files are the input files.
+    bool RefuseWhileOutputSame(const QString& title);
+    void UseOutputFolder(const QString& folder);
+    void UseOutputFiles(FilesChoice choice, const QString& text);
+    // Both folders and specifications at once, as a saved setup or the command line gives them.
+    void UseSides(const std::array<QString, 2>& folders, const std::array<QString, 2>& specs);
+
+    // Copies the setup into the kept setup.
+    void KeepSetup();
+    // The kept switches and sides come back; the key becomes not specified.
+    void RestoreSetup();
+    // Keeps the setup, then: encrypt, not in place, no subfolders, both sides empty, no key,
+    // no operation file.
+    void ClearSetup();
+    void ClearKey();
+    void SetSetupFilename(const QString& path);
+
+private:
+    void SideChanged(int side);
+    void Changed();
+    void ShowSubfolderRow();
+
+    Interaction& m_interaction;
+    SetupView* m_view = nullptr;
+    Setup m_setup;
+    KeyRecord m_key;
+    KeptSetup m_kept;
+    QString m_setupFilename;
+};

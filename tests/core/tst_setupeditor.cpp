@@ -1,0 +1,159 @@
+#include "ScriptedInteraction.h"
+#include "TestFiles.h"
+#include "core/SetupEditor.h"
+#include "core/SetupView.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The rules that change the setup, driven without any window: what each command does to the
+// switches and the two sides, and what it tells the view.
+class TestSetupEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void subfolders_data();
+    void subfolders();
+    void inputFilesMakeInPlace();
+    void outputExtension_data();
+    void outputExtension();
+    void clearThenRestore();
+};
+
+namespace {
+
+// Records what the editor reports, one word per call.
+struct RecordingView : SetupView
+{
+    QStringList calls;
+    QString filename = QStringLiteral("(unset)");
+    void FunctionChanged() override { calls << "function"; }
+    void SubdirectoriesChanged(bool has) override { calls << (has ? "subfolders" : "none"); }
+    void OutputFilesSameChanged() override { calls << "same"; }
+    void SideChanged(int side) override { calls << QStringLiteral("side%1").arg(side); }
+    void KeyCleared() override { calls << "key"; }
+    void SetupFilenameChanged(const QString& path) override { filename = path; }
+};
+
+} // namespace
+
+static std::unique_ptr<QTemporaryDir> s_dir;
+
+void TestSetupEditor::init()
+{
+    s_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir(s_dir->path()).mkpath(QStringLiteral("with/sub")));
+    QVERIFY(QDir(s_dir->path()).mkpath(QStringLiteral("flat")));
+    TestFiles::write(s_dir->filePath(QStringLiteral("with/a.txt")), "a");
+    TestFiles::write(s_dir->filePath(QStringLiteral("flat/a.txt")), "a");
+}
+
+void TestSetupEditor::subfolders_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<bool>("included");
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a folder with subfolders: in place from now on") << "with" << true << true << "";
+    QTest::newRow("a folder without subfolders: nothing to include")
+        << "flat" << false << false << "";
+    QTest::newRow("a folder that went away: its side goes")
+        << "gone" << false << false << "Error: Error when attempting to access %1.";
+}
+
+void TestSetupEditor::subfolders()
+{
+    QFETCH(QString, input);
+    QFETCH(bool, included);
+    QFETCH(bool, inPlace);
+    QFETCH(QString, message);
+    ScriptedInteraction interaction;
+    SetupEditor editor(interaction);
+    RecordingView view;
+    editor.SetView(&view);
+    const QString folder = s_dir->filePath(input) + '/';
+    editor.UseSides({folder, s_dir->path() + "/out/"}, {"*.txt", "*.enc"});
+    editor.ToggleSubdirectories();
+    const Setup& setup = editor.setup();
+    QCOMPARE(setup.blnSubdirectories, included);
+    QCOMPARE(setup.blnOutputFilesSame, inPlace);
+    if (inPlace)
+        QCOMPARE(setup.strDirpath[Setup::Output], folder);
+    QCOMPARE(setup.strDirpath[Setup::Input].isEmpty(), !message.isEmpty());
+    QCOMPARE(interaction.shown.join('|'), message.isEmpty() ? QString() : message.arg(folder));
+}
+
+// Naming the output side's folder and files for the input makes the operation work in place.
+void TestSetupEditor::inputFilesMakeInPlace()
+{
+    ScriptedInteraction interaction;
+    SetupEditor editor(interaction);
+    RecordingView view;
+    editor.SetView(&view);
+    const QString folder = s_dir->filePath(QStringLiteral("flat/"));
+    editor.UseSides({folder, folder}, {"*.*", "*.txt"});
+    editor.SetSetupFilename(QStringLiteral("/saved.opn"));
+    editor.UseInputFiles(SetupEditor::FilesChoice::Extension, QStringLiteral("txt"));
+    QCOMPARE(editor.setup().strFilespec[Setup::Input], QStringLiteral("*.txt"));
+    QVERIFY(editor.setup().blnOutputFilesSame);
+    QVERIFY(view.calls.contains("same"));
+    // Any change: the setup no longer equals the file it came from.
+    QCOMPARE(view.filename, QString());
+    QVERIFY(interaction.shown.isEmpty());
+}
+
+void TestSetupEditor::outputExtension_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("one file keeps its name") << "report.txt"
+                                             << "report.enc";
+    QTest::newRow("a name without extension") << "README"
+                                              << "README.enc";
+    QTest::newRow("a pattern") << "*.txt"
+                               << "*.enc";
+}
+
+void TestSetupEditor::outputExtension()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    ScriptedInteraction interaction;
+    SetupEditor editor(interaction);
+    editor.UseSides({"/in/", "/out/"}, {input, QString()});
+    editor.UseOutputFiles(SetupEditor::FilesChoice::Extension, QStringLiteral("enc"));
+    QCOMPARE(editor.setup().strFilespec[Setup::Output], output);
+}
+
+void TestSetupEditor::clearThenRestore()
+{
+    ScriptedInteraction interaction;
+    SetupEditor editor(interaction);
+    RecordingView view;
+    editor.SetView(&view);
+    const QString folder = s_dir->filePath(QStringLiteral("flat/"));
+    editor.UseSides({folder, s_dir->path() + "/out/"}, {"*.txt", "*.enc"});
+    editor.SetSwitches(false, false, false);
+    editor.key().strKey = "A KEY OF SIXTEEN+";
+    editor.key().intKeySource = KeyRecord::Keyboard;
+    const KeptSetup before = editor.setup().Keep();
+
+    editor.ClearSetup();
+    QCOMPARE(editor.setup().Keep(), (KeptSetup{true, false, false, false, {}, {}}));
+    QCOMPARE(editor.key().intKeySource, int(KeyRecord::NotSpecified));
+    QCOMPARE(editor.keptSetup(), before);
+
+    editor.SetSetupFilename(QStringLiteral("/kept/label.opn"));
+    view.calls.clear();
+    editor.RestoreSetup();
+    QCOMPARE(editor.setup().Keep(), before);
+    QCOMPARE(editor.key().intKeySource, int(KeyRecord::NotSpecified));
+    QVERIFY(view.calls.contains("key") && view.calls.contains("side0"));
+    QCOMPARE(view.filename, QStringLiteral("/kept/label.opn"));
+}
+
+QTEST_GUILESS_MAIN(TestSetupEditor)
+#include "tst_setupeditor.moc"
