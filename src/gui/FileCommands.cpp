@@ -1,53 +1,30 @@
 #include "FileCommands.h"
 
+#include "FileDialog.h"
 #include "FolderChooser.h"
 #include "Twips.h"
 #include "core/Interaction.h"
 #include "core/TxtEncDec.h"
-#include "files/StrProc.h"
 #include "files/folder.h"
 #include "frmMain.h"
 #include "frmSpecifyInputFiles.h"
 #include "frmSpecifyOutputFiles.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <optional>
-
-namespace {
-
-std::optional<QString>& NextFileName()
-{
-    static std::optional<QString> next;
-    return next;
-}
-
-} // namespace
 
 FileCommands::FileCommands(frmMain& main, Interaction& interaction)
     : m_main(main), m_interaction(interaction)
 {
 }
 
-void FileCommands::SetNextFileName(const QString& path)
-{
-    NextFileName() = path;
-}
-
 void FileCommands::SingleFile()
 {
-    QString path;
-    if (NextFileName()) {
-        path = *NextFileName();
-        NextFileName().reset();
-    } else {
-        path = QFileDialog::getOpenFileName(
-            &m_main,
-            QStringLiteral("Specify file to be ") +
-                TxtEncDec(QStringLiteral("encrypted"), m_main.setup().blnEncrypt),
-            QString(), QStringLiteral("All files (*)"));
-    }
+    const QString path = FileDialog::getOpenFileName(
+        &m_main,
+        QStringLiteral("Specify file to be ") +
+            TxtEncDec(QStringLiteral("encrypted"), m_main.setup().blnEncrypt),
+        QStringLiteral("All files (*)"));
     m_main.SetClickGuard();
     if (!path.isEmpty())
         m_main.editor().UseSingleFile(path);

@@ -24,9 +24,6 @@ public:
     // One dropped file acts as Single file with it, one folder as Input folder with it.
     void Drop(const QStringList& paths);
 
-    // The next Single file dialog returns `path` without showing anything ("" cancels).
-    static void SetNextFileName(const QString& path);
-
 private:
     frmMain& m_main;
     Interaction& m_interaction;

@@ -11,8 +11,4 @@ public:
     // Shows a folder chooser owned by `owner` with `title`; the chosen folder's absolute path,
     // without a trailing "/" unless it is the root, or "" when the user cancels.
     static QString BrowseForFolder(QWidget* owner, const QString& title);
-
-    // The next BrowseForFolder() returns `path` (as if the user had chosen it; "" as if the
-    // user had cancelled) without showing anything. For tests; it answers one call only.
-    static void SetNextFolder(const QString& path);
 };

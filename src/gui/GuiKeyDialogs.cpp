@@ -1,5 +1,6 @@
 #include "GuiKeyDialogs.h"
 
+#include "FileDialog.h"
 #include "Twips.h"
 #include "frmInspectKey.h"
 #include "frmKeyboardWithDisplay.h"
@@ -7,23 +8,13 @@
 #include "frmMain.h"
 #include "frmRandomKey.h"
 
-#include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-
-#include <optional>
 
 namespace {
 
 // The windows keep this distance from the main window's bottom (and right) edge.
 constexpr int Inset = 120;
-
-std::optional<QString>& NextFileName()
-{
-    static std::optional<QString> next;
-    return next;
-}
 
 KeyDialogs::Outcome OutcomeOf(bool yes, bool no)
 {
@@ -112,27 +103,13 @@ KeyDialogs::Outcome GuiKeyDialogs::TypeKeyWithoutDisplay(const QString& prompt, 
 
 QString GuiKeyDialogs::ChooseKeyfile(const QString& title)
 {
-    if (NextFileName()) {
-        const QString path = *NextFileName();
-        NextFileName().reset();
-        return path;
-    }
     // A name that does not exist yet is a valid answer: it becomes a new random keyfile. "*"
     // rather than "*.*": on Linux many files have no dot in their name.
-    QFileDialog dialog(&m_main, title, QDir::currentPath(), QStringLiteral("All files (*)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    const QString path = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                             ? dialog.selectedFiles().constFirst()
-                             : QString();
+    const QString path =
+        FileDialog::getAnyFileName(&m_main, title, QStringLiteral("All files (*)"));
     // The release that closed the dialog must not press the main window's button beneath it.
     m_main.SetClickGuard();
     return path;
-}
-
-void GuiKeyDialogs::SetNextFileName(const QString& path)
-{
-    NextFileName() = path;
 }
 
 QByteArray GuiKeyDialogs::CollectRandomKey()

@@ -25,10 +25,6 @@ public:
     QByteArray CollectRandomKey() override;
     bool InspectKey(const KeyInspection& inspection) override;
 
-    // The next ChooseKeyfile() returns `path` without showing anything ("" as if the user had
-    // cancelled). For tests; it answers one call only.
-    static void SetNextFileName(const QString& path);
-
     // The windows, for tests (created on first use).
     frmKeyboardWithDisplay& KeyboardWithDisplay();
     frmKeyboardWithoutDisplay& KeyboardWithoutDisplay();

@@ -2,6 +2,7 @@
 #include "ScriptedInteraction.h"
 #include "TestFiles.h"
 #include "gui/FileCommands.h"
+#include "gui/FileDialog.h"
 #include "gui/FolderChooser.h"
 #include "gui/frmMain.h"
 #include "gui/frmSpecifyInputFiles.h"
@@ -70,7 +71,7 @@ void tst_filecommands::singleFileSwitchesSubfoldersOff()
     frmMain& w = *m_window;
     QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
     QVERIFY(w.setup().blnSubdirectories && w.setup().blnOutputFilesSame);
-    FileCommands::SetNextFileName(m_folder + "report.txt");
+    FileDialog::setNextFileName(m_folder + "report.txt");
     QTest::mouseClick(w.cmdSingleFile, Qt::LeftButton);
     QVERIFY(w.ClickGuard());
     QCOMPARE(w.setup().strDirpath[0], m_folder);
@@ -88,7 +89,7 @@ void tst_filecommands::newInputFolderKeepsSpecAndFillsOutput()
 {
     frmMain& w = *m_window;
     w.setup().strFilespec[0] = "*.txt";
-    FolderChooser::SetNextFolder(m_folder + "sub");
+    FileDialog::setNextDirectory(m_folder + "sub");
     QTest::mouseClick(w.cmdSpecifyDirectory[0], Qt::LeftButton);
     QCOMPARE(w.setup().strDirpath[0], m_folder + "sub/");
     QCOMPARE(w.setup().strFilespec[0], QStringLiteral("*.txt"));
@@ -96,7 +97,7 @@ void tst_filecommands::newInputFolderKeepsSpecAndFillsOutput()
     QVERIFY(!w.setup().blnSubdirectories);
     QCOMPARE(w.lblDirectory[0]->text(), m_folder + "sub/");
 
-    FolderChooser::SetNextFolder(m_folder + "sub/deeper");
+    FileDialog::setNextDirectory(m_folder + "sub/deeper");
     QTest::mouseClick(w.cmdSpecifyDirectory[0], Qt::LeftButton);
     QCOMPARE(w.setup().strDirpath[1], m_folder + "sub/"); // an output folder set stays
     QCOMPARE(w.lblSubdirectories2->text(), QStringLiteral("(The input folder has no subfolders.)"));

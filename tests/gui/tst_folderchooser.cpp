@@ -1,3 +1,4 @@
+#include "gui/FileDialog.h"
 #include "gui/FolderChooser.h"
 
 #include <QApplication>
@@ -33,14 +34,14 @@ void tst_folderchooser::answeredChoice()
 {
     QFETCH(QString, chosen);
     QFETCH(QString, returned);
-    FolderChooser::SetNextFolder(chosen);
+    FileDialog::setNextDirectory(chosen);
     QCOMPARE(FolderChooser::BrowseForFolder(nullptr, "Specify input folder"), returned);
 }
 
 // After an answered call the real chooser comes up; closing it counts as cancel.
 void tst_folderchooser::answerServesOneCallOnly()
 {
-    FolderChooser::SetNextFolder("/tmp");
+    FileDialog::setNextDirectory("/tmp");
     QCOMPARE(FolderChooser::BrowseForFolder(nullptr, "Specify input folder"), "/tmp");
     QString shownTitle;
     QTimer closer;

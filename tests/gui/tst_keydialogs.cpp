@@ -1,6 +1,7 @@
 #include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "WhenShown.h"
+#include "gui/FileDialog.h"
 #include "gui/GuiKeyDialogs.h"
 #include "gui/frmInspectKey.h"
 #include "gui/frmKeyboardWithDisplay.h"
@@ -447,9 +448,9 @@ void tst_keydialogs::placement()
 // its name, and guards the main window against the release that closes it.
 void tst_keydialogs::chooseKeyfile()
 {
-    GuiKeyDialogs::SetNextFileName(QStringLiteral("/home/ann/key"));
+    FileDialog::setNextFileName(QStringLiteral("/home/ann/key"));
     QCOMPARE(m_dialogs->ChooseKeyfile(QStringLiteral("Specify new keyfile")), "/home/ann/key");
-    GuiKeyDialogs::SetNextFileName(QString());
+    FileDialog::setNextFileName(QString());
     QCOMPARE(m_dialogs->ChooseKeyfile(QStringLiteral("Specify new keyfile")), QString());
     QStringList filters;
     QString title;
