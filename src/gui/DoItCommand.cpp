@@ -14,7 +14,7 @@ DoItCommand::DoItCommand(frmMain& main, frmReport& report, Interaction& interact
 
 void DoItCommand::Run()
 {
-    OperationLaunch launch(m_main.setup(), m_main.key(), m_interaction, m_report.driver(), *this);
+    OperationLaunch launch(m_main.setup(), m_main.key(), m_interaction, m_main.driver(), *this);
     SetCommandsEnabled(false);
     if (launch.DoIt() == OperationLaunch::Outcome::Ran)
         m_report.ResetCopyButton();

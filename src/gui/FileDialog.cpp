@@ -4,6 +4,7 @@
 #include <QFileDialog>
 
 #include <optional>
+#include <utility>
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "FileCommands.h"
 #include "KeyFromPanel.h"
 #include "Twips.h"
+#include "core/BatchDriver.h"
 #include "core/Interaction.h"
 #include "core/ProgramPaths.h"
 #include "core/TxtEncDec.h"
@@ -53,7 +54,8 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     setAcceptDrops(true);
     CreateControls();
     m_editor.SetView(this);
-    m_report = std::make_unique<frmReport>(this, setup(), key(), m_engine, m_interaction);
+    m_driver = std::make_unique<BatchDriver>(setup(), key(), m_engine, m_interaction);
+    m_report = std::make_unique<frmReport>(this, *m_driver, m_interaction);
     m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
 
     Clock.setInterval(5000);
@@ -452,8 +454,8 @@ void frmMain::dropEvent(QDropEvent* event)
 void frmMain::closeEvent(QCloseEvent* event)
 {
     // The engine is busy on another thread: stop the batch at its next file instead.
-    if (m_report->Running()) {
-        m_report->driver().cmdStop_Click();
+    if (m_driver->running()) {
+        m_driver->cmdStop_Click();
         event->ignore();
         return;
     }

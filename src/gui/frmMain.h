@@ -12,6 +12,7 @@
 #include <array>
 #include <memory>
 
+class BatchDriver;
 class CipherEngine;
 class Interaction;
 class FileCommands;
@@ -58,7 +59,8 @@ public:
     // Output file(s) same?, as a left-button release performs it.
     void cmdOutputFilesSame_Click();
     FileCommands& fileCommands() { return *m_fileCommands; }
-    // The report window, which runs every batch.
+    // The batch driver, which runs every batch, and the report window that shows it.
+    BatchDriver& driver() { return *m_driver; }
     frmReport& report() { return *m_report; }
 
 signals:
@@ -105,8 +107,9 @@ private:
     KeyDialogs* m_keyDialogs = nullptr;
     FileCommands* m_fileCommands = nullptr;
     QString m_savedKeyLine;
-    // A window of its own, but it works on the setup and key above: declared after them, so
-    // it goes first.
+    // The driver works on the setup and key above, and the report window watches the driver:
+    // declared in that order, they go in the opposite one.
+    std::unique_ptr<BatchDriver> m_driver;
     std::unique_ptr<frmReport> m_report;
     std::unique_ptr<DoItCommand> m_doIt;
 

@@ -67,10 +67,8 @@ void SetButton(QPushButton* button, const QString& caption, int width)
 
 } // namespace
 
-frmReport::frmReport(QWidget* mainWindow, Setup& setup, const KeyRecord& key, CipherEngine& engine,
-                     Interaction& interaction)
-    : QWidget(nullptr), m_main(mainWindow), m_interaction(interaction),
-      m_driver(setup, key, engine, interaction)
+frmReport::frmReport(QWidget* mainWindow, BatchDriver& driver, Interaction& interaction)
+    : QWidget(nullptr), m_main(mainWindow), m_interaction(interaction), m_driver(driver)
 {
     setObjectName(QStringLiteral("frmReport"));
     setWindowTitle(QStringLiteral("Randomness report"));

@@ -7,25 +7,22 @@
 #include <QTimer>
 #include <QWidget>
 
-class CipherEngine;
 class Interaction;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class Setup;
-struct KeyRecord;
 
 // The report window: the running account of the last batch, with Stop and Pause/Continue
-// while it runs and Copy and Close afterwards. It owns the batch driver and shows what the
-// driver reports. A modeless top-level window kept in front of the main window.
+// while it runs and Copy and Close afterwards. It watches the batch driver that the main
+// window owns, shows what the driver reports and forwards its buttons to it. A modeless
+// top-level window kept in front of the main window.
 class frmReport : public QWidget, public ReportView, public PurgeAdviceDialogs
 {
     Q_OBJECT
 
 public:
-    frmReport(QWidget* mainWindow, Setup& setup, const KeyRecord& key, CipherEngine& engine,
-              Interaction& interaction);
+    frmReport(QWidget* mainWindow, BatchDriver& driver, Interaction& interaction);
     ~frmReport() override;
 
     BatchDriver& driver() { return m_driver; }
@@ -98,7 +95,7 @@ private:
 
     QWidget* m_main;
     Interaction& m_interaction;
-    BatchDriver m_driver;
+    BatchDriver& m_driver;
     bool m_loaded = false;
     bool m_discardPending = false;
     QTimer m_discardWait;
