@@ -1,6 +1,7 @@
 #include "ExitStatus.h"
 #include "KeyCommands.h"
 #include "OperationCommand.h"
+#include "RunCommand.h"
 #include "support/ProcessHardening.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,8 @@ namespace {
 const char Usage[] =
     "Usage:\n"
     "  zr7e-cli encrypt|decrypt [options] PATH   PATH is a file, or a folder with --files\n"
-    "  zr7e-cli run OPERATION_FILE [key]          the saved setup of an operation file\n"
+    "  zr7e-cli run OPERATION_FILE [key] [--yes] [--force]\n"
+    "                                             the saved setup of an operation file\n"
     "  zr7e-cli randomness [--subfolders] PATH [--files SPEC]\n"
     "  zr7e-cli test FOLDER [--runs N] [--in-place] [key]   the reliability test\n"
     "  zr7e-cli checksum [key]                    prints \"Checksum is N.\"\n"
@@ -48,6 +50,8 @@ int main(int argc, char* argv[])
         return RunNewKey(args);
     if (command == QLatin1String("encrypt") || command == QLatin1String("decrypt"))
         return RunOperation(command == QLatin1String("encrypt"), args);
+    if (command == QLatin1String("run"))
+        return RunOperationFile(args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(Usage, stdout);
         return ExitStatus::Done;

@@ -1,0 +1,103 @@
+#include "SetupCommands.h"
+
+#include "OperationFile.h"
+#include "core/Interaction.h"
+#include "core/SetupEditor.h"
+
+#include <QFileInfo>
+
+SetupCommands::SetupCommands(SetupEditor& editor, Interaction& interaction)
+    : m_editor(editor), m_interaction(interaction)
+{
+}
+
+bool SetupCommands::Apply(const QString& path)
+{
+    OperationFileContents contents;
+    if (!ReadOperationFile(path, contents))
+        return false;
+    const KeptSetup& saved = contents.saved;
+    // The folders first: the subfolder switch looks at the input folder it will apply to.
+    m_editor.UseSides(saved.strDirpath, saved.strFilespec);
+    m_editor.SetSwitches(saved.blnEncrypt, saved.blnOutputFilesSame, saved.blnSubdirectories);
+    return true;
+}
+
+bool SetupCommands::Load(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    if (!QFileInfo::exists(path)) {
+        m_interaction.Tell(QStringLiteral("Error when attempting to load setup."),
+                           QStringLiteral("File ") + path + QStringLiteral(" not found!"),
+                           Interaction::Icon::Exclamation);
+        return false;
+    }
+    if (!Apply(path)) {
+        m_interaction.Tell(QStringLiteral("Error"),
+                           QStringLiteral("Error when attempting to load setup from file ") + path +
+                               QLatin1Char('!'),
+                           Interaction::Icon::Exclamation);
+        return false;
+    }
+    m_editor.KeepSetup();
+    m_editor.SetSetupFilename(path);
+    return true;
+}
+
+bool SetupCommands::SaveForNextRun()
+{
+    const QString& path = m_editor.setup().strDefaultOperationFile;
+    if (!path.isEmpty() && WriteOperationFile(path, m_editor.setup()))
+        return true;
+    m_interaction.Tell(QStringLiteral("Error"), QStringLiteral("Cannot save setup!"),
+                       Interaction::Icon::Exclamation);
+    return false;
+}
+
+bool SetupCommands::SaveAs(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    // A link that leads nowhere is still a name the user would lose.
+    const QFileInfo existing(path);
+    if ((existing.exists() || existing.isSymLink()) &&
+        m_interaction.Ask(QStringLiteral("File exists"),
+                          QStringLiteral("Overwrite existing file ") + path + QLatin1Char('?'),
+                          Interaction::Yes | Interaction::No | Interaction::Cancel,
+                          Interaction::No) != Interaction::Yes)
+        return false;
+    if (!WriteOperationFile(path, m_editor.setup())) {
+        m_interaction.Tell(QStringLiteral("Error"),
+                           QStringLiteral("Cannot save setup in operation file ") + path +
+                               QLatin1Char('!'),
+                           Interaction::Icon::Exclamation);
+        m_editor.SetSetupFilename(QString());
+        return false;
+    }
+    m_editor.SetSetupFilename(path);
+    return true;
+}
+
+void SetupCommands::Clear()
+{
+    m_editor.ClearSetup();
+}
+
+void SetupCommands::Restore()
+{
+    m_editor.RestoreSetup();
+}
+
+void SetupCommands::LoadAtStartUp()
+{
+    const QString& path = m_editor.setup().strDefaultOperationFile;
+    // A missing or unreadable default file is no error: the program starts with the start
+    // values, which the three toggles bring into force and show.
+    if (path.isEmpty() || !Apply(path)) {
+        const Setup& setup = m_editor.setup();
+        m_editor.UseSides(setup.strDirpath, setup.strFilespec);
+        m_editor.SetSwitches(true, false, false);
+    }
+    m_editor.KeepSetup();
+}
