@@ -3,7 +3,9 @@
 #include "CipherEngine.h"
 #include "DoItCommand.h"
 #include "FileCommands.h"
+#include "FileDialog.h"
 #include "KeyFromPanel.h"
+#include "SetupPanel.h"
 #include "Twips.h"
 #include "core/BatchDriver.h"
 #include "core/Interaction.h"
@@ -13,6 +15,7 @@
 #include "files/folder.h"
 #include "frmReport.h"
 #include "keys/KeyAcquisition.h"
+#include "persist/SetupCommands.h"
 #include "support/DiskProc.h"
 #include "support/Language.h"
 
@@ -57,6 +60,7 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     m_driver = std::make_unique<BatchDriver>(setup(), key(), m_engine, m_interaction);
     m_report = std::make_unique<frmReport>(this, *m_driver, m_interaction);
     m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
+    m_setupCommands = std::make_unique<SetupCommands>(m_editor, m_interaction);
 
     Clock.setInterval(5000);
     connect(&Clock, &QTimer::timeout, this, &frmMain::Clock_Tick);
@@ -160,6 +164,27 @@ void frmMain::CreateControls()
     lblSetupFilename = AddLabel(fraSetup->x() * 15, 12, WindowWidth - fraSetup->x() * 15 - 120);
     lblSetupFilename->hide();
 
+    fraSetupMenu =
+        new SetupPanel(centralWidget(), QStringLiteral("fraSetup"),
+                       {"Load setup", "Save setup", "Clear setup", "Restore setup", "Not now"});
+    cmdLoadSetup = fraSetupMenu->button(0);
+    cmdSaveSetup = fraSetupMenu->button(1);
+    cmdClearSetup = fraSetupMenu->button(2);
+    cmdRestoreSetup = fraSetupMenu->button(3);
+    cmdKeepSetup = fraSetupMenu->button(4);
+    picSaveSetup =
+        new SetupPanel(centralWidget(), QStringLiteral("picSaveSetup"),
+                       {"Save setup for next run", "Save setup as operation file", "Not now"});
+    cmdSaveSetupForNextRun = picSaveSetup->button(0);
+    cmdSaveSetupAsOperationFile = picSaveSetup->button(1);
+    cmdDontSaveSetup = picSaveSetup->button(2);
+    for (SetupPanel* panel : {fraSetupMenu, picSaveSetup}) {
+        for (QPushButton* choice : panel->findChildren<QPushButton*>()) {
+            choice->installEventFilter(this);
+            m_helpHeadings.insert(choice, 11);
+        }
+    }
+
     picKeyFrom = new KeyFromPanel(centralWidget());
     for (QPushButton* choice : picKeyFrom->findChildren<QPushButton*>()) {
         choice->installEventFilter(this);
@@ -193,6 +218,79 @@ void frmMain::CreateControls()
             m_report->ReportScreen();
     });
     connect(cmdQuit, &QPushButton::clicked, this, &frmMain::close);
+
+    connect(cmdSetup, &QPushButton::clicked, this, &frmMain::cmdSetup_Click);
+    connect(cmdLoadSetup, &QPushButton::clicked, this, &frmMain::cmdLoadSetup_Click);
+    connect(cmdSaveSetup, &QPushButton::clicked, this, [this] { ShowSetupPanel(picSaveSetup); });
+    connect(cmdClearSetup, &QPushButton::clicked, this, [this] {
+        m_setupCommands->Clear();
+        CloseSetupMenu();
+    });
+    connect(cmdRestoreSetup, &QPushButton::clicked, this, [this] {
+        m_setupCommands->Restore();
+        CloseSetupMenu();
+    });
+    connect(cmdKeepSetup, &QPushButton::clicked, this, &frmMain::CloseSetupMenu);
+    connect(cmdSaveSetupForNextRun, &QPushButton::clicked, this, [this] {
+        m_setupCommands->SaveForNextRun();
+        CloseSetupMenu();
+    });
+    connect(cmdSaveSetupAsOperationFile, &QPushButton::clicked, this,
+            &frmMain::cmdSaveSetupAsOperationFile_Click);
+    connect(cmdDontSaveSetup, &QPushButton::clicked, this, &frmMain::CloseSetupMenu);
+}
+
+void frmMain::cmdSetup_Click()
+{
+    if (!m_clickGuard)
+        ShowSetupPanel(fraSetupMenu);
+}
+
+void frmMain::ShowSetupPanel(SetupPanel* panel)
+{
+    fraSetupMenu->hide();
+    lblSetupFilename->hide();
+    fraMenu->setEnabled(false);
+    fraSetup->setEnabled(false);
+    // Over the Setup button's row, its left edge at the Setup button's.
+    panel->move(fraSetup->x(), fraSetup->y() - panel->height());
+    panel->show();
+    panel->raise();
+    panel->findChild<QPushButton*>()->setFocus();
+    if (panel == fraSetupMenu)
+        cmdSaveSetup->setFocus();
+}
+
+void frmMain::CloseSetupMenu()
+{
+    fraSetupMenu->hide();
+    picSaveSetup->hide();
+    lblSetupFilename->show();
+    fraMenu->setEnabled(true);
+    fraSetup->setEnabled(true);
+    cmdSetup->setFocus();
+}
+
+void frmMain::cmdLoadSetup_Click()
+{
+    fraSetupMenu->hide();
+    const QString path =
+        FileDialog::getOpenFileName(this, QStringLiteral("Specify operation file to be loaded"),
+                                    QStringLiteral("Operation files (*.opn)"));
+    SetClickGuard();
+    m_setupCommands->Load(path);
+    CloseSetupMenu();
+}
+
+void frmMain::cmdSaveSetupAsOperationFile_Click()
+{
+    picSaveSetup->hide();
+    const QString path =
+        FileDialog::getSaveFileName(this, QStringLiteral("Specify operation file to be saved"),
+                                    QStringLiteral("Operation files (*.opn)"));
+    SetClickGuard();
+    m_setupCommands->SaveAs(path);
+    CloseSetupMenu();
 }
 
 void frmMain::ApplyFonts()
@@ -235,12 +333,8 @@ bool frmMain::StartUp()
         return false;
     }
 
-    // The start-up values are the opposite of each wanted switch, so that the three toggles
-    // below bring the wanted values and show them.
-    m_editor.ToggleFunction();
-    m_editor.ToggleOutputFilesSame();
-    m_editor.ToggleSubdirectories();
-    m_editor.KeepSetup();
+    // The setup saved for this run, or the start values; either way kept for "Restore setup".
+    m_setupCommands->LoadAtStartUp();
     RefreshSide(Setup::Input);
     RefreshSide(Setup::Output);
     cmdFunction->setFocus();

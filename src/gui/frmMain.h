@@ -21,6 +21,8 @@ class KeyFromPanel;
 class QFrame;
 class QLabel;
 class QPushButton;
+class SetupCommands;
+class SetupPanel;
 class frmReport;
 class DoItCommand;
 
@@ -91,6 +93,12 @@ private:
 
     void cmdFunction_Click();
     void cmdSubdirectories_Click();
+    // The Setup button's submenu and save panel.
+    void cmdSetup_Click();
+    void ShowSetupPanel(SetupPanel* panel);
+    void CloseSetupMenu();
+    void cmdLoadSetup_Click();
+    void cmdSaveSetupAsOperationFile_Click();
     void cmdHelp_Click();
     void cmdKeyFrom_Click();
     void KeyPanelChoice(QPushButton* choice);
@@ -112,6 +120,7 @@ private:
     std::unique_ptr<BatchDriver> m_driver;
     std::unique_ptr<frmReport> m_report;
     std::unique_ptr<DoItCommand> m_doIt;
+    std::unique_ptr<SetupCommands> m_setupCommands;
 
 public:
     QTimer Clock;  // paces the reliability test
@@ -133,6 +142,17 @@ public:
     QPushButton* cmdHelp = nullptr;
     QPushButton* cmdQuit = nullptr;
     KeyFromPanel* picKeyFrom = nullptr;
+    // The Setup button's submenu and its save panel.
+    SetupPanel* fraSetupMenu = nullptr;
+    SetupPanel* picSaveSetup = nullptr;
+    QPushButton* cmdLoadSetup = nullptr;
+    QPushButton* cmdSaveSetup = nullptr;
+    QPushButton* cmdClearSetup = nullptr;
+    QPushButton* cmdRestoreSetup = nullptr;
+    QPushButton* cmdKeepSetup = nullptr;
+    QPushButton* cmdSaveSetupForNextRun = nullptr;
+    QPushButton* cmdSaveSetupAsOperationFile = nullptr;
+    QPushButton* cmdDontSaveSetup = nullptr;
 
     QLabel* lblFunction = nullptr;
     QLabel* lblFunction2 = nullptr;

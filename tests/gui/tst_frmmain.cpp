@@ -1,7 +1,9 @@
 #include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "ScriptedKeyDialogs.h"
+#include "gui/FileDialog.h"
 #include "gui/KeyFromPanel.h"
+#include "gui/SetupPanel.h"
 #include "gui/frmMain.h"
 #include "support/Language.h"
 
@@ -32,6 +34,7 @@ private slots:
     void keyPanelLayout_data();
     void keyPanelLayout();
     void keyPanelChoices();
+    void setupSavedForNextRunComesBack();
 
 private:
     QTemporaryDir m_config;
@@ -270,6 +273,39 @@ void tst_frmmain::keyPanelChoices()
     QCOMPARE(w.key().intKeySource, -1);
     QCOMPARE(w.key().strKey, QByteArray(16, '\0'));
     QCOMPARE(w.lblKeyFrom->text(), Language::Text(7));
+}
+
+// Setup > Save setup > Save setup for next run, then a new start of the program: the saved
+// setup is in force, shown and kept; and Load setup through the file picker brings another.
+void tst_frmmain::setupSavedForNextRunComesBack()
+{
+    const QString folder = m_config.path() + '/';
+    m_window->editor().UseSides({folder, folder}, {"*.txt", "*.enc"});
+    m_window->editor().SetSwitches(false, false, false);
+    QTest::mouseClick(m_window->cmdSetup, Qt::LeftButton);
+    QVERIFY(m_window->cmdSaveSetup->isVisible());
+    QTest::mouseClick(m_window->cmdSaveSetup, Qt::LeftButton);
+    QTest::mouseClick(m_window->cmdSaveSetupForNextRun, Qt::LeftButton);
+    QVERIFY(!m_window->picSaveSetup->isVisible() && m_window->fraMenu->isEnabled());
+    const QString saved = m_window->setup().strDefaultOperationFile;
+    QVERIFY(QFileInfo::exists(saved));
+    cleanup();
+    init();
+    const KeptSetup expected{false, false, false, false, {folder, folder}, {"*.txt", "*.enc"}};
+    QCOMPARE(m_window->setup().Keep(), expected);
+    QCOMPARE(m_window->keptSetup(), expected);
+    QCOMPARE(m_window->lblFunction->text(), QStringLiteral("Decryption"));
+    QCOMPARE(m_window->lblFiles[1]->text(), QStringLiteral("*.enc"));
+
+    m_window->editor().ClearSetup();
+    FileDialog::setNextFileName(saved);
+    QTest::qWait(1100); // the click guard of the start-up
+    QTest::mouseClick(m_window->cmdSetup, Qt::LeftButton);
+    QTest::mouseClick(m_window->cmdLoadSetup, Qt::LeftButton);
+    QCOMPARE(m_window->setup().Keep(), expected);
+    QCOMPARE(m_window->lblSetupFilename->text(), saved);
+    QVERIFY(m_window->lblSetupFilename->isVisible());
+    QFile::remove(saved);
 }
 
 QTEST_MAIN(tst_frmmain)

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QFrame>
+
+#include <initializer_list>
+
+class QPushButton;
+
+// A column of buttons over the main window, like the key panel: the Setup button's submenu
+// (Load, Save, Clear, Restore, Not now) or its save panel (for the next run, as an operation
+// file, Not now).
+class SetupPanel : public QFrame
+{
+    Q_OBJECT
+
+public:
+    SetupPanel(QWidget* parent, const QString& name, std::initializer_list<const char*> captions);
+
+    // The buttons, top to bottom.
+    QPushButton* button(int index) const;
+
+    static constexpr int ButtonWidth = 3000;
+    static constexpr int ButtonHeight = 375;
+};
