@@ -11,7 +11,7 @@
 #include "core/Interaction.h"
 #include "core/ProgramPaths.h"
 #include "core/TxtEncDec.h"
-#include "files/FileSummary.h"
+#include "core/FileSummary.h"
 #include "files/folder.h"
 #include "frmReport.h"
 #include "keys/KeyAcquisition.h"

@@ -1,7 +1,5 @@
 #include "SizeText.h"
 
-#include "files/folder.h"
-
 #include <QFileInfo>
 
 namespace StrProc {
@@ -55,9 +53,10 @@ QString SizeText(double bytes, int decimals, const QLocale& locale)
 
 QString FileSizeText(const QString& path, int decimals, const QLocale& locale)
 {
-    if (path.isEmpty() || !folder::FileExists(path))
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir())
         return {};
-    return SizeText(double(QFileInfo(path).size()), decimals, locale);
+    return SizeText(double(info.size()), decimals, locale);
 }
 
 QString MinutesText(int minutes, bool longForm)

@@ -1,7 +1,7 @@
 #include "FileUtility.h"
 #include "TestFiles.h"
+#include "core/FileSummary.h"
 #include "core/Setup.h"
-#include "files/FileSummary.h"
 
 #include <QDir>
 #include <QTemporaryDir>

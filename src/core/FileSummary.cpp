@@ -1,9 +1,9 @@
 #include "FileSummary.h"
 
 #include "FileUtility.h"
-#include "StrProc.h"
-#include "core/Setup.h"
-#include "core/TxtEncDec.h"
+#include "Setup.h"
+#include "TxtEncDec.h"
+#include "files/StrProc.h"
 #include "support/SizeText.h"
 
 #include <QFile>
