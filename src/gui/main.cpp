@@ -1,5 +1,6 @@
 #include "CipherEngine.h"
 #include "GuiKeyDialogs.h"
+#include "HelpCommands.h"
 #include "MessageBoxInteraction.h"
 #include "core/ProgramPaths.h"
 #include "core/Setup.h"
@@ -31,6 +32,7 @@ int main(int argc, char* argv[])
     interaction.SetParent(&window);
     GuiKeyDialogs keyDialogs(window, interaction);
     window.SetKeyDialogs(&keyDialogs);
+    HelpCommands help(window, interaction);
     if (!window.StartUp())
         return 1;
     return app.exec();

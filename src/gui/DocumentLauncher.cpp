@@ -1,0 +1,49 @@
+#include "DocumentLauncher.h"
+
+#include "core/Interaction.h"
+#include "support/weblink.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+// Whether a local document can be read: the viewer that the desktop starts would otherwise
+// fail on its own, in its own words, or not at all visibly. A FIFO put in its place must not
+// block the window, hence O_NONBLOCK.
+std::optional<weblink::Failure> Unreadable(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return weblink::FailureOfErrno(errno);
+    ::close(fd);
+    return std::nullopt;
+}
+
+} // namespace
+
+DocumentLauncher::DocumentLauncher(Interaction& interaction, Opener opener)
+    : m_interaction(interaction), m_opener(std::move(opener))
+{
+    if (!m_opener)
+        m_opener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+bool DocumentLauncher::Open(const QString& address)
+{
+    const bool local = QDir::isAbsolutePath(address);
+    std::optional<weblink::Failure> failure = local ? Unreadable(address) : std::nullopt;
+    if (!failure && !m_opener(local ? QUrl::fromLocalFile(address) : QUrl(address)))
+        failure = weblink::Failure::NoAssociation;
+    if (!failure)
+        return true;
+    m_interaction.Tell(weblink::FailureTitle(), weblink::FailureMessage(*failure, address),
+                       Interaction::Icon::Exclamation);
+    return false;
+}

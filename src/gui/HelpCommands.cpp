@@ -1,0 +1,68 @@
+#include "HelpCommands.h"
+
+#include "core/ProgramPaths.h"
+#include "frmHelp.h"
+#include "frmMain.h"
+#include "frmReport.h"
+#include "support/Language.h"
+#include "support/weblink.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace {
+
+constexpr int OnlineManualText = 26;
+
+} // namespace
+
+HelpCommands::HelpCommands(frmMain& main, Interaction& interaction, DocumentLauncher::Opener opener)
+    : QObject(&main), m_main(main), m_webLink(interaction, std::move(opener))
+{
+    connect(&main, &frmMain::helpRequested, this, &HelpCommands::OpenHelp);
+    connect(&main, &frmMain::documentationRequested, this, &HelpCommands::OpenDocumentation);
+    main.lblOnlineDocumentation->setToolTip(
+        weblink::DocumentationToolTip(Language::Text(OnlineManualText)));
+    // F1 released on a command button asks for that command's section, and frmMain takes it
+    // there; an F1 that reaches the window itself had no command in focus.
+    main.installEventFilter(this);
+}
+
+HelpCommands::~HelpCommands() = default;
+
+frmHelp& HelpCommands::help()
+{
+    if (!m_help)
+        m_help = std::make_unique<frmHelp>(&m_main);
+    return *m_help;
+}
+
+void HelpCommands::OpenHelp(int heading)
+{
+    // "Help" itself does nothing while a batch runs; help about a command still opens.
+    if (heading == 0 && m_main.report().Running())
+        return;
+    help().Open(heading);
+}
+
+QString HelpCommands::DocumentationAddress()
+{
+    const QString guide = ProgramPaths::ProgramTextFile(QStringLiteral("user-guide.md"));
+    return QFileInfo::exists(guide) ? guide : Language::Text(OnlineManualText);
+}
+
+void HelpCommands::OpenDocumentation()
+{
+    m_webLink.Open(DocumentationAddress());
+}
+
+bool HelpCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_main && event->type() == QEvent::KeyRelease &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        OpenHelp(0);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

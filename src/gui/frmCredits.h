@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// The credits: the program's name and version, opened from the help window's "Author" button.
+class frmCredits : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmCredits(QWidget* parent = nullptr);
+
+    QLabel* lblProgramName = nullptr;
+    QLabel* lblVersion = nullptr;
+    QPushButton* cmdClose = nullptr;
+};
