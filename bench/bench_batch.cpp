@@ -11,10 +11,10 @@
 
 #include "BenchWorkspace.h"
 #include "core/BatchDriver.h"
-#include "core/Interaction.h"
 #include "core/Setup.h"
 #include "core/UnattendedInteraction.h"
 #include "keys/KeyRecord.h"
+#include "support/Interaction.h"
 
 #include <QCoreApplication>
 #include <QDir>

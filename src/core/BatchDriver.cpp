@@ -1,15 +1,15 @@
 #include "BatchDriver.h"
 
 #include "FileOperation.h"
-#include "Interaction.h"
 #include "ReportView.h"
 #include "RunError.h"
 #include "Setup.h"
-#include "TxtEncDec.h"
 #include "files/FolderWalk.h"
 #include "files/OutputName.h"
 #include "files/StrProc.h"
+#include "support/Interaction.h"
 #include "support/SizeText.h"
+#include "support/TxtEncDec.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

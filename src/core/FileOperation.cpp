@@ -3,15 +3,15 @@
 #include "BatchContext.h"
 #include "FileResultText.h"
 #include "FileUtility.h"
-#include "Interaction.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
 #include "ReportView.h"
 #include "RunState.h"
 #include "Setup.h"
-#include "TxtEncDec.h"
 #include "ZR7FileOps.h"
+#include "support/Interaction.h"
 #include "support/SizeText.h"
+#include "support/TxtEncDec.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "FileResultText.h"
 
-#include "TxtEncDec.h"
 #include "ZR7FileOps.h"
 #include "files/StrProc.h"
+#include "support/TxtEncDec.h"
 
 namespace FileResultText {
 

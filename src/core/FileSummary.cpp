@@ -2,9 +2,9 @@
 
 #include "FileUtility.h"
 #include "Setup.h"
-#include "TxtEncDec.h"
 #include "files/StrProc.h"
 #include "support/SizeText.h"
+#include "support/TxtEncDec.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "OperationDescription.h"
 
 #include "Setup.h"
-#include "TxtEncDec.h"
+#include "support/TxtEncDec.h"
 
 namespace {
 

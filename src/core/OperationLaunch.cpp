@@ -1,17 +1,17 @@
 #include "OperationLaunch.h"
 
 #include "BatchDriver.h"
-#include "Interaction.h"
 #include "LaunchHost.h"
 #include "OperationDescription.h"
 #include "Setup.h"
-#include "TxtEncDec.h"
 #include "files/ExistingOutputs.h"
 #include "files/StrProc.h"
 #include "files/folder.h"
 #include "keys/KeyRecord.h"
 #include "keys/ZR7KeyFrom.h"
 #include "support/DiskProc.h"
+#include "support/Interaction.h"
+#include "support/TxtEncDec.h"
 
 #include <cmath>
 

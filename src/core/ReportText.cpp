@@ -1,10 +1,10 @@
 #include "ReportText.h"
 
-#include "Interaction.h"
 #include "ReportView.h"
 #include "RunError.h"
-#include "TxtEncDec.h"
+#include "support/Interaction.h"
 #include "support/SizeText.h"
+#include "support/TxtEncDec.h"
 
 void ReportText::Clear()
 {

@@ -1,10 +1,10 @@
 #include "SetupEditor.h"
 
-#include "Interaction.h"
 #include "SetupView.h"
 #include "files/StrProc.h"
 #include "files/folder.h"
 #include "support/DiskProc.h"
+#include "support/Interaction.h"
 
 #include <QFileInfo>
 

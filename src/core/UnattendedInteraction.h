@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Interaction.h"
+#include "support/Interaction.h"
 
 #include <QCoreApplication>
 

@@ -3,8 +3,8 @@
 #include "FolderWalk.h"
 #include "OutputName.h"
 #include "StrProc.h"
-#include "core/Interaction.h"
 #include "folder.h"
+#include "support/Interaction.h"
 
 #include <QSet>
 

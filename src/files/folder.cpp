@@ -2,8 +2,8 @@
 
 #include "PosixFile.h"
 #include "StrProc.h"
-#include "core/Interaction.h"
 #include "support/DiskProc.h"
+#include "support/Interaction.h"
 
 #include <QDir>
 #include <QFile>

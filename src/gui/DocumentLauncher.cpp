@@ -1,6 +1,6 @@
 #include "DocumentLauncher.h"
 
-#include "core/Interaction.h"
+#include "support/Interaction.h"
 #include "support/weblink.h"
 
 #include <QDesktopServices>

@@ -1,8 +1,8 @@
 #include "FileChoiceDialog.h"
 
 #include "Twips.h"
-#include "core/Interaction.h"
 #include "files/folder.h"
+#include "support/Interaction.h"
 
 #include <QEvent>
 #include <QKeyEvent>

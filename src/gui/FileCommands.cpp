@@ -3,12 +3,12 @@
 #include "FileDialog.h"
 #include "FolderChooser.h"
 #include "Twips.h"
-#include "core/Interaction.h"
-#include "core/TxtEncDec.h"
 #include "files/folder.h"
 #include "frmMain.h"
 #include "frmSpecifyInputFiles.h"
 #include "frmSpecifyOutputFiles.h"
+#include "support/Interaction.h"
+#include "support/TxtEncDec.h"
 
 #include <QFileInfo>
 #include <QFrame>

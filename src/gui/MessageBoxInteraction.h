@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Interaction.h"
+#include "support/Interaction.h"
 
 class QWidget;
 

@@ -1,9 +1,9 @@
 #include "frmInspectKey.h"
 
 #include "Twips.h"
-#include "core/Interaction.h"
 #include "keys/KeyView.h"
 #include "keys/ZR7KeyFrom.h"
+#include "support/Interaction.h"
 
 #include <QEvent>
 #include <QFrame>

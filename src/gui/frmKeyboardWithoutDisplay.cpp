@@ -1,11 +1,11 @@
 #include "frmKeyboardWithoutDisplay.h"
 
 #include "Twips.h"
-#include "core/Interaction.h"
 #include "frmInspectKey.h"
 #include "frmKeyboardWithDisplay.h"
 #include "keys/Windows1252.h"
 #include "keys/ZR7KeyFrom.h"
+#include "support/Interaction.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -8,16 +8,16 @@
 #include "SetupPanel.h"
 #include "Twips.h"
 #include "core/BatchDriver.h"
-#include "core/Interaction.h"
-#include "core/ProgramPaths.h"
-#include "core/TxtEncDec.h"
 #include "core/FileSummary.h"
+#include "core/ProgramPaths.h"
 #include "files/folder.h"
 #include "frmReport.h"
 #include "keys/KeyAcquisition.h"
 #include "persist/SetupCommands.h"
 #include "support/DiskProc.h"
+#include "support/Interaction.h"
 #include "support/Language.h"
+#include "support/TxtEncDec.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>

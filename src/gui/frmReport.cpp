@@ -1,9 +1,9 @@
 #include "frmReport.h"
 
 #include "Twips.h"
-#include "core/Interaction.h"
 #include "frmAntivirusQuery.h"
 #include "frmPurgeAdvice.h"
+#include "support/Interaction.h"
 
 #include <QClipboard>
 #include <QCloseEvent>

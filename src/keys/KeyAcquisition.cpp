@@ -3,9 +3,9 @@
 #include "KeyRecord.h"
 #include "Windows1252.h"
 #include "ZR7KeyFrom.h"
-#include "core/Interaction.h"
-#include "core/TxtEncDec.h"
 #include "files/StrProc.h"
+#include "support/Interaction.h"
+#include "support/TxtEncDec.h"
 
 #include <QFileInfo>
 

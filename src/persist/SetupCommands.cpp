@@ -1,8 +1,8 @@
 #include "SetupCommands.h"
 
 #include "OperationFile.h"
-#include "core/Interaction.h"
 #include "core/SetupEditor.h"
+#include "support/Interaction.h"
 
 #include <QFileInfo>
 

@@ -12,10 +12,10 @@
 #include "InPlaceFile.h"
 #include "StreamFormat.h"
 #include "core/BatchDriver.h"
-#include "core/Interaction.h"
 #include "core/Setup.h"
 #include "core/UnattendedInteraction.h"
 #include "keys/KeyRecord.h"
+#include "support/Interaction.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "core/Setup.h"
-#include "core/TxtEncDec.h"
 #include "keys/KeyRecord.h"
+#include "support/TxtEncDec.h"
 
 #include <QTest>
 
