@@ -4,6 +4,7 @@
 #include "LaunchHost.h"
 #include "OperationDescription.h"
 #include "Setup.h"
+#include "SetupEditor.h"
 #include "files/ExistingOutputs.h"
 #include "files/StrProc.h"
 #include "files/folder.h"
@@ -95,25 +96,8 @@ bool OperationLaunch::CheckInput()
                            Interaction::Icon::Exclamation);
         return false;
     }
-    QString errorText;
-    int errorNumber = 0;
-    m_matchingFiles = folder::CountMatchingFiles(folder, spec, errorText, &m_interaction);
-    const qint64 subfolders =
-        m_matchingFiles < 0 ? -1 : folder::CountSubfolders(folder, errorText, errorNumber);
-    if (m_matchingFiles < 0 || subfolders < 0) {
-        m_interaction.Tell(ErrorTitle, QStringLiteral("Cannot access the input folder."),
-                           Interaction::Icon::Critical);
+    if (!SetupEditor::CheckInputFolder(folder, spec, m_interaction, &m_matchingFiles))
         return false;
-    }
-    if (m_matchingFiles == 0 && subfolders == 0) {
-        const QString what = spec != QLatin1String("*.*")
-                                 ? QStringLiteral("The input folder contains no matching files ")
-                                 : QStringLiteral("The input folder contains no files ");
-        m_interaction.Tell(QStringLiteral("Empty folder"),
-                           what + QStringLiteral("and no subfolders."),
-                           Interaction::Icon::Exclamation);
-        return false;
-    }
     if (m_matchingFiles == 0 && !m_setup.blnSubdirectories) {
         m_interaction.Tell(QStringLiteral("Nothing to do"),
                            QStringLiteral("The input folder contains no matching files."),

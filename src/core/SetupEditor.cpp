@@ -155,25 +155,31 @@ void SetupEditor::UseInputFolder(const QString& chosen)
 
 bool SetupEditor::CheckInputFolder(const QString& spec)
 {
-    const QString folderPath = m_setup.strDirpath[Setup::Input];
+    return CheckInputFolder(m_setup.strDirpath[Setup::Input], spec, m_interaction);
+}
+
+bool SetupEditor::CheckInputFolder(const QString& folderPath, const QString& spec,
+                                   Interaction& interaction, qint64* matchingFiles)
+{
     QString error;
     int number = 0;
-    const qint64 files = folder::CountMatchingFiles(folderPath, spec, error, &m_interaction);
-    const qint64 subfolders = folder::CountSubfolders(folderPath, error, number);
+    const qint64 files = folder::CountMatchingFiles(folderPath, spec, error, &interaction);
+    const qint64 subfolders = files < 0 ? -1 : folder::CountSubfolders(folderPath, error, number);
+    if (matchingFiles)
+        *matchingFiles = files;
     if (files < 0 || subfolders < 0) {
-        m_interaction.Tell(QStringLiteral("Error"),
-                           QStringLiteral("Cannot access the input folder."),
-                           Interaction::Icon::Critical);
+        interaction.Tell(QStringLiteral("Error"), QStringLiteral("Cannot access the input folder."),
+                         Interaction::Icon::Critical);
         return false;
     }
     if (files != 0 || subfolders != 0)
         return true;
-    m_interaction.Tell(QStringLiteral("Empty folder"),
-                       (spec == QLatin1String("*.*")
-                            ? QStringLiteral("The input folder contains no files ")
-                            : QStringLiteral("The input folder contains no matching files ")) +
-                           QStringLiteral("and no subfolders."),
-                       Interaction::Icon::Exclamation);
+    interaction.Tell(QStringLiteral("Empty folder"),
+                     (spec == QLatin1String("*.*")
+                          ? QStringLiteral("The input folder contains no files ")
+                          : QStringLiteral("The input folder contains no matching files ")) +
+                         QStringLiteral("and no subfolders."),
+                     Interaction::Icon::Exclamation);
     return false;
 }
 

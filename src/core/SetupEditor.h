@@ -43,6 +43,9 @@ public:
     // True when the input folder can be read and holds a file matching `spec` or a subfolder;
     // otherwise says why.
     bool CheckInputFolder(const QString& spec);
+    // The same for any folder; `matchingFiles`, when given, receives the count of files.
+    static bool CheckInputFolder(const QString& folderPath, const QString& spec,
+                                 Interaction& interaction, qint64* matchingFiles = nullptr);
     // The input files dialog's choice: every file, files with one extension, or a name or
     // pattern.
     enum class FilesChoice { AllFiles, Extension, Specification };
