@@ -65,6 +65,9 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     Clock.setInterval(5000);
     connect(&Clock, &QTimer::timeout, this, &frmMain::Clock_Tick);
     connect(m_report.get(), &frmReport::stopRequested, &Clock, &QTimer::stop);
+    // Closing the comparison of a reliability test brings back the setup the test replaced.
+    connect(m_report.get(), &frmReport::restoreSetupRequested, this,
+            [this] { m_setupCommands->Restore(); });
     // Clock2 runs from the start, so the guard also covers the first second after start-up.
     Clock2.setInterval(1000);
     Clock2.setSingleShot(true);
@@ -165,7 +168,7 @@ void frmMain::CreateControls()
     lblSetupFilename->hide();
 
     fraSetupMenu =
-        new SetupPanel(centralWidget(), QStringLiteral("fraSetup"),
+        new SetupPanel(centralWidget(), QStringLiteral("fraSetupMenu"),
                        {"Load setup", "Save setup", "Clear setup", "Restore setup", "Not now"});
     cmdLoadSetup = fraSetupMenu->button(0);
     cmdSaveSetup = fraSetupMenu->button(1);
