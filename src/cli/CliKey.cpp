@@ -57,7 +57,7 @@ bool CliKey::ParseOptions(QStringList& args, QString& error)
     return true;
 }
 
-bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error)
+bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error, QByteArray* raw)
 {
     if (!Windows1252::CanEncode(typed)) {
         error = QStringLiteral("Error: The key contains characters that a key cannot hold.");
@@ -68,6 +68,8 @@ bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error)
         return false;
     }
     key = ZR7KeyFrom::NormalizedKey(typed);
+    if (raw)
+        *raw = Windows1252::FromUnicode(typed);
     if (key.size() < ZR7KeyFrom::MinKeyLength) {
         error = QStringLiteral("Error: The key must have at least 16 characters, spaces not "
                                "counted.");
@@ -76,7 +78,7 @@ bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error)
     return true;
 }
 
-bool CliKey::Read(QByteArray& key, QString& error, bool askTwice)
+bool CliKey::Read(QByteArray& key, QString& error, bool askTwice, QByteArray* raw)
 {
     if (!m_keyFile.isEmpty()) {
         QByteArray bytes;
@@ -93,11 +95,13 @@ bool CliKey::Read(QByteArray& key, QString& error, bool askTwice)
             break;
         }
         key = ZR7KeyFrom::NormalizedKey(bytes);
+        if (raw)
+            *raw = bytes;
         bytes.fill('\0');
         return true;
     }
     if (m_stdin)
-        return ReadTyped(QTextStream(stdin).readLine(), key, error);
+        return ReadTyped(QTextStream(stdin).readLine(), key, error, raw);
     if (!::isatty(STDIN_FILENO)) {
         error = QStringLiteral("Error: No key given: use --key-file FILE or --key-stdin.");
         return false;
@@ -107,7 +111,7 @@ bool CliKey::Read(QByteArray& key, QString& error, bool askTwice)
         error = QStringLiteral("Error: The key entries do not match!");
         return false;
     }
-    const bool ok = ReadTyped(typed, key, error);
+    const bool ok = ReadTyped(typed, key, error, raw);
     typed.fill(QChar(0));
     return ok;
 }

@@ -13,14 +13,14 @@ public:
     bool ParseOptions(QStringList& args, QString& error);
 
     // Reads the key; the normalised key in `key`, or false with a message in `error` as
-    // "Title: text".
-    bool Read(QByteArray& key, QString& error, bool askTwice = false);
+    // "Title: text". `raw`, when given, receives the key as typed or as the keyfile holds it.
+    bool Read(QByteArray& key, QString& error, bool askTwice = false, QByteArray* raw = nullptr);
 
     // The keyfile given with --key-file ("" otherwise).
     const QString& keyFile() const { return m_keyFile; }
 
 private:
-    bool ReadTyped(const QString& typed, QByteArray& key, QString& error);
+    bool ReadTyped(const QString& typed, QByteArray& key, QString& error, QByteArray* raw);
 
     QString m_keyFile;
     bool m_stdin = false;

@@ -1,7 +1,9 @@
 #include "ExitStatus.h"
 #include "KeyCommands.h"
 #include "OperationCommand.h"
+#include "RandomnessCommand.h"
 #include "RunCommand.h"
+#include "TestCommand.h"
 #include "support/ProcessHardening.h"
 
 #include <QCoreApplication>
@@ -52,6 +54,10 @@ int main(int argc, char* argv[])
         return RunOperation(command == QLatin1String("encrypt"), args);
     if (command == QLatin1String("run"))
         return RunOperationFile(args);
+    if (command == QLatin1String("test"))
+        return RunTest(args);
+    if (command == QLatin1String("randomness"))
+        return RunRandomness(args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(Usage, stdout);
         return ExitStatus::Done;

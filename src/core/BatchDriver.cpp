@@ -189,6 +189,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& 
         }
     }
 
+    if (blnReliabilityTest && !measure)
+        lastOutputNames = outputNames;
     FileOperation operation(m_context);
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (measure) {

@@ -52,8 +52,17 @@ public:
     bool blnRestoreSetupOnClose = false;
     // Set while a reliability test drives the batch: no statistics and no Pause button.
     bool blnReliabilityTest = false;
+    // While a reliability test runs: the output names of the last folder processed, in the
+    // order the files went through, for the comparison that follows.
+    QStringList lastOutputNames;
     // The randomness report of the analysis; runs instead of a batch when asked for.
     std::function<void()> randomnessReport;
+    // What a report running inside ProcessFiles uses of the batch: the counters it adds to, the
+    // pause-and-stop check between files (true when the run must end), and a step whose
+    // failure is shown and handled as a batch handles it (false when it failed).
+    BatchCounters& runCounters() { return m_context.counters; }
+    bool PauseAndStopCheck() { return BetweenSteps(); }
+    bool RunStep(const std::function<void()>& step) { return Step(step); }
 
     // Clocks, replaceable by tests: seconds since midnight, and the date and time of the
     // report's last line.

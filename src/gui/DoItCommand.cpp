@@ -1,5 +1,6 @@
 #include "DoItCommand.h"
 
+#include "ReliabilityTestCommand.h"
 #include "core/OperationLaunch.h"
 #include "frmConfirmOperation.h"
 #include "frmMain.h"
@@ -8,9 +9,12 @@
 #include <QFrame>
 
 DoItCommand::DoItCommand(frmMain& main, frmReport& report, Interaction& interaction)
-    : m_main(main), m_report(report), m_interaction(interaction)
+    : m_main(main), m_report(report), m_interaction(interaction),
+      m_reliabilityTest(std::make_unique<ReliabilityTestCommand>(main, report, interaction))
 {
 }
+
+DoItCommand::~DoItCommand() = default;
 
 void DoItCommand::Run()
 {
@@ -33,6 +37,11 @@ void DoItCommand::SetCommandsEnabled(bool enabled)
 void DoItCommand::SwitchToInPlace()
 {
     m_main.editor().ToggleOutputFilesSame();
+}
+
+LaunchHost::TestChoice DoItCommand::OfferReliabilityTest()
+{
+    return m_reliabilityTest->Offer(*this);
 }
 
 bool DoItCommand::Confirm(const QString& description, const QString& question)

@@ -2,21 +2,27 @@
 
 #include "core/LaunchHost.h"
 
+#include <memory>
+
 class Interaction;
+class ReliabilityTestCommand;
 class frmConfirmOperation;
 class frmMain;
 class frmReport;
 
 // "Do it!" in the windows: the launch checks, the confirmation window, the report window and
-// the batch. The main window's buttons are disabled while the batch runs.
+// the batch, or the reliability test for a "zr7test" folder. The main window's buttons are
+// disabled while the batch runs.
 class DoItCommand : public LaunchHost
 {
 public:
     DoItCommand(frmMain& main, frmReport& report, Interaction& interaction);
+    ~DoItCommand() override;
 
     void Run();
 
     void SwitchToInPlace() override;
+    TestChoice OfferReliabilityTest() override;
     bool Confirm(const QString& description, const QString& question) override;
     void ShowReport(const QString& caption) override;
 
@@ -27,4 +33,5 @@ private:
     frmReport& m_report;
     Interaction& m_interaction;
     frmConfirmOperation* m_confirm = nullptr;
+    std::unique_ptr<ReliabilityTestCommand> m_reliabilityTest;
 };

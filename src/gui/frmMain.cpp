@@ -5,6 +5,7 @@
 #include "FileCommands.h"
 #include "FileDialog.h"
 #include "KeyFromPanel.h"
+#include "RandomnessCommands.h"
 #include "SetupPanel.h"
 #include "Twips.h"
 #include "core/BatchDriver.h"
@@ -61,6 +62,13 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     m_report = std::make_unique<frmReport>(this, *m_driver, m_interaction);
     m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
     m_setupCommands = std::make_unique<SetupCommands>(m_editor, m_interaction);
+    m_randomness = std::make_unique<RandomnessCommands>(*this, m_interaction);
+    for (QPushButton* choice : {m_randomness->cmdInputFiles, m_randomness->cmdOutputFiles}) {
+        choice->installEventFilter(this);
+        m_helpHeadings.insert(choice, 6);
+    }
+    connect(cmdRandomnessReport, &QPushButton::clicked, this,
+            [this] { m_randomness->cmdRandomnessReport_Click(); });
 
     Clock.setInterval(5000);
     connect(&Clock, &QTimer::timeout, this, &frmMain::Clock_Tick);

@@ -21,6 +21,7 @@ class KeyFromPanel;
 class QFrame;
 class QLabel;
 class QPushButton;
+class RandomnessCommands;
 class SetupCommands;
 class SetupPanel;
 class frmReport;
@@ -64,6 +65,8 @@ public:
     // The batch driver, which runs every batch, and the report window that shows it.
     BatchDriver& driver() { return *m_driver; }
     frmReport& report() { return *m_report; }
+    // The randomness report's choice panel and windows.
+    RandomnessCommands& randomness() { return *m_randomness; }
 
 signals:
     // The help window is to open at a heading (0: the top).
@@ -121,6 +124,7 @@ private:
     std::unique_ptr<frmReport> m_report;
     std::unique_ptr<DoItCommand> m_doIt;
     std::unique_ptr<SetupCommands> m_setupCommands;
+    std::unique_ptr<RandomnessCommands> m_randomness;
 
 public:
     QTimer Clock;  // paces the reliability test

@@ -254,15 +254,20 @@ void TestOperationLaunch::reliabilityTestFolder_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("spec");
     QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<bool>("subfolders");
     QTest::addColumn<bool>("offered");
     QTest::newRow("test files") << "zr7test"
-                                << "*.TST" << true << true;
+                                << "*.TST" << true << false << true;
     QTest::newRow("decryption") << "zr7test"
-                                << "*.tst" << false << false;
+                                << "*.tst" << false << false << false;
     QTest::newRow("other extension") << "zr7test"
-                                     << "*.txt" << true << false;
+                                     << "*.tsx" << true << false << false;
+    QTest::newRow("no dot") << "zr7test"
+                            << "tst" << true << false << false;
+    QTest::newRow("subfolders") << "zr7test"
+                                << "*.tst" << true << true << false;
     QTest::newRow("folder case differs") << "ZR7TEST"
-                                         << "*.tst" << true << false;
+                                         << "*.tst" << true << false << false;
 }
 
 void TestOperationLaunch::reliabilityTestFolder()
@@ -270,18 +275,20 @@ void TestOperationLaunch::reliabilityTestFolder()
     QFETCH(QString, folder);
     QFETCH(QString, spec);
     QFETCH(bool, encrypt);
+    QFETCH(bool, subfolders);
     QFETCH(bool, offered);
     Launch l;
     l.f.setup.blnEncrypt = encrypt;
+    l.f.setup.blnSubdirectories = subfolders;
     l.f.setup.strDirpath[Setup::Input] = l.f.path(folder + QLatin1Char('/'));
     l.f.setup.strFilespec[Setup::Input] = spec;
     l.f.write(folder + QStringLiteral("/a.tst"), "test file");
-    l.f.write(folder + QStringLiteral("/a.txt"), "test file");
+    l.f.write(folder + QStringLiteral("/a.tsx"), "test file");
+    l.f.write(folder + QStringLiteral("/tst"), "test file");
     l.host.testChoice = LaunchHost::TestChoice::Cancelled;
     l.host.confirm = false;
-    const OperationLaunch::Outcome outcome = l.launch.DoIt();
+    l.launch.DoIt();
     QCOMPARE(l.host.calls.contains(QStringLiteral("reliability test")), offered);
-    QCOMPARE(outcome, OperationLaunch::Outcome::Cancelled);
 }
 
 void TestOperationLaunch::description_data()

@@ -7,6 +7,7 @@
 #include "gui/frmMain.h"
 #include "support/Language.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -149,9 +150,11 @@ void tst_frmmain::helpHeadings()
     QFETCH(int, heading);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->ClickGuard(), 3000);
     QPushButton* button = nullptr;
-    for (QPushButton* candidate : m_window->findChildren<QPushButton*>())
-        if (candidate->text() == caption)
-            button = candidate;
+    // The command buttons, not the choices of a panel with the same caption.
+    for (QFrame* frame : {m_window->fraMenu, m_window->fraSetup})
+        for (QPushButton* candidate : frame->findChildren<QPushButton*>())
+            if (candidate->text() == caption)
+                button = candidate;
     QVERIFY(button);
     QSignalSpy help(m_window, &frmMain::helpRequested);
     const KeptSetup before = m_window->setup().Keep();

@@ -1,0 +1,109 @@
+#include "FolderRandomness.h"
+
+#include "FileUtility.h"
+#include "core/BatchDriver.h"
+#include "core/RunError.h"
+#include "core/Setup.h"
+#include "files/FolderWalk.h"
+#include "files/StrProc.h"
+#include "support/SizeText.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The value a file below the minimum size gets: it is listed, not measured.
+constexpr double NotMeasured = -0.5;
+
+} // namespace
+
+FolderRandomness::FolderRandomness(BatchDriver& driver, Setup& setup)
+    : measure(&FolderRandomness::FileRandomness), m_driver(driver), m_setup(setup)
+{
+}
+
+double FolderRandomness::FileRandomness(const QString& path, int minSize)
+{
+    return FileUtility::fr(QFile::encodeName(path).toStdString(), minSize);
+}
+
+void FolderRandomness::Attach()
+{
+    m_driver.randomnessReport = [this] {
+        ReportFolderRandomness(m_driver.run.strNextDirPath, m_driver.run.strCurrentFileSpec);
+    };
+}
+
+QString FolderRandomness::FileLine(double value, const QString& fileName, qint64 size,
+                                   double threshold)
+{
+    const QLocale locale = StrProc::NumberLocale();
+    QString line;
+    if (value == NotMeasured)
+        line = QStringLiteral("     ");
+    else if (value > -11)
+        line = locale.toString(value, 'f', 3);
+    else
+        line = QLatin1Char('[') + QString::number(qRound(value)) + QLatin1Char(']');
+    line += value > threshold ? QStringLiteral(" * ") : QStringLiteral("   ");
+    return line + StrProc::LowerCaseText(fileName) + QStringLiteral(" (") + locale.toString(size) +
+           QStringLiteral(" bytes)   ");
+}
+
+void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const QString& fileSpec)
+{
+    folder::WalkCallbacks callbacks;
+    callbacks.files = [&](const QString& path, const QStringList& names) {
+        return ListFiles(path, names);
+    };
+    // A folder that cannot be read is named and skipped, as in a batch; the listing goes on.
+    callbacks.failed = [&](const QString& path, const QString& errorText) {
+        ++m_driver.runCounters().foldersNotRead;
+        m_driver.RunStep([&] {
+            throw RunError(RunError::Kind::Other, QStringLiteral("Cannot read the folder ") + path +
+                                                      QStringLiteral(": ") + errorText);
+        });
+    };
+    callbacks.stopRequested = [&] { return m_driver.PauseAndStopCheck(); };
+    folder::WalkFolder(StrProc::PathCase(folderPath), fileSpec, m_setup.blnSubdirectories,
+                       callbacks);
+}
+
+bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& names)
+{
+    m_setup.intNumFiles = names.size();
+    if (names.isEmpty())
+        return true;
+    BatchCounters& counters = m_driver.runCounters();
+    ReportText& report = m_driver.report();
+    if (!m_driver.RunStep([&] {
+            report.Write(folderPath + QLatin1Char('\n'));
+            ++counters.lineCount;
+        }))
+        return false;
+    for (const QString& name : names) {
+        if (!ListOneFile(folderPath, name) || m_driver.PauseAndStopCheck())
+            return false;
+    }
+    return m_driver.RunStep([&] {
+        report.Write(QStringLiteral("\n"));
+        ++counters.lineCount;
+    });
+}
+
+bool FolderRandomness::ListOneFile(const QString& folderPath, const QString& name)
+{
+    BatchCounters& counters = m_driver.runCounters();
+    ++counters.filesProcessed;
+    const QString path = folderPath + name;
+    const qint64 size = QFileInfo(path).size();
+    const double value = size < m_setup.intMinFilesizeForRandomness
+                             ? NotMeasured
+                             : measure(path, m_setup.intMinFilesizeForRandomness);
+    return m_driver.RunStep([&] {
+        m_driver.report().AppendToReport(
+            FileLine(value, name, size, m_setup.dblMinZR7Randomness) + QLatin1Char('\n'), true);
+        ++counters.lineCount;
+    });
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class BatchDriver;
+class Setup;
+
+// The randomness listing of a folder tree in the report window: a line with the folder, then a
+// line per matching file with its randomness value, a " * " on the files that look encrypted,
+// its name in lower case and its size. The batch driver runs it inside ProcessFiles, which
+// writes the closing lines; Pause and Stop act between files.
+class FolderRandomness
+{
+public:
+    FolderRandomness(BatchDriver& driver, Setup& setup);
+
+    // Makes the driver's ProcessFiles run this listing for a randomness report.
+    void Attach();
+
+    // Lists `folderPath` with the file specification `fileSpec` and, with subfolders on, every
+    // lower subfolder depth-first.
+    void ReportFolderRandomness(const QString& folderPath, const QString& fileSpec);
+
+    // One file line without its line break: «0.993 * data.bin (40,000 bytes)   ». A value of
+    // -0.5 stands for a file too small to measure (five blanks), one at or below -11 for a
+    // failure («[-12]»). Files above `threshold` get the mark.
+    static QString FileLine(double value, const QString& fileName, qint64 size, double threshold);
+
+    // The randomness measure of a file of at least `minSize` bytes; the file utility's by
+    // default, replaceable by tests.
+    std::function<double(const QString& path, int minSize)> measure;
+
+    // The file utility's measure of the file at `path`.
+    static double FileRandomness(const QString& path, int minSize);
+
+private:
+    bool ListFiles(const QString& folderPath, const QStringList& names);
+    bool ListOneFile(const QString& folderPath, const QString& name);
+
+    BatchDriver& m_driver;
+    Setup& m_setup;
+};

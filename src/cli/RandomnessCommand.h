@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QStringList>
+
+// zr7e-cli randomness [--subfolders] PATH [--files SPEC]: the randomness report on a file or a
+// folder. A single file gives its size and randomness; a folder gives the listing of the report
+// window. Returns the exit status.
+int RunRandomness(QStringList args);

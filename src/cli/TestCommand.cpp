@@ -1,0 +1,154 @@
+#include "TestCommand.h"
+
+#include "CipherEngine.h"
+#include "CliInteraction.h"
+#include "CliKey.h"
+#include "CliReportView.h"
+#include "ExitStatus.h"
+#include "analysis/ReliabilityTest.h"
+#include "analysis/ReliabilityTestHost.h"
+#include "core/BatchDriver.h"
+#include "core/LaunchHost.h"
+#include "core/OperationLaunch.h"
+#include "core/SetupEditor.h"
+#include "files/StrProc.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int MaxRuns = 32767;
+
+void PrintError(const QString& text)
+{
+    std::fputs(qPrintable(QStringLiteral("Error: ") + text + QLatin1Char('\n')), stderr);
+}
+
+// "Do it!" on the command line offers the test and the test runs at once; between runs the
+// report so far is printed and the next run starts without waiting.
+class CliTestHost : public LaunchHost, public ReliabilityTestHost
+{
+public:
+    CliTestHost(SetupEditor& editor, CliReportView& view) : m_editor(editor), m_view(view) {}
+
+    ReliabilityTest* test = nullptr;
+
+    void SwitchToInPlace() override { m_editor.ToggleOutputFilesSame(); }
+    TestChoice OfferReliabilityTest() override
+    {
+        test->RunReliabilityTest();
+        return TestChoice::Ran;
+    }
+    // The test launches without confirmation; anything else is not what "test" was asked for.
+    bool Confirm(const QString&, const QString&) override { return false; }
+    void ShowReport(const QString&) override {}
+
+    void WaitBeforeNextRun(Setup& setup, bool) override
+    {
+        m_view.Flush();
+        std::fputs("\n", stdout);
+        setup.blnGenerateNextKey = true;
+    }
+
+private:
+    SetupEditor& m_editor;
+    CliReportView& m_view;
+};
+
+bool ParseOptions(QStringList args, QString& folderPath, int& runs, bool& inPlace, QString& error)
+{
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QLatin1String("--runs")) {
+            bool ok = false;
+            runs = args.isEmpty() ? 0 : args.takeFirst().toInt(&ok);
+            if (!ok || runs < 1 || runs > MaxRuns) {
+                error = QStringLiteral("--runs needs a number from 1 to %1.").arg(MaxRuns);
+                return false;
+            }
+        } else if (arg == QLatin1String("--in-place")) {
+            inPlace = true;
+        } else if (arg.startsWith(QLatin1String("--")) || !folderPath.isEmpty()) {
+            error = QStringLiteral("unexpected argument ") + arg;
+            return false;
+        } else {
+            folderPath = arg;
+        }
+    }
+    if (folderPath.isEmpty()) {
+        error = QStringLiteral("no folder given.");
+        return false;
+    }
+    folderPath = QDir::cleanPath(QFileInfo(folderPath).absoluteFilePath());
+    StrProc::EnsureTrailingBackslash(folderPath);
+    if (!folderPath.endsWith(QLatin1String("/zr7test/"))) {
+        error = QStringLiteral("the reliability test runs on the .tst files of a folder named "
+                               "zr7test.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunTest(QStringList args)
+{
+    CliKey keyOptions;
+    QString error;
+    QString folderPath;
+    int runs = 1;
+    bool inPlace = false;
+    if (!keyOptions.ParseOptions(args, error)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        return ExitStatus::Refused;
+    }
+    if (!ParseOptions(args, folderPath, runs, inPlace, error)) {
+        PrintError(error);
+        return ExitStatus::Refused;
+    }
+
+    CliInteraction interaction;
+    SetupEditor editor(interaction);
+    const QString spec = QStringLiteral("*.tst");
+    editor.UseSides({folderPath, folderPath}, {spec, spec});
+    editor.SetSwitches(true, inPlace, false);
+    KeyRecord& key = editor.key();
+    if (!keyOptions.Read(key.strKey, error, true, &key.strRawKeyText)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        key.EraseKey();
+        return ExitStatus::Refused;
+    }
+    key.intKeySource = keyOptions.keyFile().isEmpty() ? KeyRecord::Keyboard : KeyRecord::Keyfile;
+
+    CipherEngine engine;
+    if (!engine.allocate_buffers()) {
+        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        key.EraseKey();
+        return ExitStatus::Failed;
+    }
+    BatchDriver driver(editor.setup(), key, engine, interaction);
+    CliReportView view(driver.report());
+    driver.SetView(&view);
+    interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
+    CliInteraction::CatchInterrupt();
+
+    CliTestHost host(editor, view);
+    ReliabilityTest test(editor, driver, interaction, host, host);
+    test.intNumReliabilityTests = runs;
+    host.test = &test;
+    OperationLaunch launch(editor.setup(), key, interaction, driver, host);
+    const OperationLaunch::Outcome outcome = launch.DoIt();
+    view.Flush();
+    if (!driver.report().isEmpty() && !driver.report().text().endsWith(QLatin1Char('\n')))
+        std::fputs("\n", stdout);
+    key.EraseKey();
+    engine.deallocate_buffers();
+    if (CliInteraction::Interrupted())
+        return ExitStatus::Interrupted;
+    if (outcome != OperationLaunch::Outcome::TestRan)
+        return ExitStatus::Refused;
+    return test.passed() ? ExitStatus::Done : ExitStatus::Failed;
+}

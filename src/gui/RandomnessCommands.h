@@ -1,0 +1,53 @@
+#pragma once
+
+#include "analysis/RandomnessReport.h"
+#include "analysis/RandomnessView.h"
+
+#include <memory>
+
+class Interaction;
+class QLabel;
+class QPushButton;
+class SetupPanel;
+class frmGraphic;
+class frmMain;
+
+// The main window's "Randomness report": a panel that offers the input or the output files of
+// the setup, then the report on the side chosen, in the single-file window or as a listing in
+// the report window.
+class RandomnessCommands : private RandomnessView
+{
+public:
+    RandomnessCommands(frmMain& main, Interaction& interaction);
+    ~RandomnessCommands() override;
+
+    // "Randomness report": opens the panel, or says that neither side is specified.
+    void cmdRandomnessReport_Click();
+
+    RandomnessReport& report() { return m_report; }
+    // The single-file window, once it has been used.
+    frmGraphic* graphic() const { return m_graphic; }
+
+    // The choice panel: "Input file(s)", "Output file(s)", "Not now".
+    SetupPanel* picRandomnessReport = nullptr;
+    QPushButton* cmdInputFiles = nullptr;
+    QPushButton* cmdOutputFiles = nullptr;
+    QPushButton* cmdNoRandomnessReport = nullptr;
+
+private:
+    // RandomnessView
+    void CloseChoices() override;
+    void ShowChecking(bool shown) override;
+    void ShowSingleFile(const SingleFileFigures& figures) override;
+    void ShowReportWindow(const QString& caption) override;
+
+    void Choose(int side);
+    void cmdNoRandomnessReport_Click();
+    void SetFramesEnabled(bool enabled);
+    QLabel* CheckingLabel();
+
+    frmMain& m_main;
+    Interaction& m_interaction;
+    RandomnessReport m_report;
+    frmGraphic* m_graphic = nullptr;
+};

@@ -1,0 +1,124 @@
+#include "ReliabilityTestCommand.h"
+
+#include "Twips.h"
+#include "analysis/ReliabilityTest.h"
+#include "core/BatchDriver.h"
+#include "frmMain.h"
+#include "frmReliabilityTest.h"
+#include "frmReport.h"
+#include "support/Language.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int QueryTopBelowMenu = 1990;
+constexpr int NoticeLeft = 5000;
+constexpr int NoticeBelowKeyLine = 420;
+
+} // namespace
+
+ReliabilityTestCommand::ReliabilityTestCommand(frmMain& main, frmReport& report,
+                                               Interaction& interaction)
+    : m_main(main), m_report(report), m_interaction(interaction)
+{
+}
+
+frmReliabilityTest* ReliabilityTestCommand::query()
+{
+    if (!m_query)
+        m_query = new frmReliabilityTest(&m_main);
+    return m_query;
+}
+
+LaunchHost::TestChoice ReliabilityTestCommand::Offer(LaunchHost& launchHost)
+{
+    // Its right edge on the main window's, its top 1990 twips below the command frame's.
+    const QPoint menuTop = m_main.fraMenu->mapToGlobal(QPoint(0, 0));
+    const QPoint topRight(m_main.frameGeometry().right(),
+                          menuTop.y() + Twips::ToPixels(QueryTopBelowMenu));
+    frmReliabilityTest& form = *query();
+    form.Run(m_main.setup().blnOutputFilesSame, topRight);
+    if (form.blnCancel)
+        return LaunchHost::TestChoice::Cancelled;
+    if (!form.blnPerformingReliabilityTest)
+        return LaunchHost::TestChoice::NormalEncryption;
+    if (form.intNumReliabilityTests > 0) {
+        ReliabilityTest test(m_main.editor(), m_main.driver(), m_interaction, launchHost, *this);
+        test.intNumReliabilityTests = form.intNumReliabilityTests;
+        test.RunReliabilityTest();
+    }
+    form.blnPerformingReliabilityTest = false;
+    return LaunchHost::TestChoice::Ran;
+}
+
+void ReliabilityTestCommand::SetMenuEnabled(bool enabled)
+{
+    m_main.fraMenu->setEnabled(enabled);
+    m_main.fraSetup->setEnabled(enabled);
+}
+
+void ReliabilityTestCommand::TestStarted()
+{
+    SetMenuEnabled(false);
+    if (!m_notice) {
+        m_notice = new QLabel(m_main.centralWidget());
+        m_notice->setObjectName(QStringLiteral("lblPerformingReliabilityTest"));
+        m_notice->setFont(QFont(QStringLiteral("Liberation Sans"), 9));
+        // In the free row under the key line, where it covers nothing.
+        m_notice->move(Twips::ToPixels(NoticeLeft),
+                       m_main.lblKeyFrom->y() + Twips::ToPixels(NoticeBelowKeyLine));
+    }
+    m_notice->setText(Language::Text(5));
+    m_notice->adjustSize();
+    m_notice->show();
+    m_notice->raise();
+    m_main.repaint();
+}
+
+void ReliabilityTestCommand::ComparisonStarted()
+{
+    m_report.setWindowTitle(QStringLiteral("Comparison of decrypted files with original files"));
+    m_report.lblPausedDone->clear();
+}
+
+void ReliabilityTestCommand::WaitBeforeNextRun(Setup& setup, bool separateFiles)
+{
+    m_report.cmdClose->hide();
+    m_report.cmdStop->show();
+    if (separateFiles) {
+        m_report.cmdStop->setText(QStringLiteral("Stop"));
+        m_report.cmdStop->resize(Twips::ToPixels(1000), m_report.cmdStop->height());
+    }
+    m_report.lblPausedDone->setText(QStringLiteral("Paused"));
+    // The first tick after start-up comes after 5 seconds, every later one after 4; Stop in
+    // the report window ends the wait at once.
+    m_main.Clock.start();
+    while (!setup.blnGenerateNextKey) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // The main window closed meanwhile: the program is ending, the test with it.
+        if (!m_main.isVisible())
+            m_main.driver().cmdStop_Click();
+    }
+    m_main.Clock.stop();
+    m_report.lblPausedDone->clear();
+}
+
+void ReliabilityTestCommand::RunsEnded()
+{
+    m_report.cmdStop->hide();
+    m_report.cmdClose->show();
+}
+
+void ReliabilityTestCommand::TestEnded()
+{
+    if (m_notice)
+        m_notice->hide();
+    SetMenuEnabled(true);
+    m_report.activateWindow();
+    m_report.txbText->setFocus();
+}

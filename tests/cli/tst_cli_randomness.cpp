@@ -1,0 +1,46 @@
+#include "CliRun.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+// zr7e-cli randomness on a folder: the listing as the report window holds it.
+class tst_cli_randomness : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void folder();
+};
+
+void tst_cli_randomness::folder()
+{
+    QTemporaryDir dir;
+    TestFiles::write(dir.filePath(QStringLiteral("Data.BIN")), TestFiles::randomBytes(40000, 3));
+    TestFiles::write(dir.filePath(QStringLiteral("notes.txt")), QByteArray(100, 'n'));
+    const CliRun run = RunCli(dir.path(), {QStringLiteral("randomness"), dir.path()});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 9);
+    QCOMPARE(lines[0], QDir(dir.path()).absolutePath() + QLatin1Char('/'));
+    // The folder's order decides which file comes first; sorted, the blanks go first.
+    QStringList files = lines.mid(1, 2);
+    files.sort();
+    QVERIFY2(QRegularExpression(
+                 QStringLiteral("^(0.9\\d\\d|1.000) \\* data\\.bin \\(40.000 bytes\\)   $"))
+                 .match(files[1])
+                 .hasMatch(),
+             qPrintable(files[1]));
+    QCOMPARE(files[0], QStringLiteral("        notes.txt (100 bytes)   "));
+    QCOMPARE(lines.mid(3, 3),
+             QStringList({QString(), QString(), QStringLiteral("Number of files processed: 2")}));
+    QCOMPARE(lines[6], QString());
+    QVERIFY(lines[7].contains(QRegularExpression(QStringLiteral(", \\d\\d:\\d\\d$"))));
+    QCOMPARE(lines[8], QString()); // the last line ends with a line break
+}
+
+QTEST_GUILESS_MAIN(tst_cli_randomness)
+#include "tst_cli_randomness.moc"

@@ -1,0 +1,58 @@
+#include "CliRun.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+// zr7e-cli test: the reliability test from a script, its report and its exit status.
+class tst_cli_test : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void test_data();
+    void test();
+};
+
+void tst_cli_test::test_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output"); // on standard output, or standard error when refused
+    QTest::newRow("two runs in place") << "zr7test" << QStringList{"--runs", "2", "--in-place"} << 0
+                                       << "Reliability test #2 of 2\n2 test files in ";
+    QTest::newRow("separate files")
+        << "zr7test" << QStringList{} << 0 << "a.tst, a.dec: identical\n";
+    QTest::newRow("other folder") << "tests" << QStringList{} << 2
+                                  << "Error: the reliability test runs on the .tst files of a "
+                                     "folder named zr7test.";
+    QTest::newRow("no runs") << "zr7test" << QStringList{"--runs", "0"} << 2
+                             << "Error: --runs needs a number from 1 to 32767.";
+}
+
+void tst_cli_test::test()
+{
+    QFETCH(QString, folder);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(folder + QLatin1Char('/'));
+    QDir().mkpath(path);
+    const QByteArray a = TestFiles::randomBytes(3000, 1);
+    TestFiles::write(path + QStringLiteral("a.tst"), a);
+    TestFiles::write(path + QStringLiteral("b.tst"), "A short text file.\n");
+    const CliRun run = RunCli(dir.path(), QStringList{"test", folder, "--key-stdin"} + options,
+                              "correct horse battery staple\n");
+    QCOMPARE(run.status, status);
+    QVERIFY2((status == 2 ? run.err : run.out).contains(output), qPrintable(run.out + run.err));
+    if (status == 0)
+        QVERIFY(run.out.contains(QStringLiteral("All decrypted files were found to be identical "
+                                                "with the original files.\n")));
+    QCOMPARE(TestFiles::read(path + QStringLiteral("a.tst")), a);
+}
+
+QTEST_GUILESS_MAIN(tst_cli_test)
+#include "tst_cli_test.moc"

@@ -1,0 +1,77 @@
+#include "CipherEngine.h"
+#include "ScriptedInteraction.h"
+#include "gui/RandomnessCommands.h"
+#include "gui/SetupPanel.h"
+#include "gui/frmMain.h"
+#include "support/Language.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The main window's "Randomness report" panel: which choices it offers, help on the right
+// button, "Not now", and the message when neither side is specified.
+class tst_randomnesscommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void choices_data();
+    void choices();
+};
+
+void tst_randomnesscommands::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QDir::tempPath() + "/zr7-randomness-none"));
+    QVERIFY(Language::Load(ZR7_DATA_DIR "/zr7e.dat") > 0);
+}
+
+void tst_randomnesscommands::choices_data()
+{
+    QTest::addColumn<bool>("input");
+    QTest::addColumn<bool>("output");
+    QTest::newRow("output only") << false << true;
+    QTest::newRow("both") << true << true;
+    QTest::newRow("neither") << false << false;
+}
+
+void tst_randomnesscommands::choices()
+{
+    QFETCH(bool, input);
+    QFETCH(bool, output);
+    CipherEngine engine;
+    ScriptedInteraction interaction;
+    frmMain w(engine, interaction);
+    QVERIFY(w.StartUp());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
+    QTemporaryDir dir;
+    w.setup().strDirpath = {input ? dir.path() + '/' : QString(), output ? dir.path() + '/' : ""};
+    w.setup().strFilespec = {input ? "*.*" : "", output ? "*.enc" : ""};
+    RandomnessCommands& commands = w.randomness();
+    QTest::mouseClick(w.cmdRandomnessReport, Qt::LeftButton);
+    if (!input && !output) {
+        QCOMPARE(interaction.shown,
+                 QStringList{"Error: Neither input files nor output files are specified."});
+        QVERIFY(commands.picRandomnessReport->isHidden());
+        return;
+    }
+    QVERIFY(commands.picRandomnessReport->isVisible());
+    QVERIFY(!w.fraMenu->isEnabled() && !w.fraSetup->isEnabled());
+    QCOMPARE(commands.cmdInputFiles->isEnabled(), input);
+    QVERIFY(commands.cmdOutputFiles->isEnabled());
+    QSignalSpy help(&w, &frmMain::helpRequested);
+    QTest::mouseClick(commands.cmdOutputFiles, Qt::RightButton);
+    QCOMPARE(help.count(), 1);
+    QCOMPARE(help.at(0).at(0).toInt(), 6);
+    QVERIFY(commands.picRandomnessReport->isVisible());
+    QTest::mouseClick(commands.cmdNoRandomnessReport, Qt::LeftButton);
+    QVERIFY(commands.picRandomnessReport->isHidden());
+    QVERIFY(w.fraMenu->isEnabled() && w.fraSetup->isEnabled());
+    QVERIFY(interaction.shown.isEmpty());
+}
+
+QTEST_MAIN(tst_randomnesscommands)
+#include "tst_randomnesscommands.moc"
