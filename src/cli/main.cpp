@@ -18,7 +18,7 @@ const char Usage[] =
     "  zr7e-cli encrypt|decrypt [options] PATH   PATH is a file, or a folder with --files\n"
     "  zr7e-cli run OPERATION_FILE [key] [--yes] [--force]\n"
     "                                             the saved setup of an operation file\n"
-    "  zr7e-cli randomness [--subfolders] PATH [--files SPEC]\n"
+    "  zr7e-cli randomness [--subfolders] PATH [--files SPEC] [--picture FILE.png]\n"
     "  zr7e-cli test FOLDER [--runs N] [--in-place] [key]   the reliability test\n"
     "  zr7e-cli checksum [key]                    prints \"Checksum is N.\"\n"
     "  zr7e-cli newkey FILE                       a new random 64-byte keyfile\n"

@@ -13,6 +13,7 @@ class tst_cli_randomness : public QObject
 
 private slots:
     void folder();
+    void picture();
 };
 
 void tst_cli_randomness::folder()
@@ -40,6 +41,20 @@ void tst_cli_randomness::folder()
     QCOMPARE(lines[6], QString());
     QVERIFY(lines[7].contains(QRegularExpression(QStringLiteral(", \\d\\d:\\d\\d$"))));
     QCOMPARE(lines[8], QString()); // the last line ends with a line break
+}
+
+// --picture writes the single file's byte-pair picture as a 256 x 256 PNG.
+void tst_cli_randomness::picture()
+{
+    QTemporaryDir dir;
+    TestFiles::write(dir.filePath(QStringLiteral("x.bin")), TestFiles::randomBytes(5000, 4));
+    const QString png = dir.filePath(QStringLiteral("x.png"));
+    const CliRun run = RunCli(dir.path(), {"randomness", "--picture", png, "x.bin"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.startsWith(QStringLiteral("Filesize = 5,000 bytes\nRandomness = ")));
+    const QByteArray bytes = TestFiles::read(png);
+    QVERIFY(bytes.startsWith("\x89PNG\r\n\x1a\n"));
+    QCOMPARE(bytes.mid(16, 8), QByteArray::fromHex("0000010000000100")); // width, height
 }
 
 QTEST_GUILESS_MAIN(tst_cli_randomness)
