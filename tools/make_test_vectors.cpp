@@ -176,7 +176,9 @@ void programVectors(const Bytes& plain)
                  "plaintext SHA-256\n");
     // A keyfile of 38 bytes (Windows-1252): lower case, blanks, a tab, a NUL inside and
     // letters that upper-case outside ASCII. The program reads 64 bytes: the rest is NUL.
-    const char bytes[] = "keyfile: Gr\xfc\xdf" "e\x00" "aus\tK\xf6ln, \xff \x9c \x9a \xe9t\xe9 42";
+    const char bytes[] = "keyfile: Gr\xfc\xdf"
+                         "e\x00"
+                         "aus\tK\xf6ln, \xff \x9c \x9a \xe9t\xe9 42";
     const QByteArray keyfile(bytes, sizeof bytes - 1);
     writeFile(g_folder + "/program-keyfile.key", bytesOf(keyfile));
     QByteArray read;
@@ -254,10 +256,10 @@ int main(int argc, char* argv[])
                       {StreamFormat::MaxOpsLimit + 1, StreamFormat::MinMemLog}),
            "hostile", -8, {});
     vector("hostile-memory.zr7",
-           sealByHand({small}, StreamFormat::Version, {1, StreamFormat::MaxMemLog + 1}),
-           "hostile", -8, {});
-    vector("retired-layout.zr7", sealByHand({small}, StreamFormat::RetiredVersion), "retired",
-           -19, {});
+           sealByHand({small}, StreamFormat::Version, {1, StreamFormat::MaxMemLog + 1}), "hostile",
+           -8, {});
+    vector("retired-layout.zr7", sealByHand({small}, StreamFormat::RetiredVersion), "retired", -19,
+           {});
 
     vector("truncated-header.zr7", Bytes(multi.begin(), multi.begin() + 50), "truncated", -8, {});
     vector("truncated-at-chunk.zr7", Bytes(multi.begin(), multi.begin() + Header + 2 * Record),

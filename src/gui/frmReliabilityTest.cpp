@@ -57,7 +57,7 @@ frmReliabilityTest::frmReliabilityTest(QWidget* parent) : QDialog(parent)
                        "Subsequent performances use randomly-generated keys."),
         this);
     optPerformTest = new QRadioButton(QStringLiteral("Yes, perform the test."), this);
-    optNo = new QRadioButton(QStringLiteral("No, just encrypt as specified."), this);
+    optNo = new QRadioButton(QStringLiteral("No, just encrypt as set up."), this);
     lblMultipleTimes = new QLabel(QStringLiteral("Number of times to perform the test: "), this);
     txbNumTests = new QLineEdit(QStringLiteral("1"), this);
     txbNumTests->setObjectName(QStringLiteral("txbNumTests"));
