@@ -54,8 +54,9 @@ QString FolderRandomness::FileLine(double value, const QString& fileName, qint64
 void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const QString& fileSpec)
 {
     folder::WalkCallbacks callbacks;
-    callbacks.files = [&](const QString& path, const QStringList& names) {
-        return ListFiles(path, names);
+    callbacks.files = [&](const QString& path, const QStringList& names,
+                          const QStringList& unreadable) {
+        return ListFiles(path, names, unreadable);
     };
     // A folder that cannot be read is named and skipped, as in a batch; the listing goes on.
     callbacks.failed = [&](const QString& path, const QString& errorText) {
@@ -70,10 +71,11 @@ void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const Q
                        callbacks);
 }
 
-bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& names)
+bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& names,
+                                 const QStringList& unreadable)
 {
     m_setup.intNumFiles = names.size();
-    if (names.isEmpty())
+    if (names.isEmpty() && unreadable.isEmpty())
         return true;
     BatchCounters& counters = m_driver.runCounters();
     ReportText& report = m_driver.report();
@@ -84,6 +86,18 @@ bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& n
         return false;
     for (const QString& name : names) {
         if (!ListOneFile(folderPath, name) || m_driver.PauseAndStopCheck())
+            return false;
+    }
+    // Named, so that the listing accounts for every matching file, but never opened.
+    for (const QString& name : unreadable) {
+        ++counters.filesProcessed;
+        if (!m_driver.RunStep([&] {
+                report.AppendToReport(QString(8, QLatin1Char(' ')) + name +
+                                          QStringLiteral(" (not read: ") +
+                                          folder::UnreadableNameText() + QStringLiteral(")\n"),
+                                      true);
+                ++counters.lineCount;
+            }))
             return false;
     }
     return m_driver.RunStep([&] {

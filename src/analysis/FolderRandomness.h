@@ -37,7 +37,8 @@ public:
     static double FileRandomness(const QString& path, int minSize);
 
 private:
-    bool ListFiles(const QString& folderPath, const QStringList& names);
+    bool ListFiles(const QString& folderPath, const QStringList& names,
+                   const QStringList& unreadable);
     bool ListOneFile(const QString& folderPath, const QString& name);
 
     BatchDriver& m_driver;

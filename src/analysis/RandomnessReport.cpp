@@ -46,7 +46,7 @@ RandomnessReport::Outcome RandomnessReport::MakeRandomnessReport(int side)
         return Outcome::NothingSpecified;
     const QString folderPath = m_setup.strDirpath[side];
     const QString spec = m_setup.strFilespec[side];
-    const bool wildcards = StrProc::HasWildcards(spec);
+    const bool wildcards = folder::IsPattern(folderPath, spec);
     if (!m_setup.blnSubdirectories) {
         QString errorText;
         if (folder::CountMatchingFiles(folderPath, spec, errorText, &m_interaction) == 0) {

@@ -140,10 +140,12 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
     StrProc::EnsureTrailingBackslash(topOutput);
 
     folder::WalkCallbacks callbacks;
-    callbacks.files = [&](const QString& folderPath, const QStringList& names) {
+    callbacks.files = [&](const QString& folderPath, const QStringList& names,
+                          const QStringList& unreadable) {
         // A subfolder is its own output folder.
         const QString output = folderPath == topFolder ? topOutput : folderPath;
-        return ProcessFolderFiles(folderPath, inputSpec, names, output, outputSpec) && !run.blnStop;
+        return ProcessFolderFiles(folderPath, inputSpec, {names, unreadable}, output, outputSpec) &&
+               !run.blnStop;
     };
     callbacks.failed = [&](const QString& folderPath, const QString& errorText) {
         ++m_context.counters.foldersNotRead;
@@ -157,13 +159,14 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
-                                     const QStringList& names, const QString& outputFolder,
+                                     const FolderFiles& files, const QString& outputFolder,
                                      const QString& outputSpec)
 {
     Setup& setup = m_context.setup;
     BatchCounters& counters = m_context.counters;
+    const QStringList& names = files.names;
     setup.intNumFiles = names.size();
-    if (names.isEmpty())
+    if (names.isEmpty() && files.unreadable.isEmpty())
         return true;
     const bool measure = measuring();
     if (!measure && !m_report.quiet) {
@@ -208,6 +211,10 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& 
             return false;
     }
     if (!measure) {
+        for (const QString& name : files.unreadable) {
+            if (!Step([&] { operation.ReportUnreadable(name); }) || BetweenSteps())
+                return false;
+        }
         Step([&] {
             m_report.AppendToReport(QStringLiteral("\n"), true);
             ++counters.lineCount;

@@ -74,8 +74,15 @@ private:
     void RunBatch();
     void FolderRoutine(const QString& inputFolder, const QString& inputSpec,
                        const QString& outputFolder, const QString& outputSpec);
+    // The matching files of one folder: the names the batch works on, and those it can only
+    // report because they are not valid UTF-8 (escaped).
+    struct FolderFiles
+    {
+        const QStringList& names;
+        const QStringList& unreadable;
+    };
     bool ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
-                            const QStringList& names, const QString& outputFolder,
+                            const FolderFiles& files, const QString& outputFolder,
                             const QString& outputSpec);
     void RemoveLeftovers(const QString& inputFolder, const QString& outputFolder);
     bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,

@@ -42,11 +42,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
     const QFileInfo input(inputPath);
     const qint64 size = input.size();
 
-    m_progress = Progress::NotStarted;
-    c.report.AppendToReport(inputName.leftJustified(12) + QStringLiteral("  "), false);
-    ++c.counters.filesProcessed;
-    m_progress = Progress::LineStarted;
-
+    StartLine(inputName);
     int result = 0;
     QString temporaryPath;
     if (!input.exists()) {
@@ -167,6 +163,23 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
         text += FileResultText::PartialOutputNote(
             inputPath == outputPath ? partial : QFileInfo(partial).fileName());
     c.report.AppendToReport(text, false);
+}
+
+void FileOperation::ReportUnreadable(const QString& shownName)
+{
+    StartLine(shownName);
+    c.report.AppendToReport(FileResultText::FailureText(ZR7FileOps::UnreadableName,
+                                                        c.setup.blnEncrypt, shownName, QString()),
+                            false);
+    EndLine();
+}
+
+void FileOperation::StartLine(const QString& name)
+{
+    m_progress = Progress::NotStarted;
+    c.report.AppendToReport(name.leftJustified(12) + QStringLiteral("  "), false);
+    ++c.counters.filesProcessed;
+    m_progress = Progress::LineStarted;
 }
 
 void FileOperation::EndLine()

@@ -18,6 +18,10 @@ public:
     bool Run(const QString& inputFolder, const QString& inputName, const QString& outputFolder,
              const QString& outputName, qint64 index);
 
+    // The line of a matching file whose name is not valid UTF-8 (`shownName`, escaped): it is
+    // left as it is and counts as not done.
+    void ReportUnreadable(const QString& shownName);
+
     // How far the last Run came before it returned or threw: a file whose transformation had
     // not begun is untouched and may be run again.
     enum class Progress { NotStarted, LineStarted, Transforming };
@@ -32,6 +36,7 @@ private:
     void AdviseBeforePurge(const QString& inputPath);
     void ReportResult(int result, const QString& inputPath, const QString& outputPath,
                       const QString& outputName, const QString& temporaryPath);
+    void StartLine(const QString& name);
     void EndLine();
 
     BatchContext& c;

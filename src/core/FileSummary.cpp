@@ -3,6 +3,7 @@
 #include "FileUtility.h"
 #include "Setup.h"
 #include "files/StrProc.h"
+#include "files/folder.h"
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
 
@@ -52,14 +53,17 @@ QString InputFileComment(double r, const QString& path, double minEncrypted)
 SideSummary Describe(Setup& setup, int side)
 {
     SideSummary summary;
-    const QString& folder = setup.strDirpath[side];
+    const QString& folderPath = setup.strDirpath[side];
     const QString& spec = setup.strFilespec[side];
-    summary.folderLine = folder.size() > MaxFolderLine ? StrProc::ShortenText(folder, MaxFolderLine)
-                         : folder.isEmpty()            ? setup.strNotSpecifiedWord
-                                                       : folder;
+    summary.folderLine = folderPath.size() > MaxFolderLine
+                             ? StrProc::ShortenText(folderPath, MaxFolderLine)
+                         : folderPath.isEmpty() ? setup.strNotSpecifiedWord
+                                                : folderPath;
     summary.filesLine = spec.isEmpty() ? setup.strNotSpecifiedWord : spec;
     const int width = setup.intCharWidth;
-    if (side == Setup::Input && StrProc::HasWildcards(spec) && spec.size() <= MaxWildcardSummary) {
+    // A name with "?" or "*" that a file in the folder has is that file's name.
+    const bool pattern = folder::IsPattern(folderPath, spec);
+    if (side == Setup::Input && pattern && spec.size() <= MaxWildcardSummary) {
         summary.comment = WildcardComment(spec);
         summary.commentOffset =
             spec == QLatin1String("*.*") ? (spec.size() + 2) * width : spec.size() * width + 300;
@@ -67,12 +71,12 @@ SideSummary Describe(Setup& setup, int side)
     }
     if (spec.isEmpty())
         return summary;
-    if (StrProc::HasWildcards(spec)) {
+    if (pattern) {
         summary.commentOffset = spec.size() * width + 300;
         return summary;
     }
     summary.commentOffset = StrProc::TrimBlanks(spec).size() * width + 300;
-    setup.strCurrentFilePath = folder + spec;
+    setup.strCurrentFilePath = folderPath + spec;
     if (side == Setup::Output && setup.blnOutputFilesSame)
         return summary;
     const double r = FileUtility::fr(QFile::encodeName(setup.strCurrentFilePath).toStdString(),

@@ -235,7 +235,7 @@ void SetupEditor::UseOutputFiles(FilesChoice choice, const QString& text)
     QString& output = m_setup.strFilespec[Setup::Output];
     if (choice == FilesChoice::Extension) {
         // A single input name keeps its own name with the new extension.
-        if (!input.isEmpty() && !StrProc::HasWildcards(input)) {
+        if (!input.isEmpty() && !folder::IsPattern(m_setup.strDirpath[Setup::Input], input)) {
             const qsizetype dot = input.lastIndexOf(QLatin1Char('.'));
             output = (dot < 0 ? input + QLatin1Char('.') : input.left(dot + 1)) + text;
         } else {

@@ -33,6 +33,7 @@ public:
         CannotReplace = 12,     // immutable, or the folder does not let this user replace it
         InUse = 13,             // another run, or a program writing to it, has the file
         ChangedMeanwhile = 14,  // the file changed while it was read: it stays as it now is
+        UnreadableName = 15,    // the name is not valid UTF-8: the file cannot be named
     };
 
     // Moments of an in-place operation, for tests that act at them.

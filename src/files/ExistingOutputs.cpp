@@ -22,7 +22,7 @@ qint64 CountExistingOutputFiles(const QString& inputFolder, const QString& input
 
     // The walk of one folder hands over the very list of files the batch would take.
     WalkCallbacks callbacks;
-    callbacks.files = [&](const QString& folderPath, const QStringList& names) {
+    callbacks.files = [&](const QString& folderPath, const QStringList& names, const QStringList&) {
         qint64 visited = 0;
         for (const QString& name : names) {
             int code = 0;

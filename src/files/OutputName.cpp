@@ -29,8 +29,6 @@ QString DeriveOutputName(const QString& inputName, const QString& fileSpec, int&
         code = OutputNameNoInput;
     else if (spec.isEmpty())
         code = OutputNameNoSpec;
-    else if (StrProc::HasWildcards(input))
-        code = OutputNameWildInput;
     else
         code = OutputNameDerived;
     if (code < 0)

@@ -12,8 +12,8 @@ enum OutputNameCode {
     OutputNameSameAsInput = 1, // derived, and equal to the input name (case-sensitive)
     OutputNameNoInput = -1,    // the input name is empty
     OutputNameNoSpec = -2,     // the output file specification is empty
-    OutputNameWildInput = -3,  // the input name contains "?" or "*"
-    OutputNameEmpty = -4,      // the derived name is empty
+    // -3 is no longer given: "?" and "*" are ordinary characters of a file's name here.
+    OutputNameEmpty = -4, // the derived name is empty
 };
 
 // The output name of the file `inputName` (no folder) under the output file specification

@@ -187,10 +187,6 @@ QString ShortenText(const QString& text, int n)
 // extension part is "*" alone (or empty) also selects names without an extension.
 bool FileNameMatchesSpec(const QString& fileName, const QString& fileSpec)
 {
-    for (const QChar c : fileName) {
-        if (c == u'?' || c == u'*' || c == u':' || c == u'\\')
-            return false;
-    }
     const QString spec = TrimBlanks(fileSpec);
     if (spec.isEmpty())
         return true;

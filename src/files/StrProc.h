@@ -49,7 +49,8 @@ QString PathCase(const QString& path);
 QString ShortenText(const QString& text, int n);
 
 // True when the file name satisfies the file specification (letter case ignored; see
-// StrProc.cpp). Names with "?", "*", ":" or "\" never match.
+// StrProc.cpp). A "?" or "*" in the name is an ordinary character: "*" and "?" of the
+// specification match it like any other.
 bool FileNameMatchesSpec(const QString& fileName, const QString& fileSpec);
 
 // Matches one part (name or extension) against one part of a specification, ignoring case.

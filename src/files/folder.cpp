@@ -1,5 +1,7 @@
 #include "folder.h"
 
+#include "NameBytes.h"
+#include "NameFilter.h"
 #include "PosixFile.h"
 #include "StrProc.h"
 #include "support/DiskProc.h"
@@ -128,18 +130,19 @@ QString AppDataFilePath(const QString& fileName, const QString& subfolder)
 qint64 CountMatchingFiles(const QString& folderPath, const QString& fileSpec, QString& errorText,
                           Interaction* interaction)
 {
-    const QString spec = StrProc::TrimBlanks(fileSpec);
-    const bool allFiles = spec == QStringLiteral("*.*");
+    const NameFilter filter(folderPath, fileSpec);
     qint64 count = 0;
     qint64 visited = 0;
     const int error = ForEachEntry(folderPath, [&](const dirent* entry, Kind kind) {
         if (kind != Kind::File)
             return;
-        if (allFiles) {
+        if (filter.selectsAll()) {
             ++count;
             return;
         }
-        if (StrProc::FileNameMatchesSpec(QFile::decodeName(entry->d_name), spec))
+        // A name that is not valid UTF-8 is matched in the form Qt gives it: the batch reports
+        // such a file, so it is counted like the others.
+        if (filter.matches(QFile::decodeName(entry->d_name)))
             ++count;
         // Letting events run after every file would cost more than the matching itself in a
         // folder of 100,000 files; every 256 files keeps the windows just as responsive.
@@ -171,23 +174,47 @@ qint64 CountSubfolders(const QString& path, QString& errorText, int& errorNumber
     return count;
 }
 
-bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders,
-                QString& errorText)
+bool ListFolder(const QString& path, FolderListing& listing, QString& errorText)
 {
-    files.clear();
-    subfolders.clear();
+    listing = FolderListing();
     const int error = ForEachEntry(path, [&](const dirent* entry, Kind kind) {
-        if (kind == Kind::File)
-            files.append(QFile::decodeName(entry->d_name));
-        else if (kind == Kind::Folder)
-            subfolders.append(QFile::decodeName(entry->d_name));
+        if (kind == Kind::Other)
+            return;
+        const QByteArray name(entry->d_name);
+        const bool file = kind == Kind::File;
+        if (!NameBytes::IsReadable(name))
+            (file ? listing.unreadableFiles : listing.unreadableSubfolders).append(name);
+        else
+            (file ? listing.files : listing.subfolders).append(QFile::decodeName(name));
     });
     if (error != 0) {
         errorText = qt_error_string(error);
         return false;
     }
+    NameBytes::SortForPeople(listing.files);
+    NameBytes::SortForPeople(listing.subfolders);
     errorText.clear();
     return true;
+}
+
+bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders,
+                QString& errorText)
+{
+    FolderListing listing;
+    const bool listed = ListFolder(path, listing, errorText);
+    files = std::move(listing.files);
+    subfolders = std::move(listing.subfolders);
+    return listed;
+}
+
+bool IsPattern(const QString& folderPath, const QString& spec)
+{
+    const QString name = StrProc::TrimBlanks(spec);
+    if (!StrProc::HasWildcards(name))
+        return false;
+    QString path = folderPath;
+    StrProc::EnsureTrailingBackslash(path);
+    return !FileExists(path + name);
 }
 
 } // namespace folder

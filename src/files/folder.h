@@ -5,8 +5,9 @@
 
 class Interaction;
 
-// Folder queries of the file specification commands and the batch. Files and subfolders are
-// taken in the order the file system lists them, never sorted. A "file" is a regular file or a
+// Folder queries of the file specification commands and the batch. Lists of files and
+// subfolders come in the order people read names (NameBytes::SortForPeople), whatever order the
+// file system keeps them in. A "file" is a regular file or a
 // symbolic link to one, dot files included; a "subfolder" is a real folder: symbolic links to
 // folders are neither counted nor walked, so that a link back up the tree cannot loop a batch.
 namespace folder {
@@ -42,10 +43,28 @@ qint64 CountMatchingFiles(const QString& folderPath, const QString& fileSpec, QS
 // error number when the folder cannot be read.
 qint64 CountSubfolders(const QString& path, QString& errorText, int& errorNumber);
 
-// The names of the files and of the subfolders directly in `path`, each in the platform's
-// order, from one reading of the folder. False with the error description when it cannot be
-// read.
+// What one reading of a folder finds directly in it.
+struct FolderListing
+{
+    QStringList files;      // sorted for people
+    QStringList subfolders; // sorted for people
+    // Names that are not valid UTF-8 (see NameBytes), as the file system holds them, in the
+    // order it lists them. The program cannot name them through Qt, so it reports them.
+    QList<QByteArray> unreadableFiles;
+    QList<QByteArray> unreadableSubfolders;
+};
+
+// Lists `path`. False with the error description when it cannot be read.
+bool ListFolder(const QString& path, FolderListing& listing, QString& errorText);
+
+// The names of the files and of the subfolders directly in `path` that the program can name,
+// each sorted for people. False with the error description when it cannot be read.
 bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders,
                 QString& errorText);
+
+// True when `spec` in `folderPath` is a pattern: it has "?" or "*" and is not the exact name
+// of a file there. Linux names may hold both characters, and a file's own name is always
+// taken literally.
+bool IsPattern(const QString& folderPath, const QString& spec);
 
 } // namespace folder

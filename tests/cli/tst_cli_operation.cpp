@@ -8,7 +8,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // zr7e-cli encrypt and decrypt end to end on temporary folders: round trips, in place with and
 // without subfolders, the refusals and their exit statuses, and the report line by line.
@@ -34,6 +36,7 @@ private slots:
     void someFilesNotDone();
     void inPlaceWithOutputOptions_data();
     void inPlaceWithOutputOptions();
+    void everyNameIsAccountedFor();
 
 private:
     CliRun Cli(QStringList args, const QByteArray& key = Key)
@@ -352,6 +355,37 @@ void tst_cli_operation::inPlaceWithOutputOptions()
     QCOMPARE(QDir(path(QStringLiteral("docs"))).entryList(QDir::Files | QDir::Hidden),
              QStringList{"a.txt"});
     QVERIFY(QDir(path(QStringLiteral("out"))).isEmpty());
+}
+
+// Linux names: bytes that are not UTF-8 are reported, "?" and "*" are ordinary characters, and a
+// single file whose name has them is that file alone.
+void tst_cli_operation::everyNameIsAccountedFor()
+{
+    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt"})
+        write(QStringLiteral("names/") + name, name);
+    const QByteArray latin1 = QFile::encodeName(path(QStringLiteral("names/"))) + "caf\xe9.txt";
+    const int fd = ::open(latin1.constData(), O_CREAT | O_WRONLY, 0600);
+    QVERIFY(fd >= 0 && ::write(fd, "old", 3) == 3 && ::close(fd) == 0);
+
+    CliRun run = Cli({"encrypt", "--yes", "--files", "*.txt", "names"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.out.contains("caf\\xE9.txt   The name of this file is not valid UTF-8, so the "
+                              "program cannot open it.  Encryption not performed."),
+             qPrintable(run.out));
+    QVERIFY2(run.out.contains("Number of files processed: 5"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("Number of files encrypted: 4"), qPrintable(run.out));
+    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt"})
+        QVERIFY(read(QStringLiteral("names/") + name) != name);
+
+    run = Cli({"decrypt", "--yes", "names/what?.txt"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(read(QStringLiteral("names/what?.txt")), QByteArray("what?.txt"));
+    QVERIFY(read(QStringLiteral("names/whatx.txt")) != "whatx.txt");
+    char old[4] = {};
+    const int back = ::open(latin1.constData(), O_RDONLY);
+    QVERIFY(back >= 0 && ::read(back, old, 3) == 3 && ::close(back) == 0);
+    QCOMPARE(QByteArray(old), QByteArray("old"));
+    QCOMPARE(::unlink(latin1.constData()), 0); // beyond what the temporary folder can name
 }
 
 QTEST_GUILESS_MAIN(tst_cli_operation)

@@ -1,6 +1,7 @@
 #include "ScriptedInteraction.h"
 #include "TestFiles.h"
 #include "files/FolderWalk.h"
+#include "files/NameBytes.h"
 #include "files/folder.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,15 +39,12 @@ public:
     int calls = 0;
 };
 
-// The walk as it should come out, from Qt's own unsorted listing: "folder: file file ...".
-void ExpectedWalk(const QString& path, const QString& spec, QStringList& visits)
+// Makes a file whose name is `name`'s bytes, valid UTF-8 or not.
+bool MakeRawFile(const QString& folder, const QByteArray& name)
 {
-    const QDir dir(path);
-    const QStringList files = dir.entryList({spec}, QDir::Files | QDir::Hidden, QDir::Unsorted);
-    visits.append(path + ": " + files.join(' '));
-    const auto folders = QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks;
-    for (const QString& sub : dir.entryList(folders, QDir::Unsorted))
-        ExpectedWalk(path + sub + '/', spec, visits);
+    const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(),
+                          O_CREAT | O_WRONLY | O_EXCL, 0600);
+    return fd >= 0 && ::close(fd) == 0;
 }
 
 } // namespace
@@ -62,7 +61,12 @@ private slots:
     void countsOfUnreadableFolders_data();
     void countsOfUnreadableFolders();
     void countsWithoutReadPermission();
-    void walkOrderIsThePlatformsDepthFirst();
+    void walkOrderIsForPeopleDepthFirst();
+    void namesOfEveryKindAreAccountedFor();
+    void aFilesOwnNameIsTakenLiterally_data();
+    void aFilesOwnNameIsTakenLiterally();
+    void escapedNames_data();
+    void escapedNames();
     void walkWithoutSubfolders();
     void walkStopsAfterASubfolder();
     void walkSkipsTheSubfoldersOfARefusedFolder();
@@ -79,14 +83,13 @@ void tst_folder::countMatchingFiles_data()
     const auto row = [](const char* tag, const QString& spec, qint64 count) {
         QTest::newRow(tag) << spec << count;
     };
-    // Every file but folders, the fifo, the dangling link and the folder link; "*.*" does not
-    // look at names, so the name with ":" counts there and nowhere else.
+    // Every file but folders, the fifo, the dangling link and the folder link.
     row("all", "*.*", 7);
     row("all, blanks", " *.* ", 7);
-    row("txt", "*.txt", 3);
+    row("txt", "*.txt", 4);
     row("no extension", "*", 1);
     row("dot file", ".profile", 1);
-    row("empty spec", "", 6);
+    row("empty spec", "", 7);
     row("none", "zzz", 0);
 }
 
@@ -125,7 +128,7 @@ void tst_folder::countsOfUnreadableFolders_data()
         QTest::newRow(tag) << path << files << txtFiles << subfolders << errorNumber;
     };
     row("empty folder", "@/empty", 0, 0, 0, 0);
-    row("mixed folder", "@/mixed", 7, 3, 3, 0);
+    row("mixed folder", "@/mixed", 7, 4, 3, 0);
     row("missing folder", "@/gone", -1, -1, -1, ENOENT);
     row("a file", "@/mixed/a.txt", -1, -1, -1, ENOTDIR);
     row("empty path", "", -1, -1, -1, ENOENT);
@@ -168,30 +171,121 @@ void tst_folder::countsWithoutReadPermission()
     QVERIFY(!errorText.isEmpty());
 }
 
-void tst_folder::walkOrderIsThePlatformsDepthFirst()
+void tst_folder::walkOrderIsForPeopleDepthFirst()
 {
     QTemporaryDir dir;
     const QString root = dir.path() + '/';
-    // Made out of name order, so that a sorted listing would show.
-    for (const char* sub : {"m", "c", "x", "a", "m/q", "m/b", "m/q/z", ".h"})
+    for (const char* sub : {"m", "C", "x10", "x9", "m/q", "m/b", "m/q/z", ".h"})
         QVERIFY(QDir(root).mkdir(sub));
-    for (const char* file : {"k.txt", "d.txt", "w.TXT", "b.doc", "m/q/z/e.txt", "m/f.txt",
-                             "m/n.txt", "a/g.txt", ".h/.t.txt", "c/s:t.txt"})
+    for (const char* file : {"k.txt", "D.txt", "w.TXT", "b.doc", "f10.txt", "f9.txt", "F1.txt",
+                             "m/q/z/e.txt", "m/f.txt", "m/n.txt", ".h/.t.txt", "C/s:t.txt"})
         QVERIFY(TestFiles::write(root + file, ""));
     QVERIFY(QFile::link(root + "m", root + "mlink"));
-    QStringList expected;
-    ExpectedWalk(root, "*.txt", expected);
-    expected.replace(expected.indexOf(root + "c/: s:t.txt"), root + "c/: ");
 
     QStringList visits;
     WalkCallbacks callbacks;
-    callbacks.files = [&visits](const QString& path, const QStringList& files) {
-        visits.append(path + ": " + files.join(' '));
+    callbacks.files = [&](const QString& path, const QStringList& files, const QStringList&) {
+        visits.append(path.mid(root.size()) + ": " + files.join(' '));
         return true;
     };
     QVERIFY(WalkFolder(dir.path(), "*.txt", true, callbacks));
+    // Letter case ignored, numbers by value, and files before subfolders at each level.
+    const QStringList expected{": D.txt F1.txt f9.txt f10.txt k.txt w.TXT",
+                               ".h/: .t.txt",
+                               "C/: s:t.txt",
+                               "m/: f.txt n.txt",
+                               "m/b/: ",
+                               "m/q/: ",
+                               "m/q/z/: e.txt",
+                               "x9/: ",
+                               "x10/: "};
     QCOMPARE(visits, expected);
-    QCOMPARE(visits.size(), 9);
+}
+
+void tst_folder::namesOfEveryKindAreAccountedFor()
+{
+    QTemporaryDir dir;
+    for (const char* name : {"what?.txt", "a*b.txt", "back\\slash.txt", "plain.txt"})
+        QVERIFY(TestFiles::write(dir.filePath(name), ""));
+    QVERIFY(MakeRawFile(dir.path(), "caf\xe9.txt"));
+    QVERIFY(MakeRawFile(dir.path(), "\xff\xfe.doc"));
+    QCOMPARE(::mkdir((QFile::encodeName(dir.path()) + "/old\xe9").constData(), 0700), 0);
+
+    QStringList visits;
+    QStringList failures;
+    WalkCallbacks callbacks;
+    callbacks.files = [&](const QString&, const QStringList& files, const QStringList& unreadable) {
+        visits.append(files.join(' ') + " | " + unreadable.join(' '));
+        return true;
+    };
+    callbacks.failed = [&](const QString& path, const QString& errorText) {
+        failures.append(path.mid(dir.path().size()) + ": " + errorText);
+    };
+    QVERIFY(WalkFolder(dir.path(), "*.txt", true, callbacks));
+    QCOMPARE(visits, QStringList{"a*b.txt back\\slash.txt plain.txt what?.txt | caf\\xE9.txt"});
+    QCOMPARE(failures, QStringList{"/old\\xE9/: " + UnreadableNameText()});
+    QString errorText;
+    QCOMPARE(CountMatchingFiles(dir.path(), "*.txt", errorText), 5);
+}
+
+void tst_folder::aFilesOwnNameIsTakenLiterally_data()
+{
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<bool>("pattern");
+    QTest::newRow("a name with ?") << "what?.txt"
+                                   << "what?.txt" << false;
+    QTest::newRow("its other case") << "WHAT?.TXT"
+                                    << "what?.txt whatx.txt" << true;
+    QTest::newRow("a name with *") << "a*.txt"
+                                   << "a*.txt" << false;
+    QTest::newRow("a pattern") << "wha??.txt"
+                               << "what?.txt whatx.txt" << true;
+    QTest::newRow("a pattern, no file of its name") << "a?.txt"
+                                                    << "a*.txt ab.txt" << true;
+}
+
+void tst_folder::aFilesOwnNameIsTakenLiterally()
+{
+    QFETCH(QString, spec);
+    QFETCH(QString, selected);
+    QFETCH(bool, pattern);
+    QTemporaryDir dir;
+    for (const char* name : {"what?.txt", "whatx.txt", "a*.txt", "ab.txt"})
+        QVERIFY(TestFiles::write(dir.filePath(name), ""));
+    QStringList walked;
+    WalkCallbacks callbacks;
+    callbacks.files = [&](const QString&, const QStringList& files, const QStringList&) {
+        walked = files;
+        return true;
+    };
+    WalkFolder(dir.path(), spec, false, callbacks);
+    QCOMPARE(walked.join(' '), selected);
+    QString errorText;
+    QCOMPARE(CountMatchingFiles(dir.path(), spec, errorText), qint64(walked.size()));
+    QCOMPARE(IsPattern(dir.path(), spec), pattern);
+}
+
+void tst_folder::escapedNames_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("ascii") << QByteArray("a.txt") << "a.txt";
+    QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9 \xe2\x82\xac\xf0\x9f\x94\x91")
+                           << QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac\xf0\x9f\x94\x91");
+    QTest::newRow("latin-1") << QByteArray("caf\xe9.txt") << "caf\\xE9.txt";
+    QTest::newRow("overlong") << QByteArray("\xc0\xaf") << "\\xC0\\xAF";
+    QTest::newRow("cut short") << QByteArray("a\xe2\x82") << "a\\xE2\\x82";
+    QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << "\\xED\\xA0\\x80";
+    QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << "\\xF4\\x90\\x80\\x80";
+}
+
+void tst_folder::escapedNames()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    QCOMPARE(NameBytes::Escaped(name), shown);
+    QCOMPARE(NameBytes::IsReadable(name), !shown.contains("\\x"));
 }
 
 void tst_folder::walkWithoutSubfolders()
@@ -200,7 +294,7 @@ void tst_folder::walkWithoutSubfolders()
     MakeMixedFolder(dir.path());
     QStringList visits;
     WalkCallbacks callbacks;
-    callbacks.files = [&visits](const QString& path, const QStringList& files) {
+    callbacks.files = [&visits](const QString& path, const QStringList& files, const QStringList&) {
         visits.append(path + ": " + files.join(' '));
         return true;
     };
@@ -218,7 +312,7 @@ void tst_folder::walkStopsAfterASubfolder()
     int asked = 0;
     WalkCallbacks callbacks;
     // The stop arrives while the first "deep" is walked, whichever comes first.
-    callbacks.files = [&](const QString& path, const QStringList&) {
+    callbacks.files = [&](const QString& path, const QStringList&, const QStringList&) {
         visits.append(path);
         stop = stop || path.endsWith("/deep/");
         return true;
@@ -242,7 +336,7 @@ void tst_folder::walkSkipsTheSubfoldersOfARefusedFolder()
     QStringList visits;
     int asked = 0;
     WalkCallbacks callbacks;
-    callbacks.files = [&](const QString& path, const QStringList&) {
+    callbacks.files = [&](const QString& path, const QStringList&, const QStringList&) {
         visits.append(path.mid(dir.path().size()));
         return !path.endsWith("/a/");
     };
@@ -259,7 +353,9 @@ void tst_folder::walkReportsAFolderItCannotRead()
     QStringList failures;
     int visits = 0;
     WalkCallbacks callbacks;
-    callbacks.files = [&visits](const QString&, const QStringList&) { return ++visits > 0; };
+    callbacks.files = [&visits](const QString&, const QStringList&, const QStringList&) {
+        return ++visits > 0;
+    };
     callbacks.failed = [&failures](const QString& path, const QString& errorText) {
         failures.append(path + ": " + errorText);
     };
@@ -274,7 +370,7 @@ void tst_folder::walkTakesNothingMadeDuringIt()
     QVERIFY(TestFiles::write(dir.filePath("one.txt"), ""));
     QStringList visits;
     WalkCallbacks callbacks;
-    callbacks.files = [&visits](const QString& path, const QStringList& files) {
+    callbacks.files = [&visits](const QString& path, const QStringList& files, const QStringList&) {
         visits.append(path + ": " + files.join(' '));
         QDir(path).mkdir("made");
         TestFiles::write(path + "two.txt", "");
