@@ -203,6 +203,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& 
                                             : run.lngTotalInputFilesize + size;
         } else if (!ProcessOneFile(operation, inputFolder, names[i], outputFolder, outputNames[i],
                                    i)) {
+            // The user ended the batch at a question: noted in the report as a Stop is.
+            BetweenSteps();
             return false;
         }
         if (i % 10 == 0)

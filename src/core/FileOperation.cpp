@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace {
 
@@ -60,17 +61,15 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
             EndLine();
             return true;
         }
-        const QString progressText = QStringLiteral("  ... ") +
-                                     TxtEncDec(QStringLiteral("encrypting"), encrypt) +
-                                     QStringLiteral(" ... ");
-        c.report.AppendToReport(progressText, true);
-        c.interaction.ProcessEvents();
+        ShowPass(QStringLiteral("  ... ") + TxtEncDec(QStringLiteral("encrypting"), encrypt) +
+                 QStringLiteral(" ... "));
         m_progress = Progress::Transforming;
+        c.ops.passStarted = [this](ZR7FileOps::Stage stage) { ShowPassOf(stage); };
+        const auto unhook = qScopeGuard([this] { c.ops.passStarted = nullptr; });
         result = Transform(inputPath, outputPath, size, temporaryPath);
         if (c.view)
             c.view->Progress(0, 0);
-        if (!c.report.quiet)
-            c.report.CutFromEnd(progressText);
+        ShowPass(QString());
         // A result that could not take the file's name is not done, whatever else it is.
         if (result == 0) {
             ++c.counters.filesDone;
@@ -163,6 +162,31 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
         text += FileResultText::PartialOutputNote(
             inputPath == outputPath ? partial : QFileInfo(partial).fileName());
     c.report.AppendToReport(text, false);
+}
+
+// The passes after the encryption of a file in place take as long again as the encryption
+// itself; the report says which one is running. Decrypting in place only flushes the result
+// and unlinks the ciphertext, which is quick.
+void FileOperation::ShowPassOf(ZR7FileOps::Stage stage)
+{
+    if (!c.setup.blnEncrypt)
+        return;
+    if (stage == ZR7FileOps::Stage::Verifying)
+        ShowPass(QStringLiteral("  ... verifying ... "));
+    else if (stage == ZR7FileOps::Stage::Purging)
+        ShowPass(QStringLiteral("  ... purging the original ... "));
+}
+
+// Replaces the progress text at the end of the file's line with `text` ("" removes it).
+void FileOperation::ShowPass(const QString& text)
+{
+    if (!c.report.quiet)
+        c.report.CutFromEnd(m_passText);
+    m_passText = text;
+    if (text.isEmpty())
+        return;
+    c.report.AppendToReport(text, true);
+    c.interaction.ProcessEvents();
 }
 
 void FileOperation::ReportUnreadable(const QString& shownName)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZR7FileOps.h"
+
 #include <QString>
 
 struct BatchContext;
@@ -36,9 +38,12 @@ private:
     void AdviseBeforePurge(const QString& inputPath);
     void ReportResult(int result, const QString& inputPath, const QString& outputPath,
                       const QString& outputName, const QString& temporaryPath);
+    void ShowPassOf(ZR7FileOps::Stage stage);
+    void ShowPass(const QString& text);
     void StartLine(const QString& name);
     void EndLine();
 
     BatchContext& c;
     Progress m_progress = Progress::NotStarted;
+    QString m_passText; // the progress text at the end of the file's line
 };

@@ -98,6 +98,8 @@ int ZR7FileOps::Run(const std::function<int()>& work, qint64 size)
 
 void ZR7FileOps::Notify(Stage stage, const InPlaceFile& file)
 {
+    if (passStarted)
+        passStarted(stage);
     if (onStage)
         onStage(stage, file);
 }
@@ -169,7 +171,9 @@ int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
     // The purge's own result is not needed: the result already has the name, and a plaintext
     // that could not be overwritten is still unlinked.
     const int level = encrypt ? 1000 : 0;
+    // The purge gives no measure of its progress: the display shows none while it runs.
     m_passOffset = 0;
+    m_passTotal = 0;
     Run([&] { return file.purgeOriginal(level); }, level > 0 ? size : 0);
     return 0;
 }

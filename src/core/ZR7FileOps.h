@@ -77,6 +77,10 @@ public:
     QString ownExecutable;
     // Called at each stage of an in-place operation; tests damage or change files here.
     std::function<void(Stage, const InPlaceFile&)> onStage;
+    // Called as each pass of an in-place operation after the transformation starts (the
+    // verification, the exchange, the purge), on the calling thread, for the report to say
+    // which is running.
+    std::function<void(Stage)> passStarted;
 
 private:
     int Run(const std::function<int()>& work, qint64 size);

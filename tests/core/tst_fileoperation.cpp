@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "core/FileResultText.h"
 #include "core/PurgeAdvice.h"
+#include "core/ReportView.h"
 #include "core/ZR7FileOps.h"
 #include "support/SizeText.h"
 
@@ -228,6 +229,10 @@ void TestFileOperation::anomaly()
     const QString second = first == "a.txt" ? QStringLiteral("b.txt") : QStringLiteral("a.txt");
     QCOMPARE(LineOf(f, second).isEmpty(), aborted);
     QCOMPARE(f.driver.run.blnStop, aborted);
+    // Ended at the question, the report closes as after Stop: a blank line, then the figures.
+    if (aborted)
+        QVERIFY2(f.report().contains("seems not encrypted)\n\nNumber of files decrypted: 0\n"),
+                 qPrintable(f.report()));
     QCOMPARE(f.read(QStringLiteral("a.txt")), letter);
     QCOMPARE(f.read(QStringLiteral("b.txt")), letter);
 }
@@ -295,14 +300,30 @@ void TestFileOperation::inPlaceRoundTrip()
     const QByteArray big = TestFiles::randomBytes(3 * 1024 * 1024 + 5, 7);
     f.write(QStringLiteral("big.dat"), big);
     f.write(QStringLiteral("small.txt"), "small");
+    // Each pass over the file is named while it runs, and gone from the finished line.
+    struct Passes : ReportView
+    {
+        QStringList shown;
+        void TextAppended(const QString& text, bool) override
+        {
+            if (text.startsWith(QStringLiteral("  ... ")))
+                shown.append(text.trimmed());
+        }
+    } view;
+    f.driver.SetView(&view);
     f.Run(QString(), QStringLiteral("*.*"), QString(), QStringLiteral("*.*"));
+    const QStringList passes{"... encrypting ...", "... verifying ...",
+                             "... purging the original ..."};
+    QCOMPARE(view.shown, passes + passes);
     const qint64 size = QFileInfo(f.path(QStringLiteral("small.txt"))).size();
     QCOMPARE(LineOf(f, QStringLiteral("small.txt")),
              QStringLiteral("small.txt     5 bytes   -> %1 bytes").arg(size));
     QVERIFY2(f.decrypted(QStringLiteral("big.dat")) == big, qPrintable(f.report()));
 
     f.setup.blnEncrypt = false;
+    view.shown.clear();
     f.Run(QString(), QStringLiteral("*.*"), QString(), QStringLiteral("*.*"));
+    QCOMPARE(view.shown, QStringList(2, QStringLiteral("... decrypting ...")));
     QCOMPARE(f.read(QStringLiteral("big.dat")), big);
     QCOMPARE(f.read(QStringLiteral("small.txt")), QByteArray("small"));
     // No temporary file is left behind.
