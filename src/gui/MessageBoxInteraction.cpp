@@ -1,9 +1,15 @@
 #include "MessageBoxInteraction.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
+
+// What the window manager's frame takes beside the title: its icon and its buttons.
+constexpr int TitleBarExtras = 120;
 
 QMessageBox::Icon ToQt(Interaction::Icon icon)
 {
@@ -18,6 +24,28 @@ QMessageBox::Icon ToQt(Interaction::Icon icon)
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+// The width a box needs for the window manager to show `title` in full.
+int WidthForTitle(const QString& title)
+{
+    // The title bar's own font is the window manager's; the application's font in bold comes
+    // close enough.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + TitleBarExtras;
+}
+
+// A message box sizes itself to its text, so a short text under a long title gets a title
+// bar that cuts the title. It ignores a minimum width, but not a spacer across its layout.
+void FitTitle(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(WidthForTitle(box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 } // namespace
@@ -35,7 +63,7 @@ Interaction::Button MessageBoxInteraction::Ask(const QString& title, const QStri
                                      {No, QMessageBox::No},
                                      {Retry, QMessageBox::Retry},
                                      {Cancel, QMessageBox::Cancel}};
-    QMessageBox box(ToQt(icon), title, text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(ToQt(icon), title, text, QMessageBox::NoButton, Owner());
     for (const Choice& choice : Choices) {
         if (buttons & choice.button) {
             box.addButton(choice.qt);
@@ -43,6 +71,7 @@ Interaction::Button MessageBoxInteraction::Ask(const QString& title, const QStri
                 box.setDefaultButton(choice.qt);
         }
     }
+    FitTitle(box);
     const int answer = box.exec();
     for (const Choice& choice : Choices) {
         if (answer == choice.qt)
@@ -53,8 +82,17 @@ Interaction::Button MessageBoxInteraction::Ask(const QString& title, const QStri
 
 void MessageBoxInteraction::Tell(const QString& title, const QString& text, Icon icon)
 {
-    QMessageBox box(ToQt(icon), title, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(ToQt(icon), title, text, QMessageBox::Ok, Owner());
+    FitTitle(box);
     box.exec();
+}
+
+QWidget* MessageBoxInteraction::Owner() const
+{
+    // A minimised report would hide the box that the whole program waits for.
+    if (m_report && m_report->isVisible() && !m_report->isMinimized())
+        return m_report;
+    return m_parent;
 }
 
 void MessageBoxInteraction::ProcessEvents()

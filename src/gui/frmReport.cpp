@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -390,6 +391,17 @@ void frmReport::cmdClose_Click()
     m_driver.RequestStop();
     Clock.stop();
     hide();
+}
+
+// Escape is Close once the batch is over. While it runs only a click on Stop ends it: a key
+// pressed a moment too late must not break off a long batch.
+void frmReport::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel) && !Running()) {
+        cmdClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // The close box: Close, then the report is thrown away. A batch still inside ProcessFiles

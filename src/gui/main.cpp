@@ -5,6 +5,7 @@
 #include "core/ProgramPaths.h"
 #include "core/Setup.h"
 #include "frmMain.h"
+#include "frmReport.h"
 #include "support/Language.h"
 #include "support/ProcessHardening.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     CipherEngine engine;
     frmMain window(engine, interaction);
     interaction.SetParent(&window);
+    interaction.SetReportWindow(&window.report());
     GuiKeyDialogs keyDialogs(window, interaction);
     window.SetKeyDialogs(&keyDialogs);
     HelpCommands help(window, interaction);

@@ -361,24 +361,28 @@ void tst_filedialogs::typedChoices()
 void tst_filedialogs::cancelAndReopen_data()
 {
     QTest::addColumn<bool>("output");
-    QTest::addColumn<bool>("closeBox");
-    QTest::newRow("input cancel") << false << false;
-    QTest::newRow("input close box") << false << true;
-    QTest::newRow("output cancel") << true << false;
-    QTest::newRow("output close box") << true << true;
+    QTest::addColumn<QString>("how");
+    for (const bool output : {false, true}) {
+        for (const char* how : {"Cancel", "close box", "Escape in a box", "Escape in the list"})
+            QTest::addRow("%s %s", output ? "output" : "input", how) << output << QString(how);
+    }
 }
 
 void tst_filedialogs::cancelAndReopen()
 {
     QFETCH(bool, output);
-    QFETCH(bool, closeBox);
+    QFETCH(QString, how);
 
     View v = Open(output);
     WhenShown(v.dialog, [&] {
         QTest::keyClicks(v.txbExtension, QStringLiteral("enc"));
         QTest::keyClicks(v.txbFilespec, QStringLiteral("*.enc"));
-        if (closeBox)
+        if (how == "close box")
             v.dialog->close();
+        else if (how == "Escape in a box")
+            QTest::keyClick(v.txbFilespec, Qt::Key_Escape);
+        else if (how == "Escape in the list")
+            QTest::keyClick(v.File, Qt::Key_Escape);
         else
             v.cmdCancel->click();
     });

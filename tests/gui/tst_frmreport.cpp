@@ -73,6 +73,7 @@ private slots:
     void selectionWidensTheCopyButton();
     void closeKeepsTheReportCloseBoxDiscardsIt();
     void closeAfterAReliabilityTest();
+    void escapeClosesOnlyAFinishedReport();
     void f1OnReportScreenOnlyWhileHidden();
     void batchRun();
     void endingAPausedBatch_data();
@@ -290,6 +291,28 @@ void tst_frmreport::closeAfterAReliabilityTest()
     QVERIFY(r.isHidden());
     QCOMPARE(restore.count(), 1);
     QVERIFY(!r.driver().run.blnStop && !r.driver().blnRestoreSetupOnClose);
+}
+
+// Escape is Close once the batch is over; while it runs it is ignored.
+void tst_frmreport::escapeClosesOnlyAFinishedReport()
+{
+    PrepareBatch(3);
+    frmReport& r = report();
+    bool stillRunning = false;
+    WhenTrue(
+        &r, [&] { return r.txbText->toPlainText().contains("file0.txt"); },
+        [&] {
+            QTest::keyClick(r.txbText, Qt::Key_Escape);
+            stillRunning = r.isVisible() && !r.driver().run.blnStop && r.cmdStop->isVisible();
+        });
+    r.driver().ProcessFiles();
+    QVERIFY(stillRunning);
+    QVERIFY(r.driver().report().text().contains("Number of files encrypted: 3\n"));
+    QVERIFY(r.isVisible());
+
+    QTest::keyClick(r.txbText, Qt::Key_Escape);
+    QVERIFY(r.isHidden() && r.driver().run.blnStop);
+    QVERIFY(!r.driver().report().isEmpty()); // kept, as after Close
 }
 
 void tst_frmreport::f1OnReportScreenOnlyWhileHidden()
