@@ -1,6 +1,7 @@
 #include "FileChoiceDialog.h"
 
 #include "Twips.h"
+#include "files/NameBytes.h"
 #include "files/folder.h"
 #include "support/Interaction.h"
 
@@ -118,12 +119,20 @@ void FileChoiceDialog::ResetShared(const QString& folder, const QString& extensi
     txbExtension->clear();
     txbFilespec->clear();
 
-    QStringList files;
-    QStringList subfolders;
+    folder::FolderListing listing;
     QString errorText;
     File->clear();
-    if (folder::ListFolder(folder, files, subfolders, errorText))
-        File->addItems(files);
+    if (!folder::ListFolder(folder, listing, errorText))
+        return;
+    File->addItems(listing.files);
+    // Shown, so that the list accounts for every file, but not for picking: the program
+    // cannot open a file under such a name.
+    for (const QByteArray& name : std::as_const(listing.unreadableFiles)) {
+        auto* item = new QListWidgetItem(NameBytes::Escaped(name), File);
+        item->setFlags(Qt::NoItemFlags);
+        item->setToolTip(QStringLiteral("The name of this file is not valid UTF-8, so the "
+                                        "program cannot open it. Rename the file to use it."));
+    }
 }
 
 void FileChoiceDialog::StartShared(bool haveFiles)

@@ -15,8 +15,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(Choice)
 
@@ -90,6 +92,7 @@ private slots:
     void cancelAndReopen_data();
     void cancelAndReopen();
     void nextResultAnswersOnce();
+    void listAccountsForEveryName();
 
 private:
     // Runs `action` once `window` is the active modal window.
@@ -416,6 +419,31 @@ void tst_filedialogs::nextResultAnswersOnce()
         WhenShown(v.dialog, [&] { v.cmdCancel->click(); });
         QVERIFY(!v.run().blnAccept);
     }
+}
+
+// Names in the order people read them; one that is not UTF-8 is shown, escaped, but cannot be
+// picked.
+void tst_filedialogs::listAccountsForEveryName()
+{
+    for (const char* name : {"file10.txt", "File2.txt"})
+        QVERIFY(TestFiles::write(m_dir->filePath(QString::fromLatin1(name)), ""));
+    const QByteArray latin1 = QFile::encodeName(m_dir->path()) + "/caf\xe9.txt";
+    const int fd = ::open(latin1.constData(), O_CREAT | O_WRONLY, 0600);
+    QVERIFY(fd >= 0 && ::close(fd) == 0);
+    View v = Open(false);
+    QStringList shown;
+    Qt::ItemFlags lastFlags;
+    WhenShown(v.dialog, [&] {
+        for (int row = 0; row < v.File->count(); ++row)
+            shown.append(v.File->item(row)->text());
+        lastFlags = v.File->item(v.File->count() - 1)->flags();
+        v.cmdCancel->click();
+    });
+    v.run();
+    ::unlink(latin1.constData());
+    QCOMPARE(shown,
+             (QStringList{"alpha.txt", "beta.doc", "File2.txt", "file10.txt", "caf\\xE9.txt"}));
+    QCOMPARE(lastFlags, Qt::NoItemFlags);
 }
 
 QTEST_MAIN(tst_filedialogs)
