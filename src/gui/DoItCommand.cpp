@@ -19,12 +19,14 @@ DoItCommand::~DoItCommand() = default;
 void DoItCommand::Run()
 {
     OperationLaunch launch(m_main.setup(), m_main.key(), m_interaction, m_main.driver(), *this);
+    m_busy = true;
     SetCommandsEnabled(false);
     if (launch.DoIt() == OperationLaunch::Outcome::Ran)
         m_report.ResetCopyButton();
     SetCommandsEnabled(true);
     m_main.RefreshSide(Setup::Input);
     m_main.RefreshSide(Setup::Output);
+    m_busy = false;
 }
 
 void DoItCommand::SetCommandsEnabled(bool enabled)

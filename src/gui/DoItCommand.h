@@ -20,6 +20,9 @@ public:
     ~DoItCommand() override;
 
     void Run();
+    // True while Run has not returned: a batch, or the next run of a reliability test, may
+    // still start.
+    bool Busy() const { return m_busy; }
 
     void SwitchToInPlace() override;
     TestChoice OfferReliabilityTest() override;
@@ -33,5 +36,6 @@ private:
     frmReport& m_report;
     Interaction& m_interaction;
     frmConfirmOperation* m_confirm = nullptr;
+    bool m_busy = false;
     std::unique_ptr<ReliabilityTestCommand> m_reliabilityTest;
 };

@@ -4,22 +4,16 @@
 
 #include <QPushButton>
 
-KeyFromPanel::KeyFromPanel(QWidget* parent) : QFrame(parent)
+KeyFromPanel::KeyFromPanel(QWidget* parent) : CommandPanel(parent, QStringLiteral("picKeyFrom"))
 {
-    setObjectName(QStringLiteral("picKeyFrom"));
-    setFrameShape(QFrame::Panel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
-    auto add = [this](const char* caption) {
-        return new QPushButton(QString::fromLatin1(caption), this);
-    };
+    auto add = [this](const char* caption) { return AddButton(QString::fromLatin1(caption)); };
     cmdKeyboardWithDisplay = add("Type key (with display)");
     cmdKeyboardWithoutDisplay = add("Type key (without display)");
     cmdKeyFile[0] = add("Get key from keyfile");
     cmdKeyFile[1] = add("Create random key");
     cmdEraseKey = add("Erase key");
     cmdDontSpecifyKeyNow = add("Cancel");
-    hide();
+    SetCancelButton(cmdDontSpecifyKeyNow);
 }
 
 void KeyFromPanel::Arrange(bool blnEncrypt)

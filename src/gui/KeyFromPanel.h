@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QFrame>
+#include "CommandPanel.h"
 
 #include <array>
 
 class QPushButton;
 
-// The key panel of the main window (picKeyFrom): where the next key comes from.
-class KeyFromPanel : public QFrame
+// The key panel of the main window (picKeyFrom): where the next key comes from. Escape is
+// "Cancel" (cmdDontSpecifyKeyNow).
+class KeyFromPanel : public CommandPanel
 {
     Q_OBJECT
 

@@ -6,23 +6,20 @@
 
 SetupPanel::SetupPanel(QWidget* parent, const QString& name,
                        std::initializer_list<const char*> captions)
-    : QFrame(parent)
+    : CommandPanel(parent, name)
 {
     constexpr int Margin = 60;
-    setObjectName(name);
-    setFrameShape(QFrame::Panel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
     int row = 0;
+    QPushButton* button = nullptr;
     for (const char* caption : captions) {
-        auto* button = new QPushButton(QString::fromLatin1(caption), this);
+        button = AddButton(QString::fromLatin1(caption));
         button->setGeometry(
             Twips::Rect(Margin, Margin + row * ButtonHeight, ButtonWidth, ButtonHeight));
         ++row;
     }
+    SetCancelButton(button);
     resize(Twips::ToPixels(ButtonWidth + 2 * Margin),
            Twips::ToPixels(row * ButtonHeight + 2 * Margin));
-    hide();
 }
 
 QPushButton* SetupPanel::button(int index) const

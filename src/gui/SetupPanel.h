@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QFrame>
+#include "CommandPanel.h"
 
 #include <initializer_list>
 
@@ -8,8 +8,8 @@ class QPushButton;
 
 // A column of buttons over the main window, like the key panel: the Setup button's submenu
 // (Load, Save, Clear, Restore, Not now) or its save panel (for the next run, as an operation
-// file, Not now).
-class SetupPanel : public QFrame
+// file, Not now). The last button is the one that Escape presses.
+class SetupPanel : public CommandPanel
 {
     Q_OBJECT
 

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QLabel>
+#include <QMargins>
 #include <QPushButton>
 
 #include <optional>
@@ -15,6 +16,15 @@ std::optional<bool> s_nextResult;
 constexpr int Margin = 240;
 constexpr int ButtonWidth = 1200;
 constexpr int ButtonHeight = 375;
+
+// What the window manager's frame adds around a window's inside.
+QMargins FrameMargins(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect inside = window->geometry();
+    return {inside.left() - frame.left(), inside.top() - frame.top(),
+            frame.right() - inside.right(), frame.bottom() - inside.bottom()};
+}
 
 } // namespace
 
@@ -70,8 +80,8 @@ bool frmConfirmOperation::Run(const QString& description, const QString& questio
 
 void frmConfirmOperation::Arrange(const QString& description, int menuFrameRight)
 {
-    // Beside the main window's command buttons, its bottom edge 120 twips above the main
-    // window's bottom edge.
+    // Beside the main window's command buttons, the bottom edge of its frame 120 twips above
+    // that of the main window's frame.
     const QRect main = m_mainWindow->frameGeometry();
     const int left = main.left() + Twips::ToPixels(menuFrameRight + 30);
     const int width = qMax(Twips::ToPixels(6000), main.right() - left - Twips::ToPixels(120));
@@ -92,5 +102,11 @@ void frmConfirmOperation::Arrange(const QString& description, int menuFrameRight
     const int height = qMax(Twips::ToPixels(6 * int(description.size())),
                             cmdYes->geometry().bottom() + Twips::ToPixels(Margin));
     setFixedSize(width, height);
-    move(left, main.bottom() - Twips::ToPixels(120) - height);
+    // The window manager frames this window only once it is shown; until then the main
+    // window's frame, drawn alike, is the measure.
+    QMargins frame = FrameMargins(this);
+    if (frame.isNull())
+        frame = FrameMargins(m_mainWindow);
+    const int frameHeight = frame.top() + height + frame.bottom();
+    move(left, main.bottom() - Twips::ToPixels(120) - frameHeight + 1);
 }

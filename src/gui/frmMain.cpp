@@ -2,10 +2,13 @@
 
 #include "CipherEngine.h"
 #include "DoItCommand.h"
+#include "DocumentationLink.h"
+#include "EnterKey.h"
 #include "FileCommands.h"
-#include "FileDialog.h"
+#include "FilesLine.h"
 #include "KeyFromPanel.h"
 #include "RandomnessCommands.h"
+#include "SetupMenu.h"
 #include "SetupPanel.h"
 #include "Twips.h"
 #include "core/BatchDriver.h"
@@ -62,11 +65,14 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     m_report = std::make_unique<frmReport>(this, *m_driver, m_interaction);
     m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
     m_setupCommands = std::make_unique<SetupCommands>(m_editor, m_interaction);
+    m_setupMenu = std::make_unique<SetupMenu>(*this, *m_setupCommands);
+    connect(cmdSetup, &QPushButton::clicked, this, [this] { m_setupMenu->cmdSetup_Click(); });
+    for (SetupPanel* panel : {m_setupMenu->fraSetupMenu, m_setupMenu->picSaveSetup})
+        for (QPushButton* choice : panel->findChildren<QPushButton*>())
+            WatchCommand(choice, 11);
     m_randomness = std::make_unique<RandomnessCommands>(*this, m_interaction);
-    for (QPushButton* choice : {m_randomness->cmdInputFiles, m_randomness->cmdOutputFiles}) {
-        choice->installEventFilter(this);
-        m_helpHeadings.insert(choice, 6);
-    }
+    for (QPushButton* choice : {m_randomness->cmdInputFiles, m_randomness->cmdOutputFiles})
+        WatchCommand(choice, 6);
     connect(cmdRandomnessReport, &QPushButton::clicked, this,
             [this] { m_randomness->cmdRandomnessReport_Click(); });
 
@@ -81,6 +87,8 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     Clock2.setSingleShot(true);
     connect(&Clock2, &QTimer::timeout, this, [this] { m_clickGuard = false; });
     Clock2.start();
+    m_closeWait.setInterval(100);
+    connect(&m_closeWait, &QTimer::timeout, this, &frmMain::CloseWhenBatchEnded);
 }
 
 frmMain::~frmMain() = default;
@@ -89,14 +97,25 @@ QPushButton* frmMain::AddButton(QFrame* frame, const QString& caption, int headi
 {
     auto* button = new QPushButton(caption, frame);
     button->setGeometry(Twips::Rect(60, 60 + row * RowStep, MenuWidth - 120, ButtonHeight));
-    button->installEventFilter(this);
-    m_helpHeadings.insert(button, heading);
+    EnterKey::Apply(button);
+    WatchCommand(button, heading);
     return button;
+}
+
+// The right button and F1 on a command ask for help at `heading`; the mouse over it focuses it.
+void frmMain::WatchCommand(QPushButton* command, int heading)
+{
+    command->installEventFilter(this);
+    m_helpHeadings.insert(command, heading);
 }
 
 QLabel* frmMain::AddLabel(int left, int row, int width, const QString& text)
 {
-    auto* label = new QLabel(text, centralWidget());
+    return PlaceLabel(new QLabel(text, centralWidget()), left, row, width);
+}
+
+QLabel* frmMain::PlaceLabel(QLabel* label, int left, int row, int width)
+{
     label->setGeometry(Twips::Rect(left, RowY(row) + 60, width, LabelHeight));
     return label;
 }
@@ -106,18 +125,20 @@ void frmMain::CreateControls()
     fraMenu = new QFrame(centralWidget());
     fraMenu->setObjectName(QStringLiteral("fraMenu"));
     fraMenu->setGeometry(Twips::Rect(60, RowTop - 60, MenuWidth, 12 * RowStep + 60));
-    cmdFunction = AddButton(fraMenu, QStringLiteral("Function"), 1, 0);
-    cmdSingleFile = AddButton(fraMenu, QStringLiteral("Single file"), 2, 1);
-    cmdSpecifyDirectory[0] = AddButton(fraMenu, QStringLiteral("Input folder"), 3, 2);
-    cmdSpecifyFiles[0] = AddButton(fraMenu, QStringLiteral("Input file(s)"), 3, 3);
-    cmdSubdirectories = AddButton(fraMenu, QStringLiteral("Subfolders?"), 4, 4);
-    cmdOutputFilesSame = AddButton(fraMenu, QStringLiteral("Output file(s) same?"), 5, 5);
-    cmdSpecifyDirectory[1] = AddButton(fraMenu, QStringLiteral("Output folder"), 6, 6);
-    cmdSpecifyFiles[1] = AddButton(fraMenu, QStringLiteral("Output file(s)"), 6, 7);
-    cmdKeyFrom = AddButton(fraMenu, QStringLiteral("Encryption key"), 7, 8);
-    cmdDoIt = AddButton(fraMenu, QStringLiteral("Do it!"), 8, 9);
-    cmdReportScreen = AddButton(fraMenu, QStringLiteral("Report screen"), 9, 10);
-    cmdRandomnessReport = AddButton(fraMenu, QStringLiteral("Randomness report"), 10, 11);
+    // Each command has its own Alt+letter in the window; the key button keeps its letter when
+    // its caption follows the function.
+    cmdFunction = AddButton(fraMenu, QStringLiteral("&Function"), 1, 0);
+    cmdSingleFile = AddButton(fraMenu, QStringLiteral("&Single file"), 2, 1);
+    cmdSpecifyDirectory[0] = AddButton(fraMenu, QStringLiteral("&Input folder"), 3, 2);
+    cmdSpecifyFiles[0] = AddButton(fraMenu, QStringLiteral("Input fi&le(s)"), 3, 3);
+    cmdSubdirectories = AddButton(fraMenu, QStringLiteral("Su&bfolders?"), 4, 4);
+    cmdOutputFilesSame = AddButton(fraMenu, QStringLiteral("Output file(s) s&ame?"), 5, 5);
+    cmdSpecifyDirectory[1] = AddButton(fraMenu, QStringLiteral("&Output folder"), 6, 6);
+    cmdSpecifyFiles[1] = AddButton(fraMenu, QStringLiteral("Output fil&e(s)"), 6, 7);
+    cmdKeyFrom = AddButton(fraMenu, QStringLiteral("Encryption &key"), 7, 8);
+    cmdDoIt = AddButton(fraMenu, QStringLiteral("&Do it!"), 8, 9);
+    cmdReportScreen = AddButton(fraMenu, QStringLiteral("&Report screen"), 9, 10);
+    cmdRandomnessReport = AddButton(fraMenu, QStringLiteral("Rando&mness report"), 10, 11);
 
     // Setup, Help and Quit sit in a row at the lower right, level with the last menu button.
     constexpr int SetupButtonWidth = 1400;
@@ -126,16 +147,16 @@ void frmMain::CreateControls()
     fraSetup->setGeometry(Twips::Rect(WindowWidth - 3 * (SetupButtonWidth + 90) - 120,
                                       RowY(11) - 60, 3 * (SetupButtonWidth + 90) + 60,
                                       RowStep + 60));
-    const QString setupCaptions[] = {QStringLiteral("Setup"), QStringLiteral("Help"),
-                                     QStringLiteral("Quit")};
+    const QString setupCaptions[] = {QStringLiteral("Set&up"), QStringLiteral("&Help"),
+                                     QStringLiteral("&Quit")};
     const int setupHeadings[] = {11, 13, 14};
     QPushButton* setupButtons[3];
     for (int i = 0; i < 3; ++i) {
         setupButtons[i] = new QPushButton(setupCaptions[i], fraSetup);
         setupButtons[i]->setGeometry(
             Twips::Rect(60 + i * (SetupButtonWidth + 90), 60, SetupButtonWidth, ButtonHeight));
-        setupButtons[i]->installEventFilter(this);
-        m_helpHeadings.insert(setupButtons[i], setupHeadings[i]);
+        EnterKey::Apply(setupButtons[i]);
+        WatchCommand(setupButtons[i], setupHeadings[i]);
     }
     cmdSetup = setupButtons[0];
     cmdHelp = setupButtons[1];
@@ -167,39 +188,15 @@ void frmMain::CreateControls()
     lblOutputFilesSame2 = AddLabel(ValueLeft + 600, 5, valueWidth - 600);
     lblKeyFrom = AddLabel(ValueLeft, 8, valueWidth);
 
-    lblOnlineDocumentation = AddLabel(120, 12, MenuWidth, QStringLiteral("Online documentation"));
-    lblOnlineDocumentation->setCursor(Qt::PointingHandCursor);
-    lblOnlineDocumentation->installEventFilter(this);
-    lblOnlineDocumentation->setStyleSheet(
-        QStringLiteral("color: palette(link); text-decoration: underline;"));
+    auto* link = new DocumentationLink(QStringLiteral("Online documentation"), centralWidget());
+    connect(link, &DocumentationLink::activated, this, &frmMain::documentationRequested);
+    lblOnlineDocumentation = PlaceLabel(link, 120, 12, MenuWidth);
     lblSetupFilename = AddLabel(fraSetup->x() * 15, 12, WindowWidth - fraSetup->x() * 15 - 120);
     lblSetupFilename->hide();
 
-    fraSetupMenu =
-        new SetupPanel(centralWidget(), QStringLiteral("fraSetupMenu"),
-                       {"Load setup", "Save setup", "Clear setup", "Restore setup", "Not now"});
-    cmdLoadSetup = fraSetupMenu->button(0);
-    cmdSaveSetup = fraSetupMenu->button(1);
-    cmdClearSetup = fraSetupMenu->button(2);
-    cmdRestoreSetup = fraSetupMenu->button(3);
-    cmdKeepSetup = fraSetupMenu->button(4);
-    picSaveSetup =
-        new SetupPanel(centralWidget(), QStringLiteral("picSaveSetup"),
-                       {"Save setup for next run", "Save setup as operation file", "Not now"});
-    cmdSaveSetupForNextRun = picSaveSetup->button(0);
-    cmdSaveSetupAsOperationFile = picSaveSetup->button(1);
-    cmdDontSaveSetup = picSaveSetup->button(2);
-    for (SetupPanel* panel : {fraSetupMenu, picSaveSetup}) {
-        for (QPushButton* choice : panel->findChildren<QPushButton*>()) {
-            choice->installEventFilter(this);
-            m_helpHeadings.insert(choice, 11);
-        }
-    }
-
     picKeyFrom = new KeyFromPanel(centralWidget());
     for (QPushButton* choice : picKeyFrom->findChildren<QPushButton*>()) {
-        choice->installEventFilter(this);
-        m_helpHeadings.insert(choice, 7);
+        WatchCommand(choice, 7);
         connect(choice, &QPushButton::clicked, this, [this, choice] { KeyPanelChoice(choice); });
     }
 
@@ -229,79 +226,6 @@ void frmMain::CreateControls()
             m_report->ReportScreen();
     });
     connect(cmdQuit, &QPushButton::clicked, this, &frmMain::close);
-
-    connect(cmdSetup, &QPushButton::clicked, this, &frmMain::cmdSetup_Click);
-    connect(cmdLoadSetup, &QPushButton::clicked, this, &frmMain::cmdLoadSetup_Click);
-    connect(cmdSaveSetup, &QPushButton::clicked, this, [this] { ShowSetupPanel(picSaveSetup); });
-    connect(cmdClearSetup, &QPushButton::clicked, this, [this] {
-        m_setupCommands->Clear();
-        CloseSetupMenu();
-    });
-    connect(cmdRestoreSetup, &QPushButton::clicked, this, [this] {
-        m_setupCommands->Restore();
-        CloseSetupMenu();
-    });
-    connect(cmdKeepSetup, &QPushButton::clicked, this, &frmMain::CloseSetupMenu);
-    connect(cmdSaveSetupForNextRun, &QPushButton::clicked, this, [this] {
-        m_setupCommands->SaveForNextRun();
-        CloseSetupMenu();
-    });
-    connect(cmdSaveSetupAsOperationFile, &QPushButton::clicked, this,
-            &frmMain::cmdSaveSetupAsOperationFile_Click);
-    connect(cmdDontSaveSetup, &QPushButton::clicked, this, &frmMain::CloseSetupMenu);
-}
-
-void frmMain::cmdSetup_Click()
-{
-    if (!m_clickGuard)
-        ShowSetupPanel(fraSetupMenu);
-}
-
-void frmMain::ShowSetupPanel(SetupPanel* panel)
-{
-    fraSetupMenu->hide();
-    lblSetupFilename->hide();
-    fraMenu->setEnabled(false);
-    fraSetup->setEnabled(false);
-    // Over the Setup button's row, its left edge at the Setup button's.
-    panel->move(fraSetup->x(), fraSetup->y() - panel->height());
-    panel->show();
-    panel->raise();
-    panel->findChild<QPushButton*>()->setFocus();
-    if (panel == fraSetupMenu)
-        cmdSaveSetup->setFocus();
-}
-
-void frmMain::CloseSetupMenu()
-{
-    fraSetupMenu->hide();
-    picSaveSetup->hide();
-    lblSetupFilename->show();
-    fraMenu->setEnabled(true);
-    fraSetup->setEnabled(true);
-    cmdSetup->setFocus();
-}
-
-void frmMain::cmdLoadSetup_Click()
-{
-    fraSetupMenu->hide();
-    const QString path =
-        FileDialog::getOpenFileName(this, QStringLiteral("Specify operation file to be loaded"),
-                                    QStringLiteral("Operation files (*.opn)"));
-    SetClickGuard();
-    m_setupCommands->Load(path);
-    CloseSetupMenu();
-}
-
-void frmMain::cmdSaveSetupAsOperationFile_Click()
-{
-    picSaveSetup->hide();
-    const QString path =
-        FileDialog::getSaveFileName(this, QStringLiteral("Specify operation file to be saved"),
-                                    QStringLiteral("Operation files (*.opn)"));
-    SetClickGuard();
-    m_setupCommands->SaveAs(path);
-    CloseSetupMenu();
 }
 
 void frmMain::ApplyFonts()
@@ -370,7 +294,7 @@ void frmMain::FunctionChanged()
     lblFunction->setText(TxtEncDec(QStringLiteral("Encryption"), encrypt));
     lblFunction2->setText(QLatin1Char('(') + TxtEncDec(QStringLiteral("Encrypt"), encrypt) +
                           QStringLiteral(" the input files.)"));
-    cmdKeyFrom->setText(TxtEncDec(QStringLiteral("Encryption"), encrypt) + QStringLiteral(" key"));
+    cmdKeyFrom->setText(TxtEncDec(QStringLiteral("Encryption"), encrypt) + QStringLiteral(" &key"));
     RefreshHintLine();
 }
 
@@ -421,19 +345,16 @@ void frmMain::SetupFilenameChanged(const QString& path)
 
 void frmMain::RefreshSide(int side)
 {
-    lblFiles2[side]->clear();
     lblDirectory[side]->setText(setup().strDirpath[side].isEmpty() ? setup().strNotSpecifiedWord
                                                                    : setup().strDirpath[side]);
-    lblFiles[side]->setText(setup().strFilespec[side].isEmpty() ? setup().strNotSpecifiedWord
-                                                                : setup().strFilespec[side]);
+    FilesLine::Show(lblFiles[side], lblFiles2[side],
+                    setup().strFilespec[side].isEmpty() ? setup().strNotSpecifiedWord
+                                                        : setup().strFilespec[side],
+                    QString());
     repaint(); // the next step may read the file
     const SideSummary summary = FileSummary::Describe(setup(), side);
     lblDirectory[side]->setText(summary.folderLine);
-    lblFiles2[side]->setText(summary.comment);
-    const int left = lblFiles[side]->x() + Twips::ToPixels(summary.commentOffset);
-    lblFiles2[side]->setGeometry(left, lblFiles[side]->y(), std::max(0, width() - left - 8),
-                                 lblFiles[side]->height());
-    lblFiles2[side]->raise();
+    FilesLine::Show(lblFiles[side], lblFiles2[side], summary.filesLine, summary.comment);
     RefreshHintLine();
 }
 
@@ -506,10 +427,6 @@ void frmMain::Clock_Tick()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lblOnlineDocumentation && event->type() == QEvent::MouseButtonRelease) {
-        emit documentationRequested();
-        return true;
-    }
     const auto heading = m_helpHeadings.constFind(watched);
     if (heading == m_helpHeadings.constEnd())
         return QMainWindow::eventFilter(watched, event);
@@ -558,14 +475,35 @@ void frmMain::dropEvent(QDropEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // The engine is busy on another thread: stop the batch at its next file instead.
-    if (m_driver->running()) {
-        m_driver->cmdStop_Click();
+    // The engine may be busy on another thread: the batch stops at its next file, and the
+    // window closes once the batch, and the "Do it!" that started it, have ended.
+    if (m_driver->running() || m_doIt->Busy()) {
+        if (!m_closePending) {
+            m_closePending = true;
+            m_driver->cmdStop_Click();
+            m_closeWait.start();
+        }
         event->ignore();
         return;
     }
     ShutDown();
     event->accept();
+}
+
+void frmMain::CloseWhenBatchEnded()
+{
+    // A run that began after the stop (the batch after its measuring pass, the next run of a
+    // reliability test) is stopped as well.
+    if (m_driver->running()) {
+        if (!m_driver->run.blnStop)
+            m_driver->cmdStop_Click();
+        return;
+    }
+    if (m_doIt->Busy())
+        return;
+    m_closeWait.stop();
+    m_closePending = false;
+    close();
 }
 
 void frmMain::ShutDown()

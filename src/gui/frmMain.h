@@ -23,7 +23,7 @@ class QLabel;
 class QPushButton;
 class RandomnessCommands;
 class SetupCommands;
-class SetupPanel;
+class SetupMenu;
 class frmReport;
 class DoItCommand;
 
@@ -67,6 +67,8 @@ public:
     frmReport& report() { return *m_report; }
     // The randomness report's choice panel and windows.
     RandomnessCommands& randomness() { return *m_randomness; }
+    // The Setup button's submenu and save panel.
+    SetupMenu& setupMenu() { return *m_setupMenu; }
 
 signals:
     // The help window is to open at a heading (0: the top).
@@ -91,22 +93,19 @@ private:
 
     void CreateControls();
     QPushButton* AddButton(QFrame* frame, const QString& caption, int heading, int row);
+    void WatchCommand(QPushButton* command, int heading);
     QLabel* AddLabel(int left, int row, int width, const QString& text = {});
+    QLabel* PlaceLabel(QLabel* label, int left, int row, int width);
     void ApplyFonts();
 
     void cmdFunction_Click();
     void cmdSubdirectories_Click();
-    // The Setup button's submenu and save panel.
-    void cmdSetup_Click();
-    void ShowSetupPanel(SetupPanel* panel);
-    void CloseSetupMenu();
-    void cmdLoadSetup_Click();
-    void cmdSaveSetupAsOperationFile_Click();
     void cmdHelp_Click();
     void cmdKeyFrom_Click();
     void KeyPanelChoice(QPushButton* choice);
     void ShowKeySource();
     void Clock_Tick();
+    void CloseWhenBatchEnded();
     void ShutDown();
 
     CipherEngine& m_engine;
@@ -124,7 +123,11 @@ private:
     std::unique_ptr<frmReport> m_report;
     std::unique_ptr<DoItCommand> m_doIt;
     std::unique_ptr<SetupCommands> m_setupCommands;
+    std::unique_ptr<SetupMenu> m_setupMenu;
     std::unique_ptr<RandomnessCommands> m_randomness;
+    // A close asked for while a batch ran: the window closes once the batch has ended.
+    bool m_closePending = false;
+    QTimer m_closeWait;
 
 public:
     QTimer Clock;  // paces the reliability test
@@ -146,17 +149,6 @@ public:
     QPushButton* cmdHelp = nullptr;
     QPushButton* cmdQuit = nullptr;
     KeyFromPanel* picKeyFrom = nullptr;
-    // The Setup button's submenu and its save panel.
-    SetupPanel* fraSetupMenu = nullptr;
-    SetupPanel* picSaveSetup = nullptr;
-    QPushButton* cmdLoadSetup = nullptr;
-    QPushButton* cmdSaveSetup = nullptr;
-    QPushButton* cmdClearSetup = nullptr;
-    QPushButton* cmdRestoreSetup = nullptr;
-    QPushButton* cmdKeepSetup = nullptr;
-    QPushButton* cmdSaveSetupForNextRun = nullptr;
-    QPushButton* cmdSaveSetupAsOperationFile = nullptr;
-    QPushButton* cmdDontSaveSetup = nullptr;
 
     QLabel* lblFunction = nullptr;
     QLabel* lblFunction2 = nullptr;

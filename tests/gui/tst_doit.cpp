@@ -3,6 +3,8 @@
 #include "StreamFormat.h"
 #include "TestFiles.h"
 #include "WhenShown.h"
+#include "core/BatchDriver.h"
+#include "gui/Twips.h"
 #include "gui/frmConfirmOperation.h"
 #include "gui/frmMain.h"
 #include "gui/frmReport.h"
@@ -14,6 +16,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 // "Do it!" on the main window: the confirmation window, the batch in the report window, and
 // the main window's commands held back while it runs.
@@ -29,6 +33,7 @@ private slots:
     void confirmation();
     void confirmationShowsTheWholeDescription();
     void refusalTouchesNothing();
+    void closingDuringTheBatchEndsItThenCloses();
 
 private:
     void ClickDoIt();
@@ -136,6 +141,9 @@ void tst_doit::confirmationShowsTheWholeDescription()
             for (const QWidget* child : children)
                 QVERIFY(confirm->rect().contains(child->geometry()));
             QVERIFY(confirm->cmdYes->hasFocus());
+            // The bottom of its frame 120 twips above that of the main window's frame.
+            QCOMPARE(confirm->frameGeometry().bottom(),
+                     m_window->frameGeometry().bottom() - Twips::ToPixels(120));
             QTest::mouseClick(confirm->cmdNo, Qt::LeftButton);
         });
     });
@@ -157,6 +165,28 @@ void tst_doit::refusalTouchesNothing()
                  "Encryption key not specified: Please specify the encryption key.")});
     QVERIFY(!m_window->report().isVisible());
     QVERIFY(QDir(m_dir->path() + "/out").isEmpty());
+}
+
+// Closing the main window while the batch runs stops the batch at its next file; the window
+// closes, as Quit closes it, once the batch has ended.
+void tst_doit::closingDuringTheBatchEndsItThenCloses()
+{
+    BatchDriver& driver = m_window->driver();
+    std::optional<bool> closeAccepted;
+    bool openDuringTheBatch = false;
+    m_interaction->onProcessEvents = [&] {
+        if (closeAccepted || !driver.running() || driver.run.blnGettingInputFilesizes)
+            return;
+        closeAccepted = m_window->close();
+        openDuringTheBatch = m_window->isVisible();
+    };
+    frmConfirmOperation::SetNextResult(true);
+    ClickDoIt();
+    QCOMPARE(closeAccepted, std::optional<bool>(false));
+    QVERIFY(openDuringTheBatch);
+    QVERIFY(QDir(m_dir->path() + "/out").entryList(QDir::Files).size() < 3);
+    QTRY_VERIFY(!m_window->isVisible());
+    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(CipherEngine::NotAllocated));
 }
 
 QTEST_MAIN(tst_doit)

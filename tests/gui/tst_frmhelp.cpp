@@ -1,3 +1,4 @@
+#include "Caption.h"
 #include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "WhenShown.h"
@@ -109,7 +110,7 @@ void tst_frmhelp::opensAtTheCommandsSection()
     } else {
         QPushButton* button = nullptr;
         for (QPushButton* candidate : m_window->findChildren<QPushButton*>())
-            if (candidate->text() == caption)
+            if (Caption(candidate) == caption)
                 button = candidate;
         QVERIFY(button);
         QTest::mouseClick(button, Qt::MouseButton(key));

@@ -1,21 +1,26 @@
+#include "Caption.h"
 #include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "ScriptedKeyDialogs.h"
 #include "gui/FileDialog.h"
 #include "gui/KeyFromPanel.h"
+#include "gui/SetupMenu.h"
 #include "gui/SetupPanel.h"
 #include "gui/frmMain.h"
 #include "support/Language.h"
 
+#include <QApplication>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 // The main window after start-up: labels, the Function toggle, the click guard, help on the
-// right button and F1, and shut-down.
+// right button and F1, the keyboard, and shut-down.
 class tst_frmmain : public QObject
 {
     Q_OBJECT
@@ -36,6 +41,12 @@ private slots:
     void keyPanelLayout();
     void keyPanelChoices();
     void setupSavedForNextRunComesBack();
+    void fileCommentFollowsTheName_data();
+    void fileCommentFollowsTheName();
+    void enterAndEscape_data();
+    void enterAndEscape();
+    void everyCommandHasItsOwnAltLetter();
+    void documentationLinkByKeyboard();
 
 private:
     QTemporaryDir m_config;
@@ -60,6 +71,8 @@ void tst_frmmain::init()
     m_window->SetKeyDialogs(&m_keyDialogs);
     QVERIFY(m_window->StartUp());
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
 }
 
 void tst_frmmain::cleanup()
@@ -77,7 +90,7 @@ void tst_frmmain::startUpWithoutOperationFile()
     QCOMPARE(w.lblFunction2->text(), QStringLiteral("(Encrypt the input files.)"));
     QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("No"));
     QCOMPARE(w.lblOutputFilesSame->text(), QStringLiteral("No"));
-    QCOMPARE(w.cmdKeyFrom->text(), QStringLiteral("Encryption key"));
+    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Encryption key"));
     QCOMPARE(w.lblFiles[0]->text(), Language::Text(7));
     QCOMPARE(w.lblKeyFrom->text(), Language::Text(7));
     QCOMPARE(w.lblSingleFile->text(),
@@ -101,14 +114,14 @@ void tst_frmmain::functionToggle()
     QCOMPARE(w.setup().blnEncrypt, false);
     QCOMPARE(w.lblFunction->text(), QStringLiteral("Decryption"));
     QCOMPARE(w.lblFunction2->text(), QStringLiteral("(Decrypt the input files.)"));
-    QCOMPARE(w.cmdKeyFrom->text(), QStringLiteral("Decryption key"));
+    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Decryption key"));
     QCOMPARE(w.lblSingleFile->text(),
              QStringLiteral("To decrypt multiple files specify input folder and input files."));
     QCOMPARE(w.lblSetupFilename->text(), QString());
     QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
     QCOMPARE(w.setup().blnEncrypt, true);
     QCOMPARE(w.lblFunction->text(), QStringLiteral("Encryption"));
-    QCOMPARE(w.cmdKeyFrom->text(), QStringLiteral("Encryption key"));
+    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Encryption key"));
 }
 
 void tst_frmmain::clickGuardSwallowsReleasesForOneSecond()
@@ -153,7 +166,7 @@ void tst_frmmain::helpHeadings()
     // The command buttons, not the choices of a panel with the same caption.
     for (QFrame* frame : {m_window->fraMenu, m_window->fraSetup})
         for (QPushButton* candidate : frame->findChildren<QPushButton*>())
-            if (candidate->text() == caption)
+            if (Caption(candidate) == caption)
                 button = candidate;
     QVERIFY(button);
     QSignalSpy help(m_window, &frmMain::helpRequested);
@@ -286,10 +299,10 @@ void tst_frmmain::setupSavedForNextRunComesBack()
     m_window->editor().UseSides({folder, folder}, {"*.txt", "*.enc"});
     m_window->editor().SetSwitches(false, false, false);
     QTest::mouseClick(m_window->cmdSetup, Qt::LeftButton);
-    QVERIFY(m_window->cmdSaveSetup->isVisible());
-    QTest::mouseClick(m_window->cmdSaveSetup, Qt::LeftButton);
-    QTest::mouseClick(m_window->cmdSaveSetupForNextRun, Qt::LeftButton);
-    QVERIFY(!m_window->picSaveSetup->isVisible() && m_window->fraMenu->isEnabled());
+    QVERIFY(m_window->setupMenu().cmdSaveSetup->isVisible());
+    QTest::mouseClick(m_window->setupMenu().cmdSaveSetup, Qt::LeftButton);
+    QTest::mouseClick(m_window->setupMenu().cmdSaveSetupForNextRun, Qt::LeftButton);
+    QVERIFY(!m_window->setupMenu().picSaveSetup->isVisible() && m_window->fraMenu->isEnabled());
     const QString saved = m_window->setup().strDefaultOperationFile;
     QVERIFY(QFileInfo::exists(saved));
     cleanup();
@@ -304,11 +317,121 @@ void tst_frmmain::setupSavedForNextRunComesBack()
     FileDialog::setNextFileName(saved);
     QTest::qWait(1100); // the click guard of the start-up
     QTest::mouseClick(m_window->cmdSetup, Qt::LeftButton);
-    QTest::mouseClick(m_window->cmdLoadSetup, Qt::LeftButton);
+    QTest::mouseClick(m_window->setupMenu().cmdLoadSetup, Qt::LeftButton);
     QCOMPARE(m_window->setup().Keep(), expected);
     QCOMPARE(m_window->lblSetupFilename->text(), saved);
     QVERIFY(m_window->lblSetupFilename->isVisible());
     QFile::remove(saved);
+}
+
+// The comment after a file name starts after the name as drawn, and stays whole in the window:
+// a name too long for both loses its middle, and its tool tip keeps it whole.
+void tst_frmmain::fileCommentFollowsTheName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("shortened");
+    QTest::newRow("wide") << QStringLiteral("WWWWWWWWWWWWWWWWWWWW.txt") << false;
+    QTest::newRow("long") << QString(120, QLatin1Char('n')) + QStringLiteral(".txt") << true;
+}
+
+void tst_frmmain::fileCommentFollowsTheName()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, shortened);
+    frmMain& w = *m_window;
+    w.setup().strDirpath[0] = m_config.path() + '/';
+    w.setup().strFilespec[0] = name;
+    w.RefreshSide(0);
+    const QLabel* shown = w.lblFiles[0];
+    const QLabel* comment = w.lblFiles2[0];
+    QCOMPARE(comment->text(), QStringLiteral("(File not found.)"));
+    QCOMPARE(shown->text() != name, shortened);
+    QCOMPARE(shown->toolTip(), shortened ? name : QString());
+    const int nameRight = shown->x() + shown->fontMetrics().horizontalAdvance(shown->text());
+    QVERIFY2(comment->x() > nameRight, qPrintable(QString::number(comment->x() - nameRight)));
+    const int commentRight =
+        comment->x() + comment->fontMetrics().horizontalAdvance(comment->text());
+    QVERIFY(commentRight <= comment->geometry().right() + 1);
+    QVERIFY(comment->geometry().right() < w.width());
+}
+
+void tst_frmmain::enterAndEscape_data()
+{
+    QTest::addColumn<int>("enter");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+}
+
+// Enter presses the focused button, on the window and on its panels; Escape closes a panel as
+// its Cancel or Not now does.
+void tst_frmmain::enterAndEscape()
+{
+    QFETCH(int, enter);
+    const auto key = Qt::Key(enter);
+    frmMain& w = *m_window;
+    const SetupMenu& menu = w.setupMenu();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
+    w.cmdFunction->setFocus();
+    QTest::keyClick(w.cmdFunction, key);
+    QCOMPARE(w.setup().blnEncrypt, false);
+
+    w.lblKeyFrom->setText("the key line before");
+    QTest::keyClick(w.cmdKeyFrom, key);
+    QVERIFY(w.picKeyFrom->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!w.picKeyFrom->isVisible() && w.fraMenu->isEnabled());
+    QCOMPARE(w.lblKeyFrom->text(), QStringLiteral("the key line before"));
+
+    // The Setup menu opens on "Save setup", whose Enter opens the save panel.
+    QTest::keyClick(w.cmdSetup, key);
+    QVERIFY(menu.cmdSaveSetup->hasFocus());
+    QTest::keyClick(menu.cmdSaveSetup, key);
+    QVERIFY(menu.picSaveSetup->isVisible() && !menu.fraSetupMenu->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!menu.picSaveSetup->isVisible() && w.fraSetup->isEnabled());
+    QTest::keyClick(w.cmdSetup, key);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!menu.fraSetupMenu->isVisible() && w.fraMenu->isEnabled());
+}
+
+void tst_frmmain::everyCommandHasItsOwnAltLetter()
+{
+    frmMain& w = *m_window;
+    QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
+    QSet<QString> letters;
+    int commands = 0;
+    for (QFrame* frame : {w.fraMenu, w.fraSetup}) {
+        for (QPushButton* button : frame->findChildren<QPushButton*>()) {
+            const QString letter = QKeySequence::mnemonic(button->text()).toString();
+            QVERIFY2(!letter.isEmpty(), qPrintable(Caption(button)));
+            letters.insert(letter);
+            ++commands;
+        }
+    }
+    QCOMPARE(commands, 15);
+    QCOMPARE(letters.size(), 15);
+
+    // Alt+letter performs the command; the key button keeps its letter for decryption.
+    const QKeySequence keyLetter = QKeySequence::mnemonic(w.cmdKeyFrom->text());
+    QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
+    QTRY_COMPARE(w.setup().blnEncrypt, false);
+    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Decryption key"));
+    QCOMPARE(QKeySequence::mnemonic(w.cmdKeyFrom->text()), keyLetter);
+    QTest::keyClick(&w, Qt::Key(keyLetter[0].key()), Qt::AltModifier);
+    QTRY_VERIFY(w.picKeyFrom->isVisible());
+}
+
+void tst_frmmain::documentationLinkByKeyboard()
+{
+    frmMain& w = *m_window;
+    QSignalSpy documentation(&w, &frmMain::documentationRequested);
+    w.cmdFunction->setFocus();
+    for (int i = 0; i < 20 && !w.lblOnlineDocumentation->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(w.lblOnlineDocumentation->hasFocus());
+    QTest::keyClick(w.lblOnlineDocumentation, Qt::Key_Space);
+    QTest::keyClick(w.lblOnlineDocumentation, Qt::Key_Return);
+    QCOMPARE(documentation.count(), 2);
 }
 
 QTEST_MAIN(tst_frmmain)

@@ -1,0 +1,113 @@
+#include "SetupMenu.h"
+
+#include "FileDialog.h"
+#include "SetupPanel.h"
+#include "frmMain.h"
+#include "persist/SetupCommands.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+SetupMenu::SetupMenu(frmMain& main, SetupCommands& commands) : m_main(main), m_commands(commands)
+{
+    CreatePanels();
+    Connect();
+}
+
+void SetupMenu::CreatePanels()
+{
+    QWidget* parent = m_main.centralWidget();
+    fraSetupMenu =
+        new SetupPanel(parent, QStringLiteral("fraSetupMenu"),
+                       {"Load setup", "Save setup", "Clear setup", "Restore setup", "Not now"});
+    cmdLoadSetup = fraSetupMenu->button(0);
+    cmdSaveSetup = fraSetupMenu->button(1);
+    cmdClearSetup = fraSetupMenu->button(2);
+    cmdRestoreSetup = fraSetupMenu->button(3);
+    cmdKeepSetup = fraSetupMenu->button(4);
+    picSaveSetup =
+        new SetupPanel(parent, QStringLiteral("picSaveSetup"),
+                       {"Save setup for next run", "Save setup as operation file", "Not now"});
+    cmdSaveSetupForNextRun = picSaveSetup->button(0);
+    cmdSaveSetupAsOperationFile = picSaveSetup->button(1);
+    cmdDontSaveSetup = picSaveSetup->button(2);
+}
+
+void SetupMenu::Connect()
+{
+    auto on = [this](QPushButton* button, auto action) {
+        QObject::connect(button, &QPushButton::clicked, button, action);
+    };
+    on(cmdLoadSetup, [this] { cmdLoadSetup_Click(); });
+    on(cmdSaveSetup, [this] { ShowPanel(picSaveSetup); });
+    on(cmdClearSetup, [this] {
+        m_commands.Clear();
+        Close();
+    });
+    on(cmdRestoreSetup, [this] {
+        m_commands.Restore();
+        Close();
+    });
+    on(cmdKeepSetup, [this] { Close(); });
+    on(cmdSaveSetupForNextRun, [this] {
+        m_commands.SaveForNextRun();
+        Close();
+    });
+    on(cmdSaveSetupAsOperationFile, [this] { cmdSaveSetupAsOperationFile_Click(); });
+    on(cmdDontSaveSetup, [this] { Close(); });
+}
+
+void SetupMenu::cmdSetup_Click()
+{
+    if (!m_main.ClickGuard())
+        ShowPanel(fraSetupMenu);
+}
+
+void SetupMenu::ShowPanel(SetupPanel* panel)
+{
+    fraSetupMenu->hide();
+    m_main.lblSetupFilename->hide();
+    m_main.fraMenu->setEnabled(false);
+    m_main.fraSetup->setEnabled(false);
+    // Over the Setup button's row, its left edge at the Setup button's.
+    const QFrame* row = m_main.fraSetup;
+    panel->move(row->x(), row->y() - panel->height());
+    panel->show();
+    panel->raise();
+    panel->findChild<QPushButton*>()->setFocus();
+    if (panel == fraSetupMenu)
+        cmdSaveSetup->setFocus();
+}
+
+void SetupMenu::Close()
+{
+    fraSetupMenu->hide();
+    picSaveSetup->hide();
+    m_main.lblSetupFilename->show();
+    m_main.fraMenu->setEnabled(true);
+    m_main.fraSetup->setEnabled(true);
+    m_main.cmdSetup->setFocus();
+}
+
+void SetupMenu::cmdLoadSetup_Click()
+{
+    fraSetupMenu->hide();
+    const QString path =
+        FileDialog::getOpenFileName(&m_main, QStringLiteral("Specify operation file to be loaded"),
+                                    QStringLiteral("Operation files (*.opn)"));
+    m_main.SetClickGuard();
+    m_commands.Load(path);
+    Close();
+}
+
+void SetupMenu::cmdSaveSetupAsOperationFile_Click()
+{
+    picSaveSetup->hide();
+    const QString path =
+        FileDialog::getSaveFileName(&m_main, QStringLiteral("Specify operation file to be saved"),
+                                    QStringLiteral("Operation files (*.opn)"));
+    m_main.SetClickGuard();
+    m_commands.SaveAs(path);
+    Close();
+}
