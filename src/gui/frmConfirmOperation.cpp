@@ -3,6 +3,7 @@
 #include "Twips.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMargins>
 #include <QPushButton>
@@ -24,6 +25,26 @@ QMargins FrameMargins(const QWidget* window)
     const QRect inside = window->geometry();
     return {inside.left() - frame.left(), inside.top() - frame.top(),
             frame.right() - inside.right(), frame.bottom() - inside.bottom()};
+}
+
+// The label wraps between words only, so a path or a name wider than the window would be cut
+// at its right edge. Such a word may break after any character: a zero-width space goes
+// between its characters, and only when the word does not fit.
+QString Breakable(const QString& text, const QFontMetrics& metrics, int width)
+{
+    QStringList words = text.split(QLatin1Char(' '));
+    for (QString& word : words) {
+        if (metrics.horizontalAdvance(word) <= width)
+            continue;
+        QString broken;
+        for (const QChar c : std::as_const(word)) {
+            if (!broken.isEmpty() && !c.isLowSurrogate())
+                broken += QChar(0x200B);
+            broken += c;
+        }
+        word = broken;
+    }
+    return words.join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -87,6 +108,7 @@ void frmConfirmOperation::Arrange(const QString& description, int menuFrameRight
     const int width = qMax(Twips::ToPixels(6000), main.right() - left - Twips::ToPixels(120));
     const int textWidth = width - 2 * Twips::ToPixels(Margin);
     lblDescr->setFixedWidth(textWidth);
+    lblDescr->setText(Breakable(description, lblDescr->fontMetrics(), textWidth));
     const int textHeight = lblDescr->heightForWidth(textWidth);
     lblDescr->setGeometry(Twips::ToPixels(Margin), Twips::ToPixels(Margin), textWidth, textHeight);
     const int questionTop = lblDescr->geometry().bottom() + Twips::ToPixels(240);
