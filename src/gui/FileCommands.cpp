@@ -3,6 +3,7 @@
 #include "FileDialog.h"
 #include "FolderChooser.h"
 #include "Twips.h"
+#include "files/NameBytes.h"
 #include "files/folder.h"
 #include "frmMain.h"
 #include "frmSpecifyInputFiles.h"
@@ -12,6 +13,7 @@
 
 #include <QFileInfo>
 #include <QFrame>
+#include <QUrl>
 
 FileCommands::FileCommands(frmMain& main, Interaction& interaction)
     : m_main(main), m_interaction(interaction)
@@ -110,6 +112,25 @@ void FileCommands::OutputFiles()
                               ? SetupEditor::FilesChoice::Extension
                               : SetupEditor::FilesChoice::Specification,
                           result.text);
+}
+
+void FileCommands::DropUrls(const QList<QUrl>& urls)
+{
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        const QByteArray name =
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (url.isLocalFile() && !NameBytes::IsReadable(name)) {
+            m_interaction.Tell(QStringLiteral("Drop"),
+                               QStringLiteral("The name of ") + NameBytes::Escaped(name) +
+                                   QStringLiteral(" is not valid UTF-8, so the program cannot "
+                                                  "open it. Rename it to use it."),
+                               Interaction::Icon::Exclamation);
+            return;
+        }
+        paths.append(url.toLocalFile());
+    }
+    Drop(paths);
 }
 
 void FileCommands::Drop(const QStringList& paths)

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class Interaction;
+class QUrl;
 class frmMain;
 class frmSpecifyInputFiles;
 class frmSpecifyOutputFiles;
@@ -23,6 +24,9 @@ public:
     void OutputFiles();
     // One dropped file acts as Single file with it, one folder as Input folder with it.
     void Drop(const QStringList& paths);
+    // The same for what was dropped on the window. A file whose name is not valid UTF-8
+    // cannot be opened by name: the user is told so instead of nothing happening.
+    void DropUrls(const QList<QUrl>& urls);
 
 private:
     frmMain& m_main;

@@ -466,11 +466,8 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event)
 
 void frmMain::dropEvent(QDropEvent* event)
 {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        paths.append(url.toLocalFile());
     event->acceptProposedAction();
-    m_fileCommands->Drop(paths);
+    m_fileCommands->DropUrls(event->mimeData()->urls());
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

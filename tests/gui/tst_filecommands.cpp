@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 // The main window's file commands, driven through its buttons with the dialogs answered.
 class tst_filecommands : public QObject
@@ -183,6 +184,12 @@ void tst_filecommands::drops()
     w.fileCommands().Drop({m_folder + "report.txt", m_folder + "sub"});
     QCOMPARE(m_interaction->shown.value(0),
              QStringLiteral("Drop: Drop one file or one folder on the window."));
+    // A Latin-1 name arrives percent-encoded; its bytes are not UTF-8.
+    w.fileCommands().DropUrls(QList<QUrl>{QUrl(QStringLiteral("file:///tmp/caf%E9.txt"))});
+    QCOMPARE(m_interaction->shown.value(1),
+             QStringLiteral("Drop: The name of /tmp/caf\\xE9.txt is not valid UTF-8, so the "
+                            "program cannot open it. Rename it to use it."));
+    QCOMPARE(w.setup().strFilespec[0], QStringLiteral("report.txt"));
 }
 
 QTEST_MAIN(tst_filecommands)
