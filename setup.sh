@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config python3 qt6-base-dev libgl-dev libsodium-dev
-          libssl-dev libbenchmark-dev fonts-liberation)
+          libssl-dev libbenchmark-dev fonts-liberation desktop-file-utils appstream groff-base)
 
 install_missing() {
     local missing=()

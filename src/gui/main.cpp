@@ -10,12 +10,17 @@
 #include "support/ProcessHardening.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     // Before anything else: a key read later must not end up in a core file.
     ProcessHardening::DisableCoreDumps();
     QApplication app(argc, argv);
+    // The desktop entry the windows belong to, and their icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.revarodevaza.zr7e"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("zr7e"), QIcon(QStringLiteral(":/icons/zr7e-48.png"))));
     MessageBoxInteraction interaction;
 
     // Without its texts the program cannot describe itself: it says why and ends.

@@ -1,7 +1,11 @@
+#include "TestFiles.h"
+#include "core/ProgramPaths.h"
 #include "core/Setup.h"
 #include "keys/KeyRecord.h"
 #include "support/TxtEncDec.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The setup model, the word switch and the key record's wiping.
@@ -17,6 +21,8 @@ private slots:
     void synchroniseOutputSide();
     void keepAndRestore();
     void eraseKeyWipesInPlace();
+    void programFilesOfAMovedInstall_data();
+    void programFilesOfAMovedInstall();
 };
 
 void tst_setup::txtEncDec_data()
@@ -106,6 +112,28 @@ void tst_setup::eraseKeyWipesInPlace()
     QCOMPARE(key.strKeyBytes, QByteArray(13, '\0'));
     QCOMPARE(key.strKeyDigest, QByteArray(16, '\0'));
     QCOMPARE(key.strKeyfilePath, QString(16, QChar(0)));
+}
+
+void tst_setup::programFilesOfAMovedInstall_data()
+{
+    QTest::addColumn<QStringList>("present"); // relative to a tree with bin/ and share/zr7e/
+    QTest::addColumn<QString>("found");
+    QTest::newRow("beside the program")
+        << QStringList{"bin/zr7e.dat", "share/zr7e/zr7e.dat"} << "bin/zr7e.dat";
+    QTest::newRow("in the tree's data folder")
+        << QStringList{"share/zr7e/zr7e.dat"} << "share/zr7e/zr7e.dat";
+    QTest::newRow("nowhere: named beside the program") << QStringList{} << "bin/zr7e.dat";
+}
+
+void tst_setup::programFilesOfAMovedInstall()
+{
+    QFETCH(QStringList, present);
+    QFETCH(QString, found);
+    QTemporaryDir tree;
+    QVERIFY(QDir(tree.path()).mkpath("bin") && QDir(tree.path()).mkpath("share/zr7e"));
+    for (const QString& file : present)
+        QVERIFY(TestFiles::write(tree.filePath(file), "1 x\n"));
+    QCOMPARE(ProgramPaths::ProgramTextFile("zr7e.dat", tree.filePath("bin")), tree.filePath(found));
 }
 
 QTEST_GUILESS_MAIN(tst_setup)

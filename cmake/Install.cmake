@@ -1,0 +1,26 @@
+# What `cmake --install` puts where, for a Linux desktop: the two programs, their data and
+# guide, the desktop entry with its icons and AppStream description, and the manual page.
+include(GNUInstallDirs)
+
+set(ZR7_APP_ID org.revarodevaza.zr7e)
+
+install(TARGETS zr7e zr7e-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES data/zr7e.dat docs/user-guide.md DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
+install(FILES data/linux/${ZR7_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES data/linux/${ZR7_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES data/linux/zr7e.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES data/linux/zr7e-48.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME zr7e.png)
+install(FILES docs/zr7e-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The installed tree, checked as a packager would: every file in place, the desktop entry and
+# the AppStream file valid, the manual page readable, and the installed command line working.
+if(BUILD_TESTING)
+    add_test(NAME install_tree
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/check-install.sh ${CMAKE_BINARY_DIR}
+                     ${CMAKE_BINARY_DIR}/install-check)
+    set_tests_properties(install_tree PROPERTIES LABELS install)
+endif()

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs a build into a scratch prefix and checks the tree as a packager would: every file in
+# place, the desktop entry and the AppStream file valid, the manual page clean, the icon the
+# size its folder says, and the installed command line encrypting and decrypting.
+# Usage: check-install.sh BUILD_DIR SCRATCH_PREFIX
+set -euo pipefail
+build=$1
+prefix=$2
+id=org.revarodevaza.zr7e
+
+rm -rf "$prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
+            share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+            share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
+            share/man/man1/zr7e-cli.1; do
+    [ -s "$prefix/$file" ] || { echo "missing from the installed tree: $file" >&2; exit 1; }
+done
+
+desktop-file-validate "$prefix/share/applications/$id.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+
+# Width and height of the PNG, from its header.
+size=$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/48x48/apps/zr7e.png" | tr -s ' ')
+[ "$size" = " 0 0 0 48 0 0 0 48" ] || { echo "the 48x48 icon is not 48 x 48:$size" >&2; exit 1; }
+
+warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/zr7e-cli.1" 2>&1)
+[ -z "$warnings" ] || { echo "manual page: $warnings" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf 'Dear reader,\n' > "$work/letter.txt"
+mkdir "$work/safe" "$work/back"
+cli="$prefix/bin/zr7e-cli"
+"$cli" newkey "$work/my.key" >/dev/null
+"$cli" encrypt --to "$work/safe" --as '*.enc' --key-file "$work/my.key" --yes "$work/letter.txt" \
+    >/dev/null 2>&1
+"$cli" decrypt --to "$work/back" --as '*.txt' --key-file "$work/my.key" --yes \
+    "$work/safe/letter.enc" >/dev/null 2>&1
+cmp "$work/letter.txt" "$work/back/letter.txt"
+echo "installed tree in $prefix: complete, valid, and working"
