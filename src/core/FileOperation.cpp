@@ -1,6 +1,7 @@
 #include "FileOperation.h"
 
 #include "BatchContext.h"
+#include "CipherEngine.h"
 #include "FileResultText.h"
 #include "FileUtility.h"
 #include "PurgeAdvice.h"
@@ -156,9 +157,12 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
         text = FileResultText::FailureText(result, c.setup.blnEncrypt, inputPath, temporaryPath);
     }
     // The engine names the file where it kept what could be authenticated; when it kept
-    // nothing there is nothing to point to.
+    // nothing there is nothing to point to. A decryption that ran out of disk space keeps its
+    // authenticated part too, under its own code.
     const QString partial = c.ops.PartialOutput();
-    if (FileResultText::MayLeavePartialOutput(result) && !partial.isEmpty())
+    const bool mayKeep =
+        FileResultText::MayLeavePartialOutput(result) || result == CipherEngine::DiskFull;
+    if (mayKeep && !partial.isEmpty())
         text += FileResultText::PartialOutputNote(
             inputPath == outputPath ? partial : QFileInfo(partial).fileName());
     c.report.AppendToReport(text, false);

@@ -1,0 +1,148 @@
+#include "BatchFixture.h"
+#include "LossTally.h"
+#include "ReportLine.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <optional>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// A batch whose input changes under it: while the first file is encrypted, another program
+// deletes the second, puts a folder in its place, or takes away the right to read it. That file
+// is reported with its own text and left as the other program made it; the files before and
+// after it are done, and nothing is lost or left behind.
+class TestFaultInjection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase();
+    void inputChangesBeforeItsTurn_data();
+    void inputChangesBeforeItsTurn();
+
+private:
+    LossTally m_tally;
+};
+
+namespace {
+
+const QStringList Names = {QStringLiteral("a.txt"), QStringLiteral("b.txt"),
+                           QStringLiteral("c.txt")};
+
+QByteArray Plain(int i)
+{
+    return TestFiles::randomBytes(5000 + i, 90 + i);
+}
+
+// Root reads any file whatever its permission bits say. For the unreadable file the batch runs
+// under nobody's file-system identity (this thread only), on files and folders that nobody
+// owns.
+class ActAsNobody
+{
+public:
+    explicit ActAsNobody(BatchFixture& f)
+    {
+        if (::geteuid() != 0)
+            return;
+        const QString top = f.path(QString());
+        ::chown(QFile::encodeName(top), 65534, 65534);
+        for (const QString& name : QDir(top + "in").entryList(QDir::Files))
+            ::chown(QFile::encodeName(top + "in/" + name), 65534, 65534);
+        ::chown(QFile::encodeName(top + "in"), 65534, 65534);
+        ::setfsuid(65534);
+        m_active = true;
+    }
+    ~ActAsNobody()
+    {
+        if (m_active)
+            ::setfsuid(0);
+    }
+
+private:
+    bool m_active = false;
+};
+
+} // namespace
+
+void TestFaultInjection::cleanupTestCase()
+{
+    m_tally.print("tst_faultinjection");
+}
+
+void TestFaultInjection::inputChangesBeforeItsTurn_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<QString>("text");
+    const QString special =
+        QStringLiteral("This is a symbolic link or a special file.  Encryption not performed.");
+    for (const bool inPlace : {false, true}) {
+        const char* mode = inPlace ? "in place" : "to new files";
+        QTest::addRow("deleted, %s", mode) << "deleted" << inPlace << "Input file not found.";
+        QTest::addRow("a folder in its place, %s", mode) << "folder" << inPlace << special;
+        QTest::addRow("unreadable, %s", mode)
+            << "unreadable" << inPlace << "Unable to open input file.";
+    }
+}
+
+void TestFaultInjection::inputChangesBeforeItsTurn()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, inPlace);
+    QFETCH(QString, text);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = inPlace;
+    for (int i = 0; i < Names.size(); ++i)
+        f.write("in/" + Names[i], Plain(i));
+    const QString second = f.path("in/b.txt");
+    bool changed = false;
+    f.interaction.onProcessEvents = [&] {
+        if (changed || !f.report().contains(Names[0]))
+            return;
+        changed = true;
+        if (change == "unreadable") {
+            ::chmod(QFile::encodeName(second), 0);
+            return;
+        }
+        QFile::remove(second);
+        if (change == "folder")
+            QDir().mkdir(second);
+    };
+    const QString out = inPlace ? "in" : "out";
+    {
+        std::optional<ActAsNobody> nobody;
+        if (change == "unreadable")
+            nobody.emplace(f);
+        f.Run("in", "*.*", out, "*.*");
+    }
+    m_tally.caseRun();
+    QVERIFY(changed);
+    QCOMPARE(ReportLine(f.report(), Names[1]).result, text);
+    QCOMPARE(f.driver.counters().filesDone, 2);
+    for (const int i : {0, 2}) {
+        QVERIFY(m_tally.check(Names[i], f.decrypted(out + '/' + Names[i]), Plain(i)));
+        if (!inPlace)
+            QVERIFY(m_tally.check(Names[i], f.read("in/" + Names[i]), Plain(i)));
+    }
+    QCOMPARE(QFileInfo(second).isDir(), change == "folder");
+    if (change == "unreadable") {
+        ::chmod(QFile::encodeName(second), 0600);
+        QVERIFY(m_tally.check(Names[1], f.read("in/b.txt"), Plain(1)));
+    }
+    // Nothing but the files themselves: no result for the changed one, no temporary file.
+    const QStringList done = {Names[0], Names[2]};
+    const QStringList kept = change == "unreadable" ? Names : done;
+    const auto files = QDir::Files | QDir::Hidden | QDir::System;
+    QCOMPARE(QDir(f.path("in")).entryList(files, QDir::Name), kept);
+    if (!inPlace)
+        QCOMPARE(QDir(f.path("out")).entryList(files, QDir::Name), done);
+}
+
+QTEST_GUILESS_MAIN(TestFaultInjection)
+#include "tst_faultinjection.moc"
