@@ -5,7 +5,9 @@ include(GNUInstallDirs)
 set(ZR7_APP_ID org.revarodevaza.zr7e)
 
 install(TARGETS zr7e zr7e-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES data/zr7e.dat docs/user-guide.md DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
+install(FILES data/zr7e.dat docs/user-guide.md docs/file-format.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
+install(DIRECTORY docs/images DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
 install(FILES data/linux/${ZR7_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/linux/${ZR7_APP_ID}.metainfo.xml

@@ -12,6 +12,7 @@ rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
+            share/zr7e/file-format.md share/zr7e/images/main-window.png \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
             share/man/man1/zr7e-cli.1; do

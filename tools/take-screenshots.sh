@@ -1,0 +1,253 @@
+#!/bin/bash
+# Retakes the screenshots of the user guide.
+#
+#   tools/take-screenshots.sh [PROGRAM] [OUT_DIR]
+#
+# PROGRAM is the windows program (default build/bin/zr7e; zr7e-cli must lie beside it) and
+# OUT_DIR the folder the pictures go to (default docs/images). The script starts its own X
+# server on display :95 (set ZR7_SHOTS_DISPLAY to use another) with openbox on it, gives the
+# program a scratch home with a few sample files, a keyfile and a saved setup, drives it with
+# the keyboard as a user would and takes each window as a PNG of that window alone:
+#
+#   main-window.png         the main window with a setup and a key
+#   key-panel.png           the key panel of "Encryption key"
+#   confirmation.png        the description and question of "Do it!"
+#   report.png              the report window after the batch
+#   randomness-report.png   the randomness report of the output files
+#   help.png                the help window
+#
+# Whatever happens, it ends every process it started and removes the scratch home.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+program=$(realpath -ms "${1:-$here/build/bin/zr7e}")
+out_dir=$(realpath -ms "${2:-$here/docs/images}")
+cli="$(dirname "$program")/zr7e-cli"
+display="${ZR7_SHOTS_DISPLAY:-:95}"
+
+say() { printf 'take-screenshots: %s\n' "$*" >&2; }
+die() {
+    say "$*"
+    exit 1
+}
+
+# --- What the script needs -------------------------------------------------------------------
+
+missing=()
+for need in Xvfb:xvfb openbox:openbox xdotool:xdotool import:imagemagick convert:imagemagick; do
+    command -v "${need%%:*}" >/dev/null 2>&1 || missing+=("${need#*:}")
+done
+if ((${#missing[@]})); then
+    die "missing programs; install them with: sudo apt-get install $(printf '%s\n' "${missing[@]}" | sort -u | tr '\n' ' ')"
+fi
+[[ -x "$program" ]] || die "no program at $program (build it first, or name it as the first argument)"
+[[ -x "$cli" ]] || die "no zr7e-cli beside the program ($cli)"
+if [[ -e "/tmp/.X${display#:}-lock" ]]; then
+    die "display $display is in use; set ZR7_SHOTS_DISPLAY to a free one (for example :96)"
+fi
+mkdir -p "$out_dir"
+
+# --- Cleaning up, whatever happens -----------------------------------------------------------
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/zr7e-demo.XXXXXX")
+xvfb_pid=""
+openbox_pid=""
+app_pid=""
+
+stop_process() {
+    local pid=$1
+    [[ -n "$pid" ]] || return 0
+    kill "$pid" 2>/dev/null || return 0
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+    local status=$?
+    trap - EXIT INT TERM HUP
+    stop_process "$app_pid"
+    stop_process "$openbox_pid"
+    stop_process "$xvfb_pid"
+    if ((status != 0)) && [[ -s "$scratch/program.log" ]]; then
+        say "the program's output:"
+        sed 's/^/    /' "$scratch/program.log" >&2
+    fi
+    rm -rf "$scratch"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+# --- The scratch home ------------------------------------------------------------------------
+
+home="$scratch/home"
+config="$home/.config"
+mkdir -p "$home/documents" "$home/safe" "$home/keys" "$config/zr7e" "$scratch/runtime"
+chmod 700 "$scratch/runtime"
+
+# Text of some length, so that the randomness report gives every file a value.
+sample_text() {
+    local subject=$1 lines=$2 i
+    for ((i = 1; i <= lines; i++)); do
+        printf '%s, item %d: figures checked on %02d March, nothing to add for now.\n' \
+            "$subject" "$i" $((i % 28 + 1))
+    done
+}
+sample_text "Quarterly report" 120 >"$home/documents/report.txt"
+sample_text "Meeting notes" 40 >"$home/documents/notes.txt"
+sample_text "Letter to the bank" 25 >"$home/documents/letter.txt"
+printf 'month,income,costs\nJanuary,4200,3100\nFebruary,4150,2980\nMarch,4390,3320\n' \
+    >"$home/documents/budget.csv"
+"$cli" newkey "$home/keys/my.key" >/dev/null
+
+# The setup the program starts with: encrypt documents/*.txt to safe/*.enc.
+opn_line() { printf '%s\r\n' "$1"; }
+{
+    opn_line "1.02"
+    opn_line " 1 "  # encrypt
+    opn_line " 0 "  # no confirmation of each file
+    opn_line " 0 "  # output files not the same as the input files
+    opn_line " 0 "  # no subfolders
+    opn_line "\"$home/documents/\""
+    opn_line '"*.txt"'
+    opn_line "\"$home/safe/\""
+    opn_line '"*.enc"'
+} >"$config/zr7e/zr7e.opn"
+
+# --- The X server, the window manager and the program ----------------------------------------
+
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || die "Xvfb did not start: $(cat "$scratch/xvfb.log")"
+    sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || die "Xvfb on $display does not answer"
+
+HOME="$home" openbox >"$scratch/openbox.log" 2>&1 &
+openbox_pid=$!
+sleep 1
+
+# The program sees only the scratch home, in the C locale and with Qt's own look, so that a
+# retake gives the same pictures on any machine.
+cd "$home"
+env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP -u DBUS_SESSION_BUS_ADDRESS \
+    HOME="$home" XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$home/.local/share" \
+    XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$scratch/runtime" \
+    LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1 \
+    "$program" >"$scratch/program.log" 2>&1 &
+app_pid=$!
+
+# --- Driving it ------------------------------------------------------------------------------
+
+# The id of the visible window whose title matches the pattern, once it is there.
+wait_window() {
+    local pattern=$1 id
+    for _ in $(seq 100); do
+        kill -0 "$app_pid" 2>/dev/null || die "the program ended early"
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | tail -n 1 || true)
+        if [[ -n "$id" ]]; then
+            printf '%s\n' "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    die "no window titled '$pattern' appeared"
+}
+
+# Waits until the active window is the one given, so that keys go where they are meant to.
+wait_active() {
+    local id=$1
+    for _ in $(seq 50); do
+        [[ "$(xdotool getactivewindow 2>/dev/null || true)" == "$id" ]] && return 0
+        sleep 0.1
+    done
+    die "window $id did not get the focus"
+}
+
+keys() {
+    xdotool key --clearmodifiers --delay 120 "$@"
+    sleep 0.4
+}
+
+# The window with its frame, as a small PNG.
+shoot() {
+    local id=$1 name=$2
+    sleep 0.6 # the last repaint
+    import -frame -window "$id" "$scratch/shot.png"
+    convert "$scratch/shot.png" -strip +dither PNG8:"$out_dir/$name"
+    say "$name ($(identify -format '%wx%h' "$out_dir/$name"))"
+}
+
+main=$(wait_window '^1\.[0-9]+ Revarodevaza ZR7$')
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+wait_active "$main"
+sleep 0.5
+
+# The key panel, then the key from the keyfile: its third choice opens a file dialog, and the
+# question that follows ("Inspect the key?") is answered No.
+keys alt+k
+shoot "$main" key-panel.png
+keys Tab Tab Return
+dialog=$(wait_window 'from keyfile$')
+wait_active "$dialog"
+xdotool type --delay 20 "$home/keys/my.key"
+keys Return
+question=$(wait_window 'my\.key$')
+wait_active "$question"
+keys Return
+wait_active "$main"
+shoot "$main" main-window.png
+
+# "Do it!": the confirmation, then the batch and its report.
+keys alt+d
+confirm=$(wait_window '^Confirm operation$')
+wait_active "$confirm"
+shoot "$confirm" confirmation.png
+keys Return
+report=$(wait_window '^Encrypting')
+for _ in $(seq 150); do
+    n=$(find "$home/safe" -maxdepth 1 -name '*.enc' | wc -l)
+    ((n == 3)) && [[ -z "$(find "$home/safe" -maxdepth 1 -name '.zr7-*')" ]] && break
+    sleep 0.2
+done
+((n == 3)) || die "the batch did not write its three files"
+sleep 1
+shoot "$report" report.png
+xdotool windowactivate --sync "$report" >/dev/null 2>&1 || true
+keys Escape
+
+# The randomness report: its panel offers the input and the output files; the second is taken.
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+wait_active "$main"
+keys alt+m
+keys Tab Return
+randomness=$(wait_window '^Randomness report')
+sleep 1
+shoot "$randomness" randomness-report.png
+xdotool windowactivate --sync "$randomness" >/dev/null 2>&1 || true
+keys Escape
+
+# The help window.
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+wait_active "$main"
+keys alt+h
+help=$(wait_window '^Help for')
+shoot "$help" help.png
+xdotool windowactivate --sync "$help" >/dev/null 2>&1 || true
+keys Escape
+
+# A proper end: Quit, and the program leaves on its own (cleanup ends it otherwise).
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+keys alt+q
+for _ in $(seq 30); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+done
+say "done: the pictures are in $out_dir"
