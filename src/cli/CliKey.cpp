@@ -3,30 +3,35 @@
 #include "keys/Windows1252.h"
 #include "keys/ZR7KeyFrom.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QTextStream>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-// One line from the terminal with echo switched off; the line end is not kept.
-QString AskHidden(const char* prompt)
+// One line from the terminal `fd` with echo switched off; the line end is not kept.
+QString AskHidden(const char* prompt, int fd)
 {
     std::fputs(prompt, stderr);
     std::fflush(stderr);
     termios saved{};
-    const bool terminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    const bool terminal = ::tcgetattr(fd, &saved) == 0;
     if (terminal) {
         termios quiet = saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+        ::tcsetattr(fd, TCSAFLUSH, &quiet);
     }
-    QTextStream in(stdin);
-    const QString line = in.readLine();
+    QFile in;
+    QString line;
+    if (in.open(fd, QIODevice::ReadOnly))
+        line = QString::fromLocal8Bit(in.readLine()).remove(QLatin1Char('\n'));
     if (terminal)
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        ::tcsetattr(fd, TCSAFLUSH, &saved);
     std::fputs("\n", stderr);
     return line;
 }
@@ -49,6 +54,11 @@ bool CliKey::ParseOptions(QStringList& args, QString& error)
         } else {
             ++i;
         }
+    }
+    if (m_stdin && m_dataOnStdin) {
+        error = QStringLiteral("Error: Standard input is the data: give the key with "
+                               "--key-file FILE.");
+        return false;
     }
     if (m_stdin && !m_keyFile.isEmpty()) {
         error = QStringLiteral("Error: give either --key-file or --key-stdin, not both.");
@@ -102,12 +112,23 @@ bool CliKey::Read(QByteArray& key, QString& error, bool askTwice, QByteArray* ra
     }
     if (m_stdin)
         return ReadTyped(QTextStream(stdin).readLine(), key, error, raw);
-    if (!::isatty(STDIN_FILENO)) {
-        error = QStringLiteral("Error: No key given: use --key-file FILE or --key-stdin.");
+    // With data on standard input, the key is typed on the controlling terminal.
+    const int terminal = m_dataOnStdin ? ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC)
+                                       : (::isatty(STDIN_FILENO) ? STDIN_FILENO : -1);
+    if (terminal < 0) {
+        error = m_dataOnStdin
+                    ? QStringLiteral("Error: Standard input is the data: give the key with "
+                                     "--key-file FILE.")
+                    : QStringLiteral("Error: No key given: use --key-file FILE or --key-stdin.");
         return false;
     }
-    QString typed = AskHidden("Key (16-64 characters, spaces ignored, case not significant): ");
-    if (askTwice && AskHidden("Enter the key again: ") != typed) {
+    const auto closeTerminal = qScopeGuard([&] {
+        if (terminal != STDIN_FILENO)
+            ::close(terminal);
+    });
+    QString typed =
+        AskHidden("Key (16-64 characters, spaces ignored, case not significant): ", terminal);
+    if (askTwice && AskHidden("Enter the key again: ", terminal) != typed) {
         error = QStringLiteral("Error: The key entries do not match!");
         return false;
     }

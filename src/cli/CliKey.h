@@ -12,6 +12,10 @@ public:
     // Takes the key options out of `args`; false with `error` set when they are malformed.
     bool ParseOptions(QStringList& args, QString& error);
 
+    // Standard input carries the data: --key-stdin is refused, and a typed key is asked for
+    // on the controlling terminal (/dev/tty). Before ParseOptions.
+    void SetDataOnStdin() { m_dataOnStdin = true; }
+
     // Reads the key; the normalised key in `key`, or false with a message in `error` as
     // "Title: text". `raw`, when given, receives the key as typed or as the keyfile holds it.
     bool Read(QByteArray& key, QString& error, bool askTwice = false, QByteArray* raw = nullptr);
@@ -24,4 +28,5 @@ private:
 
     QString m_keyFile;
     bool m_stdin = false;
+    bool m_dataOnStdin = false;
 };

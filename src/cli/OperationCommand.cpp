@@ -5,6 +5,8 @@
 #include "CliKey.h"
 #include "CliReportView.h"
 #include "ExitStatus.h"
+#include "PrintError.h"
+#include "StreamCommand.h"
 #include "core/BatchDriver.h"
 #include "core/LaunchHost.h"
 #include "core/OperationLaunch.h"
@@ -34,11 +36,6 @@ struct Options
     bool yes = false;
     bool force = false;
 };
-
-void PrintError(const QString& text)
-{
-    std::fputs(qPrintable(QStringLiteral("Error: ") + text + QLatin1Char('\n')), stderr);
-}
 
 bool ParseOptions(QStringList args, Options& options, QString& error)
 {
@@ -179,10 +176,16 @@ int RunOperation(bool encrypt, QStringList args)
     CliKey keyOptions;
     QString error;
     Options options;
+    // "-" stands for standard input and output.
+    const bool stream = args.contains(QStringLiteral("-"));
+    if (stream)
+        keyOptions.SetDataOnStdin();
     if (!keyOptions.ParseOptions(args, error)) {
         std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
         return ExitStatus::Refused;
     }
+    if (stream)
+        return RunStream(encrypt, keyOptions, args);
     CliInteraction interaction;
     SetupEditor editor(interaction);
     if (!ParseOptions(args, options, error) || !BuildSetup(options, encrypt, editor, error)) {

@@ -4,6 +4,7 @@
 #include "CliInteraction.h"
 #include "CliReportView.h"
 #include "ExitStatus.h"
+#include "PrintError.h"
 #include "analysis/BytePairPicture.h"
 #include "analysis/BytePairPictureView.h"
 #include "analysis/RandomnessReport.h"
@@ -21,11 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-void PrintError(const QString& text)
-{
-    std::fputs(qPrintable(QStringLiteral("Error: ") + text + QLatin1Char('\n')), stderr);
-}
 
 // The picture is drawn to the end at once: nobody watches its progress.
 class SilentPictureView : public BytePairPictureView

@@ -5,6 +5,7 @@
 #include "CliKey.h"
 #include "CliReportView.h"
 #include "ExitStatus.h"
+#include "PrintError.h"
 #include "analysis/ReliabilityTest.h"
 #include "analysis/ReliabilityTestHost.h"
 #include "core/BatchDriver.h"
@@ -21,11 +22,6 @@
 namespace {
 
 constexpr int MaxRuns = 32767;
-
-void PrintError(const QString& text)
-{
-    std::fputs(qPrintable(QStringLiteral("Error: ") + text + QLatin1Char('\n')), stderr);
-}
 
 // "Do it!" on the command line offers the test and the test runs at once; between runs the
 // report so far is printed and the next run starts without waiting.

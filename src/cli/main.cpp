@@ -4,6 +4,7 @@
 #include "RandomnessCommand.h"
 #include "RunCommand.h"
 #include "TestCommand.h"
+#include "VerifyCommand.h"
 #include "support/ProcessHardening.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,10 @@ namespace {
 const char Usage[] =
     "Usage:\n"
     "  zr7e-cli encrypt|decrypt [options] PATH   PATH is a file, or a folder with --files\n"
+    "  zr7e-cli encrypt|decrypt --key-file FILE -  standard input to standard output\n"
+    "  zr7e-cli verify [--files SPEC] [--subfolders] [key] PATH\n"
+    "                                             checks encrypted files with the key,\n"
+    "                                             writing nothing\n"
     "  zr7e-cli run OPERATION_FILE [key] [--yes] [--force]\n"
     "                                             the saved setup of an operation file\n"
     "  zr7e-cli randomness [--subfolders] PATH [--files SPEC] [--picture FILE.png]\n"
@@ -35,7 +40,13 @@ const char Usage[] =
     "  --force           decrypt files that do not look encrypted\n"
     "\n"
     "[key] is --key-file FILE or --key-stdin; without either, the key is asked for on the\n"
-    "terminal. A key is never given on the command line itself.\n";
+    "terminal. A key is never given on the command line itself. With -, standard input is\n"
+    "the data: the key comes from --key-file, or is typed on the terminal.\n"
+    "\n"
+    "Examples:\n"
+    "  tar c photos | zr7e-cli encrypt --key-file my.key - > photos.tar.zr7\n"
+    "  zr7e-cli decrypt --key-file my.key - < photos.tar.zr7 | tar t\n"
+    "  zr7e-cli verify --subfolders --files '*.zr7' --key-file my.key archive\n";
 
 } // namespace
 
@@ -58,6 +69,8 @@ int main(int argc, char* argv[])
         return RunTest(args);
     if (command == QLatin1String("randomness"))
         return RunRandomness(args);
+    if (command == QLatin1String("verify"))
+        return RunVerify(args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(Usage, stdout);
         return ExitStatus::Done;

@@ -8,6 +8,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -276,6 +277,8 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
     m_partialOutput.clear();
     m_bytesDone = 0;
     m_bytesWritten = 0;
+    m_stop = Stop();
+    m_stop.where = Stop::Where::Header;
     std::uint8_t headerBytes[HeaderSize];
     const long long got = PosixFile::readFull(input, headerBytes, HeaderSize);
     if (got < 0)
@@ -295,11 +298,13 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
         return KeyDerivationFailed;
     // The commitment binds the file to one key: another key is refused here, by design, before
     // any chunk is read.
+    m_stop.where = Stop::Where::Key;
     if (sodium_memcmp(header.commitment.data(), headerBytes + StreamFormat::PrefixSize,
                       StreamFormat::CommitmentSize) != 0)
         return InvalidBlock;
     m_cipher.setAssociatedData(headerBytes);
     const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;
+    m_stop = Stop{Stop::Where::Chunk, 0, 0, false, recordSize};
     if (!ensureSlots(recordSize))
         return NotAllocated;
 
@@ -310,6 +315,8 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
     ChunkPipeline::Record record = pipeline.next();
     if (record.length < 0)
         return ReadError;
+    m_stop.length = record.length;
+    m_stop.last = record.last;
     if (record.length < static_cast<long long>(TagSize) ||
         !m_cipher.open(0, record.last, record.data, static_cast<std::size_t>(record.length)))
         return InvalidBlock;
@@ -327,6 +334,9 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
     for (std::uint64_t counter = 1; !last && !pipeline.failed(); ++counter) {
         record = pipeline.next();
         last = record.last;
+        m_stop.counter = counter;
+        m_stop.length = record.length;
+        m_stop.last = last;
         if (record.length < 0) {
             code = ReadErrorPartial;
             break;
@@ -344,7 +354,53 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
     m_bytesWritten = pipeline.bytesWritten();
     if (error != 0)
         code = writeFailure(error, m_bytesWritten > 0);
+    if (code == Success)
+        m_stop = Stop();
     return code;
+}
+
+CipherEngine::Verdict CipherEngine::verify_verdict(int fd)
+{
+    using Kind = Verdict::Kind;
+    switch (verify_fd(fd)) {
+    case Success:
+        return {Kind::Intact, 0};
+    case RetiredFormat:
+        return {Kind::RetiredFormat, 0};
+    case KeyDerivationFailed:
+        return {Kind::NoMemory, 0};
+    case InvalidBlock:
+    case InvalidBlockPartial:
+        break;
+    default:
+        return {Kind::ReadFailed, 0};
+    }
+    if (m_stop.where == Stop::Where::Header)
+        return {Kind::NotEncrypted, 0};
+    if (m_stop.where == Stop::Where::Key)
+        return {Kind::WrongKey, 0};
+    return ChunkVerdict(fd);
+}
+
+// A chunk that fails as read may still be intact: sealed as the last one, and read as one that
+// is followed by more (data was added after the end), or sealed as one of many, and read as the
+// last (the file was cut after it). Reading it again and opening it as the other kind tells.
+CipherEngine::Verdict CipherEngine::ChunkVerdict(int fd)
+{
+    using Kind = Verdict::Kind;
+    const std::uint64_t offset = HeaderSize + m_stop.counter * m_stop.recordSize;
+    const auto length = static_cast<std::size_t>(std::max(0LL, m_stop.length));
+    std::uint8_t* data = m_slots.front().data();
+    if (length > TagSize &&
+        ::pread(fd, data, length, static_cast<off_t>(offset)) == static_cast<ssize_t>(length) &&
+        m_cipher.open(m_stop.counter, !m_stop.last, data, length))
+        return m_stop.last ? Verdict{Kind::Truncated, offset + length}
+                           : Verdict{Kind::DataAfterEnd, offset + length};
+    // The file's final record, shorter than a whole one, may be the last chunk damaged, any
+    // chunk cut short, or the last chunk with bytes added: the bytes cannot tell which.
+    if (m_stop.last && length < m_stop.recordSize)
+        return {Kind::DamagedAtEnd, offset};
+    return {Kind::Damaged, offset};
 }
 
 int CipherEngine::key_is_text(const std::uint8_t* key, int length)

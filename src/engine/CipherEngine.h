@@ -72,6 +72,28 @@ public:
     // The same on an open file, read from its start.
     int verify_fd(int fd);
 
+    // What a verification of a whole file found, for a report that tells the user what is
+    // wrong. `offset` is the byte of the file where the fault lies.
+    struct Verdict
+    {
+        enum class Kind {
+            Intact,
+            NotEncrypted,  // no header of ours
+            RetiredFormat, // the layout of test builds
+            WrongKey,      // the key commitment does not match
+            Damaged,       // a chunk fails to authenticate
+            Truncated,     // the file ends after a chunk that was not the last
+            DamagedAtEnd,  // the file's final, partial record fails: damaged, cut or extended
+            DataAfterEnd,  // the last chunk is followed by more data
+            ReadFailed,
+            NoMemory, // the key could not be derived
+        };
+        Kind kind = Kind::Intact;
+        std::uint64_t offset = 0;
+    };
+    // Verifies the regular file `fd` from its start, as verify_fd does, and says what it found.
+    Verdict verify_verdict(int fd);
+
     // Nonzero when the bytes are text: printable ASCII, tab, CR and LF, with NULs allowed only
     // as padding at the end.
     static int key_is_text(const std::uint8_t* key, int length);
@@ -109,4 +131,15 @@ private:
     std::string m_partialOutput;
     std::atomic<std::uint64_t> m_bytesDone{0};
     std::uint64_t m_bytesWritten = 0;
+    // Where the last decryption stopped on a fault, for verify_verdict.
+    struct Stop
+    {
+        enum class Where { None, Header, Key, Chunk } where = Where::None;
+        std::uint64_t counter = 0;
+        long long length = 0;
+        bool last = false;
+        std::size_t recordSize = 0;
+    };
+    Stop m_stop;
+    Verdict ChunkVerdict(int fd);
 };

@@ -1,5 +1,6 @@
 #include "CipherEngine.h"
 #include "FileUtility.h"
+#include "PosixFile.h"
 #include "StreamFormat.h"
 #include "TestFiles.h"
 
@@ -39,6 +40,8 @@ private slots:
     void derivesOncePerKeyAndSalt();
     void defaultParametersRoundTrip();
     void verifyFile();
+    void verdicts_data();
+    void verdicts();
     void ciphertextLooksRandom_data();
     void ciphertextLooksRandom();
     void diskFull_data();
@@ -444,6 +447,61 @@ void tst_cipherengine::verifyFile()
     QVERIFY(TestFiles::write(cipher, bytes));
     QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), -18);
     QCOMPARE(int(QDir(m_dir.path()).count()), filesBefore);
+}
+
+void tst_cipherengine::verdicts_data()
+{
+    using Kind = CipherEngine::Verdict::Kind;
+    QTest::addColumn<qsizetype>("plainSize");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<qsizetype>("at"); // negative: from the end
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qsizetype>("offset");
+    const qsizetype three = 3 * Chunk + 100; // three whole chunks and a short one
+    const auto row = [](const char* tag, qsizetype size, const char* change, qsizetype at,
+                        Kind kind, qsizetype offset) {
+        QTest::newRow(tag) << size << QString::fromLatin1(change) << at << int(kind) << offset;
+    };
+    row("intact", three, "none", 0, Kind::Intact, 0);
+    row("another key", three, "key", 0, Kind::WrongKey, 0);
+    row("not ours", three, "plain", 0, Kind::NotEncrypted, 0);
+    row("cut in the header", three, "truncate", 20, Kind::NotEncrypted, 0);
+    row("second chunk damaged", three, "flip", Header + Record + 5, Kind::Damaged, Header + Record);
+    row("cut after two chunks", three, "truncate", Header + 2 * Record, Kind::Truncated,
+        Header + 2 * Record);
+    row("cut in the last chunk", three, "truncate", -3, Kind::DamagedAtEnd, Header + 3 * Record);
+    row("last tag damaged", three, "flip", -1, Kind::DamagedAtEnd, Header + 3 * Record);
+    row("a record after a whole last chunk", 3 * Chunk, "append", Record, Kind::DataAfterEnd,
+        Header + 3 * Record);
+}
+
+void tst_cipherengine::verdicts()
+{
+    QFETCH(qsizetype, plainSize);
+    QFETCH(QString, change);
+    QFETCH(qsizetype, at);
+    QFETCH(int, kind);
+    QFETCH(qsizetype, offset);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(plainSize, 11)));
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QByteArray bytes = change == "plain" ? TestFiles::read(plain) : TestFiles::read(cipher);
+    if (at < 0)
+        at += bytes.size();
+    if (change == "flip")
+        bytes[at] = char(bytes[at] ^ 0x10);
+    else if (change == "truncate")
+        bytes.truncate(at);
+    else if (change == "append")
+        bytes.append(TestFiles::randomBytes(at, 3));
+    QVERIFY(TestFiles::write(cipher, bytes));
+    const QByteArray key = change == "key" ? QByteArray(m_key).replace(0, 3, "XYZ") : m_key;
+    m_engine.operation_initialization({key.constData(), size_t(key.size())}, 0, 0, 0);
+    PosixFile::Fd fd(::open(TestFiles::native(cipher).c_str(), O_RDONLY));
+    const CipherEngine::Verdict verdict = m_engine.verify_verdict(fd.get());
+    QCOMPARE(int(verdict.kind), kind);
+    QCOMPARE(qsizetype(verdict.offset), offset);
 }
 
 void tst_cipherengine::ciphertextLooksRandom_data()

@@ -1,0 +1,71 @@
+#include "StreamCommand.h"
+
+#include "CipherEngine.h"
+#include "CliKey.h"
+#include "ExitStatus.h"
+#include "PrintError.h"
+#include "core/FileResultText.h"
+#include "keys/KeyRecord.h"
+#include "support/SizeText.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// What went wrong with the stream, and how much of a decryption's output can be trusted.
+QString StreamFailure(int result, bool encrypt, const CipherEngine& engine)
+{
+    const QString written = StrProc::NumberLocale().toString(qulonglong(engine.bytes_written()));
+    if (result == CipherEngine::InvalidBlock)
+        return QStringLiteral("The input is not an encrypted stream, or not one of this key; "
+                              "nothing was written.");
+    if (result == CipherEngine::InvalidBlockPartial)
+        return QStringLiteral("The stream is damaged, cut short or extended: the ") + written +
+               QStringLiteral(" bytes written before it stopped are authenticated, and nothing "
+                              "after them was released.");
+    QString text =
+        FileResultText::FailureText(result, encrypt, QStringLiteral("-"), QString()).simplified();
+    if (!encrypt && engine.bytes_written() > 0)
+        text += QStringLiteral(" The ") + written +
+                QStringLiteral(" bytes written before it stopped are authenticated.");
+    return text;
+}
+
+} // namespace
+
+int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
+{
+    if (args != QStringList{QStringLiteral("-")}) {
+        PrintError(QStringLiteral("with -, only the key options apply."));
+        return ExitStatus::Refused;
+    }
+    if (encrypt && ::isatty(STDOUT_FILENO)) {
+        PrintError(QStringLiteral("Standard output is a terminal: redirect the encrypted data "
+                                  "to a file or a pipe."));
+        return ExitStatus::Refused;
+    }
+    KeyRecord key;
+    QString error;
+    if (!keyOptions.Read(key.strKey, error, encrypt)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        return ExitStatus::Refused;
+    }
+    CipherEngine engine;
+    if (!engine.allocate_buffers()) {
+        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        key.EraseKey();
+        return ExitStatus::Failed;
+    }
+    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
+                                    encrypt ? 1 : 0, 0, 0);
+    key.EraseKey();
+    const int result = encrypt ? engine.encrypt_fd(STDIN_FILENO, STDOUT_FILENO)
+                               : engine.decrypt_fd(STDIN_FILENO, STDOUT_FILENO);
+    const QString failure = result == 0 ? QString() : StreamFailure(result, encrypt, engine);
+    engine.deallocate_buffers();
+    if (result == 0)
+        return ExitStatus::Done;
+    PrintError(failure);
+    return ExitStatus::Failed;
+}

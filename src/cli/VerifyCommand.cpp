@@ -1,0 +1,200 @@
+#include "VerifyCommand.h"
+
+#include "CipherEngine.h"
+#include "CliKey.h"
+#include "ExitStatus.h"
+#include "PosixFile.h"
+#include "PrintError.h"
+#include "files/FolderWalk.h"
+#include "files/StrProc.h"
+#include "keys/KeyRecord.h"
+#include "support/SizeText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+
+namespace {
+
+struct Options
+{
+    QString path;
+    QString files = QStringLiteral("*.*");
+    bool subfolders = false;
+};
+
+bool ParseOptions(QStringList args, Options& options, QString& error)
+{
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QLatin1String("--files") && !args.isEmpty())
+            options.files = args.takeFirst();
+        else if (arg == QLatin1String("--subfolders"))
+            options.subfolders = true;
+        else if (arg.startsWith(QLatin1String("--")) || !options.path.isEmpty())
+            error = QStringLiteral("unexpected argument ") + arg;
+        else
+            options.path = arg;
+        if (!error.isEmpty())
+            return false;
+    }
+    if (options.path.isEmpty())
+        error = QStringLiteral("no file or folder given.");
+    return error.isEmpty();
+}
+
+QString At(std::uint64_t offset)
+{
+    return QStringLiteral("byte ") + StrProc::NumberLocale().toString(qulonglong(offset));
+}
+
+QString VerdictText(const CipherEngine::Verdict& verdict)
+{
+    using Kind = CipherEngine::Verdict::Kind;
+    switch (verdict.kind) {
+    case Kind::Intact:
+        return QStringLiteral("verified");
+    case Kind::NotEncrypted:
+        return QStringLiteral("not an encrypted file");
+    case Kind::RetiredFormat:
+        return QStringLiteral("in the format of a test version, which this version does not "
+                              "read");
+    case Kind::WrongKey:
+        return QStringLiteral("wrong key: the file does not open with this key");
+    case Kind::Damaged:
+        return QStringLiteral("damaged: the chunk at ") + At(verdict.offset) +
+               QStringLiteral(" does not authenticate");
+    case Kind::Truncated:
+        return QStringLiteral("truncated: the file ends at ") + At(verdict.offset) +
+               QStringLiteral(", before its last chunk");
+    case Kind::DamagedAtEnd:
+        return QStringLiteral("damaged at its end: the chunk at ") + At(verdict.offset) +
+               QStringLiteral(" is cut short, changed or extended");
+    case Kind::DataAfterEnd:
+        return QStringLiteral("data after the end, from ") + At(verdict.offset);
+    case Kind::ReadFailed:
+        return QStringLiteral("read error");
+    case Kind::NoMemory:
+        break;
+    }
+    return QStringLiteral("out of memory: the key could not be derived");
+}
+
+// Verifies the files and counts them; the report goes to standard output as it is made.
+class Verifier
+{
+public:
+    explicit Verifier(CipherEngine& engine) : m_engine(engine) {}
+
+    void File(const QString& path, const QString& shown)
+    {
+        QString text;
+        PosixFile::Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+        if (!fd.valid()) {
+            text = QStringLiteral("cannot be opened: ") + qt_error_string(errno);
+        } else {
+            ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+            const CipherEngine::Verdict verdict = m_engine.verify_verdict(fd.get());
+            m_verified += verdict.kind == CipherEngine::Verdict::Kind::Intact;
+            text = VerdictText(verdict);
+        }
+        Line(shown, text);
+    }
+
+    void Line(const QString& shown, const QString& text)
+    {
+        ++m_files;
+        std::fputs(qPrintable(shown + QStringLiteral("  ") + text + QLatin1Char('\n')), stdout);
+        std::fflush(stdout);
+    }
+
+    void FolderNotRead(const QString& folder, const QString& why)
+    {
+        ++m_foldersNotRead;
+        PrintError(QStringLiteral("Cannot read the folder ") + folder + QStringLiteral(": ") + why);
+    }
+
+    int Finish() const
+    {
+        std::fputs(
+            qPrintable(QStringLiteral("\nFiles verified: %1 of %2\n").arg(m_verified).arg(m_files)),
+            stdout);
+        return m_verified == m_files && m_foldersNotRead == 0 ? ExitStatus::Done
+                                                              : ExitStatus::Failed;
+    }
+
+private:
+    CipherEngine& m_engine;
+    qint64 m_files = 0;
+    qint64 m_verified = 0;
+    qint64 m_foldersNotRead = 0;
+};
+
+void VerifyFolder(Verifier& verifier, const Options& options)
+{
+    QString top = QDir::cleanPath(QFileInfo(options.path).absoluteFilePath());
+    StrProc::EnsureTrailingBackslash(top);
+    folder::WalkCallbacks callbacks;
+    callbacks.files = [&](const QString& folderPath, const QStringList& names,
+                          const QStringList& unreadable) {
+        const QString shownFolder = folderPath.mid(top.size());
+        for (const QString& name : names)
+            verifier.File(folderPath + name, shownFolder + name);
+        for (const QString& name : unreadable)
+            verifier.Line(shownFolder + name,
+                          QStringLiteral("not read: ") + folder::UnreadableNameText());
+        return true;
+    };
+    callbacks.failed = [&](const QString& folderPath, const QString& why) {
+        verifier.FolderNotRead(folderPath, why);
+    };
+    folder::WalkFolder(top, options.files, options.subfolders, callbacks);
+}
+
+} // namespace
+
+int RunVerify(QStringList args)
+{
+    CliKey keyOptions;
+    QString error;
+    if (!keyOptions.ParseOptions(args, error)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        return ExitStatus::Refused;
+    }
+    Options options;
+    if (!ParseOptions(args, options, error)) {
+        PrintError(error);
+        return ExitStatus::Refused;
+    }
+    const QFileInfo input(options.path);
+    if (!input.exists()) {
+        PrintError(options.path + QStringLiteral(" does not exist."));
+        return ExitStatus::Refused;
+    }
+    KeyRecord key;
+    if (!keyOptions.Read(key.strKey, error)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        return ExitStatus::Refused;
+    }
+    CipherEngine engine;
+    if (!engine.allocate_buffers()) {
+        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        key.EraseKey();
+        return ExitStatus::Failed;
+    }
+    // One key for every file; the engine derives it once for each salt it meets.
+    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()), 0,
+                                    0, 0);
+    key.EraseKey();
+    Verifier verifier(engine);
+    if (input.isDir())
+        VerifyFolder(verifier, options);
+    else
+        verifier.File(input.absoluteFilePath(), options.path);
+    engine.deallocate_buffers();
+    return verifier.Finish();
+}
