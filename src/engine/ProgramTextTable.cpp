@@ -13,26 +13,42 @@ namespace {
 
 std::map<int, std::string> g_texts;
 
-// Characters in a UTF-8 string, or -1 when it is not valid UTF-8.
+// Characters in a UTF-8 string, or -1 when it is not valid UTF-8. Overlong forms, surrogates
+// and code points past U+10FFFF count as invalid too: shown, each would be a replacement
+// character.
 long utf8Length(const std::string& s)
 {
     long count = 0;
     for (std::size_t i = 0; i < s.size(); ++count) {
         const auto c = static_cast<unsigned char>(s[i]);
         std::size_t extra = 0;
-        if (c >= 0xF0 && c < 0xF8)
+        char32_t code = c;
+        char32_t smallest = 0;
+        if (c >= 0xF0 && c < 0xF8) {
             extra = 3;
-        else if (c >= 0xE0 && c < 0xF0)
+            code = c & 0x07;
+            smallest = 0x10000;
+        } else if (c >= 0xE0 && c < 0xF0) {
             extra = 2;
-        else if (c >= 0xC0 && c < 0xE0)
+            code = c & 0x0F;
+            smallest = 0x800;
+        } else if (c >= 0xC0 && c < 0xE0) {
             extra = 1;
-        else if (c >= 0x80)
+            code = c & 0x1F;
+            smallest = 0x80;
+        } else if (c >= 0x80) {
             return -1;
+        }
         if (i + extra >= s.size())
             return -1;
-        for (std::size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(s[i + k]);
+            if ((next & 0xC0) != 0x80)
                 return -1;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return -1;
         i += extra + 1;
     }
     return count;

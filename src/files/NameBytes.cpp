@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <numeric>
@@ -50,14 +51,23 @@ int SequenceLength(const unsigned char* p, const unsigned char* end)
     return length;
 }
 
+// Qt drops a byte order mark at the start of a name when it makes text of it, and that text
+// would then name another file: a name that starts with one is not taken as text either.
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+
 // Calls `text(first, length)` for every run of valid UTF-8 and `byte(value)` for every byte
 // outside one, in order.
 template <typename Text, typename Byte> void Scan(const QByteArray& name, Text text, Byte byte)
 {
     const auto* begin = reinterpret_cast<const unsigned char*>(name.constData());
     const auto* end = begin + name.size();
-    const unsigned char* run = begin;
-    for (const unsigned char* p = begin; p < end;) {
+    const unsigned char* p = begin;
+    if (name.startsWith(ByteOrderMark)) {
+        for (; p < begin + sizeof ByteOrderMark - 1; ++p)
+            byte(*p);
+    }
+    const unsigned char* run = p;
+    while (p < end) {
         const int length = SequenceLength(p, end);
         if (length > 0) {
             p += length;
@@ -95,7 +105,11 @@ QString Escaped(const QByteArray& name)
     QString shown;
     Scan(
         name,
-        [&shown](const char* text, qsizetype length) { shown += QString::fromUtf8(text, length); },
+        [&shown](const char* text, qsizetype length) {
+            // A mark at the start of a run, after an escaped byte, is shown, not dropped.
+            QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+            shown += QString(decode(QByteArrayView(text, length)));
+        },
         [&shown](unsigned char value) {
             shown += QStringLiteral("\\x") +
                      QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();

@@ -40,6 +40,10 @@ void tst_programtexttable::parse_data()
     QTest::newRow("number glued to text") << QByteArray("12abc\n") << -501;
     QTest::newRow("duplicate at line 4") << QByteArray("1 a\n2 b\n#\n1 c\n") << -1504;
     QTest::newRow("not UTF-8") << QByteArray("1 caf\xe9\n") << -4;
+    QTest::newRow("overlong form") << QByteArray("1 Reva\xc1\xbb\n") << -4;
+    QTest::newRow("surrogate") << QByteArray("1 \xed\xa0\x80\n") << -4;
+    QTest::newRow("past U+10FFFF") << QByteArray("1 \xf4\x90\x80\x80\n") << -4;
+    QTest::newRow("four-byte character") << QByteArray("1 \xf0\x9d\x84\x9e\n") << 1;
     QByteArray many;
     for (int i = 1; i <= 501; ++i)
         many += QByteArray::number(i) + " text\n";

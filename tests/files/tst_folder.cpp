@@ -278,6 +278,13 @@ void tst_folder::escapedNames_data()
     QTest::newRow("cut short") << QByteArray("a\xe2\x82") << "a\\xE2\\x82";
     QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << "\\xED\\xA0\\x80";
     QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << "\\xF4\\x90\\x80\\x80";
+    // Qt would drop a leading mark and so name another file; one inside a name stays text.
+    QTest::newRow("leading byte order mark")
+        << QByteArray("\xef\xbb\xbfn.txt") << "\\xEF\\xBB\\xBFn.txt";
+    QTest::newRow("byte order mark inside")
+        << QByteArray("n\xef\xbb\xbfx") << QString::fromUtf8("n\xef\xbb\xbfx");
+    QTest::newRow("byte order mark after a byte")
+        << QByteArray("\xff\xef\xbb\xbfx") << QString::fromUtf8("\\xFF\xef\xbb\xbfx");
 }
 
 void tst_folder::escapedNames()
