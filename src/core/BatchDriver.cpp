@@ -110,6 +110,9 @@ void BatchDriver::ProcessFiles()
         }
         if (m_status != Stopped && !measuring() && m_context.counters.filesDone > 0)
             SetStatus(QStringLiteral("Done"));
+        // A stopped batch leaves no derived key behind.
+        if (run.blnStop)
+            m_ops.ForgetKeys();
         m_running = false;
     }
     if (!m_report.isEmpty() && m_view)

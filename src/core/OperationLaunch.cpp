@@ -68,11 +68,16 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
     const QString caption = TxtEncDec(QStringLiteral("Encrypting"), m_setup.blnEncrypt) +
                             QLatin1Char(' ') + run.strInputFilespec;
 
-    if (!blnTestMode && !Confirmed())
+    if (!blnTestMode)
+        PrepareKey();
+    if (!blnTestMode && !Confirmed()) {
+        m_driver.fileOps().ForgetKeys();
         return Outcome::Cancelled;
+    }
     run.blnPerformingOperation = true;
     run.blnRandomnessReport = false;
     if (!m_setup.blnOutputFilesSame && !CheckDiskSpace()) {
+        m_driver.fileOps().ForgetKeys();
         run.blnGettingInputFilesizes = false;
         run.blnPerformingOperation = false;
         if (blnTestMode)
@@ -85,6 +90,19 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
     m_driver.ProcessFiles();
     run.blnPerformingOperation = false;
     return Outcome::Ran;
+}
+
+// The key derivation costs a large part of a second by design. It runs while the user reads the
+// confirmation (and, on the command line, while the sizes are added up), with the key the batch
+// will use, and the first file starts coming off the disk meanwhile.
+void OperationLaunch::PrepareKey()
+{
+    const QString& folder = m_setup.strDirpath[Setup::Input];
+    const QString first = folder::FirstMatchingFile(folder, m_setup.strFilespec[Setup::Input]);
+    QByteArray key = ZR7KeyFrom::ExtendedKey(m_key.strKey);
+    m_driver.fileOps().PrepareKey(key, first.isEmpty() ? QString() : folder + first,
+                                  m_setup.blnEncrypt);
+    key.fill('\0');
 }
 
 bool OperationLaunch::CheckInput()

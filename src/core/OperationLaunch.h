@@ -47,6 +47,7 @@ private:
     bool CheckInput();
     bool IsReliabilityTestFolder() const;
     bool CheckOutput();
+    void PrepareKey();
     bool Confirmed();
     bool CheckDiskSpace();
 

@@ -75,6 +75,17 @@ bool ZR7FileOps::SameFile(const QString& first, const QString& second)
     return PosixFile::sameFile(Native(first), Native(second));
 }
 
+void ZR7FileOps::PrepareKey(const QByteArray& key, const QString& firstInput, bool encrypt)
+{
+    m_engine.prepare_key(std::string_view(key.constData(), key.size()),
+                         firstInput.isEmpty() ? std::string() : Native(firstInput), encrypt);
+}
+
+void ZR7FileOps::ForgetKeys()
+{
+    m_engine.forget_keys();
+}
+
 int ZR7FileOps::InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace) const
 {
     if (!ownExecutable.isEmpty() && SameFile(path, ownExecutable))

@@ -54,6 +54,12 @@ public:
     // True when both paths lead to the same existing file.
     static bool SameFile(const QString& first, const QString& second);
 
+    // The key derivation of a batch about to run, started now on a thread of its own (see
+    // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
+    void PrepareKey(const QByteArray& key, const QString& firstInput, bool encrypt);
+    // Wipes every derived key: the batch was declined or stopped.
+    void ForgetKeys();
+
     // One whole file: the guards, then for a new output one engine pass from the locked input;
     // in place the engine pass into a result file beside it, its proof on disk, `beforePurge`
     // (the purge advice), the exchange and the purge. 0 or a result code; `temporaryPath`

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,8 @@ namespace {
 
 constexpr std::size_t SlotCount = 4;
 constexpr std::size_t MaxKeyLength = 1024;
+// How much of the first file is read ahead while its key is derived.
+constexpr off_t ReadAhead = 16 << 20;
 using StreamFormat::HeaderSize;
 using StreamFormat::TagSize;
 
@@ -67,6 +70,7 @@ int CipherEngine::allocate_buffers()
 
 void CipherEngine::deallocate_buffers()
 {
+    awaitPreparation();
     m_key = SecureBuffer();
     m_keyLength = 0;
     m_keys.clear();
@@ -76,6 +80,67 @@ void CipherEngine::deallocate_buffers()
     m_slots.clear();
     m_initialised = false;
     m_allocated = false;
+}
+
+void CipherEngine::prepare_key(std::string_view key, const std::string& firstInput, bool encrypt)
+{
+    awaitPreparation();
+    if (!m_allocated)
+        return;
+    auto copy = std::make_shared<SecureBuffer>(std::max<std::size_t>(key.size(), 1));
+    if (copy->isNull())
+        return;
+    if (!key.empty())
+        std::memcpy(copy->data(), key.data(), key.size());
+    m_preparing =
+        std::thread([this, copy, length = key.size(), firstInput, encrypt, params = m_kdf] {
+            prepare(*copy, length, firstInput, encrypt, params);
+        });
+}
+
+void CipherEngine::prepare(const SecureBuffer& key, std::size_t keyLength,
+                           const std::string& firstInput, bool encrypt,
+                           StreamFormat::KdfParams params)
+{
+    const std::string_view text(reinterpret_cast<const char*>(key.data()), keyLength);
+    PosixFile::Fd input;
+    if (!firstInput.empty())
+        input = PosixFile::Fd(::open(firstInput.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // A file that is not in the page cache comes off the disk while the key is derived.
+    if (input.valid())
+        ::posix_fadvise(input.get(), 0, ReadAhead, POSIX_FADV_WILLNEED);
+    MasterKeyCache::Salt salt;
+    if (encrypt) {
+        salt = m_keys.saltForEncryption(text, params);
+    } else {
+        std::uint8_t prefix[StreamFormat::PrefixSize];
+        StreamFormat::Header header;
+        if (!input.valid() ||
+            PosixFile::readFull(input.get(), prefix, sizeof prefix) != long(sizeof prefix) ||
+            StreamFormat::decodePrefix(prefix, header) != StreamFormat::HeaderCheck::Valid)
+            return;
+        salt = header.salt;
+        params = header.kdf;
+    }
+    m_keys.masterKey(text, salt, params);
+}
+
+void CipherEngine::awaitPreparation()
+{
+    if (m_preparing.joinable())
+        m_preparing.join();
+}
+
+void CipherEngine::forget_keys()
+{
+    awaitPreparation();
+    m_keys.clear();
+}
+
+int CipherEngine::key_derivations()
+{
+    awaitPreparation();
+    return m_keys.derivations();
 }
 
 bool CipherEngine::ensureSlots(std::size_t slotSize)
@@ -163,6 +228,7 @@ int CipherEngine::encrypt_fd(int input, int output)
 
 int CipherEngine::encrypt(int input, int output)
 {
+    awaitPreparation();
     m_partialOutput.clear();
     m_bytesDone = 0;
     m_bytesWritten = 0;
@@ -274,6 +340,7 @@ int CipherEngine::verify_fd(int fd)
 
 int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
 {
+    awaitPreparation();
     m_partialOutput.clear();
     m_bytesDone = 0;
     m_bytesWritten = 0;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 // Encrypts or decrypts one whole file per call. The call order is fixed: allocate_buffers once,
@@ -104,12 +105,25 @@ public:
     // Input bytes handled in the current call, for a progress display on another thread.
     std::uint64_t bytes_done() const { return m_bytesDone.load(); }
 
+    // Derives the master key for `key` on a thread of its own while the caller does other work
+    // (the user reads the confirmation, the sizes are added up): for an encryption under the
+    // salt the next encryption with this key will use, for a decryption under the salt in the
+    // header of `firstInput`. The start of `firstInput` is read ahead meanwhile. Every other
+    // call waits for the derivation to end; a wrong guess costs nothing but the time.
+    void prepare_key(std::string_view key, const std::string& firstInput, bool encrypt);
+    // Waits for a preparation and wipes every derived key: the operation was declined or
+    // stopped.
+    void forget_keys();
+
     // Settings for tests and benchmarks; every file records its own.
     void set_kdf_params(const StreamFormat::KdfParams& params) { m_kdf = params; }
     void set_chunk_log(int chunkLog) { m_chunkLog = chunkLog; }
-    int key_derivations() const { return m_keys.derivations(); }
+    int key_derivations();
 
 private:
+    void awaitPreparation();
+    void prepare(const SecureBuffer& key, std::size_t keyLength, const std::string& firstInput,
+                 bool encrypt, StreamFormat::KdfParams params);
     int ready() const;
     int encrypt(int input, int output);
     // `openOutput` gives the output once the first chunk has authenticated (-1 when it cannot
@@ -142,4 +156,5 @@ private:
     };
     Stop m_stop;
     Verdict ChunkVerdict(int fd);
+    std::thread m_preparing;
 };

@@ -207,6 +207,21 @@ bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders
     return listed;
 }
 
+QString FirstMatchingFile(const QString& folderPath, const QString& spec)
+{
+    QStringList files;
+    QStringList subfolders;
+    QString errorText;
+    if (!ListFolder(folderPath, files, subfolders, errorText))
+        return {};
+    const NameFilter filter(folderPath, spec);
+    for (const QString& name : std::as_const(files)) {
+        if (filter.matches(name))
+            return name;
+    }
+    return {};
+}
+
 bool IsPattern(const QString& folderPath, const QString& spec)
 {
     const QString name = StrProc::TrimBlanks(spec);

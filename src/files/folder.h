@@ -62,6 +62,10 @@ bool ListFolder(const QString& path, FolderListing& listing, QString& errorText)
 bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders,
                 QString& errorText);
 
+// The first file directly in `folderPath`, in the order a batch takes them, that `spec`
+// selects; "" when there is none or the folder cannot be read.
+QString FirstMatchingFile(const QString& folderPath, const QString& spec);
+
 // True when `spec` in `folderPath` is a pattern: it has "?" or "*" and is not the exact name
 // of a file there. Linux names may hold both characters, and a file's own name is always
 // taken literally.

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <functional>
+
 // "Do it!": the checks in their order, the switch to in-place output, the confirmation text,
 // the disk space estimate and the key extension.
 class TestOperationLaunch : public QObject
@@ -21,6 +23,9 @@ private slots:
     void keyExtension_data();
     void keyExtension();
     void declinedConfirmationTouchesNothing();
+    void keyIsDerivedWhileTheUserReads_data();
+    void keyIsDerivedWhileTheUserReads();
+    void declinedLaunchForgetsTheKey();
     void reliabilityTestFolder_data();
     void reliabilityTestFolder();
     void description_data();
@@ -48,9 +53,12 @@ struct RecordingHost : LaunchHost
         calls << QStringLiteral("reliability test");
         return testChoice;
     }
+    std::function<void()> whileConfirming;
     bool Confirm(const QString& description, const QString& question) override
     {
         calls << description << question;
+        if (whileConfirming)
+            whileConfirming();
         return confirm;
     }
     void ShowReport(const QString& caption) override { calls << QStringLiteral("show ") + caption; }
@@ -247,6 +255,50 @@ void TestOperationLaunch::declinedConfirmationTouchesNothing()
     QCOMPARE(l.f.key.strKey, QByteArray("0123456789ABCDEF"));
     QCOMPARE(l.host.calls.size(), 2);
     QVERIFY(QDir(l.f.path(QStringLiteral("out"))).isEmpty());
+}
+
+void TestOperationLaunch::keyIsDerivedWhileTheUserReads_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::newRow("encryption") << true;
+    QTest::newRow("decryption, under the first file's salt") << false;
+}
+
+// The batch finds its key derived while the confirmation was up: none is derived after Yes.
+void TestOperationLaunch::keyIsDerivedWhileTheUserReads()
+{
+    QFETCH(bool, encrypt);
+    Launch l;
+    l.f.key.strKey = QByteArray("0123456789ABCDEF").repeated(4); // as the launch extends it
+    l.f.setup.blnEncrypt = encrypt;
+    const QByteArray plain = QByteArray("Nothing to see. ").repeated(40);
+    if (encrypt) {
+        l.f.write(QStringLiteral("in/a.txt"), plain);
+    } else {
+        l.f.writeEncrypted(QStringLiteral("in/a.zr7"), plain);
+        l.f.engine.forget_keys();
+    }
+    const int before = l.f.engine.key_derivations();
+    int derivedBeforeYes = -1;
+    l.host.whileConfirming = [&] { derivedBeforeYes = l.f.engine.key_derivations() - before; };
+    QCOMPARE(l.launch.DoIt(), OperationLaunch::Outcome::Ran);
+    QCOMPARE(derivedBeforeYes, 1);
+    QCOMPARE(l.f.engine.key_derivations() - before, 1);
+    QCOMPARE(l.f.driver.counters().filesDone, 1);
+}
+
+void TestOperationLaunch::declinedLaunchForgetsTheKey()
+{
+    Launch l;
+    l.f.write(QStringLiteral("in/a.txt"), "text");
+    const int before = l.f.engine.key_derivations();
+    l.host.confirm = false;
+    QCOMPARE(l.launch.DoIt(), OperationLaunch::Outcome::Cancelled);
+    QCOMPARE(l.f.engine.key_derivations() - before, 1);
+    // Nothing of the declined key is kept: the next launch derives it again.
+    l.host.confirm = true;
+    QCOMPARE(l.launch.DoIt(), OperationLaunch::Outcome::Ran);
+    QCOMPARE(l.f.engine.key_derivations() - before, 2);
 }
 
 void TestOperationLaunch::reliabilityTestFolder_data()
