@@ -8,10 +8,18 @@
 # target "verify <= key derivation + 1.2 x cat" can be read off.
 #
 #   bash bench/run-verify.sh [FOLDER]      from the repository root, after a build
+#
+# COLD=1 drops the page cache before every timed run (root only), so that every tool reads
+# from the disk; otherwise the inputs are read first, so that they sit in the page cache.
 set -euo pipefail
 export LC_ALL=C
 DATA=${1:-/tmp/zr7-verify}
 RUNS=${RUNS:-5}
+COLD=${COLD:-0}
+if [[ $COLD == 1 && $(id -u) != 0 ]]; then
+    echo "run-verify: COLD=1 needs root to drop the page cache; measuring warm" >&2
+    COLD=0
+fi
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CLI=${BUILD:-$REPO/build}/bin/zr7e-cli
 [[ -x $CLI ]] || { echo "run-verify: build first ($CLI missing)" >&2; exit 1; }
@@ -29,7 +37,12 @@ head -c 4096 /dev/urandom > "$DATA/small"
 median() {
     local times=()
     for ((i = 0; i < RUNS; i++)); do
-        cat "$DATA/plain" "$DATA/sealed" > /dev/null
+        if [[ $COLD == 1 ]]; then
+            sync
+            echo 3 > /proc/sys/vm/drop_caches
+        else
+            cat "$DATA/plain" "$DATA/sealed" > /dev/null
+        fi
         local start end
         start=$(date +%s.%N)
         bash -c "$1"
@@ -47,7 +60,7 @@ verify_kib=$(/usr/bin/time -f %M "$CLI" verify --key-file "$DATA/k" "$DATA/seale
 enc_kib=$(/usr/bin/time -f %M "$CLI" encrypt --key-file "$DATA/k" - < "$DATA/plain" 2>&1 >/dev/null | tail -1)
 dec_kib=$(/usr/bin/time -f %M "$CLI" decrypt --key-file "$DATA/k" - < "$DATA/sealed" 2>&1 >/dev/null | tail -1)
 
-printf '%-52s %8s\n' "1 GiB, page cache warm, median of $RUNS" "seconds"
+printf '%-52s %8s\n' "1 GiB, page cache $([[ $COLD == 1 ]] && echo cold || echo warm), median of $RUNS" "seconds"
 printf '%-52s %8.2f\n' "cat FILE > /dev/null" "$cat_s"
 printf '%-52s %8.2f\n' "zr7e-cli verify of a 4 KiB file (key derivation)" "$kdf_s"
 printf '%-52s %8.2f\n' "zr7e-cli verify FILE" "$verify_s"
