@@ -2,10 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QThread>
 #include <QTimer>
 
-#include <memory>
+#include <thread>
 
 int RunOnWorker(const std::function<int()>& work, const std::function<void()>& tick, bool runInline)
 {
@@ -13,20 +12,23 @@ int RunOnWorker(const std::function<int()>& work, const std::function<void()>& t
         return work();
 
     int result = 0;
-    std::unique_ptr<QThread> worker(QThread::create([&] { result = work(); }));
     QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
     QTimer timer;
     timer.setInterval(100);
     if (tick)
         QObject::connect(&timer, &QTimer::timeout, &loop, tick);
-    worker->start();
+    // A joined std::thread rather than a QThread: QThread::wait() returns before the thread has
+    // run its exit handlers (the crypto library frees its per-thread state there), so the
+    // thread could still be ending while the program ends, and that state would be lost.
+    std::thread worker([&] {
+        result = work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
     timer.start();
     // Only the work's end leaves this loop: nothing else may quit it while the worker uses
     // the caller's data.
     loop.exec();
-    worker->wait();
+    worker.join();
     if (tick)
         tick();
     return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // What the user picked in the input or output file dialog.
@@ -28,10 +29,9 @@ inline bool BareExtension(const QString& typed, QString& extension)
     return !extension.contains(QLatin1Char('.'));
 }
 
-inline const QString& DotInExtensionText()
+inline QString DotInExtensionText()
 {
-    static const QString text = QStringLiteral("Extension must not contain \".\".");
-    return text;
+    return QCoreApplication::translate("FileChoice", "Extension must not contain \".\".");
 }
 
 } // namespace FileChoice

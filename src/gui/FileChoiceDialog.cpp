@@ -42,8 +42,8 @@ FileChoiceDialog::FileChoiceDialog(QWidget* parent, Interaction& interaction, co
     optMultipleFiles = new QRadioButton(this);
     lblFilespec = new QLabel(this);
     txbFilespec = new QLineEdit(this);
-    cmdAccept = new QPushButton(QStringLiteral("Accept"), this);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdAccept = new QPushButton(tr("Accept"), this);
+    cmdCancel = new QPushButton(tr("Cancel"), this);
     PrepareBox(txbExtension);
     PrepareBox(txbFilespec);
     for (QLabel* label : {lblExtension, lblFilespec}) {
@@ -130,8 +130,8 @@ void FileChoiceDialog::ResetShared(const QString& folder, const QString& extensi
     for (const QByteArray& name : std::as_const(listing.unreadableFiles)) {
         auto* item = new QListWidgetItem(NameBytes::Escaped(name), File);
         item->setFlags(Qt::NoItemFlags);
-        item->setToolTip(QStringLiteral("The name of this file is not valid UTF-8, so the "
-                                        "program cannot open it. Rename the file to use it."));
+        item->setToolTip(tr("The name of this file is not valid UTF-8, so the "
+                            "program cannot open it. Rename the file to use it."));
     }
 }
 
@@ -157,7 +157,7 @@ void FileChoiceDialog::cmdAccept_Click()
     } else if (optExtension->isChecked()) {
         QString extension;
         if (!FileChoice::BareExtension(txbExtension->text(), extension)) {
-            m_interaction.Tell(QStringLiteral("Error"), FileChoice::DotInExtensionText(),
+            m_interaction.Tell(tr("Error"), FileChoice::DotInExtensionText(),
                                Interaction::Icon::Exclamation);
             return;
         }

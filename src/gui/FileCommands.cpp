@@ -11,9 +11,19 @@
 #include "support/Interaction.h"
 #include "support/TxtEncDec.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
 #include <QUrl>
+
+namespace {
+
+// The two forms TxtEncDec gives for the single file's dialog title, for lupdate: the English
+// word is switched first and translated afterwards.
+[[maybe_unused]] constexpr const char* FileWords[] = {
+    QT_TRANSLATE_NOOP("FileCommands", "encrypted"), QT_TRANSLATE_NOOP("FileCommands", "decrypted")};
+
+} // namespace
 
 FileCommands::FileCommands(frmMain& main, Interaction& interaction)
     : m_main(main), m_interaction(interaction)
@@ -24,9 +34,12 @@ void FileCommands::SingleFile()
 {
     const QString path = FileDialog::getOpenFileName(
         &m_main,
-        QStringLiteral("Specify file to be ") +
-            TxtEncDec(QStringLiteral("encrypted"), m_main.setup().blnEncrypt),
-        QStringLiteral("All files (*)"));
+        QCoreApplication::translate("FileCommands", "Specify file to be ") +
+            QCoreApplication::translate(
+                "FileCommands", TxtEncDec(QStringLiteral("encrypted"), m_main.setup().blnEncrypt)
+                                    .toLatin1()
+                                    .constData()),
+        QCoreApplication::translate("FileCommands", "All files (*)"));
     m_main.SetClickGuard();
     if (!path.isEmpty())
         m_main.editor().UseSingleFile(path);
@@ -34,8 +47,8 @@ void FileCommands::SingleFile()
 
 void FileCommands::InputFolder()
 {
-    const QString chosen =
-        FolderChooser::BrowseForFolder(&m_main, QStringLiteral("Specify input folder"));
+    const QString chosen = FolderChooser::BrowseForFolder(
+        &m_main, QCoreApplication::translate("FileCommands", "Specify input folder"));
     if (!chosen.isEmpty())
         m_main.editor().UseInputFolder(chosen);
 }
@@ -45,9 +58,10 @@ void FileCommands::InputFiles()
     SetupEditor& editor = m_main.editor();
     Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Input].isEmpty()) {
-        m_interaction.Tell(QStringLiteral("Folder unspecified"),
-                           QStringLiteral("The input folder has not been specified."),
-                           Interaction::Icon::Exclamation);
+        m_interaction.Tell(
+            QCoreApplication::translate("FileCommands", "Folder unspecified"),
+            QCoreApplication::translate("FileCommands", "The input folder has not been specified."),
+            Interaction::Icon::Exclamation);
         return;
     }
     if (!editor.CheckInputFolder(QStringLiteral("*.*")))
@@ -74,10 +88,11 @@ void FileCommands::InputFiles()
 
 void FileCommands::OutputFolder()
 {
-    if (m_main.editor().RefuseWhileOutputSame(QStringLiteral("Specify output folder")))
+    if (m_main.editor().RefuseWhileOutputSame(
+            QCoreApplication::translate("FileCommands", "Specify output folder")))
         return;
-    const QString chosen =
-        FolderChooser::BrowseForFolder(&m_main, QStringLiteral("Specify output folder"));
+    const QString chosen = FolderChooser::BrowseForFolder(
+        &m_main, QCoreApplication::translate("FileCommands", "Specify output folder"));
     if (!chosen.isEmpty())
         m_main.editor().UseOutputFolder(chosen);
 }
@@ -87,12 +102,14 @@ void FileCommands::OutputFiles()
     SetupEditor& editor = m_main.editor();
     Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Output].isEmpty()) {
-        m_interaction.Tell(QStringLiteral("Folder unspecified"),
-                           QStringLiteral("The output folder has not been specified."),
+        m_interaction.Tell(QCoreApplication::translate("FileCommands", "Folder unspecified"),
+                           QCoreApplication::translate("FileCommands",
+                                                       "The output folder has not been specified."),
                            Interaction::Icon::Exclamation);
         return;
     }
-    if (editor.RefuseWhileOutputSame(QStringLiteral("Specify output files")))
+    if (editor.RefuseWhileOutputSame(
+            QCoreApplication::translate("FileCommands", "Specify output files")))
         return;
     QString error;
     setup.intNumFiles =
@@ -121,10 +138,12 @@ void FileCommands::DropUrls(const QList<QUrl>& urls)
         const QByteArray name =
             QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
         if (url.isLocalFile() && !NameBytes::IsReadable(name)) {
-            m_interaction.Tell(QStringLiteral("Drop"),
-                               QStringLiteral("The name of ") + NameBytes::Escaped(name) +
-                                   QStringLiteral(" is not valid UTF-8, so the program cannot "
-                                                  "open it. Rename it to use it."),
+            m_interaction.Tell(QCoreApplication::translate("FileCommands", "Drop"),
+                               QCoreApplication::translate("FileCommands", "The name of ") +
+                                   NameBytes::Escaped(name) +
+                                   QCoreApplication::translate(
+                                       "FileCommands", " is not valid UTF-8, so the program "
+                                                       "cannot open it. Rename it to use it."),
                                Interaction::Icon::Exclamation);
             return;
         }
@@ -136,8 +155,9 @@ void FileCommands::DropUrls(const QList<QUrl>& urls)
 void FileCommands::Drop(const QStringList& paths)
 {
     if (paths.size() != 1) {
-        m_interaction.Tell(QStringLiteral("Drop"),
-                           QStringLiteral("Drop one file or one folder on the window."),
+        m_interaction.Tell(QCoreApplication::translate("FileCommands", "Drop"),
+                           QCoreApplication::translate(
+                               "FileCommands", "Drop one file or one folder on the window."),
                            Interaction::Icon::Information);
         return;
     }

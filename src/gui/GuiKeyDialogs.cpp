@@ -8,6 +8,7 @@
 #include "frmMain.h"
 #include "frmRandomKey.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -105,8 +106,8 @@ QString GuiKeyDialogs::ChooseKeyfile(const QString& title)
 {
     // A name that does not exist yet is a valid answer: it becomes a new random keyfile. "*"
     // rather than "*.*": on Linux many files have no dot in their name.
-    const QString path =
-        FileDialog::getAnyFileName(&m_main, title, QStringLiteral("All files (*)"));
+    const QString path = FileDialog::getAnyFileName(
+        &m_main, title, QCoreApplication::translate("GuiKeyDialogs", "All files (*)"));
     // The release that closed the dialog must not press the main window's button beneath it.
     m_main.SetClickGuard();
     return path;

@@ -6,13 +6,13 @@
 
 KeyFromPanel::KeyFromPanel(QWidget* parent) : CommandPanel(parent, QStringLiteral("picKeyFrom"))
 {
-    auto add = [this](const char* caption) { return AddButton(QString::fromLatin1(caption)); };
-    cmdKeyboardWithDisplay = add("Type key (with display)");
-    cmdKeyboardWithoutDisplay = add("Type key (without display)");
-    cmdKeyFile[0] = add("Get key from keyfile");
-    cmdKeyFile[1] = add("Create random key");
-    cmdEraseKey = add("Erase key");
-    cmdDontSpecifyKeyNow = add("Cancel");
+    auto add = [this](const QString& caption) { return AddButton(caption); };
+    cmdKeyboardWithDisplay = add(tr("Type key (with display)"));
+    cmdKeyboardWithoutDisplay = add(tr("Type key (without display)"));
+    cmdKeyFile[0] = add(tr("Get key from keyfile"));
+    cmdKeyFile[1] = add(tr("Create random key"));
+    cmdEraseKey = add(tr("Erase key"));
+    cmdDontSpecifyKeyNow = add(tr("Cancel"));
     SetCancelButton(cmdDontSpecifyKeyNow);
 }
 

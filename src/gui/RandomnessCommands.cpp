@@ -7,6 +7,7 @@
 #include "frmMain.h"
 #include "frmReport.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -26,7 +27,9 @@ RandomnessCommands::RandomnessCommands(frmMain& main, Interaction& interaction)
 {
     picRandomnessReport =
         new SetupPanel(main.centralWidget(), QStringLiteral("picRandomnessReport"),
-                       {"Input file(s)", "Output file(s)", "Not now"});
+                       {QT_TRANSLATE_NOOP("SetupPanel", "Input file(s)"),
+                        QT_TRANSLATE_NOOP("SetupPanel", "Output file(s)"),
+                        QT_TRANSLATE_NOOP("SetupPanel", "Not now")});
     cmdInputFiles = picRandomnessReport->button(0);
     cmdOutputFiles = picRandomnessReport->button(1);
     cmdNoRandomnessReport = picRandomnessReport->button(2);
@@ -114,7 +117,7 @@ QLabel* RandomnessCommands::CheckingLabel()
 void RandomnessCommands::ShowChecking(bool shown)
 {
     QLabel* label = CheckingLabel();
-    label->setText(QStringLiteral("Checking file ..."));
+    label->setText(QCoreApplication::translate("RandomnessCommands", "Checking file ..."));
     label->setVisible(shown);
     label->raise();
     m_main.repaint();

@@ -82,7 +82,8 @@ void ReliabilityTestCommand::TestStarted()
 
 void ReliabilityTestCommand::ComparisonStarted()
 {
-    m_report.setWindowTitle(QStringLiteral("Comparison of decrypted files with original files"));
+    m_report.setWindowTitle(QCoreApplication::translate(
+        "ReliabilityTestCommand", "Comparison of decrypted files with original files"));
     m_report.lblPausedDone->clear();
 }
 
@@ -91,10 +92,11 @@ void ReliabilityTestCommand::WaitBeforeNextRun(Setup& setup, bool separateFiles)
     m_report.cmdClose->hide();
     m_report.cmdStop->show();
     if (separateFiles) {
-        m_report.cmdStop->setText(QStringLiteral("Stop"));
+        m_report.cmdStop->setText(QCoreApplication::translate("ReliabilityTestCommand", "Stop"));
         m_report.cmdStop->resize(Twips::ToPixels(1000), m_report.cmdStop->height());
     }
-    m_report.lblPausedDone->setText(QStringLiteral("Paused"));
+    m_report.lblPausedDone->setText(
+        QCoreApplication::translate("ReliabilityTestCommand", "Paused"));
     // The first tick after start-up comes after 5 seconds, every later one after 4; Stop in
     // the report window ends the wait at once.
     m_main.Clock.start();

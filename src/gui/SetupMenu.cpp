@@ -5,6 +5,7 @@
 #include "frmMain.h"
 #include "persist/SetupCommands.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -18,17 +19,21 @@ SetupMenu::SetupMenu(frmMain& main, SetupCommands& commands) : m_main(main), m_c
 void SetupMenu::CreatePanels()
 {
     QWidget* parent = m_main.centralWidget();
-    fraSetupMenu =
-        new SetupPanel(parent, QStringLiteral("fraSetupMenu"),
-                       {"Load setup", "Save setup", "Clear setup", "Restore setup", "Not now"});
+    fraSetupMenu = new SetupPanel(parent, QStringLiteral("fraSetupMenu"),
+                                  {QT_TRANSLATE_NOOP("SetupPanel", "Load setup"),
+                                   QT_TRANSLATE_NOOP("SetupPanel", "Save setup"),
+                                   QT_TRANSLATE_NOOP("SetupPanel", "Clear setup"),
+                                   QT_TRANSLATE_NOOP("SetupPanel", "Restore setup"),
+                                   QT_TRANSLATE_NOOP("SetupPanel", "Not now")});
     cmdLoadSetup = fraSetupMenu->button(0);
     cmdSaveSetup = fraSetupMenu->button(1);
     cmdClearSetup = fraSetupMenu->button(2);
     cmdRestoreSetup = fraSetupMenu->button(3);
     cmdKeepSetup = fraSetupMenu->button(4);
-    picSaveSetup =
-        new SetupPanel(parent, QStringLiteral("picSaveSetup"),
-                       {"Save setup for next run", "Save setup as operation file", "Not now"});
+    picSaveSetup = new SetupPanel(parent, QStringLiteral("picSaveSetup"),
+                                  {QT_TRANSLATE_NOOP("SetupPanel", "Save setup for next run"),
+                                   QT_TRANSLATE_NOOP("SetupPanel", "Save setup as operation file"),
+                                   QT_TRANSLATE_NOOP("SetupPanel", "Not now")});
     cmdSaveSetupForNextRun = picSaveSetup->button(0);
     cmdSaveSetupAsOperationFile = picSaveSetup->button(1);
     cmdDontSaveSetup = picSaveSetup->button(2);
@@ -93,9 +98,9 @@ void SetupMenu::Close()
 void SetupMenu::cmdLoadSetup_Click()
 {
     fraSetupMenu->hide();
-    const QString path =
-        FileDialog::getOpenFileName(&m_main, QStringLiteral("Specify operation file to be loaded"),
-                                    QStringLiteral("Operation files (*.opn)"));
+    const QString path = FileDialog::getOpenFileName(
+        &m_main, QCoreApplication::translate("SetupMenu", "Specify operation file to be loaded"),
+        QCoreApplication::translate("SetupMenu", "Operation files (*.opn)"));
     m_main.SetClickGuard();
     m_commands.Load(path);
     Close();
@@ -104,9 +109,9 @@ void SetupMenu::cmdLoadSetup_Click()
 void SetupMenu::cmdSaveSetupAsOperationFile_Click()
 {
     picSaveSetup->hide();
-    const QString path =
-        FileDialog::getSaveFileName(&m_main, QStringLiteral("Specify operation file to be saved"),
-                                    QStringLiteral("Operation files (*.opn)"));
+    const QString path = FileDialog::getSaveFileName(
+        &m_main, QCoreApplication::translate("SetupMenu", "Specify operation file to be saved"),
+        QCoreApplication::translate("SetupMenu", "Operation files (*.opn)"));
     m_main.SetClickGuard();
     m_commands.SaveAs(path);
     Close();

@@ -12,7 +12,7 @@ SetupPanel::SetupPanel(QWidget* parent, const QString& name,
     int row = 0;
     QPushButton* button = nullptr;
     for (const char* caption : captions) {
-        button = AddButton(QString::fromLatin1(caption));
+        button = AddButton(tr(caption));
         button->setGeometry(
             Twips::Rect(Margin, Margin + row * ButtonHeight, ButtonWidth, ButtonHeight));
         ++row;

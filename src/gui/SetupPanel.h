@@ -14,6 +14,8 @@ class SetupPanel : public CommandPanel
     Q_OBJECT
 
 public:
+    // The captions are marked QT_TRANSLATE_NOOP("SetupPanel", ...) where they are written and
+    // translated here.
     SetupPanel(QWidget* parent, const QString& name, std::initializer_list<const char*> captions);
 
     // The buttons, top to bottom.

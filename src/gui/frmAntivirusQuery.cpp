@@ -20,15 +20,15 @@ constexpr int ButtonGap = 150;
 frmAntivirusQuery::frmAntivirusQuery(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAntivirusQuery"));
-    setWindowTitle(QStringLiteral("Antivirus software query"));
+    setWindowTitle(tr("Antivirus software query"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
 
     lblQuestion = new QLabel(PurgeAdvice::AntivirusQuestion(), this);
     lblQuestion->setTextFormat(Qt::PlainText);
     lblQuestion->setWordWrap(true);
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
-    cmdDontKnow = new QPushButton(QStringLiteral("Don't know"), this);
+    cmdYes = new QPushButton(tr("Yes"), this);
+    cmdNo = new QPushButton(tr("No"), this);
+    cmdDontKnow = new QPushButton(tr("Don't know"), this);
     Arrange();
 
     cmdDontKnow->setDefault(true);

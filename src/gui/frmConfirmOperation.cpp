@@ -52,7 +52,7 @@ QString Breakable(const QString& text, const QFontMetrics& metrics, int width)
 frmConfirmOperation::frmConfirmOperation(QWidget* mainWindow)
     : QDialog(mainWindow), m_mainWindow(mainWindow)
 {
-    setWindowTitle(QStringLiteral("Confirm operation"));
+    setWindowTitle(tr("Confirm operation"));
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSize(9);
     font.setBold(false);
@@ -63,8 +63,8 @@ frmConfirmOperation::frmConfirmOperation(QWidget* mainWindow)
     lblDescr->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblPerformOperation = new QLabel(this);
     lblPerformOperation->setObjectName(QStringLiteral("lblPerformOperation"));
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdYes = new QPushButton(tr("Yes"), this);
+    cmdNo = new QPushButton(tr("No"), this);
     connect(cmdYes, &QPushButton::clicked, this, [this] {
         blnDoIt = true;
         accept();

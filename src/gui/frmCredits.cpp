@@ -20,7 +20,7 @@ constexpr int ButtonHeight = 375;
 frmCredits::frmCredits(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmCredits"));
-    setWindowTitle(QStringLiteral("Credits"));
+    setWindowTitle(tr("Credits"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
 
     const int width = FormWidth - 2 * Margin;
@@ -32,12 +32,12 @@ frmCredits::frmCredits(QWidget* parent) : QDialog(parent)
     lblProgramName->setAlignment(Qt::AlignCenter);
     lblProgramName->setGeometry(Twips::Rect(Margin, Margin, width, LineHeight + 60));
 
-    lblVersion = new QLabel(QStringLiteral("Version ") + VersionText(), this);
+    lblVersion = new QLabel(tr("Version ") + VersionText(), this);
     lblVersion->setAlignment(Qt::AlignCenter);
     lblVersion->setGeometry(Twips::Rect(Margin, Margin + LineHeight + 120, width, LineHeight));
 
     const int buttonTop = Margin + 2 * LineHeight + 360;
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose = new QPushButton(tr("Close"), this);
     cmdClose->setDefault(true);
     cmdClose->setGeometry(
         Twips::Rect((FormWidth - ButtonWidth) / 2, buttonTop, ButtonWidth, ButtonHeight));

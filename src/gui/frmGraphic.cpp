@@ -52,7 +52,7 @@ frmGraphic::frmGraphic(QWidget* mainWindow, Interaction& interaction)
     lblProgressBar->setAlignment(Qt::AlignCenter);
     lblProgressBar->setGeometry(Twips::Rect(0, top, WindowWidth, LineHeight));
     top += LineHeight + 90;
-    cmdDisplay = new QPushButton(QStringLiteral("Display"), this);
+    cmdDisplay = new QPushButton(tr("Display"), this);
     cmdDisplay->setGeometry(
         Twips::Rect((WindowWidth - ButtonWidth) / 2, top, ButtonWidth, ButtonHeight));
     cmdDisplay->setAutoDefault(false);

@@ -36,7 +36,7 @@ frmHelp::frmHelp(QWidget* mainWindow) : m_mainWindow(mainWindow)
     setObjectName(QStringLiteral("frmHelp"));
     // An open help window does not keep the program running once the main window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(QStringLiteral("Help for Revarodevaza ZR7"));
+    setWindowTitle(tr("Help for Revarodevaza ZR7"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
 
     txbText = new QTextEdit(this);
@@ -46,8 +46,8 @@ frmHelp::frmHelp(QWidget* mainWindow) : m_mainWindow(mainWindow)
     txbText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txbText->setFont(QFont(QStringLiteral("Liberation Sans"), 10));
 
-    cmdClose = new QPushButton(QStringLiteral("Close"), this);
-    cmdCredit = new QPushButton(QStringLiteral("Author"), this);
+    cmdClose = new QPushButton(tr("Close"), this);
+    cmdCredit = new QPushButton(tr("Author"), this);
     cmdClose->setAutoDefault(false);
     cmdCredit->setAutoDefault(false);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::hide);

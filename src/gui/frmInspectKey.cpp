@@ -44,7 +44,7 @@ frmInspectKey::frmInspectKey(Interaction& interaction, QWidget* parent)
     : QDialog(parent), m_interaction(interaction)
 {
     setObjectName(QStringLiteral("frmInspectKey"));
-    setWindowTitle(QStringLiteral("Inspect the key"));
+    setWindowTitle(tr("Inspect the key"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
     setFixedSize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));
     CreateControls();
@@ -74,23 +74,23 @@ void frmInspectKey::CreateControls()
         lblKey[i]->setFont(QFont(QStringLiteral("Liberation Mono"), 9));
     }
 
-    optASCII = new QRadioButton(QStringLiteral("ASCII"), this);
-    optDecimal = new QRadioButton(QStringLiteral("Decimal"), this);
-    optHexadecimal = new QRadioButton(QStringLiteral("Hexadecimal"), this);
+    optASCII = new QRadioButton(tr("ASCII"), this);
+    optDecimal = new QRadioButton(tr("Decimal"), this);
+    optHexadecimal = new QRadioButton(tr("Hexadecimal"), this);
 
     lblChecksumIs = NewLabel(this, Margin, ResultTop, 2400, QStringLiteral("Checksum is 2222."));
     lblRandomnessIs =
         NewLabel(this, Margin + 2520, ResultTop, 2880, QStringLiteral("Randomness is 0.88"));
 
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
+    cmdNo = new QPushButton(tr("No"), this);
     const int noLeft = FormWidth - Margin - ButtonWidth;
     cmdNo->setGeometry(Twips::Rect(noLeft, ButtonTop, ButtonWidth, ButtonHeight));
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
+    cmdYes = new QPushButton(tr("Yes"), this);
     const int yesLeft = noLeft - Gap - ButtonWidth;
     cmdYes->setGeometry(Twips::Rect(yesLeft, ButtonTop, ButtonWidth, ButtonHeight));
     cmdYes->setDefault(true);
     lblUseThisKey = NewLabel(this, yesLeft - Gap - UseThisKeyWidth, ButtonTop, UseThisKeyWidth,
-                             QStringLiteral("Use this key?"));
+                             tr("Use this key?"));
     lblUseThisKey->setFixedHeight(Twips::ToPixels(ButtonHeight));
     lblUseThisKey->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cmdYes->installEventFilter(this);
@@ -180,8 +180,7 @@ void frmInspectKey::DrawKey()
 void frmInspectKey::cmdYes_Click()
 {
     if (m_inspection.blnNewKeyfile)
-        m_interaction.Tell(QStringLiteral("Key selected"),
-                           QStringLiteral("Be sure to remember the name of the keyfile!"),
+        m_interaction.Tell(tr("Key selected"), tr("Be sure to remember the name of the keyfile!"),
                            Interaction::Icon::Information);
     blnUseThisKey = true;
     accept();

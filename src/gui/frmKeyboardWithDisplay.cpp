@@ -30,7 +30,7 @@ constexpr int UseThisKeyWidth = 1200;
 frmKeyboardWithDisplay::frmKeyboardWithDisplay(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmKeyboardWithDisplay"));
-    setWindowTitle(QStringLiteral("Type key (with display)"));
+    setWindowTitle(tr("Type key (with display)"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
 
     lblEntertheKey = new QLabel(this);
@@ -39,11 +39,11 @@ frmKeyboardWithDisplay::frmKeyboardWithDisplay(QWidget* parent) : QDialog(parent
     txbKey->setFont(QFont(QStringLiteral("Liberation Mono"), 10));
     txbKey->setValidator(NewKeyValidator(txbKey));
     lblChecksumIs = new QLabel(QStringLiteral("Checksum is 2222."), this);
-    lblUseThisKey = new QLabel(QStringLiteral("Use this key?"), this);
+    lblUseThisKey = new QLabel(tr("Use this key?"), this);
     lblUseThisKey->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    cmdYes = new QPushButton(QStringLiteral("Yes"), this);
-    cmdNo = new QPushButton(QStringLiteral("No"), this);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdYes = new QPushButton(tr("Yes"), this);
+    cmdNo = new QPushButton(tr("No"), this);
+    cmdCancel = new QPushButton(tr("Cancel"), this);
     // Enter takes the key only once Yes is offered; Escape is Cancel.
     cmdYes->setDefault(true);
     for (QWidget* widget : {static_cast<QWidget*>(txbKey), static_cast<QWidget*>(cmdYes),

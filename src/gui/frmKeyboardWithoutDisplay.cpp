@@ -47,7 +47,7 @@ frmKeyboardWithoutDisplay::frmKeyboardWithoutDisplay(Interaction& interaction,
     : QDialog(parent), m_interaction(interaction), m_inspector(inspector)
 {
     setObjectName(QStringLiteral("frmKeyboardWithoutDisplay"));
-    setWindowTitle(QStringLiteral("Type key (without display)"));
+    setWindowTitle(tr("Type key (without display)"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
     CreateControls();
 
@@ -67,8 +67,7 @@ void frmKeyboardWithoutDisplay::CreateControls()
     lblEntertheKey = new QLabel(this);
     lblEntertheKey->setTextFormat(Qt::PlainText);
     lblEntertheKey->setGeometry(Twips::Rect(Margin, Margin, width - 2 * Margin, LabelHeight));
-    lblReEnterTheKey =
-        new QLabel(QStringLiteral("When done, re-enter the key exactly as above:"), this);
+    lblReEnterTheKey = new QLabel(tr("When done, re-enter the key exactly as above:"), this);
     lblReEnterTheKey->setGeometry(Twips::Rect(Margin, ReEnterTop, width - 2 * Margin, LabelHeight));
     for (int i = 0; i < 2; ++i) {
         txbKey[i] = new QLineEdit(this);
@@ -82,8 +81,8 @@ void frmKeyboardWithoutDisplay::CreateControls()
         txbKey[i]->installEventFilter(this);
     }
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
+    cmdCancel = new QPushButton(tr("Cancel"), this);
     const int okLeft = width - CancelWidth - 1050;
     cmdOK->setGeometry(Twips::Rect(okLeft, ButtonTop, OkWidth, ButtonHeight));
     cmdCancel->setGeometry(
@@ -138,7 +137,7 @@ void frmKeyboardWithoutDisplay::cmdOK_Click()
     first.fill('\0');
     second.fill('\0');
     if (!match) {
-        m_interaction.Tell(QStringLiteral("Error"), QStringLiteral("The key entries do not match!"),
+        m_interaction.Tell(tr("Error"), tr("The key entries do not match!"),
                            Interaction::Icon::Exclamation);
         txbKey[1]->clear();
         txbKey[0]->clear();
@@ -153,7 +152,7 @@ void frmKeyboardWithoutDisplay::cmdOK_Click()
 // no key.
 void frmKeyboardWithoutDisplay::OfferInspection()
 {
-    if (m_interaction.Ask(QStringLiteral("Key specified"), QStringLiteral("Inspect the key?"),
+    if (m_interaction.Ask(tr("Key specified"), tr("Inspect the key?"),
                           Interaction::Yes | Interaction::No,
                           Interaction::Yes) != Interaction::Yes) {
         blnYes = true;
@@ -162,7 +161,7 @@ void frmKeyboardWithoutDisplay::OfferInspection()
     KeyInspection inspection;
     inspection.keyBytes = Windows1252::FromUnicode(txbKey[0]->text());
     inspection.blnKeyText = true;
-    inspection.classification = QStringLiteral("Key entered at keyboard");
+    inspection.classification = tr("Key entered at keyboard");
     m_inspector.SetKey(inspection);
     m_inspector.PlaceAtLastPosition();
     m_inspector.exec();

@@ -115,7 +115,8 @@ private:
     bool m_shutDown = false;
     QHash<QObject*, int> m_helpHeadings;
     KeyDialogs* m_keyDialogs = nullptr;
-    FileCommands* m_fileCommands = nullptr;
+    // Its dialogs are children of this window, which deletes them after the members.
+    std::unique_ptr<FileCommands> m_fileCommands;
     QString m_savedKeyLine;
     // The driver works on the setup and key above, and the report window watches the driver:
     // declared in that order, they go in the opposite one.

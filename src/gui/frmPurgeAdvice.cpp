@@ -22,7 +22,7 @@ constexpr int ButtonHeight = 375;
 frmPurgeAdvice::frmPurgeAdvice(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPurgeAdvice"));
-    setWindowTitle(QStringLiteral("Purge advice"));
+    setWindowTitle(tr("Purge advice"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
 
     txtAdvice = new QTextEdit(this);
@@ -36,7 +36,7 @@ frmPurgeAdvice::frmPurgeAdvice(QWidget* parent) : QDialog(parent)
     txtAdvice->document()->setDocumentMargin(0);
 
     chkDontShowAgain = new QCheckBox(PurgeAdvice::DontShowAgainCaption(), this);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(tr("OK"), this);
     cmdOK->setDefault(true);
     cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);

@@ -17,14 +17,14 @@ constexpr int Margin = 240;
 frmRandomKey::frmRandomKey(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmRandomKey"));
-    setWindowTitle(QStringLiteral("Create random key"));
+    setWindowTitle(tr("Create random key"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
     setFixedSize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));
     setMouseTracking(true);
 
-    lblInstruction = new QLabel(QStringLiteral("To create a random key move the mouse cursor "
-                                               "rapidly and randomly within and across this "
-                                               "window."),
+    lblInstruction = new QLabel(tr("To create a random key move the mouse cursor "
+                                   "rapidly and randomly within and across this "
+                                   "window."),
                                 this);
     lblInstruction->setWordWrap(true);
     lblInstruction->setGeometry(Twips::Rect(Margin, Margin, FormWidth - 2 * Margin, 600));

@@ -19,11 +19,13 @@ constexpr int ButtonHeight = 375;
 // Four digits: more runs than anyone waits for, well within the count's range.
 constexpr int MaxDigits = 4;
 
-const QString InPlaceExplanation = QStringLiteral(
+constexpr const char* InPlaceExplanation = QT_TRANSLATE_NOOP(
+    "frmReliabilityTest",
     "In this test all specified .tst files are first copied to .bak files, then the .tst files "
     "are encrypted, then decrypted, then the resulting .tst files are compared to the .bak "
     "files.  If a difference exists then the test stops at that point.");
-const QString SeparateFilesExplanation = QStringLiteral(
+constexpr const char* SeparateFilesExplanation = QT_TRANSLATE_NOOP(
+    "frmReliabilityTest",
     "In this test all specified .tst files are encrypted to .enc files, then decrypted to .dec "
     "files, then the .dec files are compared to the .tst files. If a difference exists then the "
     "test stops at that point.");
@@ -40,32 +42,32 @@ QLabel* WrappedLabel(const QString& text, QWidget* parent)
 frmReliabilityTest::frmReliabilityTest(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmReliabilityTest"));
-    setWindowTitle(QStringLiteral("Reliability test"));
+    setWindowTitle(tr("Reliability test"));
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSize(9);
     font.setBold(false);
     setFont(font);
 
-    lblIntro = WrappedLabel(
-        QStringLiteral("You have chosen to encrypt files with .tst extension in a subfolder named "
-                       "\"zr7test\", which indicates that you wish to perform the reliability "
-                       "test."),
-        this);
-    lblExplanation1 = WrappedLabel(SeparateFilesExplanation, this);
-    lblExplanation2 = WrappedLabel(
-        QStringLiteral("The first performance of the test uses the currently specified key. "
-                       "Subsequent performances use randomly-generated keys."),
-        this);
-    optPerformTest = new QRadioButton(QStringLiteral("Yes, perform the test."), this);
-    optNo = new QRadioButton(QStringLiteral("No, just encrypt as set up."), this);
-    lblMultipleTimes = new QLabel(QStringLiteral("Number of times to perform the test: "), this);
+    lblIntro =
+        WrappedLabel(tr("You have chosen to encrypt files with .tst extension in a subfolder named "
+                        "\"zr7test\", which indicates that you wish to perform the reliability "
+                        "test."),
+                     this);
+    lblExplanation1 = WrappedLabel(tr(SeparateFilesExplanation), this);
+    lblExplanation2 =
+        WrappedLabel(tr("The first performance of the test uses the currently specified key. "
+                        "Subsequent performances use randomly-generated keys."),
+                     this);
+    optPerformTest = new QRadioButton(tr("Yes, perform the test."), this);
+    optNo = new QRadioButton(tr("No, just encrypt as set up."), this);
+    lblMultipleTimes = new QLabel(tr("Number of times to perform the test: "), this);
     txbNumTests = new QLineEdit(QStringLiteral("1"), this);
     txbNumTests->setObjectName(QStringLiteral("txbNumTests"));
     txbNumTests->setMaxLength(MaxDigits);
     txbNumTests->setFixedWidth(Twips::ToPixels(900));
     txbNumTests->installEventFilter(this);
-    cmdContinue = new QPushButton(QStringLiteral("Continue"), this);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdContinue = new QPushButton(tr("Continue"), this);
+    cmdCancel = new QPushButton(tr("Cancel"), this);
     for (QPushButton* button : {cmdContinue, cmdCancel}) {
         button->setFixedSize(Twips::ToPixels(ButtonWidth), Twips::ToPixels(ButtonHeight));
         button->setAutoDefault(false);
@@ -122,7 +124,7 @@ void frmReliabilityTest::Run(bool inPlace, const QPoint& topRight)
 
 void frmReliabilityTest::Activate(bool inPlace)
 {
-    lblExplanation1->setText(inPlace ? InPlaceExplanation : SeparateFilesExplanation);
+    lblExplanation1->setText(tr(inPlace ? InPlaceExplanation : SeparateFilesExplanation));
     optPerformTest->setChecked(true);
     txbNumTests->setFocus();
     blnPerformingReliabilityTest = false;

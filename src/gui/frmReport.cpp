@@ -38,9 +38,10 @@ constexpr int DialogLeft = 2400;
 constexpr int DialogTop = 1675;
 constexpr int DefaultMainWidth = 10800;
 
-const QString CopyCaption = QStringLiteral("Copy to clipboard");
+constexpr const char* CopyCaption = QT_TRANSLATE_NOOP("frmReport", "Copy to clipboard");
 constexpr int CopyWidth = 2115;
-const QString CopySelectionCaption = QStringLiteral("Copy selected text to clipboard");
+constexpr const char* CopySelectionCaption =
+    QT_TRANSLATE_NOOP("frmReport", "Copy selected text to clipboard");
 constexpr int CopySelectionWidth = 3165;
 
 // The report's text box tells the window when the left button is released, after the
@@ -72,7 +73,7 @@ frmReport::frmReport(QWidget* mainWindow, BatchDriver& driver, Interaction& inte
     : QWidget(nullptr), m_main(mainWindow), m_interaction(interaction), m_driver(driver)
 {
     setObjectName(QStringLiteral("frmReport"));
-    setWindowTitle(QStringLiteral("Randomness report"));
+    setWindowTitle(tr("Randomness report"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
     // Left open when the main window closes, it must not keep the program running.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -118,10 +119,10 @@ void frmReport::CreateControls()
         created->setObjectName(QString::fromLatin1(name));
         return created;
     };
-    cmdStop = button("cmdStop", QStringLiteral("Stop"));
-    cmdPauseContinue = button("cmdPauseContinue", QStringLiteral("Continue"));
-    cmdCopyToClipboard = button("cmdCopyToClipboard", CopyCaption);
-    cmdClose = button("cmdClose", QStringLiteral("Close"));
+    cmdStop = button("cmdStop", tr("Stop"));
+    cmdPauseContinue = button("cmdPauseContinue", tr("Continue"));
+    cmdCopyToClipboard = button("cmdCopyToClipboard", tr(CopyCaption));
+    cmdClose = button("cmdClose", tr("Close"));
     lblPausedDone = new QLabel(this);
     lblPausedDone->setObjectName(QStringLiteral("lblPausedDone"));
     lblPausedDone->setAlignment(Qt::AlignCenter);
@@ -161,7 +162,7 @@ void frmReport::Load()
     if (m_main)
         move(m_main->pos() + QPoint(0, Twips::ToPixels(MainWindowOffset)));
     SetButton(cmdClose, cmdClose->text(), CloseWidth);
-    SetButton(cmdCopyToClipboard, CopyCaption, CopyWidth);
+    SetButton(cmdCopyToClipboard, tr(CopyCaption), CopyWidth);
     cmdCopyToClipboard->move(Twips::ToPixels(TextLeft), 0);
     Clock.stop();
     m_driver.blnRestoreSetupOnClose = false;
@@ -206,7 +207,7 @@ QPoint frmReport::DialogPosition() const
 bool frmReport::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate)
-        cmdCopyToClipboard->setText(CopyCaption);
+        cmdCopyToClipboard->setText(tr(CopyCaption));
     return QWidget::event(event);
 }
 
@@ -256,8 +257,8 @@ void frmReport::RunStarted(bool pauseShown)
     cmdCopyToClipboard->hide();
     cmdClose->hide();
     cmdStop->show();
-    SetButton(cmdStop, QStringLiteral("Stop at next file"), 2300);
-    SetPauseContinue(QStringLiteral("Pause at next file"), 2500);
+    SetButton(cmdStop, tr("Stop at next file"), 2300);
+    SetPauseContinue(tr("Pause at next file"), 2500);
     cmdPauseContinue->setVisible(pauseShown);
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
         ArrangeForTextHeight(DesignTextHeight);
@@ -292,11 +293,11 @@ void frmReport::StatusChanged(const QString& status)
 void frmReport::PauseChanged(bool paused)
 {
     if (paused) {
-        SetButton(cmdStop, QStringLiteral("Stop"), 1000);
-        SetPauseContinue(QStringLiteral("Continue"), 1500);
+        SetButton(cmdStop, tr("Stop"), 1000);
+        SetPauseContinue(tr("Continue"), 1500);
     } else {
-        SetButton(cmdStop, QStringLiteral("Stop at next file"), 2200);
-        SetPauseContinue(QStringLiteral("Pause at next file"), 2500);
+        SetButton(cmdStop, tr("Stop at next file"), 2200);
+        SetPauseContinue(tr("Pause at next file"), 2500);
     }
     update();
 }
@@ -368,7 +369,7 @@ void frmReport::cmdCopyToClipboard_Click()
 void frmReport::txbText_LeftButtonUp()
 {
     if (txbText->textCursor().hasSelection()) {
-        SetButton(cmdCopyToClipboard, CopySelectionCaption, CopySelectionWidth);
+        SetButton(cmdCopyToClipboard, tr(CopySelectionCaption), CopySelectionWidth);
         lblPausedDone->clear();
     } else {
         ResetCopyButton();
@@ -377,7 +378,7 @@ void frmReport::txbText_LeftButtonUp()
 
 void frmReport::ResetCopyButton()
 {
-    SetButton(cmdCopyToClipboard, CopyCaption, CopyWidth);
+    SetButton(cmdCopyToClipboard, tr(CopyCaption), CopyWidth);
 }
 
 void frmReport::cmdClose_Click()
@@ -429,7 +430,7 @@ void frmReport::Discard()
     m_driver.blnRestoreSetupOnClose = false;
     lblPausedDone->clear();
     prgFile->hide();
-    setWindowTitle(QStringLiteral("Randomness report"));
+    setWindowTitle(tr("Randomness report"));
     ShowIdleButtons();
     m_loaded = false;
 }
@@ -437,8 +438,8 @@ void frmReport::Discard()
 void frmReport::ReportScreen()
 {
     if (m_discardPending || m_driver.report().isEmpty()) {
-        m_interaction.Tell(QStringLiteral("Report screen"),
-                           QStringLiteral("The report screen is empty."), Interaction::Icon::None);
+        m_interaction.Tell(tr("Report screen"), tr("The report screen is empty."),
+                           Interaction::Icon::None);
         return;
     }
     EnsureLoaded();

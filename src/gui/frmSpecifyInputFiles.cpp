@@ -19,7 +19,7 @@ constexpr int ButtonTop = 5040;
 
 frmSpecifyInputFiles::frmSpecifyInputFiles(QWidget* parent, Interaction& interaction)
     : FileChoiceDialog(parent, interaction, QStringLiteral("frmSpecifyInputFiles"),
-                       QStringLiteral("Specify input files"))
+                       tr("Specify input files"))
 {
     optAllFiles = new QRadioButton(this);
     // All files comes between the list and the extension, on screen and in tab order.
@@ -48,14 +48,13 @@ FileChoiceResult frmSpecifyInputFiles::Run(const QString& folder, bool blnEncryp
 
 void frmSpecifyInputFiles::Rebuild(const QString& folder, bool blnEncrypt, qint64 intNumFiles)
 {
-    ResetShared(folder,
-                blnEncrypt ? QStringLiteral("e.g., txt or doc:") : QStringLiteral("e.g., enc:"),
-                blnEncrypt ? QStringLiteral("e.g., a*.d*:") : QStringLiteral("e.g., a*.e*:"));
-    const QString verb = blnEncrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
-    optSingleFile->setText(verb + QStringLiteral(" a single file:"));
-    optAllFiles->setText(verb + QStringLiteral(" all files (*.*)"));
-    optExtension->setText(verb + QStringLiteral(" all files with a particular extension"));
-    optMultipleFiles->setText(verb + QStringLiteral(" all files satisfying a file specification"));
+    ResetShared(folder, blnEncrypt ? tr("e.g., txt or doc:") : tr("e.g., enc:"),
+                blnEncrypt ? tr("e.g., a*.d*:") : tr("e.g., a*.e*:"));
+    const QString verb = blnEncrypt ? tr("Encrypt") : tr("Decrypt");
+    optSingleFile->setText(verb + tr(" a single file:"));
+    optAllFiles->setText(verb + tr(" all files (*.*)"));
+    optExtension->setText(verb + tr(" all files with a particular extension"));
+    optMultipleFiles->setText(verb + tr(" all files satisfying a file specification"));
     optAllFiles->setEnabled(true);
     StartShared(intNumFiles != 0);
 }

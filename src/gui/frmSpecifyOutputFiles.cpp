@@ -22,7 +22,7 @@ constexpr int ButtonTop = 5550;
 
 frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent, Interaction& interaction)
     : FileChoiceDialog(parent, interaction, QStringLiteral("frmSpecifyOutputFiles"),
-                       QStringLiteral("Specify output files"))
+                       tr("Specify output files"))
 {
     lblSingleFile = new QLabel(this);
     lblSingleFile->setTextFormat(Qt::PlainText);
@@ -63,16 +63,15 @@ void frmSpecifyOutputFiles::Rebuild(const QString& folder, bool blnEncrypt, qint
 {
     // The examples are the other way round from the input side: encrypting writes
     // enciphered files.
-    ResetShared(folder,
-                blnEncrypt ? QStringLiteral("e.g., enc:") : QStringLiteral("e.g., txt or doc:"),
-                blnEncrypt ? QStringLiteral("e.g., a*.e*:") : QStringLiteral("e.g., a*.d*:"));
+    ResetShared(folder, blnEncrypt ? tr("e.g., enc:") : tr("e.g., txt or doc:"),
+                blnEncrypt ? tr("e.g., a*.e*:") : tr("e.g., a*.d*:"));
     txbNewFile->clear();
-    const QString verb = blnEncrypt ? QStringLiteral("Encrypt") : QStringLiteral("Decrypt");
-    optSingleFile->setText(verb + QStringLiteral(" to an existing file"));
-    lblSingleFile->setText(QStringLiteral("(which will be overwritten):"));
-    optNewFile->setText(verb + QStringLiteral(" to a new file:"));
-    optExtension->setText(verb + QStringLiteral(" to files with a particular extension"));
-    optMultipleFiles->setText(verb + QStringLiteral(" to files satisfying a file specification"));
+    const QString verb = blnEncrypt ? tr("Encrypt") : tr("Decrypt");
+    optSingleFile->setText(verb + tr(" to an existing file"));
+    lblSingleFile->setText(tr("(which will be overwritten):"));
+    optNewFile->setText(verb + tr(" to a new file:"));
+    optExtension->setText(verb + tr(" to files with a particular extension"));
+    optMultipleFiles->setText(verb + tr(" to files satisfying a file specification"));
     const bool haveFiles = intNumFiles != 0;
     lblSingleFile->setEnabled(haveFiles);
     StartShared(haveFiles);

@@ -11,12 +11,35 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+
+// The windows' texts in the language of the system locale, and Qt's own for its standard
+// dialogs and buttons. A missing translation leaves the English texts: that is no error.
+void InstallTranslations(QApplication& app)
+{
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
+    // The translations folder lies where the program's other files do.
+    auto* ownTexts = new QTranslator(&app);
+    if (ownTexts->load(QLocale(), QStringLiteral("zr7e"), QStringLiteral("_"),
+                       ProgramPaths::ProgramTextFile(QStringLiteral("translations"))))
+        QCoreApplication::installTranslator(ownTexts);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     // Before anything else: a key read later must not end up in a core file.
     ProcessHardening::DisableCoreDumps();
     QApplication app(argc, argv);
+    InstallTranslations(app);
     // The desktop entry the windows belong to, and their icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.revarodevaza.zr7e"));
     QApplication::setWindowIcon(
@@ -27,7 +50,7 @@ int main(int argc, char* argv[])
     const QString textFile = ProgramPaths::ProgramTextFile(Setup().strProgramTextFile);
     const int loaded = Language::Load(textFile);
     if (loaded < 1) {
-        interaction.Tell(QStringLiteral("Fatal error"),
+        interaction.Tell(QCoreApplication::translate("main", "Fatal error"),
                          Language::LoadFailureMessage(loaded, textFile),
                          Interaction::Icon::Critical);
         return 1;

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 // zr7e-cli run as a script would run it: in `folder`, with `input` on standard input.
 struct CliRun
@@ -22,6 +23,12 @@ inline CliRun RunCli(const QString& folder, const QStringList& args, const QByte
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    CliRun run{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+               QString::fromUtf8(process.readAllStandardError())};
+    // In a sanitized build a report of the child's fails the test, also where the test accepts
+    // any exit status.
+    if (run.err.contains(QLatin1String("Sanitizer")) ||
+        run.err.contains(QLatin1String("runtime error:")))
+        QTest::qFail(qPrintable(run.err), __FILE__, __LINE__);
+    return run;
 }
