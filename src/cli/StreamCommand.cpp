@@ -2,10 +2,10 @@
 
 #include "CipherEngine.h"
 #include "CliKey.h"
+#include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "PrintError.h"
 #include "core/FileResultText.h"
-#include "keys/KeyRecord.h"
 #include "support/SizeText.h"
 
 #include <cstdio>
@@ -45,21 +45,9 @@ int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
                                   "to a file or a pipe."));
         return ExitStatus::Refused;
     }
-    KeyRecord key;
-    QString error;
-    if (!keyOptions.Read(key.strKey, error, encrypt)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
-        return ExitStatus::Refused;
-    }
     CipherEngine engine;
-    if (!engine.allocate_buffers()) {
-        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
-        key.EraseKey();
-        return ExitStatus::Failed;
-    }
-    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
-                                    encrypt ? 1 : 0, 0, 0);
-    key.EraseKey();
+    if (const int refused = StartEngineWithKey(engine, keyOptions, encrypt))
+        return refused;
     const int result = encrypt ? engine.encrypt_fd(STDIN_FILENO, STDOUT_FILENO)
                                : engine.decrypt_fd(STDIN_FILENO, STDOUT_FILENO);
     const QString failure = result == 0 ? QString() : StreamFailure(result, encrypt, engine);

@@ -2,12 +2,12 @@
 
 #include "CipherEngine.h"
 #include "CliKey.h"
+#include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "PosixFile.h"
 #include "PrintError.h"
 #include "files/FolderWalk.h"
 #include "files/StrProc.h"
-#include "keys/KeyRecord.h"
 #include "support/SizeText.h"
 
 #include <QDir>
@@ -175,21 +175,10 @@ int RunVerify(QStringList args)
         PrintError(options.path + QStringLiteral(" does not exist."));
         return ExitStatus::Refused;
     }
-    KeyRecord key;
-    if (!keyOptions.Read(key.strKey, error)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
-        return ExitStatus::Refused;
-    }
-    CipherEngine engine;
-    if (!engine.allocate_buffers()) {
-        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
-        key.EraseKey();
-        return ExitStatus::Failed;
-    }
     // One key for every file; the engine derives it once for each salt it meets.
-    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()), 0,
-                                    0, 0);
-    key.EraseKey();
+    CipherEngine engine;
+    if (const int refused = StartEngineWithKey(engine, keyOptions, false))
+        return refused;
     Verifier verifier(engine);
     if (input.isDir())
         VerifyFolder(verifier, options);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "CipherEngine.h"
+#include "CliKey.h"
+#include "ExitStatus.h"
+#include "keys/KeyRecord.h"
+
+#include <cstdio>
+
+// Reads the key the options name and hands it to a ready engine, for the commands that work on
+// the engine directly (pipes, verify); the key text is wiped once the engine holds it. 0 when
+// the engine is ready, or the exit status to end with after the message has been printed.
+inline int StartEngineWithKey(CipherEngine& engine, CliKey& keyOptions, bool encrypt)
+{
+    KeyRecord key;
+    QString error;
+    if (!keyOptions.Read(key.strKey, error, encrypt)) {
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        return ExitStatus::Refused;
+    }
+    if (!engine.allocate_buffers()) {
+        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        key.EraseKey();
+        return ExitStatus::Failed;
+    }
+    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
+                                    encrypt ? 1 : 0, 0, 0);
+    key.EraseKey();
+    return 0;
+}
