@@ -84,7 +84,6 @@ bool frmConfirmOperation::Run(const QString& description, const QString& questio
                               int menuFrameRight)
 {
     blnDoIt = false;
-    lblDescr->setText(description);
     lblPerformOperation->setText(question);
     Arrange(description, menuFrameRight);
     if (s_nextResult) {
