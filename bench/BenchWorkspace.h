@@ -40,8 +40,8 @@ static_assert(Key.size() == 64);
 inline constexpr std::size_t MiB = std::size_t{1} << 20;
 inline constexpr int SmallFileCount = 2000;
 inline constexpr std::size_t SmallFileSize = 4096;
-// The engine keeps four chunk slots in flight; the part cases use as many so that their cache
-// footprint matches.
+// The chunk slots the part cases cycle through: what one worker of the engine has in flight
+// (it keeps two per worker and two more), so that their cache footprint matches.
 inline constexpr std::size_t SlotCount = 4;
 
 [[noreturn]] inline void fail(const std::string& what)

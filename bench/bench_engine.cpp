@@ -13,11 +13,34 @@
 
 #include "BenchWorkspace.h"
 
+#include <algorithm>
+#include <thread>
+
 #include <benchmark/benchmark.h>
 
 using namespace bench;
 
 namespace {
+
+// The chunk sizes, each with one worker and with one per processor (at least two).
+void ChunkSizesAndWorkers(benchmark::internal::Benchmark* bench)
+{
+    const auto processors = static_cast<std::int64_t>(std::thread::hardware_concurrency());
+    bench->ArgNames({"chunk_log", "workers"})
+        ->ArgsProduct(
+            {benchmark::CreateDenseRange(14, 20, 2), {1, std::max<std::int64_t>(2, processors)}});
+}
+
+// Sets the engine's workers for one case (its second argument) and back to the default after.
+struct WorkersFor
+{
+    WorkersFor(CipherEngine& engine, const benchmark::State& state) : m_engine(engine)
+    {
+        m_engine.set_workers(static_cast<unsigned>(state.range(1)));
+    }
+    ~WorkersFor() { m_engine.set_workers(0); }
+    CipherEngine& m_engine;
+};
 
 void BM_EngineEncrypt(benchmark::State& state)
 {
@@ -27,6 +50,7 @@ void BM_EngineEncrypt(benchmark::State& state)
     CipherEngine& engine = ws.engine();
     const int derivations = engine.key_derivations();
     engine.set_chunk_log(static_cast<int>(state.range(0)));
+    const WorkersFor workers(engine, state);
     warmPageCache(input);
     const std::string scratch = ws.path("pretouch.tmp");
     pretouchPages(scratch, pretouchBytes());
@@ -54,6 +78,7 @@ void BM_EngineDecrypt(benchmark::State& state)
     const std::string output = ws.path("decrypt.out");
     CipherEngine& engine = ws.engine();
     const int derivations = engine.key_derivations();
+    const WorkersFor workers(engine, state);
     warmPageCache(input);
     const std::string scratch = ws.path("pretouch.tmp");
     pretouchPages(scratch, pretouchBytes());
@@ -81,6 +106,7 @@ void BM_EngineVerify(benchmark::State& state)
     const std::string& input = ws.sealedBigFile(static_cast<int>(state.range(0)));
     CipherEngine& engine = ws.engine();
     const int derivations = engine.key_derivations();
+    const WorkersFor workers(engine, state);
     warmPageCache(input);
     for (auto _ : state) {
         engine.operation_initialization(Key, 0, 0, 0);
@@ -214,9 +240,9 @@ void BM_EngineFirstFile(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_EngineEncrypt)->ArgName("chunk_log")->DenseRange(14, 20, 2)->Unit(Ms)->UseRealTime();
-BENCHMARK(BM_EngineDecrypt)->ArgName("chunk_log")->DenseRange(14, 20, 2)->Unit(Ms)->UseRealTime();
-BENCHMARK(BM_EngineVerify)->ArgName("chunk_log")->DenseRange(14, 20, 2)->Unit(Ms)->UseRealTime();
+BENCHMARK(BM_EngineEncrypt)->Apply(ChunkSizesAndWorkers)->Unit(Ms)->UseRealTime();
+BENCHMARK(BM_EngineDecrypt)->Apply(ChunkSizesAndWorkers)->Unit(Ms)->UseRealTime();
+BENCHMARK(BM_EngineVerify)->Apply(ChunkSizesAndWorkers)->Unit(Ms)->UseRealTime();
 BENCHMARK(BM_EngineBaselineCopyFileRange)->Unit(Ms)->UseRealTime();
 BENCHMARK(BM_EngineBaselineReadWrite1MiB)->Unit(Ms)->UseRealTime();
 BENCHMARK(BM_EngineArgon2idDerivation)->Iterations(5)->Unit(Ms)->UseRealTime();

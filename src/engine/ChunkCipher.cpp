@@ -3,6 +3,7 @@
 #include "StreamFormat.h"
 
 #include <openssl/core_names.h>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/kdf.h>
 #include <openssl/params.h>
@@ -51,6 +52,8 @@ ChunkCipher::ChunkCipher()
 ChunkCipher::~ChunkCipher()
 {
     EVP_CIPHER_CTX_free(m_ctx); // also wipes the expanded key schedule
+    EVP_CIPHER_CTX_free(m_stream);
+    EVP_MAC_CTX_free(m_mac);
 }
 
 bool ChunkCipher::setKey(const std::uint8_t* masterKey, std::size_t masterKeySize,
@@ -82,6 +85,19 @@ bool ChunkCipher::setKey(const std::uint8_t* masterKey, std::size_t masterKeySiz
 void ChunkCipher::setAssociatedData(const std::uint8_t* header)
 {
     std::memcpy(m_associated.data(), header, m_associated.size());
+}
+
+bool ChunkCipher::copyKeyFrom(const ChunkCipher& other)
+{
+    m_keyed = false;
+    if (m_ctx == nullptr || m_key.isNull() || !other.m_keyed)
+        return false;
+    std::memcpy(m_key.data(), other.m_key.data(), StreamFormat::PayloadKeySize);
+    m_associated = other.m_associated;
+    if (EVP_CipherInit_ex(m_ctx, EVP_chacha20_poly1305(), nullptr, m_key.data(), nullptr, 1) != 1)
+        return false;
+    m_keyed = true;
+    return true;
 }
 
 bool ChunkCipher::run(bool encrypt, std::uint64_t counter, bool last, std::uint8_t* data,
@@ -124,6 +140,60 @@ bool ChunkCipher::open(std::uint64_t counter, bool last, std::uint8_t* data,
     if (sealedLength < StreamFormat::TagSize)
         return false;
     return run(false, counter, last, data, sealedLength - StreamFormat::TagSize);
+}
+
+// Keys the Poly1305 of one chunk as ChaCha20-Poly1305 does (RFC 8439, 2.6): with the first 32
+// bytes of ChaCha20's block 0 under the chunk's nonce.
+bool ChunkCipher::startMac(std::uint64_t counter, bool last)
+{
+    if (m_stream == nullptr)
+        m_stream = EVP_CIPHER_CTX_new();
+    if (m_mac == nullptr) {
+        EVP_MAC* mac = EVP_MAC_fetch(nullptr, "POLY1305", nullptr);
+        m_mac = mac != nullptr ? EVP_MAC_CTX_new(mac) : nullptr;
+        EVP_MAC_free(mac);
+    }
+    if (m_stream == nullptr || m_mac == nullptr)
+        return false;
+    // ChaCha20's IV in libcrypto: the 32-bit block counter (0), then the 96-bit nonce.
+    std::array<std::uint8_t, 16> iv{};
+    const auto nonce = StreamFormat::chunkNonce(counter, last);
+    std::memcpy(iv.data() + 4, nonce.data(), nonce.size());
+    std::array<std::uint8_t, 64> block{};
+    int outLength = 0;
+    const bool ok =
+        EVP_CipherInit_ex(m_stream, EVP_chacha20(), nullptr, m_key.data(), iv.data(), 1) == 1 &&
+        EVP_CipherUpdate(m_stream, block.data(), &outLength, block.data(),
+                         static_cast<int>(block.size())) == 1 &&
+        EVP_MAC_init(m_mac, block.data(), 32, nullptr) == 1;
+    sodium_memzero(block.data(), block.size());
+    return ok;
+}
+
+bool ChunkCipher::authenticate(std::uint64_t counter, bool last, const std::uint8_t* data,
+                               std::size_t sealedLength)
+{
+    using StreamFormat::TagSize;
+    if (!m_keyed || sealedLength < TagSize || !startMac(counter, last))
+        return false;
+    const std::size_t length = sealedLength - TagSize;
+    static constexpr std::uint8_t zeros[16] = {};
+    // associated data, padded to 16 bytes; ciphertext, padded; both lengths, 64-bit little-endian
+    std::array<std::uint8_t, 16> lengths{};
+    for (int i = 0; i < 8; ++i) {
+        lengths[i] = static_cast<std::uint8_t>(std::uint64_t{m_associated.size()} >> (8 * i));
+        lengths[8 + i] = static_cast<std::uint8_t>(std::uint64_t{length} >> (8 * i));
+    }
+    std::array<std::uint8_t, TagSize> tag{};
+    std::size_t tagLength = 0;
+    const bool ok = EVP_MAC_update(m_mac, m_associated.data(), m_associated.size()) == 1 &&
+                    EVP_MAC_update(m_mac, zeros, (16 - m_associated.size() % 16) % 16) == 1 &&
+                    EVP_MAC_update(m_mac, data, length) == 1 &&
+                    EVP_MAC_update(m_mac, zeros, (16 - length % 16) % 16) == 1 &&
+                    EVP_MAC_update(m_mac, lengths.data(), lengths.size()) == 1 &&
+                    EVP_MAC_final(m_mac, tag.data(), &tagLength, tag.size()) == 1 &&
+                    tagLength == TagSize;
+    return ok && CRYPTO_memcmp(tag.data(), data + length, TagSize) == 0;
 }
 
 void ChunkCipher::clear()

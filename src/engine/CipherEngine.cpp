@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr std::size_t SlotCount = 4;
+constexpr unsigned MaxWorkers = 8;
 constexpr std::size_t MaxKeyLength = 1024;
 // How much of the first file is read ahead while its key is derived.
 constexpr off_t ReadAhead = 16 << 20;
@@ -39,6 +39,57 @@ int openInput(const std::string& path, PosixFile::Fd& fd)
     return CipherEngine::Success;
 }
 
+// The ciphers of the pipeline's workers for one file: the engine's own for the first worker, and
+// for each other one a cipher keyed from it when that worker first needs it. The copies of the
+// key are wiped when the file is done.
+class WorkerCiphers
+{
+public:
+    WorkerCiphers(ChunkCipher& first, std::vector<std::unique_ptr<ChunkCipher>>& helpers,
+                  unsigned workers)
+        : m_first(first), m_helpers(helpers), m_keyed(workers, 0)
+    {
+        while (m_helpers.size() + 1 < workers)
+            m_helpers.push_back(std::make_unique<ChunkCipher>());
+    }
+    ~WorkerCiphers()
+    {
+        for (std::size_t i = 1; i < m_keyed.size(); ++i) {
+            if (m_keyed[i])
+                m_helpers[i - 1]->clear();
+        }
+    }
+    WorkerCiphers(const WorkerCiphers&) = delete;
+    WorkerCiphers& operator=(const WorkerCiphers&) = delete;
+
+    // Only ever called by worker `worker` itself; nullptr when its key could not be set.
+    ChunkCipher* of(unsigned worker)
+    {
+        if (worker == 0)
+            return &m_first;
+        ChunkCipher& helper = *m_helpers[worker - 1];
+        if (!m_keyed[worker]) {
+            if (!helper.copyKeyFrom(m_first))
+                return nullptr;
+            m_keyed[worker] = 1;
+        }
+        return &helper;
+    }
+
+private:
+    ChunkCipher& m_first;
+    std::vector<std::unique_ptr<ChunkCipher>>& m_helpers;
+    std::vector<char> m_keyed;
+};
+
+// The reader and the writer threads keep about one processor busy between them; the others
+// seal or open chunks. On two processors a second worker was measured to gain nothing.
+unsigned DefaultWorkers()
+{
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors > 1 ? processors - 1 : 1;
+}
+
 int writeFailure(int error, bool anythingWritten)
 {
     if (PosixFile::isNoSpace(error))
@@ -48,7 +99,15 @@ int writeFailure(int error, bool anythingWritten)
 
 } // namespace
 
-CipherEngine::CipherEngine() = default;
+CipherEngine::CipherEngine()
+{
+    set_workers(0);
+}
+
+void CipherEngine::set_workers(unsigned workers)
+{
+    m_workers = workers == 0 ? DefaultWorkers() : std::min(workers, MaxWorkers);
+}
 
 CipherEngine::~CipherEngine()
 {
@@ -75,6 +134,7 @@ void CipherEngine::deallocate_buffers()
     m_keyLength = 0;
     m_keys.clear();
     m_cipher.clear();
+    m_helperCiphers.clear();
     for (auto& slot : m_slots)
         sodium_memzero(slot.data(), slot.size());
     m_slots.clear();
@@ -145,10 +205,10 @@ int CipherEngine::key_derivations()
 
 bool CipherEngine::ensureSlots(std::size_t slotSize)
 {
-    if (!m_slots.empty() && m_slots.front().size() >= slotSize)
+    if (m_slots.size() == slotCount() && m_slots.front().size() >= slotSize)
         return true;
     try {
-        m_slots.assign(SlotCount, std::vector<std::uint8_t>(slotSize));
+        m_slots.assign(slotCount(), std::vector<std::uint8_t>(slotSize));
     } catch (const std::bad_alloc&) {
         m_slots.clear();
         return false;
@@ -255,25 +315,23 @@ int CipherEngine::encrypt(int input, int output)
     ChunkReader reader(input);
     ChunkPipeline pipeline(slotPointers(), reader, chunkSize);
     pipeline.setOutput(output);
-    int code = Success;
-    bool last = false;
-    for (std::uint64_t counter = 0; !last && !pipeline.failed(); ++counter) {
-        const ChunkPipeline::Record record = pipeline.next();
-        last = record.last;
-        if (record.length < 0) {
-            code = ReadError;
-            break;
-        }
-        const auto n = static_cast<std::size_t>(record.length);
-        if (!m_cipher.seal(counter, last, record.data, n)) {
-            code = WriteError;
-            break;
-        }
-        pipeline.submit(n + TagSize, last);
-        m_bytesDone += n;
-    }
+    WorkerCiphers ciphers(m_cipher, m_helperCiphers, m_workers);
+    const ChunkPipeline::Failure failure =
+        pipeline.run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                    const ChunkPipeline::Record& record, std::size_t& length) {
+            const auto n = static_cast<std::size_t>(record.length);
+            ChunkCipher* cipher = ciphers.of(worker);
+            if (cipher == nullptr || !cipher->seal(number, record.last, record.data, n))
+                return false;
+            length = n + TagSize;
+            m_bytesDone += n;
+            return true;
+        });
     const int error = pipeline.finish();
     m_bytesWritten = pipeline.bytesWritten();
+    int code = Success;
+    if (failure.failed)
+        code = failure.length < 0 ? ReadError : WriteError;
     if (code == Success && error != 0)
         code = writeFailure(error, false);
     return code;
@@ -384,8 +442,15 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
         return ReadError;
     m_stop.length = record.length;
     m_stop.last = record.last;
-    if (record.length < static_cast<long long>(TagSize) ||
-        !m_cipher.open(0, record.last, record.data, static_cast<std::size_t>(record.length)))
+    // A pass that writes nothing only needs the tags: they are checked without decrypting.
+    const auto checkChunk =
+        [writes = static_cast<bool>(openOutput)](ChunkCipher& cipher, std::uint64_t number,
+                                                 const ChunkPipeline::Record& chunk) {
+            const auto length = static_cast<std::size_t>(chunk.length);
+            return writes ? cipher.open(number, chunk.last, chunk.data, length)
+                          : cipher.authenticate(number, chunk.last, chunk.data, length);
+        };
+    if (record.length < static_cast<long long>(TagSize) || !checkChunk(m_cipher, 0, record))
         return InvalidBlock;
     if (openOutput) {
         const int output = openOutput();
@@ -393,29 +458,30 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
             return OutputNotOpened;
         pipeline.setOutput(output);
     }
-    bool last = record.last;
-    pipeline.submit(static_cast<std::size_t>(record.length) - TagSize, last);
+    pipeline.submit(static_cast<std::size_t>(record.length) - TagSize);
     m_bytesDone += static_cast<std::uint64_t>(record.length);
 
     int code = Success;
-    for (std::uint64_t counter = 1; !last && !pipeline.failed(); ++counter) {
-        record = pipeline.next();
-        last = record.last;
-        m_stop.counter = counter;
-        m_stop.length = record.length;
-        m_stop.last = last;
-        if (record.length < 0) {
-            code = ReadErrorPartial;
-            break;
+    if (!record.last) {
+        WorkerCiphers ciphers(m_cipher, m_helperCiphers, m_workers);
+        const ChunkPipeline::Failure failure =
+            pipeline.run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                        const ChunkPipeline::Record& next, std::size_t& length) {
+                // Only an empty file has an empty last chunk; anything else is damage.
+                ChunkCipher* cipher = ciphers.of(worker);
+                if (next.length <= static_cast<long long>(TagSize) || cipher == nullptr ||
+                    !checkChunk(*cipher, number, next))
+                    return false;
+                length = static_cast<std::size_t>(next.length) - TagSize;
+                m_bytesDone += static_cast<std::uint64_t>(next.length);
+                return true;
+            });
+        if (failure.failed) {
+            m_stop.counter = failure.number;
+            m_stop.length = failure.length;
+            m_stop.last = failure.last;
+            code = failure.length < 0 ? ReadErrorPartial : InvalidBlockPartial;
         }
-        // Only an empty file has an empty last chunk; anything else is damage.
-        if (record.length <= static_cast<long long>(TagSize) ||
-            !m_cipher.open(counter, last, record.data, static_cast<std::size_t>(record.length))) {
-            code = InvalidBlockPartial;
-            break;
-        }
-        pipeline.submit(static_cast<std::size_t>(record.length) - TagSize, last);
-        m_bytesDone += static_cast<std::uint64_t>(record.length);
     }
     const int error = pipeline.finish();
     m_bytesWritten = pipeline.bytesWritten();

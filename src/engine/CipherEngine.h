@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -118,6 +119,9 @@ public:
     // Settings for tests and benchmarks; every file records its own.
     void set_kdf_params(const StreamFormat::KdfParams& params) { m_kdf = params; }
     void set_chunk_log(int chunkLog) { m_chunkLog = chunkLog; }
+    // How many threads seal or open chunks at once, at most 8; 0 sets the default, one per
+    // processor but one.
+    void set_workers(unsigned workers);
     int key_derivations();
 
 private:
@@ -130,6 +134,7 @@ private:
     // be made); without it the pass only authenticates.
     int decrypt(int input, const std::function<int()>& openOutput);
     bool ensureSlots(std::size_t slotSize);
+    std::size_t slotCount() const { return 2 * std::size_t{m_workers} + 4; }
     std::vector<std::uint8_t*> slotPointers();
     std::string_view key() const;
 
@@ -141,6 +146,9 @@ private:
     int m_chunkLog = StreamFormat::DefaultChunkLog;
     MasterKeyCache m_keys;
     ChunkCipher m_cipher;
+    unsigned m_workers = 1;
+    // Ciphers of the workers after the first, which uses m_cipher.
+    std::vector<std::unique_ptr<ChunkCipher>> m_helperCiphers;
     std::vector<std::vector<std::uint8_t>> m_slots;
     std::string m_partialOutput;
     std::atomic<std::uint64_t> m_bytesDone{0};

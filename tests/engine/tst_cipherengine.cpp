@@ -26,6 +26,8 @@ private slots:
     void roundTrip();
     void damage_data();
     void damage();
+    void workersKeepOrder_data();
+    void workersKeepOrder();
     void wrongKeyMakesNoOutput();
     void everyHeaderBitCounts_data();
     void everyHeaderBitCounts();
@@ -188,6 +190,7 @@ void tst_cipherengine::damage()
     }
     QVERIFY(TestFiles::write(cipher, bytes));
 
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), expected);
     QCOMPARE(decrypt(cipher, back, m_key), expected);
     QVERIFY(!QFileInfo::exists(back)); // never an incomplete file under the output's own name
     const QString partial = QString::fromStdString(m_engine.partial_output());
@@ -197,6 +200,51 @@ void tst_cipherengine::damage()
         QCOMPARE(partial, back + ".partial");
         QCOMPARE(TestFiles::read(partial), data.left(partialRecords * Chunk));
         QFile::remove(partial);
+    }
+    QVERIFY(leftovers().isEmpty());
+}
+
+// Chunks are sealed and opened by several workers at once; the output keeps the input's order,
+// and a damaged chunk deep in the file keeps exactly the chunks before it, whichever worker
+// met it first.
+void tst_cipherengine::workersKeepOrder_data()
+{
+    QTest::addColumn<unsigned>("workers");
+    QTest::addColumn<qsizetype>("damagedChunk"); // -1: none
+    for (const unsigned workers : {1u, 3u, 8u}) {
+        const QByteArray name = QByteArray::number(workers) + " workers";
+        QTest::newRow(name + ", intact") << workers << qsizetype(-1);
+        QTest::newRow(name + ", chunk 29 damaged") << workers << qsizetype(29);
+        QTest::newRow(name + ", last chunk damaged") << workers << qsizetype(64);
+    }
+}
+
+void tst_cipherengine::workersKeepOrder()
+{
+    QFETCH(unsigned, workers);
+    QFETCH(qsizetype, damagedChunk);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QString cipher = m_dir.filePath("cipher.zr7");
+    const QString back = m_dir.filePath("back.bin");
+    const QByteArray data = TestFiles::randomBytes(64 * Chunk + 33, workers);
+    QVERIFY(TestFiles::write(plain, data));
+    m_engine.set_workers(workers);
+    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    if (damagedChunk >= 0) {
+        QByteArray bytes = TestFiles::read(cipher);
+        bytes[Header + damagedChunk * Record + 7] ^= 0x01;
+        QVERIFY(TestFiles::write(cipher, bytes));
+    }
+    const int expected = damagedChunk < 0 ? 0 : -18;
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), expected);
+    QCOMPARE(decrypt(cipher, back, m_key), expected);
+    m_engine.set_workers(0);
+    if (damagedChunk < 0) {
+        QCOMPARE(TestFiles::read(back), data);
+        QFile::remove(back);
+    } else {
+        QCOMPARE(TestFiles::read(back + ".partial"), data.left(damagedChunk * Chunk));
+        QFile::remove(back + ".partial");
     }
     QVERIFY(leftovers().isEmpty());
 }

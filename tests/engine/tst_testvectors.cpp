@@ -54,6 +54,7 @@ void tst_testvectors::vector()
     const QString input = QStringLiteral(ZR7_TEST_DATA "/vectors/") + file;
     const QString output = m_out.filePath(file + ".out");
     m_engine.operation_initialization(key.toStdString(), 0, 0, 0);
+    QCOMPARE(m_engine.verify_file(TestFiles::native(input)), code);
     QCOMPARE(m_engine.decrypt_file(TestFiles::native(input), TestFiles::native(output)), code);
     if (code == 0) {
         QCOMPARE(
