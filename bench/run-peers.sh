@@ -394,15 +394,15 @@ targets() {
         if (cold == 1) {
             t = c * 1.1 + 150000
             printf "  target (cold): cp x 1.1 + 0.15 s = %.3f s; measured %.3f s: %s\n",
-                t / 1e6, z / 1e6, z <= t ? "met" : "not met"
+                t / 1e6, z / 1e6, (z <= t ? "met" : "not met")
         } else {
             t = c * 1.2 + k
             printf "  target (warm): cp x 1.2 + key derivation = %.3f s; measured %.3f s: %s\n",
-                t / 1e6, z / 1e6, z <= t ? "met" : "not met"
+                t / 1e6, z / 1e6, (z <= t ? "met" : "not met")
         }
         if (a != "")
             printf "  against age -r: %.2fx as fast (target 1.10x): %s\n", a / z,
-                a / z >= 1.10 ? "met" : "not met"
+                (a / z >= 1.10 ? "met" : "not met")
     }'
 }
 
