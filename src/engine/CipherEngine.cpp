@@ -5,6 +5,7 @@
 #include "OutputFile.h"
 #include "PosixFile.h"
 #include "SelfTest.h"
+#include "WorkerCiphers.h"
 
 #include <sodium.h>
 
@@ -38,49 +39,6 @@ int openInput(const std::string& path, PosixFile::Fd& fd)
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     return CipherEngine::Success;
 }
-
-// The ciphers of the pipeline's workers for one file: the engine's own for the first worker, and
-// for each other one a cipher keyed from it when that worker first needs it. The copies of the
-// key are wiped when the file is done.
-class WorkerCiphers
-{
-public:
-    WorkerCiphers(ChunkCipher& first, std::vector<std::unique_ptr<ChunkCipher>>& helpers,
-                  unsigned workers)
-        : m_first(first), m_helpers(helpers), m_keyed(workers, 0)
-    {
-        while (m_helpers.size() + 1 < workers)
-            m_helpers.push_back(std::make_unique<ChunkCipher>());
-    }
-    ~WorkerCiphers()
-    {
-        for (std::size_t i = 1; i < m_keyed.size(); ++i) {
-            if (m_keyed[i])
-                m_helpers[i - 1]->clear();
-        }
-    }
-    WorkerCiphers(const WorkerCiphers&) = delete;
-    WorkerCiphers& operator=(const WorkerCiphers&) = delete;
-
-    // Only ever called by worker `worker` itself; nullptr when its key could not be set.
-    ChunkCipher* of(unsigned worker)
-    {
-        if (worker == 0)
-            return &m_first;
-        ChunkCipher& helper = *m_helpers[worker - 1];
-        if (!m_keyed[worker]) {
-            if (!helper.copyKeyFrom(m_first))
-                return nullptr;
-            m_keyed[worker] = 1;
-        }
-        return &helper;
-    }
-
-private:
-    ChunkCipher& m_first;
-    std::vector<std::unique_ptr<ChunkCipher>>& m_helpers;
-    std::vector<char> m_keyed;
-};
 
 // The reader and the writer threads keep about one processor busy between them; the others
 // seal or open chunks. On two processors a second worker was measured to gain nothing.
