@@ -4,6 +4,7 @@
 #include "ChunkReader.h"
 #include "OutputFile.h"
 #include "PosixFile.h"
+#include "ReadAhead.h"
 #include "SelfTest.h"
 #include "WorkerCiphers.h"
 
@@ -22,8 +23,9 @@ namespace {
 
 constexpr unsigned MaxWorkers = 8;
 constexpr std::size_t MaxKeyLength = 1024;
-// How much of the first file is read ahead while its key is derived.
-constexpr off_t ReadAhead = 16 << 20;
+// How much of a file is at most read ahead while its key is derived: more than a disk delivers
+// in that time.
+constexpr off_t FirstFileReadAhead = off_t{1} << 30;
 using StreamFormat::HeaderSize;
 using StreamFormat::TagSize;
 
@@ -125,8 +127,7 @@ void CipherEngine::prepare(const SecureBuffer& key, std::size_t keyLength,
     if (!firstInput.empty())
         input = PosixFile::Fd(::open(firstInput.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     // A file that is not in the page cache comes off the disk while the key is derived.
-    if (input.valid())
-        ::posix_fadvise(input.get(), 0, ReadAhead, POSIX_FADV_WILLNEED);
+    const ReadAhead readAhead(input.get(), FirstFileReadAhead);
     MasterKeyCache::Salt salt;
     if (encrypt) {
         salt = m_keys.saltForEncryption(text, params);
@@ -141,6 +142,17 @@ void CipherEngine::prepare(const SecureBuffer& key, std::size_t keyLength,
         params = header.kdf;
     }
     m_keys.masterKey(text, salt, params);
+}
+
+// The master key of a file's header. A derivation takes a large part of a second: meanwhile the
+// file is read into the page cache, so that one that comes from the disk is partly there when
+// its chunks are wanted.
+const std::uint8_t* CipherEngine::masterKey(int input, const StreamFormat::Header& header)
+{
+    if (m_keys.holds(key(), header.salt, header.kdf))
+        return m_keys.masterKey(key(), header.salt, header.kdf);
+    const ReadAhead readAhead(input, FirstFileReadAhead);
+    return m_keys.masterKey(key(), header.salt, header.kdf);
 }
 
 void CipherEngine::awaitPreparation()
@@ -257,7 +269,7 @@ int CipherEngine::encrypt(int input, int output)
     randombytes_buf(header.nonce.data(), header.nonce.size());
     std::uint8_t headerBytes[HeaderSize];
     StreamFormat::encodeHeader(header, headerBytes);
-    const std::uint8_t* master = m_keys.masterKey(key(), header.salt, header.kdf);
+    const std::uint8_t* master = masterKey(input, header);
     if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
                                               header.commitment.data()))
         return KeyDerivationFailed;
@@ -375,7 +387,7 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
         return RetiredFormat;
     if (got < static_cast<long long>(HeaderSize) || check != StreamFormat::HeaderCheck::Valid)
         return InvalidBlock;
-    const std::uint8_t* master = m_keys.masterKey(key(), header.salt, header.kdf);
+    const std::uint8_t* master = masterKey(input, header);
     if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
                                               header.commitment.data()))
         return KeyDerivationFailed;

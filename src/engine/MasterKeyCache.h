@@ -22,6 +22,12 @@ public:
     const std::uint8_t* masterKey(std::string_view key, const Salt& salt,
                                   const StreamFormat::KdfParams& params);
 
+    // True when masterKey() would answer without a derivation.
+    bool holds(std::string_view key, const Salt& salt, const StreamFormat::KdfParams& params)
+    {
+        return find(key, &salt, params) != nullptr;
+    }
+
     // A salt already used with this key and these limits, or a fresh random one.
     Salt saltForEncryption(std::string_view key, const StreamFormat::KdfParams& params);
 
