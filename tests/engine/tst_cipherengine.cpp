@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "EngineFixture.h"
 #include "FileUtility.h"
 #include "PosixFile.h"
 #include "StreamFormat.h"
@@ -16,7 +17,7 @@
 #include <unistd.h>
 
 // Round trips at every chunk boundary, every kind of damage, and the engine's file handling.
-class tst_cipherengine : public QObject
+class tst_cipherengine : public QObject, public EngineFixture
 {
     Q_OBJECT
 
@@ -26,8 +27,6 @@ private slots:
     void roundTrip();
     void damage_data();
     void damage();
-    void workersKeepOrder_data();
-    void workersKeepOrder();
     void wrongKeyMakesNoOutput();
     void everyHeaderBitCounts_data();
     void everyHeaderBitCounts();
@@ -41,60 +40,17 @@ private slots:
     void ciphertextsDifferAndArePrivate();
     void derivesOncePerKeyAndSalt();
     void defaultParametersRoundTrip();
-    void verifyFile();
-    void verdicts_data();
-    void verdicts();
     void ciphertextLooksRandom_data();
     void ciphertextLooksRandom();
     void diskFull_data();
     void diskFull();
     void keyIsText_data();
     void keyIsText();
-
-private:
-    int encrypt(const QString& in, const QString& out, const QByteArray& key);
-    int decrypt(const QString& in, const QString& out, const QByteArray& key);
-    QStringList leftovers() const;
-
-    static constexpr int ChunkLog = 12;
-    static constexpr qsizetype Chunk = qsizetype{1} << ChunkLog;
-    static constexpr qsizetype Record = Chunk + 16;
-    static constexpr qsizetype Header = StreamFormat::HeaderSize;
-
-    QTemporaryDir m_dir;
-    CipherEngine m_engine;
-    QByteArray m_key = QByteArray("THE TEST KEY OF SIXTY-FOUR CHARACTERS, FOR EVERY CASE BELOW.")
-                           .leftJustified(64, '.');
 };
 
 void tst_cipherengine::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    QCOMPARE(m_engine.allocate_buffers(), 1);
-    // The lowest Argon2id limits keep the many derivations of these tests fast; the file
-    // records them, so decryption follows.
-    m_engine.set_kdf_params({1, StreamFormat::MinMemLog});
-    m_engine.set_chunk_log(ChunkLog);
-}
-
-int tst_cipherengine::encrypt(const QString& in, const QString& out, const QByteArray& key)
-{
-    m_engine.operation_initialization({key.constData(), size_t(key.size())}, 1,
-                                      QFileInfo(in).size(), 0);
-    return m_engine.encrypt_file(TestFiles::native(in), TestFiles::native(out));
-}
-
-int tst_cipherengine::decrypt(const QString& in, const QString& out, const QByteArray& key)
-{
-    m_engine.operation_initialization({key.constData(), size_t(key.size())}, 0,
-                                      QFileInfo(in).size(), 0);
-    return m_engine.decrypt_file(TestFiles::native(in), TestFiles::native(out));
-}
-
-// Temporary files the engine should never leave behind.
-QStringList tst_cipherengine::leftovers() const
-{
-    return QDir(m_dir.path()).entryList({".zr7-*"}, QDir::Files | QDir::Hidden);
+    QVERIFY(setUp());
 }
 
 void tst_cipherengine::roundTrip_data()
@@ -200,51 +156,6 @@ void tst_cipherengine::damage()
         QCOMPARE(partial, back + ".partial");
         QCOMPARE(TestFiles::read(partial), data.left(partialRecords * Chunk));
         QFile::remove(partial);
-    }
-    QVERIFY(leftovers().isEmpty());
-}
-
-// Chunks are sealed and opened by several workers at once; the output keeps the input's order,
-// and a damaged chunk deep in the file keeps exactly the chunks before it, whichever worker
-// met it first.
-void tst_cipherengine::workersKeepOrder_data()
-{
-    QTest::addColumn<unsigned>("workers");
-    QTest::addColumn<qsizetype>("damagedChunk"); // -1: none
-    for (const unsigned workers : {1u, 3u, 8u}) {
-        const QByteArray name = QByteArray::number(workers) + " workers";
-        QTest::newRow(name + ", intact") << workers << qsizetype(-1);
-        QTest::newRow(name + ", chunk 29 damaged") << workers << qsizetype(29);
-        QTest::newRow(name + ", last chunk damaged") << workers << qsizetype(64);
-    }
-}
-
-void tst_cipherengine::workersKeepOrder()
-{
-    QFETCH(unsigned, workers);
-    QFETCH(qsizetype, damagedChunk);
-    const QString plain = m_dir.filePath("plain.bin");
-    const QString cipher = m_dir.filePath("cipher.zr7");
-    const QString back = m_dir.filePath("back.bin");
-    const QByteArray data = TestFiles::randomBytes(64 * Chunk + 33, workers);
-    QVERIFY(TestFiles::write(plain, data));
-    m_engine.set_workers(workers);
-    QCOMPARE(encrypt(plain, cipher, m_key), 0);
-    if (damagedChunk >= 0) {
-        QByteArray bytes = TestFiles::read(cipher);
-        bytes[Header + damagedChunk * Record + 7] ^= 0x01;
-        QVERIFY(TestFiles::write(cipher, bytes));
-    }
-    const int expected = damagedChunk < 0 ? 0 : -18;
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), expected);
-    QCOMPARE(decrypt(cipher, back, m_key), expected);
-    m_engine.set_workers(0);
-    if (damagedChunk < 0) {
-        QCOMPARE(TestFiles::read(back), data);
-        QFile::remove(back);
-    } else {
-        QCOMPARE(TestFiles::read(back + ".partial"), data.left(damagedChunk * Chunk));
-        QFile::remove(back + ".partial");
     }
     QVERIFY(leftovers().isEmpty());
 }
@@ -480,76 +391,6 @@ void tst_cipherengine::defaultParametersRoundTrip()
         engine.decrypt_file(TestFiles::native(plain + ".zr7"), TestFiles::native(plain + ".d")), 0);
     QCOMPARE(TestFiles::read(plain + ".d"), data);
     QCOMPARE(engine.key_derivations(), 1);
-}
-
-void tst_cipherengine::verifyFile()
-{
-    const QString plain = m_dir.filePath("plain.bin");
-    const QString cipher = m_dir.filePath("cipher.zr7");
-    QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(2 * Chunk + 9, 5)));
-    QCOMPARE(encrypt(plain, cipher, m_key), 0);
-    const int filesBefore = QDir(m_dir.path()).count();
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), 0);
-    QByteArray bytes = TestFiles::read(cipher);
-    bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 1);
-    QVERIFY(TestFiles::write(cipher, bytes));
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), -18);
-    QCOMPARE(int(QDir(m_dir.path()).count()), filesBefore);
-}
-
-void tst_cipherengine::verdicts_data()
-{
-    using Kind = CipherEngine::Verdict::Kind;
-    QTest::addColumn<qsizetype>("plainSize");
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<qsizetype>("at"); // negative: from the end
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<qsizetype>("offset");
-    const qsizetype three = 3 * Chunk + 100; // three whole chunks and a short one
-    const auto row = [](const char* tag, qsizetype size, const char* change, qsizetype at,
-                        Kind kind, qsizetype offset) {
-        QTest::newRow(tag) << size << QString::fromLatin1(change) << at << int(kind) << offset;
-    };
-    row("intact", three, "none", 0, Kind::Intact, 0);
-    row("another key", three, "key", 0, Kind::WrongKey, 0);
-    row("not ours", three, "plain", 0, Kind::NotEncrypted, 0);
-    row("cut in the header", three, "truncate", 20, Kind::NotEncrypted, 0);
-    row("second chunk damaged", three, "flip", Header + Record + 5, Kind::Damaged, Header + Record);
-    row("cut after two chunks", three, "truncate", Header + 2 * Record, Kind::Truncated,
-        Header + 2 * Record);
-    row("cut in the last chunk", three, "truncate", -3, Kind::DamagedAtEnd, Header + 3 * Record);
-    row("last tag damaged", three, "flip", -1, Kind::DamagedAtEnd, Header + 3 * Record);
-    row("a record after a whole last chunk", 3 * Chunk, "append", Record, Kind::DataAfterEnd,
-        Header + 3 * Record);
-}
-
-void tst_cipherengine::verdicts()
-{
-    QFETCH(qsizetype, plainSize);
-    QFETCH(QString, change);
-    QFETCH(qsizetype, at);
-    QFETCH(int, kind);
-    QFETCH(qsizetype, offset);
-    const QString plain = m_dir.filePath("plain.bin");
-    const QString cipher = m_dir.filePath("cipher.zr7");
-    QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(plainSize, 11)));
-    QCOMPARE(encrypt(plain, cipher, m_key), 0);
-    QByteArray bytes = change == "plain" ? TestFiles::read(plain) : TestFiles::read(cipher);
-    if (at < 0)
-        at += bytes.size();
-    if (change == "flip")
-        bytes[at] = char(bytes[at] ^ 0x10);
-    else if (change == "truncate")
-        bytes.truncate(at);
-    else if (change == "append")
-        bytes.append(TestFiles::randomBytes(at, 3));
-    QVERIFY(TestFiles::write(cipher, bytes));
-    const QByteArray key = change == "key" ? QByteArray(m_key).replace(0, 3, "XYZ") : m_key;
-    m_engine.operation_initialization({key.constData(), size_t(key.size())}, 0, 0, 0);
-    PosixFile::Fd fd(::open(TestFiles::native(cipher).c_str(), O_RDONLY));
-    const CipherEngine::Verdict verdict = m_engine.verify_verdict(fd.get());
-    QCOMPARE(int(verdict.kind), kind);
-    QCOMPARE(qsizetype(verdict.offset), offset);
 }
 
 void tst_cipherengine::ciphertextLooksRandom_data()
