@@ -64,9 +64,6 @@ public:
     // Stops reading, waits for every queued write; 0, or the errno of the first failed write.
     int finish();
 
-    // True once a write failed; the caller stops producing.
-    bool failed() const { return m_error.load() != 0; }
-
     std::uint64_t bytesWritten() const { return m_written.load(); }
 
 private:
