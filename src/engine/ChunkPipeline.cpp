@@ -4,9 +4,8 @@
 
 #include <system_error>
 
-ChunkPipeline::ChunkPipeline(std::vector<std::uint8_t*> slots, ChunkReader& reader,
-                             std::size_t recordSize)
-    : m_slots(std::move(slots)), m_reader(reader), m_recordSize(recordSize),
+ChunkPipeline::ChunkPipeline(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize)
+    : m_slots(std::move(slots)), m_reader(input), m_recordSize(recordSize),
       m_readLengths(m_slots.size(), 0), m_readLast(m_slots.size(), 0),
       m_writeLengths(m_slots.size(), 0), m_states(m_slots.size(), SlotState::Pending)
 {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "ChunkPass.h"
 #include "ChunkReader.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -15,56 +15,30 @@
 // workers seal or open them, as many at once as there are workers, and a writer thread writes
 // them out in the input's order. A file that fits in one chunk is handled on the caller's thread
 // alone. Memory is the ring only, whatever the file size.
-class ChunkPipeline
+class ChunkPipeline : public ChunkPass
 {
 public:
-    struct Record
-    {
-        std::uint8_t* data;
-        long long length; // bytes read, or -errno
-        bool last;
-    };
-
-    // Processes one record in place and gives the length to write; false refuses the record.
-    // `worker` tells the calling thread apart (0 .. workers - 1), `number` is the record's place
-    // in the input, from 0.
-    using Work = std::function<bool(unsigned worker, std::uint64_t number, const Record& record,
-                                    std::size_t& length)>;
-
-    // The first record, in the input's order, that could not be read or was refused. Every
-    // record before it is written, none after it.
-    struct Failure
-    {
-        bool failed = false;
-        std::uint64_t number = 0;
-        long long length = 0; // negative: the read failed
-        bool last = false;
-    };
-
     // `slots` buffers of at least `recordSize` bytes, owned by the caller; at least two per
-    // worker keep every worker busy. Without an output file the processed data is discarded
-    // (a verifying pass).
-    ChunkPipeline(std::vector<std::uint8_t*> slots, ChunkReader& reader, std::size_t recordSize);
-    ~ChunkPipeline();
+    // worker keep every worker busy.
+    ChunkPipeline(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize);
+    ~ChunkPipeline() override;
     ChunkPipeline(const ChunkPipeline&) = delete;
     ChunkPipeline& operator=(const ChunkPipeline&) = delete;
 
-    // Sets the output file; only before the first record is written.
-    void setOutput(int fd) { m_fd = fd; }
+    // Records are written in order: where they land follows from the lengths alone.
+    void setOutput(int fd, std::size_t /*fullLength*/) override { m_fd = fd; }
 
-    // One record at a time on the caller's thread: the next record of the input, in order...
-    Record next();
-    // ...and its first `length` bytes queued for writing.
-    void submit(std::size_t length);
+    Record next() override;
+    void submit(std::size_t length) override;
 
-    // Processes every remaining record with `work` on `workers` threads, the caller's among
-    // them, and returns once the last one is written or the first failure is known.
-    Failure run(unsigned workers, const Work& work);
+    // `workers` threads process records, besides the reader and the writer threads.
+    Failure run(unsigned workers, const Work& work) override;
+    unsigned threads(unsigned workers) const override { return workers; }
 
-    // Stops reading, waits for every queued write; 0, or the errno of the first failed write.
-    int finish();
+    // Stops reading and waits for every queued write.
+    int finish() override;
 
-    std::uint64_t bytesWritten() const { return m_written.load(); }
+    std::uint64_t bytesWritten() const override { return m_written.load(); }
 
 private:
     enum class SlotState : char { Pending, Ready, Refused };
@@ -80,7 +54,7 @@ private:
     void writeSlot(std::size_t index, std::size_t length);
 
     std::vector<std::uint8_t*> m_slots;
-    ChunkReader& m_reader;
+    ChunkReader m_reader;
     std::size_t m_recordSize;
     int m_fd = -1;
 

@@ -1,8 +1,8 @@
 #include "CipherEngine.h"
 
 #include "ChunkPipeline.h"
-#include "ChunkReader.h"
 #include "OutputFile.h"
+#include "PositionalPass.h"
 #include "PosixFile.h"
 #include "ReadAhead.h"
 #include "SelfTest.h"
@@ -42,8 +42,9 @@ int openInput(const std::string& path, PosixFile::Fd& fd)
     return CipherEngine::Success;
 }
 
-// The reader and the writer threads keep about one processor busy between them; the others
-// seal or open chunks. On two processors a second worker was measured to gain nothing.
+// Streaming, the reader and the writer threads keep about one processor busy between them and
+// the workers take the others; a pass over regular files turns that share into one more worker.
+// Either way there is one busy thread per processor.
 unsigned DefaultWorkers()
 {
     const unsigned processors = std::thread::hardware_concurrency();
@@ -186,6 +187,16 @@ bool CipherEngine::ensureSlots(std::size_t slotSize)
     return true;
 }
 
+// Regular files are read, and written, at their offsets by every worker at once; pipes,
+// terminals and files opened for appending stream through the pipeline in order.
+std::unique_ptr<ChunkPass> CipherEngine::makePass(int input, std::size_t recordSize,
+                                                  bool positionalOutput)
+{
+    if (positionalOutput && PositionalPass::canRead(input))
+        return std::make_unique<PositionalPass>(slotPointers(), input, recordSize);
+    return std::make_unique<ChunkPipeline>(slotPointers(), input, recordSize);
+}
+
 std::vector<std::uint8_t*> CipherEngine::slotPointers()
 {
     std::vector<std::uint8_t*> pointers;
@@ -282,13 +293,12 @@ int CipherEngine::encrypt(int input, int output)
     if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize))
         return writeFailure(error, false);
 
-    ChunkReader reader(input);
-    ChunkPipeline pipeline(slotPointers(), reader, chunkSize);
-    pipeline.setOutput(output);
-    WorkerCiphers ciphers(m_cipher, m_helperCiphers, m_workers);
-    const ChunkPipeline::Failure failure =
-        pipeline.run(m_workers, [&](unsigned worker, std::uint64_t number,
-                                    const ChunkPipeline::Record& record, std::size_t& length) {
+    const auto pass = makePass(input, chunkSize, PositionalPass::canWrite(output));
+    pass->setOutput(output, chunkSize + TagSize);
+    WorkerCiphers ciphers(m_cipher, m_helperCiphers, pass->threads(m_workers));
+    const ChunkPass::Failure failure =
+        pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                 const ChunkPass::Record& record, std::size_t& length) {
             const auto n = static_cast<std::size_t>(record.length);
             ChunkCipher* cipher = ciphers.of(worker);
             if (cipher == nullptr || !cipher->seal(number, record.last, record.data, n))
@@ -297,8 +307,8 @@ int CipherEngine::encrypt(int input, int output)
             m_bytesDone += n;
             return true;
         });
-    const int error = pipeline.finish();
-    m_bytesWritten = pipeline.bytesWritten();
+    const int error = pass->finish();
+    m_bytesWritten = pass->bytesWritten();
     int code = Success;
     if (failure.failed)
         code = failure.length < 0 ? ReadError : WriteError;
@@ -324,7 +334,8 @@ int CipherEngine::decrypt_to(int input, const std::string& outputPath)
     // The output is made only once the first chunk has authenticated: a wrong key leaves
     // nothing behind.
     OutputFile output;
-    int code = decrypt(input, [&] { return output.create(outputPath) ? output.fd() : -1; });
+    int code = decrypt(
+        input, [&] { return output.create(outputPath) ? output.fd() : -1; }, true);
     if (code == Success) {
         if (const int error = output.commit())
             code = writeFailure(error, m_bytesWritten > 0);
@@ -344,7 +355,8 @@ int CipherEngine::decrypt_fd(int input, int output)
 {
     if (const int rc = ready())
         return rc;
-    return decrypt(input, [output] { return output; });
+    return decrypt(
+        input, [output] { return output; }, PositionalPass::canWrite(output));
 }
 
 int CipherEngine::verify_file(const std::string& inputPath)
@@ -354,7 +366,7 @@ int CipherEngine::verify_file(const std::string& inputPath)
     PosixFile::Fd input;
     if (const int rc = openInput(inputPath, input))
         return rc;
-    return decrypt(input.get(), nullptr);
+    return decrypt(input.get(), nullptr, true);
 }
 
 int CipherEngine::verify_fd(int fd)
@@ -363,10 +375,10 @@ int CipherEngine::verify_fd(int fd)
         return rc;
     if (::lseek(fd, 0, SEEK_SET) != 0)
         return ReadError;
-    return decrypt(fd, nullptr);
+    return decrypt(fd, nullptr, true);
 }
 
-int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
+int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, bool positionalOutput)
 {
     awaitPreparation();
     m_partialOutput.clear();
@@ -405,9 +417,8 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
 
     // The first chunk decides between "wrong key or not ours" and a damaged file, before any
     // output exists.
-    ChunkReader reader(input);
-    ChunkPipeline pipeline(slotPointers(), reader, recordSize);
-    ChunkPipeline::Record record = pipeline.next();
+    const auto pass = makePass(input, recordSize, positionalOutput);
+    const ChunkPass::Record record = pass->next();
     if (record.length < 0)
         return ReadError;
     m_stop.length = record.length;
@@ -415,28 +426,26 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
     // A pass that writes nothing only needs the tags: they are checked without decrypting.
     const auto checkChunk =
         [writes = static_cast<bool>(openOutput)](ChunkCipher& cipher, std::uint64_t number,
-                                                 const ChunkPipeline::Record& chunk) {
+                                                 const ChunkPass::Record& chunk) {
             const auto length = static_cast<std::size_t>(chunk.length);
             return writes ? cipher.open(number, chunk.last, chunk.data, length)
                           : cipher.authenticate(number, chunk.last, chunk.data, length);
         };
     if (record.length < static_cast<long long>(TagSize) || !checkChunk(m_cipher, 0, record))
         return InvalidBlock;
-    if (openOutput) {
-        const int output = openOutput();
-        if (output < 0)
-            return OutputNotOpened;
-        pipeline.setOutput(output);
-    }
-    pipeline.submit(static_cast<std::size_t>(record.length) - TagSize);
+    const int output = openOutput ? openOutput() : -1;
+    if (openOutput && output < 0)
+        return OutputNotOpened;
+    pass->setOutput(output, recordSize - TagSize);
+    pass->submit(static_cast<std::size_t>(record.length) - TagSize);
     m_bytesDone += static_cast<std::uint64_t>(record.length);
 
     int code = Success;
     if (!record.last) {
-        WorkerCiphers ciphers(m_cipher, m_helperCiphers, m_workers);
-        const ChunkPipeline::Failure failure =
-            pipeline.run(m_workers, [&](unsigned worker, std::uint64_t number,
-                                        const ChunkPipeline::Record& next, std::size_t& length) {
+        WorkerCiphers ciphers(m_cipher, m_helperCiphers, pass->threads(m_workers));
+        const ChunkPass::Failure failure =
+            pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                     const ChunkPass::Record& next, std::size_t& length) {
                 // Only an empty file has an empty last chunk; anything else is damage.
                 ChunkCipher* cipher = ciphers.of(worker);
                 if (next.length <= static_cast<long long>(TagSize) || cipher == nullptr ||
@@ -453,8 +462,8 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput)
             code = failure.length < 0 ? ReadErrorPartial : InvalidBlockPartial;
         }
     }
-    const int error = pipeline.finish();
-    m_bytesWritten = pipeline.bytesWritten();
+    const int error = pass->finish();
+    m_bytesWritten = pass->bytesWritten();
     if (error != 0)
         code = writeFailure(error, m_bytesWritten > 0);
     if (code == Success)

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+class ChunkPass;
+
 // Encrypts or decrypts one whole file per call. The call order is fixed: allocate_buffers once,
 // then for every file operation_initialization followed by encrypt_file or decrypt_file, and
 // deallocate_buffers at the end. Results are the engine result codes below; the input file is
@@ -119,8 +121,9 @@ public:
     // Settings for tests and benchmarks; every file records its own.
     void set_kdf_params(const StreamFormat::KdfParams& params) { m_kdf = params; }
     void set_chunk_log(int chunkLog) { m_chunkLog = chunkLog; }
-    // How many threads seal or open chunks at once, at most 8; 0 sets the default, one per
-    // processor but one.
+    // How many threads seal or open chunks at once beside a reader and a writer, at most 8; 0
+    // sets the default, one per processor but one. A pass over regular files, which has no
+    // reader and writer threads, runs one more.
     void set_workers(unsigned workers);
     int key_derivations();
 
@@ -132,8 +135,10 @@ private:
     int ready() const;
     int encrypt(int input, int output);
     // `openOutput` gives the output once the first chunk has authenticated (-1 when it cannot
-    // be made); without it the pass only authenticates.
-    int decrypt(int input, const std::function<int()>& openOutput);
+    // be made); without it the pass only authenticates. `positionalOutput`: that output can be
+    // written at offsets.
+    int decrypt(int input, const std::function<int()>& openOutput, bool positionalOutput);
+    std::unique_ptr<ChunkPass> makePass(int input, std::size_t recordSize, bool positionalOutput);
     bool ensureSlots(std::size_t slotSize);
     std::size_t slotCount() const { return 2 * std::size_t{m_workers} + 4; }
     std::vector<std::uint8_t*> slotPointers();

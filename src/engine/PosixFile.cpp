@@ -41,11 +41,15 @@ int Fd::close()
     return rc == 0 || errno == EINTR ? 0 : errno;
 }
 
-long long readFull(int fd, std::uint8_t* data, std::size_t size)
+namespace {
+
+// Repeats `step(done)`, a read of what is left, until `size` bytes, the end of the file or an
+// error; the count, or -errno.
+template <typename Step> long long readAll(std::size_t size, Step step)
 {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::read(fd, data + done, size - done);
+        const ssize_t n = step(done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -58,11 +62,13 @@ long long readFull(int fd, std::uint8_t* data, std::size_t size)
     return static_cast<long long>(done);
 }
 
-int writeFull(int fd, const std::uint8_t* data, std::size_t size)
+// Repeats `step(done)`, a write of what is left, until all `size` bytes are written; 0, or the
+// errno of the failure.
+template <typename Step> int writeAll(std::size_t size, Step step)
 {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size - done);
+        const ssize_t n = step(done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -73,6 +79,32 @@ int writeFull(int fd, const std::uint8_t* data, std::size_t size)
         done += static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+} // namespace
+
+long long readFull(int fd, std::uint8_t* data, std::size_t size)
+{
+    return readAll(size, [&](std::size_t done) { return ::read(fd, data + done, size - done); });
+}
+
+int writeFull(int fd, const std::uint8_t* data, std::size_t size)
+{
+    return writeAll(size, [&](std::size_t done) { return ::write(fd, data + done, size - done); });
+}
+
+long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset)
+{
+    return readAll(size, [&](std::size_t done) {
+        return ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
+    });
+}
+
+int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset)
+{
+    return writeAll(size, [&](std::size_t done) {
+        return ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
+    });
 }
 
 std::string folderOf(const std::string& path)

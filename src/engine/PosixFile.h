@@ -37,6 +37,10 @@ long long readFull(int fd, std::uint8_t* data, std::size_t size);
 // Writes all `size` bytes; 0, or the errno of the failure.
 int writeFull(int fd, const std::uint8_t* data, std::size_t size);
 
+// The same at `offset`, leaving the file offset as it is.
+long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset);
+int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset);
+
 // The folder part of a path ("." for a bare name), without a trailing "/".
 std::string folderOf(const std::string& path);
 
