@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr qsizetype Chunk = 1 << 20;
@@ -47,6 +50,8 @@ private slots:
     void brokenStreamReleasesOnlyAuthenticatedBytes();
     void keyMustNotComeFromTheData();
     void verifyNamesWhatIsWrong();
+    void verifyFailsOverFolderNotRead_data();
+    void verifyFailsOverFolderNotRead();
 
 private:
     QStringList Key(const QString& name = QStringLiteral("my.key")) const
@@ -173,6 +178,38 @@ void tst_cli_streams::verifyNamesWhatIsWrong()
     const Piped intact =
         Pipe(m_dir.path(), QStringList{"verify"} + Key() + QStringList{folder + "/intact.zr7"}, {});
     QCOMPARE(intact.status, 0);
+}
+
+void tst_cli_streams::verifyFailsOverFolderNotRead_data()
+{
+    QTest::addColumn<QByteArray>("subfolder");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("name not UTF-8") << QByteArray("sub\xff") << 0755;
+    QTest::newRow("no permission") << QByteArray("locked") << 0;
+}
+
+// Every file that was found verifies, but a subfolder could not be read: a script must not
+// take that for success.
+void tst_cli_streams::verifyFailsOverFolderNotRead()
+{
+    QFETCH(QByteArray, subfolder);
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.path()) + '/' + subfolder;
+    QVERIFY(::mkdir(path.constData(), 0755) == 0);
+    QVERIFY(TestFiles::write(
+        dir.filePath("intact.zr7"),
+        Pipe(m_dir.path(), QStringList{"encrypt"} + Key() + QStringList{"-"}, "some text").out));
+    QVERIFY(::chmod(path.constData(), mode_t(mode)) == 0);
+    if (mode == 0 && ::access(path.constData(), R_OK) == 0)
+        QSKIP("permissions do not stop this user from reading");
+
+    const Piped run = Pipe(
+        m_dir.path(), QStringList{"verify", "--subfolders"} + Key() + QStringList{dir.path()}, {});
+    ::chmod(path.constData(), 0755);
+    QVERIFY2(run.out.endsWith("\nFiles verified: 1 of 1\n"), run.out.constData());
+    QVERIFY2(run.err.contains(QStringLiteral("Cannot read the folder ")), qPrintable(run.err));
+    QCOMPARE(run.status, 1);
 }
 
 QTEST_GUILESS_MAIN(tst_cli_streams)
