@@ -2,6 +2,7 @@
 
 #include "FileUtility.h"
 #include "ReliabilityTestHost.h"
+#include "TestCopies.h"
 #include "core/BatchDriver.h"
 #include "core/OperationLaunch.h"
 #include "core/RunError.h"
@@ -95,9 +96,9 @@ void ReliabilityTest::RunReliabilityTest()
     blnReliabilityTestFailed = false;
     m_driver.blnReliabilityTest = true;
 
-    bool compared = false;
+    bool compared = RestoreUnfinished();
     int run = 1;
-    for (;; ++run) {
+    for (; compared; ++run) {
         compared = RunOnce(inPlace, run);
         if (!compared || blnReliabilityTestFailed || run >= intNumReliabilityTests)
             break;
@@ -107,6 +108,15 @@ void ReliabilityTest::RunReliabilityTest()
             break;
         }
         GenerateRandomTextKey(m_editor.key());
+    }
+    // No comparison came to show what was restored: the report says it at its end.
+    if (!m_restoredNote.isEmpty()) {
+        try {
+            Write(QLatin1Char('\n') + m_restoredNote);
+        } catch (const RunError&) {
+            // The restored files are in place; only the note is missing from a full report.
+        }
+        m_restoredNote.clear();
     }
 
     m_driver.blnReliabilityTest = false;
@@ -121,18 +131,28 @@ void ReliabilityTest::RunReliabilityTest()
     m_host.TestEnded();
 }
 
+// The test files of an interrupted test may still be encrypted under a random key that is
+// gone; their copies are the originals, and they go back before anything else happens.
+bool ReliabilityTest::RestoreUnfinished()
+{
+    QString error;
+    m_restoredNote.clear();
+    if (TestCopies(m_editor.setup().strDirpath[Setup::Input])
+            .RestoreUnfinished(m_restoredNote, error))
+        return true;
+    m_interaction.Tell(ErrorTitle, error, Interaction::Icon::Exclamation);
+    return false;
+}
+
 bool ReliabilityTest::RunOnce(bool inPlace, int run)
 {
     DeleteLeftovers();
     m_editor.SetSwitches(true, inPlace, false);
     const QString firstPart = m_spec.chopped(3);
+    m_expected = DecryptedNames(inPlace);
     if (inPlace) {
-        if (!CopyToBackups()) {
-            m_interaction.Tell(ErrorTitle,
-                               QStringLiteral("Unable to copy specified .tst files to .bak files."),
-                               Interaction::Icon::Exclamation);
+        if (!CopyToBackups())
             return false;
-        }
         for (int pass = 0; pass < 2; ++pass) {
             if (pass == 1)
                 m_editor.ToggleFunction();
@@ -161,6 +181,9 @@ bool ReliabilityTest::RunOnce(bool inPlace, int run)
         afterDecryption();
     intReliabilityTestNum = run;
     FileComparison(inPlace ? QStringLiteral("bak") : QStringLiteral("tst"));
+    // Only copies proven identical with their decrypted originals are no longer needed.
+    if (inPlace && !blnReliabilityTestFailed)
+        TestCopies(m_editor.setup().strDirpath[Setup::Input]).Compared();
     return true;
 }
 
@@ -182,9 +205,9 @@ void ReliabilityTest::DeleteLeftovers() const
     const QString& folder = m_editor.setup().strDirpath[Setup::Input];
     for (const QString& name : MatchingFiles(folder, QStringLiteral("*.*"))) {
         const QString extension = StrProc::ExtensionPart(name);
-        // What cannot be deleted is overwritten or compared later.
-        if (extension == QLatin1String("enc") || extension == QLatin1String("dec") ||
-            extension == QLatin1String("bak"))
+        // What cannot be deleted is overwritten or compared later. The .bak copies may be
+        // the only originals left; they are replaced only after a check.
+        if (extension == QLatin1String("enc") || extension == QLatin1String("dec"))
             QFile::remove(folder + name);
     }
 }
@@ -193,17 +216,38 @@ bool ReliabilityTest::CopyToBackups() const
 {
     const QString& folder = m_editor.setup().strDirpath[Setup::Input];
     const QString backupSpec = m_spec.chopped(3) + QStringLiteral("bak");
+    QList<TestCopies::Pair> pairs;
+    bool named = true;
     for (const QString& name : MatchingFiles(folder, m_spec)) {
         int code = 0;
         const QString backup = DeriveOutputName(name, backupSpec, code);
-        if (backup.isEmpty())
-            return false;
-        if (QFile::exists(folder + backup) && !QFile::remove(folder + backup))
-            return false;
-        if (!QFile::copy(folder + name, folder + backup))
-            return false;
+        named = named && !backup.isEmpty();
+        pairs.append({name, backup});
     }
-    return true;
+    QString refusal;
+    if (named && TestCopies(folder).Make(pairs, refusal))
+        return true;
+    m_interaction.Tell(ErrorTitle,
+                       refusal.isEmpty()
+                           ? QStringLiteral("Unable to copy specified .tst files to .bak files.")
+                           : refusal,
+                       Interaction::Icon::Exclamation);
+    return false;
+}
+
+// The names of the decrypted files, one for each test file found at the start of the run.
+QStringList ReliabilityTest::DecryptedNames(bool inPlace) const
+{
+    QStringList names = MatchingFiles(m_editor.setup().strDirpath[Setup::Input], m_spec);
+    if (!inPlace) {
+        const QString firstPart = m_spec.chopped(3);
+        for (QString& name : names) {
+            int code = 0;
+            name = DeriveOutputName(DeriveOutputName(name, firstPart + QStringLiteral("enc"), code),
+                                    firstPart + QStringLiteral("dec"), code);
+        }
+    }
+    return names;
 }
 
 void ReliabilityTest::SetSpecs(const QString& input, const QString& output)
@@ -232,12 +276,20 @@ void ReliabilityTest::FileComparison(const QString& extension)
     ReportText& report = m_driver.report();
     report.Clear();
     report.quiet = false;
-    const QStringList names = m_driver.lastOutputNames;
+    // A test file whose decrypted file the last operation did not make is compared too: its
+    // comparison fails.
+    QStringList names = m_driver.lastOutputNames;
+    for (const QString& name : std::as_const(m_expected)) {
+        if (!names.contains(name))
+            names.append(name);
+    }
+    m_expected.clear();
     m_numFiles = names.size();
     const QString& folder = m_driver.run.strOutputDirpath;
     try {
         WriteHeader();
-        Write(QStringLiteral("\n\n"));
+        Write(QStringLiteral("\n\n") + m_restoredNote);
+        m_restoredNote.clear();
         for (const QString& name : names) {
             const QString first = ExistingName(folder, name.chopped(3) + extension);
             Write(first + QStringLiteral(", ") + name + QStringLiteral(": "));

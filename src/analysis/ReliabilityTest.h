@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -14,6 +14,7 @@ class SetupEditor;
 // and compares every decrypted file byte by byte with its original, first with the key in
 // force and then with a fresh random key for every later run. In place, the originals are
 // first copied to .bak files; otherwise the files go to .enc and then .dec files beside them.
+// Originals that an interrupted test left only in their .bak copies are restored first.
 // Each encryption and decryption is an ordinary "Do it!" with the test mode on, shown in the
 // report; the test stops at the first difference and lists the key's character codes. At the
 // end the setup that stood before the test comes back and the key is no longer specified.
@@ -46,10 +47,12 @@ public:
 private:
     enum class Step { Done, Stopped, Abandoned };
 
+    bool RestoreUnfinished();
     bool RunOnce(bool inPlace, int run);
     Step Launch();
     void DeleteLeftovers() const;
     bool CopyToBackups() const;
+    QStringList DecryptedNames(bool inPlace) const;
     void SetSpecs(const QString& input, const QString& output);
     void PauseBeforeNextRun(bool inPlace);
     void WriteHeader();
@@ -64,4 +67,6 @@ private:
     bool m_passed = false;
     QString m_spec;           // the input specification of the test files
     qsizetype m_numFiles = 0; // files in the comparison
+    QStringList m_expected;   // the decrypted files that the run is to make
+    QString m_restoredNote;   // originals restored before the test, for its report
 };

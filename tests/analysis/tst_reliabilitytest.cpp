@@ -22,6 +22,8 @@ private slots:
     void runs();
     void difference_data();
     void difference();
+    void copiesKept_data();
+    void copiesKept();
 };
 
 namespace {
@@ -54,6 +56,11 @@ struct TestRig : LaunchHost, ReliabilityTestHost
         editor.UseSides({folder, inPlace ? folder : out},
                         {QStringLiteral("*.tst"), QStringLiteral("*.enc")});
         editor.SetSwitches(true, inPlace, false);
+        SetKey();
+    }
+
+    void SetKey()
+    {
         editor.key().strKey = Key;
         editor.key().strRawKeyText = Key;
         editor.key().intKeySource = KeyRecord::Keyboard;
@@ -137,39 +144,111 @@ void tst_reliabilitytest::runs()
 void tst_reliabilitytest::difference_data()
 {
     QTest::addColumn<bool>("inPlace");
-    QTest::newRow("in place") << true;
-    QTest::newRow("separate files") << false;
+    QTest::addColumn<QString>("damage"); // done to b's decrypted file of 1400 bytes
+    QTest::addColumn<QString>("line");
+    QTest::newRow("in place, byte 5") << true << "5"
+                                      << "b.bak, b.tst: Files differ at byte 5.";
+    QTest::newRow("in place, byte 0") << true << "0"
+                                      << "b.bak, b.tst: Files differ at byte 0.";
+    QTest::newRow("in place, last byte") << true << "1399"
+                                         << "b.bak, b.tst: Files differ at byte 1399.";
+    QTest::newRow("in place, one byte short") << true << "short"
+                                              << "b.bak, b.tst: Files differ at byte 1399.";
+    QTest::newRow("in place, empty") << true << "empty"
+                                     << "b.bak, b.tst: Second file is empty.";
+    QTest::newRow("in place, missing") << true << "missing"
+                                       << "b.bak, b.tst: Unable to open second file.";
+    QTest::newRow("in place, a folder") << true << "folder"
+                                        << "b.bak, b.tst: Unable to read second file.";
+    QTest::newRow("separate files, byte 5") << false << "5"
+                                            << "b.tst, b.dec: Files differ at byte 5.";
+    QTest::newRow("separate files, never encrypted") << false << "b.enc is a folder"
+                                                     << "b.tst, b.dec: Unable to open second file.";
 }
 
 void tst_reliabilitytest::difference()
 {
     QFETCH(bool, inPlace);
+    QFETCH(QString, damage);
+    QFETCH(QString, line);
     TestRig rig(5, inPlace);
     rig.test.intNumReliabilityTests = 2;
-    QStringList names; // the decrypted files, in the order they were made
+    const QString b = rig.folder + (inPlace ? "b.tst" : "b.dec");
+    if (damage == "b.enc is a folder")
+        QVERIFY(QDir().mkpath(rig.folder + "b.enc"));
     rig.test.afterDecryption = [&] {
-        names = rig.driver.lastOutputNames;
-        QByteArray bytes = TestFiles::read(rig.folder + names[1]);
-        bytes[5] = char(bytes[5] ^ 1);
-        TestFiles::write(rig.folder + names[1], bytes);
+        QByteArray bytes = TestFiles::read(b);
+        bool isByte = false;
+        const int at = damage.toInt(&isByte);
+        if (isByte)
+            bytes[at] = char(bytes[at] ^ 1);
+        if (damage == "missing" || damage == "folder")
+            QFile::remove(b);
+        if (damage == "folder")
+            QDir().mkpath(b);
+        else if (damage != "missing" && !damage.startsWith("b.enc"))
+            TestFiles::write(b, damage == "empty" ? QByteArray()
+                                                  : bytes.left(1400 - (damage == "short")));
     };
     rig.test.RunReliabilityTest();
 
-    const QString original = inPlace ? QStringLiteral("bak") : QStringLiteral("tst");
-    QString lines;
-    for (int i = 0; i < 2; ++i)
-        lines += names[i].chopped(3) + original + ", " + names[i] +
-                 (i == 0 ? ": identical\n" : ": Files differ at byte 5.\n");
     QString codes;
     for (char c : Key)
         codes += QString::number(int(c)) + QLatin1Char(' ');
-    QVERIFY2(rig.report().endsWith("\n\n" + lines +
-                                   "Reliability test failed.\nAscii values of bytes in key:\n" +
-                                   codes + "\n"),
-             qPrintable(rig.report()));
+    const QString report = rig.report();
+    QVERIFY2(report.contains(inPlace ? "\n\na.bak, a.tst: identical\n"
+                                     : "\n\na.tst, a.dec: identical\n"),
+             qPrintable(report));
+    QVERIFY2(report.endsWith(line + "\nReliability test failed.\nAscii values of bytes in key:\n" +
+                             codes + "\n"),
+             qPrintable(report));
     QVERIFY(!rig.test.passed());
     QCOMPARE(rig.waits, 0);
     QCOMPARE(rig.editor.key().intKeySource, KeyRecord::NotSpecified);
+}
+
+void tst_reliabilitytest::copiesKept_data()
+{
+    QTest::addColumn<bool>("stopped");  // a first test stopped once run 2 encrypted a.tst
+    QTest::addColumn<QString>("shown"); // in the report, or the message of a refused test
+    QTest::newRow("stopped in run 2, run again")
+        << true << "(restored a.tst from a.bak, left by an interrupted test)\n";
+    QTest::newRow("a .bak of the user's")
+        << false << "Error: b.bak is not a copy of b.tst made by the reliability test";
+}
+
+// In place, the .bak copies are the only originals while a run has not compared them: the
+// test never loses one, nor overwrites a .bak it did not make.
+void tst_reliabilitytest::copiesKept()
+{
+    QFETCH(bool, stopped);
+    QFETCH(QString, shown);
+    TestRig rig(5, true);
+    const QByteArray a = TestFiles::read(rig.folder + "a.tst");
+    if (stopped) {
+        rig.test.intNumReliabilityTests = 2;
+        rig.interaction.onProcessEvents = [&] {
+            if (rig.waits == 1 && TestFiles::read(rig.folder + "a.tst") != a)
+                rig.driver.cmdStop_Click();
+        };
+        rig.test.RunReliabilityTest();
+        QVERIFY(TestFiles::read(rig.folder + "a.tst") != a);
+        rig.interaction.onProcessEvents = nullptr;
+        rig.SetKey();
+    } else {
+        TestFiles::write(rig.folder + "b.bak", "the user's own file");
+    }
+    rig.test.intNumReliabilityTests = 1;
+    rig.test.RunReliabilityTest();
+
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(TestFiles::read(rig.folder + QChar('a' + i) + ".tst"),
+                 TestFiles::randomBytes((i + 1) * 700, i));
+    QVERIFY2((rig.report() + rig.interaction.shown.join('\n')).contains(shown),
+             qPrintable(rig.report() + rig.interaction.shown.join('\n')));
+    QCOMPARE(rig.test.passed(), stopped);
+    if (!stopped)
+        QCOMPARE(TestFiles::read(rig.folder + "b.bak"), QByteArray("the user's own file"));
 }
 
 QTEST_GUILESS_MAIN(tst_reliabilitytest)

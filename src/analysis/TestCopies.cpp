@@ -1,0 +1,207 @@
+#include "TestCopies.h"
+
+#include "FileUtility.h"
+#include "PosixFile.h"
+
+#include <QByteArrayList>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using PosixFile::Fd;
+
+constexpr std::size_t CopyBlock = std::size_t{1} << 20;
+constexpr std::int64_t Identical = -1;
+constexpr std::int64_t FirstEmpty = -31;
+
+std::string Native(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// Syncs the temporary file, gives it the name `to` and syncs the folder, so that `to` is
+// either as it was or complete, also after a crash. 0 or the errno; on failure the temporary
+// file goes.
+int Publish(Fd& temp, const std::string& tempPath, const std::string& to)
+{
+    int error = ::fsync(temp.get()) == 0 ? 0 : errno;
+    if (const int closed = temp.close(); error == 0)
+        error = closed;
+    if (error == 0 && ::rename(tempPath.c_str(), to.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(tempPath.c_str());
+        return error;
+    }
+    return PosixFile::syncFolderOf(to);
+}
+
+// Copies `from` to `to`, with its permissions and, where the file system lets us, its owner.
+int CopyFile(const std::string& from, const std::string& to)
+{
+    Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status;
+    if (!in.valid() || ::fstat(in.get(), &status) != 0)
+        return errno;
+    if (!S_ISREG(status.st_mode))
+        return EINVAL;
+    std::string tempPath;
+    Fd out = PosixFile::createTemporary(PosixFile::folderOf(to), tempPath);
+    if (!out.valid())
+        return errno;
+    std::vector<std::uint8_t> block(CopyBlock);
+    int error = 0;
+    for (long long got = CopyBlock; error == 0 && got == static_cast<long long>(CopyBlock);) {
+        got = PosixFile::readFull(in.get(), block.data(), block.size());
+        error = got < 0 ? static_cast<int>(-got)
+                        : PosixFile::writeFull(out.get(), block.data(), std::size_t(got));
+    }
+    if (error == 0 && ::fchmod(out.get(), status.st_mode & 07777) != 0)
+        error = errno;
+    if (error == 0 && ::fchown(out.get(), status.st_uid, status.st_gid) != 0 && errno != EPERM)
+        error = errno;
+    if (error != 0) {
+        ::unlink(tempPath.c_str());
+        return error;
+    }
+    return Publish(out, tempPath, to);
+}
+
+int WriteFile(const std::string& to, const QByteArray& bytes)
+{
+    std::string tempPath;
+    Fd out = PosixFile::createTemporary(PosixFile::folderOf(to), tempPath);
+    if (!out.valid())
+        return errno;
+    if (const int error = PosixFile::writeFull(
+            out.get(), reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size())) {
+        ::unlink(tempPath.c_str());
+        return error;
+    }
+    return Publish(out, tempPath, to);
+}
+
+bool SameContent(const QString& first, const QString& second)
+{
+    const std::int64_t result = FileUtility::compare_files(Native(first), Native(second));
+    // The comparison calls an empty first file a failure; two empty files are the same.
+    const QFileInfo secondFile(second);
+    return result == Identical ||
+           (result == FirstEmpty && secondFile.isFile() && secondFile.size() == 0);
+}
+
+// A name as a word of the list: its bytes, percent-encoded, so that blanks and line breaks
+// in names cannot break the list.
+QByteArray Word(const QString& name)
+{
+    return QFile::encodeName(name).toPercentEncoding();
+}
+
+QString FromWord(const QByteArray& word)
+{
+    return QFile::decodeName(QByteArray::fromPercentEncoding(word));
+}
+
+} // namespace
+
+const QString TestCopies::ListName = QStringLiteral(".zr7test-copies");
+
+TestCopies::TestCopies(const QString& folder) : m_folder(folder) {}
+
+bool TestCopies::ReadList(QList<Pair>& pairs, QString& error) const
+{
+    QFile list(Path(ListName));
+    if (!list.open(QIODevice::ReadOnly)) {
+        error = list.errorString();
+        return false;
+    }
+    const QByteArray content = list.readAll();
+    if (list.error() != QFileDevice::NoError) {
+        error = list.errorString();
+        return false;
+    }
+    for (const QByteArray& line : content.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QByteArrayList words = line.split(' ');
+        if (words.size() != 2 || words[0].isEmpty() || words[1].isEmpty()) {
+            error = QStringLiteral("it is damaged");
+            return false;
+        }
+        pairs.append({FromWord(words[0]), FromWord(words[1])});
+    }
+    return true;
+}
+
+bool TestCopies::RestoreUnfinished(QString& note, QString& error) const
+{
+    const QString listPath = Path(ListName);
+    if (!QFileInfo::exists(listPath))
+        return true;
+    QList<Pair> pairs;
+    QString why;
+    if (!ReadList(pairs, why)) {
+        error = QStringLiteral("The list of copies left by an interrupted reliability test, ") +
+                listPath + QStringLiteral(", cannot be read: ") + why +
+                QStringLiteral(". Copy each .bak file over its .tst file, then delete the list.");
+        return false;
+    }
+    for (const Pair& pair : std::as_const(pairs)) {
+        const QString copy = Path(pair.copy);
+        const QString original = Path(pair.original);
+        // No copy: the test ended before it made this one, and before it encrypted anything.
+        if (!QFileInfo::exists(copy) || SameContent(copy, original))
+            continue;
+        if (const int failed = CopyFile(Native(copy), Native(original))) {
+            error = QStringLiteral("Unable to restore ") + pair.original +
+                    QStringLiteral(" from its copy ") + pair.copy +
+                    QStringLiteral(", left by an interrupted reliability test: ") +
+                    qt_error_string(failed) + QStringLiteral(". Copy ") + pair.copy +
+                    QStringLiteral(" over ") + pair.original +
+                    QStringLiteral(" before the test runs again.");
+            return false;
+        }
+        note += QStringLiteral("(restored ") + pair.original + QStringLiteral(" from ") +
+                pair.copy + QStringLiteral(", left by an interrupted test)\n");
+    }
+    Compared();
+    return true;
+}
+
+bool TestCopies::Make(const QList<Pair>& pairs, QString& refusal) const
+{
+    QByteArray list;
+    for (const Pair& pair : pairs) {
+        const QString copy = Path(pair.copy);
+        if (QFileInfo(copy).isSymLink() ||
+            (QFileInfo::exists(copy) && !SameContent(copy, Path(pair.original)))) {
+            refusal = pair.copy + QStringLiteral(" is not a copy of ") + pair.original +
+                      QStringLiteral(" made by the reliability test, and the test does not "
+                                     "overwrite it. Rename or delete it, then start the test "
+                                     "again.");
+            return false;
+        }
+        list += Word(pair.original) + ' ' + Word(pair.copy) + '\n';
+    }
+    if (WriteFile(Native(Path(ListName)), list) != 0)
+        return false;
+    for (const Pair& pair : pairs) {
+        if (CopyFile(Native(Path(pair.original)), Native(Path(pair.copy))) != 0)
+            return false;
+    }
+    return true;
+}
+
+void TestCopies::Compared() const
+{
+    const std::string path = Native(Path(ListName));
+    if (::unlink(path.c_str()) == 0)
+        PosixFile::syncFolderOf(path);
+}
