@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -50,7 +49,6 @@ private slots:
     void brokenStreamReleasesOnlyAuthenticatedBytes();
     void keyMustNotComeFromTheData();
     void verifyNamesWhatIsWrong();
-    void verifyFailsOverFolderNotRead_data();
     void verifyFailsOverFolderNotRead();
 
 private:
@@ -180,33 +178,17 @@ void tst_cli_streams::verifyNamesWhatIsWrong()
     QCOMPARE(intact.status, 0);
 }
 
-void tst_cli_streams::verifyFailsOverFolderNotRead_data()
-{
-    QTest::addColumn<QByteArray>("subfolder");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("name not UTF-8") << QByteArray("sub\xff") << 0755;
-    QTest::newRow("no permission") << QByteArray("locked") << 0;
-}
-
-// Every file that was found verifies, but a subfolder could not be read: a script must not
-// take that for success.
+// Every file that was found verifies, but a subfolder could not be read (its name is not
+// UTF-8, which stops root too): a script must not take that for success.
 void tst_cli_streams::verifyFailsOverFolderNotRead()
 {
-    QFETCH(QByteArray, subfolder);
-    QFETCH(int, mode);
     QTemporaryDir dir;
-    const QByteArray path = QFile::encodeName(dir.path()) + '/' + subfolder;
-    QVERIFY(::mkdir(path.constData(), 0755) == 0);
+    QVERIFY(::mkdir(QFile::encodeName(dir.path() + "/sub").append('\xff').constData(), 0755) == 0);
     QVERIFY(TestFiles::write(
         dir.filePath("intact.zr7"),
         Pipe(m_dir.path(), QStringList{"encrypt"} + Key() + QStringList{"-"}, "some text").out));
-    QVERIFY(::chmod(path.constData(), mode_t(mode)) == 0);
-    if (mode == 0 && ::access(path.constData(), R_OK) == 0)
-        QSKIP("permissions do not stop this user from reading");
-
     const Piped run = Pipe(
         m_dir.path(), QStringList{"verify", "--subfolders"} + Key() + QStringList{dir.path()}, {});
-    ::chmod(path.constData(), 0755);
     QVERIFY2(run.out.endsWith("\nFiles verified: 1 of 1\n"), run.out.constData());
     QVERIFY2(run.err.contains(QStringLiteral("Cannot read the folder ")), qPrintable(run.err));
     QCOMPARE(run.status, 1);
