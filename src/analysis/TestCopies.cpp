@@ -6,6 +6,7 @@
 #include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -178,7 +179,16 @@ bool TestCopies::RestoreUnfinished(QString& note, QString& error) const
 bool TestCopies::Make(const QList<Pair>& pairs, QString& refusal) const
 {
     QByteArray list;
+    QStringList copies;
     for (const Pair& pair : pairs) {
+        // Names that differ only in letter case are different files, whose copies would
+        // share one name.
+        if (copies.contains(pair.copy)) {
+            refusal = QStringLiteral("Two test files would be copied to ") + pair.copy +
+                      QStringLiteral(". Rename one of them, then start the test again.");
+            return false;
+        }
+        copies.append(pair.copy);
         const QString copy = Path(pair.copy);
         if (QFileInfo(copy).isSymLink() ||
             (QFileInfo::exists(copy) && !SameContent(copy, Path(pair.original)))) {

@@ -203,23 +203,27 @@ void tst_reliabilitytest::difference()
 
 void tst_reliabilitytest::copiesKept_data()
 {
-    QTest::addColumn<bool>("stopped");  // a first test stopped once run 2 encrypted a.tst
-    QTest::addColumn<QString>("shown"); // in the report, or the message of a refused test
+    QTest::addColumn<QString>("planted"); // a file of the user's; none: a first test stopped
+    QTest::addColumn<QString>("shown");   // in the report, or the message of a refused test
     QTest::newRow("stopped in run 2, run again")
-        << true << "(restored a.tst from a.bak, left by an interrupted test)\n";
+        << ""
+        << "(restored a.tst from a.bak, left by an interrupted test)\n";
     QTest::newRow("a .bak of the user's")
-        << false << "Error: b.bak is not a copy of b.tst made by the reliability test";
+        << "b.bak"
+        << "Error: b.bak is not a copy of b.tst made by the reliability test";
+    QTest::newRow("two files, one copy") << "a.TST"
+                                         << "Two test files would be copied to a.bak.";
 }
 
 // In place, the .bak copies are the only originals while a run has not compared them: the
-// test never loses one, nor overwrites a .bak it did not make.
+// test never loses one, nor overwrites a file it did not make.
 void tst_reliabilitytest::copiesKept()
 {
-    QFETCH(bool, stopped);
+    QFETCH(QString, planted);
     QFETCH(QString, shown);
     TestRig rig(5, true);
     const QByteArray a = TestFiles::read(rig.folder + "a.tst");
-    if (stopped) {
+    if (planted.isEmpty()) {
         rig.test.intNumReliabilityTests = 2;
         rig.interaction.onProcessEvents = [&] {
             if (rig.waits == 1 && TestFiles::read(rig.folder + "a.tst") != a)
@@ -230,7 +234,7 @@ void tst_reliabilitytest::copiesKept()
         rig.interaction.onProcessEvents = nullptr;
         rig.SetKey();
     } else {
-        TestFiles::write(rig.folder + "b.bak", "the user's own file");
+        TestFiles::write(rig.folder + planted, "the user's own file");
     }
     rig.test.intNumReliabilityTests = 1;
     rig.test.RunReliabilityTest();
@@ -240,9 +244,9 @@ void tst_reliabilitytest::copiesKept()
                  TestFiles::randomBytes((i + 1) * 700, i));
     QVERIFY2((rig.report() + rig.interaction.shown.join('\n')).contains(shown),
              qPrintable(rig.report() + rig.interaction.shown.join('\n')));
-    QCOMPARE(rig.test.passed(), stopped);
-    if (!stopped)
-        QCOMPARE(TestFiles::read(rig.folder + "b.bak"), QByteArray("the user's own file"));
+    QCOMPARE(rig.test.passed(), planted.isEmpty());
+    if (!planted.isEmpty())
+        QCOMPARE(TestFiles::read(rig.folder + planted), QByteArray("the user's own file"));
 }
 
 QTEST_GUILESS_MAIN(tst_reliabilitytest)
