@@ -215,8 +215,7 @@ void tst_reliabilitytest::copiesKept_data()
                                          << "Two test files would be copied to a.bak.";
 }
 
-// In place, the .bak copies are the only originals while a run has not compared them: the
-// test never loses one, nor overwrites a file it did not make.
+// In place, the test never loses a copy it may need, nor overwrites a file it did not make.
 void tst_reliabilitytest::copiesKept()
 {
     QFETCH(QString, planted);
