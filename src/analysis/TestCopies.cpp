@@ -192,10 +192,13 @@ bool TestCopies::Make(const QList<Pair>& pairs, QString& refusal) const
         const QString copy = Path(pair.copy);
         if (QFileInfo(copy).isSymLink() ||
             (QFileInfo::exists(copy) && !SameContent(copy, Path(pair.original)))) {
-            refusal = pair.copy + QStringLiteral(" is not a copy of ") + pair.original +
-                      QStringLiteral(" made by the reliability test, and the test does not "
-                                     "overwrite it. Rename or delete it, then start the test "
-                                     "again.");
+            refusal = pair.copy + QStringLiteral(" differs from ") + pair.original +
+                      QStringLiteral(" and was not made by the reliability test, which does not "
+                                     "overwrite it. If ") +
+                      pair.original + QStringLiteral(" is encrypted and ") + pair.copy +
+                      QStringLiteral(" is its original, copy it over ") + pair.original +
+                      QStringLiteral("; otherwise rename ") + pair.copy +
+                      QStringLiteral(". Then start the test again.");
             return false;
         }
         list += Word(pair.original) + ' ' + Word(pair.copy) + '\n';

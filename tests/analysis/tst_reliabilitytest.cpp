@@ -210,7 +210,7 @@ void tst_reliabilitytest::copiesKept_data()
         << "(restored a.tst from a.bak, left by an interrupted test)\n";
     QTest::newRow("a .bak of the user's")
         << "b.bak"
-        << "Error: b.bak is not a copy of b.tst made by the reliability test";
+        << "Error: b.bak differs from b.tst and was not made by the reliability test";
     QTest::newRow("two files, one copy") << "a.TST"
                                          << "Two test files would be copied to a.bak.";
 }

@@ -30,7 +30,8 @@ void tst_cli_test::test_data()
         << QByteArray("mine");
     QTest::newRow("a .bak of the user's")
         << "zr7test" << QStringList{"--in-place"} << 1
-        << "Error: b.bak is not a copy of b.tst made by the reliability test" << QByteArray("mine");
+        << "Error: b.bak differs from b.tst and was not made by the reliability test"
+        << QByteArray("mine");
     QTest::newRow("other folder") << "tests" << QStringList{} << 2
                                   << "Error: the reliability test runs on the .tst files of a "
                                      "folder named zr7test."
