@@ -1,6 +1,7 @@
 #include "BatchDriver.h"
 
 #include "FileOperation.h"
+#include "ListedFile.h"
 #include "ReportView.h"
 #include "RunError.h"
 #include "Setup.h"
@@ -13,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSet>
@@ -143,12 +145,10 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
     StrProc::EnsureTrailingBackslash(topOutput);
 
     folder::WalkCallbacks callbacks;
-    callbacks.files = [&](const QString& folderPath, const QStringList& names,
-                          const QStringList& unreadable) {
+    callbacks.listed = [&](const folder::ListedFolder& files) {
         // A subfolder is its own output folder.
-        const QString output = folderPath == topFolder ? topOutput : folderPath;
-        return ProcessFolderFiles(folderPath, inputSpec, {names, unreadable}, output, outputSpec) &&
-               !run.blnStop;
+        const QString output = files.path == topFolder ? topOutput : files.path;
+        return ProcessFolderFiles(inputSpec, files, output, outputSpec) && !run.blnStop;
     };
     callbacks.failed = [&](const QString& folderPath, const QString& errorText) {
         ++m_context.counters.foldersNotRead;
@@ -161,15 +161,15 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
     folder::WalkFolder(topFolder, inputSpec, m_context.setup.blnSubdirectories, callbacks);
 }
 
-bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
-                                     const FolderFiles& files, const QString& outputFolder,
-                                     const QString& outputSpec)
+bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
+                                     const QString& outputFolder, const QString& outputSpec)
 {
     Setup& setup = m_context.setup;
     BatchCounters& counters = m_context.counters;
+    const QString& inputFolder = files.path;
     const QStringList& names = files.names;
     setup.intNumFiles = names.size();
-    if (names.isEmpty() && files.unreadable.isEmpty())
+    if (names.isEmpty() && files.unreadable.isEmpty() && files.special.isEmpty())
         return true;
     const bool measure = measuring();
     if (!measure && !m_report.quiet) {
@@ -199,13 +199,15 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& 
         lastOutputNames = outputNames;
     FileOperation operation(m_context);
     for (qsizetype i = 0; i < names.size(); ++i) {
+        const ListedFile listed{files.fd, QFile::encodeName(names[i]).toStdString(),
+                                files.identities[i]};
         if (measure) {
-            const qint64 size = QFileInfo(inputFolder + names[i]).size();
+            const qint64 size = listed.seen.st_size;
             run.lngTotalInputFilesize = setup.blnOutputFilesSame
                                             ? qMax(run.lngTotalInputFilesize, size)
                                             : run.lngTotalInputFilesize + size;
         } else if (!ProcessOneFile(operation, inputFolder, names[i], outputFolder, outputNames[i],
-                                   i)) {
+                                   i, listed)) {
             // The user ended the batch at a question: noted in the report as a Stop is.
             BetweenSteps();
             return false;
@@ -216,14 +218,24 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& 
             return false;
     }
     if (!measure) {
-        for (const QString& name : files.unreadable) {
-            if (!Step([&] { operation.ReportUnreadable(name); }) || BetweenSteps())
-                return false;
-        }
+        if (!ReportNotTaken(operation, files.special, ZR7FileOps::NotRegularFile) ||
+            !ReportNotTaken(operation, files.unreadable, ZR7FileOps::UnreadableName))
+            return false;
         Step([&] {
             m_report.AppendToReport(QStringLiteral("\n"), true);
             ++counters.lineCount;
         });
+    }
+    return true;
+}
+
+// A line for each of `names`, which the batch cannot work on, with `result`; false when the
+// batch ends meanwhile.
+bool BatchDriver::ReportNotTaken(FileOperation& operation, const QStringList& names, int result)
+{
+    for (const QString& name : names) {
+        if (!Step([&] { operation.ReportNotTaken(name, result); }) || BetweenSteps())
+            return false;
     }
     return true;
 }
@@ -248,11 +260,11 @@ void BatchDriver::RemoveLeftovers(const QString& inputFolder, const QString& out
 
 bool BatchDriver::ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                                  const QString& inputName, const QString& outputFolder,
-                                 const QString& outputName, qint64 index)
+                                 const QString& outputName, qint64 index, const ListedFile& listed)
 {
     bool goOn = true;
     auto runFile = [&] {
-        goOn = operation.Run(inputFolder, inputName, outputFolder, outputName, index);
+        goOn = operation.Run(inputFolder, inputName, outputFolder, outputName, index, &listed);
     };
     if (Step(runFile))
         return goOn;

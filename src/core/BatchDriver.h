@@ -14,6 +14,10 @@
 class CipherEngine;
 class FileOperation;
 class QEventLoop;
+struct ListedFile;
+namespace folder {
+struct ListedFolder;
+}
 
 // The report window's logic: it runs a batch over a folder tree (or a measuring pass that only
 // adds up sizes), writes the report and its closing statistics, and answers Stop and
@@ -74,20 +78,15 @@ private:
     void RunBatch();
     void FolderRoutine(const QString& inputFolder, const QString& inputSpec,
                        const QString& outputFolder, const QString& outputSpec);
-    // The matching files of one folder: the names the batch works on, and those it can only
-    // report because they are not valid UTF-8 (escaped).
-    struct FolderFiles
-    {
-        const QStringList& names;
-        const QStringList& unreadable;
-    };
-    bool ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,
-                            const FolderFiles& files, const QString& outputFolder,
-                            const QString& outputSpec);
+    // The matching files of one folder (folder::ListedFolder): those the batch works on, each
+    // only while it is still the file listed, and those it can only report.
+    bool ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
+                            const QString& outputFolder, const QString& outputSpec);
+    bool ReportNotTaken(FileOperation& operation, const QStringList& names, int result);
     void RemoveLeftovers(const QString& inputFolder, const QString& outputFolder);
     bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                         const QString& inputName, const QString& outputFolder,
-                        const QString& outputName, qint64 index);
+                        const QString& outputName, qint64 index, const ListedFile& listed);
     bool BetweenSteps();
     void WaitWhilePaused();
     bool Step(const std::function<void()>& step);

@@ -4,6 +4,7 @@
 #include "CipherEngine.h"
 #include "FileResultText.h"
 #include "FileUtility.h"
+#include "ListedFile.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
 #include "ReportView.h"
@@ -36,18 +37,21 @@ double BatchContext::SecondsSince(double start) const
 }
 
 bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
-                        const QString& outputFolder, const QString& outputName, qint64 index)
+                        const QString& outputFolder, const QString& outputName, qint64 index,
+                        const ListedFile* listed)
 {
     const bool encrypt = c.setup.blnEncrypt;
     const QString inputPath = inputFolder + inputName;
     const QString outputPath = outputFolder + outputName;
     const QFileInfo input(inputPath);
-    const qint64 size = input.size();
+    // A listed file is known by what the listing found; its path is not looked up again.
+    const bool exists = listed ? listed->seen.st_ino != 0 : input.exists();
+    const qint64 size = listed ? qint64(listed->seen.st_size) : input.size();
 
     StartLine(inputName);
     int result = 0;
     QString temporaryPath;
-    if (!input.exists()) {
+    if (!exists) {
         result = -3;
     } else if (size == 0) {
         result = ZR7FileOps::EmptyFile;
@@ -67,7 +71,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
         m_progress = Progress::Transforming;
         c.ops.passStarted = [this](ZR7FileOps::Stage stage) { ShowPassOf(stage); };
         const auto unhook = qScopeGuard([this] { c.ops.passStarted = nullptr; });
-        result = Transform(inputPath, outputPath, size, temporaryPath);
+        result = Transform(inputPath, outputPath, size, temporaryPath, listed);
         if (c.view)
             c.view->Progress(0, 0);
         ShowPass(QString());
@@ -114,18 +118,20 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
 }
 
 int FileOperation::Transform(const QString& inputPath, const QString& outputPath, qint64 size,
-                             QString& temporaryPath)
+                             QString& temporaryPath, const ListedFile* listed)
 {
     const bool encrypt = c.setup.blnEncrypt;
     // A file whose output is the file itself, under its own name or another one that leads to
     // it, is replaced in place whatever the switch says, with every in-place protection.
     const bool inPlace = c.setup.blnOutputFilesSame || inputPath == outputPath ||
                          ZR7FileOps::SameFile(inputPath, outputPath);
-    return c.ops.Transform(inputPath, outputPath, c.key, encrypt, inPlace, size, temporaryPath,
-                           [&] {
-                               if (encrypt)
-                                   AdviseBeforePurge(inputPath);
-                           });
+    return c.ops.Transform(
+        inputPath, outputPath, c.key, encrypt, inPlace, size, temporaryPath,
+        [&] {
+            if (encrypt)
+                AdviseBeforePurge(inputPath);
+        },
+        listed);
 }
 
 void FileOperation::AdviseBeforePurge(const QString& inputPath)
@@ -193,12 +199,11 @@ void FileOperation::ShowPass(const QString& text)
     c.interaction.ProcessEvents();
 }
 
-void FileOperation::ReportUnreadable(const QString& shownName)
+void FileOperation::ReportNotTaken(const QString& shownName, int result)
 {
     StartLine(shownName);
-    c.report.AppendToReport(FileResultText::FailureText(ZR7FileOps::UnreadableName,
-                                                        c.setup.blnEncrypt, shownName, QString()),
-                            false);
+    c.report.AppendToReport(
+        FileResultText::FailureText(result, c.setup.blnEncrypt, shownName, QString()), false);
     EndLine();
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 struct BatchContext;
+struct ListedFile;
 
 // One file of a batch: its line in the report, the refusals, the check that a file to be
 // decrypted looks encrypted, the engine pass and, in place, the temporary output, its proof
@@ -17,12 +18,14 @@ public:
     // Handles the file `inputName` of `inputFolder` (both folders end with "/"); `index` is
     // its place in the folder's list of `intNumFiles` files. False when the user chose to end
     // the batch.
+    // With `listed` the file is taken only while it is still the file that the batch listed.
     bool Run(const QString& inputFolder, const QString& inputName, const QString& outputFolder,
-             const QString& outputName, qint64 index);
+             const QString& outputName, qint64 index, const ListedFile* listed = nullptr);
 
-    // The line of a matching file whose name is not valid UTF-8 (`shownName`, escaped): it is
-    // left as it is and counts as not done.
-    void ReportUnreadable(const QString& shownName);
+    // The line of a matching file that the batch cannot work on (`shownName`, escaped where
+    // its name is not valid UTF-8) with the reason `result`: it is left as it is and counts as
+    // not done.
+    void ReportNotTaken(const QString& shownName, int result);
 
     // How far the last Run came before it returned or threw: a file whose transformation had
     // not begun is untouched and may be run again.
@@ -34,7 +37,7 @@ private:
 
     Anomaly CheckAnomaly(const QString& inputPath, qint64 size, bool lastFile);
     int Transform(const QString& inputPath, const QString& outputPath, qint64 size,
-                  QString& temporaryPath);
+                  QString& temporaryPath, const ListedFile* listed);
     void AdviseBeforePurge(const QString& inputPath);
     void ReportResult(int result, const QString& inputPath, const QString& outputPath,
                       const QString& outputName, const QString& temporaryPath);

@@ -79,6 +79,8 @@ QString FailureText(int result, bool encrypt, const QString& inputPath,
         return NotPerformed(QStringLiteral("The name of this file is not valid UTF-8, so the "
                                            "program cannot open it.  "),
                             encrypt);
+    case ZR7FileOps::ChangedSinceListed:
+        return QStringLiteral("This file changed since the batch began, so it was left as it is.");
     case ZR7FileOps::NotVerified:
         return QStringLiteral("The result could not be verified on disk, so the original file "
                               "was kept.");

@@ -48,6 +48,8 @@ int CodeOf(InPlaceFile::Status status)
         return ZR7FileOps::ChangedMeanwhile;
     case InPlaceFile::ExchangeFailed:
         return ZR7FileOps::RenameFailed;
+    case InPlaceFile::NotAsListed:
+        return ZR7FileOps::ChangedSinceListed;
     }
     return CipherEngine::InputNotOpened;
 }
@@ -117,12 +119,12 @@ void ZR7FileOps::Notify(Stage stage, const InPlaceFile& file)
 
 int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
                           bool encrypt, bool inPlace, qint64 size, QString& temporaryPath,
-                          const std::function<void()>& beforePurge)
+                          const std::function<void()>& beforePurge, const ListedFile* listed)
 {
     m_partialOutput.clear();
     InPlaceFile file;
     const InPlaceFile::Status opened = file.open(
-        Native(inputPath), inPlace ? InPlaceFile::Mode::Replace : InPlaceFile::Mode::Read);
+        Native(inputPath), inPlace ? InPlaceFile::Mode::Replace : InPlaceFile::Mode::Read, listed);
     if (opened != InPlaceFile::Ready)
         return CodeOf(opened);
     // In place the input is what gets replaced; otherwise the output file that a new result

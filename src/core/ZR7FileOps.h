@@ -9,6 +9,7 @@
 class CipherEngine;
 class InPlaceFile;
 struct KeyRecord;
+struct ListedFile;
 
 // The engine call for one file and the protections around it: files that must never be
 // replaced (known by device and inode, not by name), a file that another run or program is
@@ -34,6 +35,8 @@ public:
         InUse = 13,             // another run, or a program writing to it, has the file
         ChangedMeanwhile = 14,  // the file changed while it was read: it stays as it now is
         UnreadableName = 15,    // the name is not valid UTF-8: the file cannot be named
+        // no longer the file the batch listed, or no longer in the folder it listed
+        ChangedSinceListed = 16,
     };
 
     // Moments of an in-place operation, for tests that act at them.
@@ -63,10 +66,12 @@ public:
     // One whole file: the guards, then for a new output one engine pass from the locked input;
     // in place the engine pass into a result file beside it, its proof on disk, `beforePurge`
     // (the purge advice), the exchange and the purge. 0 or a result code; `temporaryPath`
-    // names the result file when it is kept after a failure.
+    // names the result file when it is kept after a failure. With `listed` the input is
+    // opened from its listed folder and taken only while it is still the listed file.
     int Transform(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
                   bool encrypt, bool inPlace, qint64 size, QString& temporaryPath,
-                  const std::function<void()>& beforePurge = {});
+                  const std::function<void()>& beforePurge = {},
+                  const ListedFile* listed = nullptr);
 
     // Removes what interrupted runs left in `folder` (see InPlaceFile::RemoveLeftovers): the
     // names removed.

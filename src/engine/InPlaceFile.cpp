@@ -28,6 +28,15 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// True when the folder of `path` is the folder open at `folderFd`: a path whose folder was
+// swapped for a symbolic link, or for another folder, leads elsewhere.
+bool FolderStillAt(const std::string& path, int folderFd)
+{
+    struct stat atPath, opened;
+    return ::stat(PosixFile::folderOf(path).c_str(), &atPath) == 0 &&
+           ::fstat(folderFd, &opened) == 0 && SameFile(atPath, opened);
+}
+
 // True when another program has the file open for writing. A read lease can be taken only
 // while nobody does; it is given back at once. Where leases are not available (another
 // owner's file, some network file systems) nothing can be seen, and false is returned.
@@ -63,14 +72,15 @@ void InPlaceFile::IgnoreLeaseBreaks()
         ::signal(SIGIO, SIG_IGN);
 }
 
-InPlaceFile::Status InPlaceFile::open(const std::string& path, Mode mode)
+InPlaceFile::Status InPlaceFile::open(const std::string& path, Mode mode, const ListedFile* listed)
 {
     const bool replace = mode == Mode::Replace;
     m_path = path;
     int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // a pipe never blocks the open
     if (replace)
         flags |= O_NOFOLLOW;
-    m_input = PosixFile::Fd(::open(path.c_str(), flags));
+    m_input = PosixFile::Fd(listed ? ::openat(listed->folderFd, listed->name.c_str(), flags)
+                                   : ::open(path.c_str(), flags));
     if (!m_input.valid()) {
         if (errno == ENOENT || errno == ENOTDIR)
             return NotFound;
@@ -80,6 +90,9 @@ InPlaceFile::Status InPlaceFile::open(const std::string& path, Mode mode)
         return NotOpened;
     if (!S_ISREG(m_seen.st_mode))
         return NotRegular;
+    // The result is written beside the file by its path: that path must still lead there.
+    if (listed && (!listed->IsStill(m_seen) || !FolderStillAt(path, listed->folderFd)))
+        return NotAsListed;
     if (!Lock(m_input.get(), replace))
         return InUse;
     ::posix_fadvise(m_input.get(), 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ListedFile.h"
 #include "PosixFile.h"
 
 #include <cstdint>
@@ -30,6 +31,7 @@ public:
         NoResultFile,   // no new file can be made beside it
         Changed,        // it changed while it was read
         ExchangeFailed, // the result could not take the file's name
+        NotAsListed,    // no longer the file, or in the folder, that the batch listed
     };
 
     enum class Mode {
@@ -42,7 +44,10 @@ public:
     InPlaceFile(const InPlaceFile&) = delete;
     InPlaceFile& operator=(const InPlaceFile&) = delete;
 
-    Status open(const std::string& path, Mode mode);
+    // Opens the file at `path`. With `listed`, the file is opened from the listed folder's
+    // descriptor and taken only while it is still the listed file and `path` still leads to
+    // that folder.
+    Status open(const std::string& path, Mode mode, const ListedFile* listed = nullptr);
 
     const std::string& path() const { return m_path; }
     int fd() const { return m_input.get(); }

@@ -2,34 +2,67 @@
 
 #include "NameBytes.h"
 #include "NameFilter.h"
+#include "PosixFile.h"
 #include "StrProc.h"
 #include "folder.h"
 
 #include <QFile>
 
+#include <cerrno>
+#include <fcntl.h>
+
 namespace folder {
 
 namespace {
 
-bool Walk(const QString& folderPath, const NameFilter& filter, bool subdirectories,
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+// Why a subfolder could not be opened by its name in its parent.
+QString OpenErrorText(int error)
+{
+    if (error == ELOOP)
+        return QStringLiteral("it is a symbolic link now, which is not followed");
+    if (error == ENOTDIR)
+        return QStringLiteral("it is no longer a folder");
+    return qt_error_string(error);
+}
+
+// The matching entries of `listing`, with the identity of each file.
+ListedFolder Select(const QString& path, int fd, FolderListing& listing, const NameFilter& filter)
+{
+    ListedFolder found{path, fd, {}, {}, {}, {}};
+    auto unmatched = [&filter](const QString& name) { return !filter.matches(name); };
+    listing.files.removeIf(unmatched);
+    listing.others.removeIf(unmatched);
+    found.names = std::move(listing.files);
+    found.special = std::move(listing.others);
+    for (const QString& name : std::as_const(found.names)) {
+        // A link counts as its target, which is the file the operation reads.
+        struct stat info = {};
+        if (::fstatat(fd, QFile::encodeName(name).constData(), &info, 0) != 0)
+            info.st_ino = 0;
+        found.identities.append(info);
+    }
+    for (const QByteArray& name : std::as_const(listing.unreadableFiles)) {
+        if (filter.matches(QFile::decodeName(name)))
+            found.unreadable.append(NameBytes::Escaped(name));
+    }
+    return found;
+}
+
+bool Walk(int fd, const QString& path, const NameFilter& filter, bool subdirectories,
           const WalkCallbacks& callbacks)
 {
-    QString path = folderPath;
-    StrProc::EnsureTrailingBackslash(path);
     FolderListing listing;
     QString errorText;
-    if (!ListFolder(path, listing, errorText)) {
+    if (!ListFolderAt(fd, listing, errorText)) {
         if (callbacks.failed)
             callbacks.failed(path, errorText);
         return true;
     }
-    listing.files.removeIf([&filter](const QString& name) { return !filter.matches(name); });
-    QStringList unreadable;
-    for (const QByteArray& name : std::as_const(listing.unreadableFiles)) {
-        if (filter.matches(QFile::decodeName(name)))
-            unreadable.append(NameBytes::Escaped(name));
-    }
-    if (callbacks.files && !callbacks.files(path, listing.files, unreadable))
+    const ListedFolder found = Select(path, fd, listing, filter);
+    if (callbacks.listed ? !callbacks.listed(found)
+                         : callbacks.files && !callbacks.files(path, found.names, found.unreadable))
         return true;
     if (!subdirectories)
         return true;
@@ -38,8 +71,16 @@ bool Walk(const QString& folderPath, const NameFilter& filter, bool subdirectori
             callbacks.failed(path + NameBytes::Escaped(name) + u'/', UnreadableNameText());
     }
     for (const QString& subfolder : std::as_const(listing.subfolders)) {
-        if (!Walk(path + subfolder, filter, true, callbacks))
+        const QString subPath = path + subfolder + u'/';
+        const PosixFile::Fd sub(
+            ::openat(fd, QFile::encodeName(subfolder).constData(), FolderFlags | O_NOFOLLOW));
+        if (!sub.valid()) {
+            const int error = errno;
+            if (callbacks.failed)
+                callbacks.failed(subPath, OpenErrorText(error));
+        } else if (!Walk(sub.get(), subPath, filter, true, callbacks)) {
             return false;
+        }
         if (callbacks.stopRequested && callbacks.stopRequested())
             return false;
     }
@@ -56,7 +97,17 @@ QString UnreadableNameText()
 bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdirectories,
                 const WalkCallbacks& callbacks)
 {
-    return Walk(folderPath, NameFilter(folderPath, inputSpec), subdirectories, callbacks);
+    QString path = folderPath;
+    StrProc::EnsureTrailingBackslash(path);
+    // The folder the user named is taken as the path leads, through a link too.
+    const PosixFile::Fd top(::open(QFile::encodeName(path).constData(), FolderFlags));
+    if (!top.valid()) {
+        const int error = errno;
+        if (callbacks.failed)
+            callbacks.failed(path, qt_error_string(error));
+        return true;
+    }
+    return Walk(top.get(), path, NameFilter(folderPath, inputSpec), subdirectories, callbacks);
 }
 
 } // namespace folder

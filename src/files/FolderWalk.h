@@ -1,16 +1,38 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <sys/stat.h>
 
 // The order in which a batch visits a folder tree. For each folder: its matching files first,
 // all of them at once and sorted for people, then (with subfolders on) each immediate
 // subfolder in that order, depth-first, with the stop request looked at after each
 // subfolder. A folder is read once; files and folders that appear while it is being handled
 // (output files, for one) are not visited.
+//
+// The walk goes by descriptor: the top folder is opened once by its path, and each subfolder
+// from its parent's descriptor without following a link. A subfolder swapped for a symbolic
+// link while the walk runs leads nowhere: it is reported as a folder that cannot be read.
 namespace folder {
+
+// One folder as the walk found it, for callers that work on its files by descriptor.
+struct ListedFolder
+{
+    QString path;      // ends with "/"
+    int fd = -1;       // the folder, open while the callback runs
+    QStringList names; // the matching files, sorted for people
+    // What each of `names` was when listed (a link's target), in the same order; st_ino is 0
+    // for a file that was gone by then.
+    QList<struct stat> identities;
+    // Matching files whose names are not valid UTF-8, escaped for display.
+    QStringList unreadable;
+    // Matching entries that are no regular file nor a link to one (pipes, sockets, devices,
+    // links to folders, dangling links, link loops), sorted for people.
+    QStringList special;
+};
 
 struct WalkCallbacks
 {
@@ -23,6 +45,9 @@ struct WalkCallbacks
                        const QStringList& unreadableNames)>
         files;
 
+    // When set, called instead of `files`, with everything the walk knows of the folder.
+    std::function<bool(const ListedFolder& folder)> listed;
+
     // A folder that cannot be read, with the platform's error description, or a subfolder whose
     // name is not valid UTF-8 (escaped, with UnreadableNameText()); it is skipped.
     std::function<void(const QString& folderPath, const QString& errorText)> failed;
@@ -31,12 +56,12 @@ struct WalkCallbacks
     std::function<bool()> stopRequested;
 };
 
-// Walks `folderPath` with the input file specification `inputSpec`, entering subfolders only
-// when `subdirectories` is true. Callbacks left empty are not called. False when the walk
-// ended on a stop request.
 // Why a subfolder whose name is not valid UTF-8 is not entered.
 QString UnreadableNameText();
 
+// Walks `folderPath` with the input file specification `inputSpec`, entering subfolders only
+// when `subdirectories` is true. Callbacks left empty are not called. False when the walk
+// ended on a stop request.
 bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdirectories,
                 const WalkCallbacks& callbacks);
 

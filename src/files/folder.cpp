@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace folder {
 
@@ -52,21 +53,15 @@ Kind KindOf(DIR* dir, const dirent* entry)
     return Kind::Other;
 }
 
-// Calls `visit(entry, kind)` for every entry of the folder but "." and "..", in the order the
-// file system lists them. 0, or the errno of opening or reading the folder.
-template <typename Visit> int ForEachEntry(const QString& path, Visit visit)
+// Calls `visit(entry, kind)` for every entry of the open folder `dir` but "." and "..", in the
+// order the file system lists them. 0, or the errno of reading the folder.
+template <typename Visit> int ReadEntries(DIR* dir, Visit visit)
 {
-    DIR* dir = ::opendir(QFile::encodeName(path).constData());
-    if (!dir)
-        return errno;
-    int error = 0;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            error = errno;
-            break;
-        }
+        if (!entry)
+            return errno;
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
@@ -75,8 +70,61 @@ template <typename Visit> int ForEachEntry(const QString& path, Visit visit)
             continue;
         visit(entry, KindOf(dir, entry));
     }
+}
+
+// As ReadEntries, for the folder at `path`; also the errno of opening it.
+template <typename Visit> int ForEachEntry(const QString& path, Visit visit)
+{
+    DIR* dir = ::opendir(QFile::encodeName(path).constData());
+    if (!dir)
+        return errno;
+    const int error = ReadEntries(dir, visit);
     ::closedir(dir);
     return error;
+}
+
+// As ReadEntries, for the folder open at `folderFd`, read through a copy of the descriptor.
+template <typename Visit> int ForEachEntryAt(int folderFd, Visit visit)
+{
+    const int copy = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (!dir) {
+        const int error = errno;
+        if (copy >= 0)
+            ::close(copy);
+        return error;
+    }
+    const int error = ReadEntries(dir, visit);
+    ::closedir(dir);
+    return error;
+}
+
+// Sorts one entry into `listing`.
+void Collect(FolderListing& listing, const dirent* entry, Kind kind)
+{
+    const QByteArray name(entry->d_name);
+    if (!NameBytes::IsReadable(name))
+        (kind == Kind::Folder ? listing.unreadableSubfolders : listing.unreadableFiles)
+            .append(name);
+    else if (kind == Kind::File)
+        listing.files.append(QFile::decodeName(name));
+    else
+        (kind == Kind::Folder ? listing.subfolders : listing.others)
+            .append(QFile::decodeName(name));
+}
+
+// Ends a listing that read the folder with `error` (0 when it was read whole).
+bool FinishListing(int error, FolderListing& listing, QString& errorText)
+{
+    if (error != 0) {
+        errorText = qt_error_string(error);
+        return false;
+    }
+    NameBytes::SortForPeople(listing.files);
+    NameBytes::SortForPeople(listing.subfolders);
+    NameBytes::SortForPeople(listing.others);
+    errorText.clear();
+    return true;
 }
 
 } // namespace
@@ -177,24 +225,17 @@ qint64 CountSubfolders(const QString& path, QString& errorText, int& errorNumber
 bool ListFolder(const QString& path, FolderListing& listing, QString& errorText)
 {
     listing = FolderListing();
-    const int error = ForEachEntry(path, [&](const dirent* entry, Kind kind) {
-        if (kind == Kind::Other)
-            return;
-        const QByteArray name(entry->d_name);
-        const bool file = kind == Kind::File;
-        if (!NameBytes::IsReadable(name))
-            (file ? listing.unreadableFiles : listing.unreadableSubfolders).append(name);
-        else
-            (file ? listing.files : listing.subfolders).append(QFile::decodeName(name));
-    });
-    if (error != 0) {
-        errorText = qt_error_string(error);
-        return false;
-    }
-    NameBytes::SortForPeople(listing.files);
-    NameBytes::SortForPeople(listing.subfolders);
-    errorText.clear();
-    return true;
+    const int error =
+        ForEachEntry(path, [&](const dirent* entry, Kind kind) { Collect(listing, entry, kind); });
+    return FinishListing(error, listing, errorText);
+}
+
+bool ListFolderAt(int folderFd, FolderListing& listing, QString& errorText)
+{
+    listing = FolderListing();
+    const int error = ForEachEntryAt(
+        folderFd, [&](const dirent* entry, Kind kind) { Collect(listing, entry, kind); });
+    return FinishListing(error, listing, errorText);
 }
 
 bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders,

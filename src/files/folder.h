@@ -10,6 +10,7 @@ class Interaction;
 // file system keeps them in. A "file" is a regular file or a
 // symbolic link to one, dot files included; a "subfolder" is a real folder: symbolic links to
 // folders are neither counted nor walked, so that a link back up the tree cannot loop a batch.
+// Everything else is "other": listed apart, for the batch to report.
 namespace folder {
 
 // True when `path`, without leading and trailing blanks, names an existing folder.
@@ -52,10 +53,17 @@ struct FolderListing
     // order it lists them. The program cannot name them through Qt, so it reports them.
     QList<QByteArray> unreadableFiles;
     QList<QByteArray> unreadableSubfolders;
+    // Entries that are neither: pipes, sockets, devices, links to anything but a regular file,
+    // links that lead nowhere or round in a loop; sorted for people. (Such an entry whose name
+    // is not valid UTF-8 is among `unreadableFiles`: it cannot be worked on either.)
+    QStringList others;
 };
 
 // Lists `path`. False with the error description when it cannot be read.
 bool ListFolder(const QString& path, FolderListing& listing, QString& errorText);
+
+// Lists the folder open at `folderFd` (the descriptor itself is left as it is).
+bool ListFolderAt(int folderFd, FolderListing& listing, QString& errorText);
 
 // The names of the files and of the subfolders directly in `path` that the program can name,
 // each sorted for people. False with the error description when it cannot be read.

@@ -7,6 +7,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+
 // A batch over a folder tree: the report lines, the closing statistics, the refusal of
 // duplicate output names, Stop and Pause, a full report, the measuring pass.
 class TestBatchDriver : public QObject
@@ -29,6 +33,8 @@ private slots:
     void measuringPass_data();
     void measuringPass();
     void stopBeforeFirstFile();
+    void specialFiles_data();
+    void specialFiles();
 };
 
 namespace {
@@ -42,6 +48,14 @@ QString DateLine()
 QString Bytes(qint64 size)
 {
     return StrProc::NumberLocale().toString(size) + QStringLiteral(" bytes");
+}
+
+bool MakeSocket(const QByteArray& path)
+{
+    sockaddr_un address = {AF_UNIX, {}};
+    qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    return ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && !::close(fd);
 }
 
 } // namespace
@@ -342,6 +356,38 @@ void TestBatchDriver::stopBeforeFirstFile()
     QVERIFY(f.lines().contains(QStringLiteral("Number of files encrypted: 0")));
     QCOMPARE(f.driver.status(), QStringLiteral("Stopped"));
     QCOMPARE(f.read(QStringLiteral("top/sub/a.txt")), QByteArray("plain"));
+}
+
+// Entries that are no regular file nor a link to one get a line each and count as not done, in
+// a new-file run as in place.
+void TestBatchDriver::specialFiles_data()
+{
+    QTest::addColumn<QByteArray>("target"); // of a link; "|" makes a pipe, "=" a socket
+    QTest::newRow("pipe") << QByteArray("|");
+    QTest::newRow("socket") << QByteArray("=");
+    QTest::newRow("dangling link") << QByteArray("gone.txt");
+    QTest::newRow("link loop") << QByteArray("s.txt");
+    QTest::newRow("link to a folder") << QByteArray(".");
+    QTest::newRow("link to a device") << QByteArray("/dev/null");
+}
+
+void TestBatchDriver::specialFiles()
+{
+    QFETCH(QByteArray, target);
+    for (const bool inPlace : {false, true}) {
+        BatchFixture f;
+        f.setup.blnOutputFilesSame = inPlace;
+        f.write("in/a.txt", "text");
+        const QByteArray entry = QFile::encodeName(f.path("in/s.txt"));
+        QVERIFY(target == "|"   ? ::mkfifo(entry, 0600) == 0
+                : target == "=" ? MakeSocket(entry)
+                                : ::symlink(target, entry) == 0);
+        f.Run("in", "*.txt", inPlace ? "in" : "out", "*.*");
+        QVERIFY(f.lines().contains("s.txt         This is a symbolic link or a special file.  "
+                                   "Encryption not performed."));
+        QCOMPARE(f.driver.counters().filesProcessed, 2);
+        QCOMPARE(f.driver.counters().filesDone, 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBatchDriver)

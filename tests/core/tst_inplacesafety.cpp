@@ -27,6 +27,8 @@ private slots:
     void refused();
     void metadataKept_data();
     void metadataKept();
+    void onlyListedFiles_data();
+    void onlyListedFiles();
 };
 
 namespace {
@@ -190,6 +192,54 @@ void TestInPlaceSafety::metadataKept()
         QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     }
     QCOMPARE(f.read(QStringLiteral("tool.sh")), Original);
+}
+
+// Another user swaps a subfolder for a link to a private folder, or a second run takes the same
+// files: only the files listed, in the folders listed, are replaced, and none twice.
+void TestInPlaceSafety::onlyListedFiles_data()
+{
+    QTest::addColumn<QString>("trigger"); // the change comes as this file is verified
+    QTest::addColumn<bool>("secondRun");
+    QTest::addColumn<int>("done");
+    QTest::addColumn<int>("changedSinceListed");
+    QTest::newRow("subfolder swapped, then entered") << "top/c.txt" << false << 3 << 0;
+    QTest::newRow("subfolder swapped inside it") << "top/sub/b.txt" << false << 3 << 1;
+    QTest::newRow("a second run at once") << "top/a.txt" << true << 3 << 2;
+}
+
+void TestInPlaceSafety::onlyListedFiles()
+{
+    QFETCH(QString, trigger);
+    QFETCH(bool, secondRun);
+    QFETCH(int, done);
+    QFETCH(int, changedSinceListed);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.setup.blnSubdirectories = true;
+    for (const char* name : {"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt",
+                             "top/sub/c.txt", "private/b.txt", "private/c.txt"})
+        f.write(name, Original);
+    f.write("key", f.key.strKey);
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
+        if (stage != ZR7FileOps::Stage::Verifying ||
+            file.path() != TestFiles::native(f.path(trigger)))
+            return;
+        QProcess other; // another user's shell, or a second run of the program
+        other.setStandardOutputFile(QProcess::nullDevice());
+        const QString swap = "mv $0/sub $0/moved && ln -s ../private $0/sub";
+        if (secondRun)
+            other.start(ZR7_BATCH_CHILD, {f.path("top"), f.path("key"), "encrypt"});
+        else
+            other.start("sh", {"-c", swap, f.path("top")});
+        QVERIFY(other.waitForFinished());
+        QCOMPARE(other.exitCode(), int(secondRun)); // the second run meets a locked file
+    };
+    f.Run("top", "*.txt", "top", "*.*");
+    QCOMPARE(f.driver.counters().filesDone, done);
+    QCOMPARE(f.report().count("This file changed since the batch began, so it was left as it is."),
+             changedSinceListed);
+    QCOMPARE(f.read("private/b.txt") + f.read("private/c.txt"), Original + Original);
+    QCOMPARE(f.decrypted("top/b.txt"), Original);
 }
 
 QTEST_GUILESS_MAIN(TestInPlaceSafety)
