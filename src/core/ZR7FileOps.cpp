@@ -145,7 +145,7 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
             size);
     }
     const int result = ReplaceInPlace(file, encrypt, size, beforePurge);
-    if (result == RenameFailed)
+    if (result == RenameFailed || result == PurgeFailed)
         temporaryPath = QFile::decodeName(QByteArray::fromStdString(file.releaseResult()));
     return result;
 }
@@ -179,14 +179,14 @@ int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
     if (replaced != InPlaceFile::Ready)
         return CodeOf(replaced);
     Notify(Stage::Purging, file);
-    // The purge's own result is not needed: the result already has the name, and a plaintext
-    // that could not be overwritten is still unlinked.
     const int level = encrypt ? 1000 : 0;
     // The purge gives no measure of its progress: the display shows none while it runs.
     m_passOffset = 0;
     m_passTotal = 0;
-    Run([&] { return file.purgeOriginal(level); }, level > 0 ? size : 0);
-    return 0;
+    const int purged = Run([&] { return file.purgeOriginal(level); }, level > 0 ? size : 0);
+    // The result has the file's name, but an original left on disk (a plaintext above all)
+    // means the file is not done: the report says where it is.
+    return purged >= -1 ? 0 : int(PurgeFailed);
 }
 
 int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)

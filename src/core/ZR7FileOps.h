@@ -34,6 +34,7 @@ public:
         InUse = 13,             // another run, or a program writing to it, has the file
         ChangedMeanwhile = 14,  // the file changed while it was read: it stays as it now is
         UnreadableName = 15,    // the name is not valid UTF-8: the file cannot be named
+        PurgeFailed = 17,       // replaced, but the original is left under a temporary name
     };
 
     // Moments of an in-place operation, for tests that act at them.

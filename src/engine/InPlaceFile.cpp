@@ -219,6 +219,9 @@ int InPlaceFile::purgeOriginal(int level)
         return -4;
     const int result =
         FileUtility::purge_identified(m_resultPath, level, m_seen.st_dev, m_seen.st_ino);
+    // What could not be purged stays where it is, and releaseResult() says where.
+    if (result < -1)
+        return result;
     m_result.reset();
     m_resultPath.clear();
     m_exchanged = false;
@@ -236,8 +239,6 @@ void InPlaceFile::discardResult()
 
 std::string InPlaceFile::releaseResult()
 {
-    if (m_exchanged)
-        return {};
     m_result.reset();
     return std::exchange(m_resultPath, std::string());
 }

@@ -63,12 +63,14 @@ public:
     // and untouched, and the result still at resultPath().
     Status replace();
 
-    // Purges the original under its temporary name (level as FileUtility::purge_file).
+    // Purges the original under its temporary name (level and result as
+    // FileUtility::purge_identified). On a failure the original stays there.
     int purgeOriginal(int level);
 
     // Removes the result that did not replace the original.
     void discardResult();
-    // Leaves the result that did not replace the original where it is: its path.
+    // Leaves the result that did not replace the original where it is: its path. After a
+    // failed purge, the path where the original was left.
     std::string releaseResult();
     // Keeps a partial result as "<name>.partial" (or ".partial2", ...): that path, or "".
     std::string keepPartialResult();

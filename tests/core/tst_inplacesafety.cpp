@@ -9,7 +9,9 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +29,8 @@ private slots:
     void refused();
     void metadataKept_data();
     void metadataKept();
+    void purgeFails_data();
+    void purgeFails();
 };
 
 namespace {
@@ -47,6 +51,19 @@ QString LineAfterSize(BatchFixture& f, const QString& name)
 QString NotPerformed(const char* what)
 {
     return QLatin1String(what) + QStringLiteral("  Encryption not performed.");
+}
+
+// Sets or clears an inode flag (chattr); false where the file system or the user cannot.
+bool SetFlag(const QString& path, int flag, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | flag : flags & ~flag;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
 }
 
 } // namespace
@@ -190,6 +207,59 @@ void TestInPlaceSafety::metadataKept()
         QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     }
     QCOMPARE(f.read(QStringLiteral("tool.sh")), Original);
+}
+
+// The original cannot be purged once the result has its name: the file is not done, and the
+// report says where the original is.
+void TestInPlaceSafety::purgeFails_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("encrypted") << true
+                               << "The file was encrypted, but its plaintext could not be purged";
+    QTest::newRow("decrypted") << false
+                               << "The file was decrypted, but its ciphertext could not be removed";
+}
+
+void TestInPlaceSafety::purgeFails()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(QString, text);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.setup.blnEncrypt = encrypt;
+    const QString name = QStringLiteral("notes.txt");
+    if (encrypt)
+        f.write(name, Original);
+    else
+        f.writeEncrypted(name, Original);
+    const QByteArray before = f.read(name);
+    // Root overwrites and unlinks anything but an immutable file; others are stopped by the
+    // folder.
+    const bool immutable = SetFlag(f.path(name), FS_IMMUTABLE_FL, true);
+    QVERIFY(!immutable || SetFlag(f.path(name), FS_IMMUTABLE_FL, false));
+    if (!immutable && ::geteuid() == 0)
+        QSKIP("root needs a file system with the immutable flag");
+    QString left;
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
+        if (stage != ZR7FileOps::Stage::Purging)
+            return;
+        left = QString::fromStdString(file.resultPath());
+        QVERIFY(immutable ? SetFlag(left, FS_IMMUTABLE_FL, true)
+                          : QFile::setPermissions(f.path(QString()),
+                                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    };
+    f.Run(QString(), name, QString(), QStringLiteral("*.*"));
+    QVERIFY(immutable ? SetFlag(left, FS_IMMUTABLE_FL, false)
+                      : QFile::setPermissions(f.path(QString()), QFileDevice::ReadOwner |
+                                                                     QFileDevice::WriteOwner |
+                                                                     QFileDevice::ExeOwner));
+    QCOMPARE(LineAfterSize(f, name), text + QStringLiteral(": it is still in ") + left + '.');
+    QCOMPARE(f.driver.counters().filesDone, 0);
+    QCOMPARE(encrypt ? f.decrypted(name) : f.read(name), Original);
+    QVERIFY(QFileInfo::exists(left));
+    if (immutable || !encrypt)
+        QCOMPARE(TestFiles::read(left), before);
 }
 
 QTEST_GUILESS_MAIN(TestInPlaceSafety)
