@@ -131,8 +131,8 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
         return refused;
 
     m_passOffset = 0;
-    // An in-place encryption reads the file twice: once to encrypt, once to verify.
-    m_passTotal = inPlace && encrypt ? 2 * size : size;
+    // In place the file is read twice: once to transform it, once to verify the result.
+    m_passTotal = inPlace ? 2 * size : size;
     m_engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
                                       encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
@@ -158,7 +158,7 @@ int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
     int result = Run(
         [&] {
             return encrypt ? m_engine.encrypt_fd(file.fd(), file.resultFd())
-                           : m_engine.decrypt_fd(file.fd(), file.resultFd());
+                           : m_engine.decrypt_fd_recorded(file.fd(), file.resultFd());
         },
         size);
     if (result != 0) {
@@ -194,15 +194,17 @@ int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
     Notify(Stage::Verifying, file);
     file.copyMetadata();
     const int fd = file.resultFd();
-    m_passOffset = encrypt ? size : 0;
+    m_passOffset = size;
     const int result = Run(
         [&] {
             // The disk writes while the file is read back (starting the writeback can itself
             // take a while); the flush then waits only for the rest.
             std::thread writeback([fd] { FileUtility::start_writeback(fd); });
-            // A decryption authenticated every chunk as it wrote it; the ciphertext that
-            // an encryption wrote is read back and authenticated in full.
-            const bool verified = !encrypt || m_engine.verify_fd(fd) == CipherEngine::Success;
+            // The ciphertext that an encryption wrote is read back and authenticated in full;
+            // the plaintext of a decryption is read back against the digests taken as it was
+            // written.
+            const bool verified = encrypt ? m_engine.verify_fd(fd) == CipherEngine::Success
+                                          : m_engine.written_intact(fd);
             writeback.join();
             if (!verified || FileUtility::sync_descriptor(fd) != 0)
                 return int(NotVerified);

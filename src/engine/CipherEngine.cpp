@@ -359,6 +359,27 @@ int CipherEngine::decrypt_fd(int input, int output)
         input, [output] { return output; }, PositionalPass::canWrite(output));
 }
 
+int CipherEngine::decrypt_fd_recorded(int input, int output)
+{
+    if (const int rc = ready())
+        return rc;
+    const long long base = ::lseek(output, 0, SEEK_CUR);
+    m_recording = true;
+    const int code = decrypt_fd(input, output);
+    m_recording = false;
+    // Only a whole output is worth reading back.
+    m_recorded = {code == Success ? base : -1, m_bytesWritten};
+    return code;
+}
+
+bool CipherEngine::written_intact(int output)
+{
+    m_bytesDone = 0;
+    return m_recorded.base >= 0 && !m_slots.empty() &&
+           m_written.matches(output, m_recorded.base, m_recorded.length, m_slots.front().data(),
+                             m_bytesDone);
+}
+
 int CipherEngine::verify_file(const std::string& inputPath)
 {
     if (const int rc = ready())
@@ -437,6 +458,11 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, boo
     if (openOutput && output < 0)
         return OutputNotOpened;
     pass->setOutput(output, recordSize - TagSize);
+    const bool recording = m_recording && output >= 0;
+    if (recording) {
+        m_written.start(pass->threads(m_workers), recordSize - TagSize);
+        m_written.add(0, 0, record.data, static_cast<std::size_t>(record.length) - TagSize);
+    }
     pass->submit(static_cast<std::size_t>(record.length) - TagSize);
     m_bytesDone += static_cast<std::uint64_t>(record.length);
 
@@ -452,6 +478,8 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, boo
                     !checkChunk(*cipher, number, next))
                     return false;
                 length = static_cast<std::size_t>(next.length) - TagSize;
+                if (recording)
+                    m_written.add(worker, number, next.data, length);
                 m_bytesDone += static_cast<std::uint64_t>(next.length);
                 return true;
             });
