@@ -1,5 +1,6 @@
 #include "InPlaceFile.h"
 
+#include "FileMetadata.h"
 #include "FileUtility.h"
 
 #include <cerrno>
@@ -119,7 +120,10 @@ bool InPlaceFile::CanBeRemoved() const
 InPlaceFile::Status InPlaceFile::createResult()
 {
     m_result = PosixFile::createTemporary(PosixFile::folderOf(m_path), m_resultPath);
-    return m_result.valid() ? Ready : NoResultFile;
+    if (!m_result.valid())
+        return NoResultFile;
+    FileMetadata::copyFlags(m_input.get(), m_result.get());
+    return Ready;
 }
 
 void InPlaceFile::copyMetadata()
@@ -132,6 +136,9 @@ void InPlaceFile::copyMetadata()
         if (::fchown(fd, static_cast<uid_t>(-1), m_seen.st_gid) != 0)
             mode &= ~static_cast<mode_t>(S_ISGID);
     }
+    // After the owner, whose change would drop a file capability; before the mode, which
+    // then also sets the mask of an access control list as the original has it.
+    FileMetadata::copyAttributes(m_input.get(), fd);
     ::fchmod(fd, mode);
     const timespec times[2] = {m_seen.st_atim, m_seen.st_mtim};
     ::futimens(fd, times);

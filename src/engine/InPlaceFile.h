@@ -48,13 +48,14 @@ public:
     int fd() const { return m_input.get(); }
     const struct stat& identity() const { return m_seen; }
 
-    // A new file beside the original for the result (mode 0600, locked, readable).
+    // A new file beside the original for the result (mode 0600, locked, readable), with the
+    // original's file flags.
     Status createResult();
     int resultFd() const { return m_result.get(); }
     const std::string& resultPath() const { return m_resultPath; }
 
-    // Gives the written result the original's owner and group where permitted, its mode and
-    // its times.
+    // Gives the written result the original's owner and group where permitted, its extended
+    // attributes (access control lists among them), its mode and its times.
     void copyMetadata();
 
     // Puts the result under the file's name, after checking that the original is still the

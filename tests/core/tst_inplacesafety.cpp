@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "core/ZR7FileOps.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -13,6 +14,8 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <tuple>
 #include <unistd.h>
 
 // In place on a file system that others use at the same time: a file that changes while it is
@@ -54,16 +57,54 @@ QString NotPerformed(const char* what)
 }
 
 // Sets or clears an inode flag (chattr); false where the file system or the user cannot.
-bool SetFlag(const QString& path, int flag, bool on)
+// With `flag` 0 only reads them into `flags`.
+bool SetFlag(const QString& path, int flag, bool on, int* flags = nullptr)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
-    int flags = 0;
-    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | flag : flags & ~flag;
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    int now = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &now) == 0;
+    if (flags != nullptr)
+        *flags = now;
+    now = on ? now | flag : now & ~flag;
+    ok = ok && (flag == 0 || ::ioctl(fd, FS_IOC_SETFLAGS, &now) == 0);
     if (fd >= 0)
         ::close(fd);
     return ok;
+}
+
+int Flags(const QByteArray& path)
+{
+    int flags = 0;
+    SetFlag(QFile::decodeName(path), 0, false, &flags);
+    return flags;
+}
+
+// The extended attributes of a file, by name.
+QMap<QByteArray, QByteArray> Attributes(const QByteArray& path)
+{
+    QMap<QByteArray, QByteArray> attributes;
+    QByteArray names(4096, 0), value(4096, 0);
+    const ssize_t size = ::listxattr(path, names.data(), names.size());
+    for (const QByteArray& name : names.left(qMax<ssize_t>(size, 0)).split('\0')) {
+        const ssize_t length = name.isEmpty() ? -1 : ::getxattr(path, name, value.data(), 4096);
+        if (length >= 0)
+            attributes.insert(name, value.left(length));
+    }
+    return attributes;
+}
+
+// An access control list that lets user 65534 read the file (its xattr form, for mode 0640).
+QByteArray ReadableByNobody()
+{
+    QByteArray acl;
+    QDataStream out(&acl, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint32(2);
+    const quint32 none = 0xFFFFFFFF;
+    for (const auto& [tag, perm, id] :
+         {std::tuple{1, 6, none}, {2, 4, 65534u}, {4, 4, none}, {0x10, 4, none}, {0x20, 0, none}})
+        out << quint16(tag) << quint16(perm) << quint32(id);
+    return acl;
 }
 
 } // namespace
@@ -173,15 +214,18 @@ void TestInPlaceSafety::metadataKept_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("otherOwner");
-    QTest::newRow("executable, 0755") << 0755 << false;
-    QTest::newRow("read-only, 0444") << 0444 << false;
-    QTest::newRow("another user's file, 0640") << 0640 << true;
+    QTest::addColumn<bool>("extras");
+    QTest::newRow("executable, 0755") << 0755 << false << false;
+    QTest::newRow("read-only, 0444") << 0444 << false << false;
+    QTest::newRow("another user's file, 0640") << 0640 << true << false;
+    QTest::newRow("user attributes, an access list, no-dump flag") << 0640 << false << true;
 }
 
 void TestInPlaceSafety::metadataKept()
 {
     QFETCH(int, mode);
     QFETCH(bool, otherOwner);
+    QFETCH(bool, extras);
     if (otherOwner && ::geteuid() != 0)
         QSKIP("only root can work on another user's file and give it back");
     BatchFixture f;
@@ -192,6 +236,15 @@ void TestInPlaceSafety::metadataKept()
     QVERIFY(::utimensat(AT_FDCWD, path, times, 0) == 0);
     QVERIFY(!otherOwner || ::chown(path, 65534, 65534) == 0);
     QVERIFY(::chmod(path, mode_t(mode)) == 0);
+    if (extras && (::setxattr(path, "user.note", "one", 3, 0) != 0 ||
+                   ::setxattr(path, "user.bytes", "\0\1\377", 3, 0) != 0))
+        QSKIP("the file system takes no user attributes");
+    // Each of these where the file system takes it.
+    const QByteArray acl = ReadableByNobody();
+    if (extras)
+        ::setxattr(path, "system.posix_acl_access", acl.constData(), acl.size(), 0);
+    const bool noDump = extras && SetFlag(QFile::decodeName(path), FS_NODUMP_FL, true);
+    const QMap<QByteArray, QByteArray> attributes = Attributes(path);
     struct stat before;
     QVERIFY(::stat(path, &before) == 0);
     for (const bool encrypt : {true, false}) {
@@ -205,6 +258,8 @@ void TestInPlaceSafety::metadataKept()
         QCOMPARE(after.st_gid, before.st_gid);
         QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
         QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        QCOMPARE(Attributes(path), attributes);
+        QCOMPARE(Flags(path) & FS_NODUMP_FL, noDump ? FS_NODUMP_FL : 0);
     }
     QCOMPARE(f.read(QStringLiteral("tool.sh")), Original);
 }
