@@ -372,12 +372,27 @@ int CipherEngine::decrypt_fd_recorded(int input, int output)
     return code;
 }
 
+// The output is read back as it was written, a record per worker at once, up to its end.
 bool CipherEngine::written_intact(int output)
 {
     m_bytesDone = 0;
-    return m_recorded.base >= 0 && !m_slots.empty() &&
-           m_written.matches(output, m_recorded.base, m_recorded.length, m_slots.front().data(),
-                             m_bytesDone);
+    const std::size_t recordLength = m_written.recordLength();
+    if (m_recorded.base < 0 || recordLength == 0 ||
+        ::lseek(output, m_recorded.base, SEEK_SET) != m_recorded.base)
+        return false;
+    const auto pass = makePass(output, recordLength, true);
+    pass->setOutput(-1, recordLength);
+    if (pass->threads(m_workers) > m_written.threads())
+        return false;
+    const ChunkPass::Failure failure =
+        pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                 const ChunkPass::Record& record, std::size_t& length) {
+            length = static_cast<std::size_t>(record.length);
+            m_bytesDone += length;
+            return m_written.matches(worker, number, record.data, length);
+        });
+    pass->finish();
+    return !failure.failed && pass->bytesWritten() == m_recorded.length;
 }
 
 int CipherEngine::verify_file(const std::string& inputPath)
@@ -460,7 +475,8 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, boo
     pass->setOutput(output, recordSize - TagSize);
     const bool recording = m_recording && output >= 0;
     if (recording) {
-        m_written.start(pass->threads(m_workers), recordSize - TagSize);
+        // Enough threads for this pass and for the one that reads the output back.
+        m_written.start(std::max(pass->threads(m_workers), m_workers + 1), recordSize - TagSize);
         m_written.add(0, 0, record.data, static_cast<std::size_t>(record.length) - TagSize);
     }
     pass->submit(static_cast<std::size_t>(record.length) - TagSize);

@@ -1,12 +1,9 @@
 #include "WrittenDigest.h"
 
-#include "PosixFile.h"
-
 #include <openssl/evp.h>
 #include <sodium.h>
 
 #include <algorithm>
-#include <sys/stat.h>
 
 WrittenDigest::~WrittenDigest()
 {
@@ -68,30 +65,11 @@ void WrittenDigest::add(unsigned thread, std::uint64_t number, const std::uint8_
     m_noted[number] = 1;
 }
 
-bool WrittenDigest::matches(int fd, long long offset, std::uint64_t total, std::uint8_t* buffer,
-                            std::atomic<std::uint64_t>& done)
+bool WrittenDigest::matches(unsigned thread, std::uint64_t number, const std::uint8_t* data,
+                            std::size_t length)
 {
-    struct stat info;
-    if (!m_started || m_failed || m_recordLength == 0 || ::fstat(fd, &info) != 0 ||
-        info.st_size != offset + static_cast<long long>(total))
-        return false;
-    // An empty file is one empty record.
-    const std::uint64_t records = std::max<std::uint64_t>(
-        1, (total + m_recordLength - 1) / static_cast<std::uint64_t>(m_recordLength));
-    if (m_tags.size() < records)
-        return false;
-    for (std::uint64_t number = 0; number < records; ++number) {
-        const std::uint64_t at = number * m_recordLength;
-        const auto length = static_cast<std::size_t>(
-            std::min<std::uint64_t>(m_recordLength, total - std::min(total, at)));
-        Tag tag;
-        if (!m_noted[number] ||
-            PosixFile::readFullAt(fd, buffer, length, offset + static_cast<long long>(at)) !=
-                static_cast<long long>(length) ||
-            !digest(0, buffer, length, tag) ||
-            sodium_memcmp(tag.data(), m_tags[number].data(), tag.size()) != 0)
-            return false;
-        done += length;
-    }
-    return true;
+    Tag tag;
+    return !m_failed && number < m_tags.size() && m_noted[number] &&
+           digest(thread, data, length, tag) &&
+           sodium_memcmp(tag.data(), m_tags[number].data(), tag.size()) == 0;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -31,11 +30,12 @@ public:
     // Notes record `number` as written; called by thread `thread` only.
     void add(unsigned thread, std::uint64_t number, const std::uint8_t* data, std::size_t length);
 
-    // Reads `fd` from `offset` on, a record at a time into `buffer` (recordLength bytes), and
-    // adds the bytes read to `done`: true when the file holds exactly the `total` bytes of the
-    // records noted, up to its end.
-    bool matches(int fd, long long offset, std::uint64_t total, std::uint8_t* buffer,
-                 std::atomic<std::uint64_t>& done);
+    // True when `data`, read back as record `number` by thread `thread`, is what was noted.
+    bool matches(unsigned thread, std::uint64_t number, const std::uint8_t* data,
+                 std::size_t length);
+
+    std::size_t recordLength() const { return m_recordLength; }
+    std::size_t threads() const { return m_contexts.size(); }
 
 private:
     using Tag = std::array<std::uint8_t, 16>;
