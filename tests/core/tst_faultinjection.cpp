@@ -1,9 +1,7 @@
 #include "BatchFixture.h"
-#include "InPlaceFile.h"
 #include "LossTally.h"
 #include "ReportLine.h"
 #include "TestFiles.h"
-#include "core/ZR7FileOps.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,8 +25,6 @@ private slots:
     void cleanupTestCase();
     void inputChangesBeforeItsTurn_data();
     void inputChangesBeforeItsTurn();
-    void resultDamagedOnDisk_data();
-    void resultDamagedOnDisk();
 
 private:
     LossTally m_tally;
@@ -146,53 +142,6 @@ void TestFaultInjection::inputChangesBeforeItsTurn()
     QCOMPARE(QDir(f.path("in")).entryList(files, QDir::Name), kept);
     if (!inPlace)
         QCOMPARE(QDir(f.path("out")).entryList(files, QDir::Name), done);
-}
-
-// The result in place reaches the disk otherwise than it was written (a write the system
-// reported done that never happened, a file cut or extended): the file keeps its original.
-void TestFaultInjection::resultDamagedOnDisk_data()
-{
-    QTest::addColumn<bool>("encrypt");
-    QTest::addColumn<QString>("damage");
-    for (const bool encrypt : {true, false}) {
-        const char* mode = encrypt ? "encrypted" : "decrypted";
-        QTest::addRow("%s, 7 bytes lost at 1 MiB", mode) << encrypt << "lost";
-        QTest::addRow("%s, cut short", mode) << encrypt << "cut";
-        QTest::addRow("%s, extended", mode) << encrypt << "extended";
-    }
-}
-
-void TestFaultInjection::resultDamagedOnDisk()
-{
-    QFETCH(bool, encrypt);
-    QFETCH(QString, damage);
-    BatchFixture f;
-    f.setup.blnOutputFilesSame = true;
-    f.setup.blnEncrypt = encrypt;
-    const QByteArray plain = TestFiles::randomBytes(3 << 20, 17);
-    if (encrypt)
-        f.write(Names[0], plain);
-    else
-        f.writeEncrypted(Names[0], plain);
-    const QByteArray before = f.read(Names[0]);
-    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
-        if (stage != ZR7FileOps::Stage::Verifying)
-            return;
-        QFile result(QString::fromStdString(file.resultPath()));
-        QVERIFY(result.open(QIODevice::ReadWrite));
-        if (damage == "lost")
-            QVERIFY(result.seek(1 << 20) && result.write(QByteArray(7, 0)) == 7);
-        else
-            QVERIFY(result.resize(result.size() + (damage == "cut" ? -1 : 1)));
-    };
-    f.Run(QString(), Names[0], QString(), QStringLiteral("*.*"));
-    m_tally.caseRun();
-    QCOMPARE(ReportLine(f.report(), Names[0]).result,
-             QStringLiteral("The result could not be verified on disk, so the original file "
-                            "was kept."));
-    QCOMPARE(f.driver.counters().filesDone, 0);
-    QVERIFY(m_tally.check(Names[0], f.read(Names[0]), before));
-    QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden), QStringList(Names[0]));
 }
 
 QTEST_GUILESS_MAIN(TestFaultInjection)
