@@ -69,7 +69,11 @@ void copyAttributes(int from, int to)
 
 void copyFlags(int from, int to)
 {
-    constexpr unsigned Copied = FS_FL_USER_MODIFIABLE & ~unsigned(FS_IMMUTABLE_FL | FS_APPEND_FL);
+    // What a user sets on a file with chattr, but immutable and append-only (see the header),
+    // and the flags that only folders use.
+    constexpr unsigned Copied = FS_SECRM_FL | FS_UNRM_FL | FS_COMPR_FL | FS_SYNC_FL | FS_NODUMP_FL |
+                                FS_NOATIME_FL | FS_NOCOMP_FL | FS_JOURNAL_DATA_FL | FS_NOTAIL_FL |
+                                FS_NOCOW_FL | FS_DAX_FL;
     int wanted = 0;
     int now = 0;
     if (::ioctl(from, FS_IOC_GETFLAGS, &wanted) != 0 || ::ioctl(to, FS_IOC_GETFLAGS, &now) != 0)

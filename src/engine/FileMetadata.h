@@ -10,9 +10,10 @@ namespace FileMetadata {
 // (a default access control list) and `from` lacks goes.
 void copyAttributes(int from, int to);
 
-// Gives `to` the flags of `from` that a user may change, one by one, except immutable and
-// append-only, which would keep `to` from being renamed, exchanged or purged. Meant for a new,
-// empty `to`: some flags (no copy-on-write, compression) only act on data written afterwards.
+// Gives `to` the file flags of `from` (chattr), one by one, except immutable and append-only,
+// which would keep `to` from being exchanged or purged (an original that has them is refused
+// anyway). Meant for a new, empty `to`: some flags (no copy-on-write, compression) only act
+// on data written afterwards.
 void copyFlags(int from, int to);
 
 } // namespace FileMetadata

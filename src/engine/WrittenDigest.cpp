@@ -18,7 +18,6 @@ void WrittenDigest::release()
     sodium_memzero(m_key.data(), m_key.size());
     m_tags.clear();
     m_noted.clear();
-    m_started = false;
 }
 
 void WrittenDigest::start(unsigned threads, std::size_t recordLength)
@@ -34,7 +33,6 @@ void WrittenDigest::start(unsigned threads, std::size_t recordLength)
         m_contexts.push_back(context);
     }
     EVP_MAC_free(mac);
-    m_started = true;
 }
 
 bool WrittenDigest::digest(unsigned thread, const std::uint8_t* data, std::size_t length, Tag& tag)

@@ -45,7 +45,6 @@ private:
     std::array<std::uint8_t, 32> m_key{};
     std::vector<EVP_MAC_CTX*> m_contexts;
     std::size_t m_recordLength = 0;
-    bool m_started = false;
 
     std::mutex m_mutex;
     std::vector<Tag> m_tags;
