@@ -174,16 +174,14 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
     c.report.AppendToReport(text, false);
 }
 
-// The passes after the encryption of a file in place take as long again as the encryption
-// itself; the report says which one is running. Decrypting in place only flushes the result
-// and unlinks the ciphertext, which is quick.
+// The passes after the transformation of a file in place take as long again as the
+// transformation itself; the report says which one is running. The purge after a decryption
+// only unlinks the ciphertext, which is quick.
 void FileOperation::ShowPassOf(ZR7FileOps::Stage stage)
 {
-    if (!c.setup.blnEncrypt)
-        return;
     if (stage == ZR7FileOps::Stage::Verifying)
         ShowPass(QStringLiteral("  ... verifying ... "));
-    else if (stage == ZR7FileOps::Stage::Purging)
+    else if (stage == ZR7FileOps::Stage::Purging && c.setup.blnEncrypt)
         ShowPass(QStringLiteral("  ... purging the original ... "));
 }
 

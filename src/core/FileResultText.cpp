@@ -81,6 +81,11 @@ QString FailureText(int result, bool encrypt, const QString& inputPath,
                             encrypt);
     case ZR7FileOps::ChangedSinceListed:
         return QStringLiteral("This file changed since the batch began, so it was left as it is.");
+    case ZR7FileOps::PurgeFailed:
+        return QStringLiteral("The file was ") + TxtEncDec(QStringLiteral("encrypted"), encrypt) +
+               (encrypt ? QStringLiteral(", but its plaintext could not be purged")
+                        : QStringLiteral(", but its ciphertext could not be removed")) +
+               QStringLiteral(": it is still in ") + temporaryPath + QStringLiteral(".");
     case ZR7FileOps::NotVerified:
         return QStringLiteral("The result could not be verified on disk, so the original file "
                               "was kept.");

@@ -133,8 +133,8 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
         return refused;
 
     m_passOffset = 0;
-    // An in-place encryption reads the file twice: once to encrypt, once to verify.
-    m_passTotal = inPlace && encrypt ? 2 * size : size;
+    // In place the file is read twice: once to transform it, once to verify the result.
+    m_passTotal = inPlace ? 2 * size : size;
     m_engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
                                       encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
@@ -147,7 +147,7 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
             size);
     }
     const int result = ReplaceInPlace(file, encrypt, size, beforePurge);
-    if (result == RenameFailed)
+    if (result == RenameFailed || result == PurgeFailed)
         temporaryPath = QFile::decodeName(QByteArray::fromStdString(file.releaseResult()));
     return result;
 }
@@ -160,7 +160,7 @@ int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
     int result = Run(
         [&] {
             return encrypt ? m_engine.encrypt_fd(file.fd(), file.resultFd())
-                           : m_engine.decrypt_fd(file.fd(), file.resultFd());
+                           : m_engine.decrypt_fd_recorded(file.fd(), file.resultFd());
         },
         size);
     if (result != 0) {
@@ -181,14 +181,14 @@ int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
     if (replaced != InPlaceFile::Ready)
         return CodeOf(replaced);
     Notify(Stage::Purging, file);
-    // The purge's own result is not needed: the result already has the name, and a plaintext
-    // that could not be overwritten is still unlinked.
     const int level = encrypt ? 1000 : 0;
     // The purge gives no measure of its progress: the display shows none while it runs.
     m_passOffset = 0;
     m_passTotal = 0;
-    Run([&] { return file.purgeOriginal(level); }, level > 0 ? size : 0);
-    return 0;
+    const int purged = Run([&] { return file.purgeOriginal(level); }, level > 0 ? size : 0);
+    // The result has the file's name, but an original left on disk (a plaintext above all)
+    // means the file is not done: the report says where it is.
+    return purged >= -1 ? 0 : int(PurgeFailed);
 }
 
 int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
@@ -196,15 +196,17 @@ int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
     Notify(Stage::Verifying, file);
     file.copyMetadata();
     const int fd = file.resultFd();
-    m_passOffset = encrypt ? size : 0;
+    m_passOffset = size;
     const int result = Run(
         [&] {
             // The disk writes while the file is read back (starting the writeback can itself
             // take a while); the flush then waits only for the rest.
             std::thread writeback([fd] { FileUtility::start_writeback(fd); });
-            // A decryption authenticated every chunk as it wrote it; the ciphertext that
-            // an encryption wrote is read back and authenticated in full.
-            const bool verified = !encrypt || m_engine.verify_fd(fd) == CipherEngine::Success;
+            // The ciphertext that an encryption wrote is read back and authenticated in full;
+            // the plaintext of a decryption is read back against the digests taken as it was
+            // written.
+            const bool verified = encrypt ? m_engine.verify_fd(fd) == CipherEngine::Success
+                                          : m_engine.written_intact(fd);
             writeback.join();
             if (!verified || FileUtility::sync_descriptor(fd) != 0)
                 return int(NotVerified);

@@ -37,6 +37,7 @@ public:
         UnreadableName = 15,    // the name is not valid UTF-8: the file cannot be named
         // no longer the file the batch listed, or no longer in the folder it listed
         ChangedSinceListed = 16,
+        PurgeFailed = 17, // replaced, but the original is left under a temporary name
     };
 
     // Moments of an in-place operation, for tests that act at them.

@@ -359,6 +359,42 @@ int CipherEngine::decrypt_fd(int input, int output)
         input, [output] { return output; }, PositionalPass::canWrite(output));
 }
 
+int CipherEngine::decrypt_fd_recorded(int input, int output)
+{
+    if (const int rc = ready())
+        return rc;
+    const long long base = ::lseek(output, 0, SEEK_CUR);
+    m_recording = true;
+    const int code = decrypt_fd(input, output);
+    m_recording = false;
+    // Only a whole output is worth reading back.
+    m_recorded = {code == Success ? base : -1, m_bytesWritten};
+    return code;
+}
+
+// The output is read back as it was written, a record per worker at once, up to its end.
+bool CipherEngine::written_intact(int output)
+{
+    m_bytesDone = 0;
+    const std::size_t recordLength = m_written.recordLength();
+    if (m_recorded.base < 0 || recordLength == 0 ||
+        ::lseek(output, m_recorded.base, SEEK_SET) != m_recorded.base)
+        return false;
+    const auto pass = makePass(output, recordLength, true);
+    pass->setOutput(-1, recordLength);
+    if (pass->threads(m_workers) > m_written.threads())
+        return false;
+    const ChunkPass::Failure failure =
+        pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                 const ChunkPass::Record& record, std::size_t& length) {
+            length = static_cast<std::size_t>(record.length);
+            m_bytesDone += length;
+            return m_written.matches(worker, number, record.data, length);
+        });
+    pass->finish();
+    return !failure.failed && pass->bytesWritten() == m_recorded.length;
+}
+
 int CipherEngine::verify_file(const std::string& inputPath)
 {
     if (const int rc = ready())
@@ -437,6 +473,12 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, boo
     if (openOutput && output < 0)
         return OutputNotOpened;
     pass->setOutput(output, recordSize - TagSize);
+    const bool recording = m_recording && output >= 0;
+    if (recording) {
+        // Enough threads for this pass and for the one that reads the output back.
+        m_written.start(std::max(pass->threads(m_workers), m_workers + 1), recordSize - TagSize);
+        m_written.add(0, 0, record.data, static_cast<std::size_t>(record.length) - TagSize);
+    }
     pass->submit(static_cast<std::size_t>(record.length) - TagSize);
     m_bytesDone += static_cast<std::uint64_t>(record.length);
 
@@ -452,6 +494,8 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, boo
                     !checkChunk(*cipher, number, next))
                     return false;
                 length = static_cast<std::size_t>(next.length) - TagSize;
+                if (recording)
+                    m_written.add(worker, number, next.data, length);
                 m_bytesDone += static_cast<std::uint64_t>(next.length);
                 return true;
             });

@@ -4,6 +4,7 @@
 #include "MasterKeyCache.h"
 #include "SecureBuffer.h"
 #include "StreamFormat.h"
+#include "WrittenDigest.h"
 
 #include <atomic>
 #include <cstdint>
@@ -69,6 +70,13 @@ public:
     int encrypt_fd(int input, int output);
     int decrypt_fd(int input, int output);
     std::uint64_t bytes_written() const { return m_bytesWritten; }
+
+    // decrypt_fd that also takes a digest of every record of plaintext as it is written, and
+    // then written_intact(): reads back what that call wrote into `output`, from where it began
+    // to the end of the file, and tells whether the file holds exactly that. bytes_done()
+    // counts the bytes read back.
+    int decrypt_fd_recorded(int input, int output);
+    bool written_intact(int output);
 
     // A decrypting pass that writes nothing: 0 when the whole file authenticates under the
     // key of the last operation_initialization.
@@ -159,6 +167,15 @@ private:
     std::string m_partialOutput;
     std::atomic<std::uint64_t> m_bytesDone{0};
     std::uint64_t m_bytesWritten = 0;
+    // The digest of what decrypt_fd_recorded writes, and where that output lies.
+    WrittenDigest m_written;
+    bool m_recording = false;
+    struct Recorded
+    {
+        long long base = -1; // -1: nothing whole to read back
+        std::uint64_t length = 0;
+    };
+    Recorded m_recorded;
     // Where the last decryption stopped on a fault, for verify_verdict.
     struct Stop
     {

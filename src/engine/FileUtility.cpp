@@ -260,8 +260,9 @@ std::int64_t compare_files(const std::string& first, const std::string& second)
 
 namespace {
 
-// Purges the file that `seen` describes, found at `path`.
-int purgeSeen(const std::string& path, int level, const struct stat& seen)
+// Purges the file that `seen` describes, found at `path`. With `keepUnpurged` a file whose
+// overwrite failed keeps its name, so that the caller can say where its content still is.
+int purgeSeen(const std::string& path, int level, const struct stat& seen, bool keepUnpurged)
 {
     if (S_ISDIR(seen.st_mode))
         return CannotOpen;
@@ -270,8 +271,10 @@ int purgeSeen(const std::string& path, int level, const struct stat& seen)
     int result = Purged;
     if (level > 0 && S_ISREG(seen.st_mode))
         result = overwriteWithRandom(path, seen);
-    // Even after a failed overwrite the name goes: the caller needs it free, and the failure
-    // code still tells that the content was not destroyed.
+    if (result != Purged && keepUnpurged)
+        return result;
+    // Otherwise even after a failed overwrite the name goes: the caller needs it free, and the
+    // failure code still tells that the content was not destroyed.
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         return UnlinkFailed;
     return result;
@@ -284,7 +287,7 @@ int purge_file(const std::string& path, int level, int /*reserved1*/, int /*rese
     struct stat seen;
     if (::lstat(path.c_str(), &seen) != 0)
         return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
-    return purgeSeen(path, level, seen);
+    return purgeSeen(path, level, seen, false);
 }
 
 int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode)
@@ -294,7 +297,7 @@ int purge_identified(const std::string& path, int level, std::uint64_t device, s
         return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
     if (seen.st_dev != device || seen.st_ino != inode)
         return CannotOpen;
-    return purgeSeen(path, level, seen);
+    return purgeSeen(path, level, seen, true);
 }
 
 int new_file_creatable(const std::string& path)

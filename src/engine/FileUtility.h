@@ -31,7 +31,8 @@ std::int64_t compare_files(const std::string& first, const std::string& second);
 int purge_file(const std::string& path, int level, int reserved1, int reserved2);
 
 // purge_file, but only when `path` still names the file `device` and `inode` identify;
-// anything else found there is left alone (-4).
+// anything else found there is left alone (-4). A file that could not be overwritten keeps
+// its name (-5), for the caller to report, or to purge again later.
 int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode);
 
 // 1 when a new file can be created at `path` (nothing is left behind), otherwise 0.

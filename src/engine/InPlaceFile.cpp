@@ -1,5 +1,6 @@
 #include "InPlaceFile.h"
 
+#include "FileMetadata.h"
 #include "FileUtility.h"
 
 #include <cerrno>
@@ -132,7 +133,10 @@ bool InPlaceFile::CanBeRemoved() const
 InPlaceFile::Status InPlaceFile::createResult()
 {
     m_result = PosixFile::createTemporary(PosixFile::folderOf(m_path), m_resultPath);
-    return m_result.valid() ? Ready : NoResultFile;
+    if (!m_result.valid())
+        return NoResultFile;
+    FileMetadata::copyFlags(m_input.get(), m_result.get());
+    return Ready;
 }
 
 void InPlaceFile::copyMetadata()
@@ -145,6 +149,9 @@ void InPlaceFile::copyMetadata()
         if (::fchown(fd, static_cast<uid_t>(-1), m_seen.st_gid) != 0)
             mode &= ~static_cast<mode_t>(S_ISGID);
     }
+    // After the owner, whose change would drop a file capability; before the mode, which
+    // then also sets the mask of an access control list as the original has it.
+    FileMetadata::copyAttributes(m_input.get(), fd);
     ::fchmod(fd, mode);
     const timespec times[2] = {m_seen.st_atim, m_seen.st_mtim};
     ::futimens(fd, times);
@@ -232,6 +239,9 @@ int InPlaceFile::purgeOriginal(int level)
         return -4;
     const int result =
         FileUtility::purge_identified(m_resultPath, level, m_seen.st_dev, m_seen.st_ino);
+    // What could not be purged stays where it is, and releaseResult() says where.
+    if (result < -1)
+        return result;
     m_result.reset();
     m_resultPath.clear();
     m_exchanged = false;
@@ -249,8 +259,6 @@ void InPlaceFile::discardResult()
 
 std::string InPlaceFile::releaseResult()
 {
-    if (m_exchanged)
-        return {};
     m_result.reset();
     return std::exchange(m_resultPath, std::string());
 }

@@ -53,13 +53,14 @@ public:
     int fd() const { return m_input.get(); }
     const struct stat& identity() const { return m_seen; }
 
-    // A new file beside the original for the result (mode 0600, locked, readable).
+    // A new file beside the original for the result (mode 0600, locked, readable), with the
+    // original's file flags.
     Status createResult();
     int resultFd() const { return m_result.get(); }
     const std::string& resultPath() const { return m_resultPath; }
 
-    // Gives the written result the original's owner and group where permitted, its mode and
-    // its times.
+    // Gives the written result the original's owner and group where permitted, its extended
+    // attributes (access control lists among them), its mode and its times.
     void copyMetadata();
 
     // Puts the result under the file's name, after checking that the original is still the
@@ -68,12 +69,14 @@ public:
     // and untouched, and the result still at resultPath().
     Status replace();
 
-    // Purges the original under its temporary name (level as FileUtility::purge_file).
+    // Purges the original under its temporary name (level and result as
+    // FileUtility::purge_identified). On a failure the original stays there.
     int purgeOriginal(int level);
 
     // Removes the result that did not replace the original.
     void discardResult();
-    // Leaves the result that did not replace the original where it is: its path.
+    // Leaves the result that did not replace the original where it is: its path. After a
+    // failed purge, the path where the original was left.
     std::string releaseResult();
     // Keeps a partial result as "<name>.partial" (or ".partial2", ...): that path, or "".
     std::string keepPartialResult();

@@ -32,6 +32,7 @@ private slots:
     void inPlaceRoundTrip();
     void sizeAbove4GiB();
     void purgeLeavesInput();
+    void unverifiedResultKeepsOriginal_data();
     void unverifiedResultKeepsOriginal();
     void partialOutputNote();
     void purgeAdvice_data();
@@ -323,7 +324,8 @@ void TestFileOperation::inPlaceRoundTrip()
     f.setup.blnEncrypt = false;
     view.shown.clear();
     f.Run(QString(), QStringLiteral("*.*"), QString(), QStringLiteral("*.*"));
-    QCOMPARE(view.shown, QStringList(2, QStringLiteral("... decrypting ...")));
+    const QStringList decrypting{"... decrypting ...", "... verifying ..."};
+    QCOMPARE(view.shown, decrypting + decrypting);
     QCOMPARE(f.read(QStringLiteral("big.dat")), big);
     QCOMPARE(f.read(QStringLiteral("small.txt")), QByteArray("small"));
     // No temporary file is left behind.
@@ -370,26 +372,44 @@ void TestFileOperation::purgeLeavesInput()
     QCOMPARE(f.driver.counters().filesDone, 0);
 }
 
+void TestFileOperation::unverifiedResultKeepsOriginal_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("damage");
+    for (const bool encrypt : {true, false}) {
+        for (const char* damage : {"7 bytes lost at 1 MiB", "cut short", "extended"})
+            QTest::addRow("%s, %s", encrypt ? "encrypted" : "decrypted", damage)
+                << encrypt << damage;
+    }
+}
+
 void TestFileOperation::unverifiedResultKeepsOriginal()
 {
+    QFETCH(bool, encrypt);
+    QFETCH(QString, damage);
     BatchFixture f;
     f.setup.blnOutputFilesSame = true;
-    const QByteArray plain = TestFiles::randomBytes(5000, 3);
-    f.write(QStringLiteral("doc.txt"), plain);
-    // The ciphertext on disk is damaged after it was written: its proof must fail.
-    f.driver.fileOps().onStage = [](ZR7FileOps::Stage stage, const InPlaceFile& file) {
-        if (stage != ZR7FileOps::Stage::Verifying)
-            return;
+    f.setup.blnEncrypt = encrypt;
+    const QByteArray plain = TestFiles::randomBytes(3 << 20, 3);
+    encrypt ? f.write("doc.txt", plain) : f.writeEncrypted("doc.txt", plain);
+    const QByteArray before = f.read("doc.txt");
+    // The result on disk is not what was written (a write lost, the file cut): its proof fails.
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
         QFile result(QString::fromStdString(file.resultPath()));
-        QVERIFY(result.open(QIODevice::ReadWrite) && result.seek(100));
-        result.write("damage");
+        if (stage != ZR7FileOps::Stage::Verifying || !result.open(QIODevice::ReadWrite))
+            return;
+        if (damage.startsWith("7 bytes"))
+            result.seek(1 << 20) && result.write(QByteArray(7, 0));
+        else
+            result.resize(result.size() + (damage == "cut short" ? -1 : 1));
     };
     f.Run(QString(), QStringLiteral("doc.txt"), QString(), QStringLiteral("*.*"));
     QVERIFY2(LineOf(f, QStringLiteral("doc.txt"))
                  .endsWith(QStringLiteral("The result could not be verified on disk, so the "
                                           "original file was kept.")),
              qPrintable(f.report()));
-    QCOMPARE(f.read(QStringLiteral("doc.txt")), plain);
+    QCOMPARE(f.driver.counters().filesDone, 0);
+    QCOMPARE(f.read(QStringLiteral("doc.txt")), before);
     QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("doc.txt")});
 }

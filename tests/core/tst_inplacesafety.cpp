@@ -9,8 +9,11 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 // In place on a file system that others use at the same time: a file that changes while it is
@@ -29,6 +32,8 @@ private slots:
     void metadataKept();
     void onlyListedFiles_data();
     void onlyListedFiles();
+    void purgeFails_data();
+    void purgeFails();
 };
 
 namespace {
@@ -49,6 +54,32 @@ QString LineAfterSize(BatchFixture& f, const QString& name)
 QString NotPerformed(const char* what)
 {
     return QLatin1String(what) + QStringLiteral("  Encryption not performed.");
+}
+
+// The file's inode flags (chattr) after turning `set` on and `clear` off; -1 where the file
+// system or the user does not allow it.
+int Flags(const QString& path, int set = 0, int clear = 0)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    const bool read = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = (flags | set) & ~clear;
+    const bool ok = read && ((set | clear) == 0 || ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    ::close(fd);
+    return ok ? flags : -1;
+}
+
+QMap<QByteArray, QByteArray> Attributes(const QByteArray& path)
+{
+    QMap<QByteArray, QByteArray> attributes;
+    QByteArray names(4096, 0), value(4096, 0);
+    names.truncate(qMax<ssize_t>(::listxattr(path, names.data(), names.size()), 0));
+    for (const QByteArray& name : names.split('\0')) {
+        const ssize_t size = name.isEmpty() ? -1 : ::getxattr(path, name, value.data(), 4096);
+        if (size >= 0)
+            attributes.insert(name, value.left(size));
+    }
+    return attributes;
 }
 
 } // namespace
@@ -158,15 +189,18 @@ void TestInPlaceSafety::metadataKept_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("otherOwner");
-    QTest::newRow("executable, 0755") << 0755 << false;
-    QTest::newRow("read-only, 0444") << 0444 << false;
-    QTest::newRow("another user's file, 0640") << 0640 << true;
+    QTest::addColumn<bool>("extras");
+    QTest::newRow("executable, 0755") << 0755 << false << false;
+    QTest::newRow("read-only, 0444") << 0444 << false << false;
+    QTest::newRow("another user's file, 0640") << 0640 << true << false;
+    QTest::newRow("user attributes, an access list, no-dump flag") << 0640 << false << true;
 }
 
 void TestInPlaceSafety::metadataKept()
 {
     QFETCH(int, mode);
     QFETCH(bool, otherOwner);
+    QFETCH(bool, extras);
     if (otherOwner && ::geteuid() != 0)
         QSKIP("only root can work on another user's file and give it back");
     BatchFixture f;
@@ -177,6 +211,18 @@ void TestInPlaceSafety::metadataKept()
     QVERIFY(::utimensat(AT_FDCWD, path, times, 0) == 0);
     QVERIFY(!otherOwner || ::chown(path, 65534, 65534) == 0);
     QVERIFY(::chmod(path, mode_t(mode)) == 0);
+    if (extras && (::setxattr(path, "user.note", "one", 3, 0) != 0 ||
+                   ::setxattr(path, "user.bytes", "\0\1\377", 3, 0) != 0))
+        QSKIP("the file system takes no user attributes");
+    // Where the file system takes them: user 65534 may read it (an access list), no dump.
+    const QByteArray acl =
+        QByteArray::fromHex("02000000 01000600ffffffff 02000400feff0000 "
+                            "04000400ffffffff 10000400ffffffff 20000000ffffffff");
+    if (extras)
+        ::setxattr(path, "system.posix_acl_access", acl.constData(), acl.size(), 0);
+    const int noDump =
+        extras && Flags(QFile::decodeName(path), FS_NODUMP_FL) > 0 ? FS_NODUMP_FL : 0;
+    const QMap<QByteArray, QByteArray> attributes = Attributes(path);
     struct stat before;
     QVERIFY(::stat(path, &before) == 0);
     for (const bool encrypt : {true, false}) {
@@ -190,6 +236,8 @@ void TestInPlaceSafety::metadataKept()
         QCOMPARE(after.st_gid, before.st_gid);
         QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
         QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        QCOMPARE(Attributes(path), attributes);
+        QCOMPARE(Flags(QFile::decodeName(path)) & FS_NODUMP_FL, noDump);
     }
     QCOMPARE(f.read(QStringLiteral("tool.sh")), Original);
 }
@@ -240,6 +288,42 @@ void TestInPlaceSafety::onlyListedFiles()
              changedSinceListed);
     QCOMPARE(f.read("private/b.txt") + f.read("private/c.txt"), Original + Original);
     QCOMPARE(f.decrypted("top/b.txt"), Original);
+}
+
+// The original cannot be purged once the result has its name: the file is not done, and the
+// report says where the original is.
+void TestInPlaceSafety::purgeFails_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("encrypted") << true
+                               << "The file was encrypted, but its plaintext could not be purged";
+    QTest::newRow("decrypted") << false
+                               << "The file was decrypted, but its ciphertext could not be removed";
+}
+
+void TestInPlaceSafety::purgeFails()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(QString, text);
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.setup.blnEncrypt = encrypt;
+    encrypt ? f.write("notes.txt", Original) : f.writeEncrypted("notes.txt", Original);
+    const QByteArray before = f.read("notes.txt");
+    if (::geteuid() != 0 || Flags(f.path("notes.txt")) < 0)
+        QSKIP("needs root and the immutable flag, which keeps the original from being purged");
+    QString left;
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
+        left = QString::fromStdString(file.resultPath());
+        QVERIFY(stage != ZR7FileOps::Stage::Purging || Flags(left, FS_IMMUTABLE_FL) >= 0);
+    };
+    f.Run(QString(), "notes.txt", QString(), "*.*");
+    QVERIFY(Flags(left, 0, FS_IMMUTABLE_FL) >= 0);
+    QCOMPARE(LineAfterSize(f, "notes.txt"), text + ": it is still in " + left + '.');
+    QCOMPARE(f.driver.counters().filesDone, 0);
+    QCOMPARE(encrypt ? f.decrypted("notes.txt") : f.read("notes.txt"), Original);
+    QCOMPARE(TestFiles::read(left), before);
 }
 
 QTEST_GUILESS_MAIN(TestInPlaceSafety)
