@@ -16,11 +16,12 @@ struct OperationFileContents
 // encrypt, confirm files, output files same and subfolders (" 1 " or " 0 "), then the input
 // folder and file specification and the output folder and file specification, each in double
 // quotes; every line ends with CR LF, the text is UTF-8. The file is replaced whole or not at
-// all. False, without a message, when it cannot be written (or a string holds a line break,
-// which no line of the file could carry).
+// all; a symbolic link or a special file under the name is never replaced or followed. False,
+// without a message, when it cannot be written (or a string holds a line break, which no line
+// of the file could carry).
 bool WriteOperationFile(const QString& path, const Setup& setup);
 
 // Reads the nine items of an operation file. False, without a message and with `contents`
-// untouched, when the file cannot be read, has fewer lines, or a switch line is not 0 or 1 or
-// a string line is not in double quotes.
+// untouched, when the file is not a regular file or cannot be read, has fewer lines, or a switch
+// line is not 0 or 1 or a string line is not in double quotes.
 bool ReadOperationFile(const QString& path, OperationFileContents& contents);

@@ -1,3 +1,4 @@
+#include "PosixFile.h"
 #include "TestFiles.h"
 #include "persist/OperationFile.h"
 
@@ -5,8 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Operation files: the bytes written, odd names read back unchanged, the files refused, and a
@@ -23,7 +28,8 @@ private slots:
     void read();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
-    void replacesLinkedFileWhole();
+    void onlyRegularFilesAreReplaced_data();
+    void onlyRegularFilesAreReplaced();
 
 private:
     QTemporaryDir m_dir;
@@ -166,21 +172,46 @@ void tst_operationfile::failedSaveKeepsOldFile()
              QStringList{"kept.opn"});
 }
 
-void tst_operationfile::replacesLinkedFileWhole()
+void tst_operationfile::onlyRegularFilesAreReplaced_data()
 {
-    const QString folder = m_dir.filePath(QStringLiteral("linked"));
-    QVERIFY(QDir().mkpath(folder));
-    const QString real = folder + QStringLiteral("/real.opn");
-    TestFiles::write(real, QByteArray(1000, 'x'));
-    QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    const QFile::Permissions mode = QFile::permissions(real);
-    QVERIFY(QFile::link(real, folder + QStringLiteral("/link.opn")));
-    QVERIFY(WriteOperationFile(folder + QStringLiteral("/link.opn"), MakeSetup(1, Example)));
-    QVERIFY(QFileInfo(folder + QStringLiteral("/link.opn")).isSymLink());
-    QVERIFY(TestFiles::read(real).endsWith("\"*.enc\"\r\n")); // nothing of the old content after
-    QCOMPARE(QFile::permissions(real), mode);
-    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             (QStringList{"link.opn", "real.opn"}));
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("link to an operation file") << "link.opn" << true;
+    QTest::newRow("FIFO") << "fifo.opn" << false;
+}
+
+// A link is never written through (it could lead to any file of the system), and a FIFO is
+// neither replaced nor waited on.
+void tst_operationfile::onlyRegularFilesAreReplaced()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, readable);
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("real.opn"));
+    QVERIFY(WriteOperationFile(real, MakeSetup(1, Example)));
+    const QByteArray before = TestFiles::read(real);
+    QVERIFY(QFile::link(real, dir.filePath(QStringLiteral("link.opn"))));
+    QCOMPARE(::mkfifo(TestFiles::native(dir.filePath(QStringLiteral("fifo.opn"))).c_str(), 0600),
+             0);
+    const QString path = dir.filePath(name);
+    OperationFileContents contents;
+    auto calls = std::async(std::launch::async, [&] {
+        return std::make_pair(WriteOperationFile(path, MakeSetup(2, Example)),
+                              ReadOperationFile(path, contents));
+    });
+    if (calls.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        PosixFile::Fd both(::open(TestFiles::native(path).c_str(), O_RDWR));
+        calls.wait();
+        QFAIL("a FIFO was waited on");
+    }
+    const auto [written, read] = calls.get();
+    QVERIFY(!written);
+    QCOMPARE(read, readable);
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("link.opn"))).isSymLink());
+    QCOMPARE(TestFiles::read(real), before);
+    QCOMPARE(QDir(dir.path())
+                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"fifo.opn", "link.opn", "real.opn"}));
 }
 
 QTEST_GUILESS_MAIN(tst_operationfile)
