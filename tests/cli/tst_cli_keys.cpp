@@ -46,6 +46,13 @@ void tst_cli_keys::checksum_data()
                                << QByteArray("abcd efgh ijkl mno\n") << 2 << ""
                                << "Error: The key must have at least 16 characters, spaces not "
                                   "counted.\n";
+    QTest::newRow("a line without end")
+        << QStringList{"checksum", "--key-stdin"} << QByteArray("</dev/zero") << 2 << ""
+        << "Error: A typed key has at most 64 characters.\n";
+    QTest::newRow("keyfile of process state")
+        << QStringList{"checksum", "--key-file", "/proc/self/stat"} << QByteArray() << 2 << ""
+        << "Keyfile error: /proc/self/stat cannot hold a key: a keyfile must be an ordinary file "
+           "that gives the same bytes every time it is read.\n";
     QTest::newRow("unsuitable keyfile")
         << QStringList{"checksum", "--key-file", "short.key"} << QByteArray() << 2 << ""
         << "Unsuitable keyfile: short.key is not a suitable keyfile.\n";
@@ -66,7 +73,12 @@ void tst_cli_keys::checksum()
     QFETCH(QString, err);
     QVERIFY(TestFiles::write(m_dir.filePath("letters.key"), "ABCD EFGH\nIJKL MNOP"));
     QVERIFY(TestFiles::write(m_dir.filePath("short.key"), "ABC"));
-    const CliRun run = Cli(args, input);
+    // "<FILE": standard input is that file, as a shell redirection gives it.
+    const CliRun run =
+        input.startsWith('<')
+            ? RunCli(m_dir.path(), QStringList{"-c", "exec \"$0\" \"$@\" " + input, ZR7_CLI} + args,
+                     {}, "/bin/sh")
+            : Cli(args, input);
     QCOMPARE(run.err, err);
     QCOMPARE(run.out, out);
     QCOMPARE(run.status, status);
