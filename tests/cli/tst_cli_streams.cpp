@@ -1,3 +1,4 @@
+#include "PosixFile.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -5,6 +6,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -32,6 +40,52 @@ Piped Pipe(const QString& folder, const QStringList& args, const QByteArray& inp
             QString::fromUtf8(process.readAllStandardError())};
 }
 
+// zr7e-cli on pipes that a parent left non-blocking: the input arrives in pieces, later than
+// the program first asks for it, and the output is taken only after its pipe has filled up.
+Piped PipeNonBlocking(const QString& folder, const QStringList& args, const QByteArray& input)
+{
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
+        return {};
+    ::fcntl(in[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(out[1], F_SETFL, O_NONBLOCK);
+    std::vector<std::string> words{ZR7_CLI};
+    for (const QString& arg : args)
+        words.push_back(arg.toStdString());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::string where = TestFiles::native(folder);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(where.c_str()) == 0 && ::dup2(in[0], 0) == 0 && ::dup2(out[1], 1) == 1)
+            ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    std::thread feeder([&] {
+        for (qsizetype at = 0; at < input.size(); at += 200000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            PosixFile::writeFull(in[1], reinterpret_cast<const std::uint8_t*>(input.data()) + at,
+                                 std::min<std::size_t>(200000, input.size() - at));
+        }
+        ::close(in[1]);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Piped result;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        result.out.append(buffer, n);
+    ::close(out[0]);
+    feeder.join();
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
 } // namespace
 
 // Standard input to standard output for pipelines, and verifying files without decrypting them.
@@ -45,6 +99,9 @@ private slots:
     void roundTripThroughPipes();
     void brokenStreamReleasesOnlyAuthenticatedBytes_data();
     void brokenStreamReleasesOnlyAuthenticatedBytes();
+    void nonBlockingPipesAreWaitedFor();
+    void outputOntoAFileBeingReadIsRefused_data();
+    void outputOntoAFileBeingReadIsRefused();
     void keyMustNotComeFromTheData();
     void verifyNamesWhatIsWrong();
 
@@ -119,6 +176,49 @@ void tst_cli_streams::brokenStreamReleasesOnlyAuthenticatedBytes()
     QCOMPARE(opened.status, 1);
     QVERIFY(opened.out == data.left(kept * Chunk));
     QVERIFY2(opened.err.startsWith("Error: "), qPrintable(opened.err));
+}
+
+void tst_cli_streams::nonBlockingPipesAreWaitedFor()
+{
+    const QByteArray data = TestFiles::randomBytes(2 * Chunk + 3, 31);
+    const Piped sealed =
+        PipeNonBlocking(m_dir.path(), QStringList{"encrypt"} + Key() + QStringList{"-"}, data);
+    QCOMPARE(sealed.status, 0);
+    const Piped opened = PipeNonBlocking(
+        m_dir.path(), QStringList{"decrypt"} + Key() + QStringList{"-"}, sealed.out);
+    QCOMPARE(opened.status, 0);
+    QVERIFY(opened.out == data);
+}
+
+void tst_cli_streams::outputOntoAFileBeingReadIsRefused_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("encrypted onto its input") << "encrypt"
+                                              << "data";
+    QTest::newRow("decrypted onto its input") << "decrypt"
+                                              << "data";
+    QTest::newRow("encrypted onto the keyfile") << "encrypt"
+                                                << "my.key";
+}
+
+// `zr7e-cli encrypt - < f >> f`: the output would eat its own input, or the key.
+void tst_cli_streams::outputOntoAFileBeingReadIsRefused()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, output);
+    const QString data = m_dir.filePath(QStringLiteral("data"));
+    QVERIFY(TestFiles::write(data, "some data"));
+    const QByteArray before = TestFiles::read(m_dir.filePath(output));
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.setStandardInputFile(data);
+    process.setStandardOutputFile(m_dir.filePath(output), QIODevice::Append);
+    process.start(QStringLiteral(ZR7_CLI), QStringList{command} + Key() + QStringList{"-"});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY(process.readAllStandardError().startsWith("Error: Standard output is the "));
+    QCOMPARE(TestFiles::read(m_dir.filePath(output)), before);
 }
 
 void tst_cli_streams::keyMustNotComeFromTheData()
