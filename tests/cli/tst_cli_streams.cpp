@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -102,6 +103,8 @@ private slots:
     void nonBlockingPipesAreWaitedFor();
     void outputOntoAFileBeingReadIsRefused_data();
     void outputOntoAFileBeingReadIsRefused();
+    void fifoIsNotWaitedOn_data();
+    void fifoIsNotWaitedOn();
     void keyMustNotComeFromTheData();
     void verifyNamesWhatIsWrong();
 
@@ -219,6 +222,28 @@ void tst_cli_streams::outputOntoAFileBeingReadIsRefused()
     QCOMPARE(process.exitCode(), 2);
     QVERIFY(process.readAllStandardError().startsWith("Error: Standard output is the "));
     QCOMPARE(TestFiles::read(m_dir.filePath(output)), before);
+}
+
+void tst_cli_streams::fifoIsNotWaitedOn_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::newRow("verify") << QStringList{"verify", "--key-file", "my.key", "fifo"} << 1;
+    QTest::newRow("run an operation file")
+        << QStringList{"run", "--key-file", "my.key", "fifo"} << 2;
+}
+
+// A FIFO without a writer would block an ordinary open for ever.
+void tst_cli_streams::fifoIsNotWaitedOn()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    ::mkfifo(TestFiles::native(m_dir.filePath(QStringLiteral("fifo"))).c_str(), 0600);
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(QStringLiteral(ZR7_CLI), args);
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), status);
 }
 
 void tst_cli_streams::keyMustNotComeFromTheData()
