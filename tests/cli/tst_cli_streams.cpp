@@ -1,4 +1,3 @@
-#include "PosixFile.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -7,13 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -28,63 +23,24 @@ struct Piped
     QString err;
 };
 
-// zr7e-cli with `input` on standard input and its standard output kept as bytes.
-Piped Pipe(const QString& folder, const QStringList& args, const QByteArray& input)
+// zr7e-cli with `input` on standard input and its standard output kept as bytes; with
+// `nonBlocking`, both pipes are left non-blocking, as a parent program may leave them.
+Piped Pipe(const QString& folder, const QStringList& args, const QByteArray& input,
+           bool nonBlocking = false)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
+    if (nonBlocking)
+        process.setChildProcessModifier([] {
+            ::fcntl(STDIN_FILENO, F_SETFL, O_NONBLOCK);
+            ::fcntl(STDOUT_FILENO, F_SETFL, O_NONBLOCK);
+        });
     process.start(QStringLiteral(ZR7_CLI), args);
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120000);
     return {process.exitCode(), process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-// zr7e-cli on pipes that a parent left non-blocking: the input arrives in pieces, later than
-// the program first asks for it, and the output is taken only after its pipe has filled up.
-Piped PipeNonBlocking(const QString& folder, const QStringList& args, const QByteArray& input)
-{
-    int in[2], out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0)
-        return {};
-    ::fcntl(in[0], F_SETFL, O_NONBLOCK);
-    ::fcntl(out[1], F_SETFL, O_NONBLOCK);
-    std::vector<std::string> words{ZR7_CLI};
-    for (const QString& arg : args)
-        words.push_back(arg.toStdString());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const std::string where = TestFiles::native(folder);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::chdir(where.c_str()) == 0 && ::dup2(in[0], 0) == 0 && ::dup2(out[1], 1) == 1)
-            ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    std::thread feeder([&] {
-        for (qsizetype at = 0; at < input.size(); at += 200000) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            PosixFile::writeFull(in[1], reinterpret_cast<const std::uint8_t*>(input.data()) + at,
-                                 std::min<std::size_t>(200000, input.size() - at));
-        }
-        ::close(in[1]);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    Piped result;
-    char buffer[65536];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        result.out.append(buffer, n);
-    ::close(out[0]);
-    feeder.join();
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
 }
 
 } // namespace
@@ -185,10 +141,10 @@ void tst_cli_streams::nonBlockingPipesAreWaitedFor()
 {
     const QByteArray data = TestFiles::randomBytes(2 * Chunk + 3, 31);
     const Piped sealed =
-        PipeNonBlocking(m_dir.path(), QStringList{"encrypt"} + Key() + QStringList{"-"}, data);
+        Pipe(m_dir.path(), QStringList{"encrypt"} + Key() + QStringList{"-"}, data, true);
     QCOMPARE(sealed.status, 0);
-    const Piped opened = PipeNonBlocking(
-        m_dir.path(), QStringList{"decrypt"} + Key() + QStringList{"-"}, sealed.out);
+    const Piped opened =
+        Pipe(m_dir.path(), QStringList{"decrypt"} + Key() + QStringList{"-"}, sealed.out, true);
     QCOMPARE(opened.status, 0);
     QVERIFY(opened.out == data);
 }
