@@ -24,11 +24,13 @@ QByteArray QuotedLine(const QString& text)
 // after a crash it holds its old content or the new one. The callers have asked before an
 // existing file is replaced; a symbolic link or a special file under the name is refused all the
 // same, since following it could replace any file of the system.
-bool ReplaceFile(const QString& path, const QByteArray& data)
+bool ReplaceFile(const QString& path, const QByteArray& data, const QStringList& inUse)
 {
     ReplacingWrite::Target target;
     target.path = QFile::encodeName(path).toStdString();
     target.replace = true;
+    for (const QString& file : inUse)
+        target.protect.push_back(QFile::encodeName(file).toStdString());
     int error = 0;
     return ReplacingWrite::writeBytes(target, data.constData(),
                                       static_cast<std::size_t>(data.size()),
@@ -97,7 +99,7 @@ bool ReadQuoted(QFile& file, QString& text)
 
 } // namespace
 
-bool WriteOperationFile(const QString& path, const Setup& setup)
+bool WriteOperationFile(const QString& path, const Setup& setup, const QStringList& inUse)
 {
     const KeptSetup saved = setup.Keep();
     QByteArray text = VersionText().toUtf8() + LineEnd;
@@ -111,7 +113,7 @@ bool WriteOperationFile(const QString& path, const Setup& setup)
             text += QuotedLine(*string);
         }
     }
-    return ReplaceFile(path, text);
+    return ReplaceFile(path, text, inUse);
 }
 
 bool ReadOperationFile(const QString& path, OperationFileContents& contents)
