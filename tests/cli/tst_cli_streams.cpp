@@ -57,10 +57,8 @@ private slots:
     void brokenStreamReleasesOnlyAuthenticatedBytes_data();
     void brokenStreamReleasesOnlyAuthenticatedBytes();
     void nonBlockingPipesAreWaitedFor();
-    void outputOntoAFileBeingReadIsRefused_data();
-    void outputOntoAFileBeingReadIsRefused();
-    void fifoIsNotWaitedOn_data();
-    void fifoIsNotWaitedOn();
+    void refusedWithoutWaitingOrWriting_data();
+    void refusedWithoutWaitingOrWriting();
     void keyMustNotComeFromTheData();
     void verifyNamesWhatIsWrong();
 
@@ -149,57 +147,43 @@ void tst_cli_streams::nonBlockingPipesAreWaitedFor()
     QVERIFY(opened.out == data);
 }
 
-void tst_cli_streams::outputOntoAFileBeingReadIsRefused_data()
+void tst_cli_streams::refusedWithoutWaitingOrWriting_data()
 {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("output");
-    QTest::newRow("encrypted onto its input") << "encrypt"
-                                              << "data";
-    QTest::newRow("decrypted onto its input") << "decrypt"
-                                              << "data";
-    QTest::newRow("encrypted onto the keyfile") << "encrypt"
-                                                << "my.key";
-}
-
-// `zr7e-cli encrypt - < f >> f`: the output would eat its own input, or the key.
-void tst_cli_streams::outputOntoAFileBeingReadIsRefused()
-{
-    QFETCH(QString, command);
-    QFETCH(QString, output);
-    const QString data = m_dir.filePath(QStringLiteral("data"));
-    QVERIFY(TestFiles::write(data, "some data"));
-    const QByteArray before = TestFiles::read(m_dir.filePath(output));
-    QProcess process;
-    process.setWorkingDirectory(m_dir.path());
-    process.setStandardInputFile(data);
-    process.setStandardOutputFile(m_dir.filePath(output), QIODevice::Append);
-    process.start(QStringLiteral(ZR7_CLI), QStringList{command} + Key() + QStringList{"-"});
-    QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitCode(), 2);
-    QVERIFY(process.readAllStandardError().startsWith("Error: Standard output is the "));
-    QCOMPARE(TestFiles::read(m_dir.filePath(output)), before);
-}
-
-void tst_cli_streams::fifoIsNotWaitedOn_data()
-{
-    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("args");  // with the key options after the first
+    QTest::addColumn<QStringList>("stdio"); // standard input and output (appended), or none
     QTest::addColumn<int>("status");
-    QTest::newRow("verify") << QStringList{"verify", "--key-file", "my.key", "fifo"} << 1;
-    QTest::newRow("run an operation file")
-        << QStringList{"run", "--key-file", "my.key", "fifo"} << 2;
+    QTest::newRow("encrypted onto its input")
+        << QStringList{"encrypt", "-"} << QStringList{"data", "data"} << 2;
+    QTest::newRow("decrypted onto its input")
+        << QStringList{"decrypt", "-"} << QStringList{"data", "data"} << 2;
+    QTest::newRow("encrypted onto the keyfile")
+        << QStringList{"encrypt", "-"} << QStringList{"data", "my.key"} << 2;
+    QTest::newRow("verify a FIFO") << QStringList{"verify", "fifo"} << QStringList() << 1;
+    QTest::newRow("run a FIFO") << QStringList{"run", "fifo"} << QStringList() << 2;
 }
 
-// A FIFO without a writer would block an ordinary open for ever.
-void tst_cli_streams::fifoIsNotWaitedOn()
+// `< f >> f` would make the output eat its own input, or the key; a FIFO without a writer
+// would block an ordinary open for ever.
+void tst_cli_streams::refusedWithoutWaitingOrWriting()
 {
     QFETCH(QStringList, args);
+    QFETCH(QStringList, stdio);
     QFETCH(int, status);
     ::mkfifo(TestFiles::native(m_dir.filePath(QStringLiteral("fifo"))).c_str(), 0600);
+    QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("data")), "some data"));
+    const QByteArray before =
+        stdio.isEmpty() ? QByteArray() : TestFiles::read(m_dir.filePath(stdio[1]));
     QProcess process;
     process.setWorkingDirectory(m_dir.path());
-    process.start(QStringLiteral(ZR7_CLI), args);
+    if (!stdio.isEmpty()) {
+        process.setStandardInputFile(m_dir.filePath(stdio[0]));
+        process.setStandardOutputFile(m_dir.filePath(stdio[1]), QIODevice::Append);
+    }
+    process.start(QStringLiteral(ZR7_CLI), args.mid(0, 1) + Key() + args.mid(1));
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitCode(), status);
+    if (!stdio.isEmpty())
+        QCOMPARE(TestFiles::read(m_dir.filePath(stdio[1])), before);
 }
 
 void tst_cli_streams::keyMustNotComeFromTheData()
