@@ -66,13 +66,18 @@ void tst_cli_randomness::pictureReplacesOnlyWhatItMay_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("status");
-    QTest::newRow("the measured file") << QStringList{"--picture", "x.bin", "--force"} << 2;
+    QTest::addColumn<QString>("refusal"); // part of the message
+    const QString never = QStringLiteral("; it is never replaced.");
+    QTest::newRow("the measured file")
+        << QStringList{"--picture", "x.bin", "--force"} << 2 << never;
     QTest::newRow("a second name of the measured file")
-        << QStringList{"--picture", "hard.bin", "--force"} << 2;
-    QTest::newRow("a link to another file") << QStringList{"--picture", "link.png", "--force"} << 2;
-    QTest::newRow("an existing picture") << QStringList{"--picture", "old.png"} << 2;
+        << QStringList{"--picture", "hard.bin", "--force"} << 2 << never;
+    QTest::newRow("a link to another file")
+        << QStringList{"--picture", "link.png", "--force"} << 2 << never;
+    QTest::newRow("an existing picture")
+        << QStringList{"--picture", "old.png"} << 2 << "add --force to replace it.";
     QTest::newRow("an existing picture, forced")
-        << QStringList{"--picture", "old.png", "--force"} << 0;
+        << QStringList{"--picture", "old.png", "--force"} << 0 << "";
 }
 
 // Only a file the user named, and allowed to be replaced, is replaced; the others are refused
@@ -81,6 +86,7 @@ void tst_cli_randomness::pictureReplacesOnlyWhatItMay()
 {
     QFETCH(QStringList, options);
     QFETCH(int, status);
+    QFETCH(QString, refusal);
     QTemporaryDir dir;
     const QByteArray data = TestFiles::randomBytes(5000, 4);
     TestFiles::write(dir.filePath(QStringLiteral("x.bin")), data);
@@ -92,6 +98,7 @@ void tst_cli_randomness::pictureReplacesOnlyWhatItMay()
     QVERIFY(QFile::link(dir.filePath(QStringLiteral("other")), dir.filePath("link.png")));
     const CliRun run = RunCli(dir.path(), QStringList{"randomness", "x.bin"} + options);
     QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(refusal), qPrintable(run.err));
     QCOMPARE(run.out.isEmpty(), status != 0);
     QCOMPARE(TestFiles::read(dir.filePath("x.bin")), data);
     QCOMPARE(TestFiles::read(dir.filePath("other")), QByteArray("other"));
