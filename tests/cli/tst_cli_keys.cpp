@@ -49,10 +49,6 @@ void tst_cli_keys::checksum_data()
     QTest::newRow("a line without end")
         << QStringList{"checksum", "--key-stdin"} << QByteArray("</dev/zero") << 2 << ""
         << "Error: A typed key has at most 64 characters.\n";
-    QTest::newRow("keyfile of process state")
-        << QStringList{"checksum", "--key-file", "/proc/self/stat"} << QByteArray() << 2 << ""
-        << "Keyfile error: /proc/self/stat cannot hold a key: a keyfile must be an ordinary file "
-           "that gives the same bytes every time it is read.\n";
     QTest::newRow("unsuitable keyfile")
         << QStringList{"checksum", "--key-file", "short.key"} << QByteArray() << 2 << ""
         << "Unsuitable keyfile: short.key is not a suitable keyfile.\n";
