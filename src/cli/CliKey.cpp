@@ -13,12 +13,12 @@
 
 namespace {
 
-// No key line is longer: a key has at most 64 characters, and each takes at most 3 bytes.
+// Far above any key line (64 characters of at most 3 bytes each), yet a bound: standard input
+// may be a device that never ends a line.
 constexpr int MaxKeyLineBytes = 4096;
 
 // One line from `fd`, without its line end ("\n" or "\r\n"), read a byte at a time so that
-// nothing after it is taken. False for a line longer than any key, which is not read to its end:
-// standard input could be a device that never ends.
+// nothing after it is taken. False for a line over the bound, which is not read to its end.
 bool ReadKeyLine(int fd, QString& line)
 {
     QByteArray bytes;
