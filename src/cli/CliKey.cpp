@@ -1,11 +1,10 @@
 #include "CliKey.h"
 
+#include "PosixFile.h"
 #include "keys/Windows1252.h"
 #include "keys/ZR7KeyFrom.h"
 
-#include <QFile>
 #include <QScopeGuard>
-#include <QTextStream>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -14,8 +13,30 @@
 
 namespace {
 
-// One line from the terminal `fd` with echo switched off; the line end is not kept.
-QString AskHidden(const char* prompt, int fd)
+// Far above any key line (64 characters of at most 3 bytes each), yet a bound: standard input
+// may be a device that never ends a line.
+constexpr int MaxKeyLineBytes = 4096;
+
+// One line from `fd`, without its line end ("\n" or "\r\n"), read a byte at a time so that
+// nothing after it is taken. False for a line over the bound, which is not read to its end.
+bool ReadKeyLine(int fd, QString& line)
+{
+    QByteArray bytes;
+    bytes.reserve(MaxKeyLineBytes + 1);
+    std::uint8_t byte = 0;
+    while (bytes.size() <= MaxKeyLineBytes && PosixFile::readFull(fd, &byte, 1) == 1 &&
+           byte != '\n')
+        bytes.append(static_cast<char>(byte));
+    const bool whole = bytes.size() <= MaxKeyLineBytes;
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    line = whole ? QString::fromLocal8Bit(bytes) : QString();
+    bytes.fill('\0');
+    return whole;
+}
+
+// One line from the terminal `fd` with echo switched off; false for a line longer than any key.
+bool AskHidden(const char* prompt, int fd, QString& line)
 {
     std::fputs(prompt, stderr);
     std::fflush(stderr);
@@ -26,14 +47,16 @@ QString AskHidden(const char* prompt, int fd)
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(fd, TCSAFLUSH, &quiet);
     }
-    QFile in;
-    QString line;
-    if (in.open(fd, QIODevice::ReadOnly))
-        line = QString::fromLocal8Bit(in.readLine()).remove(QLatin1Char('\n'));
+    const bool read = ReadKeyLine(fd, line);
     if (terminal)
         ::tcsetattr(fd, TCSAFLUSH, &saved);
     std::fputs("\n", stderr);
-    return line;
+    return read;
+}
+
+QString TooLong()
+{
+    return QStringLiteral("Error: A typed key has at most 64 characters.");
 }
 
 } // namespace
@@ -74,7 +97,7 @@ bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error, QB
         return false;
     }
     if (typed.size() > ZR7KeyFrom::MaxKeyLength) {
-        error = QStringLiteral("Error: A typed key has at most 64 characters.");
+        error = TooLong();
         return false;
     }
     key = ZR7KeyFrom::NormalizedKey(typed);
@@ -110,8 +133,15 @@ bool CliKey::Read(QByteArray& key, QString& error, bool askTwice, QByteArray* ra
         bytes.fill('\0');
         return true;
     }
-    if (m_stdin)
-        return ReadTyped(QTextStream(stdin).readLine(), key, error, raw);
+    QString typed;
+    if (m_stdin) {
+        const bool whole = ReadKeyLine(STDIN_FILENO, typed);
+        const bool ok = whole && ReadTyped(typed, key, error, raw);
+        typed.fill(QChar(0));
+        if (!whole)
+            error = TooLong();
+        return ok;
+    }
     // With data on standard input, the key is typed on the controlling terminal.
     const int terminal = m_dataOnStdin ? ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC)
                                        : (::isatty(STDIN_FILENO) ? STDIN_FILENO : -1);
@@ -126,13 +156,20 @@ bool CliKey::Read(QByteArray& key, QString& error, bool askTwice, QByteArray* ra
         if (terminal != STDIN_FILENO)
             ::close(terminal);
     });
-    QString typed =
-        AskHidden("Key (16-64 characters, spaces ignored, case not significant): ", terminal);
-    if (askTwice && AskHidden("Enter the key again: ", terminal) != typed) {
+    QString again;
+    const auto wipe = qScopeGuard([&] {
+        typed.fill(QChar(0));
+        again.fill(QChar(0));
+    });
+    if (!AskHidden("Key (16-64 characters, spaces ignored, case not significant): ", terminal,
+                   typed) ||
+        (askTwice && !AskHidden("Enter the key again: ", terminal, again))) {
+        error = TooLong();
+        return false;
+    }
+    if (askTwice && again != typed) {
         error = QStringLiteral("Error: The key entries do not match!");
         return false;
     }
-    const bool ok = ReadTyped(typed, key, error, raw);
-    typed.fill(QChar(0));
-    return ok;
+    return ReadTyped(typed, key, error, raw);
 }

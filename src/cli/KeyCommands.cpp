@@ -1,10 +1,9 @@
 #include "KeyCommands.h"
 
 #include "CliKey.h"
+#include "DestinationFile.h"
 #include "ExitStatus.h"
 #include "keys/ZR7KeyFrom.h"
-
-#include <QFileInfo>
 
 #include <cstdio>
 
@@ -46,26 +45,23 @@ int RunChecksum(QStringList args)
 
 int RunNewKey(QStringList args)
 {
-    if (args.size() != 1) {
-        Print(stderr, QStringLiteral("Error: newkey takes one file name."));
+    const bool force = args.removeAll(QStringLiteral("--force")) > 0;
+    if (args.size() != 1 || args.first().startsWith(QLatin1String("--"))) {
+        Print(stderr, QStringLiteral("Error: newkey takes one file name, and --force to replace "
+                                     "an existing file."));
         return ExitStatus::Refused;
     }
-    const QString path = args.first();
-    if (QFileInfo::exists(path)) {
-        Print(stderr, QStringLiteral("File exists already.: ") + path +
-                          QStringLiteral(" is not overwritten; choose a new file name."));
-        return ExitStatus::Refused;
-    }
+    DestinationFile keyfile(args.first(), force);
+    // A key written over an old one must not be readable by more people than the old one was
+    // meant for: the new keyfile is always the user's alone.
+    keyfile.target.keepMode = false;
+    if (const int refused = keyfile.Check())
+        return refused;
     QByteArray bytes = ZR7KeyFrom::NewRandomKeyBytes();
-    QString error;
-    if (!ZR7KeyFrom::WriteKeyfile(path, bytes, error, true)) {
-        Print(stderr, QStringLiteral("Keyfile error: ") + error);
-        bytes.fill('\0');
-        return ExitStatus::Failed;
-    }
+    const int written = keyfile.Write(bytes);
     QByteArray key = ZR7KeyFrom::NormalizedKey(bytes);
     bytes.fill('\0');
-    const int status = PrintChecksum(key);
+    const int status = written == ExitStatus::Done ? PrintChecksum(key) : written;
     key.fill('\0');
     return status;
 }

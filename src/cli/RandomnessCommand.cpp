@@ -3,6 +3,7 @@
 #include "CipherEngine.h"
 #include "CliInteraction.h"
 #include "CliReportView.h"
+#include "DestinationFile.h"
 #include "ExitStatus.h"
 #include "PrintError.h"
 #include "analysis/BytePairPicture.h"
@@ -15,6 +16,7 @@
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -38,8 +40,8 @@ public:
 class CliRandomnessView : public RandomnessView
 {
 public:
-    CliRandomnessView(Interaction& interaction, const QString& picturePath)
-        : m_interaction(interaction), m_picturePath(picturePath)
+    CliRandomnessView(Interaction& interaction, const DestinationFile* picture)
+        : m_interaction(interaction), m_picture(picture)
     {
     }
 
@@ -48,7 +50,7 @@ public:
         std::fputs(qPrintable(figures.filesize + QLatin1Char('\n') + figures.randomness +
                               QLatin1Char('\n')),
                    stdout);
-        if (!m_picturePath.isEmpty())
+        if (m_picture)
             pictureSaved = SavePicture(figures);
     }
     void ShowReportWindow(const QString&) override {}
@@ -66,32 +68,43 @@ private:
         const QImage image(reinterpret_cast<const uchar*>(pixels.constData()),
                            BytePairPicture::Side, BytePairPicture::Side, BytePairPicture::Side,
                            QImage::Format_Grayscale8);
-        if (image.save(m_picturePath, "PNG"))
-            return true;
-        PrintError(QStringLiteral("Cannot write the picture to ") + m_picturePath +
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
+            return m_picture->Write(png) == ExitStatus::Done;
+        PrintError(QStringLiteral("Cannot write the picture to ") + m_picture->path +
                    QLatin1Char('.'));
         return false;
     }
 
     Interaction& m_interaction;
-    QString m_picturePath;
+    const DestinationFile* m_picture;
+};
+
+struct Arguments
+{
+    QString input;   // the file or folder measured
+    QString picture; // --picture FILE, or ""
+    bool force = false;
 };
 
 // The input side of `setup` from the arguments; false with `error` when they do not fit.
-bool ParseArguments(QStringList args, Setup& setup, QString& picture, QString& error)
+bool ParseArguments(QStringList args, Setup& setup, Arguments& given, QString& error)
 {
-    QString path;
+    QString& path = given.input;
     QString files;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
         if (arg == QLatin1String("--subfolders")) {
             setup.blnSubdirectories = true;
+        } else if (arg == QLatin1String("--force")) {
+            given.force = true;
         } else if (arg == QLatin1String("--files") || arg == QLatin1String("--picture")) {
             if (args.isEmpty()) {
                 error = arg + QStringLiteral(" needs a value.");
                 return false;
             }
-            (arg == QLatin1String("--files") ? files : picture) = args.takeFirst();
+            (arg == QLatin1String("--files") ? files : given.picture) = args.takeFirst();
         } else if (arg.startsWith(QLatin1String("--")) || !path.isEmpty()) {
             error = QStringLiteral("unexpected argument ") + arg;
             return false;
@@ -110,7 +123,7 @@ bool ParseArguments(QStringList args, Setup& setup, QString& picture, QString& e
         error = QStringLiteral("--files and --subfolders need a folder, not a file.");
         return false;
     }
-    if (!single && !picture.isEmpty()) {
+    if (!single && !given.picture.isEmpty()) {
         error = QStringLiteral("--picture needs a single file.");
         return false;
     }
@@ -128,11 +141,17 @@ bool ParseArguments(QStringList args, Setup& setup, QString& picture, QString& e
 int RunRandomness(QStringList args)
 {
     Setup setup;
-    QString picture;
+    Arguments arguments;
     QString error;
-    if (!ParseArguments(args, setup, picture, error)) {
+    if (!ParseArguments(args, setup, arguments, error)) {
         PrintError(error);
         return ExitStatus::Refused;
+    }
+    // The picture's name is checked before the file is measured: a refusal costs nothing.
+    const DestinationFile picture(arguments.picture, arguments.force, {arguments.input});
+    if (!arguments.picture.isEmpty()) {
+        if (const int refused = picture.Check())
+            return refused;
     }
     CipherEngine engine; // never called: a randomness report encrypts nothing
     KeyRecord key;
@@ -143,7 +162,7 @@ int RunRandomness(QStringList args)
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
     CliInteraction::CatchInterrupt();
 
-    CliRandomnessView view(interaction, picture);
+    CliRandomnessView view(interaction, arguments.picture.isEmpty() ? nullptr : &picture);
     RandomnessReport report(setup, driver, interaction, view);
     const RandomnessReport::Outcome outcome = report.MakeRandomnessReport(Setup::Input);
     reportView.Flush();

@@ -8,7 +8,10 @@
 #include "core/FileResultText.h"
 #include "support/SizeText.h"
 
+#include <QFile>
+
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +35,27 @@ QString StreamFailure(int result, bool encrypt, const CipherEngine& engine)
     return text;
 }
 
+// A shell makes it easy to send the output onto a file the command reads (`< f >> f`), which
+// the first chunk written would destroy: such an output is refused before anything is written.
+// Only a regular file can be both; a terminal, a socket or /dev/null on both sides is no harm.
+QString OutputConflict(const QString& keyFile)
+{
+    struct stat output = {};
+    if (::fstat(STDOUT_FILENO, &output) != 0 || !S_ISREG(output.st_mode))
+        return {};
+    const auto same = [&](const struct stat& other) {
+        return other.st_dev == output.st_dev && other.st_ino == output.st_ino;
+    };
+    struct stat other = {};
+    if (::fstat(STDIN_FILENO, &other) == 0 && same(other))
+        return QStringLiteral("Standard output is the file on standard input: the output would "
+                              "destroy its own input.");
+    if (!keyFile.isEmpty() && ::stat(QFile::encodeName(keyFile).constData(), &other) == 0 &&
+        same(other))
+        return QStringLiteral("Standard output is the keyfile: the key would be lost.");
+    return {};
+}
+
 } // namespace
 
 int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
@@ -43,6 +67,10 @@ int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
     if (encrypt && ::isatty(STDOUT_FILENO)) {
         PrintError(QStringLiteral("Standard output is a terminal: redirect the encrypted data "
                                   "to a file or a pipe."));
+        return ExitStatus::Refused;
+    }
+    if (const QString conflict = OutputConflict(keyOptions.keyFile()); !conflict.isEmpty()) {
+        PrintError(conflict);
         return ExitStatus::Refused;
     }
     CipherEngine engine;

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,9 +94,14 @@ public:
     void File(const QString& path, const QString& shown)
     {
         QString text;
-        PosixFile::Fd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+        // Opened without waiting for a FIFO's writer; only a regular file is read.
+        PosixFile::Fd fd(
+            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        struct stat info = {};
         if (!fd.valid()) {
             text = QStringLiteral("cannot be opened: ") + qt_error_string(errno);
+        } else if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            text = QStringLiteral("not a regular file: not read");
         } else {
             ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
             const CipherEngine::Verdict verdict = m_engine.verify_verdict(fd.get());

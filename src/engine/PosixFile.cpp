@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -81,16 +82,35 @@ template <typename Step> int writeAll(std::size_t size, Step step)
     return 0;
 }
 
+// `transfer()`, a read or write on `fd`, repeated after waiting with poll for as long as it
+// finds the descriptor not ready: a pipe or terminal that a parent left non-blocking is
+// shared with that parent, so the flag cannot simply be cleared, and EAGAIN only means "not yet".
+template <typename Transfer> ssize_t whenReady(int fd, short events, Transfer transfer)
+{
+    for (;;) {
+        const ssize_t n = transfer();
+        if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            return n;
+        pollfd wanted = {fd, events, 0};
+        if (::poll(&wanted, 1, -1) < 0 && errno != EINTR)
+            return -1;
+    }
+}
+
 } // namespace
 
 long long readFull(int fd, std::uint8_t* data, std::size_t size)
 {
-    return readAll(size, [&](std::size_t done) { return ::read(fd, data + done, size - done); });
+    return readAll(size, [&](std::size_t done) {
+        return whenReady(fd, POLLIN, [&] { return ::read(fd, data + done, size - done); });
+    });
 }
 
 int writeFull(int fd, const std::uint8_t* data, std::size_t size)
 {
-    return writeAll(size, [&](std::size_t done) { return ::write(fd, data + done, size - done); });
+    return writeAll(size, [&](std::size_t done) {
+        return whenReady(fd, POLLOUT, [&] { return ::write(fd, data + done, size - done); });
+    });
 }
 
 long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset)

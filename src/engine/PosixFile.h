@@ -31,10 +31,12 @@ private:
     int m_fd = -1;
 };
 
-// Reads until `size` bytes or end of file; the count, or -errno.
+// Reads until `size` bytes or end of file; the count, or -errno. A non-blocking descriptor
+// that has nothing yet is waited for.
 long long readFull(int fd, std::uint8_t* data, std::size_t size);
 
-// Writes all `size` bytes; 0, or the errno of the failure.
+// Writes all `size` bytes; 0, or the errno of the failure. A non-blocking descriptor that is
+// full is waited for.
 int writeFull(int fd, const std::uint8_t* data, std::size_t size);
 
 // The same at `offset`, leaving the file offset as it is.

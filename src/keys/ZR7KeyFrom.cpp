@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace ZR7KeyFrom {
@@ -31,15 +33,39 @@ QString SystemError(int code)
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
+// File systems whose files the kernel makes up as they are read (process and system state,
+// counters, control files): a "regular" file there gives other bytes on the next read, and
+// reading some of them even changes what they hold.
+bool OnPseudoFileSystem(int fd)
+{
+    constexpr unsigned long Pseudo[] = {
+        PROC_SUPER_MAGIC, SYSFS_MAGIC,        DEBUGFS_MAGIC,         TRACEFS_MAGIC,
+        SECURITYFS_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,   DEVPTS_SUPER_MAGIC,
+        0x62656570, // configfs
+        BPF_FS_MAGIC,     EFIVARFS_MAGIC,     PSTOREFS_MAGIC,        BINFMTFS_MAGIC,
+        SELINUX_MAGIC,    SMACK_MAGIC,        USBDEVICE_SUPER_MAGIC, NSFS_MAGIC,
+        0x65735543, // fusectl
+    };
+    struct statfs system = {};
+    if (::fstatfs(fd, &system) != 0)
+        return false; // a regular file whose file system is unknown is judged by its reads
+    for (unsigned long type : Pseudo) {
+        if (static_cast<unsigned long>(system.f_type) == type)
+            return true;
+    }
+    return false;
+}
+
 // A key is only as good as the file that gives it back: a pipe, a FIFO or a device such as
 // /dev/urandom would hand out a key that is never seen again, and a FIFO without a writer would
-// block the read for ever. So the file is opened without waiting for a FIFO's other end
+// block the read for ever; a file under /proc or /sys changes by itself, and writing to one
+// may change the system. So the file is opened without waiting for a FIFO's other end
 // (O_NONBLOCK has no effect on a regular file) and checked before a single byte moves. The
-// descriptor, or -1 with the reason in `error`.
-int OpenRegularFile(const QString& path, int flags, const QString& purpose, QString& error)
+// descriptor, or -1 with `notRegular` or the system's reason in `error`; `info` describes the
+// file.
+int OpenRegularFile(const QString& path, int flags, const QString& notRegular, struct stat& info,
+                    QString& error)
 {
-    const QString notRegular =
-        path + QStringLiteral(" is not a regular file: a key must be ") + purpose;
     const int fd = ::open(QFile::encodeName(path).constData(),
                           flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0) {
@@ -47,9 +73,8 @@ int OpenRegularFile(const QString& path, int flags, const QString& purpose, QStr
         error = errno == ENXIO ? notRegular : SystemError(errno);
         return -1;
     }
-    struct stat info = {};
     const bool known = ::fstat(fd, &info) == 0;
-    if (known && S_ISREG(info.st_mode))
+    if (known && S_ISREG(info.st_mode) && !OnPseudoFileSystem(fd))
         return fd;
     error = known ? notRegular : SystemError(errno);
     ::close(fd);
@@ -128,19 +153,26 @@ QString ChecksumText(int checksum)
 KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error)
 {
     keyBytes = QByteArray(KeyfileBytes, '\0');
-    const int fd = OpenRegularFile(
-        path, O_RDONLY, QStringLiteral("read from a file that gives the same bytes every time."),
-        error);
+    const QString unsteady =
+        path + QStringLiteral(" cannot hold a key: a keyfile must be an ordinary file that gives "
+                              "the same bytes every time it is read.");
+    struct stat info = {};
+    const int fd = OpenRegularFile(path, O_RDONLY, unsteady, info, error);
     if (fd < 0)
         return KeyfileStatus::Error;
-    const qsizetype got = TransferAll(::read, fd, keyBytes.data(), KeyfileBytes);
+    // One byte more than the key, so that a file that gives more than its size tells so too.
+    QByteArray read(KeyfileBytes + 1, '\0');
+    const qsizetype got = TransferAll(::read, fd, read.data(), read.size());
     const int readErrno = errno;
     ::close(fd);
-    if (got < 0) {
-        keyBytes.fill('\0');
-        error = SystemError(readErrno);
+    const qsizetype expected = std::min<qsizetype>(info.st_size, read.size());
+    if (got < 0 || got != expected) {
+        read.fill('\0');
+        error = got < 0 ? SystemError(readErrno) : unsteady;
         return KeyfileStatus::Error;
     }
+    std::memcpy(keyBytes.data(), read.constData(), std::min<qsizetype>(got, KeyfileBytes));
+    read.fill('\0');
     // The length counts only the bytes as they are: replaced NULs must not make a key long
     // enough.
     if (!KeyHasMinLength(keyBytes))
@@ -159,8 +191,11 @@ bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& erro
 {
     // No O_TRUNC: a longer existing file keeps its tail, which is never read.
     const int flags = O_WRONLY | O_CREAT | (mustBeNew ? O_EXCL : 0);
-    const int fd =
-        OpenRegularFile(path, flags, QStringLiteral("written to a file that keeps it."), error);
+    struct stat info = {};
+    const int fd = OpenRegularFile(
+        path, flags,
+        path + QStringLiteral(" cannot keep a key: a keyfile must be an ordinary file on a disk."),
+        info, error);
     if (fd < 0)
         return false;
     QByteArray bytes = keyBytes.left(KeyfileBytes);

@@ -36,9 +36,11 @@ enum class KeyfileStatus { Ok, Unsuitable, Error };
 
 // Reads the first 64 bytes of `path` into `keyBytes` (NUL-padded), checks that they hold at
 // least 16 characters above code 32, then replaces each NUL before the last non-NUL byte at
-// 1-based position i by code 128 - i. Anything but a regular file (a pipe, a FIFO, a device, a
-// folder) is an Error before a byte is read, since it need not give the same key twice. `error`
-// holds the description on Error.
+// 1-based position i by code 128 - i. A key must come back the same on every read, so anything
+// but a regular file (a pipe, a FIFO, a device, a folder) and a file of a file system that makes
+// up its content as it is read (/proc, /sys and the like) are an Error before a byte is read,
+// and so is a file whose read gives more or fewer bytes than its size. `error` holds the
+// description on Error.
 KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error);
 
 // Writes the 64 key bytes at the start of `path` without truncating a longer file; a new

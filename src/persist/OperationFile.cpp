@@ -1,12 +1,10 @@
 #include "OperationFile.h"
 
-#include "OutputFile.h"
-#include "PosixFile.h"
+#include "ReplacingWrite.h"
 
 #include <QFile>
-#include <QFileInfo>
 
-#include <cstdint>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,30 +20,36 @@ QByteArray QuotedLine(const QString& text)
     return '"' + text.toUtf8() + '"' + LineEnd;
 }
 
-// The file gets `data` as its whole content, so that after a crash at any point it holds
-// either its old content or the new one: the data goes to a temporary file in the same folder,
-// reaches the disk, is renamed over the old name, and the folder is synced so that the rename
-// lasts too.
-bool ReplaceFile(const QString& path, const QByteArray& data)
+// The file gets `data` as its whole content through a temporary file and a rename, so that
+// after a crash it holds its old content or the new one. The callers have asked before an
+// existing file is replaced; a symbolic link or a special file under the name is refused all the
+// same, since following it could replace any file of the system.
+bool ReplaceFile(const QString& path, const QByteArray& data, const QStringList& inUse)
 {
-    const QFileInfo info(path);
-    // A link stays a link (a setup kept among linked dotfiles): the file it leads to is
-    // replaced.
-    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
-    const std::string name = QFile::encodeName(target).toStdString();
-    OutputFile file;
-    if (target.isEmpty() || !file.create(name))
+    ReplacingWrite::Target target;
+    target.path = QFile::encodeName(path).toStdString();
+    target.replace = true;
+    for (const QString& file : inUse)
+        target.protect.push_back(QFile::encodeName(file).toStdString());
+    int error = 0;
+    return ReplacingWrite::writeBytes(target, data.constData(),
+                                      static_cast<std::size_t>(data.size()),
+                                      error) == ReplacingWrite::Result::Written;
+}
+
+// The file opened for reading only when it is a regular file: a FIFO would block the open, and
+// a device could give bytes without end.
+bool OpenRegular(QFile& file, const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info = {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
-    // A replaced file keeps its permissions; a new one is private to the user, like every
-    // file the program makes.
-    struct stat old = {};
-    if (::stat(name.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(file.fd(), old.st_mode & 07777);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-    if (PosixFile::writeFull(file.fd(), bytes, static_cast<std::size_t>(data.size())) != 0 ||
-        ::fsync(file.fd()) != 0 || file.commit() != 0)
-        return false; // the temporary file goes with `file`
-    return PosixFile::syncFolderOf(name) == 0;
+    }
+    return true;
 }
 
 // The next line without its line end (CR LF, or LF alone from an editor); false at the end of
@@ -95,7 +99,7 @@ bool ReadQuoted(QFile& file, QString& text)
 
 } // namespace
 
-bool WriteOperationFile(const QString& path, const Setup& setup)
+bool WriteOperationFile(const QString& path, const Setup& setup, const QStringList& inUse)
 {
     const KeptSetup saved = setup.Keep();
     QByteArray text = VersionText().toUtf8() + LineEnd;
@@ -109,13 +113,13 @@ bool WriteOperationFile(const QString& path, const Setup& setup)
             text += QuotedLine(*string);
         }
     }
-    return ReplaceFile(path, text);
+    return ReplaceFile(path, text, inUse);
 }
 
 bool ReadOperationFile(const QString& path, OperationFileContents& contents)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegular(file, path))
         return false;
     OperationFileContents read;
     QByteArray version;

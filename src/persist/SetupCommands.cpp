@@ -11,6 +11,19 @@ SetupCommands::SetupCommands(SetupEditor& editor, Interaction& interaction)
 {
 }
 
+QStringList SetupCommands::FilesInUse() const
+{
+    QStringList files;
+    const KeyRecord& key = m_editor.key();
+    if (key.intKeySource == KeyRecord::Keyfile)
+        files.append(key.strKeyfilePath);
+    // A folder's specification names no file, unless a file bears it as its name: then that
+    // file is the one a single-file setup reads.
+    const Setup& setup = m_editor.setup();
+    files.append(setup.strDirpath[Setup::Input] + setup.strFilespec[Setup::Input]);
+    return files;
+}
+
 bool SetupCommands::Apply(const QString& path)
 {
     OperationFileContents contents;
@@ -48,7 +61,7 @@ bool SetupCommands::Load(const QString& path)
 bool SetupCommands::SaveForNextRun()
 {
     const QString& path = m_editor.setup().strDefaultOperationFile;
-    if (!path.isEmpty() && WriteOperationFile(path, m_editor.setup()))
+    if (!path.isEmpty() && WriteOperationFile(path, m_editor.setup(), FilesInUse()))
         return true;
     m_interaction.Tell(QStringLiteral("Error"), QStringLiteral("Cannot save setup!"),
                        Interaction::Icon::Exclamation);
@@ -67,7 +80,7 @@ bool SetupCommands::SaveAs(const QString& path)
                           Interaction::Yes | Interaction::No | Interaction::Cancel,
                           Interaction::No) != Interaction::Yes)
         return false;
-    if (!WriteOperationFile(path, m_editor.setup())) {
+    if (!WriteOperationFile(path, m_editor.setup(), FilesInUse())) {
         m_interaction.Tell(QStringLiteral("Error"),
                            QStringLiteral("Cannot save setup in operation file ") + path +
                                QLatin1Char('!'),

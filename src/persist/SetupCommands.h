@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Interaction;
 class SetupEditor;
@@ -21,7 +22,8 @@ public:
     // "Save setup for next run": the default operation file.
     bool SaveForNextRun();
     // "Save setup as operation file": an existing file is replaced only when the user says
-    // Yes. The label shows `path` after a save and is emptied after a failed one.
+    // Yes, and never when it is the keyfile in use or the input file. The label shows `path` after
+    // a save and is emptied after a failed one.
     bool SaveAs(const QString& path);
     void Clear();
     void Restore();
@@ -33,6 +35,8 @@ public:
 private:
     // The saved setup of `path` put into force; false when the file cannot be read.
     bool Apply(const QString& path);
+    // The keyfile in use and a single input file: a save never replaces them.
+    QStringList FilesInUse() const;
 
     SetupEditor& m_editor;
     Interaction& m_interaction;

@@ -46,6 +46,9 @@ void tst_cli_keys::checksum_data()
                                << QByteArray("abcd efgh ijkl mno\n") << 2 << ""
                                << "Error: The key must have at least 16 characters, spaces not "
                                   "counted.\n";
+    QTest::newRow("a line without end")
+        << QStringList{"checksum", "--key-stdin"} << QByteArray("</dev/zero") << 2 << ""
+        << "Error: A typed key has at most 64 characters.\n";
     QTest::newRow("unsuitable keyfile")
         << QStringList{"checksum", "--key-file", "short.key"} << QByteArray() << 2 << ""
         << "Unsuitable keyfile: short.key is not a suitable keyfile.\n";
@@ -66,7 +69,12 @@ void tst_cli_keys::checksum()
     QFETCH(QString, err);
     QVERIFY(TestFiles::write(m_dir.filePath("letters.key"), "ABCD EFGH\nIJKL MNOP"));
     QVERIFY(TestFiles::write(m_dir.filePath("short.key"), "ABC"));
-    const CliRun run = Cli(args, input);
+    // "<FILE": standard input is that file, as a shell redirection gives it.
+    const CliRun run =
+        input.startsWith('<')
+            ? RunCli(m_dir.path(), QStringList{"-c", "exec \"$0\" \"$@\" " + input, ZR7_CLI} + args,
+                     {}, "/bin/sh")
+            : Cli(args, input);
     QCOMPARE(run.err, err);
     QCOMPARE(run.out, out);
     QCOMPARE(run.status, status);
@@ -90,6 +98,12 @@ void tst_cli_keys::newKey()
     const CliRun again = Cli({"newkey", "fresh.key"});
     QCOMPARE(again.status, 2);
     QCOMPARE(TestFiles::read(m_dir.filePath("fresh.key")), bytes);
+    // Replaced only when asked, and never through a link, which could lead anywhere.
+    QVERIFY(QFile::link(m_dir.filePath("fresh.key"), m_dir.filePath("link.key")));
+    QCOMPARE(Cli({"newkey", "--force", "link.key"}).status, 2);
+    QCOMPARE(TestFiles::read(m_dir.filePath("fresh.key")), bytes);
+    QCOMPARE(Cli({"newkey", "--force", "fresh.key"}).status, 0);
+    QVERIFY(TestFiles::read(m_dir.filePath("fresh.key")) != bytes);
 }
 
 QTEST_GUILESS_MAIN(tst_cli_keys)

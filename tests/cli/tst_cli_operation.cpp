@@ -218,8 +218,8 @@ void tst_cli_operation::keyfileMustBeRegular()
         RunCli(m_dir->path(), {"encrypt", "--key-file", keyfile, "--yes", "letter.txt"});
     QVERIFY2(timer.elapsed() < 10000, "the keyfile was waited for");
     QCOMPARE(run.err, "Keyfile error: " + keyfile +
-                          " is not a regular file: a key must be read from a file that gives the "
-                          "same bytes every time.\n");
+                          " cannot hold a key: a keyfile must be an ordinary file that gives the "
+                          "same bytes every time it is read.\n");
     QCOMPARE(run.status, 2);
     QCOMPARE(read(QStringLiteral("letter.txt")), letter);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),

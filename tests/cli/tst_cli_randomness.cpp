@@ -2,9 +2,12 @@
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 // zr7e-cli randomness on a folder: the listing as the report window holds it.
 class tst_cli_randomness : public QObject
@@ -14,6 +17,8 @@ class tst_cli_randomness : public QObject
 private slots:
     void folder();
     void picture();
+    void pictureReplacesOnlyWhatItMay_data();
+    void pictureReplacesOnlyWhatItMay();
 };
 
 void tst_cli_randomness::folder()
@@ -55,6 +60,50 @@ void tst_cli_randomness::picture()
     const QByteArray bytes = TestFiles::read(png);
     QVERIFY(bytes.startsWith("\x89PNG\r\n\x1a\n"));
     QCOMPARE(bytes.mid(16, 8), QByteArray::fromHex("0000010000000100")); // width, height
+}
+
+void tst_cli_randomness::pictureReplacesOnlyWhatItMay_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("refusal"); // part of the message
+    const QString never = QStringLiteral("; it is never replaced.");
+    QTest::newRow("the measured file")
+        << QStringList{"--picture", "x.bin", "--force"} << 2 << never;
+    QTest::newRow("a second name of the measured file")
+        << QStringList{"--picture", "hard.bin", "--force"} << 2 << never;
+    QTest::newRow("a link to another file")
+        << QStringList{"--picture", "link.png", "--force"} << 2 << never;
+    QTest::newRow("an existing picture")
+        << QStringList{"--picture", "old.png"} << 2 << "add --force to replace it.";
+    QTest::newRow("an existing picture, forced")
+        << QStringList{"--picture", "old.png", "--force"} << 0 << "";
+}
+
+// Only a file the user named, and allowed to be replaced, is replaced; the others are refused
+// before anything is measured.
+void tst_cli_randomness::pictureReplacesOnlyWhatItMay()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    const QByteArray data = TestFiles::randomBytes(5000, 4);
+    TestFiles::write(dir.filePath(QStringLiteral("x.bin")), data);
+    TestFiles::write(dir.filePath(QStringLiteral("old.png")), "old");
+    TestFiles::write(dir.filePath(QStringLiteral("other")), "other");
+    QCOMPARE(::link(TestFiles::native(dir.filePath("x.bin")).c_str(),
+                    TestFiles::native(dir.filePath("hard.bin")).c_str()),
+             0);
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("other")), dir.filePath("link.png")));
+    const CliRun run = RunCli(dir.path(), QStringList{"randomness", "x.bin"} + options);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(refusal), qPrintable(run.err));
+    QCOMPARE(run.out.isEmpty(), status != 0);
+    QCOMPARE(TestFiles::read(dir.filePath("x.bin")), data);
+    QCOMPARE(TestFiles::read(dir.filePath("other")), QByteArray("other"));
+    QCOMPARE(TestFiles::read(dir.filePath("old.png")).startsWith("\x89PNG"), status == 0);
+    QVERIFY(QFileInfo(dir.filePath("link.png")).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(tst_cli_randomness)

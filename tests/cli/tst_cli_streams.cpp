@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,11 +23,18 @@ struct Piped
     QString err;
 };
 
-// zr7e-cli with `input` on standard input and its standard output kept as bytes.
-Piped Pipe(const QString& folder, const QStringList& args, const QByteArray& input)
+// zr7e-cli with `input` on standard input and its standard output kept as bytes; with
+// `nonBlocking`, both pipes are left non-blocking, as a parent program may leave them.
+Piped Pipe(const QString& folder, const QStringList& args, const QByteArray& input,
+           bool nonBlocking = false)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
+    if (nonBlocking)
+        process.setChildProcessModifier([] {
+            ::fcntl(STDIN_FILENO, F_SETFL, O_NONBLOCK);
+            ::fcntl(STDOUT_FILENO, F_SETFL, O_NONBLOCK);
+        });
     process.start(QStringLiteral(ZR7_CLI), args);
     process.write(input);
     process.closeWriteChannel();
@@ -47,6 +56,9 @@ private slots:
     void roundTripThroughPipes();
     void brokenStreamReleasesOnlyAuthenticatedBytes_data();
     void brokenStreamReleasesOnlyAuthenticatedBytes();
+    void nonBlockingPipesAreWaitedFor();
+    void refusedWithoutWaitingOrWriting_data();
+    void refusedWithoutWaitingOrWriting();
     void keyMustNotComeFromTheData();
     void verifyNamesWhatIsWrong();
     void verifyFailsOverFolderNotRead();
@@ -122,6 +134,57 @@ void tst_cli_streams::brokenStreamReleasesOnlyAuthenticatedBytes()
     QCOMPARE(opened.status, 1);
     QVERIFY(opened.out == data.left(kept * Chunk));
     QVERIFY2(opened.err.startsWith("Error: "), qPrintable(opened.err));
+}
+
+void tst_cli_streams::nonBlockingPipesAreWaitedFor()
+{
+    const QByteArray data = TestFiles::randomBytes(2 * Chunk + 3, 31);
+    const Piped sealed =
+        Pipe(m_dir.path(), QStringList{"encrypt"} + Key() + QStringList{"-"}, data, true);
+    QCOMPARE(sealed.status, 0);
+    const Piped opened =
+        Pipe(m_dir.path(), QStringList{"decrypt"} + Key() + QStringList{"-"}, sealed.out, true);
+    QCOMPARE(opened.status, 0);
+    QVERIFY(opened.out == data);
+}
+
+void tst_cli_streams::refusedWithoutWaitingOrWriting_data()
+{
+    QTest::addColumn<QStringList>("args");  // with the key options after the first
+    QTest::addColumn<QStringList>("stdio"); // standard input and output (appended), or none
+    QTest::addColumn<int>("status");
+    QTest::newRow("encrypted onto its input")
+        << QStringList{"encrypt", "-"} << QStringList{"data", "data"} << 2;
+    QTest::newRow("decrypted onto its input")
+        << QStringList{"decrypt", "-"} << QStringList{"data", "data"} << 2;
+    QTest::newRow("encrypted onto the keyfile")
+        << QStringList{"encrypt", "-"} << QStringList{"data", "my.key"} << 2;
+    QTest::newRow("verify a FIFO") << QStringList{"verify", "fifo"} << QStringList() << 1;
+    QTest::newRow("run a FIFO") << QStringList{"run", "fifo"} << QStringList() << 2;
+}
+
+// `< f >> f` would make the output eat its own input, or the key; a FIFO without a writer
+// would block an ordinary open for ever.
+void tst_cli_streams::refusedWithoutWaitingOrWriting()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, stdio);
+    QFETCH(int, status);
+    ::mkfifo(TestFiles::native(m_dir.filePath(QStringLiteral("fifo"))).c_str(), 0600);
+    QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("data")), "some data"));
+    const QByteArray before =
+        stdio.isEmpty() ? QByteArray() : TestFiles::read(m_dir.filePath(stdio[1]));
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    if (!stdio.isEmpty()) {
+        process.setStandardInputFile(m_dir.filePath(stdio[0]));
+        process.setStandardOutputFile(m_dir.filePath(stdio[1]), QIODevice::Append);
+    }
+    process.start(QStringLiteral(ZR7_CLI), args.mid(0, 1) + Key() + args.mid(1));
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), status);
+    if (!stdio.isEmpty())
+        QCOMPARE(TestFiles::read(m_dir.filePath(stdio[1])), before);
 }
 
 void tst_cli_streams::keyMustNotComeFromTheData()

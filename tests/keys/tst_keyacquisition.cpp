@@ -180,8 +180,8 @@ void tst_keyacquisition::keyfile()
     if (file == "folder")
         QCOMPARE(m_interaction.shown.value(0),
                  "Keyfile error: " + path +
-                     " is not a regular file: a key must be read from a file that gives the same "
-                     "bytes every time.");
+                     " cannot hold a key: a keyfile must be an ordinary file that gives the same "
+                     "bytes every time it is read.");
 }
 
 void tst_keyacquisition::notRandomEnoughThenRetry()

@@ -152,6 +152,8 @@ void tst_zr7keyfrom::onlyRegularFilesHoldKeys_data()
     QTest::newRow("folder") << "folder" << false;
     QTest::newRow("/dev/null") << "/dev/null" << false;
     QTest::newRow("/dev/urandom") << "/dev/urandom" << false;
+    QTest::newRow("process state, other on every read") << "/proc/self/stat" << false;
+    QTest::newRow("system file of its stated size") << "/sys/kernel/notes" << false;
 }
 
 // Reading and writing a key must give back the same key later, and never wait on a FIFO.
@@ -159,6 +161,8 @@ void tst_zr7keyfrom::onlyRegularFilesHoldKeys()
 {
     QFETCH(QString, kind);
     QFETCH(bool, regular);
+    if (kind.startsWith('/') && !QFileInfo::exists(kind))
+        QSKIP("the system has no such file");
     QTemporaryDir dir;
     const QByteArray letters("ABCDEFGHIJKLMNOP");
     QVERIFY(TestFiles::write(dir.filePath("file"), letters));
@@ -197,8 +201,8 @@ void tst_zr7keyfrom::onlyRegularFilesHoldKeys()
         QCOMPARE(TestFiles::read(dir.filePath("file")), letters + QByteArray(48, '\0'));
         return;
     }
-    QCOMPARE(readError, path + " is not a regular file: a key must be read from a file that "
-                               "gives the same bytes every time.");
+    QCOMPARE(readError, path + " cannot hold a key: a keyfile must be an ordinary file that gives "
+                               "the same bytes every time it is read.");
     QVERIFY(!writeError.isEmpty());
 }
 

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Operation files: the bytes written, odd names read back unchanged, the files refused, and a
@@ -23,7 +24,7 @@ private slots:
     void read();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
-    void replacesLinkedFileWhole();
+    void neverReplacesLinksOrSpecialFiles();
 
 private:
     QTemporaryDir m_dir;
@@ -166,21 +167,24 @@ void tst_operationfile::failedSaveKeepsOldFile()
              QStringList{"kept.opn"});
 }
 
-void tst_operationfile::replacesLinkedFileWhole()
+// A link is never written through (it could lead to any file of the system), and a FIFO is
+// never replaced.
+void tst_operationfile::neverReplacesLinksOrSpecialFiles()
 {
-    const QString folder = m_dir.filePath(QStringLiteral("linked"));
-    QVERIFY(QDir().mkpath(folder));
-    const QString real = folder + QStringLiteral("/real.opn");
-    TestFiles::write(real, QByteArray(1000, 'x'));
-    QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    const QFile::Permissions mode = QFile::permissions(real);
-    QVERIFY(QFile::link(real, folder + QStringLiteral("/link.opn")));
-    QVERIFY(WriteOperationFile(folder + QStringLiteral("/link.opn"), MakeSetup(1, Example)));
-    QVERIFY(QFileInfo(folder + QStringLiteral("/link.opn")).isSymLink());
-    QVERIFY(TestFiles::read(real).endsWith("\"*.enc\"\r\n")); // nothing of the old content after
-    QCOMPARE(QFile::permissions(real), mode);
-    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             (QStringList{"link.opn", "real.opn"}));
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("real.opn"));
+    QVERIFY(TestFiles::write(real, "old"));
+    QVERIFY(QFile::link(real, dir.filePath(QStringLiteral("link.opn"))));
+    QCOMPARE(::mkfifo(TestFiles::native(dir.filePath(QStringLiteral("fifo.opn"))).c_str(), 0600),
+             0);
+    for (const char* name : {"link.opn", "fifo.opn"})
+        QVERIFY(!WriteOperationFile(dir.filePath(QLatin1String(name)), MakeSetup(1, Example)));
+    QCOMPARE(TestFiles::read(real), QByteArray("old"));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("link.opn"))).isSymLink());
+    QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("fifo.opn"))).isFile());
+    QCOMPARE(QDir(dir.path())
+                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"fifo.opn", "link.opn", "real.opn"}));
 }
 
 QTEST_GUILESS_MAIN(tst_operationfile)

@@ -128,6 +128,7 @@ void tst_setupcommands::saveAs_data()
     QTest::newRow("existing, No") << "old.opn" << int(Interaction::No) << false;
     QTest::newRow("existing, Cancel") << "old.opn" << int(Interaction::Cancel) << false;
     QTest::newRow("cannot write") << "missing/x.opn" << 0 << false;
+    QTest::newRow("the keyfile in use, Yes") << "in-use.key" << int(Interaction::Yes) << false;
 }
 
 void tst_setupcommands::saveAs()
@@ -136,6 +137,9 @@ void tst_setupcommands::saveAs()
     QFETCH(int, answer);
     QFETCH(bool, written);
     TestFiles::write(path(QStringLiteral("old.opn")), "old");
+    TestFiles::write(path(QStringLiteral("in-use.key")), "old");
+    m_editor->key().strKeyfilePath = path(QStringLiteral("in-use.key"));
+    m_editor->key().intKeySource = KeyRecord::Keyfile;
     if (answer)
         m_interaction->Expect(QStringLiteral("File exists"), Interaction::Button(answer));
     Use(true);
@@ -148,13 +152,13 @@ void tst_setupcommands::saveAs()
         QCOMPARE(contents.saved, m_editor->setup().Keep());
     if (answer && !written)
         QCOMPARE(TestFiles::read(path(name)), QByteArray("old"));
-    const bool failed = !answer && !written;
+    const bool failed = !written && answer != Interaction::No && answer != Interaction::Cancel;
     QCOMPARE(m_editor->setupFilename(), written  ? path(name)
                                         : failed ? QString()
                                                  : QStringLiteral("/earlier.opn"));
     if (failed)
-        QCOMPARE(m_interaction->shown,
-                 QStringList{"Error: Cannot save setup in operation file " + path(name) + '!'});
+        QCOMPARE(m_interaction->shown.last(),
+                 "Error: Cannot save setup in operation file " + path(name) + '!');
 }
 
 void tst_setupcommands::saveForNextRun()
