@@ -2,6 +2,7 @@
 
 #include "FileUtility.h"
 #include "PosixFile.h"
+#include "ReplacingWrite.h"
 
 #include <QByteArrayList>
 #include <QFile>
@@ -27,21 +28,28 @@ std::string Native(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-// Syncs the temporary file, gives it the name `to` and syncs the folder, so that `to` is
-// either as it was or complete, also after a crash. 0 or the errno; on failure the temporary
-// file goes.
-int Publish(Fd& temp, const std::string& tempPath, const std::string& to)
+// Writes `to` whole through a temporary file (see ReplacingWrite): `to` is either as it was or
+// complete, also after a crash. Whether an existing `to` may be replaced is decided before.
+// 0 or the errno.
+int Replace(const std::string& to, const ReplacingWrite::Fill& fill)
 {
-    int error = ::fsync(temp.get()) == 0 ? 0 : errno;
-    if (const int closed = temp.close(); error == 0)
-        error = closed;
-    if (error == 0 && ::rename(tempPath.c_str(), to.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(tempPath.c_str());
-        return error;
+    ReplacingWrite::Target target;
+    target.path = to;
+    target.replace = true;
+    target.keepMode = false;
+    int error = 0;
+    switch (ReplacingWrite::write(target, fill, error)) {
+    case ReplacingWrite::Result::Written:
+        return 0;
+    case ReplacingWrite::Result::Exists:
+        return EEXIST;
+    case ReplacingWrite::Result::NotRegular:
+    case ReplacingWrite::Result::Protected:
+        return EINVAL;
+    case ReplacingWrite::Result::Failed:
+        break;
     }
-    return PosixFile::syncFolderOf(to);
+    return error != 0 ? error : EIO;
 }
 
 // Copies `from` to `to`, with its permissions and, where the file system lets us, its owner.
@@ -53,40 +61,29 @@ int CopyFile(const std::string& from, const std::string& to)
         return errno;
     if (!S_ISREG(status.st_mode))
         return EINVAL;
-    std::string tempPath;
-    Fd out = PosixFile::createTemporary(PosixFile::folderOf(to), tempPath);
-    if (!out.valid())
-        return errno;
-    std::vector<std::uint8_t> block(CopyBlock);
-    int error = 0;
-    for (long long got = CopyBlock; error == 0 && got == static_cast<long long>(CopyBlock);) {
-        got = PosixFile::readFull(in.get(), block.data(), block.size());
-        error = got < 0 ? static_cast<int>(-got)
-                        : PosixFile::writeFull(out.get(), block.data(), std::size_t(got));
-    }
-    if (error == 0 && ::fchmod(out.get(), status.st_mode & 07777) != 0)
-        error = errno;
-    if (error == 0 && ::fchown(out.get(), status.st_uid, status.st_gid) != 0 && errno != EPERM)
-        error = errno;
-    if (error != 0) {
-        ::unlink(tempPath.c_str());
-        return error;
-    }
-    return Publish(out, tempPath, to);
+    return Replace(to, [&](int out) {
+        std::vector<std::uint8_t> block(CopyBlock);
+        for (long long got = CopyBlock; got == static_cast<long long>(CopyBlock);) {
+            got = PosixFile::readFull(in.get(), block.data(), block.size());
+            if (got < 0)
+                return static_cast<int>(-got);
+            if (const int error = PosixFile::writeFull(out, block.data(), std::size_t(got)))
+                return error;
+        }
+        if (::fchmod(out, status.st_mode & 07777) != 0)
+            return errno;
+        if (::fchown(out, status.st_uid, status.st_gid) != 0 && errno != EPERM)
+            return errno;
+        return 0;
+    });
 }
 
 int WriteFile(const std::string& to, const QByteArray& bytes)
 {
-    std::string tempPath;
-    Fd out = PosixFile::createTemporary(PosixFile::folderOf(to), tempPath);
-    if (!out.valid())
-        return errno;
-    if (const int error = PosixFile::writeFull(
-            out.get(), reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size())) {
-        ::unlink(tempPath.c_str());
-        return error;
-    }
-    return Publish(out, tempPath, to);
+    return Replace(to, [&](int out) {
+        return PosixFile::writeFull(out, reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                    bytes.size());
+    });
 }
 
 bool SameContent(const QString& first, const QString& second)
