@@ -154,7 +154,7 @@ std::string hexOf(const QByteArray& bytes)
 void programVector(std::FILE* manifest, const std::string& name, const std::string& source,
                    const QByteArray& given, const QByteArray& normalized, const Bytes& plain)
 {
-    const QByteArray engineKey = ZR7KeyFrom::ExtendedKey(normalized);
+    const QByteArray engineKey = ZR7KeyFrom::ExtendedKey(normalized).view().toByteArray();
     QByteArray digest;
     const int checksum = ZR7KeyFrom::KeyChecksum(normalized, digest);
     writeFile(g_folder + "/" + name, encrypt(plain, engineKey.toStdString(), {1, 13}));
@@ -181,17 +181,17 @@ void programVectors(const Bytes& plain)
                          "aus\tK\xf6ln, \xff \x9c \x9a \xe9t\xe9 42";
     const QByteArray keyfile(bytes, sizeof bytes - 1);
     writeFile(g_folder + "/program-keyfile.key", bytesOf(keyfile));
-    QByteArray read;
+    SecretBytes read;
     QString error;
     ZR7KeyFrom::ReadKeyfile(QString::fromStdString(g_folder + "/program-keyfile.key"), read, error);
     programVector(manifest, "program-keyfile.zr7", "--key-file program-keyfile.key", keyfile,
-                  ZR7KeyFrom::NormalizedKey(read), plain);
+                  ZR7KeyFrom::NormalizedKey(read.view()).view().toByteArray(), plain);
     // A typed key with letters outside ASCII, as UTF-8 on standard input.
     const QString typed = QString::fromUtf8("Gr\u00fc\u00dfe aus K\u00f6ln, se\u00f1or "
                                             "\u00c6r\u00f8 \u2014 \u00ff \u0153 \u0161 \u017e");
     writeFile(g_folder + "/program-typed-key.txt", bytesOf(typed.toUtf8() + '\n'));
     programVector(manifest, "program-typed-key.zr7", "--key-stdin < program-typed-key.txt",
-                  typed.toUtf8(), ZR7KeyFrom::NormalizedKey(typed), plain);
+                  typed.toUtf8(), ZR7KeyFrom::NormalizedKey(typed).view().toByteArray(), plain);
     std::fclose(manifest);
 }
 

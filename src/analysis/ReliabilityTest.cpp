@@ -329,11 +329,11 @@ void ReliabilityTest::WriteHeader()
     header += QString::number(m_numFiles) + QStringLiteral(" test file") +
               (m_numFiles == 1 ? QString() : QStringLiteral("s")) + QStringLiteral(" in ") +
               m_driver.run.strOutputDirpath + QLatin1Char('\n');
-    const QByteArray& raw = m_editor.key().strRawKeyText;
-    header +=
-        QString::number(raw.size()) + QStringLiteral("-byte ") +
-        (ZR7KeyFrom::KeyIsText(raw) ? QStringLiteral("text key: ") + Windows1252::ToUnicode(raw)
-                                    : QStringLiteral("non-text key"));
+    const QByteArrayView raw = m_editor.key().strRawKeyText.view();
+    header += QString::number(raw.size()) + QStringLiteral("-byte ") +
+              (ZR7KeyFrom::KeyIsText(raw)
+                   ? QStringLiteral("text key: ") + Windows1252::ToUnicode(raw.toByteArray())
+                   : QStringLiteral("non-text key"));
     Write(header);
 }
 

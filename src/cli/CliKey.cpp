@@ -21,17 +21,16 @@ constexpr int MaxKeyLineBytes = 4096;
 // nothing after it is taken. False for a line over the bound, which is not read to its end.
 bool ReadKeyLine(int fd, QString& line)
 {
-    QByteArray bytes;
-    bytes.reserve(MaxKeyLineBytes + 1);
+    SecretBytes bytes(MaxKeyLineBytes + 1);
+    qsizetype size = 0;
     std::uint8_t byte = 0;
-    while (bytes.size() <= MaxKeyLineBytes && PosixFile::readFull(fd, &byte, 1) == 1 &&
-           byte != '\n')
-        bytes.append(static_cast<char>(byte));
-    const bool whole = bytes.size() <= MaxKeyLineBytes;
-    if (bytes.endsWith('\r'))
-        bytes.chop(1);
-    line = whole ? QString::fromLocal8Bit(bytes) : QString();
-    bytes.fill('\0');
+    while (size < bytes.size() && PosixFile::readFull(fd, &byte, 1) == 1 && byte != '\n')
+        bytes[size++] = static_cast<char>(byte);
+    byte = 0;
+    const bool whole = size <= MaxKeyLineBytes;
+    if (size > 0 && bytes[size - 1] == '\r')
+        --size;
+    line = whole ? QString::fromLocal8Bit(bytes.constData(), size) : QString();
     return whole;
 }
 
@@ -90,7 +89,7 @@ bool CliKey::ParseOptions(QStringList& args, QString& error)
     return true;
 }
 
-bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error, QByteArray* raw)
+bool CliKey::ReadTyped(const QString& typed, SecretBytes& key, QString& error, SecretBytes* raw)
 {
     if (!Windows1252::CanEncode(typed)) {
         error = QStringLiteral("Error: The key contains characters that a key cannot hold.");
@@ -101,8 +100,11 @@ bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error, QB
         return false;
     }
     key = ZR7KeyFrom::NormalizedKey(typed);
-    if (raw)
-        *raw = Windows1252::FromUnicode(typed);
+    if (raw) {
+        QByteArray bytes = Windows1252::FromUnicode(typed);
+        *raw = bytes;
+        bytes.fill('\0'); // its own buffer, made by FromUnicode
+    }
     if (key.size() < ZR7KeyFrom::MinKeyLength) {
         error = QStringLiteral("Error: The key must have at least 16 characters, spaces not "
                                "counted.");
@@ -111,10 +113,10 @@ bool CliKey::ReadTyped(const QString& typed, QByteArray& key, QString& error, QB
     return true;
 }
 
-bool CliKey::Read(QByteArray& key, QString& error, bool askTwice, QByteArray* raw)
+bool CliKey::Read(SecretBytes& key, QString& error, bool askTwice, SecretBytes* raw)
 {
     if (!m_keyFile.isEmpty()) {
-        QByteArray bytes;
+        SecretBytes bytes;
         QString why;
         switch (ZR7KeyFrom::ReadKeyfile(m_keyFile, bytes, why)) {
         case ZR7KeyFrom::KeyfileStatus::Error:
@@ -127,10 +129,9 @@ bool CliKey::Read(QByteArray& key, QString& error, bool askTwice, QByteArray* ra
         case ZR7KeyFrom::KeyfileStatus::Ok:
             break;
         }
-        key = ZR7KeyFrom::NormalizedKey(bytes);
+        key = ZR7KeyFrom::NormalizedKey(bytes.view());
         if (raw)
-            *raw = bytes;
-        bytes.fill('\0');
+            *raw = std::move(bytes);
         return true;
     }
     QString typed;

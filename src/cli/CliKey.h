@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "keys/SecretBytes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,13 +19,13 @@ public:
 
     // Reads the key; the normalised key in `key`, or false with a message in `error` as
     // "Title: text". `raw`, when given, receives the key as typed or as the keyfile holds it.
-    bool Read(QByteArray& key, QString& error, bool askTwice = false, QByteArray* raw = nullptr);
+    bool Read(SecretBytes& key, QString& error, bool askTwice = false, SecretBytes* raw = nullptr);
 
     // The keyfile given with --key-file ("" otherwise).
     const QString& keyFile() const { return m_keyFile; }
 
 private:
-    bool ReadTyped(const QString& typed, QByteArray& key, QString& error, QByteArray* raw);
+    bool ReadTyped(const QString& typed, SecretBytes& key, QString& error, SecretBytes* raw);
 
     QString m_keyFile;
     bool m_stdin = false;

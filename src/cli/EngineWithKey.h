@@ -23,8 +23,7 @@ inline int StartEngineWithKey(CipherEngine& engine, CliKey& keyOptions, bool enc
         key.EraseKey();
         return ExitStatus::Failed;
     }
-    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
-                                    encrypt ? 1 : 0, 0, 0);
+    engine.operation_initialization(key.strKey.text(), encrypt ? 1 : 0, 0, 0);
     key.EraseKey();
     return 0;
 }

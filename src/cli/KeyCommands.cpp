@@ -14,7 +14,7 @@ void Print(std::FILE* stream, const QString& text)
     std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
 }
 
-int PrintChecksum(const QByteArray& normalizedKey)
+int PrintChecksum(QByteArrayView normalizedKey)
 {
     QByteArray digest;
     Print(stdout, ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(normalizedKey, digest)));
@@ -33,14 +33,12 @@ int RunChecksum(QStringList args)
                                       : error);
         return ExitStatus::Refused;
     }
-    QByteArray key;
+    SecretBytes key;
     if (!keyOptions.Read(key, error)) {
         Print(stderr, error);
         return ExitStatus::Refused;
     }
-    const int status = PrintChecksum(key);
-    key.fill('\0');
-    return status;
+    return PrintChecksum(key.view());
 }
 
 int RunNewKey(QStringList args)
@@ -57,11 +55,10 @@ int RunNewKey(QStringList args)
     keyfile.target.keepMode = false;
     if (const int refused = keyfile.Check())
         return refused;
-    QByteArray bytes = ZR7KeyFrom::NewRandomKeyBytes();
-    const int written = keyfile.Write(bytes);
-    QByteArray key = ZR7KeyFrom::NormalizedKey(bytes);
-    bytes.fill('\0');
-    const int status = written == ExitStatus::Done ? PrintChecksum(key) : written;
-    key.fill('\0');
-    return status;
+    const SecretBytes bytes = ZR7KeyFrom::NewRandomKeyBytes();
+    // A view of the secret, not a copy of it.
+    const int written = keyfile.Write(QByteArray::fromRawData(bytes.constData(), bytes.size()));
+    return written == ExitStatus::Done
+               ? PrintChecksum(ZR7KeyFrom::NormalizedKey(bytes.view()).view())
+               : written;
 }

@@ -68,6 +68,8 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
     const QString caption = TxtEncDec(QStringLiteral("Encrypting"), m_setup.blnEncrypt) +
                             QLatin1Char(' ') + run.strInputFilespec;
 
+    // The batch works with its own extended copy of the key; the user's record stays as it is.
+    m_driver.fileOps().UseKey(ZR7KeyFrom::ExtendedKey(m_key.strKey.view()));
     if (!blnTestMode)
         PrepareKey();
     if (!blnTestMode && !Confirmed()) {
@@ -84,10 +86,10 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
             blnLaunchAbandoned = true;
         return Outcome::Refused;
     }
-    m_key.strKey = ZR7KeyFrom::ExtendedKey(m_key.strKey);
     run.blnGettingInputFilesizes = false;
     m_host.ShowReport(caption);
     m_driver.ProcessFiles();
+    m_driver.fileOps().ForgetKeys();
     run.blnPerformingOperation = false;
     return Outcome::Ran;
 }
@@ -99,10 +101,7 @@ void OperationLaunch::PrepareKey()
 {
     const QString& folder = m_setup.strDirpath[Setup::Input];
     const QString first = folder::FirstMatchingFile(folder, m_setup.strFilespec[Setup::Input]);
-    QByteArray key = ZR7KeyFrom::ExtendedKey(m_key.strKey);
-    m_driver.fileOps().PrepareKey(key, first.isEmpty() ? QString() : folder + first,
-                                  m_setup.blnEncrypt);
-    key.fill('\0');
+    m_driver.fileOps().PrepareKey(first.isEmpty() ? QString() : folder + first, m_setup.blnEncrypt);
 }
 
 bool OperationLaunch::CheckInput()

@@ -77,15 +77,17 @@ bool ZR7FileOps::SameFile(const QString& first, const QString& second)
     return PosixFile::sameFile(Native(first), Native(second));
 }
 
-void ZR7FileOps::PrepareKey(const QByteArray& key, const QString& firstInput, bool encrypt)
+void ZR7FileOps::PrepareKey(const QString& firstInput, bool encrypt)
 {
-    m_engine.prepare_key(std::string_view(key.constData(), key.size()),
+    m_engine.prepare_key(m_batchKey.text(),
                          firstInput.isEmpty() ? std::string() : Native(firstInput), encrypt);
 }
 
 void ZR7FileOps::ForgetKeys()
 {
+    m_batchKey.clear();
     m_engine.forget_keys();
+    m_engine.operation_initialization({}, 0, 0, 0); // overwrites the engine's copy of the key
 }
 
 int ZR7FileOps::InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace) const
@@ -135,8 +137,9 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
     m_passOffset = 0;
     // In place the file is read twice: once to transform it, once to verify the result.
     m_passTotal = inPlace ? 2 * size : size;
-    m_engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
-                                      encrypt ? 1 : 0, size, 0);
+    // A batch run without a launch (no UseKey) works with the record's key as it stands.
+    const SecretBytes& batchKey = m_batchKey.isEmpty() ? key.strKey : m_batchKey;
+    m_engine.operation_initialization(batchKey.text(), encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
         const std::string output = Native(outputPath);
         return Run(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keys/SecretBytes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -58,10 +60,14 @@ public:
     // True when both paths lead to the same existing file.
     static bool SameFile(const QString& first, const QString& second);
 
-    // The key derivation of a batch about to run, started now on a thread of its own (see
+    // The (extended) key of the batch about to run: every file of the batch is transformed with
+    // it, whatever key record Transform is given.
+    void UseKey(SecretBytes key) { m_batchKey = std::move(key); }
+    // The key derivation of that batch, started now on a thread of its own (see
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
-    void PrepareKey(const QByteArray& key, const QString& firstInput, bool encrypt);
-    // Wipes every derived key: the batch was declined or stopped.
+    void PrepareKey(const QString& firstInput, bool encrypt);
+    // Wipes the batch key, the engine's copy and every derived key: the batch was declined,
+    // stopped or is over.
     void ForgetKeys();
 
     // One whole file: the guards, then for a new output one engine pass from the locked input;
@@ -95,6 +101,7 @@ public:
     std::function<void(Stage)> passStarted;
 
 private:
+    SecretBytes m_batchKey;
     int Run(const std::function<int()>& work, qint64 size);
     int ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
                        const std::function<void()>& beforePurge);

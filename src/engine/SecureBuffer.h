@@ -4,7 +4,8 @@
 #include <cstdint>
 
 // Key material lives here: memory from sodium_malloc (guard pages, locked where the system
-// allows it), wiped by sodium_free when the buffer goes away.
+// allows it, and marked MADV_DONTDUMP so that a core dump leaves it out), wiped by sodium_free
+// when the buffer goes away.
 class SecureBuffer
 {
 public:

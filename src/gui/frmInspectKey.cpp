@@ -122,10 +122,10 @@ void frmInspectKey::showEvent(QShowEvent* event)
         ArrangeOptions(ascii);
         (ascii ? optASCII : optDecimal)->setChecked(true);
 
-        QByteArray key = ZR7KeyFrom::NormalizedKey(m_inspection.keyBytes);
+        const SecretBytes key = ZR7KeyFrom::NormalizedKey(m_inspection.keyBytes);
         QByteArray digest;
-        lblChecksumIs->setText(ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(key, digest)));
-        key.fill('\0');
+        lblChecksumIs->setText(
+            ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(key.view(), digest)));
         digest.fill('\0');
         blnUseThisKey = false;
         DrawKey();

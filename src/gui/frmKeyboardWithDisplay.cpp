@@ -108,14 +108,14 @@ void frmKeyboardWithDisplay::showEvent(QShowEvent* event)
 
 void frmKeyboardWithDisplay::txbKey_Change()
 {
-    QByteArray key = ZR7KeyFrom::NormalizedKey(txbKey->text());
+    const SecretBytes key = ZR7KeyFrom::NormalizedKey(txbKey->text());
     const bool ok = key.size() >= ZR7KeyFrom::MinKeyLength;
     if (ok) {
         QByteArray digest;
-        lblChecksumIs->setText(ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(key, digest)));
+        lblChecksumIs->setText(
+            ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(key.view(), digest)));
         digest.fill('\0');
     }
-    key.fill('\0');
     for (QWidget* widget :
          {static_cast<QWidget*>(cmdYes), static_cast<QWidget*>(cmdNo),
           static_cast<QWidget*>(lblChecksumIs), static_cast<QWidget*>(lblUseThisKey)})

@@ -109,7 +109,7 @@ void frmKeyboardWithoutDisplay::showEvent(QShowEvent* event)
 
 void frmKeyboardWithoutDisplay::txbKey_Change(int index)
 {
-    QByteArray key = ZR7KeyFrom::NormalizedKey(txbKey[0]->text());
+    const SecretBytes key = ZR7KeyFrom::NormalizedKey(txbKey[0]->text());
     const bool ok0 = key.size() >= ZR7KeyFrom::MinKeyLength;
     QFont font = lblReEnterTheKey->font();
     font.setBold(ok0); // tells the user that the repetition box is now open
@@ -121,21 +121,19 @@ void frmKeyboardWithoutDisplay::txbKey_Change(int index)
     // Typing the repetition never changes the checksum: it describes the first entry only.
     if (ok0 && index == 0) {
         QByteArray digest;
-        lblChecksumIs->setText(ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(key, digest)));
+        lblChecksumIs->setText(
+            ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(key.view(), digest)));
         digest.fill('\0');
     }
-    key.fill('\0');
 }
 
 void frmKeyboardWithoutDisplay::cmdOK_Click()
 {
     for (QLineEdit* box : txbKey)
         box->setText(TrimBlanks(box->text()));
-    QByteArray first = ZR7KeyFrom::NormalizedKey(txbKey[0]->text());
-    QByteArray second = ZR7KeyFrom::NormalizedKey(txbKey[1]->text());
+    const SecretBytes first = ZR7KeyFrom::NormalizedKey(txbKey[0]->text());
+    const SecretBytes second = ZR7KeyFrom::NormalizedKey(txbKey[1]->text());
     const bool match = first == second;
-    first.fill('\0');
-    second.fill('\0');
     if (!match) {
         m_interaction.Tell(tr("Error"), tr("The key entries do not match!"),
                            Interaction::Icon::Exclamation);

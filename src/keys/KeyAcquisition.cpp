@@ -21,10 +21,9 @@ QString KeyPrompt(bool blnEncrypt, const QString& rest)
 
 } // namespace
 
-void KeyAcquisition::SetKey(const QByteArray& key)
+void KeyAcquisition::SetKey(SecretBytes key)
 {
-    m_key.strKey.fill('\0'); // the old key's characters, before the buffer is let go
-    m_key.strKey = key;
+    m_key.strKey = std::move(key); // the old key is wiped as it goes
 }
 
 // Takes the typed key into the record and wipes the typed text.
@@ -33,13 +32,14 @@ void KeyAcquisition::TypedOutcome(KeyDialogs::Outcome outcome, QString& typed)
     m_key.blnKeyChoiceCancelled = outcome == KeyDialogs::Outcome::Cancel;
     if (outcome == KeyDialogs::Outcome::Yes) {
         SetKey(NormalizedKey(typed));
-        m_key.strRawKeyText.fill('\0');
-        m_key.strRawKeyText = Windows1252::FromUnicode(typed);
+        QByteArray raw = Windows1252::FromUnicode(typed);
+        m_key.strRawKeyText = raw;
+        raw.fill('\0'); // its own buffer, made by FromUnicode
         m_key.intKeySource = KeyRecord::Keyboard;
         m_key.blnKeyText = true;
         m_key.blnKeyRandom = false;
         m_key.blnNewKeyfile = false;
-        m_key.intKeyChecksum = KeyChecksum(m_key.strKey, m_key.strKeyDigest);
+        m_key.intKeyChecksum = KeyChecksum(m_key.strKey.view(), m_key.strKeyDigest);
     } else if (outcome == KeyDialogs::Outcome::No) {
         SetKey({});
         m_key.intKeySource = KeyRecord::NotSpecified;
@@ -94,9 +94,10 @@ bool KeyAcquisition::ConfirmKeyfile(const QString& path, bool& newKeyfile, int i
 bool KeyAcquisition::AcceptRandomKey()
 {
     for (;;) {
-        m_key.strKeyBytes.fill('\0');
-        m_key.strKeyBytes = m_dialogs.CollectRandomKey();
-        const QByteArray& bytes = m_key.strKeyBytes;
+        QByteArray collected = m_dialogs.CollectRandomKey();
+        m_key.strKeyBytes = collected;
+        collected.fill('\0');
+        const QByteArrayView bytes = m_key.strKeyBytes.view();
         if (KeyHasMinLength(bytes) && !KeyIsText(bytes) && KeyIsRandom(bytes)) {
             m_key.blnKeyRandom = true;
             m_key.blnKeyText = false;
@@ -122,8 +123,7 @@ void KeyAcquisition::KeyfileError(const QString& description)
 void KeyAcquisition::KeyFromKeyfile(int index, bool blnEncrypt)
 {
     m_key.blnNewKeyfile = false;
-    m_key.strKeyBytes.fill('\0');
-    m_key.strKeyBytes = QByteArray(MaxKeyLength, '\0');
+    m_key.strKeyBytes = SecretBytes(MaxKeyLength);
     const QString title = index == 1 ? QStringLiteral("Specify new keyfile")
                                      : QStringLiteral("Get ") +
                                            TxtEncDec(QStringLiteral("encryption"), blnEncrypt) +
@@ -153,8 +153,8 @@ void KeyAcquisition::KeyFromKeyfile(int index, bool blnEncrypt)
         case KeyfileStatus::Ok:
             break;
         }
-        m_key.blnKeyText = KeyIsText(m_key.strKeyBytes);
-        m_key.blnKeyRandom = !m_key.blnKeyText && KeyIsRandom(m_key.strKeyBytes);
+        m_key.blnKeyText = KeyIsText(m_key.strKeyBytes.view());
+        m_key.blnKeyRandom = !m_key.blnKeyText && KeyIsRandom(m_key.strKeyBytes.view());
     }
     AcceptKeyfile(path, newKeyfile);
 }
@@ -165,7 +165,7 @@ void KeyAcquisition::AcceptKeyfile(const QString& path, bool newKeyfile)
                           Interaction::Yes | Interaction::No,
                           Interaction::No) == Interaction::Yes) {
         KeyInspection inspection;
-        inspection.keyBytes = m_key.strKeyBytes;
+        inspection.keyBytes = m_key.strKeyBytes.view().toByteArray();
         inspection.blnKeyRandom = m_key.blnKeyRandom;
         inspection.blnKeyText = m_key.blnKeyText;
         inspection.blnNewKeyfile = newKeyfile;
@@ -185,14 +185,13 @@ void KeyAcquisition::AcceptKeyfile(const QString& path, bool newKeyfile)
     }
     if (newKeyfile) {
         QString error;
-        if (!WriteKeyfile(path, m_key.strKeyBytes, error))
+        if (!WriteKeyfile(path, m_key.strKeyBytes.view(), error))
             return KeyfileError(error);
         m_key.blnNewKeyfile = true;
     }
-    SetKey(NormalizedKey(m_key.strKeyBytes));
-    m_key.strRawKeyText.fill('\0');
-    m_key.strRawKeyText = m_key.strKeyBytes;
-    m_key.intKeyChecksum = KeyChecksum(m_key.strKey, m_key.strKeyDigest);
+    SetKey(NormalizedKey(m_key.strKeyBytes.view()));
+    m_key.strRawKeyText = m_key.strKeyBytes.copy();
+    m_key.intKeyChecksum = KeyChecksum(m_key.strKey.view(), m_key.strKeyDigest);
     m_key.strKeyfilePath = path;
     m_key.intKeySource = KeyRecord::Keyfile;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeyDialogs.h"
+#include "SecretBytes.h"
 
 #include <QString>
 
@@ -29,7 +30,7 @@ private:
     bool ConfirmKeyfile(const QString& path, bool& newKeyfile, int index);
     void AcceptKeyfile(const QString& path, bool newKeyfile);
     void KeyfileError(const QString& description);
-    void SetKey(const QByteArray& key);
+    void SetKey(SecretBytes key);
 
     KeyRecord& m_key;
     Interaction& m_interaction;

@@ -1,20 +1,10 @@
 #include "KeyRecord.h"
 
-namespace {
-
-// fill() works on the array's own buffer, so the characters themselves are overwritten.
-void Wipe(QByteArray& bytes)
-{
-    bytes.fill('\0');
-}
-
-} // namespace
-
 void KeyRecord::EraseKey()
 {
-    Wipe(strKey);
-    Wipe(strKeyDigest);
-    Wipe(strKeyBytes);
-    Wipe(strRawKeyText);
+    strKey.wipe();
+    strKeyDigest.fill('\0'); // never shared: KeyChecksum gives it a buffer of its own
+    strKeyBytes.wipe();
+    strRawKeyText.wipe();
     strKeyfilePath.fill(QChar(0));
 }

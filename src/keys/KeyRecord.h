@@ -1,23 +1,25 @@
 #pragma once
 
+#include "SecretBytes.h"
+
 #include <QByteArray>
 #include <QString>
 
-// The one key in force. Key bytes are Windows-1252 characters; everything that holds key
-// material is overwritten with NULs by EraseKey, in place, before the program ends.
+// The one key in force. Key bytes are Windows-1252 characters, each key held once as a secret;
+// EraseKey overwrites them with NULs in place. The record moves, it is never copied.
 struct KeyRecord
 {
     static constexpr int NotSpecified = -1;
     static constexpr int Keyboard = 0;
     static constexpr int Keyfile = 2;
 
-    QByteArray strKey = QByteArray(64, '\0');
+    SecretBytes strKey = SecretBytes(64);
     int intKeySource = NotSpecified;
     int intKeyChecksum = 0;
     QString strKeyfilePath;
-    QByteArray strKeyBytes;
+    SecretBytes strKeyBytes;
     QByteArray strKeyDigest;
-    QByteArray strRawKeyText;
+    SecretBytes strRawKeyText;
     bool blnKeyText = false;
     bool blnKeyRandom = false;
     bool blnNewKeyfile = false;

@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -23,9 +24,9 @@ namespace {
 
 constexpr int KeyfileBytes = 64;
 
-const std::uint8_t* Bytes(const QByteArray& bytes)
+const std::uint8_t* Bytes(QByteArrayView bytes)
 {
-    return reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    return reinterpret_cast<const std::uint8_t*>(bytes.data());
 }
 
 QString SystemError(int code)
@@ -102,40 +103,53 @@ qsizetype TransferAll(Transfer transfer, int fd, char* data, qsizetype size)
 
 } // namespace
 
-QByteArray NormalizedKey(const QByteArray& key)
+namespace {
+
+qsizetype NormalizedLength(QByteArrayView key)
 {
-    QByteArray normalized;
-    normalized.reserve(key.size());
+    return std::count_if(key.begin(), key.end(),
+                         [](char c) { return static_cast<unsigned char>(c) > 32; });
+}
+
+} // namespace
+
+SecretBytes NormalizedKey(QByteArrayView key)
+{
+    SecretBytes normalized(NormalizedLength(key));
+    qsizetype n = 0;
     for (char c : key) {
         const auto code = static_cast<unsigned char>(c);
-        if (code > 32)
-            normalized.append(static_cast<char>(Windows1252::ToUpper(code)));
+        if (code > 32 && n < normalized.size())
+            normalized[n++] = static_cast<char>(Windows1252::ToUpper(code));
     }
     return normalized;
 }
 
-QByteArray NormalizedKey(const QString& typed)
+SecretBytes NormalizedKey(const QString& typed)
 {
-    return NormalizedKey(Windows1252::FromUnicode(typed));
+    QByteArray bytes = Windows1252::FromUnicode(typed);
+    SecretBytes normalized = NormalizedKey(bytes);
+    bytes.fill('\0'); // its own buffer: FromUnicode made it
+    return normalized;
 }
 
-bool KeyHasMinLength(const QByteArray& key)
+bool KeyHasMinLength(QByteArrayView key)
 {
-    return NormalizedKey(key).size() >= MinKeyLength;
+    return NormalizedLength(key) >= MinKeyLength;
 }
 
-bool KeyIsText(const QByteArray& key)
+bool KeyIsText(QByteArrayView key)
 {
     return CipherEngine::key_is_text(Bytes(key), static_cast<int>(key.size())) != 0;
 }
 
-bool KeyIsRandom(const QByteArray& key)
+bool KeyIsRandom(QByteArrayView key)
 {
     const int length = static_cast<int>(std::min<qsizetype>(key.size(), KeyfileBytes));
     return FileUtility::randomness_measure(Bytes(key), length, KeyfileBytes) >= MinKeyRandomness;
 }
 
-int KeyChecksum(const QByteArray& normalizedKey, QByteArray& digest)
+int KeyChecksum(QByteArrayView normalizedKey, QByteArray& digest)
 {
     digest = QCryptographicHash::hash(normalizedKey, QCryptographicHash::Md5);
     qint32 sum = 0;
@@ -150,9 +164,9 @@ QString ChecksumText(int checksum)
     return QStringLiteral("Checksum is %1.").arg(checksum);
 }
 
-KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& error)
+KeyfileStatus ReadKeyfile(const QString& path, SecretBytes& keyBytes, QString& error)
 {
-    keyBytes = QByteArray(KeyfileBytes, '\0');
+    keyBytes = SecretBytes(KeyfileBytes);
     const QString unsteady =
         path + QStringLiteral(" cannot hold a key: a keyfile must be an ordinary file that gives "
                               "the same bytes every time it is read.");
@@ -161,21 +175,19 @@ KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& er
     if (fd < 0)
         return KeyfileStatus::Error;
     // One byte more than the key, so that a file that gives more than its size tells so too.
-    QByteArray read(KeyfileBytes + 1, '\0');
+    SecretBytes read(KeyfileBytes + 1);
     const qsizetype got = TransferAll(::read, fd, read.data(), read.size());
     const int readErrno = errno;
     ::close(fd);
     const qsizetype expected = std::min<qsizetype>(info.st_size, read.size());
     if (got < 0 || got != expected) {
-        read.fill('\0');
         error = got < 0 ? SystemError(readErrno) : unsteady;
         return KeyfileStatus::Error;
     }
     std::memcpy(keyBytes.data(), read.constData(), std::min<qsizetype>(got, KeyfileBytes));
-    read.fill('\0');
     // The length counts only the bytes as they are: replaced NULs must not make a key long
     // enough.
-    if (!KeyHasMinLength(keyBytes))
+    if (!KeyHasMinLength(keyBytes.view()))
         return KeyfileStatus::Unsuitable;
     qsizetype last = keyBytes.size(); // 1-based position of the last byte that is not NUL
     while (last > 0 && keyBytes[last - 1] == '\0')
@@ -187,7 +199,7 @@ KeyfileStatus ReadKeyfile(const QString& path, QByteArray& keyBytes, QString& er
     return KeyfileStatus::Ok;
 }
 
-bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& error, bool mustBeNew)
+bool WriteKeyfile(const QString& path, QByteArrayView keyBytes, QString& error, bool mustBeNew)
 {
     // No O_TRUNC: a longer existing file keeps its tail, which is never read.
     const int flags = O_WRONLY | O_CREAT | (mustBeNew ? O_EXCL : 0);
@@ -198,12 +210,12 @@ bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& erro
         info, error);
     if (fd < 0)
         return false;
-    QByteArray bytes = keyBytes.left(KeyfileBytes);
-    bytes.append(QByteArray(KeyfileBytes - bytes.size(), '\0'));
+    SecretBytes bytes(KeyfileBytes);
+    std::memcpy(bytes.data(), keyBytes.data(),
+                static_cast<std::size_t>(std::min<qsizetype>(keyBytes.size(), KeyfileBytes)));
     const qsizetype written = TransferAll(::write, fd, bytes.data(), KeyfileBytes);
     const int writeErrno = written < 0 ? errno : EIO; // a write that moves nothing: a device fault
     const bool closed = ::close(fd) == 0;
-    bytes.fill('\0');
     if (written != KeyfileBytes || !closed) {
         error = SystemError(written != KeyfileBytes ? writeErrno : errno);
         return false;
@@ -211,18 +223,21 @@ bool WriteKeyfile(const QString& path, const QByteArray& keyBytes, QString& erro
     return true;
 }
 
-QByteArray NewRandomKeyBytes()
+SecretBytes NewRandomKeyBytes()
 {
-    QByteArray bytes(KeyfileBytes, '\0');
+    SecretBytes bytes(KeyfileBytes);
     RandomKeyBytes(reinterpret_cast<std::uint8_t*>(bytes.data()), KeyfileBytes);
     return bytes;
 }
 
-QByteArray ExtendedKey(const QByteArray& key)
+SecretBytes ExtendedKey(QByteArrayView key)
 {
     if (key.isEmpty() || key.size() >= MaxKeyLength)
-        return key;
-    return key.repeated(4).left(MaxKeyLength);
+        return SecretBytes::CopyOf(key);
+    SecretBytes extended(std::min<qsizetype>(4 * key.size(), MaxKeyLength));
+    for (qsizetype i = 0; i < extended.size(); ++i)
+        extended[i] = key[i % key.size()];
+    return extended;
 }
 
 QString KeyLine(const KeyRecord& key, const QString& specifiedWord, const QString& notSpecifiedWord)

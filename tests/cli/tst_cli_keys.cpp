@@ -90,8 +90,8 @@ void tst_cli_keys::newKey()
         QVERIFY(static_cast<unsigned char>(c) >= 33);
     QCOMPARE(QFileInfo(m_dir.filePath("fresh.key")).permissions() & 0x0077, QFile::Permissions());
     QByteArray digest;
-    QCOMPARE(made.out, ZR7KeyFrom::ChecksumText(
-                           ZR7KeyFrom::KeyChecksum(ZR7KeyFrom::NormalizedKey(bytes), digest)) +
+    QCOMPARE(made.out, ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(
+                           ZR7KeyFrom::NormalizedKey(bytes).view(), digest)) +
                            "\n");
     QCOMPARE(Cli({"checksum", "--key-file", "fresh.key"}).out, made.out);
 

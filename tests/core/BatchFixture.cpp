@@ -1,6 +1,7 @@
 #include "BatchFixture.h"
 
 #include "TestFiles.h"
+#include "keys/ZR7KeyFrom.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +59,7 @@ void BatchFixture::writeEncrypted(const QString& relative, const QByteArray& pla
 {
     const QString plainPath = path(relative) + QStringLiteral(".plain");
     write(relative + QStringLiteral(".plain"), plain);
-    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()), 1,
+    engine.operation_initialization(ZR7KeyFrom::ExtendedKey(key.strKey.view()).text(), 1,
                                     plain.size(), 0);
     QCOMPARE(engine.encrypt_file(TestFiles::native(plainPath), TestFiles::native(path(relative))),
              0);
@@ -68,8 +69,7 @@ void BatchFixture::writeEncrypted(const QString& relative, const QByteArray& pla
 QByteArray BatchFixture::decrypted(const QString& relative)
 {
     const QString out = dir.path() + QStringLiteral("/.decrypted");
-    engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()), 0,
-                                    0, 0);
+    engine.operation_initialization(ZR7KeyFrom::ExtendedKey(key.strKey.view()).text(), 0, 0, 0);
     if (engine.decrypt_file(TestFiles::native(path(relative)), TestFiles::native(out)) != 0)
         return {};
     const QByteArray plain = TestFiles::read(out);

@@ -25,9 +25,11 @@ struct BatchFixture
     QString path(const QString& relative) const;
     void write(const QString& relative, const QByteArray& data);
     QByteArray read(const QString& relative) const;
-    // A ciphertext of `plain` made with the fixture's key, written at `relative`.
+    // A ciphertext of `plain` made with the fixture's key (extended as a launch extends it),
+    // written at `relative`.
     void writeEncrypted(const QString& relative, const QByteArray& plain);
-    // The plaintext of the ciphertext at `relative` ("" when it does not decrypt).
+    // The plaintext of the ciphertext at `relative` ("" when it does not decrypt with the
+    // fixture's key, extended).
     QByteArray decrypted(const QString& relative);
 
     QStringList lines();

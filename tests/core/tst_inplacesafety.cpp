@@ -267,7 +267,7 @@ void TestInPlaceSafety::onlyListedFiles()
     for (const char* name : {"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt",
                              "top/sub/c.txt", "private/b.txt", "private/c.txt"})
         f.write(name, Original);
-    f.write("key", f.key.strKey);
+    f.write("key", f.key.strKey.view().toByteArray());
     f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
         if (stage != ZR7FileOps::Stage::Verifying ||
             file.path() != TestFiles::native(f.path(trigger)))

@@ -242,7 +242,8 @@ void TestOperationLaunch::keyExtension()
     l.f.key.strKey = key;
     l.f.write(QStringLiteral("in/a.txt"), "text");
     QCOMPARE(l.launch.DoIt(), OperationLaunch::Outcome::Ran);
-    QCOMPARE(l.f.key.strKey, used);
+    QCOMPARE(l.f.key.strKey, key); // the user's key as given: the batch extended a copy
+    l.f.key.strKey = used;
     QCOMPARE(l.f.decrypted(QStringLiteral("out/a.enc")), QByteArray("text"));
 }
 
@@ -269,7 +270,7 @@ void TestOperationLaunch::keyIsDerivedWhileTheUserReads()
 {
     QFETCH(bool, encrypt);
     Launch l;
-    l.f.key.strKey = QByteArray("0123456789ABCDEF").repeated(4); // as the launch extends it
+    l.f.key.strKey = QByteArray("0123456789ABCDEF");
     l.f.setup.blnEncrypt = encrypt;
     const QByteArray plain = QByteArray("Nothing to see. ").repeated(40);
     if (encrypt) {

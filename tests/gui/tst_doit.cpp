@@ -1,17 +1,24 @@
 #include "CipherEngine.h"
+#include "RandomKey.h"
 #include "ScriptedInteraction.h"
+#include "SecretTraces.h"
 #include "StreamFormat.h"
 #include "TestFiles.h"
 #include "WhenShown.h"
 #include "core/BatchDriver.h"
+#include "gui/GuiKeyDialogs.h"
+#include "gui/KeyFromPanel.h"
 #include "gui/Twips.h"
 #include "gui/frmConfirmOperation.h"
+#include "gui/frmKeyboardWithDisplay.h"
 #include "gui/frmMain.h"
 #include "gui/frmReport.h"
+#include "keys/ZR7KeyFrom.h"
 #include "support/Language.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -34,6 +41,8 @@ private slots:
     void confirmationShowsTheWholeDescription();
     void refusalTouchesNothing();
     void closingDuringTheBatchEndsItThenCloses();
+    void typedKeyLeavesNoCopy_data();
+    void typedKeyLeavesNoCopy();
 
 private:
     void ClickDoIt();
@@ -107,7 +116,7 @@ void tst_doit::confirmation()
     const QStringList made = QDir(m_dir->path() + "/out").entryList(QDir::Files);
     QCOMPARE(made.size(), yes ? 3 : 0);
     QCOMPARE(report.isVisible(), yes);
-    QCOMPARE(m_window->key().strKey.size(), yes ? 64 : 16);
+    QCOMPARE(m_window->key().strKey, QByteArrayView("ABCDEFGHIJKLMNOP")); // as the user gave it
     if (yes) {
         QCOMPARE(report.windowTitle(), QStringLiteral("Encrypting *.*"));
         QVERIFY(
@@ -187,6 +196,59 @@ void tst_doit::closingDuringTheBatchEndsItThenCloses()
     QVERIFY(QDir(m_dir->path() + "/out").entryList(QDir::Files).size() < 3);
     QTRY_VERIFY(!m_window->isVisible());
     QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(CipherEngine::NotAllocated));
+}
+
+void tst_doit::typedKeyLeavesNoCopy_data()
+{
+    QTest::addColumn<int>("button"); // in the key window: 0 Yes, 2 Cancel
+    QTest::addColumn<bool>("erase"); // "Erase key" after the batch
+    QTest::newRow("typed key, batch") << 0 << false;
+    QTest::newRow("key window cancelled") << 2 << false;
+    QTest::newRow("typed key, batch, key erased") << 0 << true;
+}
+
+// Once the key is taken, the batch is over or the key is erased, the only copies of a typed key
+// are those of the key record while it holds the key.
+void tst_doit::typedKeyLeavesNoCopy()
+{
+    if (!SecretTracesMeaningful)
+        QSKIP("A sanitizer keeps freed blocks as they were.");
+    QFETCH(int, button);
+    QFETCH(bool, erase);
+    GuiKeyDialogs dialogs(*m_window, *m_interaction);
+    m_window->SetKeyDialogs(&dialogs);
+    // Lower case and blanks, so that the key as typed differs from the key; long, so that the
+    // key box's text outgrows its blocks a few times.
+    SecretBytes typed(60);
+    for (qsizetype i = 0; i < typed.size(); ++i)
+        typed[i] = "abcdefghijklmnopqrstuvwxyz "[RandomUniform(27)];
+    frmKeyboardWithDisplay& window = dialogs.KeyboardWithDisplay();
+    WhenShown(&window, [&] {
+        QString text = QString::fromLatin1(typed.view());
+        QTest::keyClicks(window.txbKey, text);
+        text.fill(QChar(0));
+        QTest::mouseClick(QList{window.cmdYes, window.cmdNo, window.cmdCancel}[button],
+                          Qt::LeftButton);
+    });
+    QTest::mouseClick(m_window->cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(m_window->picKeyFrom->cmdKeyboardWithDisplay, Qt::LeftButton);
+    if (button == 0) {
+        frmConfirmOperation::SetNextResult(true);
+        ClickDoIt();
+        QCOMPARE(QDir(m_dir->path() + "/out").entryList(QDir::Files).size(), 3);
+    }
+    if (erase) {
+        QTest::mouseClick(m_window->cmdKeyFrom, Qt::LeftButton);
+        QTest::mouseClick(m_window->picKeyFrom->cmdEraseKey, Qt::LeftButton);
+    }
+    m_window->SetKeyDialogs(nullptr);
+    const SecretBytes key = ZR7KeyFrom::NormalizedKey(typed.view());
+    const SecretBytes extended = ZR7KeyFrom::ExtendedKey(key.view());
+    const KeyRecord& record = m_window->key();
+    const QStringList traces = SecretTraces(
+        {{"typed key", typed.view()}, {"key", key.view()}, {"extended key", extended.view()}},
+        {record.strKey.view(), record.strRawKeyText.view()});
+    QVERIFY2(traces.isEmpty(), qPrintable(traces.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(tst_doit)

@@ -220,8 +220,8 @@ void tst_frmmain::subfoldersOfAFolderWithoutAny()
 void tst_frmmain::quitWipesTheKeyAndReleasesTheBuffers()
 {
     frmMain& w = *m_window;
-    QByteArray& key = w.key().strKey;
-    key = QByteArray("TYPED KEY TEXT, SIXTY-FOUR CHARACTERS LONG ONCE IT IS EXTENDED..");
+    SecretBytes& key = w.key().strKey;
+    key = QByteArrayView("TYPED KEY TEXT, SIXTY-FOUR CHARACTERS LONG ONCE IT IS EXTENDED..");
     w.key().strKeyfilePath = "/home/me/keyfile";
     const char* keyChars = key.constData();
     QTest::mouseClick(w.cmdQuit, Qt::LeftButton);

@@ -65,7 +65,7 @@ QString Checksum(const QByteArray& key)
 {
     QByteArray digest;
     return ZR7KeyFrom::ChecksumText(
-        ZR7KeyFrom::KeyChecksum(ZR7KeyFrom::NormalizedKey(key), digest));
+        ZR7KeyFrom::KeyChecksum(ZR7KeyFrom::NormalizedKey(key).view(), digest));
 }
 
 // Key presses that carry `text`, also for characters without a key of their own.
@@ -351,7 +351,7 @@ void tst_keydialogs::inspectionOutcome()
     QFETCH(QStringList, messages);
     frmInspectKey& window = m_dialogs->InspectionWindow();
     KeyInspection inspection;
-    inspection.keyBytes = ZR7KeyFrom::NewRandomKeyBytes();
+    inspection.keyBytes = ZR7KeyFrom::NewRandomKeyBytes().view().toByteArray();
     inspection.blnKeyRandom = true;
     inspection.blnNewKeyfile = newKeyfile;
     inspection.keyfileLine = QStringLiteral("/home/ann/new.key");

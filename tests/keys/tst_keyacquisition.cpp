@@ -146,13 +146,13 @@ void tst_keyacquisition::keyfile()
     QVERIFY(TestFiles::write(dir.filePath("Text.KEY"), "my keyfile holds a line of text\n"));
     QVERIFY(TestFiles::write(dir.filePath("short.key"), "short"));
     QVERIFY(TestFiles::write(dir.filePath("binary.key"), QByteArray(64, '\xa9')));
-    const QByteArray randomKey = ZR7KeyFrom::NewRandomKeyBytes();
+    const QByteArray randomKey = ZR7KeyFrom::NewRandomKeyBytes().view().toByteArray();
     QVERIFY(TestFiles::write(dir.filePath("random.key"), randomKey));
 
     const QString path = file.isEmpty() ? QString() : dir.filePath(file);
     m_dialogs.fileName = path;
     m_dialogs.useInspectedKey = inspectedKeyUsed;
-    m_dialogs.randomKeys = {ZR7KeyFrom::NewRandomKeyBytes()};
+    m_dialogs.randomKeys = {ZR7KeyFrom::NewRandomKeyBytes().view().toByteArray()};
     for (const QString& answer : answers) {
         QString title = answer.section('=', 0, 0);
         if (title == "@")
@@ -190,7 +190,7 @@ void tst_keyacquisition::notRandomEnoughThenRetry()
     QFile::remove(path);
     m_dialogs.fileName = path;
     m_dialogs.randomKeys = {QByteArray(64, 'A'), QByteArray(10, 'x'),
-                            ZR7KeyFrom::NewRandomKeyBytes()};
+                            ZR7KeyFrom::NewRandomKeyBytes().view().toByteArray()};
     m_interaction.Expect("Key not sufficiently random", Interaction::Retry);
     m_interaction.Expect("Key not sufficiently random", Interaction::Retry);
     m_interaction.Expect(path, Interaction::No);

@@ -85,17 +85,17 @@ void tst_zr7keyfrom::checksum()
     QFETCH(QString, second);
     QFETCH(int, checksum);
     QByteArray digest;
-    const QByteArray key =
-        first.isEmpty() ? NormalizedKey(NewRandomKeyBytes()) : NormalizedKey(first);
-    const int value = KeyChecksum(key, digest);
+    const SecretBytes key =
+        first.isEmpty() ? NormalizedKey(NewRandomKeyBytes().view()) : NormalizedKey(first);
+    const int value = KeyChecksum(key.view(), digest);
     QVERIFY(value >= 1001 && value <= 9999);
     QCOMPARE(digest.size(), 16);
     if (checksum != 0)
         QCOMPARE(value, checksum);
     if (!second.isEmpty())
-        QCOMPARE(KeyChecksum(NormalizedKey(second), digest), value);
+        QCOMPARE(KeyChecksum(NormalizedKey(second).view(), digest), value);
     if (key.size() < 64)
-        QVERIFY(KeyChecksum(ExtendedKey(key), digest) != value || key.size() == 0);
+        QVERIFY(KeyChecksum(ExtendedKey(key.view()).view(), digest) != value || key.size() == 0);
     QCOMPARE(ChecksumText(7498), QStringLiteral("Checksum is 7498."));
 }
 
@@ -132,12 +132,12 @@ void tst_zr7keyfrom::readKeyfile()
     const QString path = dir.filePath("key.bin");
     if (contents != "-")
         QVERIFY(TestFiles::write(path, contents));
-    QByteArray bytes;
+    SecretBytes bytes;
     QString error;
     QCOMPARE(int(ReadKeyfile(path, bytes, error)), status);
     QCOMPARE(bytes.size(), 64);
     if (status == int(KeyfileStatus::Ok))
-        QCOMPARE(NormalizedKey(bytes), key);
+        QCOMPARE(NormalizedKey(bytes.view()).view(), key);
     QCOMPARE(error.isEmpty(), status != int(KeyfileStatus::Error));
 }
 
@@ -176,7 +176,7 @@ void tst_zr7keyfrom::onlyRegularFilesHoldKeys()
                          : kind == "pipe"     ? QStringLiteral("/dev/fd/%1").arg(pipeEnds[0])
                                               : dir.filePath(kind);
 
-    QByteArray bytes;
+    SecretBytes bytes;
     QString readError;
     QString writeError;
     auto calls = std::async(std::launch::async, [&] {
@@ -197,7 +197,7 @@ void tst_zr7keyfrom::onlyRegularFilesHoldKeys()
     QCOMPARE(int(status), int(regular ? KeyfileStatus::Ok : KeyfileStatus::Error));
     QCOMPARE(written, regular);
     if (regular) {
-        QCOMPARE(NormalizedKey(bytes), letters);
+        QCOMPARE(NormalizedKey(bytes.view()).view(), letters);
         QCOMPARE(TestFiles::read(dir.filePath("file")), letters + QByteArray(48, '\0'));
         return;
     }
@@ -209,7 +209,7 @@ void tst_zr7keyfrom::onlyRegularFilesHoldKeys()
 void tst_zr7keyfrom::writeKeyfile()
 {
     QTemporaryDir dir;
-    const QByteArray key = NewRandomKeyBytes();
+    const QByteArray key = NewRandomKeyBytes().view().toByteArray();
     QString error;
     QVERIFY(WriteKeyfile(dir.filePath("new.key"), key, error));
     QCOMPARE(TestFiles::read(dir.filePath("new.key")), key);
@@ -230,13 +230,13 @@ void tst_zr7keyfrom::newRandomKeysAreUniformAndRandom()
     int random = 0;
     int text = 0;
     for (int i = 0; i < 2000; ++i) {
-        const QByteArray key = NewRandomKeyBytes();
+        const SecretBytes key = NewRandomKeyBytes();
         QCOMPARE(key.size(), 64);
         for (char c : key)
             ++counts[static_cast<unsigned char>(c)];
-        random += KeyIsRandom(key);
-        text += KeyIsText(key);
-        QVERIFY(KeyHasMinLength(key));
+        random += KeyIsRandom(key.view());
+        text += KeyIsText(key.view());
+        QVERIFY(KeyHasMinLength(key.view()));
     }
     for (int code = 0; code < 33; ++code)
         QCOMPARE(counts[code], 0);
