@@ -63,8 +63,9 @@ void tst_keytraces::batchLeavesNoKey()
         QVERIFY(TestFiles::write(in + QStringLiteral("/f%1.txt").arg(i), "plain text"));
 
     // A typed key has lower case and blanks, so that its normalised form differs from it.
-    const SecretBytes raw = keyfile ? RandomText(64, "!#%&()*+,-./0123456789:;<=>?@abcdefghijklmn")
-                                    : RandomText(24, "abcdefghijklmnopqrstuvwxyz ");
+    const SecretBytes raw =
+        keyfile ? RandomText(64, "!#%&()*+,-./0123456789:;<=>?@abcdefghijklmn\xe0\xe9\xf1\xfc")
+                : RandomText(24, "abcdefghijklmnopqrstuvwxyz ");
     QStringList args = {QStringLiteral("--to"), dir.filePath(QStringLiteral("out")),
                         QStringLiteral("--yes"), in};
     const int savedStdin = ::dup(STDIN_FILENO);

@@ -1,79 +1,78 @@
 #include "SecretTraces.h"
 
+#include <QFile>
 #include <QString>
 
 #include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
+// A copy counts from this many leading characters on.
+constexpr std::size_t Leading = 12;
+constexpr std::size_t Chunk = 1 << 20;
+
 struct Range
 {
-    std::uintptr_t begin = 0;
-    std::uintptr_t end = 0;
-    bool holds(std::uintptr_t from, std::size_t size) const
-    {
-        return from < end && from + size > begin;
-    }
+    std::uintptr_t begin, end;
 };
 
-Range RangeOf(QByteArrayView bytes)
+Range RangeOf(const void* data, std::size_t size)
 {
-    const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
-    return {begin, begin + static_cast<std::size_t>(bytes.size())};
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    return {begin, begin + size};
 }
-
-// A copy counts from this many leading characters on: a block that a growing string left
-// behind holds most of the key, if not all of it.
-constexpr std::size_t Leading = 12;
 
 struct Needle
 {
     const char* name;
     const char* form;
-    const char* bytes;
-    std::size_t size;
+    QByteArrayView bytes;
 };
 
-std::string ReadAll(const char* path)
-{
-    std::string text;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    char block[4096];
-    for (ssize_t n; fd >= 0 && (n = ::read(fd, block, sizeof block)) > 0;)
-        text.append(block, static_cast<std::size_t>(n));
-    if (fd >= 0)
-        ::close(fd);
-    return text;
-}
-
-// The readable regions worth reading: anything a program may have written to.
+// Readable regions that a program may have written to: not the read-only files it maps.
 std::vector<Range> Regions()
 {
     std::vector<Range> regions;
-    const std::string maps = ReadAll("/proc/self/maps");
-    std::size_t line = 0;
-    while (line < maps.size()) {
-        const std::size_t next = std::min(maps.find('\n', line), maps.size());
-        unsigned long begin = 0;
-        unsigned long end = 0;
-        char perms[5] = {};
-        int pathAt = 0;
-        const std::string entry = maps.substr(line, next - line);
-        if (std::sscanf(entry.c_str(), "%lx-%lx %4s %*s %*s %*s %n", &begin, &end, perms,
-                        &pathAt) >= 3) {
-            const bool fileOnly = pathAt > 0 && static_cast<std::size_t>(pathAt) < entry.size() &&
-                                  entry[pathAt] != '[' && perms[1] != 'w';
-            if (perms[0] == 'r' && !fileOnly)
-                regions.push_back({begin, end});
-        }
-        line = next + 1;
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return regions;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 5 || !fields[1].startsWith('r'))
+            continue;
+        if (fields.size() > 5 && !fields[5].startsWith('[') && fields[1][1] != 'w')
+            continue;
+        const QList<QByteArray> bounds = fields[0].split('-');
+        regions.push_back({bounds[0].toULongLong(nullptr, 16), bounds[1].toULongLong(nullptr, 16)});
     }
     return regions;
+}
+
+// The secret's leading characters as Latin-1, UTF-8 (when it differs) and UTF-16, written at
+// `out`, which moves past them.
+void AddForms(const char* name, QByteArrayView secret, char*& out, std::vector<Needle>& needles)
+{
+    const QByteArrayView lead = secret.first(std::min<qsizetype>(secret.size(), Leading));
+    needles.push_back({name, "Latin-1", lead});
+    char* const utf8 = out;
+    for (char c : lead) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 0x80)
+            *out++ = static_cast<char>(0xC0 | code >> 6);
+        *out++ = static_cast<char>(code >= 0x80 ? 0x80 | (code & 0x3F) : code);
+    }
+    if (out - utf8 != lead.size())
+        needles.push_back({name, "UTF-8", {utf8, out - utf8}});
+    char* const utf16 = out;
+    for (char c : lead) {
+        *out++ = c;
+        *out++ = '\0';
+    }
+    needles.push_back({name, "UTF-16", {utf16, out - utf16}});
 }
 
 } // namespace
@@ -81,49 +80,23 @@ std::vector<Range> Regions()
 QStringList SecretTraces(const QList<std::pair<const char*, QByteArrayView>>& secrets,
                          const QList<QByteArrayView>& kept)
 {
-    constexpr std::size_t Chunk = 1 << 20;
-    std::size_t needleBytes = 0;
-    for (const auto& secret : secrets)
-        needleBytes += 5 * static_cast<std::size_t>(secret.second.size());
-    const std::size_t workSize = Chunk + needleBytes;
+    const std::size_t workSize = Chunk + 5 * Leading * static_cast<std::size_t>(secrets.size());
     void* work =
         ::mmap(nullptr, workSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (work == MAP_FAILED)
         return {QStringLiteral("no memory to search with")};
-    std::vector<Range> skipped = {RangeOf({static_cast<const char*>(work), qsizetype(workSize)})};
-    for (QByteArrayView range : kept)
-        skipped.push_back(RangeOf(range));
-
-    // The forms are written straight into the working mapping, so that no other copy exists.
+    // The forms go straight into the working mapping, which the search passes over, as it
+    // does the secrets themselves and the memory meant to hold a key.
     char* const buffer = static_cast<char*>(work);
     char* out = buffer + Chunk;
     std::vector<Needle> needles;
-    std::size_t longest = 1;
+    std::vector<Range> skipped = {RangeOf(work, workSize)};
     for (const auto& [name, bytes] : secrets) {
-        skipped.push_back(RangeOf(bytes));
-        const auto size = static_cast<std::size_t>(bytes.size());
-        const std::size_t leading = std::min(size, Leading);
-        needles.push_back({name, "Latin-1", bytes.data(), leading});
-        char* const utf8 = out;
-        for (char c : bytes.first(static_cast<qsizetype>(leading))) {
-            const auto code = static_cast<unsigned char>(c);
-            if (code < 0x80) {
-                *out++ = c;
-            } else {
-                *out++ = static_cast<char>(0xC0 | code >> 6);
-                *out++ = static_cast<char>(0x80 | (code & 0x3F));
-            }
-        }
-        if (static_cast<std::size_t>(out - utf8) != leading)
-            needles.push_back({name, "UTF-8", utf8, static_cast<std::size_t>(out - utf8)});
-        char* const utf16 = out;
-        for (char c : bytes.first(static_cast<qsizetype>(leading))) {
-            *out++ = c;
-            *out++ = '\0';
-        }
-        needles.push_back({name, "UTF-16", utf16, 2 * leading});
-        longest = std::max(longest, 2 * leading);
+        AddForms(name, bytes, out, needles);
+        skipped.push_back(RangeOf(bytes.data(), bytes.size()));
     }
+    for (QByteArrayView range : kept)
+        skipped.push_back(RangeOf(range.data(), range.size()));
 
     QStringList found;
     const int mem = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
@@ -133,27 +106,23 @@ QStringList SecretTraces(const QList<std::pair<const char*, QByteArrayView>>& se
             const ssize_t got = ::pread(mem, buffer, want, static_cast<off_t>(at));
             if (got <= 0)
                 break; // a region that cannot be read, such as a guard page
+            const QByteArrayView read(buffer, got);
             for (const Needle& needle : needles) {
-                const char* from = buffer;
-                while (const void* hit = ::memmem(from,
-                                                  static_cast<std::size_t>(got) -
-                                                      static_cast<std::size_t>(from - buffer),
-                                                  needle.bytes, needle.size)) {
-                    const char* match = static_cast<const char*>(hit);
-                    const std::uintptr_t address = at + static_cast<std::size_t>(match - buffer);
-                    bool skip = false;
-                    for (const Range& range : skipped)
-                        skip = skip || range.holds(address, needle.size);
-                    if (!skip)
+                for (qsizetype i = read.indexOf(needle.bytes); i >= 0;
+                     i = read.indexOf(needle.bytes, i + 1)) {
+                    const std::uintptr_t address = at + static_cast<std::uintptr_t>(i);
+                    const auto inside = [&](const Range& r) {
+                        return address < r.end && address + needle.bytes.size() > r.begin;
+                    };
+                    if (std::none_of(skipped.begin(), skipped.end(), inside))
                         found << QStringLiteral("%1 as %2 at 0x%3")
                                      .arg(QLatin1String(needle.name), QLatin1String(needle.form))
                                      .arg(address, 0, 16);
-                    from = match + 1;
                 }
             }
-            // The next chunk starts early enough to see a copy that crosses the boundary.
-            const std::size_t step = static_cast<std::size_t>(got);
-            at += step < want || step <= longest ? step : step - longest + 1;
+            // The next chunk starts early enough to see a copy across the boundary.
+            const auto step = static_cast<std::size_t>(got);
+            at += step < want || at + step >= region.end ? step : step - 2 * Leading;
         }
     }
     if (mem >= 0)
