@@ -158,7 +158,10 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
                                    Interaction::Icon::Exclamation);
     };
     callbacks.stopRequested = [&] { return BetweenSteps() || run.intOperationResult == -1; };
-    folder::WalkFolder(topFolder, inputSpec, m_context.setup.blnSubdirectories, callbacks);
+    const Setup& setup = m_context.setup;
+    const NameFilter filter(inputSpec, setup.blnSingleFile ? NameFilter::Kind::PickedName
+                                                           : NameFilter::Kind::Specification);
+    folder::WalkFolder(topFolder, filter, setup.blnSubdirectories, callbacks);
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputFolder, const QString& inputSpec,

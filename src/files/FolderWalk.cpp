@@ -56,7 +56,13 @@ QString UnreadableNameText()
 bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdirectories,
                 const WalkCallbacks& callbacks)
 {
-    return Walk(folderPath, NameFilter(folderPath, inputSpec), subdirectories, callbacks);
+    return Walk(folderPath, NameFilter(inputSpec), subdirectories, callbacks);
+}
+
+bool WalkFolder(const QString& folderPath, const NameFilter& filter, bool subdirectories,
+                const WalkCallbacks& callbacks)
+{
+    return Walk(folderPath, filter, subdirectories, callbacks);
 }
 
 } // namespace folder

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class NameFilter;
+
 // The order in which a batch visits a folder tree. For each folder: its matching files first,
 // all of them at once and sorted for people, then (with subfolders on) each immediate
 // subfolder in that order, depth-first, with the stop request looked at after each
@@ -38,6 +40,9 @@ struct WalkCallbacks
 QString UnreadableNameText();
 
 bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdirectories,
+                const WalkCallbacks& callbacks);
+// The same for the names `filter` selects.
+bool WalkFolder(const QString& folderPath, const NameFilter& filter, bool subdirectories,
                 const WalkCallbacks& callbacks);
 
 } // namespace folder

@@ -37,6 +37,8 @@ private slots:
     void inPlaceWithOutputOptions_data();
     void inPlaceWithOutputOptions();
     void everyNameIsAccountedFor();
+    void onlyTheNamedFilesAreTouched_data();
+    void onlyTheNamedFilesAreTouched();
 
 private:
     CliRun Cli(QStringList args, const QByteArray& key = Key)
@@ -386,6 +388,41 @@ void tst_cli_operation::everyNameIsAccountedFor()
     QVERIFY(back >= 0 && ::read(back, old, 3) == 3 && ::close(back) == 0);
     QCOMPARE(QByteArray(old), QByteArray("old"));
     QCOMPARE(::unlink(latin1.constData()), 0); // beyond what the temporary folder can name
+}
+
+void tst_cli_operation::onlyTheNamedFilesAreTouched_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("changed");
+    QTest::addColumn<QString>("created");
+    const QStringList everyFileOfD{"d/a.txt",  "d/A.txt", "d/q?.txt",   "d/Q?.txt",
+                                   "d/qx.txt", "d/*.*",   "d/sub/b.txt"};
+    QTest::newRow("single file, other case beside it")
+        << QStringList{"d/a.txt"} << QStringList{"d/a.txt"} << QString();
+    QTest::newRow("single file whose name holds ?")
+        << QStringList{"d/q?.txt"} << QStringList{"d/q?.txt"} << QString();
+    QTest::newRow("folder with a file named *.*")
+        << QStringList{"--subfolders", "d"} << everyFileOfD << QString();
+    QTest::newRow("output folder differing in case")
+        << QStringList{"--to", "docs", "--as", "*.*", "Docs"} << QStringList{} << "docs/c.txt";
+}
+
+void tst_cli_operation::onlyTheNamedFilesAreTouched()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, changed);
+    QFETCH(QString, created);
+    const QStringList files{"d/a.txt",  "d/A.txt", "d/q?.txt",    "d/Q?.txt",
+                            "d/qx.txt", "d/*.*",   "d/sub/b.txt", "Docs/c.txt"};
+    for (const QString& file : files)
+        write(file, file.toUtf8());
+    QVERIFY(QDir().mkpath(path(QStringLiteral("docs"))));
+    const CliRun run = Cli(QStringList{"encrypt", "--yes"} + args);
+    QVERIFY2(run.status == 0, qPrintable(run.out + run.err));
+    for (const QString& file : files)
+        QVERIFY2((read(file) != file.toUtf8()) == changed.contains(file), qPrintable(file));
+    QCOMPARE(QDir(path(QStringLiteral("docs"))).entryList(QDir::Files),
+             created.isEmpty() ? QStringList() : QStringList{QFileInfo(created).fileName()});
 }
 
 QTEST_GUILESS_MAIN(tst_cli_operation)

@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
+#include "files/NameFilter.h"
 #include "files/folder.h"
 
 #include <QDir>
@@ -63,8 +64,8 @@ private slots:
     void countsWithoutReadPermission();
     void walkOrderIsForPeopleDepthFirst();
     void namesOfEveryKindAreAccountedFor();
-    void aFilesOwnNameIsTakenLiterally_data();
-    void aFilesOwnNameIsTakenLiterally();
+    void namesAndPatterns_data();
+    void namesAndPatterns();
     void escapedNames_data();
     void escapedNames();
     void walkWithoutSubfolders();
@@ -228,42 +229,49 @@ void tst_folder::namesOfEveryKindAreAccountedFor()
     QCOMPARE(CountMatchingFiles(dir.path(), "*.txt", errorText), 5);
 }
 
-void tst_folder::aFilesOwnNameIsTakenLiterally_data()
+void tst_folder::namesAndPatterns_data()
 {
     QTest::addColumn<QString>("spec");
+    QTest::addColumn<bool>("picked");
     QTest::addColumn<QString>("selected");
-    QTest::addColumn<bool>("pattern");
-    QTest::newRow("a name with ?") << "what?.txt"
-                                   << "what?.txt" << false;
-    QTest::newRow("its other case") << "WHAT?.TXT"
-                                    << "what?.txt whatx.txt" << true;
-    QTest::newRow("a name with *") << "a*.txt"
-                                   << "a*.txt" << false;
-    QTest::newRow("a pattern") << "wha??.txt"
-                               << "what?.txt whatx.txt" << true;
-    QTest::newRow("a pattern, no file of its name") << "a?.txt"
-                                                    << "a*.txt ab.txt" << true;
+    const auto row = [](const char* tag, const QString& spec, bool picked, const char* selected) {
+        QTest::newRow(tag) << spec << picked << QString(selected);
+    };
+    // A folder's specification with "?" or "*" is a pattern, whatever file names there are.
+    row("pattern, a file has its name", "what?.txt", false, "WHAT?.TXT what?.txt whatx.txt");
+    row("all files, a file has its name", "*.*", false,
+        "*.* A.txt a.txt a*.txt WHAT?.TXT what?.txt "
+        "whatx.txt");
+    // A name, and a picked file's name, select that name alone, letter for letter.
+    row("picked name with ?", "what?.txt", true, "what?.txt");
+    row("picked name with *", "*.*", true, "*.*");
+    row("name, other case there", "a.txt", false, "a.txt");
+    row("picked name, other case", "A.txt", true, "A.txt");
+    row("name of no file", "A.TXT", false, "");
 }
 
-void tst_folder::aFilesOwnNameIsTakenLiterally()
+void tst_folder::namesAndPatterns()
 {
     QFETCH(QString, spec);
+    QFETCH(bool, picked);
     QFETCH(QString, selected);
-    QFETCH(bool, pattern);
     QTemporaryDir dir;
-    for (const char* name : {"what?.txt", "whatx.txt", "a*.txt", "ab.txt"})
+    for (const char* name :
+         {"what?.txt", "WHAT?.TXT", "whatx.txt", "a*.txt", "a.txt", "A.txt", "*.*"})
         QVERIFY(TestFiles::write(dir.filePath(name), ""));
+    const NameFilter filter(spec, picked ? NameFilter::Kind::PickedName
+                                         : NameFilter::Kind::Specification);
     QStringList walked;
     WalkCallbacks callbacks;
     callbacks.files = [&](const QString&, const QStringList& files, const QStringList&) {
         walked = files;
         return true;
     };
-    WalkFolder(dir.path(), spec, false, callbacks);
+    WalkFolder(dir.path(), filter, false, callbacks);
     QCOMPARE(walked.join(' '), selected);
     QString errorText;
-    QCOMPARE(CountMatchingFiles(dir.path(), spec, errorText), qint64(walked.size()));
-    QCOMPARE(IsPattern(dir.path(), spec), pattern);
+    QCOMPARE(CountMatchingFiles(dir.path(), filter, errorText), qint64(walked.size()));
+    QCOMPARE(FirstMatchingFile(dir.path(), filter), walked.value(0));
 }
 
 void tst_folder::escapedNames_data()
