@@ -47,7 +47,9 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
     StartLine(inputName);
     int result = 0;
     QString temporaryPath;
-    if (!input.exists()) {
+    if (const int tooLong = ZR7FileOps::LengthGuard(inputPath, outputPath)) {
+        result = tooLong;
+    } else if (!input.exists()) {
         result = -3;
     } else if (size == 0) {
         result = ZR7FileOps::EmptyFile;

@@ -34,6 +34,8 @@ public:
         InUse = 13,             // another run, or a program writing to it, has the file
         ChangedMeanwhile = 14,  // the file changed while it was read: it stays as it now is
         UnreadableName = 15,    // the name is not valid UTF-8: the file cannot be named
+        NameTooLong = 20,       // the output name would be longer than a name may be
+        PathTooLong = 21,       // the input or output path is longer than a path may be
     };
 
     // Moments of an in-place operation, for tests that act at them.
@@ -53,6 +55,10 @@ public:
 
     // True when both paths lead to the same existing file.
     static bool SameFile(const QString& first, const QString& second);
+
+    // NameTooLong or PathTooLong when the file system could not take these paths (the output
+    // name, either path), else 0: such a file is neither looked for nor written.
+    static int LengthGuard(const QString& inputPath, const QString& outputPath);
 
     // The key derivation of a batch about to run, started now on a thread of its own (see
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".

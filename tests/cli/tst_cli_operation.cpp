@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,6 +40,8 @@ private slots:
     void everyNameIsAccountedFor();
     void onlyTheNamedFilesAreTouched_data();
     void onlyTheNamedFilesAreTouched();
+    void namesAtTheLimits_data();
+    void namesAtTheLimits();
 
 private:
     CliRun Cli(QStringList args, const QByteArray& key = Key)
@@ -423,6 +426,65 @@ void tst_cli_operation::onlyTheNamedFilesAreTouched()
         QVERIFY2((read(file) != file.toUtf8()) == changed.contains(file), qPrintable(file));
     QCOMPARE(QDir(path(QStringLiteral("docs"))).entryList(QDir::Files),
              created.isEmpty() ? QStringList() : QStringList{QFileInfo(created).fileName()});
+}
+
+namespace {
+
+// Makes folders of 200-byte names in `top` until the next one would pass 4050 bytes of path,
+// and in the deepest a file whose path just passes the 4096 bytes a path may have.
+void MakeDeepFile(const QString& top)
+{
+    QByteArray folder = QFile::encodeName(top);
+    QVERIFY(QDir().mkpath(top));
+    int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    const QByteArray level(200, 'f');
+    for (; folder.size() + 1 + level.size() <= 4050; folder += '/' + level) {
+        QCOMPARE(::mkdirat(fd, level.constData(), 0700), 0);
+        const int next = ::openat(fd, level.constData(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    const QByteArray name(4100 - folder.size(), 'x');
+    const int file = ::openat(fd, name.constData(), O_CREAT | O_WRONLY, 0600);
+    QVERIFY(file >= 0 && ::write(file, "deep", 4) == 4 && ::close(file) == 0);
+    ::close(fd);
+}
+
+} // namespace
+
+void tst_cli_operation::namesAtTheLimits_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    const QStringList toOut{"--to", "out", "--as", "*.encrypted", "d"};
+    QTest::newRow("leading blank") << "d/ lead.txt" << toOut << 0 << "->  lead.encrypted";
+    QTest::newRow("output name over 255 bytes")
+        << "d/" + QString(250, 'n') + ".txt" << toOut << 1
+        << "The output name would be longer than 255 bytes, which the file system does not "
+           "allow.";
+    QTest::newRow("path over 4096 bytes")
+        << QString() << QStringList{"--subfolders", "d"} << 1
+        << "The path is longer than the 4096 bytes the system allows.";
+}
+
+void tst_cli_operation::namesAtTheLimits()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    QVERIFY(QDir().mkpath(path(QStringLiteral("out"))));
+    if (file.isEmpty())
+        MakeDeepFile(path(QStringLiteral("d")));
+    else
+        write(file, "plain");
+    const CliRun run = Cli(QStringList{"encrypt", "--yes"} + args);
+    // Paths past the limit are beyond what the temporary folder can remove.
+    QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), path(QStringLiteral("d"))});
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.out.contains(said), qPrintable(run.out));
 }
 
 QTEST_GUILESS_MAIN(tst_cli_operation)
