@@ -366,8 +366,10 @@ void tst_cli_operation::inPlaceWithOutputOptions()
 // single file whose name has them is that file alone.
 void tst_cli_operation::everyNameIsAccountedFor()
 {
-    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt"})
-        write(QStringLiteral("names/") + name, name);
+    const QStringList names{"what?.txt",      "a*.txt",          "x:y.txt",     "whatx.txt",
+                            "esc\x1b[2J.txt", "line\nbreak.txt", "c1\u0085.txt"};
+    for (const QString& name : names)
+        write(QStringLiteral("names/") + name, name.toUtf8());
     const QByteArray latin1 = QFile::encodeName(path(QStringLiteral("names/"))) + "caf\xe9.txt";
     const int fd = ::open(latin1.constData(), O_CREAT | O_WRONLY, 0600);
     QVERIFY(fd >= 0 && ::write(fd, "old", 3) == 3 && ::close(fd) == 0);
@@ -377,10 +379,14 @@ void tst_cli_operation::everyNameIsAccountedFor()
     QVERIFY2(run.out.contains("caf\\xE9.txt   The name of this file is not valid UTF-8, so the "
                               "program cannot open it.  Encryption not performed."),
              qPrintable(run.out));
-    QVERIFY2(run.out.contains("Number of files processed: 5"), qPrintable(run.out));
-    QVERIFY2(run.out.contains("Number of files encrypted: 4"), qPrintable(run.out));
-    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt"})
-        QVERIFY(read(QStringLiteral("names/") + name) != name);
+    QVERIFY2(run.out.contains("Number of files processed: 8"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("Number of files encrypted: 7"), qPrintable(run.out));
+    for (const QString& name : names)
+        QVERIFY(read(QStringLiteral("names/") + name) != name.toUtf8());
+    // Control characters are shown escaped, and the lines stay the report's own.
+    for (const char* shown : {"\nesc\\x1B[2J.txt ", "\nline\\x0Abreak.txt ", "\nc1\\xC2\\x85.txt "})
+        QVERIFY2(run.out.contains(shown), qPrintable(run.out));
+    QVERIFY(!run.out.contains(QChar(0x1b)) && !run.out.contains(QChar(0x85)));
 
     run = Cli({"decrypt", "--yes", "names/what?.txt"});
     QCOMPARE(run.status, 0);
