@@ -120,6 +120,7 @@ bool ParseArguments(QStringList args, Setup& setup, QString& picture, QString& e
     setup.strFilespec[Setup::Input] = single            ? info.fileName()
                                       : files.isEmpty() ? QStringLiteral("*.*")
                                                         : files;
+    setup.blnSingleFile = single;
     return true;
 }
 
