@@ -7,7 +7,6 @@
 #include "SetupEditor.h"
 #include "ZR7FileOps.h"
 #include "files/ExistingOutputs.h"
-#include "files/StrProc.h"
 #include "files/folder.h"
 #include "keys/KeyRecord.h"
 #include "keys/ZR7KeyFrom.h"
