@@ -125,8 +125,6 @@ void tst_randomnessreport::fileLine_data()
     QTest::newRow("just above") << 0.891 << "a.doc" << 300LL << "0.891 * a.doc (300 bytes)   ";
     QTest::newRow("read error") << -12.0 << "A.doc" << 1234567LL
                                 << "[-12]   A.doc (1,234,567 bytes)   ";
-    QTest::newRow("control characters") << -0.5 << "a\x1b[2J\n\u0085.txt" << 1LL
-                                        << "        a\\x1B[2J\\x0A\\xC2\\x85.txt (1 bytes)   ";
 }
 
 void tst_randomnessreport::fileLine()

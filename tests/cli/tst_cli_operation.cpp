@@ -379,8 +379,7 @@ void tst_cli_operation::everyNameIsAccountedFor()
     QVERIFY2(run.out.contains("Number of files encrypted: 5"), qPrintable(run.out));
     for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt", "c\x1b[2J\n\u0085.txt"})
         QVERIFY(read(QStringLiteral("names/") + name) != name);
-    // Control characters are shown as bytes: the name can neither break a line nor reach the
-    // terminal.
+    // Control characters are shown as bytes: no line break, nothing for the terminal.
     QVERIFY2(run.out.contains("\nc\\x1B[2J\\x0A\\xC2\\x85.txt "), qPrintable(run.out));
 
     run = Cli({"decrypt", "--yes", "names/what?.txt"});
