@@ -6,6 +6,8 @@
 #include "RunError.h"
 #include "Setup.h"
 #include "files/FolderWalk.h"
+#include "files/NameBytes.h"
+#include "files/NameFilter.h"
 #include "files/OutputName.h"
 #include "files/StrProc.h"
 #include "support/Interaction.h"
@@ -153,12 +155,16 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
     callbacks.failed = [&](const QString& folderPath, const QString& errorText) {
         ++m_context.counters.foldersNotRead;
         m_context.interaction.Tell(QStringLiteral("Error"),
-                                   QStringLiteral("Cannot read the folder ") + folderPath +
-                                       QStringLiteral(": ") + errorText,
+                                   QStringLiteral("Cannot read the folder ") +
+                                       NameBytes::Shown(folderPath) + QStringLiteral(": ") +
+                                       errorText,
                                    Interaction::Icon::Exclamation);
     };
     callbacks.stopRequested = [&] { return BetweenSteps() || run.intOperationResult == -1; };
-    folder::WalkFolder(topFolder, inputSpec, m_context.setup.blnSubdirectories, callbacks);
+    const Setup& setup = m_context.setup;
+    const NameFilter filter(inputSpec, setup.blnSingleFile ? NameFilter::Kind::PickedName
+                                                           : NameFilter::Kind::Specification);
+    folder::WalkFolder(topFolder, filter, setup.blnSubdirectories, callbacks);
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
@@ -175,8 +181,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     if (!measure && !m_report.quiet) {
         Step([&] {
             m_report.Write(TxtEncDec(QStringLiteral("Encrypting"), setup.blnEncrypt) +
-                           QLatin1Char(' ') + inputSpec + QStringLiteral(" in ") + inputFolder +
-                           QLatin1Char('\n'));
+                           QLatin1Char(' ') + NameBytes::Shown(inputSpec) + QStringLiteral(" in ") +
+                           NameBytes::Shown(inputFolder) + QLatin1Char('\n'));
             ++counters.lineCount;
         });
     }
@@ -248,10 +254,10 @@ void BatchDriver::RemoveLeftovers(const QString& inputFolder, const QString& out
     for (const QString& folder : std::as_const(folders)) {
         for (const QString& name : ZR7FileOps::RemoveLeftovers(folder)) {
             Step([&] {
-                m_report.AppendToReport(QStringLiteral("(removed ") + name +
-                                            QStringLiteral(", left in ") + folder +
-                                            QStringLiteral(" by an interrupted run)\n"),
-                                        true);
+                m_report.AppendToReport(
+                    QStringLiteral("(removed ") + name + QStringLiteral(", left in ") +
+                        NameBytes::Shown(folder) + QStringLiteral(" by an interrupted run)\n"),
+                    true);
                 ++m_context.counters.lineCount;
             });
         }

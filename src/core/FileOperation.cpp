@@ -11,6 +11,7 @@
 #include "RunState.h"
 #include "Setup.h"
 #include "ZR7FileOps.h"
+#include "files/NameBytes.h"
 #include "support/Interaction.h"
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
@@ -51,7 +52,9 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
     StartLine(inputName);
     int result = 0;
     QString temporaryPath;
-    if (!exists) {
+    if (const int tooLong = ZR7FileOps::LengthGuard(inputPath, outputPath)) {
+        result = tooLong;
+    } else if (!exists) {
         result = -3;
     } else if (size == 0) {
         result = ZR7FileOps::EmptyFile;
@@ -157,10 +160,11 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
     if (result == 0) {
         text = QStringLiteral("-> ");
         if (inputPath != outputPath)
-            text += outputName + QStringLiteral("  ");
+            text += NameBytes::Shown(outputName) + QStringLiteral("  ");
         text += Bytes(QFileInfo(outputPath).size());
     } else {
-        text = FileResultText::FailureText(result, c.setup.blnEncrypt, inputPath, temporaryPath);
+        text = FileResultText::FailureText(result, c.setup.blnEncrypt, NameBytes::Shown(inputPath),
+                                           NameBytes::Shown(temporaryPath));
     }
     // The engine names the file where it kept what could be authenticated; when it kept
     // nothing there is nothing to point to. A decryption that ran out of disk space keeps its
@@ -170,7 +174,7 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
         FileResultText::MayLeavePartialOutput(result) || result == CipherEngine::DiskFull;
     if (mayKeep && !partial.isEmpty())
         text += FileResultText::PartialOutputNote(
-            inputPath == outputPath ? partial : QFileInfo(partial).fileName());
+            NameBytes::Shown(inputPath == outputPath ? partial : QFileInfo(partial).fileName()));
     c.report.AppendToReport(text, false);
 }
 
@@ -208,7 +212,7 @@ void FileOperation::ReportNotTaken(const QString& shownName, int result)
 void FileOperation::StartLine(const QString& name)
 {
     m_progress = Progress::NotStarted;
-    c.report.AppendToReport(name.leftJustified(12) + QStringLiteral("  "), false);
+    c.report.AppendToReport(NameBytes::Shown(name).leftJustified(12) + QStringLiteral("  "), false);
     ++c.counters.filesProcessed;
     m_progress = Progress::LineStarted;
 }

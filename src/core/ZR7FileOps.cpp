@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <climits>
 #include <thread>
 
 namespace {
@@ -75,6 +76,17 @@ void ZR7FileOps::FillExclusionList()
 bool ZR7FileOps::SameFile(const QString& first, const QString& second)
 {
     return PosixFile::sameFile(Native(first), Native(second));
+}
+
+int ZR7FileOps::LengthGuard(const QString& inputPath, const QString& outputPath)
+{
+    const QByteArray output = QFile::encodeName(outputPath);
+    if (output.size() - (output.lastIndexOf('/') + 1) > NAME_MAX)
+        return NameTooLong;
+    // PATH_MAX counts the terminating zero byte.
+    return QFile::encodeName(inputPath).size() >= PATH_MAX || output.size() >= PATH_MAX
+               ? PathTooLong
+               : 0;
 }
 
 void ZR7FileOps::PrepareKey(const QByteArray& key, const QString& firstInput, bool encrypt)

@@ -38,6 +38,8 @@ public:
         // no longer the file the batch listed, or no longer in the folder it listed
         ChangedSinceListed = 16,
         PurgeFailed = 17, // replaced, but the original is left under a temporary name
+        NameTooLong = 20, // the output name would be longer than a name may be
+        PathTooLong = 21, // the input or output path is longer than a path may be
     };
 
     // Moments of an in-place operation, for tests that act at them.
@@ -57,6 +59,10 @@ public:
 
     // True when both paths lead to the same existing file.
     static bool SameFile(const QString& first, const QString& second);
+
+    // NameTooLong or PathTooLong when the file system could not take these paths (the output
+    // name, either path), else 0: such a file is neither looked for nor written.
+    static int LengthGuard(const QString& inputPath, const QString& outputPath);
 
     // The key derivation of a batch about to run, started now on a thread of its own (see
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
