@@ -105,7 +105,8 @@ Bytes sealByHand(const std::vector<Bytes>& chunks, int version = StreamFormat::V
     randombytes_buf(header.nonce.data(), header.nonce.size());
     MasterKeyCache keys;
     ChunkCipher cipher;
-    const std::uint8_t* master = keys.masterKey(Key, header.salt, header.kdf);
+    const std::uint8_t* master =
+        keys.masterKey(Key, header.salt, header.kdf, MasterKeyCache::Use::Encryption);
     Bytes out(Header);
     StreamFormat::encodeHeader(header, out.data());
     if (master == nullptr || !cipher.setKey(master, 32, out.data(), header.commitment.data()))
