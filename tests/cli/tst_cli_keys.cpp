@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "keys/ZR7KeyFrom.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,6 +17,8 @@ private slots:
     void checksum_data();
     void checksum();
     void newKey();
+    void dashNamesNoKeyfile_data();
+    void dashNamesNoKeyfile();
 
 private:
     CliRun Cli(const QStringList& args, const QByteArray& input = {})
@@ -104,6 +107,30 @@ void tst_cli_keys::newKey()
     QCOMPARE(TestFiles::read(m_dir.filePath("fresh.key")), bytes);
     QCOMPARE(Cli({"newkey", "--force", "fresh.key"}).status, 0);
     QVERIFY(TestFiles::read(m_dir.filePath("fresh.key")) != bytes);
+}
+
+void tst_cli_keys::dashNamesNoKeyfile_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status"); // 0: the usage was printed
+    QTest::newRow("newkey --help") << QStringList{"newkey", "--help"} << 0;
+    QTest::newRow("newkey -h") << QStringList{"newkey", "-h"} << 0;
+    QTest::newRow("newkey --force -h") << QStringList{"newkey", "--force", "-h"} << 0;
+    QTest::newRow("checksum --help") << QStringList{"checksum", "--help"} << 0;
+    QTest::newRow("newkey -k") << QStringList{"newkey", "-k"} << 2;
+    QTest::newRow("newkey -") << QStringList{"newkey", "-"} << 2;
+}
+
+void tst_cli_keys::dashNamesNoKeyfile()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    const CliRun run = Cli(args);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out.startsWith("Usage:"), status == 0);
+    QCOMPARE(run.err.isEmpty(), status == 0);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
 QTEST_GUILESS_MAIN(tst_cli_keys)
