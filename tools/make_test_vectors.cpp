@@ -259,8 +259,11 @@ int main(int argc, char* argv[])
     vector("hostile-memory.zr7",
            sealByHand({small}, StreamFormat::Version, {1, StreamFormat::MaxMemLog + 1}), "hostile",
            -8, {});
-    vector("retired-layout.zr7", sealByHand({small}, StreamFormat::RetiredVersion), "retired", -19,
-           {});
+    const Bytes retired = sealByHand({small}, StreamFormat::RetiredVersion);
+    vector("retired-layout.zr7", retired, "retired", -19, {});
+    // Its parameters unmask from 20 bytes, but a header that stops inside the prefix is no header.
+    vector("truncated-retired-header.zr7", Bytes(retired.begin(), retired.begin() + 30),
+           "truncated", -8, {});
 
     vector("truncated-header.zr7", Bytes(multi.begin(), multi.begin() + 50), "truncated", -8, {});
     vector("truncated-at-chunk.zr7", Bytes(multi.begin(), multi.begin() + Header + 2 * Record),
