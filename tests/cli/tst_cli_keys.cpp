@@ -45,6 +45,30 @@ void tst_cli_keys::checksum_data()
     QTest::newRow("keyfile") << QStringList{"checksum", "--key-file", "letters.key"} << QByteArray()
                              << 0 << abc16 + "\n"
                              << "";
+    QTest::newRow("one byte-order mark and CR LF dropped") << QStringList{"checksum", "--key-stdin"}
+                                                           << QByteArray("\xef\xbb\xbf"
+                                                                         "abcd efgh ijkl mnop\r\n")
+                                                           << 0 << abc16 + "\n"
+                                                           << "";
+    QTest::newRow("64 characters with blanks and a CR")
+        << QStringList{"checksum", "--key-stdin"}
+        << QByteArray("abcdefghijklmnop" + QByteArray(47, ' ') + "\r\r\n") << 0 << abc16 + "\n"
+        << "";
+    QTest::newRow("65 characters with blanks and a CR")
+        << QStringList{"checksum", "--key-stdin"}
+        << QByteArray("abcdefghijklmnop" + QByteArray(48, ' ') + "\r\r\n") << 2 << ""
+        << "Error: A typed key has at most 64 characters.\n";
+    QTest::newRow("not UTF-8") << QStringList{"checksum", "--key-stdin"}
+                               << QByteArray("abcdefghijklmnop\xe9\n") << 2 << ""
+                               << "Error: The key contains characters that a key cannot hold.\n";
+    QTest::newRow("unassigned code typed")
+        << QStringList{"checksum", "--key-stdin"} << QByteArray("abcdefghijklmnop\xc2\x81q\n") << 0
+        << "Checksum is 6990.\n"
+        << "";
+    QTest::newRow("unassigned code in a keyfile")
+        << QStringList{"checksum", "--key-file", "unassigned.key"} << QByteArray() << 0
+        << "Checksum is 6990.\n"
+        << "";
     QTest::newRow("too short") << QStringList{"checksum", "--key-stdin"}
                                << QByteArray("abcd efgh ijkl mno\n") << 2 << ""
                                << "Error: The key must have at least 16 characters, spaces not "
@@ -72,6 +96,7 @@ void tst_cli_keys::checksum()
     QFETCH(QString, err);
     QVERIFY(TestFiles::write(m_dir.filePath("letters.key"), "ABCD EFGH\nIJKL MNOP"));
     QVERIFY(TestFiles::write(m_dir.filePath("short.key"), "ABC"));
+    QVERIFY(TestFiles::write(m_dir.filePath("unassigned.key"), "abcdefghijklmnop\x81q"));
     // "<FILE": standard input is that file, as a shell redirection gives it.
     const CliRun run =
         input.startsWith('<')
