@@ -39,8 +39,6 @@ private slots:
     void existingOutputReplacedOnlyOnSuccess();
     void ciphertextsDifferAndArePrivate();
     void derivesOncePerKeyAndSalt();
-    void encryptionSaltNeverComesFromAFile_data();
-    void encryptionSaltNeverComesFromAFile();
     void defaultParametersRoundTrip();
     void ciphertextLooksRandom_data();
     void ciphertextLooksRandom();
@@ -383,53 +381,19 @@ void tst_cipherengine::derivesOncePerKeyAndSalt()
     QCOMPARE(encrypt(plain, m_dir.filePath("foreign"), m_key), 0);
     QCOMPARE(run(m_key, false, m_dir.filePath("foreign"), m_dir.filePath("d")), 0);
     QCOMPARE(engine.key_derivations(), 3);
-}
-
-void tst_cipherengine::encryptionSaltNeverComesFromAFile_data()
-{
-    QTest::addColumn<bool>("sameKey");  // the file was made with the decrypting key
-    QTest::addColumn<bool>("prepared"); // its key was derived ahead, as during a confirmation
-    QTest::addColumn<int>("result");
-    QTest::newRow("file of another key") << false << false << -8;
-    QTest::newRow("file of another key, prepared") << false << true << -8;
-    QTest::newRow("file of this key") << true << false << 0;
-}
-
-// A file's maker chooses its salt: after decrypting it, encryptions must still use a salt of
-// their own, or that maker could prepare for them and recognise them.
-void tst_cipherengine::encryptionSaltNeverComesFromAFile()
-{
-    QFETCH(bool, sameKey);
-    QFETCH(bool, prepared);
-    QFETCH(int, result);
-    const QString plain = m_dir.filePath("plain.bin");
-    const QString file = m_dir.filePath("made-elsewhere.zr7");
-    QVERIFY(TestFiles::write(plain, "some text"));
-    QByteArray fileKey = m_key;
-    fileKey[0] = sameKey ? fileKey[0] : '#';
-    QCOMPARE(encrypt(plain, file, fileKey), 0);
-    const QByteArray fileSalt = TestFiles::read(file).left(StreamFormat::SaltSize);
-
-    CipherEngine engine;
-    QCOMPARE(engine.allocate_buffers(), 1);
-    engine.set_kdf_params({1, StreamFormat::MinMemLog});
-    auto run = [&](bool encrypt, const QString& in, const QString& out) {
-        engine.operation_initialization(m_key.toStdString(), encrypt, 0, 0);
-        if (prepared)
-            engine.prepare_key(m_key.toStdString(), TestFiles::native(in), encrypt);
-        return encrypt ? engine.encrypt_file(TestFiles::native(in), TestFiles::native(out))
-                       : engine.decrypt_file(TestFiles::native(in), TestFiles::native(out));
-    };
-    QCOMPARE(run(false, file, m_dir.filePath("d")), result);
-    QCOMPARE(run(true, plain, m_dir.filePath("c1")), 0);
-    QCOMPARE(run(true, plain, m_dir.filePath("c2")), 0);
-    const QByteArray salt = TestFiles::read(m_dir.filePath("c1")).left(StreamFormat::SaltSize);
-    QVERIFY(salt != fileSalt);
-    QCOMPARE(TestFiles::read(m_dir.filePath("c2")).left(StreamFormat::SaltSize), salt);
-    QCOMPARE(engine.key_derivations(), 2);
-    // The key of an opened file is kept; that of a refused one was not.
-    QCOMPARE(run(false, file, m_dir.filePath("d")), result);
-    QCOMPARE(engine.key_derivations(), result == 0 ? 2 : 3);
+    // A file's maker chose its salt: later encryptions take their own, be it refused or opened.
+    const QByteArray refused = '%' + m_key.mid(1), opened = '&' + m_key.mid(1);
+    QCOMPARE(encrypt(plain, m_dir.filePath("theirs"), opened), 0);
+    const QByteArray theirSalt = TestFiles::read(m_dir.filePath("theirs")).left(16);
+    for (const QByteArray& key : {refused, refused, opened})
+        QCOMPARE(run(key, false, m_dir.filePath("theirs"), m_dir.filePath("d")),
+                 key == opened ? 0 : -8);
+    QCOMPARE(engine.key_derivations(), 6);
+    for (const QByteArray& key : {refused, opened}) {
+        QCOMPARE(run(key, true, plain, m_dir.filePath("c")), 0);
+        QVERIFY(TestFiles::read(m_dir.filePath("c")).left(16) != theirSalt);
+    }
+    QCOMPARE(engine.key_derivations(), 8);
 }
 
 void tst_cipherengine::defaultParametersRoundTrip()

@@ -56,11 +56,6 @@ void tst_zr7keyfrom::normalizedKey_data()
         << QByteArray("\xc9T\xc9\x9f\x8a") << false;
     QTest::newRow("euro and sharp s unchanged")
         << QString::fromUtf8("\xe2\x82\xac\xc3\x9f") << QByteArray("\x80\xdf") << false;
-    // The five codes Windows-1252 leaves free are typed as the control characters of the same
-    // value, so that every keyfile byte can be typed.
-    QTest::newRow("unassigned codes kept")
-        << QString::fromUtf8("\xc2\x81\xc2\x8d\xc2\x8f\xc2\x90\xc2\x9d")
-        << QByteArray("\x81\x8d\x8f\x90\x9d") << false;
 }
 
 void tst_zr7keyfrom::normalizedKey()
