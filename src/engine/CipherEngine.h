@@ -137,7 +137,8 @@ public:
 
 private:
     void awaitPreparation();
-    const std::uint8_t* masterKey(int input, const StreamFormat::Header& header);
+    const std::uint8_t* masterKey(int input, const StreamFormat::Header& header,
+                                  MasterKeyCache::Use use);
     void prepare(const SecureBuffer& key, std::size_t keyLength, const std::string& firstInput,
                  bool encrypt, StreamFormat::KdfParams params);
     int ready() const;
