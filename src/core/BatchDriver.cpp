@@ -181,7 +181,7 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
         });
     }
     if (!measure)
-        RemoveLeftovers(inputFolder, outputFolder);
+        RemoveLeftovers(inputFolder, files.fd, outputFolder);
 
     QStringList outputNames = names;
     if (!setup.blnOutputFilesSame) {
@@ -240,13 +240,15 @@ bool BatchDriver::ReportNotTaken(FileOperation& operation, const QStringList& na
     return true;
 }
 
-void BatchDriver::RemoveLeftovers(const QString& inputFolder, const QString& outputFolder)
+void BatchDriver::RemoveLeftovers(const QString& inputFolder, int inputFd,
+                                  const QString& outputFolder)
 {
     QStringList folders{inputFolder};
     if (outputFolder != inputFolder)
         folders.append(outputFolder);
     for (const QString& folder : std::as_const(folders)) {
-        for (const QString& name : ZR7FileOps::RemoveLeftovers(folder)) {
+        const int folderFd = folder == inputFolder ? inputFd : AT_FDCWD;
+        for (const QString& name : ZR7FileOps::RemoveLeftovers(folder, folderFd)) {
             Step([&] {
                 m_report.AppendToReport(QStringLiteral("(removed ") + name +
                                             QStringLiteral(", left in ") + folder +

@@ -83,7 +83,8 @@ private:
     bool ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
                             const QString& outputFolder, const QString& outputSpec);
     bool ReportNotTaken(FileOperation& operation, const QStringList& names, int result);
-    void RemoveLeftovers(const QString& inputFolder, const QString& outputFolder);
+    // What interrupted runs left in the input folder (open at `inputFd`) and the output folder.
+    void RemoveLeftovers(const QString& inputFolder, int inputFd, const QString& outputFolder);
     bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                         const QString& inputName, const QString& outputFolder,
                         const QString& outputName, qint64 index, const ListedFile& listed);

@@ -3,7 +3,6 @@
 #include "BatchContext.h"
 #include "CipherEngine.h"
 #include "FileResultText.h"
-#include "FileUtility.h"
 #include "ListedFile.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
@@ -59,7 +58,8 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
         result = ZR7FileOps::TooSmallToDecrypt;
     } else {
         c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
-        const Anomaly anomaly = CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1);
+        const Anomaly anomaly =
+            CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1, listed);
         if (anomaly == Anomaly::Abort)
             return false;
         if (anomaly == Anomaly::Skip) {
@@ -87,13 +87,13 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
 }
 
 FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qint64 size,
-                                                   bool lastFile)
+                                                   bool lastFile, const ListedFile* listed)
 {
     const bool encrypt = c.setup.blnEncrypt;
     if (encrypt || size < c.setup.intMinFilesizeForRandomness)
         return Anomaly::Go;
-    const double randomness = FileUtility::fr(QFile::encodeName(inputPath).toStdString(),
-                                              c.setup.intMinFilesizeForRandomness);
+    const double randomness =
+        ZR7FileOps::Randomness(inputPath, c.setup.intMinFilesizeForRandomness, listed);
     if (randomness >= c.setup.dblMinZR7Randomness)
         return Anomaly::Go;
     if (c.interaction.Ask(QStringLiteral("Anomaly"),

@@ -35,7 +35,8 @@ public:
 private:
     enum class Anomaly { Go, Skip, Abort };
 
-    Anomaly CheckAnomaly(const QString& inputPath, qint64 size, bool lastFile);
+    Anomaly CheckAnomaly(const QString& inputPath, qint64 size, bool lastFile,
+                         const ListedFile* listed);
     int Transform(const QString& inputPath, const QString& outputPath, qint64 size,
                   QString& temporaryPath, const ListedFile* listed);
     void AdviseBeforePurge(const QString& inputPath);

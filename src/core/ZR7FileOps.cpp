@@ -3,7 +3,9 @@
 #include "CipherEngine.h"
 #include "FileUtility.h"
 #include "InPlaceFile.h"
+#include "ListedFile.h"
 #include "PosixFile.h"
+#include "RandomnessMeasure.h"
 #include "WorkerCall.h"
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
@@ -11,6 +13,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <cerrno>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -131,6 +135,8 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
     // would replace.
     if (const int refused = InPlaceGuard(inPlace ? inputPath : outputPath, key, inPlace))
         return refused;
+    if (onStage)
+        onStage(Stage::Opened, file);
 
     m_passOffset = 0;
     // In place the file is read twice: once to transform it, once to verify the result.
@@ -138,11 +144,17 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
     m_engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
                                       encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
-        const std::string output = Native(outputPath);
+        std::string output = Native(outputPath);
+        // An output beside the input goes to the folder the input was opened from.
+        const std::string prefix = PosixFile::folderPrefix(output);
+        const bool beside = listed && prefix == PosixFile::folderPrefix(file.path());
+        if (beside)
+            output.erase(0, prefix.size());
+        const int folder = beside ? listed->folderFd : AT_FDCWD;
         return Run(
             [&] {
-                return encrypt ? m_engine.encrypt_to(file.fd(), output)
-                               : m_engine.decrypt_to(file.fd(), output);
+                return encrypt ? m_engine.encrypt_to(file.fd(), output, folder)
+                               : m_engine.decrypt_to(file.fd(), output, folder);
             },
             size);
     }
@@ -218,12 +230,27 @@ int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
     return result;
 }
 
-QStringList ZR7FileOps::RemoveLeftovers(const QString& folder)
+QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
 {
     QStringList names;
-    for (const std::string& name : InPlaceFile::RemoveLeftovers(Native(folder)))
+    for (const std::string& name : InPlaceFile::RemoveLeftovers(Native(folder), folderFd))
         names.append(QFile::decodeName(QByteArray::fromStdString(name)));
     return names;
+}
+
+double ZR7FileOps::Randomness(const QString& path, int minSize, const ListedFile* listed)
+{
+    if (!listed)
+        return FileUtility::fr(Native(path), minSize);
+    const PosixFile::Fd fd(::openat(listed->folderFd, listed->name.c_str(),
+                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid())
+        return errno == ENOENT || errno == ENOTDIR ? FileUtility::FileNotFound
+                                                   : FileUtility::FileReadError;
+    struct stat now;
+    if (::fstat(fd.get(), &now) != 0 || !listed->IsStill(now))
+        return Randomness::MaximumMeasure;
+    return FileUtility::fr(fd.get(), minSize);
 }
 
 QString ZR7FileOps::PartialOutput() const

@@ -4,6 +4,7 @@
 #include "core/ZR7FileOps.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -243,34 +244,52 @@ void TestInPlaceSafety::metadataKept()
 }
 
 // Another user swaps a subfolder for a link to a private folder, or a second run takes the same
-// files: only the files listed, in the folders listed, are replaced, and none twice.
+// files: only the files listed, in the folders listed, are written, and none twice. A file
+// already taken is finished in its folder, wherever that folder's path now leads.
 void TestInPlaceSafety::onlyListedFiles_data()
 {
-    QTest::addColumn<QString>("trigger"); // the change comes as this file is verified
+    using Stage = ZR7FileOps::Stage;
+    QTest::addColumn<QString>("trigger"); // the change comes as this file reaches `stage`
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<bool>("inPlace");
     QTest::addColumn<bool>("secondRun");
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("changedSinceListed");
-    QTest::newRow("subfolder swapped, then entered") << "top/c.txt" << false << 3 << 0;
-    QTest::newRow("subfolder swapped inside it") << "top/sub/b.txt" << false << 3 << 1;
-    QTest::newRow("a second run at once") << "top/a.txt" << true << 3 << 2;
+    QTest::addColumn<QString>("result"); // a file that holds the ciphertext of the original
+    QTest::newRow("subfolder swapped, then entered")
+        << "top/c.txt" << int(Stage::Verifying) << true << false << 3 << 0 << "top/b.txt";
+    QTest::newRow("subfolder swapped as a file is opened")
+        << "top/sub/b.txt" << int(Stage::Opened) << true << false << 4 << 1 << "top/moved/b.txt";
+    QTest::newRow("subfolder swapped before the exchange")
+        << "top/sub/b.txt" << int(Stage::Verifying) << true << false << 4 << 1 << "top/moved/b.txt";
+    QTest::newRow("subfolder swapped before the purge")
+        << "top/sub/b.txt" << int(Stage::Purging) << true << false << 4 << 1 << "top/moved/b.txt";
+    QTest::newRow("new files: subfolder swapped as a file is opened")
+        << "top/sub/b.txt" << int(Stage::Opened) << false << false << 4 << 1 << "top/moved/b.enc";
+    QTest::newRow("a second run at once")
+        << "top/a.txt" << int(Stage::Verifying) << true << true << 3 << 2 << "top/b.txt";
 }
 
 void TestInPlaceSafety::onlyListedFiles()
 {
     QFETCH(QString, trigger);
+    QFETCH(int, stage);
+    QFETCH(bool, inPlace);
     QFETCH(bool, secondRun);
     QFETCH(int, done);
     QFETCH(int, changedSinceListed);
+    QFETCH(QString, result);
     BatchFixture f;
-    f.setup.blnOutputFilesSame = true;
+    f.setup.blnOutputFilesSame = inPlace;
     f.setup.blnSubdirectories = true;
-    for (const char* name : {"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt",
-                             "top/sub/c.txt", "private/b.txt", "private/c.txt"})
+    const QStringList privateFiles{"private/b.txt", "private/c.txt", "private/b.enc"};
+    for (const QString& name :
+         QStringList{"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt", "top/sub/c.txt"} +
+             privateFiles)
         f.write(name, Original);
     f.write("key", f.key.strKey);
-    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
-        if (stage != ZR7FileOps::Stage::Verifying ||
-            file.path() != TestFiles::native(f.path(trigger)))
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage now, const InPlaceFile& file) {
+        if (int(now) != stage || file.path() != TestFiles::native(f.path(trigger)))
             return;
         QProcess other; // another user's shell, or a second run of the program
         other.setStandardOutputFile(QProcess::nullDevice());
@@ -282,12 +301,19 @@ void TestInPlaceSafety::onlyListedFiles()
         QVERIFY(other.waitForFinished());
         QCOMPARE(other.exitCode(), int(secondRun)); // the second run meets a locked file
     };
-    f.Run("top", "*.txt", "top", "*.*");
+    f.Run("top", "*.txt", "top", inPlace ? "*.*" : "*.enc");
     QCOMPARE(f.driver.counters().filesDone, done);
     QCOMPARE(f.report().count("This file changed since the batch began, so it was left as it is."),
              changedSinceListed);
-    QCOMPARE(f.read("private/b.txt") + f.read("private/c.txt"), Original + Original);
-    QCOMPARE(f.decrypted("top/b.txt"), Original);
+    for (const QString& name : privateFiles)
+        QCOMPARE(f.read(name), Original);
+    QCOMPARE(f.decrypted(result), Original);
+    QStringList left; // no result nor original under a temporary name
+    for (QDirIterator it(f.path(""), {".zr7-*"}, QDir::Files | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        left << it.next();
+    QCOMPARE(left, QStringList());
 }
 
 // The original cannot be purged once the result has its name: the file is not done, and the
