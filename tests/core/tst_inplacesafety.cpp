@@ -252,22 +252,32 @@ void TestInPlaceSafety::onlyListedFiles_data()
     QTest::addColumn<QString>("trigger"); // the change comes as this file reaches `stage`
     QTest::addColumn<int>("stage");
     QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<bool>("encrypt");
     QTest::addColumn<bool>("secondRun");
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("changedSinceListed");
-    QTest::addColumn<QString>("result"); // a file that holds the ciphertext of the original
+    QTest::addColumn<QString>("result"); // a file that holds the original transformed
     QTest::newRow("subfolder swapped, then entered")
-        << "top/c.txt" << int(Stage::Verifying) << true << false << 3 << 0 << "top/b.txt";
+        << "top/c.txt" << int(Stage::Verifying) << true << true << false << 3 << 0 << "top/b.txt";
     QTest::newRow("subfolder swapped as a file is opened")
-        << "top/sub/b.txt" << int(Stage::Opened) << true << false << 4 << 1 << "top/moved/b.txt";
+        << "top/sub/b.txt" << int(Stage::Opened) << true << true << false << 4 << 1
+        << "top/moved/b.txt";
     QTest::newRow("subfolder swapped before the exchange")
-        << "top/sub/b.txt" << int(Stage::Verifying) << true << false << 4 << 1 << "top/moved/b.txt";
+        << "top/sub/b.txt" << int(Stage::Verifying) << true << true << false << 4 << 1
+        << "top/moved/b.txt";
     QTest::newRow("subfolder swapped before the purge")
-        << "top/sub/b.txt" << int(Stage::Purging) << true << false << 4 << 1 << "top/moved/b.txt";
+        << "top/sub/b.txt" << int(Stage::Purging) << true << true << false << 4 << 1
+        << "top/moved/b.txt";
     QTest::newRow("new files: subfolder swapped as a file is opened")
-        << "top/sub/b.txt" << int(Stage::Opened) << false << false << 4 << 1 << "top/moved/b.enc";
+        << "top/sub/b.txt" << int(Stage::Opened) << false << true << false << 4 << 1
+        << "top/moved/b.enc";
+    // The next file's check that it looks encrypted reads the file listed, not the one at its
+    // path, which would ask whether to decrypt a plaintext.
+    QTest::newRow("decrypting: subfolder swapped before a file is measured")
+        << "top/sub/b.txt" << int(Stage::Opened) << true << false << false << 4 << 1
+        << "top/moved/b.txt";
     QTest::newRow("a second run at once")
-        << "top/a.txt" << int(Stage::Verifying) << true << true << 3 << 2 << "top/b.txt";
+        << "top/a.txt" << int(Stage::Verifying) << true << true << true << 3 << 2 << "top/b.txt";
 }
 
 void TestInPlaceSafety::onlyListedFiles()
@@ -275,18 +285,21 @@ void TestInPlaceSafety::onlyListedFiles()
     QFETCH(QString, trigger);
     QFETCH(int, stage);
     QFETCH(bool, inPlace);
+    QFETCH(bool, encrypt);
     QFETCH(bool, secondRun);
     QFETCH(int, done);
     QFETCH(int, changedSinceListed);
     QFETCH(QString, result);
     BatchFixture f;
     f.setup.blnOutputFilesSame = inPlace;
+    f.setup.blnEncrypt = encrypt;
     f.setup.blnSubdirectories = true;
     const QStringList privateFiles{"private/b.txt", "private/c.txt", "private/b.enc"};
-    for (const QString& name :
-         QStringList{"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt", "top/sub/c.txt"} +
-             privateFiles)
+    for (const QString& name : privateFiles)
         f.write(name, Original);
+    for (const char* name :
+         {"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt", "top/sub/c.txt"})
+        encrypt ? f.write(name, Original) : f.writeEncrypted(name, Original);
     f.write("key", f.key.strKey);
     f.driver.fileOps().onStage = [&](ZR7FileOps::Stage now, const InPlaceFile& file) {
         if (int(now) != stage || file.path() != TestFiles::native(f.path(trigger)))
@@ -307,7 +320,7 @@ void TestInPlaceSafety::onlyListedFiles()
              changedSinceListed);
     for (const QString& name : privateFiles)
         QCOMPARE(f.read(name), Original);
-    QCOMPARE(f.decrypted(result), Original);
+    QCOMPARE(encrypt ? f.decrypted(result) : f.read(result), Original);
     QStringList left; // no result nor original under a temporary name
     for (QDirIterator it(f.path(""), {".zr7-*"}, QDir::Files | QDir::Hidden | QDir::System,
                          QDirIterator::Subdirectories);
