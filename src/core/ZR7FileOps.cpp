@@ -58,6 +58,22 @@ int CodeOf(InPlaceFile::Status status)
     return CipherEngine::InputNotOpened;
 }
 
+// The folder, open, where a new output at `output` goes, with `output` cut to its name there:
+// beside the input the folder the input was opened from, elsewhere the output folder as the
+// batch opened it. AT_FDCWD leaves `output` a path.
+int OutputFolder(const ListedFile* listed, const std::string& input, std::string& output)
+{
+    if (!listed)
+        return AT_FDCWD;
+    const std::string prefix = PosixFile::folderPrefix(output);
+    const int folder =
+        prefix == PosixFile::folderPrefix(input) ? listed->folderFd : listed->outputFolderFd;
+    if (folder < 0)
+        return AT_FDCWD;
+    output.erase(0, prefix.size());
+    return folder;
+}
+
 } // namespace
 
 ZR7FileOps::ZR7FileOps(CipherEngine& engine) : m_engine(engine)
@@ -145,12 +161,7 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
                                       encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
         std::string output = Native(outputPath);
-        // An output beside the input goes to the folder the input was opened from.
-        const std::string prefix = PosixFile::folderPrefix(output);
-        const bool beside = listed && prefix == PosixFile::folderPrefix(file.path());
-        if (beside)
-            output.erase(0, prefix.size());
-        const int folder = beside ? listed->folderFd : AT_FDCWD;
+        const int folder = OutputFolder(listed, file.path(), output);
         return Run(
             [&] {
                 return encrypt ? m_engine.encrypt_to(file.fd(), output, folder)

@@ -253,31 +253,36 @@ void TestInPlaceSafety::onlyListedFiles_data()
     QTest::addColumn<int>("stage");
     QTest::addColumn<bool>("inPlace");
     QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("output"); // swapped when it is not "top", else "top/sub" is
     QTest::addColumn<bool>("secondRun");
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("changedSinceListed");
     QTest::addColumn<QString>("result"); // a file that holds the original transformed
     QTest::newRow("subfolder swapped, then entered")
-        << "top/c.txt" << int(Stage::Verifying) << true << true << false << 3 << 0 << "top/b.txt";
+        << "top/c.txt" << int(Stage::Verifying) << true << true << "top" << false << 3 << 0
+        << "top/b.txt";
     QTest::newRow("subfolder swapped as a file is opened")
-        << "top/sub/b.txt" << int(Stage::Opened) << true << true << false << 4 << 1
-        << "top/moved/b.txt";
+        << "top/sub/b.txt" << int(Stage::Opened) << true << true << "top" << false << 4 << 1
+        << "moved/b.txt";
     QTest::newRow("subfolder swapped before the exchange")
-        << "top/sub/b.txt" << int(Stage::Verifying) << true << true << false << 4 << 1
-        << "top/moved/b.txt";
+        << "top/sub/b.txt" << int(Stage::Verifying) << true << true << "top" << false << 4 << 1
+        << "moved/b.txt";
     QTest::newRow("subfolder swapped before the purge")
-        << "top/sub/b.txt" << int(Stage::Purging) << true << true << false << 4 << 1
-        << "top/moved/b.txt";
+        << "top/sub/b.txt" << int(Stage::Purging) << true << true << "top" << false << 4 << 1
+        << "moved/b.txt";
     QTest::newRow("new files: subfolder swapped as a file is opened")
-        << "top/sub/b.txt" << int(Stage::Opened) << false << true << false << 4 << 1
-        << "top/moved/b.enc";
+        << "top/sub/b.txt" << int(Stage::Opened) << false << true << "top" << false << 4 << 1
+        << "moved/b.enc";
+    QTest::newRow("new files: output folder swapped as a file is opened")
+        << "top/b.txt" << int(Stage::Opened) << false << true << "out" << false << 5 << 0
+        << "moved/b.enc";
     // The next file's check that it looks encrypted reads the file listed, not the one at its
     // path, which would ask whether to decrypt a plaintext.
     QTest::newRow("decrypting: subfolder swapped before a file is measured")
-        << "top/sub/b.txt" << int(Stage::Opened) << true << false << false << 4 << 1
-        << "top/moved/b.txt";
-    QTest::newRow("a second run at once")
-        << "top/a.txt" << int(Stage::Verifying) << true << true << true << 3 << 2 << "top/b.txt";
+        << "top/sub/b.txt" << int(Stage::Opened) << true << false << "top" << false << 4 << 1
+        << "moved/b.txt";
+    QTest::newRow("a second run at once") << "top/a.txt" << int(Stage::Verifying) << true << true
+                                          << "top" << true << 3 << 2 << "top/b.txt";
 }
 
 void TestInPlaceSafety::onlyListedFiles()
@@ -286,6 +291,7 @@ void TestInPlaceSafety::onlyListedFiles()
     QFETCH(int, stage);
     QFETCH(bool, inPlace);
     QFETCH(bool, encrypt);
+    QFETCH(QString, output);
     QFETCH(bool, secondRun);
     QFETCH(int, done);
     QFETCH(int, changedSinceListed);
@@ -306,15 +312,16 @@ void TestInPlaceSafety::onlyListedFiles()
             return;
         QProcess other; // another user's shell, or a second run of the program
         other.setStandardOutputFile(QProcess::nullDevice());
-        const QString swap = "mv $0/sub $0/moved && ln -s ../private $0/sub";
+        const QString swapped = f.path(output == "top" ? "top/sub" : output);
         if (secondRun)
             other.start(ZR7_BATCH_CHILD, {f.path("top"), f.path("key"), "encrypt"});
         else
-            other.start("sh", {"-c", swap, f.path("top")});
+            other.start("sh", {"-c", "mv \"$0\" \"$1\" && ln -s \"$2\" \"$0\"", swapped,
+                               f.path("moved"), f.path("private")});
         QVERIFY(other.waitForFinished());
         QCOMPARE(other.exitCode(), int(secondRun)); // the second run meets a locked file
     };
-    f.Run("top", "*.txt", "top", inPlace ? "*.*" : "*.enc");
+    f.Run("top", "*.txt", output, inPlace ? "*.*" : "*.enc");
     QCOMPARE(f.driver.counters().filesDone, done);
     QCOMPARE(f.report().count("This file changed since the batch began, so it was left as it is."),
              changedSinceListed);
