@@ -193,7 +193,7 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
         });
     }
     if (!measure)
-        RemoveLeftovers(inputFolder, files.fd, outputFolder);
+        RemoveLeftovers(inputFolder, files.fd, outputFolder, outputFd);
 
     QStringList outputNames = names;
     if (!setup.blnOutputFilesSame) {
@@ -253,13 +253,13 @@ bool BatchDriver::ReportNotTaken(FileOperation& operation, const QStringList& na
 }
 
 void BatchDriver::RemoveLeftovers(const QString& inputFolder, int inputFd,
-                                  const QString& outputFolder)
+                                  const QString& outputFolder, int outputFd)
 {
     QStringList folders{inputFolder};
     if (outputFolder != inputFolder)
         folders.append(outputFolder);
     for (const QString& folder : std::as_const(folders)) {
-        const int folderFd = folder == inputFolder ? inputFd : AT_FDCWD;
+        const int folderFd = folder == inputFolder ? inputFd : outputFd < 0 ? AT_FDCWD : outputFd;
         for (const QString& name : ZR7FileOps::RemoveLeftovers(folder, folderFd)) {
             Step([&] {
                 m_report.AppendToReport(QStringLiteral("(removed ") + name +

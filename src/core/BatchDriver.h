@@ -84,8 +84,10 @@ private:
     bool ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
                             const QString& outputFolder, const QString& outputSpec, int outputFd);
     bool ReportNotTaken(FileOperation& operation, const QStringList& names, int result);
-    // What interrupted runs left in the input folder (open at `inputFd`) and the output folder.
-    void RemoveLeftovers(const QString& inputFolder, int inputFd, const QString& outputFolder);
+    // What interrupted runs left in the input folder (open at `inputFd`) and the output folder
+    // (open at `outputFd`, or -1: by its path).
+    void RemoveLeftovers(const QString& inputFolder, int inputFd, const QString& outputFolder,
+                         int outputFd);
     bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                         const QString& inputName, const QString& outputFolder,
                         const QString& outputName, qint64 index, const ListedFile& listed);
