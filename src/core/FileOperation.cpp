@@ -93,7 +93,7 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
     if (encrypt || size < c.setup.intMinFilesizeForRandomness)
         return Anomaly::Go;
     const double randomness =
-        ZR7FileOps::Randomness(inputPath, c.setup.intMinFilesizeForRandomness, listed);
+        ZR7FileOps::RandomnessOf(inputPath, c.setup.intMinFilesizeForRandomness, listed);
     if (randomness >= c.setup.dblMinZR7Randomness)
         return Anomaly::Go;
     if (c.interaction.Ask(QStringLiteral("Anomaly"),

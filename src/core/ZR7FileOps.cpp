@@ -249,7 +249,7 @@ QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
     return names;
 }
 
-double ZR7FileOps::Randomness(const QString& path, int minSize, const ListedFile* listed)
+double ZR7FileOps::RandomnessOf(const QString& path, int minSize, const ListedFile* listed)
 {
     if (!listed)
         return FileUtility::fr(Native(path), minSize);

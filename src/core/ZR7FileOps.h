@@ -83,7 +83,7 @@ public:
     // The randomness of a file to be decrypted (FileUtility::fr). With `listed` it is read
     // from the listed folder; a file that is no longer the one listed is not measured and
     // counts as random, for the operation to turn it down.
-    static double Randomness(const QString& path, int minSize, const ListedFile* listed);
+    static double RandomnessOf(const QString& path, int minSize, const ListedFile* listed);
 
     // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;

@@ -93,7 +93,7 @@ InPlaceFile::Status InPlaceFile::open(const std::string& path, Mode mode, const 
         return NotOpened;
     if (!S_ISREG(m_seen.st_mode))
         return NotRegular;
-    // The file is taken only where the batch found it, and where its path shows it.
+    // Taken only while it is the listed file and its path, which reports show, leads to it.
     if (listed && (!listed->IsStill(m_seen) || !FolderStillAt(path, listed->folderFd)))
         return NotAsListed;
     if (!Lock(m_input.get(), replace))
