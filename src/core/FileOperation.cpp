@@ -81,7 +81,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
             c.counters.bytesDone += size;
         }
     }
-    ReportResult(result, inputPath, outputPath, outputName, temporaryPath);
+    ReportResult(result, inputPath, outputPath, outputName, temporaryPath, listed);
     EndLine();
     return true;
 }
@@ -151,14 +151,15 @@ void FileOperation::AdviseBeforePurge(const QString& inputPath)
 }
 
 void FileOperation::ReportResult(int result, const QString& inputPath, const QString& outputPath,
-                                 const QString& outputName, const QString& temporaryPath)
+                                 const QString& outputName, const QString& temporaryPath,
+                                 const ListedFile* listed)
 {
     QString text;
     if (result == 0) {
         text = QStringLiteral("-> ");
         if (inputPath != outputPath)
             text += outputName + QStringLiteral("  ");
-        text += Bytes(QFileInfo(outputPath).size());
+        text += Bytes(ZR7FileOps::OutputSize(inputPath, outputPath, listed));
     } else {
         text = FileResultText::FailureText(result, c.setup.blnEncrypt, inputPath, temporaryPath);
     }

@@ -41,7 +41,8 @@ private:
                   QString& temporaryPath, const ListedFile* listed);
     void AdviseBeforePurge(const QString& inputPath);
     void ReportResult(int result, const QString& inputPath, const QString& outputPath,
-                      const QString& outputName, const QString& temporaryPath);
+                      const QString& outputName, const QString& temporaryPath,
+                      const ListedFile* listed);
     void ShowPassOf(ZR7FileOps::Stage stage);
     void ShowPass(const QString& text);
     void StartLine(const QString& name);

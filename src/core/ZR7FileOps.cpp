@@ -264,6 +264,15 @@ double ZR7FileOps::RandomnessOf(const QString& path, int minSize, const ListedFi
     return FileUtility::fr(fd.get(), minSize);
 }
 
+qint64 ZR7FileOps::OutputSize(const QString& inputPath, const QString& outputPath,
+                              const ListedFile* listed)
+{
+    std::string output = Native(outputPath);
+    const int folder = OutputFolder(listed, Native(inputPath), output);
+    struct stat info;
+    return ::fstatat(folder, output.c_str(), &info, 0) == 0 ? qint64(info.st_size) : 0;
+}
+
 QString ZR7FileOps::PartialOutput() const
 {
     if (!m_partialOutput.isEmpty())

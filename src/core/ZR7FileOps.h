@@ -85,6 +85,12 @@ public:
     // counts as random, for the operation to turn it down.
     static double RandomnessOf(const QString& path, int minSize, const ListedFile* listed);
 
+    // The size of the output at `outputPath` of the input at `inputPath`, looked up where
+    // Transform writes it (with `listed`, in the folders the batch opened); 0 when it is not
+    // there.
+    static qint64 OutputSize(const QString& inputPath, const QString& outputPath,
+                             const ListedFile* listed);
+
     // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;
 

@@ -2,11 +2,13 @@
 #include "InPlaceFile.h"
 #include "TestFiles.h"
 #include "core/ZR7FileOps.h"
+#include "support/SizeText.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <fcntl.h>
@@ -328,6 +330,10 @@ void TestInPlaceSafety::onlyListedFiles()
     for (const QString& name : privateFiles)
         QCOMPARE(f.read(name), Original);
     QCOMPARE(encrypt ? f.decrypted(result) : f.read(result), Original);
+    // The report gives the size of the result where it was written.
+    const QString size = StrProc::NumberLocale().toString(QFileInfo(f.path(result)).size());
+    if (!secondRun)
+        QVERIFY(f.lines().filter(QRegularExpression("^b\\.txt ")).last().endsWith(size + " bytes"));
     QStringList left; // no result nor original under a temporary name
     for (QDirIterator it(f.path(""), {".zr7-*"}, QDir::Files | QDir::Hidden | QDir::System,
                          QDirIterator::Subdirectories);
