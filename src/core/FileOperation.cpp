@@ -3,7 +3,6 @@
 #include "BatchContext.h"
 #include "CipherEngine.h"
 #include "FileResultText.h"
-#include "FileUtility.h"
 #include "ListedFile.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
@@ -62,7 +61,8 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
         result = ZR7FileOps::TooSmallToDecrypt;
     } else {
         c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
-        const Anomaly anomaly = CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1);
+        const Anomaly anomaly =
+            CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1, listed);
         if (anomaly == Anomaly::Abort)
             return false;
         if (anomaly == Anomaly::Skip) {
@@ -84,19 +84,19 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
             c.counters.bytesDone += size;
         }
     }
-    ReportResult(result, inputPath, outputPath, outputName, temporaryPath);
+    ReportResult(result, inputPath, outputPath, outputName, temporaryPath, listed);
     EndLine();
     return true;
 }
 
 FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qint64 size,
-                                                   bool lastFile)
+                                                   bool lastFile, const ListedFile* listed)
 {
     const bool encrypt = c.setup.blnEncrypt;
     if (encrypt || size < c.setup.intMinFilesizeForRandomness)
         return Anomaly::Go;
-    const double randomness = FileUtility::fr(QFile::encodeName(inputPath).toStdString(),
-                                              c.setup.intMinFilesizeForRandomness);
+    const double randomness =
+        ZR7FileOps::RandomnessOf(inputPath, c.setup.intMinFilesizeForRandomness, listed);
     if (randomness >= c.setup.dblMinZR7Randomness)
         return Anomaly::Go;
     if (c.interaction.Ask(QStringLiteral("Anomaly"),
@@ -154,14 +154,15 @@ void FileOperation::AdviseBeforePurge(const QString& inputPath)
 }
 
 void FileOperation::ReportResult(int result, const QString& inputPath, const QString& outputPath,
-                                 const QString& outputName, const QString& temporaryPath)
+                                 const QString& outputName, const QString& temporaryPath,
+                                 const ListedFile* listed)
 {
     QString text;
     if (result == 0) {
         text = QStringLiteral("-> ");
         if (inputPath != outputPath)
             text += NameBytes::Shown(outputName) + QStringLiteral("  ");
-        text += Bytes(QFileInfo(outputPath).size());
+        text += Bytes(ZR7FileOps::OutputSize(inputPath, outputPath, listed));
     } else {
         text = FileResultText::FailureText(result, c.setup.blnEncrypt, NameBytes::Shown(inputPath),
                                            NameBytes::Shown(temporaryPath));

@@ -3,7 +3,9 @@
 #include "CipherEngine.h"
 #include "FileUtility.h"
 #include "InPlaceFile.h"
+#include "ListedFile.h"
 #include "PosixFile.h"
+#include "RandomnessMeasure.h"
 #include "WorkerCall.h"
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
@@ -11,7 +13,9 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <cerrno>
 #include <climits>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -53,6 +57,22 @@ int CodeOf(InPlaceFile::Status status)
         return ZR7FileOps::ChangedSinceListed;
     }
     return CipherEngine::InputNotOpened;
+}
+
+// The folder, open, where a new output at `output` goes, with `output` cut to its name there:
+// beside the input the folder the input was opened from, elsewhere the output folder as the
+// batch opened it. AT_FDCWD leaves `output` a path.
+int OutputFolder(const ListedFile* listed, const std::string& input, std::string& output)
+{
+    if (!listed)
+        return AT_FDCWD;
+    const std::string prefix = PosixFile::folderPrefix(output);
+    const int folder =
+        prefix == PosixFile::folderPrefix(input) ? listed->folderFd : listed->outputFolderFd;
+    if (folder < 0)
+        return AT_FDCWD;
+    output.erase(0, prefix.size());
+    return folder;
 }
 
 } // namespace
@@ -143,6 +163,8 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
     // would replace.
     if (const int refused = InPlaceGuard(inPlace ? inputPath : outputPath, key, inPlace))
         return refused;
+    if (onStage)
+        onStage(Stage::Opened, file);
 
     m_passOffset = 0;
     // In place the file is read twice: once to transform it, once to verify the result.
@@ -150,11 +172,12 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
     m_engine.operation_initialization(std::string_view(key.strKey.constData(), key.strKey.size()),
                                       encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
-        const std::string output = Native(outputPath);
+        std::string output = Native(outputPath);
+        const int folder = OutputFolder(listed, file.path(), output);
         return Run(
             [&] {
-                return encrypt ? m_engine.encrypt_to(file.fd(), output)
-                               : m_engine.decrypt_to(file.fd(), output);
+                return encrypt ? m_engine.encrypt_to(file.fd(), output, folder)
+                               : m_engine.decrypt_to(file.fd(), output, folder);
             },
             size);
     }
@@ -230,12 +253,36 @@ int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
     return result;
 }
 
-QStringList ZR7FileOps::RemoveLeftovers(const QString& folder)
+QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
 {
     QStringList names;
-    for (const std::string& name : InPlaceFile::RemoveLeftovers(Native(folder)))
+    for (const std::string& name : InPlaceFile::RemoveLeftovers(Native(folder), folderFd))
         names.append(QFile::decodeName(QByteArray::fromStdString(name)));
     return names;
+}
+
+double ZR7FileOps::RandomnessOf(const QString& path, int minSize, const ListedFile* listed)
+{
+    if (!listed)
+        return FileUtility::fr(Native(path), minSize);
+    const PosixFile::Fd fd(::openat(listed->folderFd, listed->name.c_str(),
+                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid())
+        return errno == ENOENT || errno == ENOTDIR ? FileUtility::FileNotFound
+                                                   : FileUtility::FileReadError;
+    struct stat now;
+    if (::fstat(fd.get(), &now) != 0 || !listed->IsStill(now))
+        return Randomness::MaximumMeasure;
+    return FileUtility::fr(fd.get(), minSize);
+}
+
+qint64 ZR7FileOps::OutputSize(const QString& inputPath, const QString& outputPath,
+                              const ListedFile* listed)
+{
+    std::string output = Native(outputPath);
+    const int folder = OutputFolder(listed, Native(inputPath), output);
+    struct stat info;
+    return ::fstatat(folder, output.c_str(), &info, 0) == 0 ? qint64(info.st_size) : 0;
 }
 
 QString ZR7FileOps::PartialOutput() const

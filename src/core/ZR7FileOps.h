@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <fcntl.h>
 #include <functional>
 
 class CipherEngine;
@@ -42,8 +43,9 @@ public:
         PathTooLong = 21, // the input or output path is longer than a path may be
     };
 
-    // Moments of an in-place operation, for tests that act at them.
-    enum class Stage { Verifying, Exchanging, Purging };
+    // Moments of an operation, for tests that act at them: the input is open and taken,
+    // nothing written yet; then, in place, the result's verification, the exchange, the purge.
+    enum class Stage { Opened, Verifying, Exchanging, Purging };
 
     explicit ZR7FileOps(CipherEngine& engine);
     ~ZR7FileOps();
@@ -81,8 +83,19 @@ public:
                   const ListedFile* listed = nullptr);
 
     // Removes what interrupted runs left in `folder` (see InPlaceFile::RemoveLeftovers): the
-    // names removed.
-    static QStringList RemoveLeftovers(const QString& folder);
+    // names removed. With `folderFd` (the folder open) the names are taken there.
+    static QStringList RemoveLeftovers(const QString& folder, int folderFd = AT_FDCWD);
+
+    // The randomness of a file to be decrypted (FileUtility::fr). With `listed` it is read
+    // from the listed folder; a file that is no longer the one listed is not measured and
+    // counts as random, for the operation to turn it down.
+    static double RandomnessOf(const QString& path, int minSize, const ListedFile* listed);
+
+    // The size of the output at `outputPath` of the input at `inputPath`, looked up where
+    // Transform writes it (with `listed`, in the folders the batch opened); 0 when it is not
+    // there.
+    static qint64 OutputSize(const QString& inputPath, const QString& outputPath,
+                             const ListedFile* listed);
 
     // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;

@@ -244,12 +244,12 @@ int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& 
     return encrypt_to(input.get(), outputPath);
 }
 
-int CipherEngine::encrypt_to(int input, const std::string& outputPath)
+int CipherEngine::encrypt_to(int input, const std::string& outputPath, int outputFolder)
 {
     if (const int rc = ready())
         return rc;
     OutputFile output;
-    if (!output.create(outputPath))
+    if (!output.create(outputPath, outputFolder))
         return OutputNotOpened;
     int code = encrypt(input, output.fd());
     if (code == Success) {
@@ -329,7 +329,7 @@ int CipherEngine::decrypt_file(const std::string& inputPath, const std::string& 
     return decrypt_to(input.get(), outputPath);
 }
 
-int CipherEngine::decrypt_to(int input, const std::string& outputPath)
+int CipherEngine::decrypt_to(int input, const std::string& outputPath, int outputFolder)
 {
     if (const int rc = ready())
         return rc;
@@ -337,7 +337,7 @@ int CipherEngine::decrypt_to(int input, const std::string& outputPath)
     // nothing behind.
     OutputFile output;
     int code = decrypt(
-        input, [&] { return output.create(outputPath) ? output.fd() : -1; }, true);
+        input, [&] { return output.create(outputPath, outputFolder) ? output.fd() : -1; }, true);
     if (code == Success) {
         if (const int error = output.commit())
             code = writeFailure(error, m_bytesWritten > 0);
