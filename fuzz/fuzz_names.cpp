@@ -40,7 +40,7 @@ void CheckDerivation(const QString& name, const QString& spec)
     if (code >= 0)
         FUZZ_CHECK((code == OutputNameSameAsInput) == (derived == input));
     // A specification without wildcards names its output itself (a trailing dot dropped).
-    QString literal = StrProc::TrimBlanks(spec);
+    QString literal = spec;
     if (!input.isEmpty() && !literal.isEmpty() && !StrProc::HasWildcards(literal)) {
         if (literal.endsWith(u'.'))
             literal.chop(1);
