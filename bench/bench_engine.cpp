@@ -204,7 +204,7 @@ void BM_EngineArgon2idDerivation(benchmark::State& state)
     for (auto _ : state) {
         MasterKeyCache cache;
         ++salt[0];
-        if (cache.masterKey(Key, salt, params) == nullptr) {
+        if (cache.masterKey(Key, salt, params, MasterKeyCache::Use::Encryption) == nullptr) {
             state.SkipWithError("Argon2id failed");
             break;
         }

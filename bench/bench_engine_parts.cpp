@@ -218,8 +218,8 @@ bool measureRssInChild(const std::string& input, const std::string& scratch,
         ::unlink(sealed.c_str());
         ::unlink(opened.c_str());
         MasterKeyCache cache;
-        ok = ok &&
-             cache.masterKey(Key, MasterKeyCache::Salt{}, StreamFormat::KdfParams{}) != nullptr;
+        ok = ok && cache.masterKey(Key, MasterKeyCache::Salt{}, StreamFormat::KdfParams{},
+                                   MasterKeyCache::Use::Encryption) != nullptr;
         out[3] = peakRssKiB();
         const bool sent = ::write(fds[1], out.data(), sizeof out) == sizeof out;
         ::_exit(ok && sent ? 0 : 1);

@@ -105,7 +105,8 @@ Bytes sealByHand(const std::vector<Bytes>& chunks, int version = StreamFormat::V
     randombytes_buf(header.nonce.data(), header.nonce.size());
     MasterKeyCache keys;
     ChunkCipher cipher;
-    const std::uint8_t* master = keys.masterKey(Key, header.salt, header.kdf);
+    const std::uint8_t* master =
+        keys.masterKey(Key, header.salt, header.kdf, MasterKeyCache::Use::Encryption);
     Bytes out(Header);
     StreamFormat::encodeHeader(header, out.data());
     if (master == nullptr || !cipher.setKey(master, 32, out.data(), header.commitment.data()))
@@ -258,8 +259,11 @@ int main(int argc, char* argv[])
     vector("hostile-memory.zr7",
            sealByHand({small}, StreamFormat::Version, {1, StreamFormat::MaxMemLog + 1}), "hostile",
            -8, {});
-    vector("retired-layout.zr7", sealByHand({small}, StreamFormat::RetiredVersion), "retired", -19,
-           {});
+    const Bytes retired = sealByHand({small}, StreamFormat::RetiredVersion);
+    vector("retired-layout.zr7", retired, "retired", -19, {});
+    // Its parameters unmask from 20 bytes, but a header that stops inside the prefix is no header.
+    vector("truncated-retired-header.zr7", Bytes(retired.begin(), retired.begin() + 30),
+           "truncated", -8, {});
 
     vector("truncated-header.zr7", Bytes(multi.begin(), multi.begin() + 50), "truncated", -8, {});
     vector("truncated-at-chunk.zr7", Bytes(multi.begin(), multi.begin() + Header + 2 * Record),

@@ -102,7 +102,7 @@ def open_chunk(key, counter, last, sealed, associated):
 
 def decrypt(data, key):
     """(code, plaintext): 0 and the plaintext, or a failure code and None."""
-    if len(data) >= 20:
+    if len(data) >= PREFIX:
         mask = hashlib.sha256(b"ZR7E parameter mask" + data[:16]).digest()[:4]
         version, t, m_log, c_log = (data[16 + i] ^ mask[i] for i in range(4))
         if version == 1 and 1 <= t <= 10 and 13 <= m_log <= 30 and 12 <= c_log <= 24:

@@ -5,6 +5,7 @@
 #include "core/RunError.h"
 #include "core/Setup.h"
 #include "files/FolderWalk.h"
+#include "files/NameBytes.h"
 #include "files/StrProc.h"
 #include "support/SizeText.h"
 
@@ -47,7 +48,7 @@ QString FolderRandomness::FileLine(double value, const QString& fileName, qint64
     else
         line = QLatin1Char('[') + QString::number(qRound(value)) + QLatin1Char(']');
     line += value > threshold ? QStringLiteral(" * ") : QStringLiteral("   ");
-    return line + StrProc::LowerCaseText(fileName) + QStringLiteral(" (") + locale.toString(size) +
+    return line + NameBytes::Shown(fileName) + QStringLiteral(" (") + locale.toString(size) +
            QStringLiteral(" bytes)   ");
 }
 
@@ -62,13 +63,13 @@ void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const Q
     callbacks.failed = [&](const QString& path, const QString& errorText) {
         ++m_driver.runCounters().foldersNotRead;
         m_driver.RunStep([&] {
-            throw RunError(RunError::Kind::Other, QStringLiteral("Cannot read the folder ") + path +
+            throw RunError(RunError::Kind::Other, QStringLiteral("Cannot read the folder ") +
+                                                      NameBytes::Shown(path) +
                                                       QStringLiteral(": ") + errorText);
         });
     };
     callbacks.stopRequested = [&] { return m_driver.PauseAndStopCheck(); };
-    folder::WalkFolder(StrProc::PathCase(folderPath), fileSpec, m_setup.blnSubdirectories,
-                       callbacks);
+    folder::WalkFolder(folderPath, fileSpec, m_setup.blnSubdirectories, callbacks);
 }
 
 bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& names,
@@ -80,7 +81,7 @@ bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& n
     BatchCounters& counters = m_driver.runCounters();
     ReportText& report = m_driver.report();
     if (!m_driver.RunStep([&] {
-            report.Write(folderPath + QLatin1Char('\n'));
+            report.Write(NameBytes::Shown(folderPath) + QLatin1Char('\n'));
             ++counters.lineCount;
         }))
         return false;

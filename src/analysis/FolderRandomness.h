@@ -10,8 +10,8 @@ class Setup;
 
 // The randomness listing of a folder tree in the report window: a line with the folder, then a
 // line per matching file with its randomness value, a " * " on the files that look encrypted,
-// its name in lower case and its size. The batch driver runs it inside ProcessFiles, which
-// writes the closing lines; Pause and Stop act between files.
+// its name as it is (control characters escaped) and its size. The batch driver runs it inside
+// ProcessFiles, which writes the closing lines; Pause and Stop act between files.
 class FolderRandomness
 {
 public:

@@ -46,10 +46,11 @@ RandomnessReport::Outcome RandomnessReport::MakeRandomnessReport(int side)
         return Outcome::NothingSpecified;
     const QString folderPath = m_setup.strDirpath[side];
     const QString spec = m_setup.strFilespec[side];
-    const bool wildcards = folder::IsPattern(folderPath, spec);
+    const NameFilter filter = m_setup.Filter(side);
+    const bool wildcards = filter.isPattern();
     if (!m_setup.blnSubdirectories) {
         QString errorText;
-        if (folder::CountMatchingFiles(folderPath, spec, errorText, &m_interaction) == 0) {
+        if (folder::CountMatchingFiles(folderPath, filter, errorText, &m_interaction) == 0) {
             m_interaction.Tell(Title,
                                wildcards
                                    ? QStringLiteral("There are no files in ") + folderPath +

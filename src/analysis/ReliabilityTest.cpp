@@ -7,6 +7,7 @@
 #include "core/OperationLaunch.h"
 #include "core/RunError.h"
 #include "core/SetupEditor.h"
+#include "files/NameBytes.h"
 #include "files/OutputName.h"
 #include "files/StrProc.h"
 #include "files/folder.h"
@@ -292,7 +293,8 @@ void ReliabilityTest::FileComparison(const QString& extension)
         m_restoredNote.clear();
         for (const QString& name : names) {
             const QString first = ExistingName(folder, name.chopped(3) + extension);
-            Write(first + QStringLiteral(", ") + name + QStringLiteral(": "));
+            Write(NameBytes::Shown(first) + QStringLiteral(", ") + NameBytes::Shown(name) +
+                  QStringLiteral(": "));
             const qint64 result =
                 FileUtility::compare_files(Native(folder + first), Native(folder + name));
             Write(ComparisonText(result) + QLatin1Char('\n'));

@@ -44,7 +44,8 @@ int RunChecksum(QStringList args)
 int RunNewKey(QStringList args)
 {
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--"))) {
+    // A name that begins with "-" is taken for a mistyped option, never made a keyfile.
+    if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
         Print(stderr, QStringLiteral("Error: newkey takes one file name, and --force to replace "
                                      "an existing file."));
         return ExitStatus::Refused;

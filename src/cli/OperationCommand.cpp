@@ -112,7 +112,7 @@ bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QStri
                 QStringLiteral(" does not exist.");
         return false;
     }
-    editor.UseSides(folders, specs);
+    editor.UseSides(folders, specs, single);
     editor.SetSwitches(encrypt, inPlace, options.subfolders && inPlace);
     // Subfolders with a separate output are left for the launch to refuse with its message,
     // rather than quietly turned into an operation in place.

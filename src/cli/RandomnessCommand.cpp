@@ -133,6 +133,7 @@ bool ParseArguments(QStringList args, Setup& setup, Arguments& given, QString& e
     setup.strFilespec[Setup::Input] = single            ? info.fileName()
                                       : files.isEmpty() ? QStringLiteral("*.*")
                                                         : files;
+    setup.blnSingleFile = single;
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "PosixFile.h"
 #include "PrintError.h"
 #include "files/FolderWalk.h"
+#include "files/NameBytes.h"
 #include "files/StrProc.h"
 #include "support/SizeText.h"
 
@@ -114,14 +115,17 @@ public:
     void Line(const QString& shown, const QString& text)
     {
         ++m_files;
-        std::fputs(qPrintable(shown + QStringLiteral("  ") + text + QLatin1Char('\n')), stdout);
+        std::fputs(
+            qPrintable(NameBytes::Shown(shown) + QStringLiteral("  ") + text + QLatin1Char('\n')),
+            stdout);
         std::fflush(stdout);
     }
 
     void FolderNotRead(const QString& folder, const QString& why)
     {
         ++m_foldersNotRead;
-        PrintError(QStringLiteral("Cannot read the folder ") + folder + QStringLiteral(": ") + why);
+        PrintError(QStringLiteral("Cannot read the folder ") + NameBytes::Shown(folder) +
+                   QStringLiteral(": ") + why);
     }
 
     int Finish() const

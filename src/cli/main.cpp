@@ -27,7 +27,8 @@ const char Usage[] =
     "                     [--force]\n"
     "  zr7e-cli test FOLDER [--runs N] [--in-place] [key]   the reliability test\n"
     "  zr7e-cli checksum [key]                    prints \"Checksum is N.\"\n"
-    "  zr7e-cli newkey [--force] FILE             a new random 64-byte keyfile\n"
+    "  zr7e-cli newkey [--force] FILE             a new random 64-byte keyfile (a FILE\n"
+    "                                             that begins with - is written ./-name)\n"
     "\n"
     "Options:\n"
     "  --files SPEC      input file specification for a folder (default \"*.*\")\n"
@@ -50,6 +51,14 @@ const char Usage[] =
     "  zr7e-cli decrypt --key-file my.key - < photos.tar.zr7 | tar t\n"
     "  zr7e-cli verify --subfolders --files '*.zr7' --key-file my.key archive\n";
 
+// "--help" or "-h" anywhere asks for the usage: it never names a file or a key, so that
+// "zr7e-cli newkey --help" cannot write a keyfile of that name.
+bool AsksForHelp(const QString& command, const QStringList& args)
+{
+    const QStringList help = {QStringLiteral("--help"), QStringLiteral("-h")};
+    return help.contains(command) || args.contains(help[0]) || args.contains(help[1]);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -59,6 +68,10 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     const QString command = args.isEmpty() ? QString() : args.takeFirst();
+    if (AsksForHelp(command, args)) {
+        std::fputs(Usage, stdout);
+        return ExitStatus::Done;
+    }
     if (command == QLatin1String("checksum"))
         return RunChecksum(args);
     if (command == QLatin1String("newkey"))
@@ -73,10 +86,6 @@ int main(int argc, char* argv[])
         return RunRandomness(args);
     if (command == QLatin1String("verify"))
         return RunVerify(args);
-    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        std::fputs(Usage, stdout);
-        return ExitStatus::Done;
-    }
     std::fputs(Usage, stderr);
     return ExitStatus::Refused;
 }

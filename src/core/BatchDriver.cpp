@@ -2,10 +2,13 @@
 
 #include "FileOperation.h"
 #include "ListedFile.h"
+#include "PosixFile.h"
 #include "ReportView.h"
 #include "RunError.h"
 #include "Setup.h"
 #include "files/FolderWalk.h"
+#include "files/NameBytes.h"
+#include "files/NameFilter.h"
 #include "files/OutputName.h"
 #include "files/StrProc.h"
 #include "support/Interaction.h"
@@ -20,6 +23,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <fcntl.h>
 
 namespace {
 
@@ -144,25 +148,39 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
     QString topOutput = outputFolder;
     StrProc::EnsureTrailingBackslash(topOutput);
 
+    // Another output folder is opened once, as its path leads now: a name on that path
+    // swapped for a link during the run does not move where the output files go.
+    const PosixFile::Fd outputFd(
+        topOutput == topFolder
+            ? -1
+            : ::open(QFile::encodeName(topOutput).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     folder::WalkCallbacks callbacks;
     callbacks.listed = [&](const folder::ListedFolder& files) {
         // A subfolder is its own output folder.
-        const QString output = files.path == topFolder ? topOutput : files.path;
-        return ProcessFolderFiles(inputSpec, files, output, outputSpec) && !run.blnStop;
+        const bool top = files.path == topFolder;
+        const QString output = top ? topOutput : files.path;
+        return ProcessFolderFiles(inputSpec, files, output, outputSpec,
+                                  top ? outputFd.get() : -1) &&
+               !run.blnStop;
     };
     callbacks.failed = [&](const QString& folderPath, const QString& errorText) {
         ++m_context.counters.foldersNotRead;
         m_context.interaction.Tell(QStringLiteral("Error"),
-                                   QStringLiteral("Cannot read the folder ") + folderPath +
-                                       QStringLiteral(": ") + errorText,
+                                   QStringLiteral("Cannot read the folder ") +
+                                       NameBytes::Shown(folderPath) + QStringLiteral(": ") +
+                                       errorText,
                                    Interaction::Icon::Exclamation);
     };
     callbacks.stopRequested = [&] { return BetweenSteps() || run.intOperationResult == -1; };
-    folder::WalkFolder(topFolder, inputSpec, m_context.setup.blnSubdirectories, callbacks);
+    const Setup& setup = m_context.setup;
+    const NameFilter filter(inputSpec, setup.blnSingleFile ? NameFilter::Kind::PickedName
+                                                           : NameFilter::Kind::Specification);
+    folder::WalkFolder(topFolder, filter, setup.blnSubdirectories, callbacks);
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
-                                     const QString& outputFolder, const QString& outputSpec)
+                                     const QString& outputFolder, const QString& outputSpec,
+                                     int outputFd)
 {
     Setup& setup = m_context.setup;
     BatchCounters& counters = m_context.counters;
@@ -175,13 +193,13 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     if (!measure && !m_report.quiet) {
         Step([&] {
             m_report.Write(TxtEncDec(QStringLiteral("Encrypting"), setup.blnEncrypt) +
-                           QLatin1Char(' ') + inputSpec + QStringLiteral(" in ") + inputFolder +
-                           QLatin1Char('\n'));
+                           QLatin1Char(' ') + NameBytes::Shown(inputSpec) + QStringLiteral(" in ") +
+                           NameBytes::Shown(inputFolder) + QLatin1Char('\n'));
             ++counters.lineCount;
         });
     }
     if (!measure)
-        RemoveLeftovers(inputFolder, outputFolder);
+        RemoveLeftovers(inputFolder, files.fd, outputFolder, outputFd);
 
     QStringList outputNames = names;
     if (!setup.blnOutputFilesSame) {
@@ -200,7 +218,7 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     FileOperation operation(m_context);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const ListedFile listed{files.fd, QFile::encodeName(names[i]).toStdString(),
-                                files.identities[i]};
+                                files.identities[i], outputFd};
         if (measure) {
             const qint64 size = listed.seen.st_size;
             run.lngTotalInputFilesize = setup.blnOutputFilesSame
@@ -240,18 +258,20 @@ bool BatchDriver::ReportNotTaken(FileOperation& operation, const QStringList& na
     return true;
 }
 
-void BatchDriver::RemoveLeftovers(const QString& inputFolder, const QString& outputFolder)
+void BatchDriver::RemoveLeftovers(const QString& inputFolder, int inputFd,
+                                  const QString& outputFolder, int outputFd)
 {
     QStringList folders{inputFolder};
     if (outputFolder != inputFolder)
         folders.append(outputFolder);
     for (const QString& folder : std::as_const(folders)) {
-        for (const QString& name : ZR7FileOps::RemoveLeftovers(folder)) {
+        const int folderFd = folder == inputFolder ? inputFd : outputFd < 0 ? AT_FDCWD : outputFd;
+        for (const QString& name : ZR7FileOps::RemoveLeftovers(folder, folderFd)) {
             Step([&] {
-                m_report.AppendToReport(QStringLiteral("(removed ") + name +
-                                            QStringLiteral(", left in ") + folder +
-                                            QStringLiteral(" by an interrupted run)\n"),
-                                        true);
+                m_report.AppendToReport(
+                    QStringLiteral("(removed ") + name + QStringLiteral(", left in ") +
+                        NameBytes::Shown(folder) + QStringLiteral(" by an interrupted run)\n"),
+                    true);
                 ++m_context.counters.lineCount;
             });
         }

@@ -79,11 +79,15 @@ private:
     void FolderRoutine(const QString& inputFolder, const QString& inputSpec,
                        const QString& outputFolder, const QString& outputSpec);
     // The matching files of one folder (folder::ListedFolder): those the batch works on, each
-    // only while it is still the file listed, and those it can only report.
+    // only while it is still the file listed, and those it can only report. `outputFd`: the
+    // output folder, open, when it is another folder (-1: by its path).
     bool ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
-                            const QString& outputFolder, const QString& outputSpec);
+                            const QString& outputFolder, const QString& outputSpec, int outputFd);
     bool ReportNotTaken(FileOperation& operation, const QStringList& names, int result);
-    void RemoveLeftovers(const QString& inputFolder, const QString& outputFolder);
+    // What interrupted runs left in the input folder (open at `inputFd`) and the output folder
+    // (open at `outputFd`, or -1: by its path).
+    void RemoveLeftovers(const QString& inputFolder, int inputFd, const QString& outputFolder,
+                         int outputFd);
     bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                         const QString& inputName, const QString& outputFolder,
                         const QString& outputName, qint64 index, const ListedFile& listed);

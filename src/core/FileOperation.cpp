@@ -3,7 +3,6 @@
 #include "BatchContext.h"
 #include "CipherEngine.h"
 #include "FileResultText.h"
-#include "FileUtility.h"
 #include "ListedFile.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
@@ -11,6 +10,7 @@
 #include "RunState.h"
 #include "Setup.h"
 #include "ZR7FileOps.h"
+#include "files/NameBytes.h"
 #include "support/Interaction.h"
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
@@ -51,7 +51,9 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
     StartLine(inputName);
     int result = 0;
     QString temporaryPath;
-    if (!exists) {
+    if (const int tooLong = ZR7FileOps::LengthGuard(inputPath, outputPath)) {
+        result = tooLong;
+    } else if (!exists) {
         result = -3;
     } else if (size == 0) {
         result = ZR7FileOps::EmptyFile;
@@ -59,7 +61,8 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
         result = ZR7FileOps::TooSmallToDecrypt;
     } else {
         c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
-        const Anomaly anomaly = CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1);
+        const Anomaly anomaly =
+            CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1, listed);
         if (anomaly == Anomaly::Abort)
             return false;
         if (anomaly == Anomaly::Skip) {
@@ -81,19 +84,19 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
             c.counters.bytesDone += size;
         }
     }
-    ReportResult(result, inputPath, outputPath, outputName, temporaryPath);
+    ReportResult(result, inputPath, outputPath, outputName, temporaryPath, listed);
     EndLine();
     return true;
 }
 
 FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qint64 size,
-                                                   bool lastFile)
+                                                   bool lastFile, const ListedFile* listed)
 {
     const bool encrypt = c.setup.blnEncrypt;
     if (encrypt || size < c.setup.intMinFilesizeForRandomness)
         return Anomaly::Go;
-    const double randomness = FileUtility::fr(QFile::encodeName(inputPath).toStdString(),
-                                              c.setup.intMinFilesizeForRandomness);
+    const double randomness =
+        ZR7FileOps::RandomnessOf(inputPath, c.setup.intMinFilesizeForRandomness, listed);
     if (randomness >= c.setup.dblMinZR7Randomness)
         return Anomaly::Go;
     if (c.interaction.Ask(QStringLiteral("Anomaly"),
@@ -151,16 +154,18 @@ void FileOperation::AdviseBeforePurge(const QString& inputPath)
 }
 
 void FileOperation::ReportResult(int result, const QString& inputPath, const QString& outputPath,
-                                 const QString& outputName, const QString& temporaryPath)
+                                 const QString& outputName, const QString& temporaryPath,
+                                 const ListedFile* listed)
 {
     QString text;
     if (result == 0) {
         text = QStringLiteral("-> ");
         if (inputPath != outputPath)
-            text += outputName + QStringLiteral("  ");
-        text += Bytes(QFileInfo(outputPath).size());
+            text += NameBytes::Shown(outputName) + QStringLiteral("  ");
+        text += Bytes(ZR7FileOps::OutputSize(inputPath, outputPath, listed));
     } else {
-        text = FileResultText::FailureText(result, c.setup.blnEncrypt, inputPath, temporaryPath);
+        text = FileResultText::FailureText(result, c.setup.blnEncrypt, NameBytes::Shown(inputPath),
+                                           NameBytes::Shown(temporaryPath));
     }
     // The engine names the file where it kept what could be authenticated; when it kept
     // nothing there is nothing to point to. A decryption that ran out of disk space keeps its
@@ -170,7 +175,7 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
         FileResultText::MayLeavePartialOutput(result) || result == CipherEngine::DiskFull;
     if (mayKeep && !partial.isEmpty())
         text += FileResultText::PartialOutputNote(
-            inputPath == outputPath ? partial : QFileInfo(partial).fileName());
+            NameBytes::Shown(inputPath == outputPath ? partial : QFileInfo(partial).fileName()));
     c.report.AppendToReport(text, false);
 }
 
@@ -208,7 +213,7 @@ void FileOperation::ReportNotTaken(const QString& shownName, int result)
 void FileOperation::StartLine(const QString& name)
 {
     m_progress = Progress::NotStarted;
-    c.report.AppendToReport(name.leftJustified(12) + QStringLiteral("  "), false);
+    c.report.AppendToReport(NameBytes::Shown(name).leftJustified(12) + QStringLiteral("  "), false);
     ++c.counters.filesProcessed;
     m_progress = Progress::LineStarted;
 }

@@ -35,12 +35,14 @@ public:
 private:
     enum class Anomaly { Go, Skip, Abort };
 
-    Anomaly CheckAnomaly(const QString& inputPath, qint64 size, bool lastFile);
+    Anomaly CheckAnomaly(const QString& inputPath, qint64 size, bool lastFile,
+                         const ListedFile* listed);
     int Transform(const QString& inputPath, const QString& outputPath, qint64 size,
                   QString& temporaryPath, const ListedFile* listed);
     void AdviseBeforePurge(const QString& inputPath);
     void ReportResult(int result, const QString& inputPath, const QString& outputPath,
-                      const QString& outputName, const QString& temporaryPath);
+                      const QString& outputName, const QString& temporaryPath,
+                      const ListedFile* listed);
     void ShowPassOf(ZR7FileOps::Stage stage);
     void ShowPass(const QString& text);
     void StartLine(const QString& name);

@@ -4,6 +4,8 @@
 #include "files/StrProc.h"
 #include "support/TxtEncDec.h"
 
+#include <climits>
+
 namespace FileResultText {
 
 namespace {
@@ -86,6 +88,13 @@ QString FailureText(int result, bool encrypt, const QString& inputPath,
                (encrypt ? QStringLiteral(", but its plaintext could not be purged")
                         : QStringLiteral(", but its ciphertext could not be removed")) +
                QStringLiteral(": it is still in ") + temporaryPath + QStringLiteral(".");
+    case ZR7FileOps::NameTooLong:
+        return QStringLiteral("The output name would be longer than %1 bytes, which the file "
+                              "system does not allow.")
+            .arg(NAME_MAX);
+    case ZR7FileOps::PathTooLong:
+        return QStringLiteral("The path is longer than the %1 bytes the system allows.")
+            .arg(PATH_MAX);
     case ZR7FileOps::NotVerified:
         return QStringLiteral("The result could not be verified on disk, so the original file "
                               "was kept.");

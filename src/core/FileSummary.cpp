@@ -3,7 +3,6 @@
 #include "FileUtility.h"
 #include "Setup.h"
 #include "files/StrProc.h"
-#include "files/folder.h"
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
 
@@ -61,8 +60,8 @@ SideSummary Describe(Setup& setup, int side)
                                                 : folderPath;
     summary.filesLine = spec.isEmpty() ? setup.strNotSpecifiedWord : spec;
     const int width = setup.intCharWidth;
-    // A name with "?" or "*" that a file in the folder has is that file's name.
-    const bool pattern = folder::IsPattern(folderPath, spec);
+    // A picked file's name is that file's name, whatever characters it holds.
+    const bool pattern = setup.Filter(side).isPattern();
     if (side == Setup::Input && pattern && spec.size() <= MaxWildcardSummary) {
         summary.comment = WildcardComment(spec);
         summary.commentOffset =

@@ -1,6 +1,7 @@
 #include "OperationDescription.h"
 
 #include "Setup.h"
+#include "files/NameBytes.h"
 #include "support/TxtEncDec.h"
 
 namespace {
@@ -24,10 +25,11 @@ QString ReplacedFilesLine(qint64 replaced, bool single)
 
 QString OperationDescription(const Setup& setup, qint64 count, qint64 replaced)
 {
-    const QString& inputFolder = setup.strDirpath[Setup::Input];
-    const QString& inputSpec = setup.strFilespec[Setup::Input];
-    const QString& outputFolder = setup.strDirpath[Setup::Output];
-    const QString& outputSpec = setup.strFilespec[Setup::Output];
+    // Shown as the report shows them: a name cannot break the description's lines.
+    const QString inputFolder = NameBytes::Shown(setup.strDirpath[Setup::Input]);
+    const QString inputSpec = NameBytes::Shown(setup.strFilespec[Setup::Input]);
+    const QString outputFolder = NameBytes::Shown(setup.strDirpath[Setup::Output]);
+    const QString outputSpec = NameBytes::Shown(setup.strFilespec[Setup::Output]);
     const QString allFiles = QStringLiteral("*.*");
 
     QString text = TxtEncDec(QStringLiteral("Encrypting"), setup.blnEncrypt) + QLatin1Char(' ');
@@ -56,7 +58,7 @@ QString OperationDescription(const Setup& setup, qint64 count, qint64 replaced)
     else
         text += single ? QStringLiteral("The output file will have the same name")
                        : QStringLiteral("The output files will have the same names");
-    if (outputFolder != inputFolder)
+    if (setup.strDirpath[Setup::Output] != setup.strDirpath[Setup::Input])
         text += QStringLiteral(" in the folder ") + outputFolder;
     else
         text += setup.blnSubdirectories ? QStringLiteral(" in the same folders")

@@ -5,8 +5,8 @@
 #include "OperationDescription.h"
 #include "Setup.h"
 #include "SetupEditor.h"
+#include "ZR7FileOps.h"
 #include "files/ExistingOutputs.h"
-#include "files/StrProc.h"
 #include "files/folder.h"
 #include "keys/KeyRecord.h"
 #include "keys/ZR7KeyFrom.h"
@@ -100,7 +100,7 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
 void OperationLaunch::PrepareKey()
 {
     const QString& folder = m_setup.strDirpath[Setup::Input];
-    const QString first = folder::FirstMatchingFile(folder, m_setup.strFilespec[Setup::Input]);
+    const QString first = folder::FirstMatchingFile(folder, m_setup.Filter(Setup::Input));
     m_driver.fileOps().PrepareKey(first.isEmpty() ? QString() : folder + first, m_setup.blnEncrypt);
 }
 
@@ -113,7 +113,8 @@ bool OperationLaunch::CheckInput()
                            Interaction::Icon::Exclamation);
         return false;
     }
-    if (!SetupEditor::CheckInputFolder(folder, spec, m_interaction, &m_matchingFiles))
+    if (!SetupEditor::CheckInputFolder(folder, m_setup.Filter(Setup::Input), m_interaction,
+                                       &m_matchingFiles))
         return false;
     if (m_matchingFiles == 0 && !m_setup.blnSubdirectories) {
         m_interaction.Tell(QStringLiteral("Nothing to do"),
@@ -152,8 +153,12 @@ bool OperationLaunch::CheckOutput()
                            Interaction::Icon::Exclamation);
         return false;
     }
-    if (StrProc::LowerCaseText(dir[Setup::Output]) == StrProc::LowerCaseText(dir[Setup::Input]) &&
-        StrProc::LowerCaseText(spec[Setup::Output]) == StrProc::LowerCaseText(spec[Setup::Input])) {
+    // The output files are the input files only when the names are the same, letter for letter,
+    // in the same folder: "Docs" and "docs" are two folders, "*.TXT" gives other names than
+    // "*.txt". A folder is the same under any path that leads to it.
+    const bool sameFolder = dir[Setup::Output] == dir[Setup::Input] ||
+                            ZR7FileOps::SameFile(dir[Setup::Output], dir[Setup::Input]);
+    if (sameFolder && spec[Setup::Output] == spec[Setup::Input]) {
         m_setup.blnOutputFilesSame = false;
         m_host.SwitchToInPlace();
     }
@@ -171,16 +176,16 @@ bool OperationLaunch::CheckOutput()
 bool OperationLaunch::Confirmed()
 {
     const QString& folder = m_setup.strDirpath[Setup::Input];
-    const QString& spec = m_setup.strFilespec[Setup::Input];
     QString errorText;
-    const qint64 count = folder::CountMatchingFiles(folder, spec, errorText, &m_interaction);
+    const NameFilter filter = m_setup.Filter(Setup::Input);
+    const qint64 count = folder::CountMatchingFiles(folder, filter, errorText, &m_interaction);
     // New output files may land on files that are there already: the user is told how many
     // before saying Yes. With subfolders the output files are the input files.
     qint64 replaced = 0;
     if (count >= 0 && !m_setup.blnOutputFilesSame && !m_setup.blnSubdirectories)
-        replaced = folder::CountExistingOutputFiles(folder, spec, m_setup.strDirpath[Setup::Output],
-                                                    m_setup.strFilespec[Setup::Output], errorText,
-                                                    &m_interaction);
+        replaced = folder::CountExistingOutputFiles(
+            folder, filter, m_setup.strDirpath[Setup::Output], m_setup.strFilespec[Setup::Output],
+            errorText, &m_interaction);
     if (count < 0 || replaced < 0) {
         m_interaction.Tell(ErrorTitle,
                            QStringLiteral("Error when attempting to count files in ") + folder +

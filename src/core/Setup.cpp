@@ -11,6 +11,7 @@ void Setup::SetStartUpDefaults()
     blnSubdirectories = true;
     strDirpath = {};
     strFilespec = {};
+    blnSingleFile = false;
     dblMinZR7Randomness = 0.89;
     intMinFilesizeForRandomness = 256;
     intMinKeyLength = 16;
@@ -32,14 +33,24 @@ void Synchronise(std::array<QString, 2>& pair)
 
 void Setup::SynchroniseOutputSide()
 {
+    // An input side made from the output side names no picked file.
+    if (strFilespec[Input].isEmpty())
+        blnSingleFile = false;
     Synchronise(strDirpath);
     Synchronise(strFilespec);
 }
 
+NameFilter Setup::Filter(int side) const
+{
+    const bool picked = blnSingleFile && (side == Input || blnOutputFilesSame);
+    return NameFilter(strFilespec[side],
+                      picked ? NameFilter::Kind::PickedName : NameFilter::Kind::Specification);
+}
+
 KeptSetup Setup::Keep() const
 {
-    return {blnEncrypt,        blnConfirmFiles, blnOutputFilesSame,
-            blnSubdirectories, strDirpath,      strFilespec};
+    return {blnEncrypt, blnConfirmFiles, blnOutputFilesSame, blnSubdirectories,
+            strDirpath, strFilespec,     blnSingleFile};
 }
 
 void Setup::Restore(const KeptSetup& kept)
@@ -50,6 +61,7 @@ void Setup::Restore(const KeptSetup& kept)
     blnSubdirectories = kept.blnSubdirectories;
     strDirpath = kept.strDirpath;
     strFilespec = kept.strFilespec;
+    blnSingleFile = kept.blnSingleFile;
 }
 
 QString VersionText()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/NameFilter.h"
+
 #include <QString>
 
 #include <array>
@@ -13,6 +15,7 @@ struct KeptSetup
     bool blnSubdirectories = false;
     std::array<QString, 2> strDirpath;
     std::array<QString, 2> strFilespec;
+    bool blnSingleFile = false;
 
     bool operator==(const KeptSetup&) const = default;
 };
@@ -44,6 +47,9 @@ public:
 
     std::array<QString, 2> strDirpath;
     std::array<QString, 2> strFilespec;
+    // The input specification is the name of the one file the user picked, not a pattern, even
+    // when that name holds "?" or "*".
+    bool blnSingleFile = false;
 
     QString strSpecifiedWord;    // program text 6
     QString strNotSpecifiedWord; // program text 7
@@ -56,6 +62,10 @@ public:
     // Keeps the output side consistent with the input side: whichever side is empty takes the
     // other's folder and specification, and when the input side is set it wins.
     void SynchroniseOutputSide();
+
+    // The names the file specification of `side` selects: on the input side, and on the output
+    // side while the output files are the input files, a picked file's name is that name alone.
+    NameFilter Filter(int side) const;
 
     KeptSetup Keep() const;
     void Restore(const KeptSetup& kept);

@@ -127,6 +127,7 @@ void SetupEditor::UseSingleFile(const QString& path)
     const QFileInfo info(folder::SingleFilePath(path));
     m_setup.strDirpath[Setup::Input] = WithSlash(info.absolutePath());
     m_setup.strFilespec[Setup::Input] = info.fileName();
+    m_setup.blnSingleFile = true;
     m_setup.strFilespec[Setup::Output] = m_setup.blnOutputFilesSame ? info.fileName() : QString();
     m_setup.strDirpath[Setup::Output] = m_setup.strDirpath[Setup::Input];
     m_setup.blnSubdirectories = false;
@@ -155,15 +156,15 @@ void SetupEditor::UseInputFolder(const QString& chosen)
 
 bool SetupEditor::CheckInputFolder(const QString& spec)
 {
-    return CheckInputFolder(m_setup.strDirpath[Setup::Input], spec, m_interaction);
+    return CheckInputFolder(m_setup.strDirpath[Setup::Input], NameFilter(spec), m_interaction);
 }
 
-bool SetupEditor::CheckInputFolder(const QString& folderPath, const QString& spec,
+bool SetupEditor::CheckInputFolder(const QString& folderPath, const NameFilter& filter,
                                    Interaction& interaction, qint64* matchingFiles)
 {
     QString error;
     int number = 0;
-    const qint64 files = folder::CountMatchingFiles(folderPath, spec, error, &interaction);
+    const qint64 files = folder::CountMatchingFiles(folderPath, filter, error, &interaction);
     const qint64 subfolders = files < 0 ? -1 : folder::CountSubfolders(folderPath, error, number);
     if (matchingFiles)
         *matchingFiles = files;
@@ -175,7 +176,7 @@ bool SetupEditor::CheckInputFolder(const QString& folderPath, const QString& spe
     if (files != 0 || subfolders != 0)
         return true;
     interaction.Tell(QStringLiteral("Empty folder"),
-                     (spec == QLatin1String("*.*")
+                     (filter.selectsAll()
                           ? QStringLiteral("The input folder contains no files ")
                           : QStringLiteral("The input folder contains no matching files ")) +
                          QStringLiteral("and no subfolders."),
@@ -194,9 +195,11 @@ void SetupEditor::UseInputFiles(FilesChoice choice, const QString& text)
         m_setup.strFilespec[Setup::Input] = QStringLiteral("*.") + text;
         break;
     case FilesChoice::Specification:
+    case FilesChoice::PickedFile:
         m_setup.strFilespec[Setup::Input] = text;
         break;
     }
+    m_setup.blnSingleFile = choice == FilesChoice::PickedFile;
     Changed();
     SideChanged(Setup::Input);
     // Both sides naming the same folder and files: the operation works in place.
@@ -208,7 +211,7 @@ void SetupEditor::UseInputFiles(FilesChoice choice, const QString& text)
     if (m_view)
         m_view->OutputFilesSameChanged();
     SideChanged(Setup::Output);
-    CheckInputFolder(m_setup.strFilespec[Setup::Input]);
+    CheckInputFolder(m_setup.strDirpath[Setup::Input], m_setup.Filter(Setup::Input), m_interaction);
 }
 
 bool SetupEditor::RefuseWhileOutputSame(const QString& title)
@@ -235,7 +238,7 @@ void SetupEditor::UseOutputFiles(FilesChoice choice, const QString& text)
     QString& output = m_setup.strFilespec[Setup::Output];
     if (choice == FilesChoice::Extension) {
         // A single input name keeps its own name with the new extension.
-        if (!input.isEmpty() && !folder::IsPattern(m_setup.strDirpath[Setup::Input], input)) {
+        if (!input.isEmpty() && !m_setup.Filter(Setup::Input).isPattern()) {
             const qsizetype dot = input.lastIndexOf(QLatin1Char('.'));
             output = (dot < 0 ? input + QLatin1Char('.') : input.left(dot + 1)) + text;
         } else {
@@ -249,10 +252,11 @@ void SetupEditor::UseOutputFiles(FilesChoice choice, const QString& text)
 }
 
 void SetupEditor::UseSides(const std::array<QString, 2>& folders,
-                           const std::array<QString, 2>& specs)
+                           const std::array<QString, 2>& specs, bool singleFile)
 {
     m_setup.strDirpath = folders;
     m_setup.strFilespec = specs;
+    m_setup.blnSingleFile = singleFile;
     SideChanged(Setup::Input);
     SideChanged(Setup::Output);
 }
@@ -268,7 +272,7 @@ void SetupEditor::RestoreSetup()
     // Restoring a setup is not loading a file: the label stays as it was.
     const QString label = m_setupFilename;
     m_setup.blnConfirmFiles = kept.blnConfirmFiles;
-    UseSides(kept.strDirpath, kept.strFilespec);
+    UseSides(kept.strDirpath, kept.strFilespec, kept.blnSingleFile);
     SetSwitches(kept.blnEncrypt, kept.blnOutputFilesSame, kept.blnSubdirectories);
     ClearKey();
     SetSetupFilename(label);

@@ -43,19 +43,22 @@ public:
     // True when the input folder can be read and holds a file matching `spec` or a subfolder;
     // otherwise says why.
     bool CheckInputFolder(const QString& spec);
-    // The same for any folder; `matchingFiles`, when given, receives the count of files.
-    static bool CheckInputFolder(const QString& folderPath, const QString& spec,
+    // The same for any folder and the names `filter` selects; `matchingFiles`, when given,
+    // receives the count of files.
+    static bool CheckInputFolder(const QString& folderPath, const NameFilter& filter,
                                  Interaction& interaction, qint64* matchingFiles = nullptr);
-    // The input files dialog's choice: every file, files with one extension, or a name or
-    // pattern.
-    enum class FilesChoice { AllFiles, Extension, Specification };
+    // The input files dialog's choice: every file, files with one extension, a name or
+    // pattern, or one file picked from the folder's list (its name alone, whatever it holds).
+    enum class FilesChoice { AllFiles, Extension, Specification, PickedFile };
     void UseInputFiles(FilesChoice choice, const QString& text);
     // True (with a message titled `title`) while the output files are the input files.
     bool RefuseWhileOutputSame(const QString& title);
     void UseOutputFolder(const QString& folder);
     void UseOutputFiles(FilesChoice choice, const QString& text);
-    // Both folders and specifications at once, as a saved setup or the command line gives them.
-    void UseSides(const std::array<QString, 2>& folders, const std::array<QString, 2>& specs);
+    // Both folders and specifications at once, as a saved setup or the command line gives them;
+    // `singleFile` tells that the input specification is the name of one picked file.
+    void UseSides(const std::array<QString, 2>& folders, const std::array<QString, 2>& specs,
+                  bool singleFile = false);
 
     // Copies the setup into the kept setup.
     void KeepSetup();

@@ -3,7 +3,9 @@
 #include "CipherEngine.h"
 #include "FileUtility.h"
 #include "InPlaceFile.h"
+#include "ListedFile.h"
 #include "PosixFile.h"
+#include "RandomnessMeasure.h"
 #include "WorkerCall.h"
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
@@ -11,6 +13,9 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -54,6 +59,22 @@ int CodeOf(InPlaceFile::Status status)
     return CipherEngine::InputNotOpened;
 }
 
+// The folder, open, where a new output at `output` goes, with `output` cut to its name there:
+// beside the input the folder the input was opened from, elsewhere the output folder as the
+// batch opened it. AT_FDCWD leaves `output` a path.
+int OutputFolder(const ListedFile* listed, const std::string& input, std::string& output)
+{
+    if (!listed)
+        return AT_FDCWD;
+    const std::string prefix = PosixFile::folderPrefix(output);
+    const int folder =
+        prefix == PosixFile::folderPrefix(input) ? listed->folderFd : listed->outputFolderFd;
+    if (folder < 0)
+        return AT_FDCWD;
+    output.erase(0, prefix.size());
+    return folder;
+}
+
 } // namespace
 
 ZR7FileOps::ZR7FileOps(CipherEngine& engine) : m_engine(engine)
@@ -75,6 +96,17 @@ void ZR7FileOps::FillExclusionList()
 bool ZR7FileOps::SameFile(const QString& first, const QString& second)
 {
     return PosixFile::sameFile(Native(first), Native(second));
+}
+
+int ZR7FileOps::LengthGuard(const QString& inputPath, const QString& outputPath)
+{
+    const QByteArray output = QFile::encodeName(outputPath);
+    if (output.size() - (output.lastIndexOf('/') + 1) > NAME_MAX)
+        return NameTooLong;
+    // PATH_MAX counts the terminating zero byte.
+    return QFile::encodeName(inputPath).size() >= PATH_MAX || output.size() >= PATH_MAX
+               ? PathTooLong
+               : 0;
 }
 
 void ZR7FileOps::PrepareKey(const QString& firstInput, bool encrypt)
@@ -133,6 +165,8 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
     // would replace.
     if (const int refused = InPlaceGuard(inPlace ? inputPath : outputPath, key, inPlace))
         return refused;
+    if (onStage)
+        onStage(Stage::Opened, file);
 
     m_passOffset = 0;
     // In place the file is read twice: once to transform it, once to verify the result.
@@ -141,11 +175,12 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
     const SecretBytes& batchKey = m_batchKey.isEmpty() ? key.strKey : m_batchKey;
     m_engine.operation_initialization(batchKey.text(), encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
-        const std::string output = Native(outputPath);
+        std::string output = Native(outputPath);
+        const int folder = OutputFolder(listed, file.path(), output);
         return Run(
             [&] {
-                return encrypt ? m_engine.encrypt_to(file.fd(), output)
-                               : m_engine.decrypt_to(file.fd(), output);
+                return encrypt ? m_engine.encrypt_to(file.fd(), output, folder)
+                               : m_engine.decrypt_to(file.fd(), output, folder);
             },
             size);
     }
@@ -221,12 +256,36 @@ int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
     return result;
 }
 
-QStringList ZR7FileOps::RemoveLeftovers(const QString& folder)
+QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
 {
     QStringList names;
-    for (const std::string& name : InPlaceFile::RemoveLeftovers(Native(folder)))
+    for (const std::string& name : InPlaceFile::RemoveLeftovers(Native(folder), folderFd))
         names.append(QFile::decodeName(QByteArray::fromStdString(name)));
     return names;
+}
+
+double ZR7FileOps::RandomnessOf(const QString& path, int minSize, const ListedFile* listed)
+{
+    if (!listed)
+        return FileUtility::fr(Native(path), minSize);
+    const PosixFile::Fd fd(::openat(listed->folderFd, listed->name.c_str(),
+                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid())
+        return errno == ENOENT || errno == ENOTDIR ? FileUtility::FileNotFound
+                                                   : FileUtility::FileReadError;
+    struct stat now;
+    if (::fstat(fd.get(), &now) != 0 || !listed->IsStill(now))
+        return Randomness::MaximumMeasure;
+    return FileUtility::fr(fd.get(), minSize);
+}
+
+qint64 ZR7FileOps::OutputSize(const QString& inputPath, const QString& outputPath,
+                              const ListedFile* listed)
+{
+    std::string output = Native(outputPath);
+    const int folder = OutputFolder(listed, Native(inputPath), output);
+    struct stat info;
+    return ::fstatat(folder, output.c_str(), &info, 0) == 0 ? qint64(info.st_size) : 0;
 }
 
 QString ZR7FileOps::PartialOutput() const

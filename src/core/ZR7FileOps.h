@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <fcntl.h>
 #include <functional>
 
 class CipherEngine;
@@ -40,10 +41,13 @@ public:
         // no longer the file the batch listed, or no longer in the folder it listed
         ChangedSinceListed = 16,
         PurgeFailed = 17, // replaced, but the original is left under a temporary name
+        NameTooLong = 20, // the output name would be longer than a name may be
+        PathTooLong = 21, // the input or output path is longer than a path may be
     };
 
-    // Moments of an in-place operation, for tests that act at them.
-    enum class Stage { Verifying, Exchanging, Purging };
+    // Moments of an operation, for tests that act at them: the input is open and taken,
+    // nothing written yet; then, in place, the result's verification, the exchange, the purge.
+    enum class Stage { Opened, Verifying, Exchanging, Purging };
 
     explicit ZR7FileOps(CipherEngine& engine);
     ~ZR7FileOps();
@@ -63,7 +67,11 @@ public:
     // The (extended) key of the batch about to run: every file of the batch is transformed with
     // it, whatever key record Transform is given.
     void UseKey(SecretBytes key) { m_batchKey = std::move(key); }
-    // The key derivation of that batch, started now on a thread of its own (see
+    // NameTooLong or PathTooLong when the file system could not take these paths (the output
+    // name, either path), else 0: such a file is neither looked for nor written.
+    static int LengthGuard(const QString& inputPath, const QString& outputPath);
+
+    // The key derivation of a batch about to run, started now on a thread of its own (see
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
     void PrepareKey(const QString& firstInput, bool encrypt);
     // Wipes the batch key, the engine's copy and every derived key: the batch was declined,
@@ -81,8 +89,19 @@ public:
                   const ListedFile* listed = nullptr);
 
     // Removes what interrupted runs left in `folder` (see InPlaceFile::RemoveLeftovers): the
-    // names removed.
-    static QStringList RemoveLeftovers(const QString& folder);
+    // names removed. With `folderFd` (the folder open) the names are taken there.
+    static QStringList RemoveLeftovers(const QString& folder, int folderFd = AT_FDCWD);
+
+    // The randomness of a file to be decrypted (FileUtility::fr). With `listed` it is read
+    // from the listed folder; a file that is no longer the one listed is not measured and
+    // counts as random, for the operation to turn it down.
+    static double RandomnessOf(const QString& path, int minSize, const ListedFile* listed);
+
+    // The size of the output at `outputPath` of the input at `inputPath`, looked up where
+    // Transform writes it (with `listed`, in the folders the batch opened); 0 when it is not
+    // there.
+    static qint64 OutputSize(const QString& inputPath, const QString& outputPath,
+                             const ListedFile* listed);
 
     // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;

@@ -142,18 +142,20 @@ void CipherEngine::prepare(const SecureBuffer& key, std::size_t keyLength,
         salt = header.salt;
         params = header.kdf;
     }
-    m_keys.masterKey(text, salt, params);
+    m_keys.masterKey(text, salt, params,
+                     encrypt ? MasterKeyCache::Use::Encryption : MasterKeyCache::Use::Decryption);
 }
 
 // The master key of a file's header. A derivation takes a large part of a second: meanwhile the
 // file is read into the page cache, so that one that comes from the disk is partly there when
 // its chunks are wanted.
-const std::uint8_t* CipherEngine::masterKey(int input, const StreamFormat::Header& header)
+const std::uint8_t* CipherEngine::masterKey(int input, const StreamFormat::Header& header,
+                                            MasterKeyCache::Use use)
 {
     if (m_keys.holds(key(), header.salt, header.kdf))
-        return m_keys.masterKey(key(), header.salt, header.kdf);
+        return m_keys.masterKey(key(), header.salt, header.kdf, use);
     const ReadAhead readAhead(input, FirstFileReadAhead);
-    return m_keys.masterKey(key(), header.salt, header.kdf);
+    return m_keys.masterKey(key(), header.salt, header.kdf, use);
 }
 
 void CipherEngine::awaitPreparation()
@@ -242,12 +244,12 @@ int CipherEngine::encrypt_file(const std::string& inputPath, const std::string& 
     return encrypt_to(input.get(), outputPath);
 }
 
-int CipherEngine::encrypt_to(int input, const std::string& outputPath)
+int CipherEngine::encrypt_to(int input, const std::string& outputPath, int outputFolder)
 {
     if (const int rc = ready())
         return rc;
     OutputFile output;
-    if (!output.create(outputPath))
+    if (!output.create(outputPath, outputFolder))
         return OutputNotOpened;
     int code = encrypt(input, output.fd());
     if (code == Success) {
@@ -280,7 +282,7 @@ int CipherEngine::encrypt(int input, int output)
     randombytes_buf(header.nonce.data(), header.nonce.size());
     std::uint8_t headerBytes[HeaderSize];
     StreamFormat::encodeHeader(header, headerBytes);
-    const std::uint8_t* master = masterKey(input, header);
+    const std::uint8_t* master = masterKey(input, header, MasterKeyCache::Use::Encryption);
     if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
                                               header.commitment.data()))
         return KeyDerivationFailed;
@@ -327,7 +329,7 @@ int CipherEngine::decrypt_file(const std::string& inputPath, const std::string& 
     return decrypt_to(input.get(), outputPath);
 }
 
-int CipherEngine::decrypt_to(int input, const std::string& outputPath)
+int CipherEngine::decrypt_to(int input, const std::string& outputPath, int outputFolder)
 {
     if (const int rc = ready())
         return rc;
@@ -335,7 +337,7 @@ int CipherEngine::decrypt_to(int input, const std::string& outputPath)
     // nothing behind.
     OutputFile output;
     int code = decrypt(
-        input, [&] { return output.create(outputPath) ? output.fd() : -1; }, true);
+        input, [&] { return output.create(outputPath, outputFolder) ? output.fd() : -1; }, true);
     if (code == Success) {
         if (const int error = output.commit())
             code = writeFailure(error, m_bytesWritten > 0);
@@ -435,15 +437,19 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, boo
         return RetiredFormat;
     if (got < static_cast<long long>(HeaderSize) || check != StreamFormat::HeaderCheck::Valid)
         return InvalidBlock;
-    const std::uint8_t* master = masterKey(input, header);
-    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
-                                              header.commitment.data()))
-        return KeyDerivationFailed;
+    const std::uint8_t* master = masterKey(input, header, MasterKeyCache::Use::Decryption);
+    const bool keyed = master != nullptr && m_cipher.setKey(master, StreamFormat::MasterKeySize,
+                                                            headerBytes, header.commitment.data());
     // The commitment binds the file to one key: another key is refused here, by design, before
-    // any chunk is read.
+    // any chunk is read. Only then is the key derived for this file's salt worth keeping.
+    const bool matched =
+        keyed && sodium_memcmp(header.commitment.data(), headerBytes + StreamFormat::PrefixSize,
+                               StreamFormat::CommitmentSize) == 0;
+    m_keys.settle(key(), header.salt, header.kdf, matched);
+    if (!keyed)
+        return KeyDerivationFailed;
     m_stop.where = Stop::Where::Key;
-    if (sodium_memcmp(header.commitment.data(), headerBytes + StreamFormat::PrefixSize,
-                      StreamFormat::CommitmentSize) != 0)
+    if (!matched)
         return InvalidBlock;
     m_cipher.setAssociatedData(headerBytes);
     const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <string>
@@ -59,9 +60,10 @@ public:
     int encrypt_file(const std::string& inputPath, const std::string& outputPath);
     int decrypt_file(const std::string& inputPath, const std::string& outputPath);
 
-    // The same from an input the caller has opened, read from its current position.
-    int encrypt_to(int input, const std::string& outputPath);
-    int decrypt_to(int input, const std::string& outputPath);
+    // The same from an input the caller has opened, read from its current position. With
+    // `outputFolder` the output is `outputPath` within the folder open there (see OutputFile).
+    int encrypt_to(int input, const std::string& outputPath, int outputFolder = AT_FDCWD);
+    int decrypt_to(int input, const std::string& outputPath, int outputFolder = AT_FDCWD);
 
     // The same on files the caller has opened: `input` is read from its current position,
     // `output` written from its current position. Nothing is renamed or removed: keeping or
@@ -137,7 +139,8 @@ public:
 
 private:
     void awaitPreparation();
-    const std::uint8_t* masterKey(int input, const StreamFormat::Header& header);
+    const std::uint8_t* masterKey(int input, const StreamFormat::Header& header,
+                                  MasterKeyCache::Use use);
     void prepare(const SecureBuffer& key, std::size_t keyLength, const std::string& firstInput,
                  bool encrypt, StreamFormat::KdfParams params);
     int ready() const;

@@ -155,12 +155,12 @@ int writeNoise(int fd, std::uint64_t size)
 
 // Overwrites the whole file once with fresh random bytes, flushes it to the disk and cuts
 // it to zero length. Returns Purged or the failure code.
-int overwriteWithRandom(const std::string& path, const struct stat& seen)
+int overwriteWithRandom(int folderFd, const std::string& path, const struct stat& seen)
 {
-    if ((seen.st_mode & S_IWUSR) == 0)
-        ::chmod(path.c_str(), (seen.st_mode & 07777) | S_IWUSR); // A failure shows at open.
+    if ((seen.st_mode & S_IWUSR) == 0) // A failure shows at open.
+        ::fchmodat(folderFd, path.c_str(), (seen.st_mode & 07777) | S_IWUSR, 0);
     // O_NONBLOCK: should a FIFO have been swapped in, the open fails instead of hanging.
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    Fd fd(::openat(folderFd, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!fd.valid())
         return CannotOpen;
     struct stat opened;
@@ -195,9 +195,14 @@ double fr(const std::string& path, int minSize)
     Fd fd = openForReading(path);
     if (!fd.valid())
         return errno == ENOENT || errno == ENOTDIR ? FileNotFound : FileReadError;
+    return fr(fd.get(), minSize);
+}
+
+double fr(int fd, int minSize)
+{
     struct stat status;
     // Only regular files have a size to sample by; a folder or device is not readable here.
-    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return FileReadError;
     if (status.st_size == 0)
         return FileEmpty;
@@ -205,7 +210,7 @@ double fr(const std::string& path, int minSize)
         return FileTooShort;
 
     Randomness::Accumulator accumulator;
-    if (!accumulateFile(fd.get(), static_cast<std::uint64_t>(status.st_size), accumulator))
+    if (!accumulateFile(fd, static_cast<std::uint64_t>(status.st_size), accumulator))
         return FileReadError;
     if (accumulator.byteCount() == 0)
         return FileEmpty; // Truncated since the size was taken.
@@ -262,7 +267,8 @@ namespace {
 
 // Purges the file that `seen` describes, found at `path`. With `keepUnpurged` a file whose
 // overwrite failed keeps its name, so that the caller can say where its content still is.
-int purgeSeen(const std::string& path, int level, const struct stat& seen, bool keepUnpurged)
+int purgeSeen(int folderFd, const std::string& path, int level, const struct stat& seen,
+              bool keepUnpurged)
 {
     if (S_ISDIR(seen.st_mode))
         return CannotOpen;
@@ -270,12 +276,12 @@ int purgeSeen(const std::string& path, int level, const struct stat& seen, bool 
     // touching whatever it points to.
     int result = Purged;
     if (level > 0 && S_ISREG(seen.st_mode))
-        result = overwriteWithRandom(path, seen);
+        result = overwriteWithRandom(folderFd, path, seen);
     if (result != Purged && keepUnpurged)
         return result;
     // Otherwise even after a failed overwrite the name goes: the caller needs it free, and the
     // failure code still tells that the content was not destroyed.
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+    if (::unlinkat(folderFd, path.c_str(), 0) != 0 && errno != ENOENT)
         return UnlinkFailed;
     return result;
 }
@@ -287,17 +293,23 @@ int purge_file(const std::string& path, int level, int /*reserved1*/, int /*rese
     struct stat seen;
     if (::lstat(path.c_str(), &seen) != 0)
         return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
-    return purgeSeen(path, level, seen, false);
+    return purgeSeen(AT_FDCWD, path, level, seen, false);
 }
 
 int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode)
 {
+    return purge_identified_at(AT_FDCWD, path, level, device, inode);
+}
+
+int purge_identified_at(int folderFd, const std::string& name, int level, std::uint64_t device,
+                        std::uint64_t inode)
+{
     struct stat seen;
-    if (::lstat(path.c_str(), &seen) != 0)
+    if (::fstatat(folderFd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
     if (seen.st_dev != device || seen.st_ino != inode)
         return CannotOpen;
-    return purgeSeen(path, level, seen, true);
+    return purgeSeen(folderFd, name, level, seen, true);
 }
 
 int new_file_creatable(const std::string& path)

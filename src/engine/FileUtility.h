@@ -17,6 +17,8 @@ enum RandomnessError : int {
 // Randomness of the file's bytes, from near 0 up to nearly 1 (at most 0.9999); a value at or
 // below -11 is a RandomnessError. Files shorter than `minSize` bytes give FileTooShort.
 double fr(const std::string& path, int minSize);
+// The same for a file the caller has open (read at offsets: its position is left as it is).
+double fr(int fd, int minSize);
 
 // Randomness of `length` bytes on the same scale (callers pass 64 and 64).
 double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength);
@@ -34,6 +36,9 @@ int purge_file(const std::string& path, int level, int reserved1, int reserved2)
 // anything else found there is left alone (-4). A file that could not be overwritten keeps
 // its name (-5), for the caller to report, or to purge again later.
 int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode);
+// The same for `name` in the folder open at `folderFd` (or AT_FDCWD).
+int purge_identified_at(int folderFd, const std::string& name, int level, std::uint64_t device,
+                        std::uint64_t inode);
 
 // 1 when a new file can be created at `path` (nothing is left behind), otherwise 0.
 int new_file_creatable(const std::string& path);

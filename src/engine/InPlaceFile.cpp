@@ -77,11 +77,13 @@ InPlaceFile::Status InPlaceFile::open(const std::string& path, Mode mode, const 
 {
     const bool replace = mode == Mode::Replace;
     m_path = path;
+    m_folderFd = listed ? listed->folderFd : AT_FDCWD;
+    m_prefix = listed ? std::string() : PosixFile::folderPrefix(path);
+    m_name = listed ? listed->name : path;
     int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // a pipe never blocks the open
     if (replace)
         flags |= O_NOFOLLOW;
-    m_input = PosixFile::Fd(listed ? ::openat(listed->folderFd, listed->name.c_str(), flags)
-                                   : ::open(path.c_str(), flags));
+    m_input = PosixFile::Fd(::openat(m_folderFd, m_name.c_str(), flags));
     if (!m_input.valid()) {
         if (errno == ENOENT || errno == ENOTDIR)
             return NotFound;
@@ -91,7 +93,7 @@ InPlaceFile::Status InPlaceFile::open(const std::string& path, Mode mode, const 
         return NotOpened;
     if (!S_ISREG(m_seen.st_mode))
         return NotRegular;
-    // The result is written beside the file by its path: that path must still lead there.
+    // Taken only while it is the listed file and its path, which reports show, leads to it.
     if (listed && (!listed->IsStill(m_seen) || !FolderStillAt(path, listed->folderFd)))
         return NotAsListed;
     if (!Lock(m_input.get(), replace))
@@ -117,11 +119,11 @@ bool InPlaceFile::CanBeRemoved() const
     if (::ioctl(m_input.get(), FS_IOC_GETFLAGS, &attributes) == 0 &&
         (attributes & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0)
         return false;
-    const std::string folder = PosixFile::folderOf(m_path);
-    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    const std::string folder = m_prefix + ".";
+    if (::faccessat(m_folderFd, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return false;
     struct stat folderInfo;
-    if (::stat(folder.c_str(), &folderInfo) != 0)
+    if (::fstatat(m_folderFd, folder.c_str(), &folderInfo, 0) != 0)
         return false;
     // In a sticky folder (/tmp) only the file's owner, the folder's owner and root may
     // remove or rename a file.
@@ -130,9 +132,22 @@ bool InPlaceFile::CanBeRemoved() const
            user == folderInfo.st_uid;
 }
 
+std::string InPlaceFile::Shown(const std::string& name) const
+{
+    return m_folderFd == AT_FDCWD || name.empty() ? name : PosixFile::folderPrefix(m_path) + name;
+}
+
+void InPlaceFile::SetResultName(const std::string& name)
+{
+    m_resultName = name;
+    m_resultPath = Shown(name);
+}
+
 InPlaceFile::Status InPlaceFile::createResult()
 {
-    m_result = PosixFile::createTemporary(PosixFile::folderOf(m_path), m_resultPath);
+    std::string name;
+    m_result = PosixFile::createTemporaryAt(m_folderFd, m_prefix, name);
+    SetResultName(name);
     if (!m_result.valid())
         return NoResultFile;
     FileMetadata::copyFlags(m_input.get(), m_result.get());
@@ -167,44 +182,46 @@ bool InPlaceFile::Unchanged(bool afterExchange) const
     if (!afterExchange && !SameTime(now.st_ctim, m_seen.st_ctim))
         return false;
     struct stat atName;
-    const std::string& where = afterExchange ? m_resultPath : m_path;
-    return ::lstat(where.c_str(), &atName) == 0 && SameFile(atName, m_seen);
+    const std::string& where = afterExchange ? m_resultName : m_name;
+    return ::fstatat(m_folderFd, where.c_str(), &atName, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(atName, m_seen);
 }
 
 bool InPlaceFile::Exchange()
 {
-    if (::renameat2(AT_FDCWD, m_resultPath.c_str(), AT_FDCWD, m_path.c_str(), RENAME_EXCHANGE) == 0)
+    const int at = m_folderFd;
+    if (::renameat2(at, m_resultName.c_str(), at, m_name.c_str(), RENAME_EXCHANGE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // Without an atomic exchange: the original takes a second, temporary name, and the result
     // then replaces the first one in a single rename. The name never goes missing.
     std::string originalAt;
-    PosixFile::Fd placeholder = PosixFile::createTemporary(PosixFile::folderOf(m_path), originalAt);
+    PosixFile::Fd placeholder = PosixFile::createTemporaryAt(at, m_prefix, originalAt);
     if (!placeholder.valid())
         return false;
     placeholder.reset();
-    ::unlink(originalAt.c_str());
-    if (::link(m_path.c_str(), originalAt.c_str()) != 0)
+    ::unlinkat(at, originalAt.c_str(), 0);
+    if (::linkat(at, m_name.c_str(), at, originalAt.c_str(), 0) != 0)
         return false;
-    if (::rename(m_resultPath.c_str(), m_path.c_str()) != 0) {
-        ::unlink(originalAt.c_str());
+    if (::renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0) {
+        ::unlinkat(at, originalAt.c_str(), 0);
         return false;
     }
-    m_resultPath = originalAt;
+    SetResultName(originalAt);
     m_swappedByLink = true;
     return true;
 }
 
 bool InPlaceFile::SwapBack()
 {
+    const int at = m_folderFd;
     if (!m_swappedByLink)
-        return ::renameat2(AT_FDCWD, m_resultPath.c_str(), AT_FDCWD, m_path.c_str(),
-                           RENAME_EXCHANGE) == 0;
+        return ::renameat2(at, m_resultName.c_str(), at, m_name.c_str(), RENAME_EXCHANGE) == 0;
     // The result is given up: the original takes its name back in one rename.
-    if (::rename(m_resultPath.c_str(), m_path.c_str()) != 0)
+    if (::renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0)
         return false;
-    m_resultPath.clear();
+    SetResultName(std::string());
     m_result.reset();
     return true;
 }
@@ -221,15 +238,17 @@ InPlaceFile::Status InPlaceFile::replace()
     // The name may have been given to a new version in the instant before the exchange, or a
     // writer may have come: then the exchange is undone and the result goes.
     struct stat result, atName;
-    const bool resultAtName = ::fstat(m_result.get(), &result) == 0 &&
-                              ::lstat(m_path.c_str(), &atName) == 0 && SameFile(atName, result);
+    const bool resultAtName =
+        ::fstat(m_result.get(), &result) == 0 &&
+        ::fstatat(m_folderFd, m_name.c_str(), &atName, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(atName, result);
     if (!resultAtName || !Unchanged(true) || OpenForWritingElsewhere(m_input.get())) {
         // Should even that fail, the original stays under the temporary name, unpurged.
         if (SwapBack())
             m_exchanged = false;
         return Changed;
     }
-    PosixFile::syncFolderOf(m_path);
+    PosixFile::syncFolderAt(m_folderFd, m_path);
     return Ready;
 }
 
@@ -237,64 +256,72 @@ int InPlaceFile::purgeOriginal(int level)
 {
     if (!m_exchanged)
         return -4;
-    const int result =
-        FileUtility::purge_identified(m_resultPath, level, m_seen.st_dev, m_seen.st_ino);
+    const int result = FileUtility::purge_identified_at(m_folderFd, m_resultName, level,
+                                                        m_seen.st_dev, m_seen.st_ino);
     // What could not be purged stays where it is, and releaseResult() says where.
     if (result < -1)
         return result;
     m_result.reset();
-    m_resultPath.clear();
+    SetResultName(std::string());
     m_exchanged = false;
     return result;
 }
 
 void InPlaceFile::discardResult()
 {
-    if (m_exchanged || m_resultPath.empty())
+    if (m_exchanged || m_resultName.empty())
         return;
-    ::unlink(m_resultPath.c_str());
+    ::unlinkat(m_folderFd, m_resultName.c_str(), 0);
     m_result.reset();
-    m_resultPath.clear();
+    SetResultName(std::string());
 }
 
 std::string InPlaceFile::releaseResult()
 {
     m_result.reset();
+    m_resultName.clear();
     return std::exchange(m_resultPath, std::string());
 }
 
 std::string InPlaceFile::keepPartialResult()
 {
-    if (m_exchanged || m_resultPath.empty())
+    if (m_exchanged || m_resultName.empty())
         return {};
-    const std::string name = PosixFile::linkUnder(m_resultPath, m_path + ".partial");
+    const std::string name = PosixFile::linkUnderAt(m_folderFd, m_resultName, m_name + ".partial");
     discardResult();
-    return name;
+    return Shown(name);
 }
 
-std::vector<std::string> InPlaceFile::RemoveLeftovers(const std::string& folder)
+std::vector<std::string> InPlaceFile::RemoveLeftovers(const std::string& folder, int folderFd)
 {
     std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
+    // A descriptor of its own, whose reading position is not the caller's.
+    constexpr int Flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    const int opened =
+        folderFd == AT_FDCWD ? ::open(folder.c_str(), Flags) : ::openat(folderFd, ".", Flags);
+    DIR* dir = opened < 0 ? nullptr : ::fdopendir(opened);
+    if (dir == nullptr) {
+        if (opened >= 0)
+            ::close(opened);
         return names;
+    }
     while (const dirent* entry = ::readdir(dir)) {
         if (PosixFile::isTemporaryName(entry->d_name))
             names.emplace_back(entry->d_name);
     }
-    ::closedir(dir);
-    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     std::vector<std::string> removed;
     for (const std::string& name : names) {
-        if (RemoveLeftover(prefix + name))
+        if (RemoveLeftover(::dirfd(dir), name))
             removed.push_back(name);
     }
+    ::closedir(dir);
     return removed;
 }
 
-bool InPlaceFile::RemoveLeftover(const std::string& path)
+bool InPlaceFile::RemoveLeftover(int folderFd, const std::string& name)
 {
-    PosixFile::Fd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    PosixFile::Fd fd(
+        ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info;
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
@@ -304,5 +331,5 @@ bool InPlaceFile::RemoveLeftover(const std::string& path)
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return false;
     const int level = info.st_nlink == 1 ? 1000 : 0;
-    return FileUtility::purge_identified(path, level, info.st_dev, info.st_ino) >= -3;
+    return FileUtility::purge_identified_at(folderFd, name, level, info.st_dev, info.st_ino) >= -3;
 }

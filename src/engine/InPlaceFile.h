@@ -4,6 +4,7 @@
 #include "PosixFile.h"
 
 #include <cstdint>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -46,7 +47,8 @@ public:
 
     // Opens the file at `path`. With `listed`, the file is opened from the listed folder's
     // descriptor and taken only while it is still the listed file and `path` still leads to
-    // that folder.
+    // that folder; from then on every name (the result, the exchange, the purge) is taken in
+    // that folder, never again by a path. `path` only names the files in reports.
     Status open(const std::string& path, Mode mode, const ListedFile* listed = nullptr);
 
     const std::string& path() const { return m_path; }
@@ -57,6 +59,7 @@ public:
     // original's file flags.
     Status createResult();
     int resultFd() const { return m_result.get(); }
+    // The result's path, as the report names it.
     const std::string& resultPath() const { return m_resultPath; }
 
     // Gives the written result the original's owner and group where permitted, its extended
@@ -84,25 +87,36 @@ public:
     // Removes what an interrupted run left in `folder`: files with the program's temporary
     // names that no running process holds and that were not touched in the last seconds.
     // The names removed. A leftover may hold a plaintext whose purge was cut short, so it is
-    // overwritten first unless it shares its data with another name.
-    static std::vector<std::string> RemoveLeftovers(const std::string& folder);
+    // overwritten first unless it shares its data with another name. With `folderFd` (the
+    // folder open) the names are taken there, and `folder` is not looked up.
+    static std::vector<std::string> RemoveLeftovers(const std::string& folder,
+                                                    int folderFd = AT_FDCWD);
 
     // Turns off the signal that would end the process when another program opens a file while
     // the writers' check holds it for an instant. Called once before any check.
     static void IgnoreLeaseBreaks();
 
 private:
-    static bool RemoveLeftover(const std::string& path);
+    static bool RemoveLeftover(int folderFd, const std::string& name);
     bool CanBeRemoved() const;
+    // The path of `name`, a name relative to m_folderFd, as reports show it.
+    std::string Shown(const std::string& name) const;
+    void SetResultName(const std::string& name);
     bool Unchanged(bool afterExchange) const;
     bool Exchange();
     bool SwapBack();
 
     std::string m_path;
+    // The folder the file was opened from, and every name below relative to it: a batch's
+    // listed folder, or AT_FDCWD, where the names are paths (m_prefix: the folder part).
+    int m_folderFd = AT_FDCWD;
+    std::string m_prefix;
+    std::string m_name;
     PosixFile::Fd m_input;
     struct stat m_seen = {};
     PosixFile::Fd m_result;
-    std::string m_resultPath;
+    std::string m_resultName;
+    std::string m_resultPath; // m_resultName as reports show it
     bool m_exchanged = false;
     bool m_swappedByLink = false;
 };

@@ -11,6 +11,9 @@ struct ListedFile
     int folderFd = -1;
     std::string name;
     struct stat seen = {};
+    // The folder, open, of a new output file that goes to another folder than this one (the
+    // output folder the user named, opened once per batch); -1: that folder goes by its path.
+    int outputFolderFd = -1;
 
     // True when `now` is still the file that was listed: the same device and inode, and the
     // same size and modification time (another run replaces a file by a new inode, an editor

@@ -4,26 +4,36 @@
 
 #include <cstring>
 
-MasterKeyCache::Entry* MasterKeyCache::find(std::string_view key, const Salt* salt,
+bool MasterKeyCache::Entry::holds(std::string_view text,
+                                  const StreamFormat::KdfParams& limits) const
+{
+    return params == limits && keyLength == text.size() &&
+           sodium_memcmp(key.data(), text.data(), text.size()) == 0;
+}
+
+MasterKeyCache::Entry* MasterKeyCache::find(std::string_view key, const Salt& salt,
                                             const StreamFormat::KdfParams& params)
 {
     for (auto& entry : m_entries) {
-        if (entry.params == params && entry.keyLength == key.size() &&
-            sodium_memcmp(entry.key.data(), key.data(), key.size()) == 0 &&
-            (salt == nullptr || entry.salt == *salt))
+        if (entry.salt == salt && entry.holds(key, params))
             return &entry;
     }
     return nullptr;
 }
 
 const std::uint8_t* MasterKeyCache::masterKey(std::string_view key, const Salt& salt,
-                                              const StreamFormat::KdfParams& params)
+                                              const StreamFormat::KdfParams& params, Use use)
 {
-    if (Entry* hit = find(key, &salt, params))
+    if (Entry* hit = find(key, salt, params))
         return hit->master.data();
 
-    Entry entry{SecureBuffer(key.size() == 0 ? 1 : key.size()), key.size(), salt, params,
-                SecureBuffer(StreamFormat::MasterKeySize)};
+    const Origin origin = use == Use::Encryption ? Origin::Encryption : Origin::UncheckedFile;
+    // A file whose check never came (the operation was declined) leaves nothing behind.
+    if (origin == Origin::UncheckedFile)
+        std::erase_if(m_entries,
+                      [](const Entry& entry) { return entry.origin == Origin::UncheckedFile; });
+    Entry entry{origin, SecureBuffer(key.size() == 0 ? 1 : key.size()), key.size(), salt,
+                params, SecureBuffer(StreamFormat::MasterKeySize)};
     if (entry.key.isNull() || entry.master.isNull())
         return nullptr;
     if (!key.empty())
@@ -40,11 +50,25 @@ const std::uint8_t* MasterKeyCache::masterKey(std::string_view key, const Salt& 
     return m_entries.back().master.data();
 }
 
+void MasterKeyCache::settle(std::string_view key, const Salt& salt,
+                            const StreamFormat::KdfParams& params, bool matched)
+{
+    Entry* entry = find(key, salt, params);
+    if (entry == nullptr || entry->origin != Origin::UncheckedFile)
+        return;
+    if (matched)
+        entry->origin = Origin::CheckedFile;
+    else
+        m_entries.erase(m_entries.begin() + (entry - m_entries.data()));
+}
+
 MasterKeyCache::Salt MasterKeyCache::saltForEncryption(std::string_view key,
                                                        const StreamFormat::KdfParams& params)
 {
-    if (Entry* hit = find(key, nullptr, params))
-        return hit->salt;
+    for (const Entry& entry : m_entries) {
+        if (entry.origin == Origin::Encryption && entry.holds(key, params))
+            return entry.salt;
+    }
     Salt salt;
     randombytes_buf(salt.data(), salt.size());
     return salt;

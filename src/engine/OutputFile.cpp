@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <unistd.h>
 
-bool OutputFile::create(const std::string& finalPath)
+bool OutputFile::create(const std::string& finalPath, int folderFd)
 {
     discard();
     if (finalPath.empty() || finalPath.back() == '/')
         return false;
     m_finalPath = finalPath;
-    m_fd = PosixFile::createTemporary(PosixFile::folderOf(finalPath), m_tempPath);
+    m_folderFd = folderFd;
+    m_fd = PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath), m_tempPath);
     return m_fd.valid();
 }
 
@@ -18,7 +19,7 @@ int OutputFile::commit()
 {
     if (const int error = m_fd.close())
         return error;
-    if (::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0)
+    if (::renameat(m_folderFd, m_tempPath.c_str(), m_folderFd, m_finalPath.c_str()) != 0)
         return errno;
     m_tempPath.clear();
     return 0;
@@ -28,16 +29,16 @@ void OutputFile::discard()
 {
     m_fd.reset();
     if (!m_tempPath.empty())
-        ::unlink(m_tempPath.c_str());
+        ::unlinkat(m_folderFd, m_tempPath.c_str(), 0);
     m_tempPath.clear();
 }
 
 std::string OutputFile::keepPartial()
 {
     m_fd.close();
-    const std::string name = m_tempPath.empty()
-                                 ? std::string()
-                                 : PosixFile::linkUnder(m_tempPath, m_finalPath + ".partial");
+    const std::string name = m_tempPath.empty() ? std::string()
+                                                : PosixFile::linkUnderAt(m_folderFd, m_tempPath,
+                                                                         m_finalPath + ".partial");
     discard();
     return name;
 }

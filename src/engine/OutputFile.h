@@ -2,6 +2,7 @@
 
 #include "PosixFile.h"
 
+#include <fcntl.h>
 #include <string>
 
 // An output file that appears under its own name only when it is complete: the data goes to a
@@ -11,8 +12,10 @@ class OutputFile
 public:
     ~OutputFile() { discard(); }
 
-    // False when no file can be made in the final name's folder.
-    bool create(const std::string& finalPath);
+    // False when no file can be made in the final name's folder. With `folderFd`, every name
+    // is taken in the folder open there (a folder of a batch, so that a path swapped for a
+    // link meanwhile leads nowhere); AT_FDCWD takes `finalPath` as a path.
+    bool create(const std::string& finalPath, int folderFd = AT_FDCWD);
     int fd() const { return m_fd.get(); }
 
     // Closes and renames; 0, or the errno of the failure (the temporary file is then still
@@ -23,11 +26,12 @@ public:
     void discard();
 
     // Closes and keeps what was written as "<final>.partial" (or ".partial2", ...); returns
-    // that path, or "" when it could not be kept (the temporary file is then removed).
+    // that name, or "" when it could not be kept (the temporary file is then removed).
     std::string keepPartial();
 
 private:
     PosixFile::Fd m_fd;
+    int m_folderFd = AT_FDCWD;
     std::string m_finalPath;
     std::string m_tempPath;
 };

@@ -137,17 +137,27 @@ std::string folderOf(const std::string& path)
     return path.substr(0, slash);
 }
 
+std::string folderPrefix(const std::string& path)
+{
+    return path.substr(0, path.rfind('/') + 1);
+}
+
 Fd createTemporary(const std::string& folder, std::string& path)
 {
-    const std::string prefix = folder == "/" ? "/" : folder + "/";
+    return createTemporaryAt(AT_FDCWD, folder == "/" ? "/" : folder + "/", path);
+}
+
+Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name)
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[6];
         randombytes_buf(random, sizeof random);
-        char name[32];
-        std::snprintf(name, sizeof name, ".zr7-%02x%02x%02x%02x%02x%02x.tmp", random[0], random[1],
+        char made[32];
+        std::snprintf(made, sizeof made, ".zr7-%02x%02x%02x%02x%02x%02x.tmp", random[0], random[1],
                       random[2], random[3], random[4], random[5]);
-        path = prefix + name;
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        name = prefix + made;
+        const int fd =
+            ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             // Held for as long as the file is open: a later run that finds the name knows it
             // is still in use and leaves it alone.
@@ -157,7 +167,7 @@ Fd createTemporary(const std::string& folder, std::string& path)
         if (errno != EEXIST)
             break;
     }
-    path.clear();
+    name.clear();
     return Fd();
 }
 
@@ -177,10 +187,15 @@ bool isTemporaryName(const std::string& name)
 
 std::string linkUnder(const std::string& from, const std::string& base)
 {
+    return linkUnderAt(AT_FDCWD, from, base);
+}
+
+std::string linkUnderAt(int folderFd, const std::string& from, const std::string& base)
+{
     for (int n = 1; n < 100; ++n) {
         const std::string name = base + (n == 1 ? "" : std::to_string(n));
         // link() refuses an existing name, so nothing of the user's is replaced.
-        if (::link(from.c_str(), name.c_str()) == 0)
+        if (::linkat(folderFd, from.c_str(), folderFd, name.c_str(), 0) == 0)
             return name;
         if (errno != EEXIST)
             break;
@@ -201,6 +216,13 @@ int syncFolderOf(const std::string& path)
     if (!folder.valid())
         return errno;
     return ::fsync(folder.get()) == 0 ? 0 : errno;
+}
+
+int syncFolderAt(int folderFd, const std::string& path)
+{
+    if (folderFd == AT_FDCWD)
+        return syncFolderOf(path);
+    return ::fsync(folderFd) == 0 ? 0 : errno;
 }
 
 bool isNoSpace(int error)

@@ -10,7 +10,7 @@
 
 namespace folder {
 
-qint64 CountExistingOutputFiles(const QString& inputFolder, const QString& inputSpec,
+qint64 CountExistingOutputFiles(const QString& inputFolder, const NameFilter& inputFilter,
                                 const QString& outputFolder, const QString& outputSpec,
                                 QString& errorText, Interaction* interaction)
 {
@@ -39,7 +39,7 @@ qint64 CountExistingOutputFiles(const QString& inputFolder, const QString& input
         readable = false;
         errorText = error;
     };
-    WalkFolder(inputFolder, inputSpec, false, callbacks);
+    WalkFolder(inputFolder, inputFilter, false, callbacks);
     return readable ? existing.size() : -1;
 }
 

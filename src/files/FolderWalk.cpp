@@ -97,6 +97,12 @@ QString UnreadableNameText()
 bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdirectories,
                 const WalkCallbacks& callbacks)
 {
+    return WalkFolder(folderPath, NameFilter(inputSpec), subdirectories, callbacks);
+}
+
+bool WalkFolder(const QString& folderPath, const NameFilter& filter, bool subdirectories,
+                const WalkCallbacks& callbacks)
+{
     QString path = folderPath;
     StrProc::EnsureTrailingBackslash(path);
     // The folder the user named is taken as the path leads, through a link too.
@@ -107,7 +113,7 @@ bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdir
             callbacks.failed(path, qt_error_string(error));
         return true;
     }
-    return Walk(top.get(), path, NameFilter(folderPath, inputSpec), subdirectories, callbacks);
+    return Walk(top.get(), path, filter, subdirectories, callbacks);
 }
 
 } // namespace folder

@@ -7,6 +7,8 @@
 #include <functional>
 #include <sys/stat.h>
 
+class NameFilter;
+
 // The order in which a batch visits a folder tree. For each folder: its matching files first,
 // all of them at once and sorted for people, then (with subfolders on) each immediate
 // subfolder in that order, depth-first, with the stop request looked at after each
@@ -63,6 +65,9 @@ QString UnreadableNameText();
 // when `subdirectories` is true. Callbacks left empty are not called. False when the walk
 // ended on a stop request.
 bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdirectories,
+                const WalkCallbacks& callbacks);
+// The same for the names `filter` selects.
+bool WalkFolder(const QString& folderPath, const NameFilter& filter, bool subdirectories,
                 const WalkCallbacks& callbacks);
 
 } // namespace folder

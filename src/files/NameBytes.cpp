@@ -82,6 +82,11 @@ template <typename Text, typename Byte> void Scan(const QByteArray& name, Text t
         text(reinterpret_cast<const char*>(run), end - run);
 }
 
+QString HexByte(unsigned value)
+{
+    return QStringLiteral("\\x") + QString::number(value, 16).rightJustified(2, u'0').toUpper();
+}
+
 QLocale CollationLocale()
 {
     const QLocale system = QLocale::system();
@@ -108,12 +113,27 @@ QString Escaped(const QByteArray& name)
         [&shown](const char* text, qsizetype length) {
             // A mark at the start of a run, after an escaped byte, is shown, not dropped.
             QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-            shown += QString(decode(QByteArrayView(text, length)));
+            shown += Shown(QString(decode(QByteArrayView(text, length))));
         },
-        [&shown](unsigned char value) {
-            shown += QStringLiteral("\\x") +
-                     QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-        });
+        [&shown](unsigned char value) { shown += HexByte(value); });
+    return shown;
+}
+
+QString Shown(const QString& name)
+{
+    const auto control = [](char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); };
+    if (std::none_of(name.begin(), name.end(), [&](QChar c) { return control(c.unicode()); }))
+        return name;
+    QString shown;
+    for (const QChar c : name) {
+        const char16_t code = c.unicode();
+        if (!control(code))
+            shown += c;
+        else if (code < 0x80)
+            shown += HexByte(code);
+        else // C1 controls are two bytes in UTF-8
+            shown += HexByte(0xC0 | (code >> 6)) + HexByte(0x80 | (code & 0x3F));
+    }
     return shown;
 }
 

@@ -13,8 +13,15 @@ namespace NameBytes {
 // True when the name is valid UTF-8, so that the text Qt makes of it names the same file.
 bool IsReadable(const QByteArray& name);
 
-// The name for display: valid UTF-8 as text, every other byte as "\xHH" (upper-case hex).
+// The name for display: valid UTF-8 as text, every other byte as "\xHH" (upper-case hex), and
+// control characters as Shown() gives them.
 QString Escaped(const QByteArray& name);
+
+// A name or path for the report, the terminal and messages: every control character (C0,
+// DEL and C1, line breaks and ESC among them) as the "\xHH" of its UTF-8 bytes, so that a
+// name can neither start a line of its own nor send the terminal commands. Everything else
+// as it is. Only for display: files are always opened by their own names.
+QString Shown(const QString& name);
 
 // Sorts names the way people read them: letter case ignored, digits compared by their value
 // ("file2" before "file10"), in the user's language (English where it is the "C" locale).

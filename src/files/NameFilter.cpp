@@ -1,23 +1,19 @@
 #include "NameFilter.h"
 
 #include "StrProc.h"
-#include "folder.h"
 
-NameFilter::NameFilter(const QString& topFolder, const QString& spec)
-    : m_spec(StrProc::TrimBlanks(spec))
+NameFilter::NameFilter(const QString& spec, Kind kind) : m_spec(spec)
 {
-    const bool wildcards = StrProc::HasWildcards(m_spec);
-    if (wildcards && !folder::IsPattern(topFolder, m_spec))
-        m_literalName = StrProc::LowerCaseText(m_spec);
-    else
-        m_all = m_spec == QStringLiteral("*.*");
+    // An empty specification is the pattern that selects every name.
+    m_exact = kind == Kind::PickedName || (!spec.isEmpty() && !StrProc::HasWildcards(spec));
+    m_all = !m_exact && spec == QStringLiteral("*.*");
 }
 
 bool NameFilter::matches(const QString& name) const
 {
     if (m_all)
         return true;
-    if (!m_literalName.isEmpty())
-        return StrProc::LowerCaseText(name) == m_literalName;
+    if (m_exact)
+        return name == m_spec;
     return StrProc::FileNameMatchesSpec(name, m_spec);
 }

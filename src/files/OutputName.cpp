@@ -1,7 +1,5 @@
 #include "OutputName.h"
 
-#include "StrProc.h"
-
 namespace {
 
 struct Parts
@@ -21,10 +19,10 @@ Parts SplitAtLastDot(const QString& text)
 
 } // namespace
 
-QString DeriveOutputName(const QString& inputName, const QString& fileSpec, int& code)
+// Blanks at either end belong to a Linux name: " lead.txt" and "lead.txt" are two files, so
+// neither the name nor the specification is trimmed.
+QString DeriveOutputName(const QString& input, const QString& spec, int& code)
 {
-    const QString input = StrProc::TrimBlanks(inputName);
-    const QString spec = StrProc::TrimBlanks(fileSpec);
     if (input.isEmpty())
         code = OutputNameNoInput;
     else if (spec.isEmpty())

@@ -17,8 +17,7 @@ enum OutputNameCode {
 };
 
 // The output name of the file `inputName` (no folder) under the output file specification
-// `fileSpec`, both without leading and trailing blanks; `code` gets one of OutputNameCode.
-// "" with every negative code.
+// `fileSpec`, blanks and all; `code` gets one of OutputNameCode. "" with every negative code.
 QString DeriveOutputName(const QString& inputName, const QString& fileSpec, int& code);
 
 // One part of the output name from one part of the input name and the matching part of the

@@ -178,7 +178,12 @@ QString AppDataFilePath(const QString& fileName, const QString& subfolder)
 qint64 CountMatchingFiles(const QString& folderPath, const QString& fileSpec, QString& errorText,
                           Interaction* interaction)
 {
-    const NameFilter filter(folderPath, fileSpec);
+    return CountMatchingFiles(folderPath, NameFilter(fileSpec), errorText, interaction);
+}
+
+qint64 CountMatchingFiles(const QString& folderPath, const NameFilter& filter, QString& errorText,
+                          Interaction* interaction)
+{
     qint64 count = 0;
     qint64 visited = 0;
     const int error = ForEachEntry(folderPath, [&](const dirent* entry, Kind kind) {
@@ -248,29 +253,18 @@ bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders
     return listed;
 }
 
-QString FirstMatchingFile(const QString& folderPath, const QString& spec)
+QString FirstMatchingFile(const QString& folderPath, const NameFilter& filter)
 {
     QStringList files;
     QStringList subfolders;
     QString errorText;
     if (!ListFolder(folderPath, files, subfolders, errorText))
         return {};
-    const NameFilter filter(folderPath, spec);
     for (const QString& name : std::as_const(files)) {
         if (filter.matches(name))
             return name;
     }
     return {};
-}
-
-bool IsPattern(const QString& folderPath, const QString& spec)
-{
-    const QString name = StrProc::TrimBlanks(spec);
-    if (!StrProc::HasWildcards(name))
-        return false;
-    QString path = folderPath;
-    StrProc::EnsureTrailingBackslash(path);
-    return !FileExists(path + name);
 }
 
 } // namespace folder

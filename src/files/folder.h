@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class Interaction;
+class NameFilter;
 
 // Folder queries of the file specification commands and the batch. Lists of files and
 // subfolders come in the order people read names (NameBytes::SortForPeople), whatever order the
@@ -39,6 +40,9 @@ QString AppDataFilePath(const QString& fileName, const QString& subfolder);
 // events now and then, so that the windows stay responsive in large folders.
 qint64 CountMatchingFiles(const QString& folderPath, const QString& fileSpec, QString& errorText,
                           Interaction* interaction = nullptr);
+// The same for the names `filter` selects.
+qint64 CountMatchingFiles(const QString& folderPath, const NameFilter& filter, QString& errorText,
+                          Interaction* interaction = nullptr);
 
 // The number of subfolders directly in `path`; -1 with the platform's error description and
 // error number when the folder cannot be read.
@@ -70,13 +74,8 @@ bool ListFolderAt(int folderFd, FolderListing& listing, QString& errorText);
 bool ListFolder(const QString& path, QStringList& files, QStringList& subfolders,
                 QString& errorText);
 
-// The first file directly in `folderPath`, in the order a batch takes them, that `spec`
+// The first file directly in `folderPath`, in the order a batch takes them, that `filter`
 // selects; "" when there is none or the folder cannot be read.
-QString FirstMatchingFile(const QString& folderPath, const QString& spec);
-
-// True when `spec` in `folderPath` is a pattern: it has "?" or "*" and is not the exact name
-// of a file there. Linux names may hold both characters, and a file's own name is always
-// taken literally.
-bool IsPattern(const QString& folderPath, const QString& spec);
+QString FirstMatchingFile(const QString& folderPath, const NameFilter& filter);
 
 } // namespace folder

@@ -80,9 +80,10 @@ void FileCommands::InputFiles()
     if (!result.blnAccept)
         return;
     using Files = SetupEditor::FilesChoice;
-    editor.UseInputFiles(result.choice == Choice::AllFiles    ? Files::AllFiles
-                         : result.choice == Choice::Extension ? Files::Extension
-                                                              : Files::Specification,
+    editor.UseInputFiles(result.choice == Choice::AllFiles     ? Files::AllFiles
+                         : result.choice == Choice::Extension  ? Files::Extension
+                         : result.choice == Choice::SingleFile ? Files::PickedFile
+                                                               : Files::Specification,
                          result.text);
 }
 

@@ -113,6 +113,10 @@ bool WriteOperationFile(const QString& path, const Setup& setup, const QStringLi
             text += QuotedLine(*string);
         }
     }
+    // A tenth line marks an input specification that is a picked file's name. Files without
+    // it, and programs that read nine lines, take the specification as before.
+    if (saved.blnSingleFile)
+        text += QByteArray(" 1 ") + LineEnd;
     return ReplaceFile(path, text, inUse);
 }
 
@@ -132,6 +136,8 @@ bool ReadOperationFile(const QString& path, OperationFileContents& contents)
         if (!ReadQuoted(file, saved.strDirpath[side]) || !ReadQuoted(file, saved.strFilespec[side]))
             return false;
     }
+    // Optional: without it (or with anything else there) the switch stays off.
+    ReadSwitch(file, saved.blnSingleFile);
     read.versionText = QString::fromUtf8(version);
     contents = read;
     return true;

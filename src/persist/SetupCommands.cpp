@@ -31,7 +31,7 @@ bool SetupCommands::Apply(const QString& path)
         return false;
     const KeptSetup& saved = contents.saved;
     // The folders first: the subfolder switch looks at the input folder it will apply to.
-    m_editor.UseSides(saved.strDirpath, saved.strFilespec);
+    m_editor.UseSides(saved.strDirpath, saved.strFilespec, saved.blnSingleFile);
     m_editor.SetSwitches(saved.blnEncrypt, saved.blnOutputFilesSame, saved.blnSubdirectories);
     return true;
 }
@@ -109,7 +109,7 @@ void SetupCommands::LoadAtStartUp()
     // values, which the three toggles bring into force and show.
     if (path.isEmpty() || !Apply(path)) {
         const Setup& setup = m_editor.setup();
-        m_editor.UseSides(setup.strDirpath, setup.strFilespec);
+        m_editor.UseSides(setup.strDirpath, setup.strFilespec, setup.blnSingleFile);
         m_editor.SetSwitches(true, false, false);
     }
     m_editor.KeepSetup();

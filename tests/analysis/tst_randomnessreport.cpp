@@ -117,14 +117,14 @@ void tst_randomnessreport::fileLine_data()
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("line");
     QTest::newRow("encrypted") << 0.9934 << "Data.BIN" << 40000LL
-                               << "0.993 * data.bin (40,000 bytes)   ";
+                               << "0.993 * Data.BIN (40,000 bytes)   ";
     QTest::newRow("too small") << -0.5 << "notes.txt" << 100LL
                                << "        notes.txt (100 bytes)   ";
     QTest::newRow("exactly the threshold")
         << 0.89 << "a.doc" << 300LL << "0.890   a.doc (300 bytes)   ";
     QTest::newRow("just above") << 0.891 << "a.doc" << 300LL << "0.891 * a.doc (300 bytes)   ";
     QTest::newRow("read error") << -12.0 << "A.doc" << 1234567LL
-                                << "[-12]   a.doc (1,234,567 bytes)   ";
+                                << "[-12]   A.doc (1,234,567 bytes)   ";
 }
 
 void tst_randomnessreport::fileLine()
@@ -150,10 +150,10 @@ void tst_randomnessreport::listing()
     QCOMPARE(r.view.caption, QStringLiteral("Randomness report for input files *.*"));
     QCOMPARE(r.measured, QStringList({QStringLiteral("Data.BIN"), QStringLiteral("edge.bin")}));
     const QString top = r.setup.strDirpath[Setup::Input];
-    QStringList fileLines = {Localised(QStringLiteral("0.993 * data.bin (40,000 bytes)   \n")),
+    QStringList fileLines = {Localised(QStringLiteral("0.993 * Data.BIN (40,000 bytes)   \n")),
                              QStringLiteral("        x.txt (255 bytes)   \n")};
     if (r.driver.report().text().indexOf(QStringLiteral("x.txt")) <
-        r.driver.report().text().indexOf(QStringLiteral("data.bin")))
+        r.driver.report().text().indexOf(QStringLiteral("Data.BIN")))
         fileLines.swapItemsAt(0, 1); // the folder's own order
     QCOMPARE(r.driver.report().text(),
              top + QLatin1Char('\n') + fileLines.join(QString()) + QLatin1Char('\n') + top +

@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "keys/ZR7KeyFrom.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -42,6 +43,17 @@ void tst_cli_keys::checksum_data()
     QTest::newRow("keyfile") << QStringList{"checksum", "--key-file", "letters.key"} << QByteArray()
                              << 0 << abc16 + "\n"
                              << "";
+    const QStringList typed{"checksum", "--key-stdin"};
+    QTest::newRow("BOM, CR LF") << typed << QByteArray("\uFEFFabcd efgh ijkl mnop\r\n") << 0
+                                << abc16 + "\n"
+                                << "";
+    QTest::newRow("65 with blanks, CR")
+        << typed << "abcdefghijklmnop" + QByteArray(48, ' ') + "\r\r\n"
+        << 2 << ""
+        << "Error: A typed key has at most 64 characters.\n";
+    QTest::newRow("code 0x81 in a keyfile") << QStringList{"checksum", "--key-file", "81.key"}
+                                            << QByteArray() << 0 << "Checksum is 6990.\n"
+                                            << "";
     QTest::newRow("too short") << QStringList{"checksum", "--key-stdin"}
                                << QByteArray("abcd efgh ijkl mno\n") << 2 << ""
                                << "Error: The key must have at least 16 characters, spaces not "
@@ -69,6 +81,7 @@ void tst_cli_keys::checksum()
     QFETCH(QString, err);
     QVERIFY(TestFiles::write(m_dir.filePath("letters.key"), "ABCD EFGH\nIJKL MNOP"));
     QVERIFY(TestFiles::write(m_dir.filePath("short.key"), "ABC"));
+    QVERIFY(TestFiles::write(m_dir.filePath("81.key"), "abcdefghijklmnop\x81q"));
     // "<FILE": standard input is that file, as a shell redirection gives it.
     const CliRun run =
         input.startsWith('<')
@@ -104,6 +117,10 @@ void tst_cli_keys::newKey()
     QCOMPARE(TestFiles::read(m_dir.filePath("fresh.key")), bytes);
     QCOMPARE(Cli({"newkey", "--force", "fresh.key"}).status, 0);
     QVERIFY(TestFiles::read(m_dir.filePath("fresh.key")) != bytes);
+    // Help is never a file name, nor is anything else that begins with "-".
+    for (const QString arg : {"--help", "-h", "-"})
+        QCOMPARE(Cli({"newkey", arg}).out.startsWith("Usage:"), arg != "-");
+    QCOMPARE(QDir(m_dir.path()).entryList({"-*"}, QDir::Files), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_cli_keys)

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,6 +38,8 @@ private slots:
     void inPlaceWithOutputOptions_data();
     void inPlaceWithOutputOptions();
     void everyNameIsAccountedFor();
+    void onlyTheNamedFilesAreTouched_data();
+    void onlyTheNamedFilesAreTouched();
 
 private:
     CliRun Cli(QStringList args, const QByteArray& key = Key)
@@ -361,7 +364,7 @@ void tst_cli_operation::inPlaceWithOutputOptions()
 // single file whose name has them is that file alone.
 void tst_cli_operation::everyNameIsAccountedFor()
 {
-    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt"})
+    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt", "c\x1b[2J\n\u0085.txt"})
         write(QStringLiteral("names/") + name, name);
     const QByteArray latin1 = QFile::encodeName(path(QStringLiteral("names/"))) + "caf\xe9.txt";
     const int fd = ::open(latin1.constData(), O_CREAT | O_WRONLY, 0600);
@@ -372,10 +375,12 @@ void tst_cli_operation::everyNameIsAccountedFor()
     QVERIFY2(run.out.contains("caf\\xE9.txt   The name of this file is not valid UTF-8, so the "
                               "program cannot open it.  Encryption not performed."),
              qPrintable(run.out));
-    QVERIFY2(run.out.contains("Number of files processed: 5"), qPrintable(run.out));
-    QVERIFY2(run.out.contains("Number of files encrypted: 4"), qPrintable(run.out));
-    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt"})
+    QVERIFY2(run.out.contains("Number of files processed: 6"), qPrintable(run.out));
+    QVERIFY2(run.out.contains("Number of files encrypted: 5"), qPrintable(run.out));
+    for (const char* name : {"what?.txt", "a*.txt", "x:y.txt", "whatx.txt", "c\x1b[2J\n\u0085.txt"})
         QVERIFY(read(QStringLiteral("names/") + name) != name);
+    // Control characters are shown as bytes: no line break, nothing for the terminal.
+    QVERIFY2(run.out.contains("\nc\\x1B[2J\\x0A\\xC2\\x85.txt "), qPrintable(run.out));
 
     run = Cli({"decrypt", "--yes", "names/what?.txt"});
     QCOMPARE(run.status, 0);
@@ -386,6 +391,64 @@ void tst_cli_operation::everyNameIsAccountedFor()
     QVERIFY(back >= 0 && ::read(back, old, 3) == 3 && ::close(back) == 0);
     QCOMPARE(QByteArray(old), QByteArray("old"));
     QCOMPARE(::unlink(latin1.constData()), 0); // beyond what the temporary folder can name
+}
+
+// Exactly the files the user named, under their exact names, or a clear reason.
+void tst_cli_operation::onlyTheNamedFilesAreTouched_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("changed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    const QStringList all{"d/a.txt", "d/A.txt", "d/q?.txt", "d/Q?.txt", "d/*.*", "d/sub/b.txt"};
+    const QStringList toOut{"--to", "out", "--as", "*.encrypted"};
+    QTest::newRow("single file, other case beside it")
+        << QStringList{"d/a.txt"} << QStringList{"d/a.txt"} << 0 << "";
+    QTest::newRow("single file whose name holds ?")
+        << QStringList{"d/q?.txt"} << QStringList{"d/q?.txt"} << 0 << "";
+    QTest::newRow("folder with a file named *.*")
+        << QStringList{"--subfolders", "d"} << all << 0 << "";
+    QTest::newRow("output folder differing in case")
+        << QStringList{"--to", "docs", "--as", "*.*", "Docs"} << QStringList{} << 0 << "-> c.txt";
+    QTest::newRow("leading blank")
+        << toOut + QStringList{"e/ lead.txt"} << QStringList{} << 0 << "->  lead.encrypted";
+    QTest::newRow("output name over 255 bytes")
+        << toOut + QStringList{"e"} << QStringList{} << 1
+        << "The output name would be longer than 255 bytes, which the file system does not "
+           "allow.";
+    QTest::newRow("path over 4096 bytes")
+        << QStringList{"--subfolders", "deep"} << QStringList{} << 1
+        << "The path is longer than the 4096 bytes the system allows.";
+}
+
+void tst_cli_operation::onlyTheNamedFilesAreTouched()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, changed);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    const QStringList files{"d/a.txt",    "d/A.txt",     "d/q?.txt",
+                            "d/Q?.txt",   "d/*.*",       "d/sub/b.txt",
+                            "Docs/c.txt", "e/ lead.txt", "e/" + QString(250, 'n') + ".txt"};
+    for (const QString& file : files)
+        write(file, file.toUtf8());
+    QVERIFY(QDir().mkpath(path(QStringLiteral("docs"))) && QDir().mkpath(path("out")));
+    // A folder just short of 4096 bytes of path, holding a file just past it.
+    QString deep = path(QStringLiteral("deep"));
+    while (deep.size() + 201 <= 4050)
+        deep += '/' + QString(200, 'f');
+    QVERIFY(QDir().mkpath(deep));
+    const int fd = ::open(QFile::encodeName(deep).constData(), O_RDONLY | O_DIRECTORY);
+    const int file =
+        ::openat(fd, QByteArray(4100 - deep.size(), 'x').constData(), O_CREAT | O_WRONLY, 0600);
+    QVERIFY(file >= 0 && ::close(file) == 0 && ::close(fd) == 0);
+    const CliRun run = Cli(QStringList{"encrypt", "--yes"} + args);
+    // Paths past the limit are beyond what the temporary folder can remove.
+    QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), path(QStringLiteral("deep"))});
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.out.contains(said), qPrintable(run.out));
+    for (const QString& file : files)
+        QVERIFY2((read(file) != file.toUtf8()) == changed.contains(file), qPrintable(file));
 }
 
 QTEST_GUILESS_MAIN(tst_cli_operation)

@@ -36,7 +36,7 @@ void tst_cli_randomness::folder()
     QStringList files = lines.mid(1, 2);
     files.sort();
     QVERIFY2(QRegularExpression(
-                 QStringLiteral("^(0.9\\d\\d|1.000) \\* data\\.bin \\(40.000 bytes\\)   $"))
+                 QStringLiteral("^(0.9\\d\\d|1.000) \\* Data\\.BIN \\(40.000 bytes\\)   $"))
                  .match(files[1])
                  .hasMatch(),
              qPrintable(files[1]));

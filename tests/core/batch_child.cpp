@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     UnattendedInteraction interaction;
     BatchDriver driver(setup, key, engine, interaction);
     driver.fileOps().onStage = [](ZR7FileOps::Stage stage, const InPlaceFile& file) {
-        if (stage == ZR7FileOps::Stage::Verifying)
+        if (stage == ZR7FileOps::Stage::Opened || stage == ZR7FileOps::Stage::Verifying)
             return;
         const QString name = QFileInfo(QString::fromStdString(file.path())).fileName();
         std::fprintf(stdout, "%s %s\n",

@@ -2,10 +2,13 @@
 #include "InPlaceFile.h"
 #include "TestFiles.h"
 #include "core/ZR7FileOps.h"
+#include "support/SizeText.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <fcntl.h>
@@ -243,51 +246,100 @@ void TestInPlaceSafety::metadataKept()
 }
 
 // Another user swaps a subfolder for a link to a private folder, or a second run takes the same
-// files: only the files listed, in the folders listed, are replaced, and none twice.
+// files: only the files listed, in the folders listed, are written, and none twice. A file
+// already taken is finished in its folder, wherever that folder's path now leads.
 void TestInPlaceSafety::onlyListedFiles_data()
 {
-    QTest::addColumn<QString>("trigger"); // the change comes as this file is verified
+    using Stage = ZR7FileOps::Stage;
+    QTest::addColumn<QString>("trigger"); // the change comes as this file reaches `stage`
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("output"); // swapped when it is not "top", else "top/sub" is
     QTest::addColumn<bool>("secondRun");
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("changedSinceListed");
-    QTest::newRow("subfolder swapped, then entered") << "top/c.txt" << false << 3 << 0;
-    QTest::newRow("subfolder swapped inside it") << "top/sub/b.txt" << false << 3 << 1;
-    QTest::newRow("a second run at once") << "top/a.txt" << true << 3 << 2;
+    QTest::addColumn<QString>("result"); // a file that holds the original transformed
+    QTest::newRow("subfolder swapped, then entered")
+        << "top/c.txt" << int(Stage::Verifying) << true << true << "top" << false << 3 << 0
+        << "top/b.txt";
+    QTest::newRow("subfolder swapped as a file is opened")
+        << "top/sub/b.txt" << int(Stage::Opened) << true << true << "top" << false << 4 << 1
+        << "moved/b.txt";
+    QTest::newRow("subfolder swapped before the exchange")
+        << "top/sub/b.txt" << int(Stage::Verifying) << true << true << "top" << false << 4 << 1
+        << "moved/b.txt";
+    QTest::newRow("subfolder swapped before the purge")
+        << "top/sub/b.txt" << int(Stage::Purging) << true << true << "top" << false << 4 << 1
+        << "moved/b.txt";
+    QTest::newRow("new files: subfolder swapped as a file is opened")
+        << "top/sub/b.txt" << int(Stage::Opened) << false << true << "top" << false << 4 << 1
+        << "moved/b.enc";
+    QTest::newRow("new files: output folder swapped as a file is opened")
+        << "top/b.txt" << int(Stage::Opened) << false << true << "out" << false << 5 << 0
+        << "moved/b.enc";
+    // The next file's check that it looks encrypted reads the file listed, not the one at its
+    // path, which would ask whether to decrypt a plaintext.
+    QTest::newRow("decrypting: subfolder swapped before a file is measured")
+        << "top/sub/b.txt" << int(Stage::Opened) << true << false << "top" << false << 4 << 1
+        << "moved/b.txt";
+    QTest::newRow("a second run at once") << "top/a.txt" << int(Stage::Verifying) << true << true
+                                          << "top" << true << 3 << 2 << "top/b.txt";
 }
 
 void TestInPlaceSafety::onlyListedFiles()
 {
     QFETCH(QString, trigger);
+    QFETCH(int, stage);
+    QFETCH(bool, inPlace);
+    QFETCH(bool, encrypt);
+    QFETCH(QString, output);
     QFETCH(bool, secondRun);
     QFETCH(int, done);
     QFETCH(int, changedSinceListed);
+    QFETCH(QString, result);
     BatchFixture f;
-    f.setup.blnOutputFilesSame = true;
+    f.setup.blnOutputFilesSame = inPlace;
+    f.setup.blnEncrypt = encrypt;
     f.setup.blnSubdirectories = true;
-    for (const char* name : {"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt",
-                             "top/sub/c.txt", "private/b.txt", "private/c.txt"})
+    const QStringList privateFiles{"private/b.txt", "private/c.txt", "private/b.enc"};
+    for (const QString& name : privateFiles)
         f.write(name, Original);
+    for (const char* name :
+         {"top/a.txt", "top/b.txt", "top/c.txt", "top/sub/b.txt", "top/sub/c.txt"})
+        encrypt ? f.write(name, Original) : f.writeEncrypted(name, Original);
     f.write("key", f.key.strKey.view().toByteArray());
-    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile& file) {
-        if (stage != ZR7FileOps::Stage::Verifying ||
-            file.path() != TestFiles::native(f.path(trigger)))
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage now, const InPlaceFile& file) {
+        if (int(now) != stage || file.path() != TestFiles::native(f.path(trigger)))
             return;
         QProcess other; // another user's shell, or a second run of the program
         other.setStandardOutputFile(QProcess::nullDevice());
-        const QString swap = "mv $0/sub $0/moved && ln -s ../private $0/sub";
+        const QString swapped = f.path(output == "top" ? "top/sub" : output);
         if (secondRun)
             other.start(ZR7_BATCH_CHILD, {f.path("top"), f.path("key"), "encrypt"});
         else
-            other.start("sh", {"-c", swap, f.path("top")});
+            other.start("sh", {"-c", "mv \"$0\" \"$1\" && ln -s \"$2\" \"$0\"", swapped,
+                               f.path("moved"), f.path("private")});
         QVERIFY(other.waitForFinished());
         QCOMPARE(other.exitCode(), int(secondRun)); // the second run meets a locked file
     };
-    f.Run("top", "*.txt", "top", "*.*");
+    f.Run("top", "*.txt", output, inPlace ? "*.*" : "*.enc");
     QCOMPARE(f.driver.counters().filesDone, done);
     QCOMPARE(f.report().count("This file changed since the batch began, so it was left as it is."),
              changedSinceListed);
-    QCOMPARE(f.read("private/b.txt") + f.read("private/c.txt"), Original + Original);
-    QCOMPARE(f.decrypted("top/b.txt"), Original);
+    for (const QString& name : privateFiles)
+        QCOMPARE(f.read(name), Original);
+    QCOMPARE(encrypt ? f.decrypted(result) : f.read(result), Original);
+    // The report gives the size of the result where it was written.
+    const QString size = StrProc::NumberLocale().toString(QFileInfo(f.path(result)).size());
+    if (!secondRun)
+        QVERIFY(f.lines().filter(QRegularExpression("^b\\.txt ")).last().endsWith(size + " bytes"));
+    QStringList left; // no result nor original under a temporary name
+    for (QDirIterator it(f.path(""), {".zr7-*"}, QDir::Files | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        left << it.next();
+    QCOMPARE(left, QStringList());
 }
 
 // The original cannot be purged once the result has its name: the file is not done, and the

@@ -167,18 +167,18 @@ void TestOperationLaunch::outputEqualsInputSwitchesToInPlace()
     l.f.write(QStringLiteral("in/a.txt"), "text");
     setup.blnSubdirectories = true;
     setup.strDirpath[Setup::Output] = setup.strDirpath[Setup::Input];
-    setup.strFilespec = {QStringLiteral("*.TXT"), QStringLiteral("*.txt")};
+    setup.strFilespec = {QStringLiteral("*.txt"), QStringLiteral("*.txt")};
     // The switch comes before the subfolder rule, which then has nothing to object to.
     QCOMPARE(l.launch.DoIt(), OperationLaunch::Outcome::Ran);
     QCOMPARE(l.host.calls.first(), QStringLiteral("in place"));
     QVERIFY(setup.blnOutputFilesSame);
     QCOMPARE(l.host.calls.at(1),
-             QStringLiteral("Encrypting *.TXT in the folder ") + setup.strDirpath[0] +
+             QStringLiteral("Encrypting *.txt in the folder ") + setup.strDirpath[0] +
                  QStringLiteral(" (1 file) and in all lower subfolders.  The output file will "
                                 "have the same name as the input file (so the input file will "
                                 "be overwritten)"));
     QCOMPARE(l.host.calls.at(2), QStringLiteral("Perform this encryption operation?"));
-    QCOMPARE(l.host.calls.at(3), QStringLiteral("show Encrypting *.TXT"));
+    QCOMPARE(l.host.calls.at(3), QStringLiteral("show Encrypting *.txt"));
     // In place needs no measuring pass and no disk space query.
     QCOMPARE(l.spaceQueries, 0);
     QCOMPARE(l.f.decrypted(QStringLiteral("in/a.txt")), QByteArray("text"));

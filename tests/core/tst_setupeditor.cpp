@@ -109,21 +109,25 @@ void TestSetupEditor::outputExtension_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("picked");
     QTest::newRow("one file keeps its name") << "report.txt"
-                                             << "report.enc";
+                                             << "report.enc" << false;
     QTest::newRow("a name without extension") << "README"
-                                              << "README.enc";
+                                              << "README.enc" << false;
     QTest::newRow("a pattern") << "*.txt"
-                               << "*.enc";
+                               << "*.enc" << false;
+    QTest::newRow("a picked name with ?") << "q?.txt"
+                                          << "q?.enc" << true;
 }
 
 void TestSetupEditor::outputExtension()
 {
     QFETCH(QString, input);
     QFETCH(QString, output);
+    QFETCH(bool, picked);
     ScriptedInteraction interaction;
     SetupEditor editor(interaction);
-    editor.UseSides({"/in/", "/out/"}, {input, QString()});
+    editor.UseSides({"/in/", "/out/"}, {input, QString()}, picked);
     editor.UseOutputFiles(SetupEditor::FilesChoice::Extension, QStringLiteral("enc"));
     QCOMPARE(editor.setup().strFilespec[Setup::Output], output);
 }
@@ -135,7 +139,7 @@ void TestSetupEditor::clearThenRestore()
     RecordingView view;
     editor.SetView(&view);
     const QString folder = s_dir->filePath(QStringLiteral("flat/"));
-    editor.UseSides({folder, s_dir->path() + "/out/"}, {"*.txt", "*.enc"});
+    editor.UseSides({folder, s_dir->path() + "/out/"}, {"a?.txt", "*.enc"}, true);
     editor.SetSwitches(false, false, false);
     editor.key().strKey = "A KEY OF SIXTEEN+";
     editor.key().intKeySource = KeyRecord::Keyboard;

@@ -381,6 +381,19 @@ void tst_cipherengine::derivesOncePerKeyAndSalt()
     QCOMPARE(encrypt(plain, m_dir.filePath("foreign"), m_key), 0);
     QCOMPARE(run(m_key, false, m_dir.filePath("foreign"), m_dir.filePath("d")), 0);
     QCOMPARE(engine.key_derivations(), 3);
+    // A file's maker chose its salt: later encryptions take their own, be it refused or opened.
+    const QByteArray refused = '%' + m_key.mid(1), opened = '&' + m_key.mid(1);
+    QCOMPARE(encrypt(plain, m_dir.filePath("theirs"), opened), 0);
+    const QByteArray theirSalt = TestFiles::read(m_dir.filePath("theirs")).left(16);
+    for (const QByteArray& key : {refused, refused, opened})
+        QCOMPARE(run(key, false, m_dir.filePath("theirs"), m_dir.filePath("d")),
+                 key == opened ? 0 : -8);
+    QCOMPARE(engine.key_derivations(), 6);
+    for (const QByteArray& key : {refused, opened}) {
+        QCOMPARE(run(key, true, plain, m_dir.filePath("c")), 0);
+        QVERIFY(TestFiles::read(m_dir.filePath("c")).left(16) != theirSalt);
+    }
+    QCOMPARE(engine.key_derivations(), 8);
 }
 
 void tst_cipherengine::defaultParametersRoundTrip()

@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
+#include "files/NameFilter.h"
 #include "files/folder.h"
 
 #include <QDir>
@@ -232,24 +233,26 @@ void tst_folder::aFilesOwnNameIsTakenLiterally_data()
 {
     QTest::addColumn<QString>("spec");
     QTest::addColumn<QString>("selected");
-    QTest::addColumn<bool>("pattern");
-    QTest::newRow("a name with ?") << "what?.txt"
-                                   << "what?.txt" << false;
+    QTest::addColumn<bool>("picked");
+    QTest::newRow("a picked name with ?") << "what?.txt"
+                                          << "what?.txt" << true;
     QTest::newRow("its other case") << "WHAT?.TXT"
-                                    << "what?.txt whatx.txt" << true;
-    QTest::newRow("a name with *") << "a*.txt"
-                                   << "a*.txt" << false;
+                                    << "what?.txt whatx.txt" << false;
+    QTest::newRow("a picked name with *") << "a*.txt"
+                                          << "a*.txt" << true;
     QTest::newRow("a pattern") << "wha??.txt"
-                               << "what?.txt whatx.txt" << true;
+                               << "what?.txt whatx.txt" << false;
     QTest::newRow("a pattern, no file of its name") << "a?.txt"
-                                                    << "a*.txt ab.txt" << true;
+                                                    << "a*.txt ab.txt" << false;
 }
 
 void tst_folder::aFilesOwnNameIsTakenLiterally()
 {
     QFETCH(QString, spec);
     QFETCH(QString, selected);
-    QFETCH(bool, pattern);
+    QFETCH(bool, picked);
+    const NameFilter filter(spec, picked ? NameFilter::Kind::PickedName
+                                         : NameFilter::Kind::Specification);
     QTemporaryDir dir;
     for (const char* name : {"what?.txt", "whatx.txt", "a*.txt", "ab.txt"})
         QVERIFY(TestFiles::write(dir.filePath(name), ""));
@@ -259,11 +262,10 @@ void tst_folder::aFilesOwnNameIsTakenLiterally()
         walked = files;
         return true;
     };
-    WalkFolder(dir.path(), spec, false, callbacks);
+    WalkFolder(dir.path(), filter, false, callbacks);
     QCOMPARE(walked.join(' '), selected);
     QString errorText;
-    QCOMPARE(CountMatchingFiles(dir.path(), spec, errorText), qint64(walked.size()));
-    QCOMPARE(IsPattern(dir.path(), spec), pattern);
+    QCOMPARE(CountMatchingFiles(dir.path(), filter, errorText), qint64(walked.size()));
 }
 
 void tst_folder::escapedNames_data()

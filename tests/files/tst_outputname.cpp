@@ -52,14 +52,14 @@ void tst_outputname::deriveOutputName_data()
     // Equality is exact: a difference in letter case alone is a new name.
     row("case differs", "report.txt", "R*.TXT", "Report.TXT", 0);
     row("same, several dots", "a.b.c", "*.*", "a.b.c", 1);
-    row("blanks removed", "  report.txt ", " *.enc  ", "report.enc", 0);
-    row("blanks, same name", " report.txt", "*.*", "report.txt", 1);
+    row("blanks kept", " lead.txt", "*.encrypted", " lead.encrypted", 0);
+    row("blanks, same name", " report.txt ", "*.*", " report.txt ", 1);
     row("one trailing dot only", "report.txt", "copy..", "copy.", 0);
     row("empty input", "", "*.*", "", -1);
-    row("blank input", "   ", "*.*", "", -1);
+    row("blank name", "   ", "*.*", "   ", 1);
     row("empty input and spec", "", "", "", -1);
     row("empty spec", "report.txt", "", "", -2);
-    row("blank spec", "report.txt", "  ", "", -2);
+    row("blank spec", "report.txt", "  ", "  ", 0);
     row("dot alone", "report.txt", ".", "", -4);
     row("dot file, name only", ".profile", "*.", "", -4);
     row("dot file, all", ".profile", "*.*", ".profile", 1);

@@ -76,6 +76,8 @@ void tst_zr7keyfrom::checksum_data()
                          << "A B C" << 7498;
     QTest::newRow("case and spaces") << "correct horse battery"
                                      << "CorrectHorse Battery" << 0;
+    QTest::newRow("unassigned code") << QString::fromUtf8("abcdefghijklmnop\xc2\x81q")
+                                     << QString::fromUtf8("ABCDEFGHIJKLMNOP\xc2\x81 Q") << 6990;
     QTest::newRow("random 64 bytes") << QString() << QString() << 0;
 }
 

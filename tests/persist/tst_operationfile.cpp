@@ -32,7 +32,8 @@ private:
 
 namespace {
 
-// Switch bits: 1 encrypt, 2 confirm files, 4 output files same, 8 subfolders. Sides: input
+// Switch bits: 1 encrypt, 2 confirm files, 4 output files same, 8 subfolders, 16 single file
+// (a picked name). Sides: input
 // folder, input files, output folder, output files.
 Setup MakeSetup(int switches, const QStringList& sides)
 {
@@ -41,6 +42,7 @@ Setup MakeSetup(int switches, const QStringList& sides)
     setup.blnConfirmFiles = switches & 2;
     setup.blnOutputFilesSame = switches & 4;
     setup.blnSubdirectories = switches & 8;
+    setup.blnSingleFile = switches & 16;
     setup.strDirpath = {sides[0], sides[2]};
     setup.strFilespec = {sides[1], sides[3]};
     return setup;
@@ -74,6 +76,7 @@ void tst_operationfile::roundTrip_data()
     QTest::newRow("blanks, tab, CR at the ends")
         << 15 << QStringList{" /lead/ ", "\t*.*\t", "/trail\r/", " "};
     QTest::newRow("empty") << 4 << QStringList{"", "", "", ""};
+    QTest::newRow("picked name") << 16 + 4 << QStringList{"/a/", "q?.txt", "/a/", "q?.txt"};
 }
 
 void tst_operationfile::roundTrip()
@@ -97,7 +100,7 @@ void tst_operationfile::read_data()
     QTest::newRow("nine lines") << nine << true;
     QTest::newRow("LF line ends, none at the end")
         << QByteArray(nine).replace("\r\n", "\n").chopped(1) << true;
-    QTest::newRow("more lines") << nine + " 1 \r\n" << true;
+    QTest::newRow("more lines") << nine + "\"later\"\r\n" << true;
     QTest::newRow("missing file") << QByteArray() << false;
     QTest::newRow("empty file") << QByteArray("") << false;
     QTest::newRow("eight lines") << "9.92\r\n" + ExampleLines << false;
