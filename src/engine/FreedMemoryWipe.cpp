@@ -38,6 +38,15 @@ bool GlibcHeap()
     return glibc;
 }
 
+// A large block has pages of its own, which glibc hands back to the kernel when it is freed: the
+// kernel gives them to the next user zeroed, so there is nothing left to wipe. glibc marks such a
+// block in the size word just before it.
+bool Mapped(const void* block)
+{
+    constexpr std::size_t isMapped = 0x2;
+    return (static_cast<const std::size_t*>(block)[-1] & isMapped) != 0;
+}
+
 template <typename Function> Function Next(const char* name)
 {
     return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
@@ -53,7 +62,7 @@ void free(void* block) noexcept
         static const auto next = Next<void (*)(void*)>("free");
         return next(block);
     }
-    if (block != nullptr)
+    if (block != nullptr && !Mapped(block))
         explicit_bzero(block, malloc_usable_size(block));
     __libc_free(block);
 }
