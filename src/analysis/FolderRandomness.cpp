@@ -19,7 +19,7 @@ constexpr double NotMeasured = -0.5;
 
 } // namespace
 
-FolderRandomness::FolderRandomness(BatchDriver& driver, Setup& setup)
+FolderRandomness::FolderRandomness(BatchDriver& driver, const Setup& setup)
     : measure(&FolderRandomness::FileRandomness), m_driver(driver), m_setup(setup)
 {
 }
@@ -75,7 +75,6 @@ void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const Q
 bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& names,
                                  const QStringList& unreadable)
 {
-    m_setup.intNumFiles = names.size();
     if (names.isEmpty() && unreadable.isEmpty())
         return true;
     BatchCounters& counters = m_driver.runCounters();

@@ -15,7 +15,7 @@ class Setup;
 class FolderRandomness
 {
 public:
-    FolderRandomness(BatchDriver& driver, Setup& setup);
+    FolderRandomness(BatchDriver& driver, const Setup& setup);
 
     // Makes the driver's ProcessFiles run this listing for a randomness report.
     void Attach();
@@ -42,5 +42,5 @@ private:
     bool ListOneFile(const QString& folderPath, const QString& name);
 
     BatchDriver& m_driver;
-    Setup& m_setup;
+    const Setup& m_setup;
 };

@@ -17,8 +17,8 @@ const QString Title = QStringLiteral("Randomness report");
 
 } // namespace
 
-RandomnessReport::RandomnessReport(Setup& setup, BatchDriver& driver, Interaction& interaction,
-                                   RandomnessView& view)
+RandomnessReport::RandomnessReport(const Setup& setup, BatchDriver& driver,
+                                   Interaction& interaction, RandomnessView& view)
     : m_setup(setup), m_driver(driver), m_interaction(interaction), m_view(view),
       m_listing(driver, setup)
 {
@@ -71,7 +71,6 @@ RandomnessReport::Outcome RandomnessReport::MakeRandomnessReport(int side)
 RandomnessReport::Outcome RandomnessReport::SingleFileReport(int side, const QString& path,
                                                              const QString& spec)
 {
-    m_setup.strCurrentFilePath = path;
     const qint64 length = QFileInfo(path).size();
     m_view.ShowChecking(true);
     const double value = m_listing.measure(path, m_setup.intMinFilesizeForRandomness);

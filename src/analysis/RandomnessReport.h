@@ -25,7 +25,7 @@ public:
         Listing,          // the report window listed the files
     };
 
-    RandomnessReport(Setup& setup, BatchDriver& driver, Interaction& interaction,
+    RandomnessReport(const Setup& setup, BatchDriver& driver, Interaction& interaction,
                      RandomnessView& view);
 
     // True when both the folder and the file specification of `side` are set.
@@ -43,7 +43,7 @@ private:
     Outcome SingleFileReport(int side, const QString& path, const QString& spec);
     void ListingReport(int side, const QString& folderPath, const QString& spec);
 
-    Setup& m_setup;
+    const Setup& m_setup;
     BatchDriver& m_driver;
     Interaction& m_interaction;
     RandomnessView& m_view;

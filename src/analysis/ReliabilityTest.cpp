@@ -87,7 +87,7 @@ ReliabilityTest::ReliabilityTest(SetupEditor& editor, BatchDriver& driver, Inter
 
 void ReliabilityTest::RunReliabilityTest()
 {
-    Setup& setup = m_editor.setup();
+    const Setup& setup = m_editor.setup();
     m_editor.KeepSetup();
     const QString folder = setup.strDirpath[Setup::Input];
     m_spec = setup.strFilespec[Setup::Input];
@@ -259,15 +259,12 @@ void ReliabilityTest::SetSpecs(const QString& input, const QString& output)
 
 void ReliabilityTest::PauseBeforeNextRun(bool inPlace)
 {
-    Setup& setup = m_editor.setup();
     try {
         Write(QStringLiteral("\nOK so far ... "));
     } catch (const RunError&) {
         // A full report only misses this notice; the next run starts a new one.
     }
-    setup.blnGenerateNextKey = false;
-    m_host.WaitBeforeNextRun(setup, !inPlace);
-    setup.blnGenerateNextKey = false;
+    m_host.WaitBeforeNextRun(!inPlace);
 }
 
 void ReliabilityTest::FileComparison(const QString& extension)

@@ -117,7 +117,7 @@ bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QStri
     // Subfolders with a separate output are left for the launch to refuse with its message,
     // rather than quietly turned into an operation in place.
     if (options.subfolders && !inPlace)
-        editor.setup().blnSubdirectories = true;
+        editor.SetSubdirectoriesOnly(true);
     return true;
 }
 
@@ -126,9 +126,9 @@ bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QStri
 class CliLaunchHost : public LaunchHost
 {
 public:
-    CliLaunchHost(Setup& setup, bool yes) : m_setup(setup), m_yes(yes) {}
+    CliLaunchHost(SetupEditor& editor, bool yes) : m_editor(editor), m_yes(yes) {}
 
-    void SwitchToInPlace() override { m_setup.blnOutputFilesSame = true; }
+    void SwitchToInPlace() override { m_editor.SetOutputFilesSame(true); }
 
     bool Confirm(const QString& description, const QString& question) override
     {
@@ -152,7 +152,7 @@ public:
     void ShowReport(const QString&) override {}
 
 private:
-    Setup& m_setup;
+    SetupEditor& m_editor;
     bool m_yes;
 };
 
@@ -192,11 +192,12 @@ int RunOperation(bool encrypt, QStringList args)
         PrintError(error);
         return ExitStatus::Refused;
     }
-    return RunSetup(editor.setup(), keyOptions, options.yes, options.force);
+    return RunSetup(editor, keyOptions, options.yes, options.force);
 }
 
-int RunSetup(Setup& setup, CliKey& keyOptions, bool yes, bool force)
+int RunSetup(SetupEditor& editor, CliKey& keyOptions, bool yes, bool force)
 {
+    const Setup& setup = editor.setup();
     QString error;
     KeyRecord key;
     if (!keyOptions.Read(key.strKey, error, setup.blnEncrypt)) {
@@ -222,7 +223,7 @@ int RunSetup(Setup& setup, CliKey& keyOptions, bool yes, bool force)
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
     CliInteraction::CatchInterrupt();
 
-    CliLaunchHost host(setup, yes);
+    CliLaunchHost host(editor, yes);
     OperationLaunch launch(setup, key, interaction, driver, host);
     const OperationLaunch::Outcome outcome = launch.DoIt();
     view.Flush();

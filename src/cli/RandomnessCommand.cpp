@@ -13,6 +13,7 @@
 #include "analysis/SingleFileFigures.h"
 #include "core/BatchDriver.h"
 #include "core/Setup.h"
+#include "core/SetupEditor.h"
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
 
@@ -86,17 +87,22 @@ struct Arguments
     QString input;   // the file or folder measured
     QString picture; // --picture FILE, or ""
     bool force = false;
+    bool subfolders = false;
+    // The input side the report is made on: a folder, and the one file or the specification.
+    QString folderPath;
+    QString spec;
+    bool single = false;
 };
 
-// The input side of `setup` from the arguments; false with `error` when they do not fit.
-bool ParseArguments(QStringList args, Setup& setup, Arguments& given, QString& error)
+// The input side from the arguments; false with `error` when they do not fit.
+bool ParseArguments(QStringList args, Arguments& given, QString& error)
 {
     QString& path = given.input;
     QString files;
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
         if (arg == QLatin1String("--subfolders")) {
-            setup.blnSubdirectories = true;
+            given.subfolders = true;
         } else if (arg == QLatin1String("--force")) {
             given.force = true;
         } else if (arg == QLatin1String("--files") || arg == QLatin1String("--picture")) {
@@ -119,7 +125,7 @@ bool ParseArguments(QStringList args, Setup& setup, Arguments& given, QString& e
         return false;
     }
     const bool single = !info.isDir();
-    if (single && (!files.isEmpty() || setup.blnSubdirectories)) {
+    if (single && (!files.isEmpty() || given.subfolders)) {
         error = QStringLiteral("--files and --subfolders need a folder, not a file.");
         return false;
     }
@@ -129,11 +135,9 @@ bool ParseArguments(QStringList args, Setup& setup, Arguments& given, QString& e
     }
     QString folderPath = QDir::cleanPath(single ? info.absolutePath() : info.absoluteFilePath());
     StrProc::EnsureTrailingBackslash(folderPath);
-    setup.strDirpath[Setup::Input] = folderPath;
-    setup.strFilespec[Setup::Input] = single            ? info.fileName()
-                                      : files.isEmpty() ? QStringLiteral("*.*")
-                                                        : files;
-    setup.blnSingleFile = single;
+    given.folderPath = folderPath;
+    given.spec = single ? info.fileName() : files.isEmpty() ? QStringLiteral("*.*") : files;
+    given.single = single;
     return true;
 }
 
@@ -141,10 +145,9 @@ bool ParseArguments(QStringList args, Setup& setup, Arguments& given, QString& e
 
 int RunRandomness(QStringList args)
 {
-    Setup setup;
     Arguments arguments;
     QString error;
-    if (!ParseArguments(args, setup, arguments, error)) {
+    if (!ParseArguments(args, arguments, error)) {
         PrintError(error);
         return ExitStatus::Refused;
     }
@@ -157,6 +160,11 @@ int RunRandomness(QStringList args)
     CipherEngine engine; // never called: a randomness report encrypts nothing
     KeyRecord key;
     CliInteraction interaction;
+    SetupEditor editor(interaction);
+    editor.UseSides({arguments.folderPath, QString()}, {arguments.spec, QString()},
+                    arguments.single);
+    editor.SetSubdirectoriesOnly(arguments.subfolders);
+    const Setup& setup = editor.setup();
     BatchDriver driver(setup, key, engine, interaction);
     CliReportView reportView(driver.report());
     driver.SetView(&reportView);

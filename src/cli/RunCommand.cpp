@@ -42,5 +42,5 @@ int RunOperationFile(QStringList args)
     SetupEditor editor(interaction);
     if (!SetupCommands(editor, interaction).Load(path))
         return ExitStatus::Refused;
-    return RunSetup(editor.setup(), keyOptions, yes, force);
+    return RunSetup(editor, keyOptions, yes, force);
 }

@@ -32,7 +32,7 @@ public:
 
     ReliabilityTest* test = nullptr;
 
-    void SwitchToInPlace() override { m_editor.ToggleOutputFilesSame(); }
+    void SwitchToInPlace() override { m_editor.SetOutputFilesSame(true); }
     TestChoice OfferReliabilityTest() override
     {
         test->RunReliabilityTest();
@@ -42,11 +42,10 @@ public:
     bool Confirm(const QString&, const QString&) override { return false; }
     void ShowReport(const QString&) override {}
 
-    void WaitBeforeNextRun(Setup& setup, bool) override
+    void WaitBeforeNextRun(bool) override
     {
         m_view.Flush();
         std::fputs("\n", stdout);
-        setup.blnGenerateNextKey = true;
     }
 
 private:

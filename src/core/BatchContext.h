@@ -28,7 +28,7 @@ struct BatchCounters
 // and its counters. The batch driver owns it.
 struct BatchContext
 {
-    Setup& setup;
+    const Setup& setup;
     const KeyRecord& key;
     Interaction& interaction;
     ReportText& report;
@@ -37,6 +37,9 @@ struct BatchContext
     ReportView* view = nullptr;
     PurgeAdviceDialogs* advice = nullptr;
     BatchCounters counters;
+    // The purge advice before an input file is purged: on at the start of every batch, off
+    // once the user has answered it for the rest of the batch.
+    bool showPurgeWarning = true;
     // Seconds since midnight, from the clock the batch times itself with.
     std::function<double()> secondsNow;
     // Ends the batch as the Stop button does.

@@ -38,10 +38,10 @@ bool HasDuplicates(const QStringList& names)
 
 } // namespace
 
-BatchDriver::BatchDriver(Setup& setup, const KeyRecord& key, CipherEngine& engine,
+BatchDriver::BatchDriver(const Setup& setup, const KeyRecord& key, CipherEngine& engine,
                          Interaction& interaction)
     : m_ops(engine), m_context{setup,   key,     interaction, m_report, m_ops, run,
-                               nullptr, nullptr, {},          {},       {}}
+                               nullptr, nullptr, {},          true,     {},    {}}
 {
     secondsSinceMidnight = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; };
     now = [] { return QDateTime::currentDateTime(); };
@@ -86,7 +86,7 @@ void BatchDriver::ProcessFiles()
         } else {
             const double start = secondsSinceMidnight();
             m_context.counters.pausedSeconds = 0;
-            m_context.setup.blnShowPurgeWarning = true;
+            m_context.showPurgeWarning = true;
             m_ops.FillExclusionList();
             FolderRoutine(run.strInputDirpath, run.strInputFilespec, run.strOutputDirpath,
                           run.strOutputFilespec);
@@ -182,11 +182,10 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
                                      const QString& outputFolder, const QString& outputSpec,
                                      int outputFd)
 {
-    Setup& setup = m_context.setup;
+    const Setup& setup = m_context.setup;
     BatchCounters& counters = m_context.counters;
     const QString& inputFolder = files.path;
     const QStringList& names = files.names;
-    setup.intNumFiles = names.size();
     if (names.isEmpty() && files.unreadable.isEmpty() && files.special.isEmpty())
         return true;
     const bool measure = measuring();
@@ -225,7 +224,7 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
                                             ? qMax(run.lngTotalInputFilesize, size)
                                             : run.lngTotalInputFilesize + size;
         } else if (!ProcessOneFile(operation, inputFolder, names[i], outputFolder, outputNames[i],
-                                   i, listed)) {
+                                   i == names.size() - 1, listed)) {
             // The user ended the batch at a question: noted in the report as a Stop is.
             BetweenSteps();
             return false;
@@ -280,11 +279,11 @@ void BatchDriver::RemoveLeftovers(const QString& inputFolder, int inputFd,
 
 bool BatchDriver::ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                                  const QString& inputName, const QString& outputFolder,
-                                 const QString& outputName, qint64 index, const ListedFile& listed)
+                                 const QString& outputName, bool lastFile, const ListedFile& listed)
 {
     bool goOn = true;
     auto runFile = [&] {
-        goOn = operation.Run(inputFolder, inputName, outputFolder, outputName, index, &listed);
+        goOn = operation.Run(inputFolder, inputName, outputFolder, outputName, lastFile, &listed);
     };
     if (Step(runFile))
         return goOn;
@@ -405,7 +404,6 @@ void BatchDriver::SetStatus(const QString& status)
 void BatchDriver::cmdStop_Click()
 {
     run.blnStop = true;
-    m_context.setup.blnGenerateNextKey = true;
     if (m_view) {
         m_view->StopRequested();
         m_view->ClockEnabled(false);

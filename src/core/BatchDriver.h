@@ -25,7 +25,8 @@ struct ListedFolder;
 class BatchDriver
 {
 public:
-    BatchDriver(Setup& setup, const KeyRecord& key, CipherEngine& engine, Interaction& interaction);
+    BatchDriver(const Setup& setup, const KeyRecord& key, CipherEngine& engine,
+                Interaction& interaction);
     ~BatchDriver();
     BatchDriver(const BatchDriver&) = delete;
     BatchDriver& operator=(const BatchDriver&) = delete;
@@ -48,6 +49,10 @@ public:
     ReportText& report() { return m_report; }
     ZR7FileOps& fileOps() { return m_ops; }
     const BatchCounters& counters() const { return m_context.counters; }
+    // True once Stop (or a full report) has ended the run, until the next run starts.
+    bool stopRequested() const { return run.blnStop; }
+    // Whether the purge advice is still shown in this batch.
+    bool showPurgeWarning() const { return m_context.showPurgeWarning; }
     const QString& status() const { return m_status; }
     bool paused() const { return m_paused; }
     bool running() const { return m_running; }
@@ -90,7 +95,7 @@ private:
                          int outputFd);
     bool ProcessOneFile(FileOperation& operation, const QString& inputFolder,
                         const QString& inputName, const QString& outputFolder,
-                        const QString& outputName, qint64 index, const ListedFile& listed);
+                        const QString& outputName, bool lastFile, const ListedFile& listed);
     bool BetweenSteps();
     void WaitWhilePaused();
     bool Step(const std::function<void()>& step);

@@ -37,7 +37,7 @@ double BatchContext::SecondsSince(double start) const
 }
 
 bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
-                        const QString& outputFolder, const QString& outputName, qint64 index,
+                        const QString& outputFolder, const QString& outputName, bool lastFile,
                         const ListedFile* listed)
 {
     const bool encrypt = c.setup.blnEncrypt;
@@ -61,8 +61,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
         result = ZR7FileOps::TooSmallToDecrypt;
     } else {
         c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
-        const Anomaly anomaly =
-            CheckAnomaly(inputPath, size, index == c.setup.intNumFiles - 1, listed);
+        const Anomaly anomaly = CheckAnomaly(inputPath, size, lastFile, listed);
         if (anomaly == Anomaly::Abort)
             return false;
         if (anomaly == Anomaly::Skip) {
@@ -139,15 +138,15 @@ int FileOperation::Transform(const QString& inputPath, const QString& outputPath
 
 void FileOperation::AdviseBeforePurge(const QString& inputPath)
 {
-    if (!c.setup.blnShowPurgeWarning || !c.advice || !PurgeAdvice::IsWatchedExtension(inputPath))
+    if (!c.showPurgeWarning || !c.advice || !PurgeAdvice::IsWatchedExtension(inputPath))
         return;
     if (c.view)
         c.view->ClockEnabled(false);
     const double start = c.secondsNow();
     if (c.advice->AskAntivirus() == PurgeAdviceDialogs::Antivirus::No)
-        c.setup.blnShowPurgeWarning = false;
+        c.showPurgeWarning = false;
     else
-        c.setup.blnShowPurgeWarning = !c.advice->ShowPurgeAdvice(inputPath);
+        c.showPurgeWarning = !c.advice->ShowPurgeAdvice(inputPath);
     c.counters.pausedSeconds += c.SecondsSince(start);
     if (c.view)
         c.view->ClockEnabled(true);

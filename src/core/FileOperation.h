@@ -15,12 +15,11 @@ class FileOperation
 public:
     explicit FileOperation(BatchContext& context) : c(context) {}
 
-    // Handles the file `inputName` of `inputFolder` (both folders end with "/"); `index` is
-    // its place in the folder's list of `intNumFiles` files. False when the user chose to end
-    // the batch.
+    // Handles the file `inputName` of `inputFolder` (both folders end with "/"); `lastFile`
+    // when it is the last of its folder's list. False when the user chose to end the batch.
     // With `listed` the file is taken only while it is still the file that the batch listed.
     bool Run(const QString& inputFolder, const QString& inputName, const QString& outputFolder,
-             const QString& outputName, qint64 index, const ListedFile* listed = nullptr);
+             const QString& outputName, bool lastFile, const ListedFile* listed = nullptr);
 
     // The line of a matching file that the batch cannot work on (`shownName`, escaped where
     // its name is not valid UTF-8) with the reason `result`: it is left as it is and counts as

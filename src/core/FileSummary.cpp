@@ -49,7 +49,7 @@ QString InputFileComment(double r, const QString& path, double minEncrypted)
 
 } // namespace
 
-SideSummary Describe(Setup& setup, int side)
+SideSummary Describe(const Setup& setup, int side)
 {
     SideSummary summary;
     const QString& folderPath = setup.strDirpath[side];
@@ -75,18 +75,18 @@ SideSummary Describe(Setup& setup, int side)
         return summary;
     }
     summary.commentOffset = StrProc::TrimBlanks(spec).size() * width + 300;
-    setup.strCurrentFilePath = folderPath + spec;
+    const QString path = folderPath + spec;
     if (side == Setup::Output && setup.blnOutputFilesSame)
         return summary;
-    const double r = FileUtility::fr(QFile::encodeName(setup.strCurrentFilePath).toStdString(),
-                                     setup.intMinFilesizeForRandomness);
+    const double r =
+        FileUtility::fr(QFile::encodeName(path).toStdString(), setup.intMinFilesizeForRandomness);
     // An empty or short file exists just as much: the user must not be told nothing before it
     // is overwritten.
     const bool exists = r >= 0 || Is(r, FileUtility::FileEmpty) || Is(r, FileUtility::FileTooShort);
     if (side == Setup::Output)
         summary.comment = exists ? QStringLiteral("(File exists already.)") : QString();
     else
-        summary.comment = InputFileComment(r, setup.strCurrentFilePath, setup.dblMinZR7Randomness);
+        summary.comment = InputFileComment(r, path, setup.dblMinZR7Randomness);
     return summary;
 }
 

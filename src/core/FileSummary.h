@@ -17,9 +17,8 @@ struct SideSummary
 
 namespace FileSummary {
 
-// Describes side `side` (0 input, 1 output). A single named input file is measured; its path
-// is left in setup.strCurrentFilePath.
-SideSummary Describe(Setup& setup, int side);
+// Describes side `side` (0 input, 1 output). A single named input file is measured.
+SideSummary Describe(const Setup& setup, int side);
 
 // The hint under the summary while no input files are specified.
 QString HintLine(const Setup& setup);

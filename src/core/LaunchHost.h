@@ -12,8 +12,8 @@ public:
 
     virtual ~LaunchHost() = default;
 
-    // The output side equals the input side: the output files become the input files, as a
-    // click on "Output file(s) same?" does.
+    // The output side equals the input side: the output files become the input files, through
+    // SetupEditor::SetOutputFilesSame(true) on the setup the launch reads.
     virtual void SwitchToInPlace() = 0;
 
     // The input is the reliability test folder: the test may run instead.

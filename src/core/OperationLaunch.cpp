@@ -33,7 +33,7 @@ QString KilobytesText(double kb, bool wholeMegabytes)
 
 } // namespace
 
-OperationLaunch::OperationLaunch(Setup& setup, KeyRecord& key, Interaction& interaction,
+OperationLaunch::OperationLaunch(const Setup& setup, KeyRecord& key, Interaction& interaction,
                                  BatchDriver& driver, LaunchHost& host)
     : m_setup(setup), m_key(key), m_interaction(interaction), m_driver(driver), m_host(host)
 {
@@ -158,10 +158,8 @@ bool OperationLaunch::CheckOutput()
     // "*.txt". A folder is the same under any path that leads to it.
     const bool sameFolder = dir[Setup::Output] == dir[Setup::Input] ||
                             ZR7FileOps::SameFile(dir[Setup::Output], dir[Setup::Input]);
-    if (sameFolder && spec[Setup::Output] == spec[Setup::Input]) {
-        m_setup.blnOutputFilesSame = false;
+    if (sameFolder && spec[Setup::Output] == spec[Setup::Input])
         m_host.SwitchToInPlace();
-    }
     if (m_setup.blnSubdirectories && !m_setup.blnOutputFilesSame) {
         m_interaction.Tell(
             QString(),

@@ -24,8 +24,8 @@ public:
         Ran,       // the batch ran
     };
 
-    OperationLaunch(Setup& setup, KeyRecord& key, Interaction& interaction, BatchDriver& driver,
-                    LaunchHost& host);
+    OperationLaunch(const Setup& setup, KeyRecord& key, Interaction& interaction,
+                    BatchDriver& driver, LaunchHost& host);
 
     Outcome DoIt();
 
@@ -51,7 +51,7 @@ private:
     bool Confirmed();
     bool CheckDiskSpace();
 
-    Setup& m_setup;
+    const Setup& m_setup;
     KeyRecord& m_key;
     Interaction& m_interaction;
     BatchDriver& m_driver;

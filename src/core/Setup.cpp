@@ -6,9 +6,9 @@
 void Setup::SetStartUpDefaults()
 {
     intCharWidth = 106;
-    blnEncrypt = false;
-    blnOutputFilesSame = true;
-    blnSubdirectories = true;
+    blnEncrypt = true;
+    blnOutputFilesSame = false;
+    blnSubdirectories = false;
     strDirpath = {};
     strFilespec = {};
     blnSingleFile = false;
@@ -16,7 +16,6 @@ void Setup::SetStartUpDefaults()
     intMinFilesizeForRandomness = 256;
     intMinKeyLength = 16;
     intMaxKeyLength = 64;
-    blnShowPurgeWarning = true;
 }
 
 namespace {

@@ -21,9 +21,10 @@ struct KeptSetup
 };
 
 // The one setup of the running program: everything that defines the next operation, and the
-// thresholds the analysis uses. The main window owns it; dialogs read it when they open and
-// write it back only when the user accepts. Element 0 of a pair is the input side, element 1
-// the output side.
+// thresholds the analysis uses. The setup editor owns it and alone changes it; everyone else
+// reads it. What belongs to one run (the files of a folder, the purge advice of a batch, the
+// pace of the reliability test) lives with that run. Element 0 of a pair is the input side,
+// element 1 the output side.
 class Setup
 {
 public:
@@ -34,14 +35,10 @@ public:
     bool blnSubdirectories = false;
     bool blnOutputFilesSame = false;
     bool blnConfirmFiles = false;
-    qint64 intNumFiles = 0;
     int intMinFilesizeForRandomness = 256;
     double dblMinZR7Randomness = 0.89;
     int intCharWidth = 106; // twips per character of the files line
     QString strProgramTextFile = QStringLiteral("zr7e.dat");
-    bool blnGenerateNextKey = false;
-    QString strCurrentFilePath;
-    bool blnShowPurgeWarning = true;
     int intMinKeyLength = 16;
     int intMaxKeyLength = 64;
 
@@ -55,8 +52,8 @@ public:
     QString strNotSpecifiedWord; // program text 7
     QString strDefaultOperationFile;
 
-    // The values start-up sets before the operation file and the three simulated toggles:
-    // each switch the opposite of its wanted start value, both sides empty.
+    // The values start-up sets before the operation file: encryption, not in place, no
+    // subfolders, both sides empty.
     void SetStartUpDefaults();
 
     // Keeps the output side consistent with the input side: whichever side is empty takes the

@@ -38,15 +38,34 @@ void SetupEditor::SideChanged(int side)
         m_view->SideChanged(side);
 }
 
+void SetupEditor::SetStartUpDefaults(const QString& specifiedWord, const QString& notSpecifiedWord,
+                                     const QString& defaultOperationFile)
+{
+    m_setup.SetStartUpDefaults();
+    m_setup.strSpecifiedWord = specifiedWord;
+    m_setup.strNotSpecifiedWord = notSpecifiedWord;
+    m_setup.strDefaultOperationFile = defaultOperationFile;
+}
+
 void SetupEditor::ToggleFunction()
 {
-    m_setup.blnEncrypt = !m_setup.blnEncrypt;
+    SetFunction(!m_setup.blnEncrypt);
+}
+
+void SetupEditor::SetFunction(bool encrypt)
+{
+    m_setup.blnEncrypt = encrypt;
     if (m_view)
         m_view->FunctionChanged();
     Changed();
 }
 
 void SetupEditor::ToggleSubdirectories()
+{
+    SetSubdirectories(!m_setup.blnSubdirectories);
+}
+
+void SetupEditor::SetSubdirectories(bool included)
 {
     const QString input = m_setup.strDirpath[Setup::Input];
     if (!input.isEmpty()) {
@@ -79,20 +98,28 @@ void SetupEditor::ToggleSubdirectories()
             return;
         }
     }
-    m_setup.blnSubdirectories = !m_setup.blnSubdirectories;
+    m_setup.blnSubdirectories = included;
     if (m_view)
         m_view->SubdirectoriesChanged(true);
     // With subfolders, the output files are the input files.
-    if (m_setup.blnSubdirectories) {
-        m_setup.blnOutputFilesSame = false;
-        ToggleOutputFilesSame();
-    }
+    if (m_setup.blnSubdirectories)
+        SetOutputFilesSame(true);
     Changed();
+}
+
+void SetupEditor::SetSubdirectoriesOnly(bool included)
+{
+    m_setup.blnSubdirectories = included;
 }
 
 void SetupEditor::ToggleOutputFilesSame()
 {
-    m_setup.blnOutputFilesSame = !m_setup.blnOutputFilesSame;
+    SetOutputFilesSame(!m_setup.blnOutputFilesSame);
+}
+
+void SetupEditor::SetOutputFilesSame(bool same)
+{
+    m_setup.blnOutputFilesSame = same;
     if (m_view)
         m_view->OutputFilesSameChanged();
     if (m_setup.blnOutputFilesSame) {
@@ -105,12 +132,9 @@ void SetupEditor::ToggleOutputFilesSame()
 
 void SetupEditor::SetSwitches(bool encrypt, bool outputFilesSame, bool subdirectories)
 {
-    m_setup.blnEncrypt = !encrypt;
-    ToggleFunction();
-    m_setup.blnOutputFilesSame = !outputFilesSame;
-    ToggleOutputFilesSame();
-    m_setup.blnSubdirectories = !subdirectories;
-    ToggleSubdirectories();
+    SetFunction(encrypt);
+    SetOutputFilesSame(outputFilesSame);
+    SetSubdirectories(subdirectories);
 }
 
 void SetupEditor::ShowSubfolderRow()

@@ -21,20 +21,32 @@ public:
     // Without a view, changes are made and nothing is shown.
     void SetView(SetupView* view) { m_view = view; }
 
-    Setup& setup() { return m_setup; }
     const Setup& setup() const { return m_setup; }
     KeyRecord& key() { return m_key; }
     const KeyRecord& key() const { return m_key; }
     const KeptSetup& keptSetup() const { return m_kept; }
     const QString& setupFilename() const { return m_setupFilename; }
 
+    // Start-up, before the operation file: the start values, the words shown for a specified
+    // and a missing part of the setup, and the operation file kept for the next run.
+    void SetStartUpDefaults(const QString& specifiedWord, const QString& notSpecifiedWord,
+                            const QString& defaultOperationFile);
+
     // The three switches, as a left-button release on their commands performs them.
     void ToggleFunction();
     void ToggleSubdirectories();
     void ToggleOutputFilesSame();
-    // Brings the switches to these values the way a saved setup does: each is set to its
-    // opposite and then toggled, in the order function, output files same, subfolders.
+    // Encryption or decryption, as the function command sets it.
+    void SetFunction(bool encrypt);
+    // Output files same as input files, on or off, as the command sets it: on, the output side
+    // takes the input side.
+    void SetOutputFilesSame(bool same);
+    // Brings the switches to these values the way a saved setup does, in the order function,
+    // output files same, subfolders, each as its command sets it.
     void SetSwitches(bool encrypt, bool outputFilesSame, bool subdirectories);
+    // The subfolder switch alone, with no check of the input folder and the output side left
+    // as it is: subfolders asked for with a separate output stay so, for the launch to refuse.
+    void SetSubdirectoriesOnly(bool included);
 
     // One file: its folder is the input folder, its name the input specification (a link is
     // the file it leads to).
@@ -71,6 +83,9 @@ public:
     void SetSetupFilename(const QString& path);
 
 private:
+    // Subfolders on or off: an input folder that cannot be read is cleared, one without
+    // subfolders turns them off; with subfolders the output files are the input files.
+    void SetSubdirectories(bool included);
     void SideChanged(int side);
     void Changed();
     void ShowSubfolderRow();

@@ -38,7 +38,7 @@ void DoItCommand::SetCommandsEnabled(bool enabled)
 
 void DoItCommand::SwitchToInPlace()
 {
-    m_main.editor().ToggleOutputFilesSame();
+    m_main.editor().SetOutputFilesSame(true);
 }
 
 LaunchHost::TestChoice DoItCommand::OfferReliabilityTest()

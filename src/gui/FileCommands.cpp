@@ -56,7 +56,7 @@ void FileCommands::InputFolder()
 void FileCommands::InputFiles()
 {
     SetupEditor& editor = m_main.editor();
-    Setup& setup = editor.setup();
+    const Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Input].isEmpty()) {
         m_interaction.Tell(
             QCoreApplication::translate("FileCommands", "Folder unspecified"),
@@ -67,7 +67,7 @@ void FileCommands::InputFiles()
     if (!editor.CheckInputFolder(QStringLiteral("*.*")))
         return;
     QString error;
-    setup.intNumFiles =
+    const qint64 files =
         folder::CountMatchingFiles(setup.strDirpath[Setup::Input], QStringLiteral("*.*"), error);
     if (m_inputDialog == nullptr)
         m_inputDialog = new frmSpecifyInputFiles(&m_main, m_interaction);
@@ -76,7 +76,7 @@ void FileCommands::InputFiles()
         m_main.geometry().topLeft() +
         QPoint(m_main.fraMenu->width() + Twips::ToPixels(250), menu.y() + Twips::ToPixels(1030)));
     const FileChoiceResult result =
-        m_inputDialog->Run(setup.strDirpath[Setup::Input], setup.blnEncrypt, setup.intNumFiles);
+        m_inputDialog->Run(setup.strDirpath[Setup::Input], setup.blnEncrypt, files);
     if (!result.blnAccept)
         return;
     using Files = SetupEditor::FilesChoice;
@@ -101,7 +101,7 @@ void FileCommands::OutputFolder()
 void FileCommands::OutputFiles()
 {
     SetupEditor& editor = m_main.editor();
-    Setup& setup = editor.setup();
+    const Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Output].isEmpty()) {
         m_interaction.Tell(QCoreApplication::translate("FileCommands", "Folder unspecified"),
                            QCoreApplication::translate("FileCommands",
@@ -113,7 +113,7 @@ void FileCommands::OutputFiles()
             QCoreApplication::translate("FileCommands", "Specify output files")))
         return;
     QString error;
-    setup.intNumFiles =
+    const qint64 files =
         folder::CountMatchingFiles(setup.strDirpath[Setup::Output], QStringLiteral("*.*"), error);
     if (m_outputDialog == nullptr)
         m_outputDialog = new frmSpecifyOutputFiles(&m_main, m_interaction);
@@ -123,7 +123,7 @@ void FileCommands::OutputFiles()
                              Twips::ToPixels(130),
                          main.top() + menu.y() + Twips::ToPixels(330));
     const FileChoiceResult result =
-        m_outputDialog->Run(setup.strDirpath[Setup::Output], setup.blnEncrypt, setup.intNumFiles);
+        m_outputDialog->Run(setup.strDirpath[Setup::Output], setup.blnEncrypt, files);
     if (!result.blnAccept)
         return;
     editor.UseOutputFiles(result.choice == Choice::Extension

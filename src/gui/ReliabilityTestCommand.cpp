@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -87,7 +88,7 @@ void ReliabilityTestCommand::ComparisonStarted()
     m_report.lblPausedDone->clear();
 }
 
-void ReliabilityTestCommand::WaitBeforeNextRun(Setup& setup, bool separateFiles)
+void ReliabilityTestCommand::WaitBeforeNextRun(bool separateFiles)
 {
     m_report.cmdClose->hide();
     m_report.cmdStop->show();
@@ -99,14 +100,18 @@ void ReliabilityTestCommand::WaitBeforeNextRun(Setup& setup, bool separateFiles)
         QCoreApplication::translate("ReliabilityTestCommand", "Paused"));
     // The first tick after start-up comes after 5 seconds, every later one after 4; Stop in
     // the report window ends the wait at once.
+    bool due = false;
+    const QMetaObject::Connection tick =
+        QObject::connect(&m_main.Clock, &QTimer::timeout, [&due] { due = true; });
     m_main.Clock.start();
-    while (!setup.blnGenerateNextKey) {
+    while (!due && !m_main.driver().stopRequested()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         // The main window closed meanwhile: the program is ending, the test with it.
         if (!m_main.isVisible())
             m_main.driver().cmdStop_Click();
     }
     m_main.Clock.stop();
+    QObject::disconnect(tick);
     m_report.lblPausedDone->clear();
 }
 

@@ -26,7 +26,7 @@ public:
     // ReliabilityTestHost
     void TestStarted() override;
     void ComparisonStarted() override;
-    void WaitBeforeNextRun(Setup& setup, bool separateFiles) override;
+    void WaitBeforeNextRun(bool separateFiles) override;
     void RunsEnded() override;
     void TestEnded() override;
 

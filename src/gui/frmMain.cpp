@@ -257,16 +257,13 @@ bool frmMain::StartUp()
     // The working folder is the user's home folder: file dialogs open there.
     QDir::setCurrent(QDir::homePath());
 
-    setup().SetStartUpDefaults();
-    setup().strSpecifiedWord = Language::Text(6);
-    setup().strNotSpecifiedWord = Language::Text(7);
+    m_editor.SetStartUpDefaults(Language::Text(6), Language::Text(7),
+                                ProgramPaths::DefaultOperationFile(Language::Text(310)));
     key() = KeyRecord();
     lblKeyFrom->setText(setup().strNotSpecifiedWord);
     lblSetupFilename->clear();
     lblSetupFilename->hide();
     setFixedSize(Twips::ToPixels(WindowWidth), Twips::ToPixels(WindowHeight));
-    setup().strDefaultOperationFile = ProgramPaths::DefaultOperationFile(Language::Text(310));
-    setup().blnShowPurgeWarning = true;
     ApplyFonts();
     show();
 
@@ -433,7 +430,6 @@ void frmMain::ShowKeySource()
 void frmMain::Clock_Tick()
 {
     Clock.setInterval(4000);
-    setup().blnGenerateNextKey = true;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

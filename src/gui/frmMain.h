@@ -46,7 +46,7 @@ public:
     void SetKeyDialogs(KeyDialogs* dialogs) { m_keyDialogs = dialogs; }
 
     SetupEditor& editor() { return m_editor; }
-    Setup& setup() { return m_editor.setup(); }
+    const Setup& setup() const { return m_editor.setup(); }
     KeyRecord& key() { return m_editor.key(); }
     const KeptSetup& keptSetup() const { return m_editor.keptSetup(); }
 

@@ -73,11 +73,7 @@ struct TestRig : LaunchHost, ReliabilityTestHost
         return false;
     }
     void ShowReport(const QString&) override {}
-    void WaitBeforeNextRun(Setup& setup, bool) override
-    {
-        ++waits;
-        setup.blnGenerateNextKey = true;
-    }
+    void WaitBeforeNextRun(bool) override { ++waits; }
 
     QString report() { return driver.report().text(); }
 };

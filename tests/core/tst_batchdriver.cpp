@@ -220,7 +220,7 @@ void TestBatchDriver::stopDuringPause()
     QCOMPARE(f.driver.counters().filesProcessed, 1);
     QCOMPARE(f.driver.status(), QStringLiteral("Stopped"));
     QCOMPARE(QDir(f.path(QStringLiteral("out"))).entryList(QDir::Files).size(), 1);
-    QVERIFY(f.setup.blnGenerateNextKey);
+    QVERIFY(f.driver.stopRequested());
 }
 
 void TestBatchDriver::pausedTimeIsNotElapsed()

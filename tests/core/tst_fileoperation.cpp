@@ -462,7 +462,7 @@ void TestFileOperation::purgeAdvice()
         f.write(QString::fromLatin1(name), "document");
     f.Run(QString(), QStringLiteral("*.*"), QString(), QStringLiteral("*.*"));
     QCOMPARE(advice.asked, asked);
-    QCOMPARE(f.setup.blnShowPurgeWarning, stillShown);
+    QCOMPARE(f.driver.showPurgeWarning(), stillShown);
     QCOMPARE(f.driver.counters().filesDone, 4);
 }
 

@@ -75,12 +75,9 @@ void tst_doit::init()
     QVERIFY(QDir().mkpath(folder) && QDir().mkpath(m_dir->path() + "/out"));
     for (int i = 0; i < 3; ++i)
         QVERIFY(TestFiles::write(folder + QStringLiteral("f%1.txt").arg(i), "plain text"));
-    Setup& setup = m_window->setup();
-    setup.blnEncrypt = true;
-    setup.blnSubdirectories = false;
-    setup.blnOutputFilesSame = false;
-    setup.strDirpath = {folder, m_dir->path() + "/out/"};
-    setup.strFilespec = {QStringLiteral("*.*"), QStringLiteral("*.enc")};
+    m_window->editor().UseSides({folder, m_dir->path() + "/out/"},
+                                {QStringLiteral("*.*"), QStringLiteral("*.enc")});
+    m_window->editor().SetSwitches(true, false, false);
     m_window->key().strKey = "ABCDEFGHIJKLMNOP";
     m_window->key().intKeySource = KeyRecord::Keyboard;
     // The click guard of the first second after start-up.

@@ -89,7 +89,7 @@ void tst_filecommands::singleFileSwitchesSubfoldersOff()
 void tst_filecommands::newInputFolderKeepsSpecAndFillsOutput()
 {
     frmMain& w = *m_window;
-    w.setup().strFilespec[0] = "*.txt";
+    w.editor().UseSides(w.setup().strDirpath, {"*.txt", w.setup().strFilespec[1]});
     FileDialog::setNextDirectory(m_folder + "sub");
     QTest::mouseClick(w.cmdSpecifyDirectory[0], Qt::LeftButton);
     QCOMPARE(w.setup().strDirpath[0], m_folder + "sub/");
@@ -107,7 +107,7 @@ void tst_filecommands::newInputFolderKeepsSpecAndFillsOutput()
 void tst_filecommands::allFilesSetsBothSides()
 {
     frmMain& w = *m_window;
-    w.setup().strDirpath = {m_folder, m_folder + "sub/"};
+    w.editor().UseSides({m_folder, m_folder + "sub/"}, w.setup().strFilespec);
     frmSpecifyInputFiles::SetNextResult({true, Choice::AllFiles, {}});
     QTest::mouseClick(w.cmdSpecifyFiles[0], Qt::LeftButton);
     QCOMPARE(w.setup().strFilespec[0], QStringLiteral("*.*"));
@@ -133,8 +133,7 @@ void tst_filecommands::extensionChoices()
     QFETCH(QString, input);
     QFETCH(QString, output);
     frmMain& w = *m_window;
-    w.setup().strDirpath = {m_folder, m_folder};
-    w.setup().strFilespec[0] = input;
+    w.editor().UseSides({m_folder, m_folder}, {input, w.setup().strFilespec[1]});
     frmSpecifyOutputFiles::SetNextResult({true, Choice::Extension, "enc"});
     QTest::mouseClick(w.cmdSpecifyFiles[1], Qt::LeftButton);
     QCOMPARE(w.setup().strFilespec[1], output);
@@ -143,8 +142,7 @@ void tst_filecommands::extensionChoices()
 void tst_filecommands::outputSameWithEmptyInputSide()
 {
     frmMain& w = *m_window;
-    w.setup().strDirpath[1] = m_folder;
-    w.setup().strFilespec[1] = "out.enc";
+    w.editor().UseSides({w.setup().strDirpath[0], m_folder}, {w.setup().strFilespec[0], "out.enc"});
     QTest::mouseClick(w.cmdOutputFilesSame, Qt::LeftButton);
     QCOMPARE(w.setup().strDirpath[0], m_folder);
     QCOMPARE(w.setup().strFilespec[0], QStringLiteral("out.enc"));
@@ -160,9 +158,9 @@ void tst_filecommands::refusals()
     QTest::mouseClick(w.cmdSpecifyFiles[0], Qt::LeftButton);
     QTest::mouseClick(w.cmdOutputFilesSame, Qt::LeftButton);
     QTest::mouseClick(w.cmdSpecifyDirectory[1], Qt::LeftButton);
-    w.setup().strDirpath[1] = m_folder;
+    w.editor().UseSides({w.setup().strDirpath[0], m_folder}, w.setup().strFilespec);
     QTest::mouseClick(w.cmdSpecifyFiles[1], Qt::LeftButton);
-    w.setup().strDirpath[0] = m_folder + "sub/deeper/";
+    w.editor().UseSides({m_folder + "sub/deeper/", w.setup().strDirpath[1]}, w.setup().strFilespec);
     QTest::mouseClick(w.cmdSpecifyFiles[0], Qt::LeftButton);
     QCOMPARE(m_interaction->shown,
              QStringList({"Folder unspecified: The input folder has not been specified.",

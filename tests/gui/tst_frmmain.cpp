@@ -201,14 +201,13 @@ void tst_frmmain::subfoldersOfAFolderWithoutAny()
 {
     QTemporaryDir dir;
     frmMain& w = *m_window;
-    w.setup().strDirpath[0] = dir.path() + '/';
+    w.editor().UseSides({dir.path() + '/', w.setup().strDirpath[1]}, w.setup().strFilespec);
     QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
     QCOMPARE(w.setup().blnSubdirectories, false);
     QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("No"));
     QCOMPARE(w.lblSubdirectories2->text(), QStringLiteral("(The input folder has no subfolders.)"));
 
-    w.setup().strDirpath = {dir.path() + "/gone/", dir.path() + "/gone/"};
-    w.setup().strFilespec = {"*.txt", "*.txt"};
+    w.editor().UseSides({dir.path() + "/gone/", dir.path() + "/gone/"}, {"*.txt", "*.txt"});
     QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
     QCOMPARE(m_interaction->shown.value(0),
              "Error: Error when attempting to access " + dir.path() + "/gone/.");
@@ -339,8 +338,8 @@ void tst_frmmain::fileCommentFollowsTheName()
     QFETCH(QString, name);
     QFETCH(bool, shortened);
     frmMain& w = *m_window;
-    w.setup().strDirpath[0] = m_config.path() + '/';
-    w.setup().strFilespec[0] = name;
+    w.editor().UseSides({m_config.path() + '/', w.setup().strDirpath[1]},
+                        {name, w.setup().strFilespec[1]});
     w.RefreshSide(0);
     const QLabel* shown = w.lblFiles[0];
     const QLabel* comment = w.lblFiles2[0];

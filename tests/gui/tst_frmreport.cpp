@@ -381,7 +381,6 @@ void tst_frmreport::endingAPausedBatch()
     PrepareBatch(3);
     frmReport& r = report();
     m_window->Clock.start();
-    m_window->setup().blnGenerateNextKey = false;
     QTimer::singleShot(0, &r, [&] { QTest::mouseClick(r.cmdPauseContinue, Qt::LeftButton); });
     bool sawPause = false;
     WhenTrue(
@@ -414,8 +413,8 @@ void tst_frmreport::endingAPausedBatch()
     QCOMPARE(r.lblPausedDone->text(), QStringLiteral("Stopped"));
     QVERIFY(r.cmdClose->isVisible() && r.cmdStop->isHidden());
     QVERIFY(!m_window->Clock.isActive());
-    QVERIFY(m_window->setup().blnGenerateNextKey);
-    QVERIFY(m_window->isVisible()); // closing the main window only stopped the batch
+    QVERIFY(r.driver().stopRequested()); // which also ends a reliability test's wait
+    QVERIFY(m_window->isVisible());      // closing the main window only stopped the batch
     QVERIFY(!r.driver().report().isEmpty());
 }
 
@@ -444,8 +443,7 @@ void tst_frmreport::purgeAdvice()
     const QString folder = m_dir->path() + "/in/";
     QVERIFY(TestFiles::write(folder + "a.doc", "first document"));
     QVERIFY(TestFiles::write(folder + "b.doc", "second document"));
-    m_window->setup().blnOutputFilesSame = true;
-    m_window->setup().blnShowPurgeWarning = false; // every batch starts with the advice on
+    m_window->editor().SetOutputFilesSame(true);
     RunState& run = report().driver().run;
     run.strInputFilespec = run.strOutputFilespec = "*.doc";
     run.strOutputDirpath = folder;
@@ -495,7 +493,7 @@ void tst_frmreport::purgeAdvice()
 
     QCOMPARE(queried, queries);
     QCOMPARE(advised, advices);
-    QCOMPARE(m_window->setup().blnShowPurgeWarning, warningAfter);
+    QCOMPARE(r.driver().showPurgeWarning(), warningAfter);
     QVERIFY(r.driver().report().text().contains("Number of files encrypted: 2\n"));
     QVERIFY(TestFiles::read(folder + "a.doc") != "first document");
 }

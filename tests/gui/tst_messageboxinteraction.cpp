@@ -87,7 +87,7 @@ void tst_messageboxinteraction::questionsBelongToTheReportWhileItIsShown()
     QVERIFY(window.StartUp());
     engine.set_kdf_params({1, StreamFormat::MinMemLog});
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.setup().blnEncrypt = false;
+    window.editor().SetFunction(false);
     window.key().strKey = QByteArray(64, 'K');
     window.key().intKeySource = KeyRecord::Keyboard;
     frmReport& report = window.report();

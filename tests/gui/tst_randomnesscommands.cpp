@@ -48,8 +48,8 @@ void tst_randomnesscommands::choices()
     QVERIFY(w.StartUp());
     QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
     QTemporaryDir dir;
-    w.setup().strDirpath = {input ? dir.path() + '/' : QString(), output ? dir.path() + '/' : ""};
-    w.setup().strFilespec = {input ? "*.*" : "", output ? "*.enc" : ""};
+    w.editor().UseSides({input ? dir.path() + '/' : QString(), output ? dir.path() + '/' : ""},
+                        {input ? "*.*" : "", output ? "*.enc" : ""});
     RandomnessCommands& commands = w.randomness();
     QTest::mouseClick(w.cmdRandomnessReport, Qt::LeftButton);
     if (!input && !output) {

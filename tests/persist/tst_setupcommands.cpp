@@ -164,10 +164,10 @@ void tst_setupcommands::saveAs()
 void tst_setupcommands::saveForNextRun()
 {
     m_editor->SetSetupFilename(QStringLiteral("/earlier.opn"));
-    m_editor->setup().strDefaultOperationFile = path(QStringLiteral("missing/zr7e.opn"));
+    m_editor->SetStartUpDefaults({}, {}, path(QStringLiteral("missing/zr7e.opn")));
     QVERIFY(!m_commands->SaveForNextRun());
     QCOMPARE(m_interaction->shown, QStringList{"Error: Cannot save setup!"});
-    m_editor->setup().strDefaultOperationFile = path(QStringLiteral("zr7e.opn"));
+    m_editor->SetStartUpDefaults({}, {}, path(QStringLiteral("zr7e.opn")));
     QVERIFY(m_commands->SaveForNextRun());
     OperationFileContents contents;
     QVERIFY(ReadOperationFile(path(QStringLiteral("zr7e.opn")), contents));
@@ -206,8 +206,7 @@ void tst_setupcommands::loadAtStartUp()
     } else if (!text.isNull()) {
         TestFiles::write(file, text);
     }
-    m_editor->setup().SetStartUpDefaults();
-    m_editor->setup().strDefaultOperationFile = file;
+    m_editor->SetStartUpDefaults({}, {}, file);
     m_commands->LoadAtStartUp();
     QCOMPARE(m_editor->setup().Keep(), expected);
     QCOMPARE(m_editor->keptSetup(), expected);
