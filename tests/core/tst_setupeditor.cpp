@@ -18,6 +18,8 @@ private slots:
     void subfolders_data();
     void subfolders();
     void inputFilesMakeInPlace();
+    void setOutputFilesSame_data();
+    void setOutputFilesSame();
     void outputExtension_data();
     void outputExtension();
     void clearThenRestore();
@@ -103,6 +105,37 @@ void TestSetupEditor::inputFilesMakeInPlace()
     // Any change: the setup no longer equals the file it came from.
     QCOMPARE(view.filename, QString());
     QVERIFY(interaction.shown.isEmpty());
+}
+
+void TestSetupEditor::setOutputFilesSame_data()
+{
+    QTest::addColumn<bool>("before");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("off to on") << false << true;
+    QTest::newRow("on stays on") << true << true;
+    QTest::newRow("on to off") << true << false;
+    QTest::newRow("off stays off") << false << false;
+}
+
+// The setter brings the switch to the value asked for from either state, never the opposite:
+// on, the output side takes the input side; off, the output side stays as it is.
+void TestSetupEditor::setOutputFilesSame()
+{
+    QFETCH(bool, before);
+    QFETCH(bool, same);
+    ScriptedInteraction interaction;
+    SetupEditor editor(interaction);
+    editor.SetOutputFilesSame(before);
+    editor.UseSides({"/in/", "/out/"}, {"*.txt", "*.enc"});
+    RecordingView view;
+    editor.SetView(&view);
+    editor.SetOutputFilesSame(same);
+    const Setup& setup = editor.setup();
+    QCOMPARE(setup.blnOutputFilesSame, same);
+    QCOMPARE(setup.strDirpath[Setup::Output], same ? QString("/in/") : QString("/out/"));
+    QCOMPARE(setup.strFilespec[Setup::Output], same ? QString("*.txt") : QString("*.enc"));
+    QCOMPARE(view.calls.first(), QStringLiteral("same"));
+    QCOMPARE(view.filename, QString());
 }
 
 void TestSetupEditor::outputExtension_data()
