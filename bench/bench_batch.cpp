@@ -11,7 +11,6 @@
 
 #include "BenchWorkspace.h"
 #include "core/BatchDriver.h"
-#include "core/Setup.h"
 #include "core/UnattendedInteraction.h"
 #include "keys/KeyRecord.h"
 #include "support/Interaction.h"
@@ -68,23 +67,21 @@ void MakeFolder(const QString& folder)
 double TimedBatch(CipherEngine& engine, const QString& inputFolder, const QString& outputFolder,
                   const QString& outputSpec, bool inPlace, qint64& filesDone)
 {
-    Setup setup;
-    setup.blnEncrypt = true;
-    setup.blnOutputFilesSame = inPlace;
-    setup.blnSubdirectories = false;
+    BatchRequest request;
+    request.inputFolder = inputFolder;
+    request.inputSpec = QStringLiteral("*.*");
+    request.outputFolder = outputFolder;
+    request.outputSpec = outputSpec;
+    request.encrypt = true;
+    request.inPlace = inPlace;
     KeyRecord key;
     key.strKey = QByteArray(Key.data(), qsizetype(Key.size()));
     key.intKeySource = KeyRecord::Keyboard;
     UnattendedInteraction interaction;
-    BatchDriver driver(setup, key, engine, interaction);
-    driver.run.strInputDirpath = inputFolder;
-    driver.run.strInputFilespec = QStringLiteral("*.*");
-    driver.run.strOutputDirpath = outputFolder;
-    driver.run.strOutputFilespec = outputSpec;
-    driver.run.blnPerformingOperation = true;
+    BatchDriver driver(key, engine, interaction);
 
     const auto start = std::chrono::steady_clock::now();
-    driver.ProcessFiles();
+    driver.Run(request);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     filesDone = driver.counters().filesDone;
     return elapsed.count();

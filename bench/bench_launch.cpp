@@ -73,7 +73,7 @@ void BM_YesToFirstFileDone(benchmark::State& state)
         key.strKey = QByteArray(Key.data(), qsizetype(Key.size()));
         key.intKeySource = KeyRecord::Keyboard;
         UnattendedInteraction interaction;
-        BatchDriver driver(setup, key, engine, interaction);
+        BatchDriver driver(key, engine, interaction);
         ReadingHost host;
         host.reading = std::chrono::milliseconds(state.range(0));
         OperationLaunch launch(setup, key, interaction, driver, host);

@@ -29,13 +29,6 @@ double FolderRandomness::FileRandomness(const QString& path, int minSize)
     return FileUtility::fr(QFile::encodeName(path).toStdString(), minSize);
 }
 
-void FolderRandomness::Attach()
-{
-    m_driver.randomnessReport = [this] {
-        ReportFolderRandomness(m_driver.run.strNextDirPath, m_driver.run.strCurrentFileSpec);
-    };
-}
-
 QString FolderRandomness::FileLine(double value, const QString& fileName, qint64 size,
                                    double threshold)
 {

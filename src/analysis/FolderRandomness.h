@@ -10,15 +10,12 @@ class Setup;
 
 // The randomness listing of a folder tree in the report window: a line with the folder, then a
 // line per matching file with its randomness value, a " * " on the files that look encrypted,
-// its name as it is (control characters escaped) and its size. The batch driver runs it inside
-// ProcessFiles, which writes the closing lines; Pause and Stop act between files.
+// its name as it is (control characters escaped) and its size. The batch driver runs it as a
+// listing of its own, and writes the closing lines; Pause and Stop act between files.
 class FolderRandomness
 {
 public:
     FolderRandomness(BatchDriver& driver, const Setup& setup);
-
-    // Makes the driver's ProcessFiles run this listing for a randomness report.
-    void Attach();
 
     // Lists `folderPath` with the file specification `fileSpec` and, with subfolders on, every
     // lower subfolder depth-first.

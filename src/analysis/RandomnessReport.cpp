@@ -22,7 +22,6 @@ RandomnessReport::RandomnessReport(const Setup& setup, BatchDriver& driver,
     : m_setup(setup), m_driver(driver), m_interaction(interaction), m_view(view),
       m_listing(driver, setup)
 {
-    m_listing.Attach();
 }
 
 bool RandomnessReport::SideSpecified(const Setup& setup, int side)
@@ -103,14 +102,12 @@ RandomnessReport::Outcome RandomnessReport::SingleFileReport(int side, const QSt
 
 void RandomnessReport::ListingReport(int side, const QString& folderPath, const QString& spec)
 {
-    RunState& run = m_driver.run;
-    run.strNextDirPath = folderPath;
-    run.strCurrentFileSpec = spec;
-    run.blnPerformingOperation = false;
-    run.blnRandomnessReport = true;
+    BatchRequest request = BatchRequest::Of(m_setup);
+    request.inputFolder = folderPath;
+    request.inputSpec = spec;
     m_view.ShowReportWindow(
         QStringLiteral("Randomness report for ") +
         (side == Setup::Input ? QStringLiteral("input files") : QStringLiteral("output files")) +
         QLatin1Char(' ') + spec);
-    m_driver.ProcessFiles();
+    m_driver.RunListing(request, [&] { m_listing.ReportFolderRandomness(folderPath, spec); });
 }

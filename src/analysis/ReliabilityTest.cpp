@@ -95,7 +95,6 @@ void ReliabilityTest::RunReliabilityTest()
     const bool inPlace = setup.blnOutputFilesSame;
     m_host.TestStarted();
     blnReliabilityTestFailed = false;
-    m_driver.blnReliabilityTest = true;
 
     bool compared = RestoreUnfinished();
     int run = 1;
@@ -104,7 +103,7 @@ void ReliabilityTest::RunReliabilityTest()
         if (!compared || blnReliabilityTestFailed || run >= intNumReliabilityTests)
             break;
         PauseBeforeNextRun(inPlace);
-        if (m_driver.run.blnStop) {
+        if (m_driver.stopRequested()) {
             compared = false;
             break;
         }
@@ -120,12 +119,11 @@ void ReliabilityTest::RunReliabilityTest()
         m_restoredNote.clear();
     }
 
-    m_driver.blnReliabilityTest = false;
-    m_driver.lastOutputNames.clear();
+    m_lastOutputNames.clear();
     m_host.RunsEnded();
     // A test cut short by Stop, by a refused launch or by a failed copy says nothing about the
     // runs it did not finish.
-    m_passed = compared && !blnReliabilityTestFailed && !m_driver.run.blnStop;
+    m_passed = compared && !blnReliabilityTestFailed && !m_driver.stopRequested();
     if (m_passed)
         WriteClosingLines(run);
     m_editor.RestoreSetup();
@@ -193,7 +191,9 @@ ReliabilityTest::Step ReliabilityTest::Launch()
     OperationLaunch launch(m_editor.setup(), m_editor.key(), m_interaction, m_driver, m_launchHost);
     launch.blnTestMode = true;
     const OperationLaunch::Outcome outcome = launch.DoIt();
-    if (outcome == OperationLaunch::Outcome::Ran && m_driver.run.blnStop)
+    if (outcome == OperationLaunch::Outcome::Ran)
+        m_lastOutputNames = launch.result().lastOutputNames;
+    if (outcome == OperationLaunch::Outcome::Ran && m_driver.stopRequested())
         return Step::Stopped;
     // Refused with its message, whether in the disk checks or before them.
     if (outcome != OperationLaunch::Outcome::Ran || launch.blnLaunchAbandoned)
@@ -276,14 +276,14 @@ void ReliabilityTest::FileComparison(const QString& extension)
     report.quiet = false;
     // A test file whose decrypted file the last operation did not make is compared too: its
     // comparison fails.
-    QStringList names = m_driver.lastOutputNames;
+    QStringList names = m_lastOutputNames;
     for (const QString& name : std::as_const(m_expected)) {
         if (!names.contains(name))
             names.append(name);
     }
     m_expected.clear();
     m_numFiles = names.size();
-    const QString& folder = m_driver.run.strOutputDirpath;
+    const QString& folder = m_editor.setup().strDirpath[Setup::Output];
     try {
         WriteHeader();
         Write(QStringLiteral("\n\n") + m_restoredNote);
@@ -315,7 +315,7 @@ void ReliabilityTest::FileComparison(const QString& extension)
         m_interaction.Tell(ErrorTitle, error.description(), Interaction::Icon::Exclamation);
         blnReliabilityTestFailed = true;
     }
-    m_driver.lastOutputNames.clear();
+    m_lastOutputNames.clear();
 }
 
 void ReliabilityTest::WriteHeader()
@@ -327,7 +327,7 @@ void ReliabilityTest::WriteHeader()
                  QLatin1Char('\n');
     header += QString::number(m_numFiles) + QStringLiteral(" test file") +
               (m_numFiles == 1 ? QString() : QStringLiteral("s")) + QStringLiteral(" in ") +
-              m_driver.run.strOutputDirpath + QLatin1Char('\n');
+              m_editor.setup().strDirpath[Setup::Output] + QLatin1Char('\n');
     const QByteArrayView raw = m_editor.key().strRawKeyText.view();
     header += QString::number(raw.size()) + QStringLiteral("-byte ") +
               (ZR7KeyFrom::KeyIsText(raw)

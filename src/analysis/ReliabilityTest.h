@@ -68,5 +68,8 @@ private:
     QString m_spec;           // the input specification of the test files
     qsizetype m_numFiles = 0; // files in the comparison
     QStringList m_expected;   // the decrypted files that the run is to make
-    QString m_restoredNote;   // originals restored before the test, for its report
+    // The output names of the last folder the last launch processed, in the order the files
+    // went through.
+    QStringList m_lastOutputNames;
+    QString m_restoredNote; // originals restored before the test, for its report
 };

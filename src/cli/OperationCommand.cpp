@@ -156,15 +156,16 @@ private:
     bool m_yes;
 };
 
-int ExitStatusOf(OperationLaunch::Outcome outcome, const BatchDriver& driver)
+int ExitStatusOf(OperationLaunch::Outcome outcome, const BatchResult& result)
 {
     if (CliInteraction::Interrupted())
         return ExitStatus::Interrupted;
-    if (outcome != OperationLaunch::Outcome::Ran || driver.run.intOperationResult == -1)
+    if (outcome != OperationLaunch::Outcome::Ran ||
+        result.outcome == BatchOutcome::DuplicateOutputNames)
         return ExitStatus::Refused;
-    const BatchCounters& counters = driver.counters();
+    const BatchCounters& counters = result.counters;
     return counters.filesDone == counters.filesProcessed && counters.foldersNotRead == 0 &&
-                   !driver.run.blnStop
+                   result.outcome == BatchOutcome::Finished
                ? ExitStatus::Done
                : ExitStatus::Failed;
 }
@@ -217,7 +218,7 @@ int RunSetup(SetupEditor& editor, CliKey& keyOptions, bool yes, bool force)
     }
     CliInteraction interaction;
     interaction.force = force;
-    BatchDriver driver(setup, key, engine, interaction);
+    BatchDriver driver(key, engine, interaction);
     CliReportView view(driver.report());
     driver.SetView(&view);
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
@@ -229,5 +230,5 @@ int RunSetup(SetupEditor& editor, CliKey& keyOptions, bool yes, bool force)
     view.Flush();
     key.EraseKey();
     engine.deallocate_buffers();
-    return ExitStatusOf(outcome, driver);
+    return ExitStatusOf(outcome, launch.result());
 }

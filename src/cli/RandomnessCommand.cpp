@@ -165,7 +165,7 @@ int RunRandomness(QStringList args)
                     arguments.single);
     editor.SetSubdirectoriesOnly(arguments.subfolders);
     const Setup& setup = editor.setup();
-    BatchDriver driver(setup, key, engine, interaction);
+    BatchDriver driver(key, engine, interaction);
     CliReportView reportView(driver.report());
     driver.SetView(&reportView);
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };

@@ -124,7 +124,7 @@ int RunTest(QStringList args)
         key.EraseKey();
         return ExitStatus::Failed;
     }
-    BatchDriver driver(editor.setup(), key, engine, interaction);
+    BatchDriver driver(key, engine, interaction);
     CliReportView view(driver.report());
     driver.SetView(&view);
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };

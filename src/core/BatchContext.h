@@ -8,10 +8,9 @@ class Interaction;
 class PurgeAdviceDialogs;
 class ReportText;
 class ReportView;
-class Setup;
 class ZR7FileOps;
+struct BatchRequest;
 struct KeyRecord;
-struct RunState;
 
 // The counters of one batch, printed in its closing statistics.
 struct BatchCounters
@@ -24,16 +23,15 @@ struct BatchCounters
     double pausedSeconds = 0;  // paused, or waiting in the purge dialogs
 };
 
-// Everything the steps of a batch share: the setup and key it runs with, where it reports,
+// Everything the steps of a batch share: the request and key it runs with, where it reports,
 // and its counters. The batch driver owns it.
 struct BatchContext
 {
-    const Setup& setup;
+    const BatchRequest& request;
     const KeyRecord& key;
     Interaction& interaction;
     ReportText& report;
     ZR7FileOps& ops;
-    RunState& run;
     ReportView* view = nullptr;
     PurgeAdviceDialogs* advice = nullptr;
     BatchCounters counters;

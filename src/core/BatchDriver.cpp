@@ -5,7 +5,6 @@
 #include "PosixFile.h"
 #include "ReportView.h"
 #include "RunError.h"
-#include "Setup.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
 #include "files/NameFilter.h"
@@ -38,10 +37,9 @@ bool HasDuplicates(const QStringList& names)
 
 } // namespace
 
-BatchDriver::BatchDriver(const Setup& setup, const KeyRecord& key, CipherEngine& engine,
-                         Interaction& interaction)
-    : m_ops(engine), m_context{setup,   key,     interaction, m_report, m_ops, run,
-                               nullptr, nullptr, {},          true,     {},    {}}
+BatchDriver::BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction& interaction)
+    : m_ops(engine), m_context{m_request, key, interaction, m_report, m_ops, nullptr,
+                               nullptr,   {},  true,        {},       {}}
 {
     secondsSinceMidnight = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; };
     now = [] { return QDateTime::currentDateTime(); };
@@ -62,67 +60,89 @@ void BatchDriver::SetView(ReportView* view)
     m_report.SetView(view);
 }
 
-bool BatchDriver::measuring() const
+BatchResult BatchDriver::Run(const BatchRequest& request)
 {
-    return run.blnPerformingOperation && run.blnGettingInputFilesizes && !run.blnRandomnessReport;
+    return Execute(request, Mode::Batch, {});
 }
 
-void BatchDriver::ProcessFiles()
+BatchResult BatchDriver::Measure(const BatchRequest& request)
+{
+    return Execute(request, Mode::Measure, {});
+}
+
+BatchResult BatchDriver::RunListing(const BatchRequest& request,
+                                    const std::function<void()>& listing)
+{
+    return Execute(request, Mode::Listing, listing);
+}
+
+void BatchDriver::ResetStatus()
 {
     SetStatus(QString());
-    run.intOperationResult = 0;
     m_report.quiet = false;
-    if (run.blnPerformingOperation || run.blnRandomnessReport) {
-        m_running = true;
-        StartRun();
-        double elapsed = 0;
-        if (run.blnRandomnessReport) {
-            if (randomnessReport)
-                randomnessReport();
-        } else if (measuring()) {
-            run.lngTotalInputFilesize = 0;
-            FolderRoutine(run.strInputDirpath, run.strInputFilespec, run.strOutputDirpath,
-                          run.strOutputFilespec);
-        } else {
-            const double start = secondsSinceMidnight();
-            m_context.counters.pausedSeconds = 0;
-            m_context.showPurgeWarning = true;
-            m_ops.FillExclusionList();
-            FolderRoutine(run.strInputDirpath, run.strInputFilespec, run.strOutputDirpath,
-                          run.strOutputFilespec);
-            elapsed = m_context.SecondsSince(start) - m_context.counters.pausedSeconds;
-        }
-        if (m_view) {
-            m_view->RunEnded();
-            m_view->ClockEnabled(false);
-        }
-        const bool reported = !measuring() && !blnReliabilityTest;
-        if (reported)
-            Step([&] { WriteStatistics(elapsed); });
-        if (run.intOperationResult == -1) {
-            if (m_view)
-                m_view->HideWindow();
-            m_context.interaction.Tell(QStringLiteral("Error"),
-                                       QStringLiteral("Output file specification \"") +
-                                           run.strOutputFilespec +
-                                           QStringLiteral("\" produces duplicate output "
-                                                          "filenames!"),
-                                       Interaction::Icon::Exclamation);
-        }
-        if (reported) {
-            Step([&] { WriteDateLine(); });
-            if (!m_report.isEmpty() && m_view)
-                m_view->CopyAvailable();
-        }
-        if (m_status != Stopped && !measuring() && m_context.counters.filesDone > 0)
-            SetStatus(QStringLiteral("Done"));
-        // A stopped batch leaves no derived key behind.
-        if (run.blnStop)
-            m_ops.ForgetKeys();
-        m_running = false;
-    }
     if (!m_report.isEmpty() && m_view)
         m_view->CaretBeforeLast();
+}
+
+BatchResult BatchDriver::Execute(const BatchRequest& request, Mode mode,
+                                 const std::function<void()>& listing)
+{
+    SetStatus(QString());
+    m_report.quiet = false;
+    m_request = request;
+    m_mode = mode;
+    m_result = BatchResult();
+    m_running = true;
+    StartRun();
+    double elapsed = 0;
+    if (mode == Mode::Listing) {
+        if (listing)
+            listing();
+    } else if (mode == Mode::Measure) {
+        FolderRoutine();
+    } else {
+        const double start = secondsSinceMidnight();
+        m_context.counters.pausedSeconds = 0;
+        m_context.showPurgeWarning = true;
+        m_ops.FillExclusionList();
+        FolderRoutine();
+        elapsed = m_context.SecondsSince(start) - m_context.counters.pausedSeconds;
+    }
+    if (m_view) {
+        m_view->RunEnded();
+        m_view->ClockEnabled(false);
+    }
+    const bool reported = mode != Mode::Measure && !m_request.testRun;
+    if (reported)
+        Step([&] { WriteStatistics(elapsed); });
+    if (m_result.outcome == BatchOutcome::DuplicateOutputNames) {
+        if (m_view)
+            m_view->HideWindow();
+        m_context.interaction.Tell(QStringLiteral("Error"),
+                                   QStringLiteral("Output file specification \"") +
+                                       m_request.outputSpec +
+                                       QStringLiteral("\" produces duplicate output "
+                                                      "filenames!"),
+                                   Interaction::Icon::Exclamation);
+    }
+    if (reported) {
+        Step([&] { WriteDateLine(); });
+        if (!m_report.isEmpty() && m_view)
+            m_view->CopyAvailable();
+    }
+    if (m_status != Stopped && mode != Mode::Measure && m_context.counters.filesDone > 0)
+        SetStatus(QStringLiteral("Done"));
+    // A stopped batch leaves no derived key behind.
+    if (m_stop) {
+        m_ops.ForgetKeys();
+        if (m_result.outcome == BatchOutcome::Finished)
+            m_result.outcome = BatchOutcome::Stopped;
+    }
+    m_running = false;
+    if (!m_report.isEmpty() && m_view)
+        m_view->CaretBeforeLast();
+    m_result.counters = m_context.counters;
+    return m_result;
 }
 
 void BatchDriver::StartRun()
@@ -130,9 +150,9 @@ void BatchDriver::StartRun()
     m_report.Clear();
     if (m_view) {
         m_view->ClockEnabled(true);
-        m_view->RunStarted(!blnReliabilityTest);
+        m_view->RunStarted(!m_request.testRun);
     }
-    run.blnStop = false;
+    m_stop = false;
     m_paused = false;
     m_stopNoted = false;
     blnRestoreSetupOnClose = false;
@@ -140,12 +160,13 @@ void BatchDriver::StartRun()
     m_context.interaction.ProcessEvents();
 }
 
-void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& inputSpec,
-                                const QString& outputFolder, const QString& outputSpec)
+void BatchDriver::FolderRoutine()
 {
-    QString topFolder = inputFolder;
+    const QString& inputSpec = m_request.inputSpec;
+    const QString& outputSpec = m_request.outputSpec;
+    QString topFolder = m_request.inputFolder;
     StrProc::EnsureTrailingBackslash(topFolder);
-    QString topOutput = outputFolder;
+    QString topOutput = m_request.outputFolder;
     StrProc::EnsureTrailingBackslash(topOutput);
 
     // Another output folder is opened once, as its path leads now: a name on that path
@@ -161,7 +182,7 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
         const QString output = top ? topOutput : files.path;
         return ProcessFolderFiles(inputSpec, files, output, outputSpec,
                                   top ? outputFd.get() : -1) &&
-               !run.blnStop;
+               !m_stop;
     };
     callbacks.failed = [&](const QString& folderPath, const QString& errorText) {
         ++m_context.counters.foldersNotRead;
@@ -171,27 +192,28 @@ void BatchDriver::FolderRoutine(const QString& inputFolder, const QString& input
                                        errorText,
                                    Interaction::Icon::Exclamation);
     };
-    callbacks.stopRequested = [&] { return BetweenSteps() || run.intOperationResult == -1; };
-    const Setup& setup = m_context.setup;
-    const NameFilter filter(inputSpec, setup.blnSingleFile ? NameFilter::Kind::PickedName
-                                                           : NameFilter::Kind::Specification);
-    folder::WalkFolder(topFolder, filter, setup.blnSubdirectories, callbacks);
+    callbacks.stopRequested = [&] {
+        return BetweenSteps() || m_result.outcome == BatchOutcome::DuplicateOutputNames;
+    };
+    const NameFilter filter(inputSpec, m_request.singleFile ? NameFilter::Kind::PickedName
+                                                            : NameFilter::Kind::Specification);
+    folder::WalkFolder(topFolder, filter, m_request.subfolders, callbacks);
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
                                      const QString& outputFolder, const QString& outputSpec,
                                      int outputFd)
 {
-    const Setup& setup = m_context.setup;
+    const BatchRequest& request = m_request;
     BatchCounters& counters = m_context.counters;
     const QString& inputFolder = files.path;
     const QStringList& names = files.names;
     if (names.isEmpty() && files.unreadable.isEmpty() && files.special.isEmpty())
         return true;
-    const bool measure = measuring();
+    const bool measure = m_mode == Mode::Measure;
     if (!measure && !m_report.quiet) {
         Step([&] {
-            m_report.Write(TxtEncDec(QStringLiteral("Encrypting"), setup.blnEncrypt) +
+            m_report.Write(TxtEncDec(QStringLiteral("Encrypting"), request.encrypt) +
                            QLatin1Char(' ') + NameBytes::Shown(inputSpec) + QStringLiteral(" in ") +
                            NameBytes::Shown(inputFolder) + QLatin1Char('\n'));
             ++counters.lineCount;
@@ -201,28 +223,27 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
         RemoveLeftovers(inputFolder, files.fd, outputFolder, outputFd);
 
     QStringList outputNames = names;
-    if (!setup.blnOutputFilesSame) {
+    if (!request.inPlace) {
         for (QString& name : outputNames) {
             int code = 0;
             name = DeriveOutputName(name, outputSpec, code);
         }
         if (names.size() >= 2 && HasDuplicates(outputNames)) {
-            run.intOperationResult = -1;
+            m_result.outcome = BatchOutcome::DuplicateOutputNames;
             return false;
         }
     }
 
-    if (blnReliabilityTest && !measure)
-        lastOutputNames = outputNames;
+    if (request.testRun && !measure)
+        m_result.lastOutputNames = outputNames;
     FileOperation operation(m_context);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const ListedFile listed{files.fd, QFile::encodeName(names[i]).toStdString(),
                                 files.identities[i], outputFd};
         if (measure) {
             const qint64 size = listed.seen.st_size;
-            run.lngTotalInputFilesize = setup.blnOutputFilesSame
-                                            ? qMax(run.lngTotalInputFilesize, size)
-                                            : run.lngTotalInputFilesize + size;
+            qint64& total = m_result.totalInputSize;
+            total = request.inPlace ? qMax(total, size) : total + size;
         } else if (!ProcessOneFile(operation, inputFolder, names[i], outputFolder, outputNames[i],
                                    i == names.size() - 1, listed)) {
             // The user ended the batch at a question: noted in the report as a Stop is.
@@ -289,8 +310,7 @@ bool BatchDriver::ProcessOneFile(FileOperation& operation, const QString& inputF
         return goOn;
     // The report filled up before the file was touched. When the user lets the batch go on
     // without per-file results, the file is handled now rather than silently left out.
-    if (operation.progress() == FileOperation::Progress::Transforming || run.blnStop ||
-        !m_report.quiet)
+    if (operation.progress() == FileOperation::Progress::Transforming || m_stop || !m_report.quiet)
         return true;
     if (operation.progress() == FileOperation::Progress::LineStarted)
         --m_context.counters.filesProcessed;
@@ -301,9 +321,9 @@ bool BatchDriver::ProcessOneFile(FileOperation& operation, const QString& inputF
 bool BatchDriver::BetweenSteps()
 {
     m_context.interaction.ProcessEvents();
-    if (!run.blnStop && m_paused)
+    if (!m_stop && m_paused)
         WaitWhilePaused();
-    if (!run.blnStop)
+    if (!m_stop)
         return false;
     // The stop is noted once in the report, however many folder levels it ends.
     if (!m_stopNoted) {
@@ -331,7 +351,7 @@ void BatchDriver::WaitWhilePaused()
     loop.exec();
     m_pauseLoop = nullptr;
     m_context.counters.pausedSeconds += m_context.SecondsSince(start);
-    if (!run.blnStop) {
+    if (!m_stop) {
         SetStatus(QString());
         if (m_view)
             m_view->ClockEnabled(true);
@@ -347,9 +367,9 @@ bool BatchDriver::Step(const std::function<void()>& step)
         m_context.interaction.Tell(QStringLiteral("Error"), error.description(),
                                    Interaction::Icon::Exclamation);
         if (error.kind() == RunError::Kind::ReportFull &&
-            m_report.BufferFull(m_context.interaction, run.blnRandomnessReport,
-                                m_context.setup.blnEncrypt)) {
-            run.blnStop = true;
+            m_report.BufferFull(m_context.interaction, m_mode == Mode::Listing,
+                                m_request.encrypt)) {
+            m_stop = true;
             if (m_view)
                 m_view->ClockEnabled(false);
         }
@@ -360,8 +380,8 @@ bool BatchDriver::Step(const std::function<void()>& step)
 void BatchDriver::WriteStatistics(double elapsed)
 {
     const BatchCounters& counters = m_context.counters;
-    const bool encrypt = m_context.setup.blnEncrypt;
-    const bool operation = run.blnPerformingOperation;
+    const bool encrypt = m_request.encrypt;
+    const bool operation = m_mode == Mode::Batch;
     auto line = [&](const QString& text) {
         m_report.Write(text);
         ++m_context.counters.lineCount;
@@ -403,7 +423,7 @@ void BatchDriver::SetStatus(const QString& status)
 
 void BatchDriver::cmdStop_Click()
 {
-    run.blnStop = true;
+    m_stop = true;
     if (m_view) {
         m_view->StopRequested();
         m_view->ClockEnabled(false);
@@ -416,7 +436,7 @@ void BatchDriver::cmdStop_Click()
 
 void BatchDriver::RequestStop()
 {
-    run.blnStop = true;
+    m_stop = true;
     if (m_pauseLoop)
         m_pauseLoop->quit();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BatchContext.h"
+#include "BatchRequest.h"
 #include "ReportText.h"
-#include "RunState.h"
 #include "ZR7FileOps.h"
 
 #include <QDateTime>
@@ -20,13 +20,13 @@ struct ListedFolder;
 }
 
 // The report window's logic: it runs a batch over a folder tree (or a measuring pass that only
-// adds up sizes), writes the report and its closing statistics, and answers Stop and
-// Pause/Continue between files. The windows, the command line and the tests drive it alike.
+// adds up sizes, or a listing such as the randomness report), writes the report and its
+// closing statistics, and answers Stop and Pause/Continue between files. Each run is a request
+// and a result. The windows, the command line and the tests drive it alike.
 class BatchDriver
 {
 public:
-    BatchDriver(const Setup& setup, const KeyRecord& key, CipherEngine& engine,
-                Interaction& interaction);
+    BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction& interaction);
     ~BatchDriver();
     BatchDriver(const BatchDriver&) = delete;
     BatchDriver& operator=(const BatchDriver&) = delete;
@@ -34,9 +34,16 @@ public:
     void SetView(ReportView* view);
     void SetPurgeAdvice(PurgeAdviceDialogs* advice) { m_context.advice = advice; }
 
-    // Runs what the run state asks for: a randomness report, a measuring pass or a batch.
-    // With none of them it only resets the status and places the caret.
-    void ProcessFiles();
+    // The batch the request describes, with its report and closing statistics.
+    BatchResult Run(const BatchRequest& request);
+    // Adds up the input sizes of the files the batch would work on (in place, the largest),
+    // touching nothing; a folder whose output names collide ends it.
+    BatchResult Measure(const BatchRequest& request);
+    // A listing over the request's input side, written by `listing` with the steps below,
+    // closed with the statistics and the date line of a batch.
+    BatchResult RunListing(const BatchRequest& request, const std::function<void()>& listing);
+    // The report window coming back into view: the status is reset and the caret placed.
+    void ResetStatus();
 
     // The Stop and Pause/Continue buttons; both take effect at the next file.
     void cmdStop_Click();
@@ -45,30 +52,24 @@ public:
     // other effects (the report window closing while a batch runs).
     void RequestStop();
 
-    RunState run;
     ReportText& report() { return m_report; }
     ZR7FileOps& fileOps() { return m_ops; }
     const BatchCounters& counters() const { return m_context.counters; }
-    // True once Stop (or a full report) has ended the run, until the next run starts.
-    bool stopRequested() const { return run.blnStop; }
-    // Whether the purge advice is still shown in this batch.
-    bool showPurgeWarning() const { return m_context.showPurgeWarning; }
     const QString& status() const { return m_status; }
     bool paused() const { return m_paused; }
     bool running() const { return m_running; }
+    // True while a measuring pass runs.
+    bool measuring() const { return m_running && m_mode == Mode::Measure; }
+    // True once Stop (or a full report) has ended the run, until the next run starts.
+    bool stopRequested() const { return m_stop; }
+    // Whether the purge advice is still shown in this batch.
+    bool showPurgeWarning() const { return m_context.showPurgeWarning; }
 
     // Set by the reliability test: closing the report window then restores the setup.
     bool blnRestoreSetupOnClose = false;
-    // Set while a reliability test drives the batch: no statistics and no Pause button.
-    bool blnReliabilityTest = false;
-    // While a reliability test runs: the output names of the last folder processed, in the
-    // order the files went through, for the comparison that follows.
-    QStringList lastOutputNames;
-    // The randomness report of the analysis; runs instead of a batch when asked for.
-    std::function<void()> randomnessReport;
-    // What a report running inside ProcessFiles uses of the batch: the counters it adds to, the
-    // pause-and-stop check between files (true when the run must end), and a step whose
-    // failure is shown and handled as a batch handles it (false when it failed).
+    // What a listing uses of the run: the counters it adds to, the pause-and-stop check
+    // between files (true when the run must end), and a step whose failure is shown and
+    // handled as a batch handles it (false when it failed).
     BatchCounters& runCounters() { return m_context.counters; }
     bool PauseAndStopCheck() { return BetweenSteps(); }
     bool RunStep(const std::function<void()>& step) { return Step(step); }
@@ -79,10 +80,12 @@ public:
     std::function<QDateTime()> now;
 
 private:
+    enum class Mode { Batch, Measure, Listing };
+
+    BatchResult Execute(const BatchRequest& request, Mode mode,
+                        const std::function<void()>& listing);
     void StartRun();
-    void RunBatch();
-    void FolderRoutine(const QString& inputFolder, const QString& inputSpec,
-                       const QString& outputFolder, const QString& outputSpec);
+    void FolderRoutine();
     // The matching files of one folder (folder::ListedFolder): those the batch works on, each
     // only while it is still the file listed, and those it can only report. `outputFd`: the
     // output folder, open, when it is another folder (-1: by its path).
@@ -102,12 +105,15 @@ private:
     void WriteStatistics(double elapsed);
     void WriteDateLine();
     void SetStatus(const QString& status);
-    bool measuring() const;
 
     ZR7FileOps m_ops;
     ReportText m_report;
     BatchContext m_context;
     ReportView* m_view = nullptr;
+    BatchRequest m_request; // the run's own copy, unchanged while it runs
+    BatchResult m_result;
+    Mode m_mode = Mode::Batch;
+    bool m_stop = false;
     QString m_status;
     bool m_paused = false;
     bool m_running = false;

@@ -1,14 +1,13 @@
 #include "FileOperation.h"
 
 #include "BatchContext.h"
+#include "BatchRequest.h"
 #include "CipherEngine.h"
 #include "FileResultText.h"
 #include "ListedFile.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
 #include "ReportView.h"
-#include "RunState.h"
-#include "Setup.h"
 #include "ZR7FileOps.h"
 #include "files/NameBytes.h"
 #include "support/Interaction.h"
@@ -40,7 +39,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
                         const QString& outputFolder, const QString& outputName, bool lastFile,
                         const ListedFile* listed)
 {
-    const bool encrypt = c.setup.blnEncrypt;
+    const bool encrypt = c.request.encrypt;
     const QString inputPath = inputFolder + inputName;
     const QString outputPath = outputFolder + outputName;
     const QFileInfo input(inputPath);
@@ -91,12 +90,12 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
 FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qint64 size,
                                                    bool lastFile, const ListedFile* listed)
 {
-    const bool encrypt = c.setup.blnEncrypt;
-    if (encrypt || size < c.setup.intMinFilesizeForRandomness)
+    const bool encrypt = c.request.encrypt;
+    if (encrypt || size < c.request.minSizeForRandomness)
         return Anomaly::Go;
     const double randomness =
-        ZR7FileOps::RandomnessOf(inputPath, c.setup.intMinFilesizeForRandomness, listed);
-    if (randomness >= c.setup.dblMinZR7Randomness)
+        ZR7FileOps::RandomnessOf(inputPath, c.request.minSizeForRandomness, listed);
+    if (randomness >= c.request.minRandomness)
         return Anomaly::Go;
     if (c.interaction.Ask(QStringLiteral("Anomaly"),
                           QStringLiteral("This file appears NOT to be encrypted?\n"
@@ -122,11 +121,11 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
 int FileOperation::Transform(const QString& inputPath, const QString& outputPath, qint64 size,
                              QString& temporaryPath, const ListedFile* listed)
 {
-    const bool encrypt = c.setup.blnEncrypt;
+    const bool encrypt = c.request.encrypt;
     // A file whose output is the file itself, under its own name or another one that leads to
     // it, is replaced in place whatever the switch says, with every in-place protection.
-    const bool inPlace = c.setup.blnOutputFilesSame || inputPath == outputPath ||
-                         ZR7FileOps::SameFile(inputPath, outputPath);
+    const bool inPlace =
+        c.request.inPlace || inputPath == outputPath || ZR7FileOps::SameFile(inputPath, outputPath);
     return c.ops.Transform(
         inputPath, outputPath, c.key, encrypt, inPlace, size, temporaryPath,
         [&] {
@@ -163,7 +162,7 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
             text += NameBytes::Shown(outputName) + QStringLiteral("  ");
         text += Bytes(ZR7FileOps::OutputSize(inputPath, outputPath, listed));
     } else {
-        text = FileResultText::FailureText(result, c.setup.blnEncrypt, NameBytes::Shown(inputPath),
+        text = FileResultText::FailureText(result, c.request.encrypt, NameBytes::Shown(inputPath),
                                            NameBytes::Shown(temporaryPath));
     }
     // The engine names the file where it kept what could be authenticated; when it kept
@@ -185,7 +184,7 @@ void FileOperation::ShowPassOf(ZR7FileOps::Stage stage)
 {
     if (stage == ZR7FileOps::Stage::Verifying)
         ShowPass(QStringLiteral("  ... verifying ... "));
-    else if (stage == ZR7FileOps::Stage::Purging && c.setup.blnEncrypt)
+    else if (stage == ZR7FileOps::Stage::Purging && c.request.encrypt)
         ShowPass(QStringLiteral("  ... purging the original ... "));
 }
 
@@ -205,7 +204,7 @@ void FileOperation::ReportNotTaken(const QString& shownName, int result)
 {
     StartLine(shownName);
     c.report.AppendToReport(
-        FileResultText::FailureText(result, c.setup.blnEncrypt, shownName, QString()), false);
+        FileResultText::FailureText(result, c.request.encrypt, shownName, QString()), false);
     EndLine();
 }
 

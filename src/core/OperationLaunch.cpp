@@ -60,13 +60,10 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
     if (!CheckOutput())
         return Outcome::Refused;
 
-    RunState& run = m_driver.run;
-    run.strInputDirpath = m_setup.strDirpath[Setup::Input];
-    run.strOutputDirpath = m_setup.strDirpath[Setup::Output];
-    run.strInputFilespec = m_setup.strFilespec[Setup::Input];
-    run.strOutputFilespec = m_setup.strFilespec[Setup::Output];
-    const QString caption = TxtEncDec(QStringLiteral("Encrypting"), m_setup.blnEncrypt) +
-                            QLatin1Char(' ') + run.strInputFilespec;
+    BatchRequest request = BatchRequest::Of(m_setup);
+    request.testRun = blnTestMode;
+    const QString caption = TxtEncDec(QStringLiteral("Encrypting"), request.encrypt) +
+                            QLatin1Char(' ') + request.inputSpec;
 
     // The batch works with its own extended copy of the key; the user's record stays as it is.
     m_driver.fileOps().UseKey(ZR7KeyFrom::ExtendedKey(m_key.strKey.view()));
@@ -76,21 +73,15 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
         m_driver.fileOps().ForgetKeys();
         return Outcome::Cancelled;
     }
-    run.blnPerformingOperation = true;
-    run.blnRandomnessReport = false;
-    if (!m_setup.blnOutputFilesSame && !CheckDiskSpace()) {
+    if (!request.inPlace && !CheckDiskSpace(request)) {
         m_driver.fileOps().ForgetKeys();
-        run.blnGettingInputFilesizes = false;
-        run.blnPerformingOperation = false;
         if (blnTestMode)
             blnLaunchAbandoned = true;
         return Outcome::Refused;
     }
-    run.blnGettingInputFilesizes = false;
     m_host.ShowReport(caption);
-    m_driver.ProcessFiles();
+    m_result = m_driver.Run(request);
     m_driver.fileOps().ForgetKeys();
-    run.blnPerformingOperation = false;
     return Outcome::Ran;
 }
 
@@ -195,15 +186,12 @@ bool OperationLaunch::Confirmed()
                           PerformOperationQuestion(m_setup.blnEncrypt));
 }
 
-bool OperationLaunch::CheckDiskSpace()
+bool OperationLaunch::CheckDiskSpace(const BatchRequest& request)
 {
-    RunState& run = m_driver.run;
-    run.lngTotalInputFilesize = 0;
-    run.blnGettingInputFilesizes = true;
-    m_driver.ProcessFiles();
-    if (run.intOperationResult == -1)
+    m_result = m_driver.Measure(request);
+    if (m_result.outcome == BatchOutcome::DuplicateOutputNames)
         return false;
-    const double needed = double(run.lngTotalInputFilesize);
+    const double needed = double(m_result.totalInputSize);
     if (needed == 0) {
         m_interaction.Tell(ErrorTitle, QStringLiteral("Total input filesize is 0 bytes."),
                            Interaction::Icon::Exclamation);

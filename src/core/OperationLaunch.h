@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BatchRequest.h"
+
 #include <QString>
 
 #include <functional>
@@ -28,6 +30,8 @@ public:
                     BatchDriver& driver, LaunchHost& host);
 
     Outcome DoIt();
+    // The result of the batch that ran, or of the measuring pass that refused it.
+    const BatchResult& result() const { return m_result; }
 
     // Set while the reliability test drives the launch: no confirmation, and failed disk
     // checks are noted in `blnLaunchAbandoned`.
@@ -49,7 +53,7 @@ private:
     bool CheckOutput();
     void PrepareKey();
     bool Confirmed();
-    bool CheckDiskSpace();
+    bool CheckDiskSpace(const BatchRequest& request);
 
     const Setup& m_setup;
     KeyRecord& m_key;
@@ -57,4 +61,5 @@ private:
     BatchDriver& m_driver;
     LaunchHost& m_host;
     qint64 m_matchingFiles = 0;
+    BatchResult m_result;
 };

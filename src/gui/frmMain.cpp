@@ -69,7 +69,7 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
     setAcceptDrops(true);
     CreateControls();
     m_editor.SetView(this);
-    m_driver = std::make_unique<BatchDriver>(setup(), key(), m_engine, m_interaction);
+    m_driver = std::make_unique<BatchDriver>(key(), m_engine, m_interaction);
     m_report = std::make_unique<frmReport>(this, *m_driver, m_interaction);
     m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
     m_setupCommands = std::make_unique<SetupCommands>(m_editor, m_interaction);
@@ -499,7 +499,7 @@ void frmMain::CloseWhenBatchEnded()
     // A run that began after the stop (the batch after its measuring pass, the next run of a
     // reliability test) is stopped as well.
     if (m_driver->running()) {
-        if (!m_driver->run.blnStop)
+        if (!m_driver->stopRequested())
             m_driver->cmdStop_Click();
         return;
     }

@@ -405,7 +405,7 @@ void frmReport::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-// The close box: Close, then the report is thrown away. A batch still inside ProcessFiles
+// The close box: Close, then the report is thrown away. A batch still running
 // goes on writing its last lines, so the discard waits until it has returned.
 void frmReport::closeEvent(QCloseEvent* event)
 {
@@ -449,9 +449,7 @@ void frmReport::ReportScreen()
     // A batch still finishing keeps its report and layout; the driver is not re-entrant.
     if (Running())
         return;
-    m_driver.run.blnPerformingOperation = false;
-    m_driver.run.blnRandomnessReport = false;
-    m_driver.ProcessFiles();
+    m_driver.ResetStatus();
     txbText->moveCursor(QTextCursor::Start);
     update();
     txbText->setFocus();

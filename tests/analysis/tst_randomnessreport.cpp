@@ -56,7 +56,7 @@ struct RecordingView : RandomnessView
 
 struct Report
 {
-    Report() : driver(setup, key, engine, interaction), report(setup, driver, interaction, view)
+    Report() : driver(key, engine, interaction), report(setup, driver, interaction, view)
     {
         driver.now = [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 20)); };
         report.listing().measure = [this](const QString& path, int minSize) {

@@ -39,7 +39,7 @@ struct TestRig : LaunchHost, ReliabilityTestHost
     CipherEngine engine;
     ScriptedInteraction interaction;
     SetupEditor editor{interaction};
-    BatchDriver driver{editor.setup(), editor.key(), engine, interaction};
+    BatchDriver driver{editor.key(), engine, interaction};
     ReliabilityTest test{editor, driver, interaction, *this, *this};
     QString folder = dir.filePath(QStringLiteral("zr7test/"));
     int waits = 0;

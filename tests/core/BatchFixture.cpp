@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QTest>
 
-BatchFixture::BatchFixture() : driver(setup, key, engine, interaction)
+BatchFixture::BatchFixture() : driver(key, engine, interaction)
 {
     engine.allocate_buffers();
     engine.set_kdf_params({1, StreamFormat::MinMemLog});
@@ -29,13 +29,18 @@ void BatchFixture::Run(const QString& inputFolder, const QString& inputSpec,
                        const QString& outputFolder, const QString& outputSpec)
 {
     QDir().mkpath(path(outputFolder));
-    driver.run.strInputDirpath = path(inputFolder);
-    driver.run.strInputFilespec = inputSpec;
-    driver.run.strOutputDirpath = path(outputFolder);
-    driver.run.strOutputFilespec = outputSpec;
-    driver.run.blnPerformingOperation = true;
-    driver.run.blnGettingInputFilesizes = false;
-    driver.ProcessFiles();
+    result = driver.Run(Request(inputFolder, inputSpec, outputFolder, outputSpec));
+}
+
+BatchRequest BatchFixture::Request(const QString& inputFolder, const QString& inputSpec,
+                                   const QString& outputFolder, const QString& outputSpec) const
+{
+    BatchRequest request = BatchRequest::Of(setup);
+    request.inputFolder = path(inputFolder);
+    request.inputSpec = inputSpec;
+    request.outputFolder = path(outputFolder);
+    request.outputSpec = outputSpec;
+    return request;
 }
 
 QString BatchFixture::path(const QString& relative) const

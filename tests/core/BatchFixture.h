@@ -21,6 +21,9 @@ struct BatchFixture
     // "" is the folder itself). In place when both are equal and the specifications too.
     void Run(const QString& inputFolder, const QString& inputSpec, const QString& outputFolder,
              const QString& outputSpec);
+    // The request of the fixture's setup with these sides, as Run makes it.
+    BatchRequest Request(const QString& inputFolder, const QString& inputSpec,
+                         const QString& outputFolder, const QString& outputSpec) const;
 
     QString path(const QString& relative) const;
     void write(const QString& relative, const QByteArray& data);
@@ -41,6 +44,7 @@ struct BatchFixture
     KeyRecord key;
     ScriptedInteraction interaction;
     BatchDriver driver;
+    BatchResult result; // of the last Run
     // Seconds since midnight returned one after the other; the last one repeats.
     std::deque<double> clock{36000};
 };

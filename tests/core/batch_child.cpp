@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     setup.blnOutputFilesSame = true;
     setup.blnSubdirectories = false;
     UnattendedInteraction interaction;
-    BatchDriver driver(setup, key, engine, interaction);
+    BatchDriver driver(key, engine, interaction);
     driver.fileOps().onStage = [](ZR7FileOps::Stage stage, const InPlaceFile& file) {
         if (stage == ZR7FileOps::Stage::Opened || stage == ZR7FileOps::Stage::Verifying)
             return;
@@ -80,15 +80,13 @@ int main(int argc, char** argv)
                      qPrintable(name));
         std::fflush(stdout);
     };
-    driver.run.strInputDirpath = folder;
-    driver.run.strInputFilespec = QStringLiteral("*.*");
-    driver.run.strOutputDirpath = folder;
-    driver.run.strOutputFilespec = QStringLiteral("*.*");
-    driver.run.blnPerformingOperation = true;
+    BatchRequest request = BatchRequest::Of(setup);
+    request.inputFolder = request.outputFolder = folder;
+    request.inputSpec = request.outputSpec = QStringLiteral("*.*");
 
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
-    driver.ProcessFiles();
+    driver.Run(request);
     std::fputs(qPrintable(driver.report().text()), stdout);
     std::fflush(stdout);
     engine.deallocate_buffers();

@@ -179,11 +179,11 @@ void TestBatchDriver::duplicateOutputNames()
         f.write(name, name.toUtf8());
     f.Run(QString(), QStringLiteral("*.*"), QStringLiteral("out"), outputSpec);
     if (!duplicate) {
-        QCOMPARE(f.driver.run.intOperationResult, 0);
+        QCOMPARE(f.result.outcome, BatchOutcome::Finished);
         QCOMPARE(f.driver.counters().filesDone, names.size());
         return;
     }
-    QCOMPARE(f.driver.run.intOperationResult, -1);
+    QCOMPARE(f.result.outcome, BatchOutcome::DuplicateOutputNames);
     QCOMPARE(f.interaction.shown,
              QStringList{QStringLiteral("Error: Output file specification \"") + outputSpec +
                          QStringLiteral("\" produces duplicate output filenames!")});
@@ -300,7 +300,7 @@ void TestBatchDriver::reportFull()
             QStringLiteral("This operation was terminated at the user's request.\n"
                            "Note: Some files were not encrypted.\n")));
         QVERIFY(encrypted < files);
-        QVERIFY(f.driver.run.blnStop);
+        QCOMPARE(f.result.outcome, BatchOutcome::Stopped);
     }
 }
 
@@ -325,14 +325,10 @@ void TestBatchDriver::measuringPass()
     QVERIFY(large.open(QIODevice::WriteOnly));
     QVERIFY(large.resize(5LL << 30));
     large.close();
-    f.driver.run.blnGettingInputFilesizes = true;
-    f.driver.run.blnPerformingOperation = true;
-    f.driver.run.strInputDirpath = f.path(QString());
-    f.driver.run.strInputFilespec = QStringLiteral("*.*");
-    f.driver.run.strOutputDirpath = f.path(inPlace ? QString() : QStringLiteral("out"));
-    f.driver.run.strOutputFilespec = inPlace ? QStringLiteral("*.*") : QStringLiteral("*.enc");
-    f.driver.ProcessFiles();
-    QCOMPARE(f.driver.run.lngTotalInputFilesize, total);
+    const BatchResult result = f.driver.Measure(
+        f.Request(QString(), QStringLiteral("*.*"), inPlace ? QString() : QStringLiteral("out"),
+                  inPlace ? QStringLiteral("*.*") : QStringLiteral("*.enc")));
+    QCOMPARE(result.totalInputSize, total);
     QVERIFY(f.report().isEmpty());
     QCOMPARE(f.driver.status(), QString());
 }

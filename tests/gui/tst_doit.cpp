@@ -181,7 +181,7 @@ void tst_doit::closingDuringTheBatchEndsItThenCloses()
     std::optional<bool> closeAccepted;
     bool openDuringTheBatch = false;
     m_interaction->onProcessEvents = [&] {
-        if (closeAccepted || !driver.running() || driver.run.blnGettingInputFilesizes)
+        if (closeAccepted || !driver.running() || driver.measuring())
             return;
         closeAccepted = m_window->close();
         openDuringTheBatch = m_window->isVisible();

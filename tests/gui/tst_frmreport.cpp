@@ -91,6 +91,7 @@ private:
 
     QTemporaryDir m_config;
     QTemporaryDir* m_dir = nullptr;
+    BatchRequest m_request; // the batch PrepareBatch sets up
     CipherEngine* m_engine = nullptr;
     EventfulInteraction* m_interaction = nullptr;
     frmMain* m_window = nullptr;
@@ -137,12 +138,11 @@ void tst_frmreport::PrepareBatch(int count)
                                  TestFiles::randomBytes(1000 + i, i)));
     m_window->key().strKey = QByteArray(64, 'K');
     m_window->key().intKeySource = KeyRecord::Keyboard;
-    RunState& run = report().driver().run;
-    run.strInputDirpath = folder;
-    run.strInputFilespec = "*.txt";
-    run.strOutputDirpath = m_dir->path() + "/out/";
-    run.strOutputFilespec = "*.enc";
-    run.blnPerformingOperation = true;
+    m_request = BatchRequest::Of(m_window->setup());
+    m_request.inputFolder = folder;
+    m_request.inputSpec = "*.txt";
+    m_request.outputFolder = m_dir->path() + "/out/";
+    m_request.outputSpec = "*.enc";
     report().setWindowTitle("Encryption");
     report().show();
 }
@@ -254,7 +254,7 @@ void tst_frmreport::closeKeepsTheReportCloseBoxDiscardsIt()
     const QString text = r.txbText->toPlainText();
 
     QTest::mouseClick(r.cmdClose, Qt::LeftButton);
-    QVERIFY(r.isHidden() && r.driver().run.blnStop);
+    QVERIFY(r.isHidden() && r.driver().stopRequested());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->ClickGuard(), 3000);
     QTest::mouseClick(m_window->cmdReportScreen, Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowExposed(&r));
@@ -290,7 +290,7 @@ void tst_frmreport::closeAfterAReliabilityTest()
     QTest::mouseClick(r.cmdClose, Qt::LeftButton);
     QVERIFY(r.isHidden());
     QCOMPARE(restore.count(), 1);
-    QVERIFY(!r.driver().run.blnStop && !r.driver().blnRestoreSetupOnClose);
+    QVERIFY(!r.driver().stopRequested() && !r.driver().blnRestoreSetupOnClose);
 }
 
 // Escape is Close once the batch is over; while it runs it is ignored.
@@ -303,15 +303,15 @@ void tst_frmreport::escapeClosesOnlyAFinishedReport()
         &r, [&] { return r.txbText->toPlainText().contains("file0.txt"); },
         [&] {
             QTest::keyClick(r.txbText, Qt::Key_Escape);
-            stillRunning = r.isVisible() && !r.driver().run.blnStop && r.cmdStop->isVisible();
+            stillRunning = r.isVisible() && !r.driver().stopRequested() && r.cmdStop->isVisible();
         });
-    r.driver().ProcessFiles();
+    r.driver().Run(m_request);
     QVERIFY(stillRunning);
     QVERIFY(r.driver().report().text().contains("Number of files encrypted: 3\n"));
     QVERIFY(r.isVisible());
 
     QTest::keyClick(r.txbText, Qt::Key_Escape);
-    QVERIFY(r.isHidden() && r.driver().run.blnStop);
+    QVERIFY(r.isHidden() && r.driver().stopRequested());
     QVERIFY(!r.driver().report().isEmpty()); // kept, as after Close
 }
 
@@ -342,7 +342,7 @@ void tst_frmreport::batchRun()
                                r.cmdStop->text() == "Stop at next file" &&
                                r.cmdStop->width() == Px(2300) && r.Clock.isActive();
         });
-    r.driver().ProcessFiles();
+    r.driver().Run(m_request);
 
     QVERIFY(sawRunningLayout);
     QVERIFY(r.cmdStop->isHidden() && r.cmdPauseContinue->isHidden() && r.prgFile->isHidden());
@@ -399,14 +399,14 @@ void tst_frmreport::endingAPausedBatch()
             else
                 m_window->close();
         });
-    r.driver().ProcessFiles();
+    r.driver().Run(m_request);
 
     QVERIFY(sawPause);
     QCOMPARE(r.driver().counters().filesProcessed, 1);
     QVERIFY(!QFileInfo::exists(m_dir->path() + "/out/file1.enc"));
     if (how == "close box") {
         QVERIFY(r.isHidden());
-        QTRY_VERIFY(r.driver().report().isEmpty()); // once ProcessFiles has returned
+        QTRY_VERIFY(r.driver().report().isEmpty()); // once the run has returned
         QVERIFY(m_window->Clock.isActive());
         return;
     }
@@ -443,10 +443,9 @@ void tst_frmreport::purgeAdvice()
     const QString folder = m_dir->path() + "/in/";
     QVERIFY(TestFiles::write(folder + "a.doc", "first document"));
     QVERIFY(TestFiles::write(folder + "b.doc", "second document"));
-    m_window->editor().SetOutputFilesSame(true);
-    RunState& run = report().driver().run;
-    run.strInputFilespec = run.strOutputFilespec = "*.doc";
-    run.strOutputDirpath = folder;
+    m_request.inPlace = true;
+    m_request.inputSpec = m_request.outputSpec = "*.doc";
+    m_request.outputFolder = folder;
 
     frmReport& r = report();
     const QPoint where = r.pos() + QPoint(Px(2400), Px(1675));
@@ -488,7 +487,7 @@ void tst_frmreport::purgeAdvice()
         }
     });
     poll->start(5);
-    r.driver().ProcessFiles();
+    r.driver().Run(m_request);
     poll->stop();
 
     QCOMPARE(queried, queries);

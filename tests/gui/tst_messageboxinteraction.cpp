@@ -91,18 +91,17 @@ void tst_messageboxinteraction::questionsBelongToTheReportWhileItIsShown()
     window.key().strKey = QByteArray(64, 'K');
     window.key().intKeySource = KeyRecord::Keyboard;
     frmReport& report = window.report();
-    RunState& run = report.driver().run;
-    run.strInputDirpath = folder;
-    run.strInputFilespec = "*.txt";
-    run.strOutputDirpath = dir.path() + "/out/";
-    run.strOutputFilespec = "*.dec";
-    run.blnPerformingOperation = true;
+    BatchRequest request = BatchRequest::Of(window.setup());
+    request.inputFolder = folder;
+    request.inputSpec = "*.txt";
+    request.outputFolder = dir.path() + "/out/";
+    request.outputSpec = "*.dec";
     report.show();
     QVERIFY(QTest::qWaitForWindowExposed(&report));
 
     SeenBox seen;
     AnswerNextBox(&window, seen);
-    report.driver().ProcessFiles();
+    report.driver().Run(request);
     QCOMPARE(seen.title, QStringLiteral("Anomaly"));
     QCOMPARE(seen.parent, &report);
     QCOMPARE(seen.transientParent, report.windowHandle());
