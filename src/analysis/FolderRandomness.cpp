@@ -1,8 +1,10 @@
 #include "FolderRandomness.h"
 
 #include "FileUtility.h"
-#include "core/BatchDriver.h"
+#include "core/BatchContext.h"
+#include "core/ReportText.h"
 #include "core/RunError.h"
+#include "core/RunSteps.h"
 #include "core/Setup.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
@@ -19,8 +21,8 @@ constexpr double NotMeasured = -0.5;
 
 } // namespace
 
-FolderRandomness::FolderRandomness(BatchDriver& driver, const Setup& setup)
-    : measure(&FolderRandomness::FileRandomness), m_driver(driver), m_setup(setup)
+FolderRandomness::FolderRandomness(RunSteps& steps, const Setup& setup)
+    : measure(&FolderRandomness::FileRandomness), m_steps(steps), m_setup(setup)
 {
 }
 
@@ -54,14 +56,14 @@ void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const Q
     };
     // A folder that cannot be read is named and skipped, as in a batch; the listing goes on.
     callbacks.failed = [&](const QString& path, const QString& errorText) {
-        ++m_driver.runCounters().foldersNotRead;
-        m_driver.RunStep([&] {
+        ++m_steps.runCounters().foldersNotRead;
+        m_steps.RunStep([&] {
             throw RunError(RunError::Kind::Other, QStringLiteral("Cannot read the folder ") +
                                                       NameBytes::Shown(path) +
                                                       QStringLiteral(": ") + errorText);
         });
     };
-    callbacks.stopRequested = [&] { return m_driver.PauseAndStopCheck(); };
+    callbacks.stopRequested = [&] { return m_steps.PauseAndStopCheck(); };
     folder::WalkFolder(folderPath, fileSpec, m_setup.blnSubdirectories, callbacks);
 }
 
@@ -70,21 +72,21 @@ bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& n
 {
     if (names.isEmpty() && unreadable.isEmpty())
         return true;
-    BatchCounters& counters = m_driver.runCounters();
-    ReportText& report = m_driver.report();
-    if (!m_driver.RunStep([&] {
+    BatchCounters& counters = m_steps.runCounters();
+    ReportText& report = m_steps.report();
+    if (!m_steps.RunStep([&] {
             report.Write(NameBytes::Shown(folderPath) + QLatin1Char('\n'));
             ++counters.lineCount;
         }))
         return false;
     for (const QString& name : names) {
-        if (!ListOneFile(folderPath, name) || m_driver.PauseAndStopCheck())
+        if (!ListOneFile(folderPath, name) || m_steps.PauseAndStopCheck())
             return false;
     }
     // Named, so that the listing accounts for every matching file, but never opened.
     for (const QString& name : unreadable) {
         ++counters.filesProcessed;
-        if (!m_driver.RunStep([&] {
+        if (!m_steps.RunStep([&] {
                 report.AppendToReport(QString(8, QLatin1Char(' ')) + name +
                                           QStringLiteral(" (not read: ") +
                                           folder::UnreadableNameText() + QStringLiteral(")\n"),
@@ -93,7 +95,7 @@ bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& n
             }))
             return false;
     }
-    return m_driver.RunStep([&] {
+    return m_steps.RunStep([&] {
         report.Write(QStringLiteral("\n"));
         ++counters.lineCount;
     });
@@ -101,15 +103,15 @@ bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& n
 
 bool FolderRandomness::ListOneFile(const QString& folderPath, const QString& name)
 {
-    BatchCounters& counters = m_driver.runCounters();
+    BatchCounters& counters = m_steps.runCounters();
     ++counters.filesProcessed;
     const QString path = folderPath + name;
     const qint64 size = QFileInfo(path).size();
     const double value = size < m_setup.intMinFilesizeForRandomness
                              ? NotMeasured
                              : measure(path, m_setup.intMinFilesizeForRandomness);
-    return m_driver.RunStep([&] {
-        m_driver.report().AppendToReport(
+    return m_steps.RunStep([&] {
+        m_steps.report().AppendToReport(
             FileLine(value, name, size, m_setup.dblMinZR7Randomness) + QLatin1Char('\n'), true);
         ++counters.lineCount;
     });

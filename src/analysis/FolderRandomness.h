@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class BatchDriver;
+class RunSteps;
 class Setup;
 
 // The randomness listing of a folder tree in the report window: a line with the folder, then a
@@ -15,7 +15,7 @@ class Setup;
 class FolderRandomness
 {
 public:
-    FolderRandomness(BatchDriver& driver, const Setup& setup);
+    FolderRandomness(RunSteps& steps, const Setup& setup);
 
     // Lists `folderPath` with the file specification `fileSpec` and, with subfolders on, every
     // lower subfolder depth-first.
@@ -38,6 +38,6 @@ private:
                    const QStringList& unreadable);
     bool ListOneFile(const QString& folderPath, const QString& name);
 
-    BatchDriver& m_driver;
+    RunSteps& m_steps;
     const Setup& m_setup;
 };

@@ -3,6 +3,7 @@
 #include "BatchContext.h"
 #include "BatchRequest.h"
 #include "ReportText.h"
+#include "RunSteps.h"
 #include "ZR7FileOps.h"
 
 #include <QDateTime>
@@ -23,11 +24,11 @@ struct ListedFolder;
 // adds up sizes, or a listing such as the randomness report), writes the report and its
 // closing statistics, and answers Stop and Pause/Continue between files. Each run is a request
 // and a result. The windows, the command line and the tests drive it alike.
-class BatchDriver
+class BatchDriver : public RunSteps
 {
 public:
     BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction& interaction);
-    ~BatchDriver();
+    ~BatchDriver() override;
     BatchDriver(const BatchDriver&) = delete;
     BatchDriver& operator=(const BatchDriver&) = delete;
 
@@ -39,7 +40,7 @@ public:
     // Adds up the input sizes of the files the batch would work on (in place, the largest),
     // touching nothing; a folder whose output names collide ends it.
     BatchResult Measure(const BatchRequest& request);
-    // A listing over the request's input side, written by `listing` with the steps below,
+    // A listing over the request's input side, written by `listing` with the run's steps,
     // closed with the statistics and the date line of a batch.
     BatchResult RunListing(const BatchRequest& request, const std::function<void()>& listing);
     // The report window coming back into view: the status is reset and the caret placed.
@@ -52,7 +53,7 @@ public:
     // other effects (the report window closing while a batch runs).
     void RequestStop();
 
-    ReportText& report() { return m_report; }
+    ReportText& report() override { return m_report; }
     ZR7FileOps& fileOps() { return m_ops; }
     const BatchCounters& counters() const { return m_context.counters; }
     const QString& status() const { return m_status; }
@@ -67,12 +68,10 @@ public:
 
     // Set by the reliability test: closing the report window then restores the setup.
     bool blnRestoreSetupOnClose = false;
-    // What a listing uses of the run: the counters it adds to, the pause-and-stop check
-    // between files (true when the run must end), and a step whose failure is shown and
-    // handled as a batch handles it (false when it failed).
-    BatchCounters& runCounters() { return m_context.counters; }
-    bool PauseAndStopCheck() { return BetweenSteps(); }
-    bool RunStep(const std::function<void()>& step) { return Step(step); }
+    // RunSteps
+    BatchCounters& runCounters() override { return m_context.counters; }
+    bool PauseAndStopCheck() override { return BetweenSteps(); }
+    bool RunStep(const std::function<void()>& step) override { return Step(step); }
 
     // Clocks, replaceable by tests: seconds since midnight, and the date and time of the
     // report's last line.
