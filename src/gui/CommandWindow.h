@@ -11,7 +11,7 @@ class CommandWindow
 public:
     // The window that dialogs open over and are placed against; panels go on its central
     // widget.
-    virtual QMainWindow& window() = 0;
+    virtual QMainWindow& mainWindow() = 0;
     // The frame of command buttons down the left side, for placing panels and dialogs beside it.
     virtual const QWidget& commandFrame() const = 0;
     // The top, in the central widget, of the free row under the key line, where a notice about

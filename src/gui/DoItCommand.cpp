@@ -46,7 +46,7 @@ LaunchHost::TestChoice DoItCommand::OfferReliabilityTest()
 
 bool DoItCommand::Confirm(const QString& description, const QString& question)
 {
-    QMainWindow& main = m_window.window();
+    QMainWindow& main = m_window.mainWindow();
     if (!m_confirm)
         m_confirm = new frmConfirmOperation(&main);
     const QRect menu = m_window.commandFrame().geometry();

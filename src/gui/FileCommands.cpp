@@ -35,7 +35,7 @@ FileCommands::FileCommands(CommandWindow& window, SetupEditor& editor, Interacti
 void FileCommands::SingleFile()
 {
     const QString path = FileDialog::getOpenFileName(
-        &m_window.window(),
+        &m_window.mainWindow(),
         QCoreApplication::translate("FileCommands", "Specify file to be ") +
             QCoreApplication::translate(
                 "FileCommands", TxtEncDec(QStringLiteral("encrypted"), m_editor.setup().blnEncrypt)
@@ -50,7 +50,8 @@ void FileCommands::SingleFile()
 void FileCommands::InputFolder()
 {
     const QString chosen = FolderChooser::BrowseForFolder(
-        &m_window.window(), QCoreApplication::translate("FileCommands", "Specify input folder"));
+        &m_window.mainWindow(),
+        QCoreApplication::translate("FileCommands", "Specify input folder"));
     if (!chosen.isEmpty())
         m_editor.UseInputFolder(chosen);
 }
@@ -72,8 +73,8 @@ void FileCommands::InputFiles()
     setup.intNumFiles =
         folder::CountMatchingFiles(setup.strDirpath[Setup::Input], QStringLiteral("*.*"), error);
     if (m_inputDialog == nullptr)
-        m_inputDialog = new frmSpecifyInputFiles(&m_window.window(), m_interaction);
-    const QMainWindow& main = m_window.window();
+        m_inputDialog = new frmSpecifyInputFiles(&m_window.mainWindow(), m_interaction);
+    const QMainWindow& main = m_window.mainWindow();
     const QWidget& frame = m_window.commandFrame();
     const QPoint menu = frame.mapTo(&main, QPoint());
     m_inputDialog->move(main.geometry().topLeft() + QPoint(frame.width() + Twips::ToPixels(250),
@@ -96,7 +97,8 @@ void FileCommands::OutputFolder()
             QCoreApplication::translate("FileCommands", "Specify output folder")))
         return;
     const QString chosen = FolderChooser::BrowseForFolder(
-        &m_window.window(), QCoreApplication::translate("FileCommands", "Specify output folder"));
+        &m_window.mainWindow(),
+        QCoreApplication::translate("FileCommands", "Specify output folder"));
     if (!chosen.isEmpty())
         m_editor.UseOutputFolder(chosen);
 }
@@ -119,9 +121,9 @@ void FileCommands::OutputFiles()
     setup.intNumFiles =
         folder::CountMatchingFiles(setup.strDirpath[Setup::Output], QStringLiteral("*.*"), error);
     if (m_outputDialog == nullptr)
-        m_outputDialog = new frmSpecifyOutputFiles(&m_window.window(), m_interaction);
-    const QPoint menu = m_window.commandFrame().mapTo(&m_window.window(), QPoint());
-    const QRect main = m_window.window().geometry();
+        m_outputDialog = new frmSpecifyOutputFiles(&m_window.mainWindow(), m_interaction);
+    const QPoint menu = m_window.commandFrame().mapTo(&m_window.mainWindow(), QPoint());
+    const QRect main = m_window.mainWindow().geometry();
     m_outputDialog->move(main.left() + main.width() - m_outputDialog->width() -
                              Twips::ToPixels(130),
                          main.top() + menu.y() + Twips::ToPixels(330));

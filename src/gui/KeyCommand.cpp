@@ -14,7 +14,7 @@ KeyCommand::KeyCommand(CommandWindow& window, QPushButton& command, SummaryLines
     : m_window(window), m_command(command), m_lines(lines), m_editor(editor),
       m_interaction(interaction)
 {
-    m_panel = new KeyFromPanel(window.window().centralWidget());
+    m_panel = new KeyFromPanel(window.mainWindow().centralWidget());
     for (QPushButton* choice : m_panel->findChildren<QPushButton*>())
         QObject::connect(choice, &QPushButton::clicked, choice, [this, choice] { Choose(choice); });
 }
@@ -28,7 +28,7 @@ void KeyCommand::Open()
     m_window.SetCommandsEnabled(false);
     m_panel->Arrange(m_editor.setup().blnEncrypt);
     // Beside the menu, level with the key button where it fits.
-    const QMainWindow& main = m_window.window();
+    const QMainWindow& main = m_window.mainWindow();
     const int top =
         std::min(m_command.mapTo(&main, QPoint()).y(), main.height() - m_panel->height() - 4);
     m_panel->move(m_window.commandFrame().geometry().right() + 8, top);

@@ -29,7 +29,7 @@ RandomnessCommands::RandomnessCommands(CommandWindow& window, QPushButton& comma
       m_interaction(interaction), m_report(editor.setup(), driver, interaction, *this)
 {
     picRandomnessReport =
-        new SetupPanel(window.window().centralWidget(), QStringLiteral("picRandomnessReport"),
+        new SetupPanel(window.mainWindow().centralWidget(), QStringLiteral("picRandomnessReport"),
                        {QT_TRANSLATE_NOOP("SetupPanel", "Input file(s)"),
                         QT_TRANSLATE_NOOP("SetupPanel", "Output file(s)"),
                         QT_TRANSLATE_NOOP("SetupPanel", "Not now")});
@@ -105,7 +105,7 @@ void RandomnessCommands::CloseChoices()
 QLabel* RandomnessCommands::CheckingLabel()
 {
     const QString name = QStringLiteral("lblPerformingReliabilityTest");
-    QMainWindow& main = m_window.window();
+    QMainWindow& main = m_window.mainWindow();
     auto* label = main.findChild<QLabel*>(name);
     if (!label) {
         label = new QLabel(main.centralWidget());
@@ -122,13 +122,13 @@ void RandomnessCommands::ShowChecking(bool shown)
     label->setText(QCoreApplication::translate("RandomnessCommands", "Checking file ..."));
     label->setVisible(shown);
     label->raise();
-    m_window.window().repaint();
+    m_window.mainWindow().repaint();
 }
 
 void RandomnessCommands::ShowSingleFile(const SingleFileFigures& figures)
 {
     if (!m_graphic)
-        m_graphic = new frmGraphic(&m_window.window(), m_interaction);
+        m_graphic = new frmGraphic(&m_window.mainWindow(), m_interaction);
     m_graphic->ShowFile(figures);
 }
 
@@ -138,6 +138,6 @@ void RandomnessCommands::ShowReportWindow(const QString& caption)
     report.setWindowTitle(caption);
     report.ResetCopyButton();
     report.show();
-    report.move(m_window.window().pos() + QPoint(0, Twips::ToPixels(ReportTopOffset)));
+    report.move(m_window.mainWindow().pos() + QPoint(0, Twips::ToPixels(ReportTopOffset)));
     report.raise();
 }

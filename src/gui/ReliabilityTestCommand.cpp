@@ -32,7 +32,7 @@ ReliabilityTestCommand::ReliabilityTestCommand(CommandWindow& window, SetupEdito
     : m_window(window), m_editor(editor), m_driver(driver), m_report(report),
       m_interaction(interaction)
 {
-    m_clock = new QTimer(&window.window());
+    m_clock = new QTimer(&window.mainWindow());
     m_clock->setObjectName(QStringLiteral("Clock"));
     m_clock->setInterval(FirstRunDelay);
     QObject::connect(m_clock, &QTimer::timeout, m_clock, [this] {
@@ -50,7 +50,7 @@ ReliabilityTestCommand::~ReliabilityTestCommand()
 frmReliabilityTest* ReliabilityTestCommand::query()
 {
     if (!m_query)
-        m_query = new frmReliabilityTest(&m_window.window());
+        m_query = new frmReliabilityTest(&m_window.mainWindow());
     return m_query;
 }
 
@@ -58,7 +58,7 @@ LaunchHost::TestChoice ReliabilityTestCommand::Offer(LaunchHost& launchHost)
 {
     // Its right edge on the main window's, its top 1990 twips below the command frame's.
     const QPoint menuTop = m_window.commandFrame().mapToGlobal(QPoint(0, 0));
-    const QPoint topRight(m_window.window().frameGeometry().right(),
+    const QPoint topRight(m_window.mainWindow().frameGeometry().right(),
                           menuTop.y() + Twips::ToPixels(QueryTopBelowMenu));
     frmReliabilityTest& form = *query();
     form.Run(m_editor.setup().blnOutputFilesSame, topRight);
@@ -84,7 +84,7 @@ void ReliabilityTestCommand::TestStarted()
 {
     SetMenuEnabled(false);
     if (!m_notice) {
-        m_notice = new QLabel(m_window.window().centralWidget());
+        m_notice = new QLabel(m_window.mainWindow().centralWidget());
         m_notice->setObjectName(QStringLiteral("lblPerformingReliabilityTest"));
         m_notice->setFont(QFont(QStringLiteral("Liberation Sans"), 9));
         // In the free row under the key line, where it covers nothing.
@@ -94,7 +94,7 @@ void ReliabilityTestCommand::TestStarted()
     m_notice->adjustSize();
     m_notice->show();
     m_notice->raise();
-    m_window.window().repaint();
+    m_window.mainWindow().repaint();
 }
 
 void ReliabilityTestCommand::ComparisonStarted()
@@ -120,7 +120,7 @@ void ReliabilityTestCommand::WaitBeforeNextRun(Setup& setup, bool separateFiles)
     while (!setup.blnGenerateNextKey) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         // The main window closed meanwhile: the program is ending, the test with it.
-        if (!m_window.window().isVisible())
+        if (!m_window.mainWindow().isVisible())
             m_driver.cmdStop_Click();
     }
     m_clock->stop();

@@ -21,7 +21,7 @@ SetupMenu::SetupMenu(CommandWindow& window, QPushButton& command, SummaryLines& 
 
 void SetupMenu::CreatePanels()
 {
-    QWidget* parent = m_window.window().centralWidget();
+    QWidget* parent = m_window.mainWindow().centralWidget();
     fraSetupMenu = new SetupPanel(parent, QStringLiteral("fraSetupMenu"),
                                   {QT_TRANSLATE_NOOP("SetupPanel", "Load setup"),
                                    QT_TRANSLATE_NOOP("SetupPanel", "Save setup"),
@@ -100,7 +100,7 @@ void SetupMenu::cmdLoadSetup_Click()
 {
     fraSetupMenu->hide();
     const QString path = FileDialog::getOpenFileName(
-        &m_window.window(),
+        &m_window.mainWindow(),
         QCoreApplication::translate("SetupMenu", "Specify operation file to be loaded"),
         QCoreApplication::translate("SetupMenu", "Operation files (*.opn)"));
     m_window.SetClickGuard();
@@ -112,7 +112,7 @@ void SetupMenu::cmdSaveSetupAsOperationFile_Click()
 {
     picSaveSetup->hide();
     const QString path = FileDialog::getSaveFileName(
-        &m_window.window(),
+        &m_window.mainWindow(),
         QCoreApplication::translate("SetupMenu", "Specify operation file to be saved"),
         QCoreApplication::translate("SetupMenu", "Operation files (*.opn)"));
     m_window.SetClickGuard();

@@ -68,7 +68,7 @@ public:
     SetupMenu& setupMenu() { return *m_setupMenu; }
 
     // CommandWindow
-    QMainWindow& window() override { return *this; }
+    QMainWindow& mainWindow() override { return *this; }
     const QWidget& commandFrame() const override;
     int NoticeRowTop() const override;
     void SetCommandsEnabled(bool enabled) override;
