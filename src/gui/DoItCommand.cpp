@@ -1,16 +1,20 @@
 #include "DoItCommand.h"
 
+#include "CommandWindow.h"
 #include "ReliabilityTestCommand.h"
+#include "SummaryLines.h"
 #include "core/OperationLaunch.h"
+#include "core/SetupEditor.h"
 #include "frmConfirmOperation.h"
-#include "frmMain.h"
 #include "frmReport.h"
 
-#include <QFrame>
+#include <QMainWindow>
 
-DoItCommand::DoItCommand(frmMain& main, frmReport& report, Interaction& interaction)
-    : m_main(main), m_report(report), m_interaction(interaction),
-      m_reliabilityTest(std::make_unique<ReliabilityTestCommand>(main, report, interaction))
+DoItCommand::DoItCommand(CommandWindow& window, SummaryLines& summary, SetupEditor& editor,
+                         BatchDriver& driver, frmReport& report, Interaction& interaction)
+    : m_window(window), m_summary(summary), m_editor(editor), m_driver(driver), m_report(report),
+      m_interaction(interaction), m_reliabilityTest(std::make_unique<ReliabilityTestCommand>(
+                                      window, editor, driver, report, interaction))
 {
 }
 
@@ -18,27 +22,21 @@ DoItCommand::~DoItCommand() = default;
 
 void DoItCommand::Run()
 {
-    OperationLaunch launch(m_main.setup(), m_main.key(), m_interaction, m_main.driver(), *this);
+    OperationLaunch launch(m_editor.setup(), m_editor.key(), m_interaction, m_driver, *this);
     m_busy = true;
-    SetCommandsEnabled(false);
+    // Only the command frames: message boxes and dialogs over the main window stay usable.
+    m_window.SetCommandsEnabled(false);
     if (launch.DoIt() == OperationLaunch::Outcome::Ran)
         m_report.ResetCopyButton();
-    SetCommandsEnabled(true);
-    m_main.RefreshSide(Setup::Input);
-    m_main.RefreshSide(Setup::Output);
+    m_window.SetCommandsEnabled(true);
+    m_summary.RefreshSide(Setup::Input);
+    m_summary.RefreshSide(Setup::Output);
     m_busy = false;
-}
-
-void DoItCommand::SetCommandsEnabled(bool enabled)
-{
-    // Only the command frames: message boxes and dialogs over the main window stay usable.
-    m_main.fraMenu->setEnabled(enabled);
-    m_main.fraSetup->setEnabled(enabled);
 }
 
 void DoItCommand::SwitchToInPlace()
 {
-    m_main.editor().SetOutputFilesSame(true);
+    m_editor.SetOutputFilesSame(true);
 }
 
 LaunchHost::TestChoice DoItCommand::OfferReliabilityTest()
@@ -48,11 +46,12 @@ LaunchHost::TestChoice DoItCommand::OfferReliabilityTest()
 
 bool DoItCommand::Confirm(const QString& description, const QString& question)
 {
+    QMainWindow& main = m_window.mainWindow();
     if (!m_confirm)
-        m_confirm = new frmConfirmOperation(&m_main);
-    const QRect menu = m_main.fraMenu->geometry();
+        m_confirm = new frmConfirmOperation(&main);
+    const QRect menu = m_window.commandFrame().geometry();
     const bool doIt = m_confirm->Run(description, question, (menu.x() + menu.width()) * 15);
-    m_main.repaint();
+    main.repaint();
     return doIt;
 }
 

@@ -4,19 +4,23 @@
 
 #include <memory>
 
+class BatchDriver;
+class CommandWindow;
 class Interaction;
 class ReliabilityTestCommand;
+class SetupEditor;
+class SummaryLines;
 class frmConfirmOperation;
-class frmMain;
 class frmReport;
 
 // "Do it!" in the windows: the launch checks, the confirmation window, the report window and
-// the batch, or the reliability test for a "zr7test" folder. The main window's buttons are
-// disabled while the batch runs.
+// the batch, or the reliability test for a "zr7test" folder. The window's commands are
+// disabled while the batch runs, and the summary shows the files again afterwards.
 class DoItCommand : public LaunchHost
 {
 public:
-    DoItCommand(frmMain& main, frmReport& report, Interaction& interaction);
+    DoItCommand(CommandWindow& window, SummaryLines& summary, SetupEditor& editor,
+                BatchDriver& driver, frmReport& report, Interaction& interaction);
     ~DoItCommand() override;
 
     void Run();
@@ -30,9 +34,10 @@ public:
     void ShowReport(const QString& caption) override;
 
 private:
-    void SetCommandsEnabled(bool enabled);
-
-    frmMain& m_main;
+    CommandWindow& m_window;
+    SummaryLines& m_summary;
+    SetupEditor& m_editor;
+    BatchDriver& m_driver;
     frmReport& m_report;
     Interaction& m_interaction;
     frmConfirmOperation* m_confirm = nullptr;

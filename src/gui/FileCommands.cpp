@@ -1,11 +1,12 @@
 #include "FileCommands.h"
 
+#include "CommandWindow.h"
 #include "FileDialog.h"
 #include "FolderChooser.h"
 #include "Twips.h"
+#include "core/SetupEditor.h"
 #include "files/NameBytes.h"
 #include "files/folder.h"
-#include "frmMain.h"
 #include "frmSpecifyInputFiles.h"
 #include "frmSpecifyOutputFiles.h"
 #include "support/Interaction.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
+#include <QMainWindow>
 #include <QUrl>
 
 namespace {
@@ -25,37 +27,38 @@ namespace {
 
 } // namespace
 
-FileCommands::FileCommands(frmMain& main, Interaction& interaction)
-    : m_main(main), m_interaction(interaction)
+FileCommands::FileCommands(CommandWindow& window, SetupEditor& editor, Interaction& interaction)
+    : m_window(window), m_editor(editor), m_interaction(interaction)
 {
 }
 
 void FileCommands::SingleFile()
 {
     const QString path = FileDialog::getOpenFileName(
-        &m_main,
+        &m_window.mainWindow(),
         QCoreApplication::translate("FileCommands", "Specify file to be ") +
             QCoreApplication::translate(
-                "FileCommands", TxtEncDec(QStringLiteral("encrypted"), m_main.setup().blnEncrypt)
+                "FileCommands", TxtEncDec(QStringLiteral("encrypted"), m_editor.setup().blnEncrypt)
                                     .toLatin1()
                                     .constData()),
         QCoreApplication::translate("FileCommands", "All files (*)"));
-    m_main.SetClickGuard();
+    m_window.SetClickGuard();
     if (!path.isEmpty())
-        m_main.editor().UseSingleFile(path);
+        m_editor.UseSingleFile(path);
 }
 
 void FileCommands::InputFolder()
 {
     const QString chosen = FolderChooser::BrowseForFolder(
-        &m_main, QCoreApplication::translate("FileCommands", "Specify input folder"));
+        &m_window.mainWindow(),
+        QCoreApplication::translate("FileCommands", "Specify input folder"));
     if (!chosen.isEmpty())
-        m_main.editor().UseInputFolder(chosen);
+        m_editor.UseInputFolder(chosen);
 }
 
 void FileCommands::InputFiles()
 {
-    SetupEditor& editor = m_main.editor();
+    SetupEditor& editor = m_editor;
     const Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Input].isEmpty()) {
         m_interaction.Tell(
@@ -70,11 +73,12 @@ void FileCommands::InputFiles()
     const qint64 files =
         folder::CountMatchingFiles(setup.strDirpath[Setup::Input], QStringLiteral("*.*"), error);
     if (m_inputDialog == nullptr)
-        m_inputDialog = new frmSpecifyInputFiles(&m_main, m_interaction);
-    const QPoint menu = m_main.fraMenu->mapTo(&m_main, QPoint());
-    m_inputDialog->move(
-        m_main.geometry().topLeft() +
-        QPoint(m_main.fraMenu->width() + Twips::ToPixels(250), menu.y() + Twips::ToPixels(1030)));
+        m_inputDialog = new frmSpecifyInputFiles(&m_window.mainWindow(), m_interaction);
+    const QMainWindow& main = m_window.mainWindow();
+    const QWidget& frame = m_window.commandFrame();
+    const QPoint menu = frame.mapTo(&main, QPoint());
+    m_inputDialog->move(main.geometry().topLeft() + QPoint(frame.width() + Twips::ToPixels(250),
+                                                           menu.y() + Twips::ToPixels(1030)));
     const FileChoiceResult result =
         m_inputDialog->Run(setup.strDirpath[Setup::Input], setup.blnEncrypt, files);
     if (!result.blnAccept)
@@ -89,18 +93,19 @@ void FileCommands::InputFiles()
 
 void FileCommands::OutputFolder()
 {
-    if (m_main.editor().RefuseWhileOutputSame(
+    if (m_editor.RefuseWhileOutputSame(
             QCoreApplication::translate("FileCommands", "Specify output folder")))
         return;
     const QString chosen = FolderChooser::BrowseForFolder(
-        &m_main, QCoreApplication::translate("FileCommands", "Specify output folder"));
+        &m_window.mainWindow(),
+        QCoreApplication::translate("FileCommands", "Specify output folder"));
     if (!chosen.isEmpty())
-        m_main.editor().UseOutputFolder(chosen);
+        m_editor.UseOutputFolder(chosen);
 }
 
 void FileCommands::OutputFiles()
 {
-    SetupEditor& editor = m_main.editor();
+    SetupEditor& editor = m_editor;
     const Setup& setup = editor.setup();
     if (setup.strDirpath[Setup::Output].isEmpty()) {
         m_interaction.Tell(QCoreApplication::translate("FileCommands", "Folder unspecified"),
@@ -116,9 +121,9 @@ void FileCommands::OutputFiles()
     const qint64 files =
         folder::CountMatchingFiles(setup.strDirpath[Setup::Output], QStringLiteral("*.*"), error);
     if (m_outputDialog == nullptr)
-        m_outputDialog = new frmSpecifyOutputFiles(&m_main, m_interaction);
-    const QPoint menu = m_main.fraMenu->mapTo(&m_main, QPoint());
-    const QRect main = m_main.geometry();
+        m_outputDialog = new frmSpecifyOutputFiles(&m_window.mainWindow(), m_interaction);
+    const QPoint menu = m_window.commandFrame().mapTo(&m_window.mainWindow(), QPoint());
+    const QRect main = m_window.mainWindow().geometry();
     m_outputDialog->move(main.left() + main.width() - m_outputDialog->width() -
                              Twips::ToPixels(130),
                          main.top() + menu.y() + Twips::ToPixels(330));
@@ -164,7 +169,7 @@ void FileCommands::Drop(const QStringList& paths)
     }
     const QFileInfo info(paths.first());
     if (info.isDir())
-        m_main.editor().UseInputFolder(info.absoluteFilePath());
+        m_editor.UseInputFolder(info.absoluteFilePath());
     else if (info.isFile())
-        m_main.editor().UseSingleFile(info.absoluteFilePath());
+        m_editor.UseSingleFile(info.absoluteFilePath());
 }

@@ -3,9 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+class CommandWindow;
 class Interaction;
 class QUrl;
-class frmMain;
+class SetupEditor;
 class frmSpecifyInputFiles;
 class frmSpecifyOutputFiles;
 
@@ -15,7 +16,7 @@ class frmSpecifyOutputFiles;
 class FileCommands
 {
 public:
-    FileCommands(frmMain& main, Interaction& interaction);
+    FileCommands(CommandWindow& window, SetupEditor& editor, Interaction& interaction);
 
     void SingleFile();
     void InputFolder();
@@ -29,7 +30,8 @@ public:
     void DropUrls(const QList<QUrl>& urls);
 
 private:
-    frmMain& m_main;
+    CommandWindow& m_window;
+    SetupEditor& m_editor;
     Interaction& m_interaction;
     frmSpecifyInputFiles* m_inputDialog = nullptr;
     frmSpecifyOutputFiles* m_outputDialog = nullptr;

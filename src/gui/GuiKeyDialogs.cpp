@@ -1,16 +1,17 @@
 #include "GuiKeyDialogs.h"
 
+#include "CommandWindow.h"
 #include "FileDialog.h"
 #include "Twips.h"
 #include "frmInspectKey.h"
 #include "frmKeyboardWithDisplay.h"
 #include "frmKeyboardWithoutDisplay.h"
-#include "frmMain.h"
 #include "frmRandomKey.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 
 namespace {
 
@@ -25,37 +26,37 @@ KeyDialogs::Outcome OutcomeOf(bool yes, bool no)
 
 } // namespace
 
-GuiKeyDialogs::GuiKeyDialogs(frmMain& main, Interaction& interaction)
-    : m_main(main), m_interaction(interaction)
+GuiKeyDialogs::GuiKeyDialogs(CommandWindow& window, Interaction& interaction)
+    : m_window(window), m_interaction(interaction)
 {
 }
 
 frmKeyboardWithDisplay& GuiKeyDialogs::KeyboardWithDisplay()
 {
     if (!m_withDisplay)
-        m_withDisplay = new frmKeyboardWithDisplay(&m_main);
+        m_withDisplay = new frmKeyboardWithDisplay(&m_window.mainWindow());
     return *m_withDisplay;
 }
 
 frmKeyboardWithoutDisplay& GuiKeyDialogs::KeyboardWithoutDisplay()
 {
     if (!m_withoutDisplay)
-        m_withoutDisplay =
-            new frmKeyboardWithoutDisplay(m_interaction, InspectionWindow(), &m_main);
+        m_withoutDisplay = new frmKeyboardWithoutDisplay(m_interaction, InspectionWindow(),
+                                                         &m_window.mainWindow());
     return *m_withoutDisplay;
 }
 
 frmInspectKey& GuiKeyDialogs::InspectionWindow()
 {
     if (!m_inspect)
-        m_inspect = new frmInspectKey(m_interaction, &m_main);
+        m_inspect = new frmInspectKey(m_interaction, &m_window.mainWindow());
     return *m_inspect;
 }
 
 frmRandomKey& GuiKeyDialogs::RandomKeyWindow()
 {
     if (!m_random)
-        m_random = new frmRandomKey(&m_main);
+        m_random = new frmRandomKey(&m_window.mainWindow());
     return *m_random;
 }
 
@@ -63,7 +64,7 @@ frmRandomKey& GuiKeyDialogs::RandomKeyWindow()
 // window's bottom edge.
 void GuiKeyDialogs::PlaceTypingDialog(QWidget& dialog)
 {
-    const QRect main = m_main.geometry();
+    const QRect main = m_window.mainWindow().geometry();
     const int height = dialog.height();
     dialog.setGeometry(main.left(), main.top() + main.height() - height - Twips::ToPixels(Inset),
                        main.width(), height);
@@ -72,7 +73,7 @@ void GuiKeyDialogs::PlaceTypingDialog(QWidget& dialog)
 // Right and bottom edges 120 twips inside the main window's right and bottom edges.
 void GuiKeyDialogs::PlaceAtLowerRight(QWidget& window)
 {
-    const QRect main = m_main.geometry();
+    const QRect main = m_window.mainWindow().geometry();
     const int inset = Twips::ToPixels(Inset);
     window.setGeometry(main.left() + main.width() - window.width() - inset,
                        main.top() + main.height() - window.height() - inset, window.width(),
@@ -106,10 +107,11 @@ QString GuiKeyDialogs::ChooseKeyfile(const QString& title)
 {
     // A name that does not exist yet is a valid answer: it becomes a new random keyfile. "*"
     // rather than "*.*": on Linux many files have no dot in their name.
-    const QString path = FileDialog::getAnyFileName(
-        &m_main, title, QCoreApplication::translate("GuiKeyDialogs", "All files (*)"));
+    const QString path =
+        FileDialog::getAnyFileName(&m_window.mainWindow(), title,
+                                   QCoreApplication::translate("GuiKeyDialogs", "All files (*)"));
     // The release that closed the dialog must not press the main window's button beneath it.
-    m_main.SetClickGuard();
+    m_window.SetClickGuard();
     return path;
 }
 

@@ -4,11 +4,11 @@
 
 #include <QPointer>
 
+class CommandWindow;
 class Interaction;
 class frmInspectKey;
 class frmKeyboardWithDisplay;
 class frmKeyboardWithoutDisplay;
-class frmMain;
 class frmRandomKey;
 class QWidget;
 
@@ -17,7 +17,7 @@ class QWidget;
 class GuiKeyDialogs : public KeyDialogs
 {
 public:
-    GuiKeyDialogs(frmMain& main, Interaction& interaction);
+    GuiKeyDialogs(CommandWindow& window, Interaction& interaction);
 
     Outcome TypeKeyWithDisplay(const QString& prompt, QString& typed) override;
     Outcome TypeKeyWithoutDisplay(const QString& prompt, QString& typed) override;
@@ -35,9 +35,9 @@ private:
     void PlaceTypingDialog(QWidget& dialog);
     void PlaceAtLowerRight(QWidget& window);
 
-    frmMain& m_main;
+    CommandWindow& m_window;
     Interaction& m_interaction;
-    // Owned by the main window, which may go first.
+    // Owned by the window, which may go first.
     QPointer<frmKeyboardWithDisplay> m_withDisplay;
     QPointer<frmKeyboardWithoutDisplay> m_withoutDisplay;
     QPointer<frmInspectKey> m_inspect;

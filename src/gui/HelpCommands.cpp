@@ -2,14 +2,12 @@
 
 #include "core/ProgramPaths.h"
 #include "frmHelp.h"
-#include "frmMain.h"
 #include "frmReport.h"
 #include "support/Language.h"
 #include "support/weblink.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 
 namespace {
 
@@ -17,16 +15,14 @@ constexpr int OnlineManualText = 26;
 
 } // namespace
 
-HelpCommands::HelpCommands(frmMain& main, Interaction& interaction, DocumentLauncher::Opener opener)
-    : QObject(&main), m_main(main), m_webLink(interaction, std::move(opener))
+HelpCommands::HelpCommands(QWidget& window, const frmReport& report, Interaction& interaction,
+                           DocumentLauncher::Opener opener)
+    : QObject(&window), m_window(window), m_report(report),
+      m_webLink(interaction, std::move(opener))
 {
-    connect(&main, &frmMain::helpRequested, this, &HelpCommands::OpenHelp);
-    connect(&main, &frmMain::documentationRequested, this, &HelpCommands::OpenDocumentation);
-    main.lblOnlineDocumentation->setToolTip(
-        weblink::DocumentationToolTip(Language::Text(OnlineManualText)));
-    // F1 released on a command button asks for that command's section, and frmMain takes it
+    // F1 released on a command button asks for that command's section, and the window takes it
     // there; an F1 that reaches the window itself had no command in focus.
-    main.installEventFilter(this);
+    window.installEventFilter(this);
 }
 
 HelpCommands::~HelpCommands() = default;
@@ -34,14 +30,14 @@ HelpCommands::~HelpCommands() = default;
 frmHelp& HelpCommands::help()
 {
     if (!m_help)
-        m_help = std::make_unique<frmHelp>(&m_main);
+        m_help = std::make_unique<frmHelp>(&m_window);
     return *m_help;
 }
 
 void HelpCommands::OpenHelp(int heading)
 {
     // "Help" itself does nothing while a batch runs; help about a command still opens.
-    if (heading == 0 && m_main.report().Running())
+    if (heading == 0 && m_report.Running())
         return;
     help().Open(heading);
 }
@@ -52,6 +48,11 @@ QString HelpCommands::DocumentationAddress()
     return QFileInfo::exists(guide) ? guide : Language::Text(OnlineManualText);
 }
 
+QString HelpCommands::DocumentationToolTip()
+{
+    return weblink::DocumentationToolTip(Language::Text(OnlineManualText));
+}
+
 void HelpCommands::OpenDocumentation()
 {
     m_webLink.Open(DocumentationAddress());
@@ -59,7 +60,7 @@ void HelpCommands::OpenDocumentation()
 
 bool HelpCommands::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &m_main && event->type() == QEvent::KeyRelease &&
+    if (watched == &m_window && event->type() == QEvent::KeyRelease &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         OpenHelp(0);
         return true;

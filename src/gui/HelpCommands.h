@@ -7,18 +7,21 @@
 #include <memory>
 
 class Interaction;
+class QWidget;
 class frmHelp;
-class frmMain;
+class frmReport;
 
 // The main window's ways to help: its help requests open the help window at a section, F1 with
 // no command button in focus and "Help" open it at the top, and "Online documentation" opens
-// the user guide.
+// the user guide. The window connects its requests to OpenHelp and OpenDocumentation.
 class HelpCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    HelpCommands(frmMain& main, Interaction& interaction, DocumentLauncher::Opener opener = {});
+    // The help window opens over `window`; `report` tells whether a batch runs.
+    HelpCommands(QWidget& window, const frmReport& report, Interaction& interaction,
+                 DocumentLauncher::Opener opener = {});
     ~HelpCommands() override;
 
     // The help window, made when first needed.
@@ -27,6 +30,8 @@ public:
     // The user guide installed with the program when there is one, otherwise the address of the
     // online manual.
     static QString DocumentationAddress();
+    // The tool tip of "Online documentation": where it leads.
+    static QString DocumentationToolTip();
 
     void OpenHelp(int heading);
     void OpenDocumentation();
@@ -35,7 +40,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    frmMain& m_main;
+    QWidget& m_window;
+    const frmReport& m_report;
     DocumentLauncher m_webLink;
     std::unique_ptr<frmHelp> m_help;
 };

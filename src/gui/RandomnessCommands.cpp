@@ -1,15 +1,16 @@
 #include "RandomnessCommands.h"
 
+#include "CommandWindow.h"
 #include "SetupPanel.h"
 #include "Twips.h"
-#include "core/Setup.h"
+#include "core/SetupEditor.h"
 #include "frmGraphic.h"
-#include "frmMain.h"
 #include "frmReport.h"
 
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -21,12 +22,14 @@ constexpr int ReportTopOffset = 450;
 
 } // namespace
 
-RandomnessCommands::RandomnessCommands(frmMain& main, Interaction& interaction)
-    : m_main(main), m_interaction(interaction),
-      m_report(main.setup(), main.driver(), interaction, *this)
+RandomnessCommands::RandomnessCommands(CommandWindow& window, QPushButton& command,
+                                       SetupEditor& editor, BatchDriver& driver, frmReport& report,
+                                       Interaction& interaction)
+    : m_window(window), m_command(command), m_editor(editor), m_reportWindow(report),
+      m_interaction(interaction), m_report(editor.setup(), driver, interaction, *this)
 {
     picRandomnessReport =
-        new SetupPanel(main.centralWidget(), QStringLiteral("picRandomnessReport"),
+        new SetupPanel(window.mainWindow().centralWidget(), QStringLiteral("picRandomnessReport"),
                        {QT_TRANSLATE_NOOP("SetupPanel", "Input file(s)"),
                         QT_TRANSLATE_NOOP("SetupPanel", "Output file(s)"),
                         QT_TRANSLATE_NOOP("SetupPanel", "Not now")});
@@ -36,7 +39,7 @@ RandomnessCommands::RandomnessCommands(frmMain& main, Interaction& interaction)
     // The choices ignore the release that closed a file dialog, as the commands do.
     auto choice = [this](QPushButton* button, int side) {
         QObject::connect(button, &QPushButton::clicked, button, [this, side] {
-            if (!m_main.ClickGuard())
+            if (!m_window.ClickGuard())
                 Choose(side);
         });
     };
@@ -50,15 +53,14 @@ RandomnessCommands::~RandomnessCommands() = default;
 
 void RandomnessCommands::cmdRandomnessReport_Click()
 {
-    if (m_main.ClickGuard() || !m_report.CheckSidesSpecified())
+    if (m_window.ClickGuard() || !m_report.CheckSidesSpecified())
         return;
-    const QRect menu = m_main.fraMenu->geometry();
-    picRandomnessReport->move(m_main.cmdRandomnessReport->width() + menu.x() +
-                                  Twips::ToPixels(PanelGap),
+    const QRect menu = m_window.commandFrame().geometry();
+    picRandomnessReport->move(m_command.width() + menu.x() + Twips::ToPixels(PanelGap),
                               Twips::ToPixels(PanelTop));
     SetFramesEnabled(false);
-    cmdInputFiles->setEnabled(RandomnessReport::SideSpecified(m_main.setup(), Setup::Input));
-    cmdOutputFiles->setEnabled(RandomnessReport::SideSpecified(m_main.setup(), Setup::Output));
+    cmdInputFiles->setEnabled(RandomnessReport::SideSpecified(m_editor.setup(), Setup::Input));
+    cmdOutputFiles->setEnabled(RandomnessReport::SideSpecified(m_editor.setup(), Setup::Output));
     picRandomnessReport->show();
     picRandomnessReport->raise();
     (cmdInputFiles->isEnabled() ? cmdInputFiles : cmdOutputFiles)->setFocus();
@@ -68,7 +70,7 @@ void RandomnessCommands::cmdNoRandomnessReport_Click()
 {
     picRandomnessReport->hide();
     SetFramesEnabled(true);
-    m_main.cmdRandomnessReport->setFocus();
+    m_command.setFocus();
 }
 
 void RandomnessCommands::Choose(int side)
@@ -78,19 +80,18 @@ void RandomnessCommands::Choose(int side)
         return;
     }
     SetFramesEnabled(true);
-    frmReport& report = m_main.report();
+    frmReport& report = m_reportWindow;
     if (report.isVisible()) {
         report.activateWindow();
         report.txbText->setFocus();
     } else {
-        m_main.cmdRandomnessReport->setFocus();
+        m_command.setFocus();
     }
 }
 
 void RandomnessCommands::SetFramesEnabled(bool enabled)
 {
-    m_main.fraMenu->setEnabled(enabled);
-    m_main.fraSetup->setEnabled(enabled);
+    m_window.SetCommandsEnabled(enabled);
 }
 
 void RandomnessCommands::CloseChoices()
@@ -104,9 +105,10 @@ void RandomnessCommands::CloseChoices()
 QLabel* RandomnessCommands::CheckingLabel()
 {
     const QString name = QStringLiteral("lblPerformingReliabilityTest");
-    auto* label = m_main.findChild<QLabel*>(name);
+    QMainWindow& main = m_window.mainWindow();
+    auto* label = main.findChild<QLabel*>(name);
     if (!label) {
-        label = new QLabel(m_main.centralWidget());
+        label = new QLabel(main.centralWidget());
         label->setObjectName(name);
         label->setGeometry(Twips::Rect(2460, 3930, 4000, 300));
         label->hide();
@@ -120,22 +122,22 @@ void RandomnessCommands::ShowChecking(bool shown)
     label->setText(QCoreApplication::translate("RandomnessCommands", "Checking file ..."));
     label->setVisible(shown);
     label->raise();
-    m_main.repaint();
+    m_window.mainWindow().repaint();
 }
 
 void RandomnessCommands::ShowSingleFile(const SingleFileFigures& figures)
 {
     if (!m_graphic)
-        m_graphic = new frmGraphic(&m_main, m_interaction);
+        m_graphic = new frmGraphic(&m_window.mainWindow(), m_interaction);
     m_graphic->ShowFile(figures);
 }
 
 void RandomnessCommands::ShowReportWindow(const QString& caption)
 {
-    frmReport& report = m_main.report();
+    frmReport& report = m_reportWindow;
     report.setWindowTitle(caption);
     report.ResetCopyButton();
     report.show();
-    report.move(m_main.pos() + QPoint(0, Twips::ToPixels(ReportTopOffset)));
+    report.move(m_window.mainWindow().pos() + QPoint(0, Twips::ToPixels(ReportTopOffset)));
     report.raise();
 }

@@ -5,12 +5,15 @@
 
 #include <memory>
 
+class BatchDriver;
+class CommandWindow;
 class Interaction;
 class QLabel;
 class QPushButton;
+class SetupEditor;
 class SetupPanel;
 class frmGraphic;
-class frmMain;
+class frmReport;
 
 // The main window's "Randomness report": a panel that offers the input or the output files of
 // the setup, then the report on the side chosen, in the single-file window or as a listing in
@@ -18,7 +21,10 @@ class frmMain;
 class RandomnessCommands : private RandomnessView
 {
 public:
-    RandomnessCommands(frmMain& main, Interaction& interaction);
+    // `command` is the "Randomness report" button, which the panel opens beside; the report
+    // runs on `editor`'s setup through `driver`, and its listing shows in `report`.
+    RandomnessCommands(CommandWindow& window, QPushButton& command, SetupEditor& editor,
+                       BatchDriver& driver, frmReport& report, Interaction& interaction);
     ~RandomnessCommands() override;
 
     // "Randomness report": opens the panel, or says that neither side is specified.
@@ -46,7 +52,10 @@ private:
     void SetFramesEnabled(bool enabled);
     QLabel* CheckingLabel();
 
-    frmMain& m_main;
+    CommandWindow& m_window;
+    QPushButton& m_command;
+    SetupEditor& m_editor;
+    frmReport& m_reportWindow;
     Interaction& m_interaction;
     RandomnessReport m_report;
     frmGraphic* m_graphic = nullptr;

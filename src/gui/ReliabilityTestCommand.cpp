@@ -1,9 +1,10 @@
 #include "ReliabilityTestCommand.h"
 
+#include "CommandWindow.h"
 #include "Twips.h"
 #include "analysis/ReliabilityTest.h"
 #include "core/BatchDriver.h"
-#include "frmMain.h"
+#include "core/SetupEditor.h"
 #include "frmReliabilityTest.h"
 #include "frmReport.h"
 #include "support/Language.h"
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -19,37 +21,51 @@ namespace {
 
 constexpr int QueryTopBelowMenu = 1990;
 constexpr int NoticeLeft = 5000;
-constexpr int NoticeBelowKeyLine = 420;
+constexpr int FirstRunDelay = 5000;
+constexpr int RunDelay = 4000;
 
 } // namespace
 
-ReliabilityTestCommand::ReliabilityTestCommand(frmMain& main, frmReport& report,
+ReliabilityTestCommand::ReliabilityTestCommand(CommandWindow& window, SetupEditor& editor,
+                                               BatchDriver& driver, frmReport& report,
                                                Interaction& interaction)
-    : m_main(main), m_report(report), m_interaction(interaction)
+    : m_window(window), m_editor(editor), m_driver(driver), m_report(report),
+      m_interaction(interaction)
 {
+    m_clock = new QTimer(&window.mainWindow());
+    m_clock->setObjectName(QStringLiteral("Clock"));
+    m_clock->setInterval(FirstRunDelay);
+    QObject::connect(m_clock, &QTimer::timeout, m_clock,
+                     [this] { m_clock->setInterval(RunDelay); });
+    QObject::connect(&report, &frmReport::stopRequested, m_clock, &QTimer::stop);
+}
+
+ReliabilityTestCommand::~ReliabilityTestCommand()
+{
+    delete m_clock; // its tick reaches this command
 }
 
 frmReliabilityTest* ReliabilityTestCommand::query()
 {
     if (!m_query)
-        m_query = new frmReliabilityTest(&m_main);
+        m_query = new frmReliabilityTest(&m_window.mainWindow());
     return m_query;
 }
 
 LaunchHost::TestChoice ReliabilityTestCommand::Offer(LaunchHost& launchHost)
 {
     // Its right edge on the main window's, its top 1990 twips below the command frame's.
-    const QPoint menuTop = m_main.fraMenu->mapToGlobal(QPoint(0, 0));
-    const QPoint topRight(m_main.frameGeometry().right(),
+    const QPoint menuTop = m_window.commandFrame().mapToGlobal(QPoint(0, 0));
+    const QPoint topRight(m_window.mainWindow().frameGeometry().right(),
                           menuTop.y() + Twips::ToPixels(QueryTopBelowMenu));
     frmReliabilityTest& form = *query();
-    form.Run(m_main.setup().blnOutputFilesSame, topRight);
+    form.Run(m_editor.setup().blnOutputFilesSame, topRight);
     if (form.blnCancel)
         return LaunchHost::TestChoice::Cancelled;
     if (!form.blnPerformingReliabilityTest)
         return LaunchHost::TestChoice::NormalEncryption;
     if (form.intNumReliabilityTests > 0) {
-        ReliabilityTest test(m_main.editor(), m_main.driver(), m_interaction, launchHost, *this);
+        ReliabilityTest test(m_editor, m_driver, m_interaction, launchHost, *this);
         test.intNumReliabilityTests = form.intNumReliabilityTests;
         test.RunReliabilityTest();
     }
@@ -59,26 +75,24 @@ LaunchHost::TestChoice ReliabilityTestCommand::Offer(LaunchHost& launchHost)
 
 void ReliabilityTestCommand::SetMenuEnabled(bool enabled)
 {
-    m_main.fraMenu->setEnabled(enabled);
-    m_main.fraSetup->setEnabled(enabled);
+    m_window.SetCommandsEnabled(enabled);
 }
 
 void ReliabilityTestCommand::TestStarted()
 {
     SetMenuEnabled(false);
     if (!m_notice) {
-        m_notice = new QLabel(m_main.centralWidget());
+        m_notice = new QLabel(m_window.mainWindow().centralWidget());
         m_notice->setObjectName(QStringLiteral("lblPerformingReliabilityTest"));
         m_notice->setFont(QFont(QStringLiteral("Liberation Sans"), 9));
         // In the free row under the key line, where it covers nothing.
-        m_notice->move(Twips::ToPixels(NoticeLeft),
-                       m_main.lblKeyFrom->y() + Twips::ToPixels(NoticeBelowKeyLine));
+        m_notice->move(Twips::ToPixels(NoticeLeft), m_window.NoticeRowTop());
     }
     m_notice->setText(Language::Text(5));
     m_notice->adjustSize();
     m_notice->show();
     m_notice->raise();
-    m_main.repaint();
+    m_window.mainWindow().repaint();
 }
 
 void ReliabilityTestCommand::ComparisonStarted()
@@ -102,15 +116,15 @@ void ReliabilityTestCommand::WaitBeforeNextRun(bool separateFiles)
     // the report window ends the wait at once.
     bool due = false;
     const QMetaObject::Connection tick =
-        QObject::connect(&m_main.Clock, &QTimer::timeout, [&due] { due = true; });
-    m_main.Clock.start();
-    while (!due && !m_main.driver().stopRequested()) {
+        QObject::connect(m_clock, &QTimer::timeout, [&due] { due = true; });
+    m_clock->start();
+    while (!due && !m_driver.stopRequested()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         // The main window closed meanwhile: the program is ending, the test with it.
-        if (!m_main.isVisible())
-            m_main.driver().cmdStop_Click();
+        if (!m_window.mainWindow().isVisible())
+            m_driver.cmdStop_Click();
     }
-    m_main.Clock.stop();
+    m_clock->stop();
     QObject::disconnect(tick);
     m_report.lblPausedDone->clear();
 }

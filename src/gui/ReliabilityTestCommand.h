@@ -3,19 +3,24 @@
 #include "analysis/ReliabilityTestHost.h"
 #include "core/LaunchHost.h"
 
+class BatchDriver;
+class CommandWindow;
 class Interaction;
 class QLabel;
-class frmMain;
+class QTimer;
+class SetupEditor;
 class frmReliabilityTest;
 class frmReport;
 
 // The reliability test in the windows: the query window that "Do it!" opens for a "zr7test"
-// folder, and the test itself, with the main window's commands disabled and a notice on it,
-// the runs paced by the main window's Clock, and the comparison in the report window.
+// folder, and the test itself, with the window's commands disabled and a notice on it, the
+// runs paced by a clock, and the comparison in the report window.
 class ReliabilityTestCommand : public ReliabilityTestHost
 {
 public:
-    ReliabilityTestCommand(frmMain& main, frmReport& report, Interaction& interaction);
+    ReliabilityTestCommand(CommandWindow& window, SetupEditor& editor, BatchDriver& driver,
+                           frmReport& report, Interaction& interaction);
+    ~ReliabilityTestCommand();
 
     // Asks whether to run the test and runs it when the user says so; `launchHost` starts
     // each encryption and decryption as "Do it!" does.
@@ -33,9 +38,14 @@ public:
 private:
     void SetMenuEnabled(bool enabled);
 
-    frmMain& m_main;
+    CommandWindow& m_window;
+    SetupEditor& m_editor;
+    BatchDriver& m_driver;
     frmReport& m_report;
     Interaction& m_interaction;
     frmReliabilityTest* m_query = nullptr;
     QLabel* m_notice = nullptr; // lblPerformingReliabilityTest
+    // Paces the runs: the first tick after 5 seconds, every later one after 4. A child of the
+    // window, named "Clock".
+    QTimer* m_clock = nullptr;
 };

@@ -1,16 +1,19 @@
 #include "SetupMenu.h"
 
+#include "CommandWindow.h"
 #include "FileDialog.h"
 #include "SetupPanel.h"
-#include "frmMain.h"
+#include "SummaryLines.h"
 #include "persist/SetupCommands.h"
 
 #include <QCoreApplication>
 #include <QFrame>
-#include <QLabel>
+#include <QMainWindow>
 #include <QPushButton>
 
-SetupMenu::SetupMenu(frmMain& main, SetupCommands& commands) : m_main(main), m_commands(commands)
+SetupMenu::SetupMenu(CommandWindow& window, QPushButton& command, SummaryLines& summary,
+                     SetupCommands& commands)
+    : m_window(window), m_command(command), m_summary(summary), m_commands(commands)
 {
     CreatePanels();
     Connect();
@@ -18,7 +21,7 @@ SetupMenu::SetupMenu(frmMain& main, SetupCommands& commands) : m_main(main), m_c
 
 void SetupMenu::CreatePanels()
 {
-    QWidget* parent = m_main.centralWidget();
+    QWidget* parent = m_window.mainWindow().centralWidget();
     fraSetupMenu = new SetupPanel(parent, QStringLiteral("fraSetupMenu"),
                                   {QT_TRANSLATE_NOOP("SetupPanel", "Load setup"),
                                    QT_TRANSLATE_NOOP("SetupPanel", "Save setup"),
@@ -65,18 +68,17 @@ void SetupMenu::Connect()
 
 void SetupMenu::cmdSetup_Click()
 {
-    if (!m_main.ClickGuard())
+    if (!m_window.ClickGuard())
         ShowPanel(fraSetupMenu);
 }
 
 void SetupMenu::ShowPanel(SetupPanel* panel)
 {
     fraSetupMenu->hide();
-    m_main.lblSetupFilename->hide();
-    m_main.fraMenu->setEnabled(false);
-    m_main.fraSetup->setEnabled(false);
+    m_summary.SetSetupFilenameShown(false);
+    m_window.SetCommandsEnabled(false);
     // Over the Setup button's row, its left edge at the Setup button's.
-    const QFrame* row = m_main.fraSetup;
+    const QWidget* row = m_command.parentWidget();
     panel->move(row->x(), row->y() - panel->height());
     panel->show();
     panel->raise();
@@ -89,19 +91,19 @@ void SetupMenu::Close()
 {
     fraSetupMenu->hide();
     picSaveSetup->hide();
-    m_main.lblSetupFilename->show();
-    m_main.fraMenu->setEnabled(true);
-    m_main.fraSetup->setEnabled(true);
-    m_main.cmdSetup->setFocus();
+    m_summary.SetSetupFilenameShown(true);
+    m_window.SetCommandsEnabled(true);
+    m_command.setFocus();
 }
 
 void SetupMenu::cmdLoadSetup_Click()
 {
     fraSetupMenu->hide();
     const QString path = FileDialog::getOpenFileName(
-        &m_main, QCoreApplication::translate("SetupMenu", "Specify operation file to be loaded"),
+        &m_window.mainWindow(),
+        QCoreApplication::translate("SetupMenu", "Specify operation file to be loaded"),
         QCoreApplication::translate("SetupMenu", "Operation files (*.opn)"));
-    m_main.SetClickGuard();
+    m_window.SetClickGuard();
     m_commands.Load(path);
     Close();
 }
@@ -110,9 +112,10 @@ void SetupMenu::cmdSaveSetupAsOperationFile_Click()
 {
     picSaveSetup->hide();
     const QString path = FileDialog::getSaveFileName(
-        &m_main, QCoreApplication::translate("SetupMenu", "Specify operation file to be saved"),
+        &m_window.mainWindow(),
+        QCoreApplication::translate("SetupMenu", "Specify operation file to be saved"),
         QCoreApplication::translate("SetupMenu", "Operation files (*.opn)"));
-    m_main.SetClickGuard();
+    m_window.SetClickGuard();
     m_commands.SaveAs(path);
     Close();
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+class CommandWindow;
 class QPushButton;
 class SetupCommands;
 class SetupPanel;
-class frmMain;
+class SummaryLines;
 
 // The main window's "Setup": a submenu (Load, Save, Clear, Restore, Not now) over the Setup
 // button's row, and for Save a second panel (for the next run, as an operation file, Not
@@ -11,7 +12,10 @@ class frmMain;
 class SetupMenu
 {
 public:
-    SetupMenu(frmMain& main, SetupCommands& commands);
+    // `command` is the Setup button: the panels open over the row it stands in, where the
+    // summary's operation file name is hidden meanwhile.
+    SetupMenu(CommandWindow& window, QPushButton& command, SummaryLines& summary,
+              SetupCommands& commands);
 
     // "Setup": opens the submenu.
     void cmdSetup_Click();
@@ -35,6 +39,8 @@ private:
     void cmdLoadSetup_Click();
     void cmdSaveSetupAsOperationFile_Click();
 
-    frmMain& m_main;
+    CommandWindow& m_window;
+    QPushButton& m_command;
+    SummaryLines& m_summary;
     SetupCommands& m_commands;
 };

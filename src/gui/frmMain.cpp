@@ -5,23 +5,21 @@
 #include "DocumentationLink.h"
 #include "EnterKey.h"
 #include "FileCommands.h"
-#include "FilesLine.h"
+#include "HelpCommands.h"
+#include "KeyCommand.h"
 #include "KeyFromPanel.h"
+#include "MainWindowGrid.h"
 #include "RandomnessCommands.h"
 #include "SetupMenu.h"
 #include "SetupPanel.h"
+#include "SummaryLines.h"
 #include "Twips.h"
 #include "core/BatchDriver.h"
-#include "core/FileSummary.h"
 #include "core/ProgramPaths.h"
-#include "files/folder.h"
 #include "frmReport.h"
-#include "keys/KeyAcquisition.h"
 #include "persist/SetupCommands.h"
-#include "support/DiskProc.h"
 #include "support/Interaction.h"
 #include "support/Language.h"
-#include "support/TxtEncDec.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -33,30 +31,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include <functional>
+using namespace MainWindowGrid;
 
 namespace {
 
-constexpr int WindowWidth = 10800;
-constexpr int WindowHeight = 5700;
-constexpr int RowTop = 90;
-constexpr int RowStep = 420;
-constexpr int ButtonHeight = 375;
-constexpr int MenuWidth = 2100;
-constexpr int CaptionLeft = 2460;
-constexpr int ValueLeft = 3960;
-constexpr int LabelHeight = 300;
-
-int RowY(int row)
-{
-    return RowTop + row * RowStep;
-}
-
-// The words that name the function, in both forms. TxtEncDec switches them in English and the
-// form it gives is translated afterwards; they are listed here so that lupdate collects both.
-[[maybe_unused]] constexpr const char* FunctionWords[] = {
-    QT_TRANSLATE_NOOP("frmMain", "Encryption"), QT_TRANSLATE_NOOP("frmMain", "Decryption"),
-    QT_TRANSLATE_NOOP("frmMain", "Encrypt"), QT_TRANSLATE_NOOP("frmMain", "Decrypt")};
+// The free row under the key line, where a notice about a long task stands.
+constexpr int NoticeBelowKeyLine = 420;
 
 } // namespace
 
@@ -65,45 +45,37 @@ frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent
 {
     setObjectName(QStringLiteral("frmMain"));
     setCentralWidget(new QWidget(this));
-    m_fileCommands = std::make_unique<FileCommands>(*this, m_interaction);
+    m_fileCommands = std::make_unique<FileCommands>(*this, m_editor, m_interaction);
     setAcceptDrops(true);
     CreateControls();
-    m_editor.SetView(this);
+    m_editor.SetView(m_summary.get());
     m_driver = std::make_unique<BatchDriver>(key(), m_engine, m_interaction);
     m_report = std::make_unique<frmReport>(this, *m_driver, m_interaction);
-    m_doIt = std::make_unique<DoItCommand>(*this, *m_report, m_interaction);
-    m_setupCommands = std::make_unique<SetupCommands>(m_editor, m_interaction);
-    m_setupMenu = std::make_unique<SetupMenu>(*this, *m_setupCommands);
-    connect(cmdSetup, &QPushButton::clicked, this, [this] { m_setupMenu->cmdSetup_Click(); });
-    for (SetupPanel* panel : {m_setupMenu->fraSetupMenu, m_setupMenu->picSaveSetup})
-        for (QPushButton* choice : panel->findChildren<QPushButton*>())
-            WatchCommand(choice, 11);
-    m_randomness = std::make_unique<RandomnessCommands>(*this, m_interaction);
-    for (QPushButton* choice : {m_randomness->cmdInputFiles, m_randomness->cmdOutputFiles})
-        WatchCommand(choice, 6);
-    connect(cmdRandomnessReport, &QPushButton::clicked, this,
-            [this] { m_randomness->cmdRandomnessReport_Click(); });
+    CreateCommands();
+    ConnectCommands();
 
-    Clock.setInterval(5000);
-    connect(&Clock, &QTimer::timeout, this, &frmMain::Clock_Tick);
-    connect(m_report.get(), &frmReport::stopRequested, &Clock, &QTimer::stop);
     // Closing the comparison of a reliability test brings back the setup the test replaced.
     connect(m_report.get(), &frmReport::restoreSetupRequested, this,
             [this] { m_setupCommands->Restore(); });
-    // Clock2 runs from the start, so the guard also covers the first second after start-up.
-    Clock2.setInterval(1000);
-    Clock2.setSingleShot(true);
-    connect(&Clock2, &QTimer::timeout, this, [this] { m_clickGuard = false; });
-    Clock2.start();
+    // The guard timer runs from the start, so the guard also covers the first second after
+    // start-up.
+    m_clickGuardTimer = new QTimer(this);
+    m_clickGuardTimer->setObjectName(QStringLiteral("Clock2"));
+    m_clickGuardTimer->setInterval(1000);
+    m_clickGuardTimer->setSingleShot(true);
+    connect(m_clickGuardTimer, &QTimer::timeout, this, [this] { m_clickGuard = false; });
+    m_clickGuardTimer->start();
     m_closeWait.setInterval(100);
     connect(&m_closeWait, &QTimer::timeout, this, &frmMain::CloseWhenBatchEnded);
 }
 
 frmMain::~frmMain() = default;
 
-QPushButton* frmMain::AddButton(QFrame* frame, const QString& caption, int heading, int row)
+QPushButton* frmMain::AddButton(QFrame* frame, const char* name, const QString& caption,
+                                int heading, int row)
 {
     auto* button = new QPushButton(caption, frame);
+    button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(Twips::Rect(60, 60 + row * RowStep, MenuWidth - 120, ButtonHeight));
     EnterKey::Apply(button);
     WatchCommand(button, heading);
@@ -117,17 +89,6 @@ void frmMain::WatchCommand(QPushButton* command, int heading)
     m_helpHeadings.insert(command, heading);
 }
 
-QLabel* frmMain::AddLabel(int left, int row, int width, const QString& text)
-{
-    return PlaceLabel(new QLabel(text, centralWidget()), left, row, width);
-}
-
-QLabel* frmMain::PlaceLabel(QLabel* label, int left, int row, int width)
-{
-    label->setGeometry(Twips::Rect(left, RowY(row) + 60, width, LabelHeight));
-    return label;
-}
-
 void frmMain::CreateControls()
 {
     fraMenu = new QFrame(centralWidget());
@@ -135,18 +96,20 @@ void frmMain::CreateControls()
     fraMenu->setGeometry(Twips::Rect(60, RowTop - 60, MenuWidth, 12 * RowStep + 60));
     // Each command has its own Alt+letter in the window; the key button keeps its letter when
     // its caption follows the function.
-    cmdFunction = AddButton(fraMenu, tr("&Function"), 1, 0);
-    cmdSingleFile = AddButton(fraMenu, tr("&Single file"), 2, 1);
-    cmdSpecifyDirectory[0] = AddButton(fraMenu, tr("&Input folder"), 3, 2);
-    cmdSpecifyFiles[0] = AddButton(fraMenu, tr("Input fi&le(s)"), 3, 3);
-    cmdSubdirectories = AddButton(fraMenu, tr("Su&bfolders?"), 4, 4);
-    cmdOutputFilesSame = AddButton(fraMenu, tr("Output file(s) s&ame?"), 5, 5);
-    cmdSpecifyDirectory[1] = AddButton(fraMenu, tr("&Output folder"), 6, 6);
-    cmdSpecifyFiles[1] = AddButton(fraMenu, tr("Output fil&e(s)"), 6, 7);
-    cmdKeyFrom = AddButton(fraMenu, tr("Encryption &key"), 7, 8);
-    cmdDoIt = AddButton(fraMenu, tr("&Do it!"), 8, 9);
-    cmdReportScreen = AddButton(fraMenu, tr("&Report screen"), 9, 10);
-    cmdRandomnessReport = AddButton(fraMenu, tr("Rando&mness report"), 10, 11);
+    cmdFunction = AddButton(fraMenu, "cmdFunction", tr("&Function"), 1, 0);
+    cmdSingleFile = AddButton(fraMenu, "cmdSingleFile", tr("&Single file"), 2, 1);
+    cmdSpecifyDirectory[0] = AddButton(fraMenu, "cmdSpecifyDirectory0", tr("&Input folder"), 3, 2);
+    cmdSpecifyFiles[0] = AddButton(fraMenu, "cmdSpecifyFiles0", tr("Input fi&le(s)"), 3, 3);
+    cmdSubdirectories = AddButton(fraMenu, "cmdSubdirectories", tr("Su&bfolders?"), 4, 4);
+    cmdOutputFilesSame =
+        AddButton(fraMenu, "cmdOutputFilesSame", tr("Output file(s) s&ame?"), 5, 5);
+    cmdSpecifyDirectory[1] = AddButton(fraMenu, "cmdSpecifyDirectory1", tr("&Output folder"), 6, 6);
+    cmdSpecifyFiles[1] = AddButton(fraMenu, "cmdSpecifyFiles1", tr("Output fil&e(s)"), 6, 7);
+    cmdKeyFrom = AddButton(fraMenu, "cmdKeyFrom", tr("Encryption &key"), 7, 8);
+    cmdDoIt = AddButton(fraMenu, "cmdDoIt", tr("&Do it!"), 8, 9);
+    cmdReportScreen = AddButton(fraMenu, "cmdReportScreen", tr("&Report screen"), 9, 10);
+    cmdRandomnessReport =
+        AddButton(fraMenu, "cmdRandomnessReport", tr("Rando&mness report"), 10, 11);
 
     // Setup, Help and Quit sit in a row at the lower right, level with the last menu button.
     constexpr int SetupButtonWidth = 1400;
@@ -156,10 +119,12 @@ void frmMain::CreateControls()
                                       RowY(11) - 60, 3 * (SetupButtonWidth + 90) + 60,
                                       RowStep + 60));
     const QString setupCaptions[] = {tr("Set&up"), tr("&Help"), tr("&Quit")};
+    const char* const setupNames[] = {"cmdSetup", "cmdHelp", "cmdQuit"};
     const int setupHeadings[] = {11, 13, 14};
     QPushButton* setupButtons[3];
     for (int i = 0; i < 3; ++i) {
         setupButtons[i] = new QPushButton(setupCaptions[i], fraSetup);
+        setupButtons[i]->setObjectName(QString::fromLatin1(setupNames[i]));
         setupButtons[i]->setGeometry(
             Twips::Rect(60 + i * (SetupButtonWidth + 90), 60, SetupButtonWidth, ButtonHeight));
         EnterKey::Apply(setupButtons[i]);
@@ -169,73 +134,74 @@ void frmMain::CreateControls()
     cmdHelp = setupButtons[1];
     cmdQuit = setupButtons[2];
 
-    const int valueWidth = WindowWidth - ValueLeft - 120;
-    const int captionWidth = ValueLeft - CaptionLeft - 60;
-    const struct
-    {
-        int row;
-        const char* text;
-    } captions[] = {{0, QT_TR_NOOP("Function:")},       {2, QT_TR_NOOP("Input folder:")},
-                    {3, QT_TR_NOOP("Input file(s):")},  {4, QT_TR_NOOP("Subfolders:")},
-                    {5, QT_TR_NOOP("Output same:")},    {6, QT_TR_NOOP("Output folder:")},
-                    {7, QT_TR_NOOP("Output file(s):")}, {8, QT_TR_NOOP("Key:")}};
-    for (const auto& caption : captions)
-        AddLabel(CaptionLeft, caption.row, captionWidth, tr(caption.text));
-
-    lblFunction = AddLabel(ValueLeft, 0, 1300);
-    lblFunction2 = AddLabel(ValueLeft + 1300, 0, valueWidth - 1300);
-    lblSingleFile = AddLabel(CaptionLeft, 1, WindowWidth - CaptionLeft - 120);
-    for (int side = 0; side < 2; ++side) {
-        lblDirectory[side] = AddLabel(ValueLeft, side == 0 ? 2 : 6, valueWidth);
-        lblFiles[side] = AddLabel(ValueLeft, side == 0 ? 3 : 7, valueWidth);
-        lblFiles2[side] = AddLabel(ValueLeft, side == 0 ? 3 : 7, valueWidth);
-    }
-    lblSubdirectories = AddLabel(ValueLeft, 4, 600);
-    lblSubdirectories2 = AddLabel(ValueLeft + 600, 4, valueWidth - 600);
-    lblOutputFilesSame = AddLabel(ValueLeft, 5, 600);
-    lblOutputFilesSame2 = AddLabel(ValueLeft + 600, 5, valueWidth - 600);
-    lblKeyFrom = AddLabel(ValueLeft, 8, valueWidth);
-
+    m_summary = std::make_unique<SummaryLines>(*centralWidget(), m_editor, *cmdKeyFrom, *fraSetup);
     auto* link = new DocumentationLink(tr("Online documentation"), centralWidget());
+    link->setObjectName(QStringLiteral("lblOnlineDocumentation"));
     connect(link, &DocumentationLink::activated, this, &frmMain::documentationRequested);
-    lblOnlineDocumentation = PlaceLabel(link, 120, 12, MenuWidth);
-    lblSetupFilename = AddLabel(fraSetup->x() * 15, 12, WindowWidth - fraSetup->x() * 15 - 120);
-    lblSetupFilename->hide();
+    link->setGeometry(Twips::Rect(120, RowY(12) + 60, MenuWidth, LabelHeight));
 
-    picKeyFrom = new KeyFromPanel(centralWidget());
-    for (QPushButton* choice : picKeyFrom->findChildren<QPushButton*>()) {
+    m_keyCommand =
+        std::make_unique<KeyCommand>(*this, *cmdKeyFrom, *m_summary, m_editor, m_interaction);
+    for (QPushButton* choice : m_keyCommand->panel().findChildren<QPushButton*>())
         WatchCommand(choice, 7);
-        connect(choice, &QPushButton::clicked, this, [this, choice] { KeyPanelChoice(choice); });
-    }
+}
 
-    connect(cmdKeyFrom, &QPushButton::clicked, this, &frmMain::cmdKeyFrom_Click);
-    // The file commands ignore the release that closed a file dialog. std::invoke rather than
-    // ->*: g++ 12 with -fsanitize=undefined checks the captured `this` after the call's "is it
-    // virtual" branch with a register that only the virtual branch loads, and reads garbage.
-    auto guarded = [this](QPushButton* button, void (FileCommands::*command)()) {
-        connect(button, &QPushButton::clicked, this, [this, command] {
-            if (!m_clickGuard)
-                std::invoke(command, *m_fileCommands);
-        });
-    };
-    guarded(cmdSingleFile, &FileCommands::SingleFile);
-    guarded(cmdSpecifyDirectory[0], &FileCommands::InputFolder);
-    guarded(cmdSpecifyFiles[0], &FileCommands::InputFiles);
-    guarded(cmdSpecifyDirectory[1], &FileCommands::OutputFolder);
-    guarded(cmdSpecifyFiles[1], &FileCommands::OutputFiles);
-    connect(cmdFunction, &QPushButton::clicked, this, &frmMain::cmdFunction_Click);
-    connect(cmdSubdirectories, &QPushButton::clicked, this, &frmMain::cmdSubdirectories_Click);
-    connect(cmdOutputFilesSame, &QPushButton::clicked, this, &frmMain::cmdOutputFilesSame_Click);
-    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
-    connect(cmdDoIt, &QPushButton::clicked, this, [this] {
+void frmMain::CreateCommands()
+{
+    m_doIt = std::make_unique<DoItCommand>(*this, *m_summary, m_editor, *m_driver, *m_report,
+                                           m_interaction);
+    m_setupCommands = std::make_unique<SetupCommands>(m_editor, m_interaction);
+    m_setupMenu = std::make_unique<SetupMenu>(*this, *cmdSetup, *m_summary, *m_setupCommands);
+    for (SetupPanel* panel : {m_setupMenu->fraSetupMenu, m_setupMenu->picSaveSetup})
+        for (QPushButton* choice : panel->findChildren<QPushButton*>())
+            WatchCommand(choice, 11);
+    m_randomness = std::make_unique<RandomnessCommands>(*this, *cmdRandomnessReport, m_editor,
+                                                        *m_driver, *m_report, m_interaction);
+    for (QPushButton* choice : {m_randomness->cmdInputFiles, m_randomness->cmdOutputFiles})
+        WatchCommand(choice, 6);
+}
+
+void frmMain::Guarded(QPushButton* command, std::function<void()> action)
+{
+    connect(command, &QPushButton::clicked, this, [this, action = std::move(action)] {
         if (!m_clickGuard)
-            m_doIt->Run();
+            action();
     });
-    connect(cmdReportScreen, &QPushButton::clicked, this, [this] {
-        if (!m_clickGuard)
-            m_report->ReportScreen();
-    });
+}
+
+void frmMain::ConnectCommands()
+{
+    connect(cmdKeyFrom, &QPushButton::clicked, this, [this] { m_keyCommand->Open(); });
+    // The file commands ignore the release that closed a file dialog.
+    FileCommands& files = *m_fileCommands;
+    Guarded(cmdSingleFile, [&files] { files.SingleFile(); });
+    Guarded(cmdSpecifyDirectory[0], [&files] { files.InputFolder(); });
+    Guarded(cmdSpecifyFiles[0], [&files] { files.InputFiles(); });
+    Guarded(cmdSpecifyDirectory[1], [&files] { files.OutputFolder(); });
+    Guarded(cmdSpecifyFiles[1], [&files] { files.OutputFiles(); });
+    Guarded(cmdFunction, [this] { m_editor.ToggleFunction(); });
+    Guarded(cmdSubdirectories, [this] { m_editor.ToggleSubdirectories(); });
+    Guarded(cmdOutputFilesSame, [this] { m_editor.ToggleOutputFilesSame(); });
+    Guarded(cmdHelp, [this] { emit helpRequested(0); });
+    Guarded(cmdDoIt, [this] { m_doIt->Run(); });
+    Guarded(cmdReportScreen, [this] { m_report->ReportScreen(); });
     connect(cmdQuit, &QPushButton::clicked, this, &frmMain::close);
+    connect(cmdSetup, &QPushButton::clicked, this, [this] { m_setupMenu->cmdSetup_Click(); });
+    connect(cmdRandomnessReport, &QPushButton::clicked, this,
+            [this] { m_randomness->cmdRandomnessReport_Click(); });
+}
+
+void frmMain::SetKeyDialogs(KeyDialogs* dialogs)
+{
+    m_keyCommand->SetKeyDialogs(dialogs);
+}
+
+void frmMain::SetHelp(HelpCommands& help)
+{
+    connect(this, &frmMain::helpRequested, &help, &HelpCommands::OpenHelp);
+    connect(this, &frmMain::documentationRequested, &help, &HelpCommands::OpenDocumentation);
+    findChild<QLabel*>(QStringLiteral("lblOnlineDocumentation"))
+        ->setToolTip(HelpCommands::DocumentationToolTip());
 }
 
 void frmMain::ApplyFonts()
@@ -260,9 +226,9 @@ bool frmMain::StartUp()
     m_editor.SetStartUpDefaults(Language::Text(6), Language::Text(7),
                                 ProgramPaths::DefaultOperationFile(Language::Text(310)));
     key() = KeyRecord();
-    lblKeyFrom->setText(setup().strNotSpecifiedWord);
-    lblSetupFilename->clear();
-    lblSetupFilename->hide();
+    m_summary->SetKeyLine(setup().strNotSpecifiedWord);
+    m_summary->SetupFilenameChanged(QString());
+    m_summary->SetSetupFilenameShown(false);
     setFixedSize(Twips::ToPixels(WindowWidth), Twips::ToPixels(WindowHeight));
     ApplyFonts();
     show();
@@ -282,154 +248,31 @@ bool frmMain::StartUp()
     return true;
 }
 
+void frmMain::RefreshSide(int side)
+{
+    m_summary->RefreshSide(side);
+}
+
+const QWidget& frmMain::commandFrame() const
+{
+    return *fraMenu;
+}
+
+int frmMain::NoticeRowTop() const
+{
+    return m_summary->KeyLineTop() + Twips::ToPixels(NoticeBelowKeyLine);
+}
+
+void frmMain::SetCommandsEnabled(bool enabled)
+{
+    fraMenu->setEnabled(enabled);
+    fraSetup->setEnabled(enabled);
+}
+
 void frmMain::SetClickGuard()
 {
     m_clickGuard = true;
-    Clock2.start();
-}
-
-void frmMain::cmdFunction_Click()
-{
-    if (!m_clickGuard)
-        m_editor.ToggleFunction();
-}
-
-void frmMain::FunctionChanged()
-{
-    const bool encrypt = setup().blnEncrypt;
-    const auto word = [encrypt](const char* english) {
-        return tr(TxtEncDec(QString::fromLatin1(english), encrypt).toLatin1().constData());
-    };
-    lblFunction->setText(word("Encryption"));
-    lblFunction2->setText(QLatin1Char('(') + word("Encrypt") + tr(" the input files.)"));
-    cmdKeyFrom->setText(word("Encryption") + tr(" &key"));
-    RefreshHintLine();
-}
-
-void frmMain::cmdSubdirectories_Click()
-{
-    if (!m_clickGuard)
-        m_editor.ToggleSubdirectories();
-}
-
-void frmMain::SubdirectoriesChanged(bool inputHasSubfolders)
-{
-    if (!inputHasSubfolders) {
-        lblSubdirectories->setText(tr("No"));
-        lblSubdirectories2->setText(tr("(The input folder has no subfolders.)"));
-        return;
-    }
-    const bool included = setup().blnSubdirectories;
-    lblSubdirectories->setText(included ? tr("Yes") : tr("No"));
-    lblSubdirectories2->setText(included
-                                    ? tr("(Operate on all specified files in lower subfolders.)")
-                                    : tr("(Do not operate on files in lower subfolders.)"));
-}
-
-void frmMain::cmdOutputFilesSame_Click()
-{
-    if (!m_clickGuard)
-        m_editor.ToggleOutputFilesSame();
-}
-
-void frmMain::OutputFilesSameChanged()
-{
-    const bool same = setup().blnOutputFilesSame;
-    lblOutputFilesSame->setText(same ? tr("Yes") : tr("No"));
-    lblOutputFilesSame2->setText(
-        same ? tr("(The output files are the same as the input files.)")
-             : tr("(The output files normally are different from the input files.)"));
-}
-
-void frmMain::KeyCleared()
-{
-    lblKeyFrom->setText(setup().strNotSpecifiedWord);
-}
-
-void frmMain::SetupFilenameChanged(const QString& path)
-{
-    lblSetupFilename->setText(path);
-}
-
-void frmMain::RefreshSide(int side)
-{
-    lblDirectory[side]->setText(setup().strDirpath[side].isEmpty() ? setup().strNotSpecifiedWord
-                                                                   : setup().strDirpath[side]);
-    FilesLine::Show(lblFiles[side], lblFiles2[side],
-                    setup().strFilespec[side].isEmpty() ? setup().strNotSpecifiedWord
-                                                        : setup().strFilespec[side],
-                    QString());
-    repaint(); // the next step may read the file
-    const SideSummary summary = FileSummary::Describe(setup(), side);
-    lblDirectory[side]->setText(summary.folderLine);
-    FilesLine::Show(lblFiles[side], lblFiles2[side], summary.filesLine, summary.comment);
-    RefreshHintLine();
-}
-
-void frmMain::RefreshHintLine()
-{
-    lblSingleFile->setText(FileSummary::HintLine(setup()));
-}
-
-void frmMain::cmdHelp_Click()
-{
-    if (!m_clickGuard)
-        emit helpRequested(0);
-}
-
-void frmMain::cmdKeyFrom_Click()
-{
-    if (m_clickGuard)
-        return;
-    m_savedKeyLine = lblKeyFrom->text();
-    lblKeyFrom->clear();
-    fraMenu->setEnabled(false);
-    fraSetup->setEnabled(false);
-    picKeyFrom->Arrange(setup().blnEncrypt);
-    // Beside the menu, level with the key button where it fits.
-    const int top =
-        std::min(cmdKeyFrom->mapTo(this, QPoint()).y(), height() - picKeyFrom->height() - 4);
-    picKeyFrom->move(fraMenu->geometry().right() + 8, top);
-    picKeyFrom->show();
-    picKeyFrom->raise();
-    picKeyFrom->cmdKeyboardWithDisplay->setFocus();
-}
-
-void frmMain::KeyPanelChoice(QPushButton* choice)
-{
-    picKeyFrom->hide();
-    key().blnKeyChoiceCancelled = false;
-    if (choice == picKeyFrom->cmdDontSpecifyKeyNow) {
-        lblKeyFrom->setText(m_savedKeyLine);
-    } else {
-        if (choice == picKeyFrom->cmdEraseKey) {
-            m_editor.ClearKey();
-        } else if (m_keyDialogs != nullptr) {
-            KeyAcquisition acquisition(key(), m_interaction, *m_keyDialogs);
-            if (choice == picKeyFrom->cmdKeyboardWithDisplay)
-                acquisition.KeyFromKeyboardWithDisplay(setup().blnEncrypt);
-            else if (choice == picKeyFrom->cmdKeyboardWithoutDisplay)
-                acquisition.KeyFromKeyboardWithoutDisplay(setup().blnEncrypt);
-            else
-                acquisition.KeyFromKeyfile(choice == picKeyFrom->cmdKeyFile[1] ? 1 : 0,
-                                           setup().blnEncrypt);
-        }
-        ShowKeySource();
-    }
-    fraMenu->setEnabled(true);
-    fraSetup->setEnabled(true);
-    cmdKeyFrom->setFocus();
-}
-
-void frmMain::ShowKeySource()
-{
-    lblKeyFrom->setText(::ShowKeySource(key(), m_interaction, m_savedKeyLine,
-                                        setup().strSpecifiedWord, setup().strNotSpecifiedWord));
-}
-
-void frmMain::Clock_Tick()
-{
-    Clock.setInterval(4000);
+    m_clickGuardTimer->start();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

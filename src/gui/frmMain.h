@@ -1,8 +1,8 @@
 #pragma once
 
+#include "CommandWindow.h"
 #include "core/Setup.h"
 #include "core/SetupEditor.h"
-#include "core/SetupView.h"
 #include "keys/KeyRecord.h"
 
 #include <QHash>
@@ -10,27 +10,30 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class BatchDriver;
 class CipherEngine;
-class Interaction;
+class DoItCommand;
 class FileCommands;
+class HelpCommands;
+class Interaction;
+class KeyCommand;
 class KeyDialogs;
-class KeyFromPanel;
 class QFrame;
-class QLabel;
 class QPushButton;
 class RandomnessCommands;
 class SetupCommands;
 class SetupMenu;
+class SummaryLines;
 class frmReport;
-class DoItCommand;
 
 // The main window: fifteen command buttons that set up one operation, and beside them a
 // description of what that operation will do. It owns the setup editor, which holds the setup
-// and the key in force and tells this window what to show.
-class frmMain : public QMainWindow, private SetupView
+// and the key in force, and the commands, which it wires to its buttons. The commands reach
+// the window only as a CommandWindow.
+class frmMain : public QMainWindow, public CommandWindow
 {
     Q_OBJECT
 
@@ -43,24 +46,18 @@ public:
     bool StartUp();
 
     // The key windows; the key panel's choices open them.
-    void SetKeyDialogs(KeyDialogs* dialogs) { m_keyDialogs = dialogs; }
+    void SetKeyDialogs(KeyDialogs* dialogs);
+    // The help window and the user guide; this window's help requests open them.
+    void SetHelp(HelpCommands& help);
 
     SetupEditor& editor() { return m_editor; }
     const Setup& setup() const { return m_editor.setup(); }
     KeyRecord& key() { return m_editor.key(); }
     const KeptSetup& keptSetup() const { return m_editor.keptSetup(); }
 
-    // Called whenever a file dialog of this window closes: for one second button releases are
-    // ignored, so that the release that closed the dialog cannot act on the button beneath it.
-    void SetClickGuard();
-    bool ClickGuard() const { return m_clickGuard; }
-
     // Rebuilds the folder line, files line and comment of one side, then the hint line.
     void RefreshSide(int side);
-    void RefreshHintLine();
 
-    // Output file(s) same?, as a left-button release performs it.
-    void cmdOutputFilesSame_Click();
     FileCommands& fileCommands() { return *m_fileCommands; }
     // The batch driver, which runs every batch, and the report window that shows it.
     BatchDriver& driver() { return *m_driver; }
@@ -69,6 +66,14 @@ public:
     RandomnessCommands& randomness() { return *m_randomness; }
     // The Setup button's submenu and save panel.
     SetupMenu& setupMenu() { return *m_setupMenu; }
+
+    // CommandWindow
+    QMainWindow& mainWindow() override { return *this; }
+    const QWidget& commandFrame() const override;
+    int NoticeRowTop() const override;
+    void SetCommandsEnabled(bool enabled) override;
+    bool ClickGuard() const override { return m_clickGuard; }
+    void SetClickGuard() override;
 
 signals:
     // The help window is to open at a heading (0: the top).
@@ -83,28 +88,16 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // What the setup editor reports.
-    void FunctionChanged() override;
-    void SubdirectoriesChanged(bool inputHasSubfolders) override;
-    void OutputFilesSameChanged() override;
-    void SideChanged(int side) override { RefreshSide(side); }
-    void KeyCleared() override;
-    void SetupFilenameChanged(const QString& path) override;
-
     void CreateControls();
-    QPushButton* AddButton(QFrame* frame, const QString& caption, int heading, int row);
+    QPushButton* AddButton(QFrame* frame, const char* name, const QString& caption, int heading,
+                           int row);
     void WatchCommand(QPushButton* command, int heading);
-    QLabel* AddLabel(int left, int row, int width, const QString& text = {});
-    QLabel* PlaceLabel(QLabel* label, int left, int row, int width);
+    void CreateCommands();
+    void ConnectCommands();
     void ApplyFonts();
 
-    void cmdFunction_Click();
-    void cmdSubdirectories_Click();
-    void cmdHelp_Click();
-    void cmdKeyFrom_Click();
-    void KeyPanelChoice(QPushButton* choice);
-    void ShowKeySource();
-    void Clock_Tick();
+    // The commands that act at once, unless the click guard holds.
+    void Guarded(QPushButton* command, std::function<void()> action);
     void CloseWhenBatchEnded();
     void ShutDown();
 
@@ -114,25 +107,8 @@ private:
     bool m_clickGuard = false;
     bool m_shutDown = false;
     QHash<QObject*, int> m_helpHeadings;
-    KeyDialogs* m_keyDialogs = nullptr;
-    // Its dialogs are children of this window, which deletes them after the members.
-    std::unique_ptr<FileCommands> m_fileCommands;
-    QString m_savedKeyLine;
-    // The driver works on the setup and key above, and the report window watches the driver:
-    // declared in that order, they go in the opposite one.
-    std::unique_ptr<BatchDriver> m_driver;
-    std::unique_ptr<frmReport> m_report;
-    std::unique_ptr<DoItCommand> m_doIt;
-    std::unique_ptr<SetupCommands> m_setupCommands;
-    std::unique_ptr<SetupMenu> m_setupMenu;
-    std::unique_ptr<RandomnessCommands> m_randomness;
-    // A close asked for while a batch ran: the window closes once the batch has ended.
-    bool m_closePending = false;
-    QTimer m_closeWait;
-
-public:
-    QTimer Clock;  // paces the reliability test
-    QTimer Clock2; // ends the click guard
+    // Ends the click guard a second after it was set.
+    QTimer* m_clickGuardTimer = nullptr;
 
     QFrame* fraMenu = nullptr;
     QFrame* fraSetup = nullptr;
@@ -149,19 +125,20 @@ public:
     QPushButton* cmdSetup = nullptr;
     QPushButton* cmdHelp = nullptr;
     QPushButton* cmdQuit = nullptr;
-    KeyFromPanel* picKeyFrom = nullptr;
 
-    QLabel* lblFunction = nullptr;
-    QLabel* lblFunction2 = nullptr;
-    std::array<QLabel*, 2> lblDirectory{};
-    std::array<QLabel*, 2> lblFiles{};
-    std::array<QLabel*, 2> lblFiles2{};
-    QLabel* lblSubdirectories = nullptr;
-    QLabel* lblSubdirectories2 = nullptr;
-    QLabel* lblOutputFilesSame = nullptr;
-    QLabel* lblOutputFilesSame2 = nullptr;
-    QLabel* lblKeyFrom = nullptr;
-    QLabel* lblSingleFile = nullptr;
-    QLabel* lblOnlineDocumentation = nullptr;
-    QLabel* lblSetupFilename = nullptr;
+    std::unique_ptr<SummaryLines> m_summary;
+    std::unique_ptr<KeyCommand> m_keyCommand;
+    // Its dialogs are children of this window, which deletes them after the members.
+    std::unique_ptr<FileCommands> m_fileCommands;
+    // The driver works on the setup and key above, and the report window watches the driver:
+    // declared in that order, they go in the opposite one.
+    std::unique_ptr<BatchDriver> m_driver;
+    std::unique_ptr<frmReport> m_report;
+    std::unique_ptr<DoItCommand> m_doIt;
+    std::unique_ptr<SetupCommands> m_setupCommands;
+    std::unique_ptr<SetupMenu> m_setupMenu;
+    std::unique_ptr<RandomnessCommands> m_randomness;
+    // A close asked for while a batch ran: the window closes once the batch has ended.
+    bool m_closePending = false;
+    QTimer m_closeWait;
 };

@@ -62,7 +62,8 @@ int main(int argc, char* argv[])
     interaction.SetReportWindow(&window.report());
     GuiKeyDialogs keyDialogs(window, interaction);
     window.SetKeyDialogs(&keyDialogs);
-    HelpCommands help(window, interaction);
+    HelpCommands help(window, window.report(), interaction);
+    window.SetHelp(help);
     if (!window.StartUp())
         return 1;
     return app.exec();

@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "MainWindowWidgets.h"
 #include "RandomKey.h"
 #include "ScriptedInteraction.h"
 #include "SecretTraces.h"
@@ -94,7 +95,7 @@ void tst_doit::cleanup()
 
 void tst_doit::ClickDoIt()
 {
-    QTest::mouseClick(m_window->cmdDoIt, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).cmdDoIt, Qt::LeftButton);
 }
 
 void tst_doit::confirmation_data()
@@ -120,7 +121,7 @@ void tst_doit::confirmation()
             report.txbText->toPlainText().contains(QStringLiteral("Number of files encrypted: 3")));
     }
     // The commands are back once the batch is over.
-    QVERIFY(m_window->fraMenu->isEnabled());
+    QVERIFY(Widgets(*m_window).fraMenu->isEnabled());
     QVERIFY(m_interaction->shown.isEmpty());
 }
 
@@ -227,16 +228,16 @@ void tst_doit::typedKeyLeavesNoCopy()
         QTest::mouseClick(QList{window.cmdYes, window.cmdNo, window.cmdCancel}[button],
                           Qt::LeftButton);
     });
-    QTest::mouseClick(m_window->cmdKeyFrom, Qt::LeftButton);
-    QTest::mouseClick(m_window->picKeyFrom->cmdKeyboardWithDisplay, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).picKeyFrom->cmdKeyboardWithDisplay, Qt::LeftButton);
     if (button == 0) {
         frmConfirmOperation::SetNextResult(true);
         ClickDoIt();
         QCOMPARE(QDir(m_dir->path() + "/out").entryList(QDir::Files).size(), 3);
     }
     if (erase) {
-        QTest::mouseClick(m_window->cmdKeyFrom, Qt::LeftButton);
-        QTest::mouseClick(m_window->picKeyFrom->cmdEraseKey, Qt::LeftButton);
+        QTest::mouseClick(Widgets(*m_window).cmdKeyFrom, Qt::LeftButton);
+        QTest::mouseClick(Widgets(*m_window).picKeyFrom->cmdEraseKey, Qt::LeftButton);
     }
     m_window->SetKeyDialogs(nullptr);
     const SecretBytes key = ZR7KeyFrom::NormalizedKey(typed.view());

@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "TestFiles.h"
 #include "gui/FileCommands.h"
@@ -70,20 +71,20 @@ void tst_filecommands::cleanup()
 void tst_filecommands::singleFileSwitchesSubfoldersOff()
 {
     frmMain& w = *m_window;
-    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSubdirectories, Qt::LeftButton);
     QVERIFY(w.setup().blnSubdirectories && w.setup().blnOutputFilesSame);
     FileDialog::setNextFileName(m_folder + "report.txt");
-    QTest::mouseClick(w.cmdSingleFile, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSingleFile, Qt::LeftButton);
     QVERIFY(w.ClickGuard());
     QCOMPARE(w.setup().strDirpath[0], m_folder);
     QCOMPARE(w.setup().strFilespec[0], QStringLiteral("report.txt"));
     QCOMPARE(w.setup().strFilespec[1], QStringLiteral("report.txt")); // output same is on
     QCOMPARE(w.setup().strDirpath[1], m_folder);
     QVERIFY(!w.setup().blnSubdirectories);
-    QCOMPARE(w.lblSubdirectories2->text(),
+    QCOMPARE(Widgets(w).lblSubdirectories2->text(),
              QStringLiteral("(Do not operate on files in lower subfolders.)"));
-    QVERIFY(w.lblFiles2[0]->text().startsWith("9 bytes"));
-    QCOMPARE(w.lblSingleFile->text(), QString());
+    QVERIFY(Widgets(w).lblFiles2[0]->text().startsWith("9 bytes"));
+    QCOMPARE(Widgets(w).lblSingleFile->text(), QString());
 }
 
 void tst_filecommands::newInputFolderKeepsSpecAndFillsOutput()
@@ -91,17 +92,18 @@ void tst_filecommands::newInputFolderKeepsSpecAndFillsOutput()
     frmMain& w = *m_window;
     w.editor().UseSides(w.setup().strDirpath, {"*.txt", w.setup().strFilespec[1]});
     FileDialog::setNextDirectory(m_folder + "sub");
-    QTest::mouseClick(w.cmdSpecifyDirectory[0], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyDirectory[0], Qt::LeftButton);
     QCOMPARE(w.setup().strDirpath[0], m_folder + "sub/");
     QCOMPARE(w.setup().strFilespec[0], QStringLiteral("*.txt"));
     QCOMPARE(w.setup().strDirpath[1], m_folder + "sub/");
     QVERIFY(!w.setup().blnSubdirectories);
-    QCOMPARE(w.lblDirectory[0]->text(), m_folder + "sub/");
+    QCOMPARE(Widgets(w).lblDirectory[0]->text(), m_folder + "sub/");
 
     FileDialog::setNextDirectory(m_folder + "sub/deeper");
-    QTest::mouseClick(w.cmdSpecifyDirectory[0], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyDirectory[0], Qt::LeftButton);
     QCOMPARE(w.setup().strDirpath[1], m_folder + "sub/"); // an output folder set stays
-    QCOMPARE(w.lblSubdirectories2->text(), QStringLiteral("(The input folder has no subfolders.)"));
+    QCOMPARE(Widgets(w).lblSubdirectories2->text(),
+             QStringLiteral("(The input folder has no subfolders.)"));
 }
 
 void tst_filecommands::allFilesSetsBothSides()
@@ -109,10 +111,10 @@ void tst_filecommands::allFilesSetsBothSides()
     frmMain& w = *m_window;
     w.editor().UseSides({m_folder, m_folder + "sub/"}, w.setup().strFilespec);
     frmSpecifyInputFiles::SetNextResult({true, Choice::AllFiles, {}});
-    QTest::mouseClick(w.cmdSpecifyFiles[0], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyFiles[0], Qt::LeftButton);
     QCOMPARE(w.setup().strFilespec[0], QStringLiteral("*.*"));
     QCOMPARE(w.setup().strFilespec[1], QStringLiteral("*.*"));
-    QCOMPARE(w.lblFiles2[0]->text(), QStringLiteral("(All files.)"));
+    QCOMPARE(Widgets(w).lblFiles2[0]->text(), QStringLiteral("(All files.)"));
     QVERIFY(!w.setup().blnOutputFilesSame); // the folders differ
 }
 
@@ -135,7 +137,7 @@ void tst_filecommands::extensionChoices()
     frmMain& w = *m_window;
     w.editor().UseSides({m_folder, m_folder}, {input, w.setup().strFilespec[1]});
     frmSpecifyOutputFiles::SetNextResult({true, Choice::Extension, "enc"});
-    QTest::mouseClick(w.cmdSpecifyFiles[1], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyFiles[1], Qt::LeftButton);
     QCOMPARE(w.setup().strFilespec[1], output);
 }
 
@@ -143,25 +145,25 @@ void tst_filecommands::outputSameWithEmptyInputSide()
 {
     frmMain& w = *m_window;
     w.editor().UseSides({w.setup().strDirpath[0], m_folder}, {w.setup().strFilespec[0], "out.enc"});
-    QTest::mouseClick(w.cmdOutputFilesSame, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdOutputFilesSame, Qt::LeftButton);
     QCOMPARE(w.setup().strDirpath[0], m_folder);
     QCOMPARE(w.setup().strFilespec[0], QStringLiteral("out.enc"));
-    QCOMPARE(w.lblFiles[0]->text(), QStringLiteral("out.enc"));
+    QCOMPARE(Widgets(w).lblFiles[0]->text(), QStringLiteral("out.enc"));
     // Turning it off again leaves the output side as it was.
-    QTest::mouseClick(w.cmdOutputFilesSame, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdOutputFilesSame, Qt::LeftButton);
     QCOMPARE(w.setup().strFilespec[1], QStringLiteral("out.enc"));
 }
 
 void tst_filecommands::refusals()
 {
     frmMain& w = *m_window;
-    QTest::mouseClick(w.cmdSpecifyFiles[0], Qt::LeftButton);
-    QTest::mouseClick(w.cmdOutputFilesSame, Qt::LeftButton);
-    QTest::mouseClick(w.cmdSpecifyDirectory[1], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyFiles[0], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdOutputFilesSame, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyDirectory[1], Qt::LeftButton);
     w.editor().UseSides({w.setup().strDirpath[0], m_folder}, w.setup().strFilespec);
-    QTest::mouseClick(w.cmdSpecifyFiles[1], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyFiles[1], Qt::LeftButton);
     w.editor().UseSides({m_folder + "sub/deeper/", w.setup().strDirpath[1]}, w.setup().strFilespec);
-    QTest::mouseClick(w.cmdSpecifyFiles[0], Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSpecifyFiles[0], Qt::LeftButton);
     QCOMPARE(m_interaction->shown,
              QStringList({"Folder unspecified: The input folder has not been specified.",
                           "Specify output folder: Currently output files are specified as the "

@@ -1,5 +1,6 @@
 #include "Caption.h"
 #include "CipherEngine.h"
+#include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "WhenShown.h"
 #include "core/Setup.h"
@@ -66,10 +67,12 @@ void tst_frmhelp::init()
     m_interaction = new ScriptedInteraction;
     m_window = new frmMain(*m_engine, *m_interaction);
     m_opened.clear();
-    m_help = new HelpCommands(*m_window, *m_interaction, [this](const QUrl& url) {
-        m_opened.append(url);
-        return m_openResult;
-    });
+    m_help =
+        new HelpCommands(*m_window, m_window->report(), *m_interaction, [this](const QUrl& url) {
+            m_opened.append(url);
+            return m_openResult;
+        });
+    m_window->SetHelp(*m_help);
     QVERIFY(m_window->StartUp());
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
 }
@@ -216,11 +219,11 @@ void tst_frmhelp::documentationFromTheMainWindow()
         QSKIP("A user guide is installed with the program.");
     }
     const QString address = localGuide ? guide : Language::Text(26);
-    QCOMPARE(m_window->lblOnlineDocumentation->toolTip(),
+    QCOMPARE(Widgets(*m_window).lblOnlineDocumentation->toolTip(),
              QStringLiteral("Click here for the online manual at ") + Language::Text(26));
 
     m_openResult = false;
-    QTest::mouseClick(m_window->lblOnlineDocumentation, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).lblOnlineDocumentation, Qt::LeftButton);
     QCOMPARE(m_opened, QList<QUrl>{localGuide ? QUrl::fromLocalFile(guide) : QUrl(address)});
     QCOMPARE(m_interaction->shown,
              QStringList{QStringLiteral("Cannot launch web browser: Error launching web browser, "
@@ -230,7 +233,7 @@ void tst_frmhelp::documentationFromTheMainWindow()
     QCOMPARE(m_interaction->icons, QList<Interaction::Icon>{Interaction::Icon::Exclamation});
 
     m_openResult = true;
-    QTest::mouseClick(m_window->lblOnlineDocumentation, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).lblOnlineDocumentation, Qt::LeftButton);
     QCOMPARE(m_opened.size(), 2);
     QCOMPARE(m_interaction->shown.size(), 1); // opened: nothing more to say
 }

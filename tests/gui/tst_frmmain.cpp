@@ -1,5 +1,6 @@
 #include "Caption.h"
 #include "CipherEngine.h"
+#include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "ScriptedKeyDialogs.h"
 #include "gui/FileDialog.h"
@@ -86,16 +87,16 @@ void tst_frmmain::startUpWithoutOperationFile()
 {
     const frmMain& w = *m_window;
     QCOMPARE(w.windowTitle(), QStringLiteral("1.02 ") + Language::Text(1));
-    QCOMPARE(w.lblFunction->text(), QStringLiteral("Encryption"));
-    QCOMPARE(w.lblFunction2->text(), QStringLiteral("(Encrypt the input files.)"));
-    QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("No"));
-    QCOMPARE(w.lblOutputFilesSame->text(), QStringLiteral("No"));
-    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Encryption key"));
-    QCOMPARE(w.lblFiles[0]->text(), Language::Text(7));
-    QCOMPARE(w.lblKeyFrom->text(), Language::Text(7));
-    QCOMPARE(w.lblSingleFile->text(),
+    QCOMPARE(Widgets(w).lblFunction->text(), QStringLiteral("Encryption"));
+    QCOMPARE(Widgets(w).lblFunction2->text(), QStringLiteral("(Encrypt the input files.)"));
+    QCOMPARE(Widgets(w).lblSubdirectories->text(), QStringLiteral("No"));
+    QCOMPARE(Widgets(w).lblOutputFilesSame->text(), QStringLiteral("No"));
+    QCOMPARE(Caption(Widgets(w).cmdKeyFrom), QStringLiteral("Encryption key"));
+    QCOMPARE(Widgets(w).lblFiles[0]->text(), Language::Text(7));
+    QCOMPARE(Widgets(w).lblKeyFrom->text(), Language::Text(7));
+    QCOMPARE(Widgets(w).lblSingleFile->text(),
              QStringLiteral("To encrypt multiple files specify input folder and input files."));
-    QVERIFY(!w.lblSetupFilename->isVisible());
+    QVERIFY(!Widgets(w).lblSetupFilename->isVisible());
     QCOMPARE(w.height(), 380); // 5700 twips
     QCOMPARE(m_window->key().intKeySource, -1);
     QCOMPARE(m_window->key().strKey, QByteArray(64, '\0'));
@@ -109,19 +110,19 @@ void tst_frmmain::startUpWithoutOperationFile()
 void tst_frmmain::functionToggle()
 {
     frmMain& w = *m_window;
-    w.lblSetupFilename->setText("/some/file.opn");
-    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    Widgets(w).lblSetupFilename->setText("/some/file.opn");
+    QTest::mouseClick(Widgets(w).cmdFunction, Qt::LeftButton);
     QCOMPARE(w.setup().blnEncrypt, false);
-    QCOMPARE(w.lblFunction->text(), QStringLiteral("Decryption"));
-    QCOMPARE(w.lblFunction2->text(), QStringLiteral("(Decrypt the input files.)"));
-    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Decryption key"));
-    QCOMPARE(w.lblSingleFile->text(),
+    QCOMPARE(Widgets(w).lblFunction->text(), QStringLiteral("Decryption"));
+    QCOMPARE(Widgets(w).lblFunction2->text(), QStringLiteral("(Decrypt the input files.)"));
+    QCOMPARE(Caption(Widgets(w).cmdKeyFrom), QStringLiteral("Decryption key"));
+    QCOMPARE(Widgets(w).lblSingleFile->text(),
              QStringLiteral("To decrypt multiple files specify input folder and input files."));
-    QCOMPARE(w.lblSetupFilename->text(), QString());
-    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    QCOMPARE(Widgets(w).lblSetupFilename->text(), QString());
+    QTest::mouseClick(Widgets(w).cmdFunction, Qt::LeftButton);
     QCOMPARE(w.setup().blnEncrypt, true);
-    QCOMPARE(w.lblFunction->text(), QStringLiteral("Encryption"));
-    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Encryption key"));
+    QCOMPARE(Widgets(w).lblFunction->text(), QStringLiteral("Encryption"));
+    QCOMPARE(Caption(Widgets(w).cmdKeyFrom), QStringLiteral("Encryption key"));
 }
 
 void tst_frmmain::clickGuardSwallowsReleasesForOneSecond()
@@ -129,17 +130,17 @@ void tst_frmmain::clickGuardSwallowsReleasesForOneSecond()
     frmMain& w = *m_window;
     QSignalSpy help(&w, &frmMain::helpRequested);
     w.SetClickGuard(); // as when a file dialog has just closed
-    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
-    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
-    QTest::mouseClick(w.cmdDoIt, Qt::RightButton);
+    QTest::mouseClick(Widgets(w).cmdFunction, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSubdirectories, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdDoIt, Qt::RightButton);
     QCOMPARE(w.setup().blnEncrypt, true);
     QCOMPARE(w.setup().blnSubdirectories, false);
     QCOMPARE(help.count(), 0);
-    QTest::mouseClick(w.cmdQuit, Qt::RightButton); // Quit is never guarded
+    QTest::mouseClick(Widgets(w).cmdQuit, Qt::RightButton); // Quit is never guarded
     QCOMPARE(help.count(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
-    QVERIFY(!w.Clock2.isActive());
-    QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
+    QVERIFY(!Widgets(w).Clock2->isActive());
+    QTest::mouseClick(Widgets(w).cmdFunction, Qt::LeftButton);
     QCOMPARE(w.setup().blnEncrypt, false);
 }
 
@@ -164,7 +165,7 @@ void tst_frmmain::helpHeadings()
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->ClickGuard(), 3000);
     QPushButton* button = nullptr;
     // The command buttons, not the choices of a panel with the same caption.
-    for (QFrame* frame : {m_window->fraMenu, m_window->fraSetup})
+    for (QFrame* frame : {Widgets(*m_window).fraMenu, Widgets(*m_window).fraSetup})
         for (QPushButton* candidate : frame->findChildren<QPushButton*>())
             if (Caption(candidate) == caption)
                 button = candidate;
@@ -183,16 +184,16 @@ void tst_frmmain::helpHeadings()
 void tst_frmmain::subfoldersForceOutputSame()
 {
     frmMain& w = *m_window;
-    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSubdirectories, Qt::LeftButton);
     QCOMPARE(w.setup().blnSubdirectories, true);
-    QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("Yes"));
-    QCOMPARE(w.lblSubdirectories2->text(),
+    QCOMPARE(Widgets(w).lblSubdirectories->text(), QStringLiteral("Yes"));
+    QCOMPARE(Widgets(w).lblSubdirectories2->text(),
              QStringLiteral("(Operate on all specified files in lower subfolders.)"));
     QCOMPARE(w.setup().blnOutputFilesSame, true);
-    QCOMPARE(w.lblOutputFilesSame2->text(),
+    QCOMPARE(Widgets(w).lblOutputFilesSame2->text(),
              QStringLiteral("(The output files are the same as the input files.)"));
-    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
-    QCOMPARE(w.lblSubdirectories2->text(),
+    QTest::mouseClick(Widgets(w).cmdSubdirectories, Qt::LeftButton);
+    QCOMPARE(Widgets(w).lblSubdirectories2->text(),
              QStringLiteral("(Do not operate on files in lower subfolders.)"));
     QCOMPARE(w.setup().blnOutputFilesSame, true); // switching subfolders off leaves it
 }
@@ -202,18 +203,19 @@ void tst_frmmain::subfoldersOfAFolderWithoutAny()
     QTemporaryDir dir;
     frmMain& w = *m_window;
     w.editor().UseSides({dir.path() + '/', w.setup().strDirpath[1]}, w.setup().strFilespec);
-    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSubdirectories, Qt::LeftButton);
     QCOMPARE(w.setup().blnSubdirectories, false);
-    QCOMPARE(w.lblSubdirectories->text(), QStringLiteral("No"));
-    QCOMPARE(w.lblSubdirectories2->text(), QStringLiteral("(The input folder has no subfolders.)"));
+    QCOMPARE(Widgets(w).lblSubdirectories->text(), QStringLiteral("No"));
+    QCOMPARE(Widgets(w).lblSubdirectories2->text(),
+             QStringLiteral("(The input folder has no subfolders.)"));
 
     w.editor().UseSides({dir.path() + "/gone/", dir.path() + "/gone/"}, {"*.txt", "*.txt"});
-    QTest::mouseClick(w.cmdSubdirectories, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdSubdirectories, Qt::LeftButton);
     QCOMPARE(m_interaction->shown.value(0),
              "Error: Error when attempting to access " + dir.path() + "/gone/.");
     QCOMPARE(w.setup().strDirpath[0], QString());
     QCOMPARE(w.setup().strFilespec[1], QString());
-    QCOMPARE(w.lblDirectory[1]->text(), Language::Text(7));
+    QCOMPARE(Widgets(w).lblDirectory[1]->text(), Language::Text(7));
 }
 
 void tst_frmmain::quitWipesTheKeyAndReleasesTheBuffers()
@@ -223,7 +225,7 @@ void tst_frmmain::quitWipesTheKeyAndReleasesTheBuffers()
     key = QByteArrayView("TYPED KEY TEXT, SIXTY-FOUR CHARACTERS LONG ONCE IT IS EXTENDED..");
     w.key().strKeyfilePath = "/home/me/keyfile";
     const char* keyChars = key.constData();
-    QTest::mouseClick(w.cmdQuit, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdQuit, Qt::LeftButton);
     QVERIFY(!w.isVisible());
     QCOMPARE(key, QByteArray(64, '\0'));
     QCOMPARE(key.constData(), keyChars);
@@ -245,22 +247,23 @@ void tst_frmmain::keyPanelLayout()
     QFETCH(int, buttons);
     frmMain& w = *m_window;
     if (!encrypt)
-        QTest::mouseClick(w.cmdFunction, Qt::LeftButton);
-    w.lblKeyFrom->setText("the key line before");
-    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
-    QVERIFY(w.picKeyFrom->isVisible());
-    QVERIFY(!w.fraMenu->isEnabled() && !w.fraSetup->isEnabled());
-    QCOMPARE(w.lblKeyFrom->text(), QString());
-    QCOMPARE(w.picKeyFrom->cmdKeyFile[1]->isVisible(), encrypt);
+        QTest::mouseClick(Widgets(w).cmdFunction, Qt::LeftButton);
+    Widgets(w).lblKeyFrom->setText("the key line before");
+    QTest::mouseClick(Widgets(w).cmdKeyFrom, Qt::LeftButton);
+    QVERIFY(Widgets(w).picKeyFrom->isVisible());
+    QVERIFY(!Widgets(w).fraMenu->isEnabled() && !Widgets(w).fraSetup->isEnabled());
+    QCOMPARE(Widgets(w).lblKeyFrom->text(), QString());
+    QCOMPARE(Widgets(w).picKeyFrom->cmdKeyFile[1]->isVisible(), encrypt);
     // Each button one button-height below the last, nothing left over.
-    const int h = w.picKeyFrom->cmdKeyboardWithDisplay->height();
-    QCOMPARE(w.picKeyFrom->cmdDontSpecifyKeyNow->y() - w.picKeyFrom->cmdKeyboardWithDisplay->y(),
+    const int h = Widgets(w).picKeyFrom->cmdKeyboardWithDisplay->height();
+    QCOMPARE(Widgets(w).picKeyFrom->cmdDontSpecifyKeyNow->y() -
+                 Widgets(w).picKeyFrom->cmdKeyboardWithDisplay->y(),
              (buttons - 1) * h);
-    QVERIFY(w.picKeyFrom->geometry().bottom() < w.height());
-    QTest::mouseClick(w.picKeyFrom->cmdDontSpecifyKeyNow, Qt::LeftButton);
-    QVERIFY(!w.picKeyFrom->isVisible());
-    QVERIFY(w.fraMenu->isEnabled() && w.fraSetup->isEnabled());
-    QCOMPARE(w.lblKeyFrom->text(), QStringLiteral("the key line before"));
+    QVERIFY(Widgets(w).picKeyFrom->geometry().bottom() < w.height());
+    QTest::mouseClick(Widgets(w).picKeyFrom->cmdDontSpecifyKeyNow, Qt::LeftButton);
+    QVERIFY(!Widgets(w).picKeyFrom->isVisible());
+    QVERIFY(Widgets(w).fraMenu->isEnabled() && Widgets(w).fraSetup->isEnabled());
+    QCOMPARE(Widgets(w).lblKeyFrom->text(), QStringLiteral("the key line before"));
 }
 
 void tst_frmmain::keyPanelChoices()
@@ -268,26 +271,26 @@ void tst_frmmain::keyPanelChoices()
     frmMain& w = *m_window;
     m_keyDialogs.typedText = "abc";
     m_keyDialogs.typedText = "abcd efgh ijkl mnop";
-    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
-    QTest::mouseClick(w.picKeyFrom->cmdKeyboardWithDisplay, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).picKeyFrom->cmdKeyboardWithDisplay, Qt::LeftButton);
     QCOMPARE(w.key().strKey, QByteArray("ABCDEFGHIJKLMNOP"));
     QCOMPARE(
-        w.lblKeyFrom->text(),
+        Widgets(w).lblKeyFrom->text(),
         QStringLiteral("Specified (keyboard entry, checksum = %1)").arg(w.key().intKeyChecksum));
 
     // A cancelled typing leaves the key and its line as they were.
-    const QString line = w.lblKeyFrom->text();
+    const QString line = Widgets(w).lblKeyFrom->text();
     m_keyDialogs.outcome = KeyDialogs::Outcome::Cancel;
-    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
-    QTest::mouseClick(w.picKeyFrom->cmdKeyboardWithoutDisplay, Qt::LeftButton);
-    QCOMPARE(w.lblKeyFrom->text(), line);
+    QTest::mouseClick(Widgets(w).cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).picKeyFrom->cmdKeyboardWithoutDisplay, Qt::LeftButton);
+    QCOMPARE(Widgets(w).lblKeyFrom->text(), line);
     QCOMPARE(w.key().intKeySource, 0);
 
-    QTest::mouseClick(w.cmdKeyFrom, Qt::LeftButton);
-    QTest::mouseClick(w.picKeyFrom->cmdEraseKey, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdKeyFrom, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).picKeyFrom->cmdEraseKey, Qt::LeftButton);
     QCOMPARE(w.key().intKeySource, -1);
     QCOMPARE(w.key().strKey, QByteArray(16, '\0'));
-    QCOMPARE(w.lblKeyFrom->text(), Language::Text(7));
+    QCOMPARE(Widgets(w).lblKeyFrom->text(), Language::Text(7));
 }
 
 // Setup > Save setup > Save setup for next run, then a new start of the program: the saved
@@ -297,11 +300,12 @@ void tst_frmmain::setupSavedForNextRunComesBack()
     const QString folder = m_config.path() + '/';
     m_window->editor().UseSides({folder, folder}, {"*.txt", "*.enc"});
     m_window->editor().SetSwitches(false, false, false);
-    QTest::mouseClick(m_window->cmdSetup, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).cmdSetup, Qt::LeftButton);
     QVERIFY(m_window->setupMenu().cmdSaveSetup->isVisible());
     QTest::mouseClick(m_window->setupMenu().cmdSaveSetup, Qt::LeftButton);
     QTest::mouseClick(m_window->setupMenu().cmdSaveSetupForNextRun, Qt::LeftButton);
-    QVERIFY(!m_window->setupMenu().picSaveSetup->isVisible() && m_window->fraMenu->isEnabled());
+    QVERIFY(!m_window->setupMenu().picSaveSetup->isVisible() &&
+            Widgets(*m_window).fraMenu->isEnabled());
     const QString saved = m_window->setup().strDefaultOperationFile;
     QVERIFY(QFileInfo::exists(saved));
     cleanup();
@@ -309,17 +313,17 @@ void tst_frmmain::setupSavedForNextRunComesBack()
     const KeptSetup expected{false, false, false, false, {folder, folder}, {"*.txt", "*.enc"}};
     QCOMPARE(m_window->setup().Keep(), expected);
     QCOMPARE(m_window->keptSetup(), expected);
-    QCOMPARE(m_window->lblFunction->text(), QStringLiteral("Decryption"));
-    QCOMPARE(m_window->lblFiles[1]->text(), QStringLiteral("*.enc"));
+    QCOMPARE(Widgets(*m_window).lblFunction->text(), QStringLiteral("Decryption"));
+    QCOMPARE(Widgets(*m_window).lblFiles[1]->text(), QStringLiteral("*.enc"));
 
     m_window->editor().ClearSetup();
     FileDialog::setNextFileName(saved);
     QTest::qWait(1100); // the click guard of the start-up
-    QTest::mouseClick(m_window->cmdSetup, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).cmdSetup, Qt::LeftButton);
     QTest::mouseClick(m_window->setupMenu().cmdLoadSetup, Qt::LeftButton);
     QCOMPARE(m_window->setup().Keep(), expected);
-    QCOMPARE(m_window->lblSetupFilename->text(), saved);
-    QVERIFY(m_window->lblSetupFilename->isVisible());
+    QCOMPARE(Widgets(*m_window).lblSetupFilename->text(), saved);
+    QVERIFY(Widgets(*m_window).lblSetupFilename->isVisible());
     QFile::remove(saved);
 }
 
@@ -341,8 +345,8 @@ void tst_frmmain::fileCommentFollowsTheName()
     w.editor().UseSides({m_config.path() + '/', w.setup().strDirpath[1]},
                         {name, w.setup().strFilespec[1]});
     w.RefreshSide(0);
-    const QLabel* shown = w.lblFiles[0];
-    const QLabel* comment = w.lblFiles2[0];
+    const QLabel* shown = Widgets(w).lblFiles[0];
+    const QLabel* comment = Widgets(w).lblFiles2[0];
     QCOMPARE(comment->text(), QStringLiteral("(File not found.)"));
     QCOMPARE(shown->text() != name, shortened);
     QCOMPARE(shown->toolTip(), shortened ? name : QString());
@@ -370,27 +374,27 @@ void tst_frmmain::enterAndEscape()
     frmMain& w = *m_window;
     const SetupMenu& menu = w.setupMenu();
     QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
-    w.cmdFunction->setFocus();
-    QTest::keyClick(w.cmdFunction, key);
+    Widgets(w).cmdFunction->setFocus();
+    QTest::keyClick(Widgets(w).cmdFunction, key);
     QCOMPARE(w.setup().blnEncrypt, false);
 
-    w.lblKeyFrom->setText("the key line before");
-    QTest::keyClick(w.cmdKeyFrom, key);
-    QVERIFY(w.picKeyFrom->isVisible());
+    Widgets(w).lblKeyFrom->setText("the key line before");
+    QTest::keyClick(Widgets(w).cmdKeyFrom, key);
+    QVERIFY(Widgets(w).picKeyFrom->isVisible());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QVERIFY(!w.picKeyFrom->isVisible() && w.fraMenu->isEnabled());
-    QCOMPARE(w.lblKeyFrom->text(), QStringLiteral("the key line before"));
+    QVERIFY(!Widgets(w).picKeyFrom->isVisible() && Widgets(w).fraMenu->isEnabled());
+    QCOMPARE(Widgets(w).lblKeyFrom->text(), QStringLiteral("the key line before"));
 
     // The Setup menu opens on "Save setup", whose Enter opens the save panel.
-    QTest::keyClick(w.cmdSetup, key);
+    QTest::keyClick(Widgets(w).cmdSetup, key);
     QVERIFY(menu.cmdSaveSetup->hasFocus());
     QTest::keyClick(menu.cmdSaveSetup, key);
     QVERIFY(menu.picSaveSetup->isVisible() && !menu.fraSetupMenu->isVisible());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QVERIFY(!menu.picSaveSetup->isVisible() && w.fraSetup->isEnabled());
-    QTest::keyClick(w.cmdSetup, key);
+    QVERIFY(!menu.picSaveSetup->isVisible() && Widgets(w).fraSetup->isEnabled());
+    QTest::keyClick(Widgets(w).cmdSetup, key);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QVERIFY(!menu.fraSetupMenu->isVisible() && w.fraMenu->isEnabled());
+    QVERIFY(!menu.fraSetupMenu->isVisible() && Widgets(w).fraMenu->isEnabled());
 }
 
 void tst_frmmain::everyCommandHasItsOwnAltLetter()
@@ -399,7 +403,7 @@ void tst_frmmain::everyCommandHasItsOwnAltLetter()
     QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
     QSet<QString> letters;
     int commands = 0;
-    for (QFrame* frame : {w.fraMenu, w.fraSetup}) {
+    for (QFrame* frame : {Widgets(w).fraMenu, Widgets(w).fraSetup}) {
         for (QPushButton* button : frame->findChildren<QPushButton*>()) {
             const QString letter = QKeySequence::mnemonic(button->text()).toString();
             QVERIFY2(!letter.isEmpty(), qPrintable(Caption(button)));
@@ -411,25 +415,25 @@ void tst_frmmain::everyCommandHasItsOwnAltLetter()
     QCOMPARE(letters.size(), 15);
 
     // Alt+letter performs the command; the key button keeps its letter for decryption.
-    const QKeySequence keyLetter = QKeySequence::mnemonic(w.cmdKeyFrom->text());
+    const QKeySequence keyLetter = QKeySequence::mnemonic(Widgets(w).cmdKeyFrom->text());
     QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
     QTRY_COMPARE(w.setup().blnEncrypt, false);
-    QCOMPARE(Caption(w.cmdKeyFrom), QStringLiteral("Decryption key"));
-    QCOMPARE(QKeySequence::mnemonic(w.cmdKeyFrom->text()), keyLetter);
+    QCOMPARE(Caption(Widgets(w).cmdKeyFrom), QStringLiteral("Decryption key"));
+    QCOMPARE(QKeySequence::mnemonic(Widgets(w).cmdKeyFrom->text()), keyLetter);
     QTest::keyClick(&w, Qt::Key(keyLetter[0].key()), Qt::AltModifier);
-    QTRY_VERIFY(w.picKeyFrom->isVisible());
+    QTRY_VERIFY(Widgets(w).picKeyFrom->isVisible());
 }
 
 void tst_frmmain::documentationLinkByKeyboard()
 {
     frmMain& w = *m_window;
     QSignalSpy documentation(&w, &frmMain::documentationRequested);
-    w.cmdFunction->setFocus();
-    for (int i = 0; i < 20 && !w.lblOnlineDocumentation->hasFocus(); ++i)
+    Widgets(w).cmdFunction->setFocus();
+    for (int i = 0; i < 20 && !Widgets(w).lblOnlineDocumentation->hasFocus(); ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QVERIFY(w.lblOnlineDocumentation->hasFocus());
-    QTest::keyClick(w.lblOnlineDocumentation, Qt::Key_Space);
-    QTest::keyClick(w.lblOnlineDocumentation, Qt::Key_Return);
+    QVERIFY(Widgets(w).lblOnlineDocumentation->hasFocus());
+    QTest::keyClick(Widgets(w).lblOnlineDocumentation, Qt::Key_Space);
+    QTest::keyClick(Widgets(w).lblOnlineDocumentation, Qt::Key_Return);
     QCOMPARE(documentation.count(), 2);
 }
 

@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "StreamFormat.h"
 #include "TestFiles.h"
@@ -256,7 +257,7 @@ void tst_frmreport::closeKeepsTheReportCloseBoxDiscardsIt()
     QTest::mouseClick(r.cmdClose, Qt::LeftButton);
     QVERIFY(r.isHidden() && r.driver().stopRequested());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->ClickGuard(), 3000);
-    QTest::mouseClick(m_window->cmdReportScreen, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).cmdReportScreen, Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowExposed(&r));
     QCOMPARE(r.txbText->toPlainText(), text);
     QCOMPARE(r.txbText->textCursor().position(), 0);
@@ -268,7 +269,7 @@ void tst_frmreport::closeKeepsTheReportCloseBoxDiscardsIt()
     QVERIFY(r.isHidden());
     QVERIFY(r.driver().report().isEmpty());
     QVERIFY(r.txbText->toPlainText().isEmpty());
-    QTest::mouseClick(m_window->cmdReportScreen, Qt::LeftButton);
+    QTest::mouseClick(Widgets(*m_window).cmdReportScreen, Qt::LeftButton);
     QVERIFY(r.isHidden());
     QCOMPARE(m_interaction->shown, QStringList{"Report screen: The report screen is empty."});
     QCOMPARE(m_interaction->icons.last(), Interaction::Icon::None);
@@ -321,10 +322,10 @@ void tst_frmreport::f1OnReportScreenOnlyWhileHidden()
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->ClickGuard(), 3000);
     WriteLines(1);
     report().ReportScreen();
-    QTest::keyRelease(m_window->cmdReportScreen, Qt::Key_F1);
+    QTest::keyRelease(Widgets(*m_window).cmdReportScreen, Qt::Key_F1);
     QCOMPARE(help.count(), 0);
     report().hide();
-    QTest::keyRelease(m_window->cmdReportScreen, Qt::Key_F1);
+    QTest::keyRelease(Widgets(*m_window).cmdReportScreen, Qt::Key_F1);
     QCOMPARE(help.count(), 1);
     QCOMPARE(help.at(0).at(0).toInt(), 9);
 }
@@ -380,7 +381,7 @@ void tst_frmreport::endingAPausedBatch()
     QFETCH(QString, how);
     PrepareBatch(3);
     frmReport& r = report();
-    m_window->Clock.start();
+    Widgets(*m_window).Clock->start();
     QTimer::singleShot(0, &r, [&] { QTest::mouseClick(r.cmdPauseContinue, Qt::LeftButton); });
     bool sawPause = false;
     WhenTrue(
@@ -407,12 +408,12 @@ void tst_frmreport::endingAPausedBatch()
     if (how == "close box") {
         QVERIFY(r.isHidden());
         QTRY_VERIFY(r.driver().report().isEmpty()); // once the run has returned
-        QVERIFY(m_window->Clock.isActive());
+        QVERIFY(Widgets(*m_window).Clock->isActive());
         return;
     }
     QCOMPARE(r.lblPausedDone->text(), QStringLiteral("Stopped"));
     QVERIFY(r.cmdClose->isVisible() && r.cmdStop->isHidden());
-    QVERIFY(!m_window->Clock.isActive());
+    QVERIFY(!Widgets(*m_window).Clock->isActive());
     QVERIFY(r.driver().stopRequested()); // which also ends a reliability test's wait
     QVERIFY(m_window->isVisible());      // closing the main window only stopped the batch
     QVERIFY(!r.driver().report().isEmpty());

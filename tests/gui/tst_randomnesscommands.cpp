@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "gui/RandomnessCommands.h"
 #include "gui/SetupPanel.h"
@@ -51,7 +52,7 @@ void tst_randomnesscommands::choices()
     w.editor().UseSides({input ? dir.path() + '/' : QString(), output ? dir.path() + '/' : ""},
                         {input ? "*.*" : "", output ? "*.enc" : ""});
     RandomnessCommands& commands = w.randomness();
-    QTest::mouseClick(w.cmdRandomnessReport, Qt::LeftButton);
+    QTest::mouseClick(Widgets(w).cmdRandomnessReport, Qt::LeftButton);
     if (!input && !output) {
         QCOMPARE(interaction.shown,
                  QStringList{"Error: Neither input files nor output files are specified."});
@@ -59,7 +60,7 @@ void tst_randomnesscommands::choices()
         return;
     }
     QVERIFY(commands.picRandomnessReport->isVisible());
-    QVERIFY(!w.fraMenu->isEnabled() && !w.fraSetup->isEnabled());
+    QVERIFY(!Widgets(w).fraMenu->isEnabled() && !Widgets(w).fraSetup->isEnabled());
     QCOMPARE(commands.cmdInputFiles->isEnabled(), input);
     QVERIFY(commands.cmdOutputFiles->isEnabled());
     QSignalSpy help(&w, &frmMain::helpRequested);
@@ -69,7 +70,7 @@ void tst_randomnesscommands::choices()
     QVERIFY(commands.picRandomnessReport->isVisible());
     QTest::mouseClick(commands.cmdNoRandomnessReport, Qt::LeftButton);
     QVERIFY(commands.picRandomnessReport->isHidden());
-    QVERIFY(w.fraMenu->isEnabled() && w.fraSetup->isEnabled());
+    QVERIFY(Widgets(w).fraMenu->isEnabled() && Widgets(w).fraSetup->isEnabled());
     QVERIFY(interaction.shown.isEmpty());
 }
 

@@ -1,4 +1,5 @@
 #include "CipherEngine.h"
+#include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "gui/SetupMenu.h"
 #include "gui/frmMain.h"
@@ -62,11 +63,11 @@ void tst_translation::mainWindowFollowsTheTranslation()
     frmMain window(engine, interaction);
     QVERIFY(window.StartUp());
 
-    QCOMPARE(window.cmdDoIt->text(), QStringLiteral("&Los!"));
+    QCOMPARE(Widgets(window).cmdDoIt->text(), QStringLiteral("&Los!"));
     QCOMPARE(window.setupMenu().cmdLoadSetup->text(), QStringLiteral("Einstellungen laden"));
-    QCOMPARE(window.lblFunction->text(), QStringLiteral("Encryption")); // not translated
-    window.cmdFunction->click();
-    QCOMPARE(window.lblFunction->text(), QStringLiteral("Entschlüsselung"));
+    QCOMPARE(Widgets(window).lblFunction->text(), QStringLiteral("Encryption")); // not translated
+    Widgets(window).cmdFunction->click();
+    QCOMPARE(Widgets(window).lblFunction->text(), QStringLiteral("Entschlüsselung"));
     QCoreApplication::removeTranslator(&german);
 }
 
