@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "SystemCalls.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
@@ -19,7 +21,7 @@ int OutputFile::commit()
 {
     if (const int error = m_fd.close())
         return error;
-    if (::renameat(m_folderFd, m_tempPath.c_str(), m_folderFd, m_finalPath.c_str()) != 0)
+    if (Sys::renameat(m_folderFd, m_tempPath.c_str(), m_folderFd, m_finalPath.c_str()) != 0)
         return errno;
     m_tempPath.clear();
     return 0;

@@ -1,6 +1,7 @@
 #include "PositionalPass.h"
 
 #include "PosixFile.h"
+#include "SystemCalls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -220,7 +221,7 @@ int PositionalPass::finish()
     int error = result.error;
     if (m_output >= 0) {
         const long long end = m_outputBase + static_cast<long long>(result.written);
-        if (m_writtenUpTo > end && ::ftruncate(m_output, end) != 0 && error == 0)
+        if (m_writtenUpTo > end && Sys::ftruncate(m_output, end) != 0 && error == 0)
             error = errno;
         ::lseek(m_output, end, SEEK_SET);
     }
