@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ChunkCipher.h"
-#include "MasterKeyCache.h"
-#include "SecureBuffer.h"
+#include "EngineKeys.h"
+#include "FileVerdict.h"
 #include "StreamFormat.h"
 #include "WrittenDigest.h"
 
@@ -13,10 +13,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 class ChunkPass;
+namespace PosixFile {
+class Fd;
+}
 
 // Encrypts or decrypts one whole file per call. The call order is fixed: allocate_buffers once,
 // then for every file operation_initialization followed by encrypt_file or decrypt_file, and
@@ -86,25 +88,7 @@ public:
     // The same on an open file, read from its start.
     int verify_fd(int fd);
 
-    // What a verification of a whole file found, for a report that tells the user what is
-    // wrong. `offset` is the byte of the file where the fault lies.
-    struct Verdict
-    {
-        enum class Kind {
-            Intact,
-            NotEncrypted,  // no header of ours
-            RetiredFormat, // the layout of test builds
-            WrongKey,      // the key commitment does not match
-            Damaged,       // a chunk fails to authenticate
-            Truncated,     // the file ends after a chunk that was not the last
-            DamagedAtEnd,  // the file's final, partial record fails: damaged, cut or extended
-            DataAfterEnd,  // the last chunk is followed by more data
-            ReadFailed,
-            NoMemory, // the key could not be derived
-        };
-        Kind kind = Kind::Intact;
-        std::uint64_t offset = 0;
-    };
+    using Verdict = FileVerdict;
     // Verifies the regular file `fd` from its start, as verify_fd does, and says what it found.
     Verdict verify_verdict(int fd);
 
@@ -138,11 +122,10 @@ public:
     int key_derivations();
 
 private:
-    void awaitPreparation();
-    const std::uint8_t* masterKey(int input, const StreamFormat::Header& header,
-                                  MasterKeyCache::Use use);
-    void prepare(const SecureBuffer& key, std::size_t keyLength, const std::string& firstInput,
-                 bool encrypt, StreamFormat::KdfParams params);
+    // Opens a regular file for reading: Success, InputNotFound or InputNotOpened.
+    static int openInput(const std::string& path, PosixFile::Fd& fd);
+    // The result of a write that failed with `error`.
+    static int writeFailure(int error, bool anythingWritten);
     int ready() const;
     int encrypt(int input, int output);
     // `openOutput` gives the output once the first chunk has authenticated (-1 when it cannot
@@ -153,15 +136,12 @@ private:
     bool ensureSlots(std::size_t slotSize);
     std::size_t slotCount() const { return 2 * std::size_t{m_workers} + 4; }
     std::vector<std::uint8_t*> slotPointers();
-    std::string_view key() const;
 
     bool m_allocated = false;
     bool m_initialised = false;
-    SecureBuffer m_key;
-    std::size_t m_keyLength = 0;
+    EngineKeys m_keys;
     StreamFormat::KdfParams m_kdf;
     int m_chunkLog = StreamFormat::DefaultChunkLog;
-    MasterKeyCache m_keys;
     ChunkCipher m_cipher;
     unsigned m_workers = 1;
     // Ciphers of the workers after the first, which uses m_cipher.
@@ -180,15 +160,5 @@ private:
     };
     Recorded m_recorded;
     // Where the last decryption stopped on a fault, for verify_verdict.
-    struct Stop
-    {
-        enum class Where { None, Header, Key, Chunk } where = Where::None;
-        std::uint64_t counter = 0;
-        long long length = 0;
-        bool last = false;
-        std::size_t recordSize = 0;
-    };
-    Stop m_stop;
-    Verdict ChunkVerdict(int fd);
-    std::thread m_preparing;
+    DecryptionStop m_stop;
 };
