@@ -39,8 +39,8 @@ bool CipherEngine::written_intact(int output)
             m_bytesDone += length;
             return m_written.matches(worker, number, record.data, length);
         });
-    pass->finish();
-    return !failure.failed && pass->bytesWritten() == m_recorded.length;
+    const int error = pass->finish();
+    return error == 0 && !failure.failed && pass->bytesWritten() == m_recorded.length;
 }
 
 int CipherEngine::verify_file(const std::string& inputPath)

@@ -37,7 +37,9 @@ void OutputFile::discard()
 
 std::string OutputFile::keepPartial()
 {
-    m_fd.close();
+    // A write error that surfaces only now leaves less in the file than was written; what is
+    // there is still authenticated plaintext, and the report calls it partial.
+    (void)m_fd.close();
     const std::string name = m_tempPath.empty() ? std::string()
                                                 : PosixFile::linkUnderAt(m_folderFd, m_tempPath,
                                                                          m_finalPath + ".partial");

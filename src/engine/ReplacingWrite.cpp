@@ -101,7 +101,9 @@ Result write(const Target& target, const Fill& fill, int& error)
         ::unlink(temporary.c_str());
         return error == EEXIST && !exists ? Result::Exists : Result::Failed;
     }
-    PosixFile::syncFolderOf(target.path);
+    // The content is on the disk already; not every file system can flush a folder (some
+    // answer EINVAL), and the new name stands either way.
+    (void)PosixFile::syncFolderOf(target.path);
     return Result::Written;
 }
 
