@@ -161,9 +161,7 @@ void TestFaultInjection::storageFails_data()
     const QString diskFull = QStringLiteral("Write error: disk full.");
     for (const bool encrypt : {true, false}) {
         const char* op = encrypt ? "encrypt" : "decrypt";
-        const QString notPerformed = encrypt ? "Encryption not performed."
-                                             : "Decryption not "
-                                               "performed.";
+        const QString function = encrypt ? "Encryption" : "Decryption";
         QTest::addRow("disk full, %s in place", op) << full << encrypt << true << diskFull << 1;
         QTest::addRow("disk full, %s to new files", op)
             << full << encrypt << false << diskFull << 1;
@@ -175,7 +173,7 @@ void TestFaultInjection::storageFails_data()
             << readOnly << encrypt << true
             << "This file cannot be replaced here (it is protected, or the folder does not allow "
                "it).  " +
-                   notPerformed
+                   function + " not performed."
             << 0;
         QTest::addRow("read-only, %s to new files", op)
             << readOnly << encrypt << false << "Unable to open output file." << 0;
