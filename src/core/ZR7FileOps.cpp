@@ -239,7 +239,8 @@ int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
         [&] {
             // The disk writes while the file is read back (starting the writeback can itself
             // take a while); the flush then waits only for the rest.
-            std::thread writeback([fd] { FileUtility::start_writeback(fd); });
+            // Only a head start: the flush below waits for the data and reports its failure.
+            std::thread writeback([fd] { (void)FileUtility::start_writeback(fd); });
             // The ciphertext that an encryption wrote is read back and authenticated in full;
             // the plaintext of a decryption is read back against the digests taken as it was
             // written.

@@ -49,12 +49,12 @@ public:
 
     // Processes every remaining record with `work`, the caller's thread among the workers, and
     // returns once the last one is written or the first failure is known.
-    virtual Failure run(unsigned workers, const Work& work) = 0;
+    [[nodiscard]] virtual Failure run(unsigned workers, const Work& work) = 0;
     // How many threads run() gives work to for `workers`: the ids that `work` sees.
     virtual unsigned threads(unsigned workers) const = 0;
 
     // Ends the pass: 0, or the errno of the first failed write.
-    virtual int finish() = 0;
+    [[nodiscard]] virtual int finish() = 0;
 
     // Processed bytes written (or, without an output, that would have been), once finished.
     virtual std::uint64_t bytesWritten() const = 0;

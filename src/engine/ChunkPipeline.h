@@ -32,11 +32,11 @@ public:
     void submit(std::size_t length) override;
 
     // `workers` threads process records, besides the reader and the writer threads.
-    Failure run(unsigned workers, const Work& work) override;
+    [[nodiscard]] Failure run(unsigned workers, const Work& work) override;
     unsigned threads(unsigned workers) const override { return workers; }
 
     // Stops reading and waits for every queued write.
-    int finish() override;
+    [[nodiscard]] int finish() override;
 
     std::uint64_t bytesWritten() const override { return m_written.load(); }
 

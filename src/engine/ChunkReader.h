@@ -11,7 +11,7 @@ public:
     explicit ChunkReader(int fd) : m_fd(fd) {}
 
     // Fills up to `size` bytes; the count, or -errno. `last` is set when nothing follows.
-    long long next(std::uint8_t* data, std::size_t size, bool& last);
+    [[nodiscard]] long long next(std::uint8_t* data, std::size_t size, bool& last);
 
 private:
     int m_fd;

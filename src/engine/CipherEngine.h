@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ChunkCipher.h"
-#include "MasterKeyCache.h"
-#include "SecureBuffer.h"
+#include "EngineKeys.h"
+#include "FileVerdict.h"
 #include "StreamFormat.h"
 #include "WrittenDigest.h"
 
@@ -13,10 +13,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 class ChunkPass;
+namespace PosixFile {
+class Fd;
+}
 
 // Encrypts or decrypts one whole file per call. The call order is fixed: allocate_buffers once,
 // then for every file operation_initialization followed by encrypt_file or decrypt_file, and
@@ -49,7 +51,7 @@ public:
     CipherEngine& operator=(const CipherEngine&) = delete;
 
     // Runs the self-test and allocates the chunk buffers; 0 on failure.
-    int allocate_buffers();
+    [[nodiscard]] int allocate_buffers();
     // Wipes every key and releases the buffers.
     void deallocate_buffers();
 
@@ -57,60 +59,44 @@ public:
     // `reserved` are accepted for the caller's convenience and not needed here.
     void operation_initialization(std::string_view key, int encrypt, std::int64_t length,
                                   int reserved);
-    int encrypt_file(const std::string& inputPath, const std::string& outputPath);
-    int decrypt_file(const std::string& inputPath, const std::string& outputPath);
+    [[nodiscard]] int encrypt_file(const std::string& inputPath, const std::string& outputPath);
+    [[nodiscard]] int decrypt_file(const std::string& inputPath, const std::string& outputPath);
 
     // The same from an input the caller has opened, read from its current position. With
     // `outputFolder` the output is `outputPath` within the folder open there (see OutputFile).
-    int encrypt_to(int input, const std::string& outputPath, int outputFolder = AT_FDCWD);
-    int decrypt_to(int input, const std::string& outputPath, int outputFolder = AT_FDCWD);
+    [[nodiscard]] int encrypt_to(int input, const std::string& outputPath,
+                                 int outputFolder = AT_FDCWD);
+    [[nodiscard]] int decrypt_to(int input, const std::string& outputPath,
+                                 int outputFolder = AT_FDCWD);
 
     // The same on files the caller has opened: `input` is read from its current position,
     // `output` written from its current position. Nothing is renamed or removed: keeping or
     // discarding the output is the caller's business. bytes_written() tells how much of a
     // failed decryption's output is authenticated plaintext.
-    int encrypt_fd(int input, int output);
-    int decrypt_fd(int input, int output);
+    [[nodiscard]] int encrypt_fd(int input, int output);
+    [[nodiscard]] int decrypt_fd(int input, int output);
     std::uint64_t bytes_written() const { return m_bytesWritten; }
 
     // decrypt_fd that also takes a digest of every record of plaintext as it is written, and
     // then written_intact(): reads back what that call wrote into `output`, from where it began
     // to the end of the file, and tells whether the file holds exactly that. bytes_done()
     // counts the bytes read back.
-    int decrypt_fd_recorded(int input, int output);
-    bool written_intact(int output);
+    [[nodiscard]] int decrypt_fd_recorded(int input, int output);
+    [[nodiscard]] bool written_intact(int output);
 
     // A decrypting pass that writes nothing: 0 when the whole file authenticates under the
     // key of the last operation_initialization.
-    int verify_file(const std::string& inputPath);
+    [[nodiscard]] int verify_file(const std::string& inputPath);
     // The same on an open file, read from its start.
-    int verify_fd(int fd);
+    [[nodiscard]] int verify_fd(int fd);
 
-    // What a verification of a whole file found, for a report that tells the user what is
-    // wrong. `offset` is the byte of the file where the fault lies.
-    struct Verdict
-    {
-        enum class Kind {
-            Intact,
-            NotEncrypted,  // no header of ours
-            RetiredFormat, // the layout of test builds
-            WrongKey,      // the key commitment does not match
-            Damaged,       // a chunk fails to authenticate
-            Truncated,     // the file ends after a chunk that was not the last
-            DamagedAtEnd,  // the file's final, partial record fails: damaged, cut or extended
-            DataAfterEnd,  // the last chunk is followed by more data
-            ReadFailed,
-            NoMemory, // the key could not be derived
-        };
-        Kind kind = Kind::Intact;
-        std::uint64_t offset = 0;
-    };
+    using Verdict = FileVerdict;
     // Verifies the regular file `fd` from its start, as verify_fd does, and says what it found.
-    Verdict verify_verdict(int fd);
+    [[nodiscard]] Verdict verify_verdict(int fd);
 
     // Nonzero when the bytes are text: printable ASCII, tab, CR and LF, with NULs allowed only
     // as padding at the end.
-    static int key_is_text(const std::uint8_t* key, int length);
+    [[nodiscard]] static int key_is_text(const std::uint8_t* key, int length);
 
     // Where the authenticated part of a failed decryption was kept ("" when nothing was).
     const std::string& partial_output() const { return m_partialOutput; }
@@ -135,33 +121,30 @@ public:
     // sets the default, one per processor but one. A pass over regular files, which has no
     // reader and writer threads, runs one more.
     void set_workers(unsigned workers);
-    int key_derivations();
+    [[nodiscard]] int key_derivations();
 
 private:
-    void awaitPreparation();
-    const std::uint8_t* masterKey(int input, const StreamFormat::Header& header,
-                                  MasterKeyCache::Use use);
-    void prepare(const SecureBuffer& key, std::size_t keyLength, const std::string& firstInput,
-                 bool encrypt, StreamFormat::KdfParams params);
-    int ready() const;
-    int encrypt(int input, int output);
+    // Opens a regular file for reading: Success, InputNotFound or InputNotOpened.
+    [[nodiscard]] static int openInput(const std::string& path, PosixFile::Fd& fd);
+    // The result of a write that failed with `error`.
+    [[nodiscard]] static int writeFailure(int error, bool anythingWritten);
+    [[nodiscard]] int ready() const;
+    [[nodiscard]] int encrypt(int input, int output);
     // `openOutput` gives the output once the first chunk has authenticated (-1 when it cannot
     // be made); without it the pass only authenticates. `positionalOutput`: that output can be
     // written at offsets.
-    int decrypt(int input, const std::function<int()>& openOutput, bool positionalOutput);
+    [[nodiscard]] int decrypt(int input, const std::function<int()>& openOutput,
+                              bool positionalOutput);
     std::unique_ptr<ChunkPass> makePass(int input, std::size_t recordSize, bool positionalOutput);
-    bool ensureSlots(std::size_t slotSize);
+    [[nodiscard]] bool ensureSlots(std::size_t slotSize);
     std::size_t slotCount() const { return 2 * std::size_t{m_workers} + 4; }
     std::vector<std::uint8_t*> slotPointers();
-    std::string_view key() const;
 
     bool m_allocated = false;
     bool m_initialised = false;
-    SecureBuffer m_key;
-    std::size_t m_keyLength = 0;
+    EngineKeys m_keys;
     StreamFormat::KdfParams m_kdf;
     int m_chunkLog = StreamFormat::DefaultChunkLog;
-    MasterKeyCache m_keys;
     ChunkCipher m_cipher;
     unsigned m_workers = 1;
     // Ciphers of the workers after the first, which uses m_cipher.
@@ -180,15 +163,5 @@ private:
     };
     Recorded m_recorded;
     // Where the last decryption stopped on a fault, for verify_verdict.
-    struct Stop
-    {
-        enum class Where { None, Header, Key, Chunk } where = Where::None;
-        std::uint64_t counter = 0;
-        long long length = 0;
-        bool last = false;
-        std::size_t recordSize = 0;
-    };
-    Stop m_stop;
-    Verdict ChunkVerdict(int fd);
-    std::thread m_preparing;
+    DecryptionStop m_stop;
 };

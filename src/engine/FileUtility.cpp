@@ -2,6 +2,7 @@
 
 #include "PosixFile.h"
 #include "RandomnessMeasure.h"
+#include "SystemCalls.h"
 
 #include <openssl/evp.h>
 #include <sodium.h>
@@ -160,7 +161,7 @@ int overwriteWithRandom(int folderFd, const std::string& path, const struct stat
     if ((seen.st_mode & S_IWUSR) == 0) // A failure shows at open.
         ::fchmodat(folderFd, path.c_str(), (seen.st_mode & 07777) | S_IWUSR, 0);
     // O_NONBLOCK: should a FIFO have been swapped in, the open fails instead of hanging.
-    Fd fd(::openat(folderFd, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    Fd fd(Sys::openat(folderFd, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (!fd.valid())
         return CannotOpen;
     struct stat opened;
@@ -172,7 +173,7 @@ int overwriteWithRandom(int folderFd, const std::string& path, const struct stat
     const int written = writeNoise(fd.get(), static_cast<std::uint64_t>(opened.st_size));
     if (written != Purged)
         return written;
-    if (::fsync(fd.get()) != 0 || ::ftruncate(fd.get(), 0) != 0 || fd.close() != 0)
+    if (Sys::fsync(fd.get()) != 0 || Sys::ftruncate(fd.get(), 0) != 0 || fd.close() != 0)
         return WriteFailed;
     return Purged;
 }
@@ -180,7 +181,7 @@ int overwriteWithRandom(int folderFd, const std::string& path, const struct stat
 // Creates and at once removes a new file at `path`: 0 when that worked, else the errno.
 int probeCreate(const std::string& path)
 {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    Fd fd(Sys::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd.valid())
         return errno;
     fd.reset();
@@ -350,7 +351,7 @@ int start_writeback(int fd)
 
 int sync_descriptor(int fd)
 {
-    return ::fsync(fd) == 0 ? 0 : errno;
+    return Sys::fsync(fd) == 0 ? 0 : errno;
 }
 
 int sync_file(const std::string& path)
@@ -358,19 +359,19 @@ int sync_file(const std::string& path)
     PosixFile::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
         return errno;
-    if (::fsync(file.get()) != 0)
+    if (Sys::fsync(file.get()) != 0)
         return errno;
     return PosixFile::syncFolderOf(path);
 }
 
 int move_file(const std::string& from, const std::string& to)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (Sys::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
     // File systems without RENAME_NOREPLACE: a hard link refuses a taken name just as well.
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (Sys::link(from.c_str(), to.c_str()) != 0)
         return errno;
     ::unlink(from.c_str());
     return 0;

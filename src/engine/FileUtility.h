@@ -16,51 +16,52 @@ enum RandomnessError : int {
 
 // Randomness of the file's bytes, from near 0 up to nearly 1 (at most 0.9999); a value at or
 // below -11 is a RandomnessError. Files shorter than `minSize` bytes give FileTooShort.
-double fr(const std::string& path, int minSize);
+[[nodiscard]] double fr(const std::string& path, int minSize);
 // The same for a file the caller has open (read at offsets: its position is left as it is).
-double fr(int fd, int minSize);
+[[nodiscard]] double fr(int fd, int minSize);
 
 // Randomness of `length` bytes on the same scale (callers pass 64 and 64).
 double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength);
 
 // -1 identical; 0 or more the byte position (from 0) of the first difference; -11 / -12 the
 // first / second file cannot be opened; -21 / -22 cannot be read; -31 / -32 is empty.
-std::int64_t compare_files(const std::string& first, const std::string& second);
+[[nodiscard]] std::int64_t compare_files(const std::string& first, const std::string& second);
 
 // Overwrites (level 1000: once, with random bytes, flushed to disk) and then deletes the
 // file; level 0 only deletes it. 0 on success, -1 when there was no such file (also a
 // success for the caller), -4 or less on failure.
-int purge_file(const std::string& path, int level, int reserved1, int reserved2);
+[[nodiscard]] int purge_file(const std::string& path, int level, int reserved1, int reserved2);
 
 // purge_file, but only when `path` still names the file `device` and `inode` identify;
 // anything else found there is left alone (-4). A file that could not be overwritten keeps
 // its name (-5), for the caller to report, or to purge again later.
-int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode);
+[[nodiscard]] int purge_identified(const std::string& path, int level, std::uint64_t device,
+                                   std::uint64_t inode);
 // The same for `name` in the folder open at `folderFd` (or AT_FDCWD).
-int purge_identified_at(int folderFd, const std::string& name, int level, std::uint64_t device,
-                        std::uint64_t inode);
+[[nodiscard]] int purge_identified_at(int folderFd, const std::string& name, int level,
+                                      std::uint64_t device, std::uint64_t inode);
 
 // 1 when a new file can be created at `path` (nothing is left behind), otherwise 0.
-int new_file_creatable(const std::string& path);
+[[nodiscard]] int new_file_creatable(const std::string& path);
 
 // A number n > 0 such that `path` followed by the decimal digits of n names a file that can be
 // created; 0 when there is none.
-int new_filepath_extension(const std::string& path);
+[[nodiscard]] int new_filepath_extension(const std::string& path);
 
 // Asks the disk to start writing the file's data now, without waiting: a later sync_file
 // then waits less. 0, or the errno of the failure.
-int start_writeback(const std::string& path);
-int start_writeback(int fd);
+[[nodiscard]] int start_writeback(const std::string& path);
+[[nodiscard]] int start_writeback(int fd);
 
 // Flushes an open file's data to disk: 0, or the errno of the failure.
-int sync_descriptor(int fd);
+[[nodiscard]] int sync_descriptor(int fd);
 
 // Flushes the file and then the folder that holds it to disk (fsync): 0, or the errno of the
 // failure.
-int sync_file(const std::string& path);
+[[nodiscard]] int sync_file(const std::string& path);
 
 // Renames `from` to `to` only when `to` does not exist (atomically where the file system can):
 // 0, or the errno of the failure (EEXIST when `to` is taken).
-int move_file(const std::string& from, const std::string& to);
+[[nodiscard]] int move_file(const std::string& from, const std::string& to);
 
 } // namespace FileUtility

@@ -49,7 +49,8 @@ public:
     // descriptor and taken only while it is still the listed file and `path` still leads to
     // that folder; from then on every name (the result, the exchange, the purge) is taken in
     // that folder, never again by a path. `path` only names the files in reports.
-    Status open(const std::string& path, Mode mode, const ListedFile* listed = nullptr);
+    [[nodiscard]] Status open(const std::string& path, Mode mode,
+                              const ListedFile* listed = nullptr);
 
     const std::string& path() const { return m_path; }
     int fd() const { return m_input.get(); }
@@ -57,7 +58,7 @@ public:
 
     // A new file beside the original for the result (mode 0600, locked, readable), with the
     // original's file flags.
-    Status createResult();
+    [[nodiscard]] Status createResult();
     int resultFd() const { return m_result.get(); }
     // The result's path, as the report names it.
     const std::string& resultPath() const { return m_resultPath; }
@@ -70,11 +71,11 @@ public:
     // file that was read, unchanged and not open for writing elsewhere. On Ready the original
     // lies under resultPath() and the exchange is on disk; otherwise the original is in place
     // and untouched, and the result still at resultPath().
-    Status replace();
+    [[nodiscard]] Status replace();
 
     // Purges the original under its temporary name (level and result as
     // FileUtility::purge_identified). On a failure the original stays there.
-    int purgeOriginal(int level);
+    [[nodiscard]] int purgeOriginal(int level);
 
     // Removes the result that did not replace the original.
     void discardResult();
@@ -82,7 +83,7 @@ public:
     // failed purge, the path where the original was left.
     std::string releaseResult();
     // Keeps a partial result as "<name>.partial" (or ".partial2", ...): that path, or "".
-    std::string keepPartialResult();
+    [[nodiscard]] std::string keepPartialResult();
 
     // Removes what an interrupted run left in `folder`: files with the program's temporary
     // names that no running process holds and that were not touched in the last seconds.

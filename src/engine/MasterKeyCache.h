@@ -26,8 +26,8 @@ public:
     // The master key for (key, salt, params), derived on a miss; nullptr when Argon2id fails
     // (out of memory). The pointer stays valid until the next call or clear(). A key derived
     // for a decryption waits for settle().
-    const std::uint8_t* masterKey(std::string_view key, const Salt& salt,
-                                  const StreamFormat::KdfParams& params, Use use);
+    [[nodiscard]] const std::uint8_t* masterKey(std::string_view key, const Salt& salt,
+                                                const StreamFormat::KdfParams& params, Use use);
 
     // After a decryption compared the commitment of a file under (key, salt, params): a key
     // derived for it is kept when the commitment matched and wiped otherwise.

@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "SystemCalls.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
@@ -19,7 +21,7 @@ int OutputFile::commit()
 {
     if (const int error = m_fd.close())
         return error;
-    if (::renameat(m_folderFd, m_tempPath.c_str(), m_folderFd, m_finalPath.c_str()) != 0)
+    if (Sys::renameat(m_folderFd, m_tempPath.c_str(), m_folderFd, m_finalPath.c_str()) != 0)
         return errno;
     m_tempPath.clear();
     return 0;
@@ -35,7 +37,9 @@ void OutputFile::discard()
 
 std::string OutputFile::keepPartial()
 {
-    m_fd.close();
+    // A write error that surfaces only now leaves less in the file than was written; what is
+    // there is still authenticated plaintext, and the report calls it partial.
+    (void)m_fd.close();
     const std::string name = m_tempPath.empty() ? std::string()
                                                 : PosixFile::linkUnderAt(m_folderFd, m_tempPath,
                                                                          m_finalPath + ".partial");

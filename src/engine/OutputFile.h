@@ -15,19 +15,19 @@ public:
     // False when no file can be made in the final name's folder. With `folderFd`, every name
     // is taken in the folder open there (a folder of a batch, so that a path swapped for a
     // link meanwhile leads nowhere); AT_FDCWD takes `finalPath` as a path.
-    bool create(const std::string& finalPath, int folderFd = AT_FDCWD);
+    [[nodiscard]] bool create(const std::string& finalPath, int folderFd = AT_FDCWD);
     int fd() const { return m_fd.get(); }
 
     // Closes and renames; 0, or the errno of the failure (the temporary file is then still
     // there for discard()).
-    int commit();
+    [[nodiscard]] int commit();
 
     // Closes and removes the temporary file.
     void discard();
 
     // Closes and keeps what was written as "<final>.partial" (or ".partial2", ...); returns
     // that name, or "" when it could not be kept (the temporary file is then removed).
-    std::string keepPartial();
+    [[nodiscard]] std::string keepPartial();
 
 private:
     PosixFile::Fd m_fd;

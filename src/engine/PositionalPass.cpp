@@ -1,6 +1,7 @@
 #include "PositionalPass.h"
 
 #include "PosixFile.h"
+#include "SystemCalls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -40,7 +41,9 @@ PositionalPass::PositionalPass(std::vector<std::uint8_t*> slots, int input, std:
 
 PositionalPass::~PositionalPass()
 {
-    finish();
+    // Ends the threads of a pass its caller gave up on; the caller has heard of the failure
+    // that made it give up, and nobody is left to hear of another.
+    (void)finish();
 }
 
 void PositionalPass::setOutput(int fd, std::size_t fullLength)
@@ -220,7 +223,7 @@ int PositionalPass::finish()
     int error = result.error;
     if (m_output >= 0) {
         const long long end = m_outputBase + static_cast<long long>(result.written);
-        if (m_writtenUpTo > end && ::ftruncate(m_output, end) != 0 && error == 0)
+        if (m_writtenUpTo > end && Sys::ftruncate(m_output, end) != 0 && error == 0)
             error = errno;
         ::lseek(m_output, end, SEEK_SET);
     }

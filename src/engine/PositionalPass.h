@@ -40,12 +40,12 @@ public:
 
     // Every worker reads and writes its own records, so the share of a reader and a writer
     // thread goes to one more worker.
-    Failure run(unsigned workers, const Work& work) override;
+    [[nodiscard]] Failure run(unsigned workers, const Work& work) override;
     unsigned threads(unsigned workers) const override;
 
     // Cuts off what was written past the end, and leaves both files' offsets after what the
     // pass read and wrote, as reading and writing in order would.
-    int finish() override;
+    [[nodiscard]] int finish() override;
 
     std::uint64_t bytesWritten() const override;
 

@@ -1,5 +1,7 @@
 #include "PosixFile.h"
 
+#include "SystemCalls.h"
+
 #include <sodium.h>
 
 #include <cerrno>
@@ -109,7 +111,7 @@ long long readFull(int fd, std::uint8_t* data, std::size_t size)
 int writeFull(int fd, const std::uint8_t* data, std::size_t size)
 {
     return writeAll(size, [&](std::size_t done) {
-        return whenReady(fd, POLLOUT, [&] { return ::write(fd, data + done, size - done); });
+        return whenReady(fd, POLLOUT, [&] { return Sys::write(fd, data + done, size - done); });
     });
 }
 
@@ -123,7 +125,7 @@ long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long off
 int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset)
 {
     return writeAll(size, [&](std::size_t done) {
-        return ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        return Sys::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
     });
 }
 
@@ -157,7 +159,7 @@ Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name)
                       random[2], random[3], random[4], random[5]);
         name = prefix + made;
         const int fd =
-            ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            Sys::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             // Held for as long as the file is open: a later run that finds the name knows it
             // is still in use and leaves it alone.
@@ -195,7 +197,7 @@ std::string linkUnderAt(int folderFd, const std::string& from, const std::string
     for (int n = 1; n < 100; ++n) {
         const std::string name = base + (n == 1 ? "" : std::to_string(n));
         // link() refuses an existing name, so nothing of the user's is replaced.
-        if (::linkat(folderFd, from.c_str(), folderFd, name.c_str(), 0) == 0)
+        if (Sys::linkat(folderFd, from.c_str(), folderFd, name.c_str(), 0) == 0)
             return name;
         if (errno != EEXIST)
             break;
@@ -215,14 +217,14 @@ int syncFolderOf(const std::string& path)
     Fd folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid())
         return errno;
-    return ::fsync(folder.get()) == 0 ? 0 : errno;
+    return Sys::fsync(folder.get()) == 0 ? 0 : errno;
 }
 
 int syncFolderAt(int folderFd, const std::string& path)
 {
     if (folderFd == AT_FDCWD)
         return syncFolderOf(path);
-    return ::fsync(folderFd) == 0 ? 0 : errno;
+    return Sys::fsync(folderFd) == 0 ? 0 : errno;
 }
 
 bool isNoSpace(int error)

@@ -25,7 +25,7 @@ public:
     int release();
     void reset();
     // close() that reports its error (0 or errno): a delayed write error can surface here.
-    int close();
+    [[nodiscard]] int close();
 
 private:
     int m_fd = -1;
@@ -33,15 +33,15 @@ private:
 
 // Reads until `size` bytes or end of file; the count, or -errno. A non-blocking descriptor
 // that has nothing yet is waited for.
-long long readFull(int fd, std::uint8_t* data, std::size_t size);
+[[nodiscard]] long long readFull(int fd, std::uint8_t* data, std::size_t size);
 
 // Writes all `size` bytes; 0, or the errno of the failure. A non-blocking descriptor that is
 // full is waited for.
-int writeFull(int fd, const std::uint8_t* data, std::size_t size);
+[[nodiscard]] int writeFull(int fd, const std::uint8_t* data, std::size_t size);
 
 // The same at `offset`, leaving the file offset as it is.
-long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset);
-int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset);
+[[nodiscard]] long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset);
+[[nodiscard]] int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset);
 
 // The folder part of a path ("." for a bare name), without a trailing "/".
 std::string folderOf(const std::string& path);
@@ -53,10 +53,10 @@ std::string folderPrefix(const std::string& path);
 // Creates a new, empty file with a random name in `folder` (O_EXCL, mode 0600, open for
 // reading and writing and locked with flock while open); the name is returned in `path`. An
 // invalid Fd with errno set when none can be made.
-Fd createTemporary(const std::string& folder, std::string& path);
+[[nodiscard]] Fd createTemporary(const std::string& folder, std::string& path);
 // The same relative to the folder open at `folderFd` (or AT_FDCWD): `name` is `prefix`
 // followed by the random name.
-Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name);
+[[nodiscard]] Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name);
 
 // True for a name that createTemporary makes (".zr7-" 12 hex digits ".tmp"): a file of the
 // program's own, never a user's.
@@ -64,17 +64,18 @@ bool isTemporaryName(const std::string& name);
 
 // Gives the file `from` a second name: `base`, else `base` with 2, 3, ... appended; never an
 // existing name. The name made, or "" when there was none.
-std::string linkUnder(const std::string& from, const std::string& base);
+[[nodiscard]] std::string linkUnder(const std::string& from, const std::string& base);
 // The same with both names relative to the folder open at `folderFd` (or AT_FDCWD).
-std::string linkUnderAt(int folderFd, const std::string& from, const std::string& base);
+[[nodiscard]] std::string linkUnderAt(int folderFd, const std::string& from,
+                                      const std::string& base);
 
 // True when `first` and `second` lead (through any links) to the same existing file.
 bool sameFile(const std::string& first, const std::string& second);
 
 // fsync of the folder that holds `path`, so that a rename in it is durable.
-int syncFolderOf(const std::string& path);
+[[nodiscard]] int syncFolderOf(const std::string& path);
 // fsync of the folder open at `folderFd`; AT_FDCWD stands for the folder of `path`.
-int syncFolderAt(int folderFd, const std::string& path);
+[[nodiscard]] int syncFolderAt(int folderFd, const std::string& path);
 
 // True for "the disk is full" errors.
 bool isNoSpace(int error);

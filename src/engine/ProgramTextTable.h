@@ -25,12 +25,12 @@ enum LoadResult : int {
 
 // Loads the file at `path` (the file system's bytes) for `language` (0, English, is the only
 // one); the number of texts read, or a LoadResult. A failed load leaves no texts.
-int lt(const std::string& path, int language);
+[[nodiscard]] int lt(const std::string& path, int language);
 
 // The text of `number` in `text`; its length in bytes, or 0 when there is none.
-int gt(int number, int language, std::string& text);
+[[nodiscard]] int gt(int number, int language, std::string& text);
 
 // Parses file contents as lt() does (for tests and tools).
-int parse(const std::string& contents, std::map<int, std::string>& texts);
+[[nodiscard]] int parse(const std::string& contents, std::map<int, std::string>& texts);
 
 } // namespace ProgramTextTable

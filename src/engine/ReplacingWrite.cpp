@@ -1,6 +1,7 @@
 #include "ReplacingWrite.h"
 
 #include "PosixFile.h"
+#include "SystemCalls.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -42,12 +43,12 @@ Result Inspect(const Target& target, bool& exists, struct stat& old, int& error)
 // another errno.
 int RenameNew(const std::string& temporary, const std::string& path)
 {
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+    if (Sys::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
     // A file system without the flag: link() refuses an existing name just as well.
-    if (::link(temporary.c_str(), path.c_str()) != 0)
+    if (Sys::link(temporary.c_str(), path.c_str()) != 0)
         return errno;
     ::unlink(temporary.c_str());
     return 0;
@@ -63,7 +64,7 @@ int FillTemporary(int fd, const Fill& fill, bool keepMode, bool exists, const st
         [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
         ::fchmod(fd, old.st_mode & 0777);
     }
-    return ::fsync(fd) == 0 ? 0 : errno;
+    return Sys::fsync(fd) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -94,13 +95,15 @@ Result write(const Target& target, const Fill& fill, int& error)
     // A rename never follows a link at the name: whatever came there meanwhile is replaced,
     // not written through. Without `exists`, nothing that appeared meanwhile is replaced.
     if (!error)
-        error = exists ? (::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno)
+        error = exists ? (Sys::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno)
                        : RenameNew(temporary, target.path);
     if (error) {
         ::unlink(temporary.c_str());
         return error == EEXIST && !exists ? Result::Exists : Result::Failed;
     }
-    PosixFile::syncFolderOf(target.path);
+    // The content is on the disk already; not every file system can flush a folder (some
+    // answer EINVAL), and the new name stands either way.
+    (void)PosixFile::syncFolderOf(target.path);
     return Result::Written;
 }
 

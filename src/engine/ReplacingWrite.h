@@ -43,12 +43,13 @@ using Fill = std::function<int(int fd)>;
 
 // The refusals of write() without writing anything: Written when the name could take the
 // content now. The caller checks before long work, so that a refusal costs nothing.
-Result check(const Target& target, int& error);
+[[nodiscard]] Result check(const Target& target, int& error);
 
 // Writes the file; see Result. The temporary file never stays behind.
-Result write(const Target& target, const Fill& fill, int& error);
+[[nodiscard]] Result write(const Target& target, const Fill& fill, int& error);
 
 // The same for content held in memory.
-Result writeBytes(const Target& target, const void* data, std::size_t size, int& error);
+[[nodiscard]] Result writeBytes(const Target& target, const void* data, std::size_t size,
+                                int& error);
 
 } // namespace ReplacingWrite

@@ -67,7 +67,7 @@ enum class HeaderCheck {
 };
 
 // Reads the PrefixSize bytes of salt, parameters and nonce (the commitment is not looked at).
-HeaderCheck decodePrefix(const std::uint8_t* in, Header& header);
+[[nodiscard]] HeaderCheck decodePrefix(const std::uint8_t* in, Header& header);
 
 // The 12-byte ChaCha20-Poly1305 nonce of chunk `counter`: 11-byte big-endian counter, then
 // 1 for the last chunk and 0 before it.

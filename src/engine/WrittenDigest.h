@@ -31,15 +31,16 @@ public:
     void add(unsigned thread, std::uint64_t number, const std::uint8_t* data, std::size_t length);
 
     // True when `data`, read back as record `number` by thread `thread`, is what was noted.
-    bool matches(unsigned thread, std::uint64_t number, const std::uint8_t* data,
-                 std::size_t length);
+    [[nodiscard]] bool matches(unsigned thread, std::uint64_t number, const std::uint8_t* data,
+                               std::size_t length);
 
     std::size_t recordLength() const { return m_recordLength; }
     std::size_t threads() const { return m_contexts.size(); }
 
 private:
     using Tag = std::array<std::uint8_t, 16>;
-    bool digest(unsigned thread, const std::uint8_t* data, std::size_t length, Tag& tag);
+    [[nodiscard]] bool digest(unsigned thread, const std::uint8_t* data, std::size_t length,
+                              Tag& tag);
     void release();
 
     std::array<std::uint8_t, 32> m_key{};

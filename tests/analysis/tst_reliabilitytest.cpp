@@ -46,7 +46,7 @@ struct TestRig : LaunchHost, ReliabilityTestHost
 
     TestRig(int files, bool inPlace)
     {
-        engine.allocate_buffers();
+        QVERIFY(engine.allocate_buffers());
         engine.set_kdf_params({1, StreamFormat::MinMemLog});
         QDir().mkpath(folder);
         for (int i = 0; i < files; ++i)

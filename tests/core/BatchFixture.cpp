@@ -9,7 +9,7 @@
 
 BatchFixture::BatchFixture() : driver(key, engine, interaction)
 {
-    engine.allocate_buffers();
+    QVERIFY(engine.allocate_buffers());
     engine.set_kdf_params({1, StreamFormat::MinMemLog});
     key.strKey = QByteArray("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!?");
     key.intKeySource = KeyRecord::Keyboard;

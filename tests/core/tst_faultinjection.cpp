@@ -1,4 +1,5 @@
 #include "BatchFixture.h"
+#include "FaultyDisk.h"
 #include "LossTally.h"
 #include "ReportLine.h"
 #include "TestFiles.h"
@@ -16,7 +17,8 @@
 // A batch whose input changes under it: while the first file is encrypted, another program
 // deletes the second, puts a folder in its place, or takes away the right to read it. That file
 // is reported with its own text and left as the other program made it; the files before and
-// after it are done, and nothing is lost or left behind.
+// after it are done, and nothing is lost or left behind. And a batch on storage that fails
+// under it: a disk that fills, a flush that fails, a read-only file system.
 class TestFaultInjection : public QObject
 {
     Q_OBJECT
@@ -25,6 +27,8 @@ private slots:
     void cleanupTestCase();
     void inputChangesBeforeItsTurn_data();
     void inputChangesBeforeItsTurn();
+    void storageFails_data();
+    void storageFails();
 
 private:
     LossTally m_tally;
@@ -142,6 +146,92 @@ void TestFaultInjection::inputChangesBeforeItsTurn()
     QCOMPARE(QDir(f.path("in")).entryList(files, QDir::Name), kept);
     if (!inPlace)
         QCOMPARE(QDir(f.path("out")).entryList(files, QDir::Name), done);
+}
+
+void TestFaultInjection::storageFails_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("done");
+    const auto full = int(FaultyDisk::Fault::FullAfter);
+    const auto flush = int(FaultyDisk::Fault::FlushFails);
+    const auto readOnly = int(FaultyDisk::Fault::ReadOnly);
+    const QString diskFull = QStringLiteral("Write error: disk full.");
+    for (const bool encrypt : {true, false}) {
+        const char* op = encrypt ? "encrypt" : "decrypt";
+        const QString function = encrypt ? "Encryption" : "Decryption";
+        QTest::addRow("disk full, %s in place", op) << full << encrypt << true << diskFull << 1;
+        QTest::addRow("disk full, %s to new files", op)
+            << full << encrypt << false << diskFull << 1;
+        // A result that cannot be flushed is not proven on disk: the original stays.
+        QTest::addRow("flush fails, %s in place", op)
+            << flush << encrypt << true
+            << "The result could not be verified on disk, so the original file was kept." << 0;
+        QTest::addRow("read-only, %s in place", op)
+            << readOnly << encrypt << true
+            << "This file cannot be replaced here (it is protected, or the folder does not allow "
+               "it).  " +
+                   function + " not performed."
+            << 0;
+        QTest::addRow("read-only, %s to new files", op)
+            << readOnly << encrypt << false << "Unable to open output file." << 0;
+    }
+}
+
+// Each failed file keeps its original bytes under its own name, no result or temporary file is
+// left under a name the report does not give, and the report says what went wrong.
+void TestFaultInjection::storageFails()
+{
+    QFETCH(int, fault);
+    QFETCH(bool, encrypt);
+    QFETCH(bool, inPlace);
+    QFETCH(QString, text);
+    QFETCH(int, done);
+    BatchFixture f;
+    f.setup.blnEncrypt = encrypt;
+    f.setup.blnOutputFilesSame = inPlace;
+    // The second file is three chunks and a bit; the disk fills in its third chunk.
+    constexpr int Chunk = 1 << StreamFormat::DefaultChunkLog;
+    const QList<QByteArray> plain = {Plain(0), TestFiles::randomBytes(3 * Chunk + 100, 93)};
+    for (int i = 0; i < plain.size(); ++i)
+        encrypt ? f.write("in/" + Names[i], plain[i])
+                : f.writeEncrypted("in/" + Names[i], plain[i]);
+    const QByteArray originals[] = {f.read("in/" + Names[0]), f.read("in/" + Names[1])};
+    const QString out = inPlace ? "in" : "out";
+    QDir().mkpath(f.path(out));
+    {
+        const FaultyDisk disk(FaultyDisk::Fault(fault), 5 * Chunk / 2);
+        f.Run("in", "*.*", out, "*.*");
+        QVERIFY(disk.failures() > 0);
+    }
+    m_tally.caseRun();
+    const ReportLine line(f.report(), Names[1]);
+    QCOMPARE(line.result, text);
+    QCOMPARE(f.driver.counters().filesDone, done);
+    for (int i = done; i < 2; ++i)
+        QVERIFY(m_tally.check(Names[i], f.read("in/" + Names[i]), originals[i]));
+    if (done > 0) {
+        const QString result = out + '/' + Names[0];
+        QVERIFY(m_tally.check(Names[0], encrypt ? f.decrypted(result) : f.read(result), plain[0]));
+    }
+    QStringList inputs = Names.mid(0, 2);
+    QStringList outputs;
+    if (done > 0 && !inPlace)
+        outputs.append(Names[0]);
+    // What a decryption authenticated before the disk filled is kept, under a name of its own.
+    const QString partial = Names[1] + ".partial";
+    if (!encrypt && fault == int(FaultyDisk::Fault::FullAfter)) {
+        QVERIFY(line.next.contains(partial));
+        const QByteArray kept = f.read(out + '/' + partial);
+        QVERIFY(m_tally.check(partial, kept, plain[1].left(kept.size())));
+        (inPlace ? inputs : outputs).append(partial);
+    }
+    const auto files = QDir::Files | QDir::Hidden | QDir::System;
+    QCOMPARE(QDir(f.path("in")).entryList(files, QDir::Name), inputs);
+    if (!inPlace)
+        QCOMPARE(QDir(f.path("out")).entryList(files, QDir::Name), outputs);
 }
 
 QTEST_GUILESS_MAIN(TestFaultInjection)

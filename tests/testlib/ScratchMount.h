@@ -6,7 +6,8 @@
 // A file system that a test puts on a folder of its own for a while: a small tmpfs that fills
 // up, or the folder itself again, read-only. Mounting needs root (CAP_SYS_ADMIN): each call
 // says whether it worked, so that the test can skip. Whatever happened, the mount goes when the
-// object does, or earlier with unmount().
+// object does, or earlier with unmount(). With ZR7_SKIP_MOUNTS set nothing is mounted: the
+// cases that mount run as tests of their own, labelled `mount`.
 class ScratchMount
 {
 public:

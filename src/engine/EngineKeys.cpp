@@ -1,0 +1,117 @@
+#include "EngineKeys.h"
+
+#include "PosixFile.h"
+#include "ReadAhead.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+
+namespace {
+
+// How much of a file is at most read ahead while its key is derived: more than a disk delivers
+// in that time.
+constexpr off_t FirstFileReadAhead = off_t{1} << 30;
+
+} // namespace
+
+bool EngineKeys::allocate(std::size_t maxLength)
+{
+    m_text = SecureBuffer(maxLength);
+    return !m_text.isNull();
+}
+
+void EngineKeys::release()
+{
+    await();
+    m_text = SecureBuffer();
+    m_length = 0;
+    m_cache.clear();
+}
+
+bool EngineKeys::set(std::string_view key)
+{
+    if (key.size() > m_text.size())
+        return false;
+    m_text.wipe();
+    std::memcpy(m_text.data(), key.data(), key.size());
+    m_length = key.size();
+    return true;
+}
+
+std::string_view EngineKeys::text() const
+{
+    return {reinterpret_cast<const char*>(m_text.data()), m_length};
+}
+
+void EngineKeys::prepare(std::string_view key, const std::string& firstInput, bool encrypt,
+                         StreamFormat::KdfParams params)
+{
+    await();
+    auto copy = std::make_shared<SecureBuffer>(std::max<std::size_t>(key.size(), 1));
+    if (copy->isNull())
+        return;
+    if (!key.empty())
+        std::memcpy(copy->data(), key.data(), key.size());
+    m_preparing = std::thread([this, copy, length = key.size(), firstInput, encrypt, params] {
+        derive(*copy, length, firstInput, encrypt, params);
+    });
+}
+
+void EngineKeys::derive(const SecureBuffer& key, std::size_t keyLength,
+                        const std::string& firstInput, bool encrypt, StreamFormat::KdfParams params)
+{
+    const std::string_view text(reinterpret_cast<const char*>(key.data()), keyLength);
+    PosixFile::Fd input;
+    if (!firstInput.empty())
+        input = PosixFile::Fd(::open(firstInput.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // A file that is not in the page cache comes off the disk while the key is derived.
+    const ReadAhead readAhead(input.get(), FirstFileReadAhead);
+    MasterKeyCache::Salt salt;
+    if (encrypt) {
+        salt = m_cache.saltForEncryption(text, params);
+    } else {
+        std::uint8_t prefix[StreamFormat::PrefixSize];
+        StreamFormat::Header header;
+        if (!input.valid() ||
+            PosixFile::readFull(input.get(), prefix, sizeof prefix) != long(sizeof prefix) ||
+            StreamFormat::decodePrefix(prefix, header) != StreamFormat::HeaderCheck::Valid)
+            return;
+        salt = header.salt;
+        params = header.kdf;
+    }
+    // Only the cache is filled: the key itself is fetched again when the file is worked on.
+    (void)m_cache.masterKey(text, salt, params,
+                            encrypt ? MasterKeyCache::Use::Encryption
+                                    : MasterKeyCache::Use::Decryption);
+}
+
+// A derivation takes a large part of a second: meanwhile the file is read into the page cache,
+// so that one that comes from the disk is partly there when its chunks are wanted.
+const std::uint8_t* EngineKeys::masterKey(int input, const StreamFormat::Header& header,
+                                          MasterKeyCache::Use use)
+{
+    if (m_cache.holds(text(), header.salt, header.kdf))
+        return m_cache.masterKey(text(), header.salt, header.kdf, use);
+    const ReadAhead readAhead(input, FirstFileReadAhead);
+    return m_cache.masterKey(text(), header.salt, header.kdf, use);
+}
+
+void EngineKeys::await()
+{
+    if (m_preparing.joinable())
+        m_preparing.join();
+}
+
+void EngineKeys::forget()
+{
+    await();
+    m_cache.clear();
+}
+
+int EngineKeys::derivations()
+{
+    await();
+    return m_cache.derivations();
+}

@@ -1,0 +1,203 @@
+// The passes of CipherEngine over the chunks of one file: an encryption, and a decryption that
+// writes its output or only authenticates.
+#include "CipherEngine.h"
+
+#include "ChunkPipeline.h"
+#include "PositionalPass.h"
+#include "PosixFile.h"
+#include "WorkerCiphers.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+using StreamFormat::HeaderSize;
+using StreamFormat::TagSize;
+
+bool CipherEngine::ensureSlots(std::size_t slotSize)
+{
+    if (m_slots.size() == slotCount() && m_slots.front().size() >= slotSize)
+        return true;
+    try {
+        m_slots.assign(slotCount(), std::vector<std::uint8_t>(slotSize));
+    } catch (const std::bad_alloc&) {
+        m_slots.clear();
+        return false;
+    }
+    return true;
+}
+
+// Regular files are read, and written, at their offsets by every worker at once; pipes,
+// terminals and files opened for appending stream through the pipeline in order.
+std::unique_ptr<ChunkPass> CipherEngine::makePass(int input, std::size_t recordSize,
+                                                  bool positionalOutput)
+{
+    if (positionalOutput && PositionalPass::canRead(input))
+        return std::make_unique<PositionalPass>(slotPointers(), input, recordSize);
+    return std::make_unique<ChunkPipeline>(slotPointers(), input, recordSize);
+}
+
+std::vector<std::uint8_t*> CipherEngine::slotPointers()
+{
+    std::vector<std::uint8_t*> pointers;
+    for (auto& slot : m_slots)
+        pointers.push_back(slot.data());
+    return pointers;
+}
+
+int CipherEngine::encrypt(int input, int output)
+{
+    m_keys.await();
+    m_partialOutput.clear();
+    m_bytesDone = 0;
+    m_bytesWritten = 0;
+    StreamFormat::Header header;
+    header.kdf = m_kdf;
+    header.chunkLog = m_chunkLog;
+    header.salt = m_keys.saltForEncryption(m_kdf);
+    randombytes_buf(header.nonce.data(), header.nonce.size());
+    std::uint8_t headerBytes[HeaderSize];
+    StreamFormat::encodeHeader(header, headerBytes);
+    const std::uint8_t* master = m_keys.masterKey(input, header, MasterKeyCache::Use::Encryption);
+    if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
+                                              header.commitment.data()))
+        return KeyDerivationFailed;
+    StreamFormat::encodeHeader(header, headerBytes);
+    m_cipher.setAssociatedData(headerBytes);
+    const std::size_t chunkSize = std::size_t{1} << header.chunkLog;
+    if (!ensureSlots(chunkSize + TagSize))
+        return NotAllocated;
+
+    if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize))
+        return writeFailure(error, false);
+
+    const auto pass = makePass(input, chunkSize, PositionalPass::canWrite(output));
+    pass->setOutput(output, chunkSize + TagSize);
+    WorkerCiphers ciphers(m_cipher, m_helperCiphers, pass->threads(m_workers));
+    const ChunkPass::Failure failure =
+        pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                 const ChunkPass::Record& record, std::size_t& length) {
+            const auto n = static_cast<std::size_t>(record.length);
+            ChunkCipher* cipher = ciphers.of(worker);
+            if (cipher == nullptr || !cipher->seal(number, record.last, record.data, n))
+                return false;
+            length = n + TagSize;
+            m_bytesDone += n;
+            return true;
+        });
+    const int error = pass->finish();
+    m_bytesWritten = pass->bytesWritten();
+    int code = Success;
+    if (failure.failed)
+        code = failure.length < 0 ? ReadError : WriteError;
+    if (code == Success && error != 0)
+        code = writeFailure(error, false);
+    return code;
+}
+
+int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, bool positionalOutput)
+{
+    m_keys.await();
+    m_partialOutput.clear();
+    m_bytesDone = 0;
+    m_bytesWritten = 0;
+    m_stop = DecryptionStop();
+    m_stop.where = DecryptionStop::Where::Header;
+    std::uint8_t headerBytes[HeaderSize];
+    const long long got = PosixFile::readFull(input, headerBytes, HeaderSize);
+    if (got < 0)
+        return ReadError;
+    // The parameters are checked before any key derivation: a hostile header costs nothing.
+    StreamFormat::Header header;
+    const auto check = got >= static_cast<long long>(StreamFormat::PrefixSize)
+                           ? StreamFormat::decodePrefix(headerBytes, header)
+                           : StreamFormat::HeaderCheck::Unreadable;
+    if (check == StreamFormat::HeaderCheck::Retired)
+        return RetiredFormat;
+    if (got < static_cast<long long>(HeaderSize) || check != StreamFormat::HeaderCheck::Valid)
+        return InvalidBlock;
+    const std::uint8_t* master = m_keys.masterKey(input, header, MasterKeyCache::Use::Decryption);
+    const bool keyed = master != nullptr && m_cipher.setKey(master, StreamFormat::MasterKeySize,
+                                                            headerBytes, header.commitment.data());
+    // The commitment binds the file to one key: another key is refused here, by design, before
+    // any chunk is read. Only then is the key derived for this file's salt worth keeping.
+    const bool matched =
+        keyed && sodium_memcmp(header.commitment.data(), headerBytes + StreamFormat::PrefixSize,
+                               StreamFormat::CommitmentSize) == 0;
+    m_keys.settle(header, matched);
+    if (!keyed)
+        return KeyDerivationFailed;
+    m_stop.where = DecryptionStop::Where::Key;
+    if (!matched)
+        return InvalidBlock;
+    m_cipher.setAssociatedData(headerBytes);
+    const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;
+    m_stop = DecryptionStop{DecryptionStop::Where::Chunk, 0, 0, false, recordSize};
+    if (!ensureSlots(recordSize))
+        return NotAllocated;
+
+    // The first chunk decides between "wrong key or not ours" and a damaged file, before any
+    // output exists.
+    const auto pass = makePass(input, recordSize, positionalOutput);
+    const ChunkPass::Record record = pass->next();
+    if (record.length < 0)
+        return ReadError;
+    m_stop.length = record.length;
+    m_stop.last = record.last;
+    // A pass that writes nothing only needs the tags: they are checked without decrypting.
+    const auto checkChunk =
+        [writes = static_cast<bool>(openOutput)](ChunkCipher& cipher, std::uint64_t number,
+                                                 const ChunkPass::Record& chunk) {
+            const auto length = static_cast<std::size_t>(chunk.length);
+            return writes ? cipher.open(number, chunk.last, chunk.data, length)
+                          : cipher.authenticate(number, chunk.last, chunk.data, length);
+        };
+    if (record.length < static_cast<long long>(TagSize) || !checkChunk(m_cipher, 0, record))
+        return InvalidBlock;
+    const int output = openOutput ? openOutput() : -1;
+    if (openOutput && output < 0)
+        return OutputNotOpened;
+    pass->setOutput(output, recordSize - TagSize);
+    const bool recording = m_recording && output >= 0;
+    if (recording) {
+        // Enough threads for this pass and for the one that reads the output back.
+        m_written.start(std::max(pass->threads(m_workers), m_workers + 1), recordSize - TagSize);
+        m_written.add(0, 0, record.data, static_cast<std::size_t>(record.length) - TagSize);
+    }
+    pass->submit(static_cast<std::size_t>(record.length) - TagSize);
+    m_bytesDone += static_cast<std::uint64_t>(record.length);
+
+    int code = Success;
+    if (!record.last) {
+        WorkerCiphers ciphers(m_cipher, m_helperCiphers, pass->threads(m_workers));
+        const ChunkPass::Failure failure =
+            pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                     const ChunkPass::Record& next, std::size_t& length) {
+                // Only an empty file has an empty last chunk; anything else is damage.
+                ChunkCipher* cipher = ciphers.of(worker);
+                if (next.length <= static_cast<long long>(TagSize) || cipher == nullptr ||
+                    !checkChunk(*cipher, number, next))
+                    return false;
+                length = static_cast<std::size_t>(next.length) - TagSize;
+                if (recording)
+                    m_written.add(worker, number, next.data, length);
+                m_bytesDone += static_cast<std::uint64_t>(next.length);
+                return true;
+            });
+        if (failure.failed) {
+            m_stop.counter = failure.number;
+            m_stop.length = failure.length;
+            m_stop.last = failure.last;
+            code = failure.length < 0 ? ReadErrorPartial : InvalidBlockPartial;
+        }
+    }
+    const int error = pass->finish();
+    m_bytesWritten = pass->bytesWritten();
+    if (error != 0)
+        code = writeFailure(error, m_bytesWritten > 0);
+    if (code == Success)
+        m_stop = DecryptionStop();
+    return code;
+}

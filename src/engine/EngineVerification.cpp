@@ -1,0 +1,86 @@
+// The checks of CipherEngine: a decryption that writes nothing, what it found wrong with a
+// file, and the read-back of what a decryption wrote in place.
+#include "CipherEngine.h"
+
+#include "ChunkPass.h"
+#include "PosixFile.h"
+
+#include <unistd.h>
+
+int CipherEngine::decrypt_fd_recorded(int input, int output)
+{
+    if (const int rc = ready())
+        return rc;
+    const long long base = ::lseek(output, 0, SEEK_CUR);
+    m_recording = true;
+    const int code = decrypt_fd(input, output);
+    m_recording = false;
+    // Only a whole output is worth reading back.
+    m_recorded = {code == Success ? base : -1, m_bytesWritten};
+    return code;
+}
+
+// The output is read back as it was written, a record per worker at once, up to its end.
+bool CipherEngine::written_intact(int output)
+{
+    m_bytesDone = 0;
+    const std::size_t recordLength = m_written.recordLength();
+    if (m_recorded.base < 0 || recordLength == 0 ||
+        ::lseek(output, m_recorded.base, SEEK_SET) != m_recorded.base)
+        return false;
+    const auto pass = makePass(output, recordLength, true);
+    pass->setOutput(-1, recordLength);
+    if (pass->threads(m_workers) > m_written.threads())
+        return false;
+    const ChunkPass::Failure failure =
+        pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
+                                 const ChunkPass::Record& record, std::size_t& length) {
+            length = static_cast<std::size_t>(record.length);
+            m_bytesDone += length;
+            return m_written.matches(worker, number, record.data, length);
+        });
+    const int error = pass->finish();
+    return error == 0 && !failure.failed && pass->bytesWritten() == m_recorded.length;
+}
+
+int CipherEngine::verify_file(const std::string& inputPath)
+{
+    if (const int rc = ready())
+        return rc;
+    PosixFile::Fd input;
+    if (const int rc = openInput(inputPath, input))
+        return rc;
+    return decrypt(input.get(), nullptr, true);
+}
+
+int CipherEngine::verify_fd(int fd)
+{
+    if (const int rc = ready())
+        return rc;
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return ReadError;
+    return decrypt(fd, nullptr, true);
+}
+
+CipherEngine::Verdict CipherEngine::verify_verdict(int fd)
+{
+    using Kind = Verdict::Kind;
+    switch (verify_fd(fd)) {
+    case Success:
+        return {Kind::Intact, 0};
+    case RetiredFormat:
+        return {Kind::RetiredFormat, 0};
+    case KeyDerivationFailed:
+        return {Kind::NoMemory, 0};
+    case InvalidBlock:
+    case InvalidBlockPartial:
+        break;
+    default:
+        return {Kind::ReadFailed, 0};
+    }
+    if (m_stop.where == DecryptionStop::Where::Header)
+        return {Kind::NotEncrypted, 0};
+    if (m_stop.where == DecryptionStop::Where::Key)
+        return {Kind::WrongKey, 0};
+    return chunkVerdict(fd, m_stop, m_cipher, m_slots.front().data());
+}
