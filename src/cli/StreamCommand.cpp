@@ -28,7 +28,8 @@ QString StreamFailure(int result, bool encrypt, const CipherEngine& engine)
                QStringLiteral(" bytes written before it stopped are authenticated, and nothing "
                               "after them was released.");
     QString text =
-        FileResultText::FailureText(result, encrypt, QStringLiteral("-"), QString()).simplified();
+        FileResultText::FailureText(FromEngine(result), encrypt, QStringLiteral("-"), QString())
+            .simplified();
     if (!encrypt && engine.bytes_written() > 0)
         text += QStringLiteral(" The ") + written +
                 QStringLiteral(" bytes written before it stopped are authenticated.");

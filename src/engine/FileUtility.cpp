@@ -27,23 +27,6 @@ constexpr std::size_t IoBlockSize = std::size_t{1} << 20;
 // Blocks of a purge written before the disk is asked to start on them (32 MiB).
 constexpr std::uint64_t WritebackBlocks = 32;
 
-enum CompareError : std::int64_t {
-    FirstOpen = -11,
-    SecondOpen = -12,
-    FirstRead = -21,
-    SecondRead = -22,
-    FirstEmpty = -31,
-    SecondEmpty = -32,
-};
-
-enum PurgeResult : int {
-    Purged = 0,
-    NoSuchFile = -1,
-    CannotOpen = -4,
-    WriteFailed = -5,
-    UnlinkFailed = -6,
-};
-
 // Reading a file must not change it, not even its access time: O_NOATIME where the
 // system allows it (only the owner may ask for it), a plain open otherwise.
 Fd openForReading(const std::string& path)
@@ -256,7 +239,7 @@ std::int64_t compare_files(const std::string& first, const std::string& second)
         if (gotA != gotB)
             return offset + static_cast<std::int64_t>(common); // One is a prefix of the other.
         if (gotA == 0)
-            return -1;
+            return Identical;
         offset += gotA;
         if (const std::int64_t error = readPair(a.get(), b.get(), blockA, blockB, gotA, gotB))
             return error;
