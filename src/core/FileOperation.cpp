@@ -102,9 +102,10 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
     const bool encrypt = c.setup.blnEncrypt;
     if (encrypt || size < c.setup.intMinFilesizeForRandomness)
         return Anomaly::Go;
-    const double randomness =
+    const FileUtility::RandomnessValue randomness =
         ZR7FileOps::RandomnessOf(inputPath, c.setup.intMinFilesizeForRandomness, listed);
-    if (randomness >= c.setup.dblMinZR7Randomness)
+    // A file that cannot be measured does not look encrypted either.
+    if (randomness.measured() && randomness.value >= c.setup.dblMinZR7Randomness)
         return Anomaly::Go;
     if (c.interaction.Ask(QStringLiteral("Anomaly"),
                           QStringLiteral("This file appears NOT to be encrypted?\n"

@@ -273,18 +273,19 @@ QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
     return names;
 }
 
-double ZR7FileOps::RandomnessOf(const QString& path, int minSize, const ListedFile* listed)
+FileUtility::RandomnessValue ZR7FileOps::RandomnessOf(const QString& path, int minSize,
+                                                      const ListedFile* listed)
 {
     if (!listed)
         return FileUtility::fr(Native(path), minSize);
     const PosixFile::Fd fd(::openat(listed->folderFd, listed->name.c_str(),
                                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? FileUtility::FileNotFound
-                                                   : FileUtility::FileReadError;
+        return errno == ENOENT || errno == ENOTDIR ? FileUtility::RandomnessError::FileNotFound
+                                                   : FileUtility::RandomnessError::FileReadError;
     struct stat now;
     if (::fstat(fd.get(), &now) != 0 || !listed->IsStill(now))
-        return Randomness::MaximumMeasure;
+        return FileUtility::RandomnessValue(Randomness::MaximumMeasure);
     return FileUtility::fr(fd.get(), minSize);
 }
 

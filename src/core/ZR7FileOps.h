@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileResult.h"
+#include "FileUtility.h"
 #include "keys/SecretBytes.h"
 
 #include <QByteArray>
@@ -72,7 +73,8 @@ public:
     // The randomness of a file to be decrypted (FileUtility::fr). With `listed` it is read
     // from the listed folder; a file that is no longer the one listed is not measured and
     // counts as random, for the operation to turn it down.
-    static double RandomnessOf(const QString& path, int minSize, const ListedFile* listed);
+    static FileUtility::RandomnessValue RandomnessOf(const QString& path, int minSize,
+                                                     const ListedFile* listed);
 
     // The size of the output at `outputPath` of the input at `inputPath`, looked up where
     // Transform writes it (with `listed`, in the folders the batch opened); 0 when it is not

@@ -173,31 +173,32 @@ int probeCreate(const std::string& path)
 
 } // namespace
 
-double fr(const std::string& path, int minSize)
+RandomnessValue fr(const std::string& path, int minSize)
 {
     Fd fd = openForReading(path);
     if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? FileNotFound : FileReadError;
+        return errno == ENOENT || errno == ENOTDIR ? RandomnessError::FileNotFound
+                                                   : RandomnessError::FileReadError;
     return fr(fd.get(), minSize);
 }
 
-double fr(int fd, int minSize)
+RandomnessValue fr(int fd, int minSize)
 {
     struct stat status;
     // Only regular files have a size to sample by; a folder or device is not readable here.
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return FileReadError;
+        return RandomnessError::FileReadError;
     if (status.st_size == 0)
-        return FileEmpty;
+        return RandomnessError::FileEmpty;
     if (status.st_size < minSize)
-        return FileTooShort;
+        return RandomnessError::FileTooShort;
 
     Randomness::Accumulator accumulator;
     if (!accumulateFile(fd, static_cast<std::uint64_t>(status.st_size), accumulator))
-        return FileReadError;
+        return RandomnessError::FileReadError;
     if (accumulator.byteCount() == 0)
-        return FileEmpty; // Truncated since the size was taken.
-    return accumulator.result();
+        return RandomnessError::FileEmpty; // Truncated since the size was taken.
+    return RandomnessValue(accumulator.result());
 }
 
 double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength)

@@ -7,18 +7,30 @@
 // and free names for new files. Paths are the file system's bytes.
 namespace FileUtility {
 
-enum RandomnessError : int {
+// Why a file has no randomness value. The randomness listing shows the number («[-12]»).
+enum class RandomnessError : int {
+    None = 0,
     FileNotFound = -11,
     FileReadError = -12,
     FileEmpty = -14,
     FileTooShort = -15,
 };
 
-// Randomness of the file's bytes, from near 0 up to nearly 1 (at most 0.9999); a value at or
-// below -11 is a RandomnessError. Files shorter than `minSize` bytes give FileTooShort.
-double fr(const std::string& path, int minSize);
+// The randomness of a file's bytes, or why there is none.
+struct RandomnessValue
+{
+    explicit RandomnessValue(double measure) : value(measure) {}
+    RandomnessValue(RandomnessError why) : error(why) {}
+    bool measured() const { return error == RandomnessError::None; }
+
+    double value = 0; // from near 0 up to nearly 1 (at most 0.9999); 0 when not measured
+    RandomnessError error = RandomnessError::None;
+};
+
+// Randomness of the file's bytes. Files shorter than `minSize` bytes give FileTooShort.
+RandomnessValue fr(const std::string& path, int minSize);
 // The same for a file the caller has open (read at offsets: its position is left as it is).
-double fr(int fd, int minSize);
+RandomnessValue fr(int fd, int minSize);
 
 // Randomness of `length` bytes on the same scale (callers pass 64 and 64).
 double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength);

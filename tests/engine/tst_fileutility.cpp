@@ -16,6 +16,8 @@ using TestFiles::native;
 
 namespace {
 
+using Error = FileUtility::RandomnessError;
+
 // A path in the test folder: missing, a folder, or a file with the given content.
 enum class Entry { File, Missing, Folder };
 
@@ -64,16 +66,21 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<int>("minSize");
-        QTest::addColumn<double>("expected");
+        QTest::addColumn<Error>("expected");
 
         const QByteArray hundred = TestFiles::randomBytes(100, 1);
-        QTest::newRow("missing") << int(Entry::Missing) << QByteArray() << "" << 1 << -11.0;
-        QTest::newRow("under a file") << int(Entry::File) << hundred << "/x" << 1 << -11.0;
-        QTest::newRow("folder") << int(Entry::Folder) << QByteArray() << "" << 1 << -12.0;
-        QTest::newRow("empty") << int(Entry::File) << QByteArray() << "" << 1 << -14.0;
-        QTest::newRow("empty, no minimum") << int(Entry::File) << QByteArray() << "" << 0 << -14.0;
-        QTest::newRow("one short") << int(Entry::File) << hundred << "" << 101 << -15.0;
-        QTest::newRow("exactly minimum") << int(Entry::File) << hundred << "" << 100 << 0.0;
+        QTest::newRow("missing") << int(Entry::Missing) << QByteArray() << "" << 1
+                                 << Error::FileNotFound;
+        QTest::newRow("under a file")
+            << int(Entry::File) << hundred << "/x" << 1 << Error::FileNotFound;
+        QTest::newRow("folder") << int(Entry::Folder) << QByteArray() << "" << 1
+                                << Error::FileReadError;
+        QTest::newRow("empty") << int(Entry::File) << QByteArray() << "" << 1 << Error::FileEmpty;
+        QTest::newRow("empty, no minimum")
+            << int(Entry::File) << QByteArray() << "" << 0 << Error::FileEmpty;
+        QTest::newRow("one short")
+            << int(Entry::File) << hundred << "" << 101 << Error::FileTooShort;
+        QTest::newRow("exactly minimum") << int(Entry::File) << hundred << "" << 100 << Error::None;
     }
 
     void frErrors()
@@ -82,14 +89,14 @@ private slots:
         QFETCH(QByteArray, data);
         QFETCH(QString, suffix);
         QFETCH(int, minSize);
-        QFETCH(double, expected);
+        QFETCH(Error, expected);
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry(kind), data) + suffix;
-        const double value = FileUtility::fr(native(path), minSize);
-        if (expected < 0)
-            QCOMPARE(value, expected);
-        else
-            QVERIFY2(value > 0.5 && value <= 0.9999, qPrintable(QString::number(value)));
+        const FileUtility::RandomnessValue found = FileUtility::fr(native(path), minSize);
+        QCOMPARE(found.error, expected);
+        if (expected == Error::None)
+            QVERIFY2(found.value > 0.5 && found.value <= 0.9999,
+                     qPrintable(QString::number(found.value)));
     }
 
     void frUnreadable()
@@ -99,7 +106,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, "some content");
         QFile::setPermissions(path, QFileDevice::WriteOwner);
-        QCOMPARE(FileUtility::fr(native(path), 1), -12.0);
+        QCOMPARE(FileUtility::fr(native(path), 1).error, Error::FileReadError);
     }
 
     void frMatchesMeasure_data()
@@ -116,7 +123,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, data);
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-        QCOMPARE(FileUtility::fr(native(path), 1), Randomness::measure(bytes, data.size()));
+        QCOMPARE(FileUtility::fr(native(path), 1).value, Randomness::measure(bytes, data.size()));
     }
 
     void frSamplesLargeFiles_data()
@@ -136,7 +143,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, data);
         const QDateTime modified = QFileInfo(path).lastModified();
-        const double value = FileUtility::fr(native(path), 1);
+        const double value = FileUtility::fr(native(path), 1).value;
         QVERIFY2(value >= low && value <= high, qPrintable(QString::number(value)));
         QCOMPARE(QFileInfo(path).lastModified(), modified);
         QCOMPARE(QFileInfo(path).size(), data.size());
@@ -159,7 +166,7 @@ private slots:
                      qint64(block.size));
         }
         file.close();
-        const double value = FileUtility::fr(native(file.fileName()), 1);
+        const double value = FileUtility::fr(native(file.fileName()), 1).value;
         QVERIFY2(value > 0.999, qPrintable(QString::number(value)));
     }
 
