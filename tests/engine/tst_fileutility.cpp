@@ -187,9 +187,10 @@ private slots:
             return changed;
         };
         const qint64 middle = (1 << 20) + 12345;
-        QTest::newRow("identical") << file << data << file << data << qint64(-1);
+        QTest::newRow("identical")
+            << file << data << file << data << qint64(FileUtility::Identical);
         QTest::newRow("one byte, identical")
-            << file << QByteArray("x") << file << QByteArray("x") << qint64(-1);
+            << file << QByteArray("x") << file << QByteArray("x") << qint64(FileUtility::Identical);
         QTest::newRow("differ at 0") << file << data << file << changedAt(0) << qint64(0);
         QTest::newRow("differ past the first block")
             << file << data << file << changedAt(middle) << middle;
@@ -198,16 +199,24 @@ private slots:
         QTest::newRow("first is a prefix") << file << data.left(middle) << file << data << middle;
         QTest::newRow("second is a block-sized prefix")
             << file << data << file << data.left(1 << 20) << qint64(1 << 20);
-        QTest::newRow("first missing") << missing << data << file << data << qint64(-11);
-        QTest::newRow("second missing") << file << data << missing << data << qint64(-12);
-        QTest::newRow("both missing") << missing << data << missing << data << qint64(-11);
-        QTest::newRow("first a folder") << folder << data << file << data << qint64(-21);
-        QTest::newRow("second a folder") << file << data << folder << data << qint64(-22);
-        QTest::newRow("first empty") << file << QByteArray() << file << data << qint64(-31);
-        QTest::newRow("second empty") << file << data << file << QByteArray() << qint64(-32);
-        QTest::newRow("both empty") << file << QByteArray() << file << QByteArray() << qint64(-31);
+        QTest::newRow("first missing")
+            << missing << data << file << data << qint64(FileUtility::FirstOpen);
+        QTest::newRow("second missing")
+            << file << data << missing << data << qint64(FileUtility::SecondOpen);
+        QTest::newRow("both missing")
+            << missing << data << missing << data << qint64(FileUtility::FirstOpen);
+        QTest::newRow("first a folder")
+            << folder << data << file << data << qint64(FileUtility::FirstRead);
+        QTest::newRow("second a folder")
+            << file << data << folder << data << qint64(FileUtility::SecondRead);
+        QTest::newRow("first empty")
+            << file << QByteArray() << file << data << qint64(FileUtility::FirstEmpty);
+        QTest::newRow("second empty")
+            << file << data << file << QByteArray() << qint64(FileUtility::SecondEmpty);
+        QTest::newRow("both empty")
+            << file << QByteArray() << file << QByteArray() << qint64(FileUtility::FirstEmpty);
         QTest::newRow("empty, other missing")
-            << file << QByteArray() << missing << data << qint64(-12);
+            << file << QByteArray() << missing << data << qint64(FileUtility::SecondOpen);
     }
 
     void compareFiles()
@@ -251,13 +260,13 @@ private slots:
         const QString witness = dir.filePath("witness");
         QCOMPARE(::link(native(path).c_str(), native(witness).c_str()), 0);
 
-        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), 0);
+        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), int(FileUtility::Purged));
         QVERIFY(!QFileInfo::exists(path));
         if (level == 0)
             QCOMPARE(TestFiles::read(witness), data);
         else
             QCOMPARE(QFileInfo(witness).size(), 0);
-        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), -1);
+        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), int(FileUtility::NoSuchFile));
     }
 
     void purgeSymbolicLinkKeepsTarget()
@@ -267,7 +276,7 @@ private slots:
         const QString target = make(dir, "target", Entry::File, data);
         const QString link = dir.filePath("link");
         QVERIFY(QFile::link(target, link));
-        QCOMPARE(FileUtility::purge_file(native(link), 1000, 0, -1), 0);
+        QCOMPARE(FileUtility::purge_file(native(link), 1000, 0, -1), int(FileUtility::Purged));
         QVERIFY(!QFileInfo(link).isSymLink());
         QCOMPARE(TestFiles::read(target), data);
     }
@@ -278,7 +287,8 @@ private slots:
         const QString folder = make(dir, "folder", Entry::Folder, {});
         QVERIFY(FileUtility::purge_file(native(folder), 1000, 0, -1) <= -4);
         QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(FileUtility::purge_file(native(dir.filePath("none/x")), 1000, 0, -1), -1);
+        QCOMPARE(FileUtility::purge_file(native(dir.filePath("none/x")), 1000, 0, -1),
+                 int(FileUtility::NoSuchFile));
 
         if (::geteuid() == 0)
             QSKIP("permissions do not apply to root");
@@ -287,7 +297,7 @@ private slots:
         const int result = FileUtility::purge_file(native(path), 1000, 0, -1);
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);
-        QCOMPARE(result, -6);
+        QCOMPARE(result, int(FileUtility::UnlinkFailed));
     }
 
     void newFileCreatable_data()
