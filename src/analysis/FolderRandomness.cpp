@@ -14,35 +14,30 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-// The value a file below the minimum size gets: it is listed, not measured.
-constexpr double NotMeasured = -0.5;
-
-} // namespace
-
 FolderRandomness::FolderRandomness(RunSteps& steps, const Setup& setup)
     : measure(&FolderRandomness::FileRandomness), m_steps(steps), m_setup(setup)
 {
 }
 
-double FolderRandomness::FileRandomness(const QString& path, int minSize)
+FileUtility::RandomnessValue FolderRandomness::FileRandomness(const QString& path, int minSize)
 {
     return FileUtility::fr(QFile::encodeName(path).toStdString(), minSize);
 }
 
-QString FolderRandomness::FileLine(double value, const QString& fileName, qint64 size,
-                                   double threshold)
+QString FolderRandomness::FileLine(const std::optional<FileUtility::RandomnessValue>& value,
+                                   const QString& fileName, qint64 size, double threshold)
 {
     const QLocale locale = StrProc::NumberLocale();
+    const bool measured = value && value->measured();
     QString line;
-    if (value == NotMeasured)
+    if (!value)
         line = QStringLiteral("     ");
-    else if (value > -11)
-        line = locale.toString(value, 'f', 3);
+    else if (measured)
+        line = locale.toString(value->value, 'f', 3);
     else
-        line = QLatin1Char('[') + QString::number(qRound(value)) + QLatin1Char(']');
-    line += value > threshold ? QStringLiteral(" * ") : QStringLiteral("   ");
+        line =
+            QLatin1Char('[') + QString::number(static_cast<int>(value->error)) + QLatin1Char(']');
+    line += measured && value->value > threshold ? QStringLiteral(" * ") : QStringLiteral("   ");
     return line + NameBytes::Shown(fileName) + QStringLiteral(" (") + locale.toString(size) +
            QStringLiteral(" bytes)   ");
 }
@@ -107,9 +102,10 @@ bool FolderRandomness::ListOneFile(const QString& folderPath, const QString& nam
     ++counters.filesProcessed;
     const QString path = folderPath + name;
     const qint64 size = QFileInfo(path).size();
-    const double value = size < m_setup.intMinFilesizeForRandomness
-                             ? NotMeasured
-                             : measure(path, m_setup.intMinFilesizeForRandomness);
+    // A file below the minimum size is listed, not measured.
+    std::optional<FileUtility::RandomnessValue> value;
+    if (size >= m_setup.intMinFilesizeForRandomness)
+        value = measure(path, m_setup.intMinFilesizeForRandomness);
     return m_steps.RunStep([&] {
         m_steps.report().AppendToReport(
             FileLine(value, name, size, m_setup.dblMinZR7Randomness) + QLatin1Char('\n'), true);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "FileUtility.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class RunSteps;
 class Setup;
@@ -21,17 +24,18 @@ public:
     // lower subfolder depth-first.
     void ReportFolderRandomness(const QString& folderPath, const QString& fileSpec);
 
-    // One file line without its line break: «0.993 * data.bin (40,000 bytes)   ». A value of
-    // -0.5 stands for a file too small to measure (five blanks), one at or below -11 for a
-    // failure («[-12]»). Files above `threshold` get the mark.
-    static QString FileLine(double value, const QString& fileName, qint64 size, double threshold);
+    // One file line without its line break: «0.993 * data.bin (40,000 bytes)   ». A file too
+    // small to measure (no value) gets five blanks, one that could not be measured the number
+    // of its error («[-12]»). Files above `threshold` get the mark.
+    static QString FileLine(const std::optional<FileUtility::RandomnessValue>& value,
+                            const QString& fileName, qint64 size, double threshold);
 
     // The randomness measure of a file of at least `minSize` bytes; the file utility's by
     // default, replaceable by tests.
-    std::function<double(const QString& path, int minSize)> measure;
+    std::function<FileUtility::RandomnessValue(const QString& path, int minSize)> measure;
 
     // The file utility's measure of the file at `path`.
-    static double FileRandomness(const QString& path, int minSize);
+    static FileUtility::RandomnessValue FileRandomness(const QString& path, int minSize);
 
 private:
     bool ListFiles(const QString& folderPath, const QStringList& names,

@@ -72,16 +72,17 @@ RandomnessReport::Outcome RandomnessReport::SingleFileReport(int side, const QSt
 {
     const qint64 length = QFileInfo(path).size();
     m_view.ShowChecking(true);
-    const double value = m_listing.measure(path, m_setup.intMinFilesizeForRandomness);
+    const FileUtility::RandomnessValue value =
+        m_listing.measure(path, m_setup.intMinFilesizeForRandomness);
     m_view.ShowChecking(false);
-    if (value == -15) {
+    if (value.error == FileUtility::RandomnessError::FileTooShort) {
         m_interaction.Tell(Title,
                            spec + QStringLiteral(" is too small (") + QString::number(length) +
                                QStringLiteral(" bytes) to have a randomness value."),
                            Interaction::Icon::None);
         return Outcome::TooSmall;
     }
-    if (value <= -11) {
+    if (!value.measured()) {
         m_interaction.Tell(QStringLiteral("Error"),
                            QStringLiteral("Cannot give a randomness report for this file."),
                            Interaction::Icon::Exclamation);
@@ -93,7 +94,7 @@ RandomnessReport::Outcome RandomnessReport::SingleFileReport(int side, const QSt
                       QStringLiteral(" file: ") + StrProc::FileNamePart(path);
     figures.filesize =
         QStringLiteral("Filesize = ") + locale.toString(length) + QStringLiteral(" bytes");
-    figures.randomness = QStringLiteral("Randomness = ") + locale.toString(value, 'f', 3);
+    figures.randomness = QStringLiteral("Randomness = ") + locale.toString(value.value, 'f', 3);
     figures.path = path;
     figures.drawingLength = length - length % 2;
     m_view.ShowSingleFile(figures);

@@ -50,19 +50,19 @@ QString ExistingName(const QString& folderPath, const QString& name)
 QString ComparisonText(qint64 result)
 {
     switch (result) {
-    case -1:
+    case FileUtility::Identical:
         return QStringLiteral("identical");
-    case -11:
+    case FileUtility::FirstOpen:
         return QStringLiteral("Unable to open first file.");
-    case -12:
+    case FileUtility::SecondOpen:
         return QStringLiteral("Unable to open second file.");
-    case -21:
+    case FileUtility::FirstRead:
         return QStringLiteral("Unable to read first file.");
-    case -22:
+    case FileUtility::SecondRead:
         return QStringLiteral("Unable to read second file.");
-    case -31:
+    case FileUtility::FirstEmpty:
         return QStringLiteral("First file is empty.");
-    case -32:
+    case FileUtility::SecondEmpty:
         return QStringLiteral("Second file is empty.");
     default:
         return result >= 0 ? QStringLiteral("Files differ at byte ") + QString::number(result) +
@@ -296,7 +296,7 @@ void ReliabilityTest::FileComparison(const QString& extension)
                 FileUtility::compare_files(Native(folder + first), Native(folder + name));
             Write(ComparisonText(result) + QLatin1Char('\n'));
             m_interaction.ProcessEvents();
-            if (result != -1) {
+            if (result != FileUtility::Identical) {
                 QString codes;
                 for (const char c : std::as_const(m_editor.key().strRawKeyText))
                     codes += QString::number(static_cast<unsigned char>(c)) + QLatin1Char(' ');

@@ -20,8 +20,6 @@ namespace {
 using PosixFile::Fd;
 
 constexpr std::size_t CopyBlock = std::size_t{1} << 20;
-constexpr std::int64_t Identical = -1;
-constexpr std::int64_t FirstEmpty = -31;
 
 std::string Native(const QString& path)
 {
@@ -91,8 +89,8 @@ bool SameContent(const QString& first, const QString& second)
     const std::int64_t result = FileUtility::compare_files(Native(first), Native(second));
     // The comparison calls an empty first file a failure; two empty files are the same.
     const QFileInfo secondFile(second);
-    return result == Identical ||
-           (result == FirstEmpty && secondFile.isFile() && secondFile.size() == 0);
+    return result == FileUtility::Identical ||
+           (result == FileUtility::FirstEmpty && secondFile.isFile() && secondFile.size() == 0);
 }
 
 // A name as a word of the list: its bytes, percent-encoded, so that blanks and line breaks

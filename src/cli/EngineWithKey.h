@@ -8,8 +8,9 @@
 #include <cstdio>
 
 // Reads the key the options name and hands it to a ready engine, for the commands that work on
-// the engine directly (pipes, verify); the key text is wiped once the engine holds it. 0 when
-// the engine is ready, or the exit status to end with after the message has been printed.
+// the engine directly (pipes, verify); the key text is wiped once the engine holds it.
+// ExitStatus::Done when the engine is ready, or the exit status to end with after the message
+// has been printed.
 inline int StartEngineWithKey(CipherEngine& engine, CliKey& keyOptions, bool encrypt)
 {
     KeyRecord key;
@@ -25,5 +26,5 @@ inline int StartEngineWithKey(CipherEngine& engine, CliKey& keyOptions, bool enc
     }
     engine.operation_initialization(key.strKey.text(), encrypt ? 1 : 0, 0, 0);
     key.EraseKey();
-    return 0;
+    return ExitStatus::Done;
 }

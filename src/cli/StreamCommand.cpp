@@ -28,7 +28,8 @@ QString StreamFailure(int result, bool encrypt, const CipherEngine& engine)
                QStringLiteral(" bytes written before it stopped are authenticated, and nothing "
                               "after them was released.");
     QString text =
-        FileResultText::FailureText(result, encrypt, QStringLiteral("-"), QString()).simplified();
+        FileResultText::FailureText(FromEngine(result), encrypt, QStringLiteral("-"), QString())
+            .simplified();
     if (!encrypt && engine.bytes_written() > 0)
         text += QStringLiteral(" The ") + written +
                 QStringLiteral(" bytes written before it stopped are authenticated.");
@@ -78,9 +79,10 @@ int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
         return refused;
     const int result = encrypt ? engine.encrypt_fd(STDIN_FILENO, STDOUT_FILENO)
                                : engine.decrypt_fd(STDIN_FILENO, STDOUT_FILENO);
-    const QString failure = result == 0 ? QString() : StreamFailure(result, encrypt, engine);
+    const bool done = result == CipherEngine::Success;
+    const QString failure = done ? QString() : StreamFailure(result, encrypt, engine);
     engine.deallocate_buffers();
-    if (result == 0)
+    if (done)
         return ExitStatus::Done;
     PrintError(failure);
     return ExitStatus::Failed;

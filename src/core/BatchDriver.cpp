@@ -256,8 +256,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
             return false;
     }
     if (!measure) {
-        if (!ReportNotTaken(operation, files.special, ZR7FileOps::NotRegularFile) ||
-            !ReportNotTaken(operation, files.unreadable, ZR7FileOps::UnreadableName))
+        if (!ReportNotTaken(operation, files.special, FileResult::NotRegularFile) ||
+            !ReportNotTaken(operation, files.unreadable, FileResult::UnreadableName))
             return false;
         Step([&] {
             m_report.AppendToReport(QStringLiteral("\n"), true);
@@ -269,7 +269,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
 
 // A line for each of `names`, which the batch cannot work on, with `result`; false when the
 // batch ends meanwhile.
-bool BatchDriver::ReportNotTaken(FileOperation& operation, const QStringList& names, int result)
+bool BatchDriver::ReportNotTaken(FileOperation& operation, const QStringList& names,
+                                 FileResult result)
 {
     for (const QString& name : names) {
         if (!Step([&] { operation.ReportNotTaken(name, result); }) || BetweenSteps())

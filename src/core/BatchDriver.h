@@ -90,7 +90,7 @@ private:
     // output folder, open, when it is another folder (-1: by its path).
     bool ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
                             const QString& outputFolder, const QString& outputSpec, int outputFd);
-    bool ReportNotTaken(FileOperation& operation, const QStringList& names, int result);
+    bool ReportNotTaken(FileOperation& operation, const QStringList& names, FileResult result);
     // What interrupted runs left in the input folder (open at `inputFd`) and the output folder
     // (open at `outputFd`, or -1: by its path).
     void RemoveLeftovers(const QString& inputFolder, int inputFd, const QString& outputFolder,

@@ -25,6 +25,22 @@ QString Bytes(qint64 size)
     return StrProc::NumberLocale().toString(size) + QStringLiteral(" bytes");
 }
 
+// Why the file is not taken on at all, or Done: nothing of it is read.
+FileResult Refusal(const QString& inputPath, const QString& outputPath, bool exists, qint64 size,
+                   bool encrypt)
+{
+    if (const FileResult tooLong = ZR7FileOps::LengthGuard(inputPath, outputPath);
+        tooLong != FileResult::Done)
+        return tooLong;
+    if (!exists)
+        return FileResult::InputNotFound;
+    if (size == 0)
+        return FileResult::EmptyFile;
+    if (!encrypt && size < 3)
+        return FileResult::TooSmallToDecrypt;
+    return FileResult::Done;
+}
+
 } // namespace
 
 double BatchContext::SecondsSince(double start) const
@@ -48,17 +64,9 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
     const qint64 size = listed ? qint64(listed->seen.st_size) : input.size();
 
     StartLine(inputName);
-    int result = 0;
+    FileResult result = Refusal(inputPath, outputPath, exists, size, encrypt);
     QString temporaryPath;
-    if (const int tooLong = ZR7FileOps::LengthGuard(inputPath, outputPath)) {
-        result = tooLong;
-    } else if (!exists) {
-        result = -3;
-    } else if (size == 0) {
-        result = ZR7FileOps::EmptyFile;
-    } else if (!encrypt && size < 3) {
-        result = ZR7FileOps::TooSmallToDecrypt;
-    } else {
+    if (result == FileResult::Done) {
         c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
         const Anomaly anomaly = CheckAnomaly(inputPath, size, lastFile, listed);
         if (anomaly == Anomaly::Abort)
@@ -77,7 +85,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
             c.view->Progress(0, 0);
         ShowPass(QString());
         // A result that could not take the file's name is not done, whatever else it is.
-        if (result == 0) {
+        if (result == FileResult::Done) {
             ++c.counters.filesDone;
             c.counters.bytesDone += size;
         }
@@ -93,9 +101,10 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
     const bool encrypt = c.request.encrypt;
     if (encrypt || size < c.request.minSizeForRandomness)
         return Anomaly::Go;
-    const double randomness =
+    const FileUtility::RandomnessValue randomness =
         ZR7FileOps::RandomnessOf(inputPath, c.request.minSizeForRandomness, listed);
-    if (randomness >= c.request.minRandomness)
+    // A file that cannot be measured does not look encrypted either.
+    if (randomness.measured() && randomness.value >= c.request.minRandomness)
         return Anomaly::Go;
     if (c.interaction.Ask(QStringLiteral("Anomaly"),
                           QStringLiteral("This file appears NOT to be encrypted?\n"
@@ -118,8 +127,8 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
     return Anomaly::Abort;
 }
 
-int FileOperation::Transform(const QString& inputPath, const QString& outputPath, qint64 size,
-                             QString& temporaryPath, const ListedFile* listed)
+FileResult FileOperation::Transform(const QString& inputPath, const QString& outputPath,
+                                    qint64 size, QString& temporaryPath, const ListedFile* listed)
 {
     const bool encrypt = c.request.encrypt;
     // A file whose output is the file itself, under its own name or another one that leads to
@@ -151,12 +160,12 @@ void FileOperation::AdviseBeforePurge(const QString& inputPath)
         c.view->ClockEnabled(true);
 }
 
-void FileOperation::ReportResult(int result, const QString& inputPath, const QString& outputPath,
-                                 const QString& outputName, const QString& temporaryPath,
-                                 const ListedFile* listed)
+void FileOperation::ReportResult(FileResult result, const QString& inputPath,
+                                 const QString& outputPath, const QString& outputName,
+                                 const QString& temporaryPath, const ListedFile* listed)
 {
     QString text;
-    if (result == 0) {
+    if (result == FileResult::Done) {
         text = QStringLiteral("-> ");
         if (inputPath != outputPath)
             text += NameBytes::Shown(outputName) + QStringLiteral("  ");
@@ -170,7 +179,7 @@ void FileOperation::ReportResult(int result, const QString& inputPath, const QSt
     // authenticated part too, under its own code.
     const QString partial = c.ops.PartialOutput();
     const bool mayKeep =
-        FileResultText::MayLeavePartialOutput(result) || result == CipherEngine::DiskFull;
+        FileResultText::MayLeavePartialOutput(result) || result == FileResult::DiskFull;
     if (mayKeep && !partial.isEmpty())
         text += FileResultText::PartialOutputNote(
             NameBytes::Shown(inputPath == outputPath ? partial : QFileInfo(partial).fileName()));
@@ -200,7 +209,7 @@ void FileOperation::ShowPass(const QString& text)
     c.interaction.ProcessEvents();
 }
 
-void FileOperation::ReportNotTaken(const QString& shownName, int result)
+void FileOperation::ReportNotTaken(const QString& shownName, FileResult result)
 {
     StartLine(shownName);
     c.report.AppendToReport(

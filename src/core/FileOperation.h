@@ -24,7 +24,7 @@ public:
     // The line of a matching file that the batch cannot work on (`shownName`, escaped where
     // its name is not valid UTF-8) with the reason `result`: it is left as it is and counts as
     // not done.
-    void ReportNotTaken(const QString& shownName, int result);
+    void ReportNotTaken(const QString& shownName, FileResult result);
 
     // How far the last Run came before it returned or threw: a file whose transformation had
     // not begun is untouched and may be run again.
@@ -36,10 +36,10 @@ private:
 
     Anomaly CheckAnomaly(const QString& inputPath, qint64 size, bool lastFile,
                          const ListedFile* listed);
-    int Transform(const QString& inputPath, const QString& outputPath, qint64 size,
-                  QString& temporaryPath, const ListedFile* listed);
+    FileResult Transform(const QString& inputPath, const QString& outputPath, qint64 size,
+                         QString& temporaryPath, const ListedFile* listed);
     void AdviseBeforePurge(const QString& inputPath);
-    void ReportResult(int result, const QString& inputPath, const QString& outputPath,
+    void ReportResult(FileResult result, const QString& inputPath, const QString& outputPath,
                       const QString& outputName, const QString& temporaryPath,
                       const ListedFile* listed);
     void ShowPassOf(ZR7FileOps::Stage stage);

@@ -1,6 +1,5 @@
 #include "FileResultText.h"
 
-#include "ZR7FileOps.h"
 #include "files/StrProc.h"
 #include "support/TxtEncDec.h"
 
@@ -26,111 +25,110 @@ QString NotPerformed(const QString& what, bool encrypt)
            QStringLiteral(" not performed.");
 }
 
-QString BlockExpansionText(int count)
-{
-    const QString errors =
-        count == 1 ? QStringLiteral("One block expansion error occurred.")
-                   : QString::number(count) + QStringLiteral(" block expansion errors occurred.");
-    return errors + Indent +
-           QStringLiteral("Ciphertext is corrupt or decryption key is incorrect.");
-}
-
 } // namespace
 
-QString FailureText(int result, bool encrypt, const QString& inputPath,
+QString FailureText(FileResult result, bool encrypt, const QString& inputPath,
                     const QString& temporaryPath)
 {
+    // No default: a result without words here does not build.
     switch (result) {
-    case ZR7FileOps::OwnExecutable:
+    case FileResult::OwnExecutable:
         return NotPerformed(QStringLiteral("This is the ZR7 executable.  "), encrypt);
-    case ZR7FileOps::CurrentKeyfile:
+    case FileResult::CurrentKeyfile:
         return NotPerformed(QStringLiteral("This is the current keyfile.  "), encrypt);
-    case ZR7FileOps::EmptyFile:
+    case FileResult::EmptyFile:
         return QStringLiteral("This file is empty (0 bytes).");
-    case ZR7FileOps::TooSmallToDecrypt:
+    case FileResult::TooSmallToDecrypt:
         return QStringLiteral("This file is too small to have been ZR7-encrypted.");
-    case ZR7FileOps::NoTemporaryName:
+    case FileResult::NoTemporaryName:
         return QStringLiteral("Unable to get temporary output filename.");
-    case ZR7FileOps::RenameFailed:
+    case FileResult::RenameFailed:
         return QStringLiteral("Error when renaming temporary output file. ") +
                ResultIsIn(encrypt, temporaryPath);
-    case ZR7FileOps::ExcludedExtension:
+    case FileResult::ExcludedExtension:
         return QStringLiteral("ZR7 does not ") + TxtEncDec(QStringLiteral("encrypt"), encrypt) +
                QStringLiteral("-in-place files with extension \"") +
                StrProc::ExtensionPart(inputPath) + QStringLiteral("\".");
-    case ZR7FileOps::RenameFailedFloppy:
-        return QStringLiteral("Error: probably insufficient space ") +
-               QStringLiteral("on the floppy disk in drive ") + inputPath.left(1).toUpper() +
-               QStringLiteral(".  ") + ResultIsIn(encrypt, temporaryPath);
-    case ZR7FileOps::NotRegularFile:
+    case FileResult::NotRegularFile:
         return NotPerformed(QStringLiteral("This is a symbolic link or a special file.  "),
                             encrypt);
-    case ZR7FileOps::OtherNames:
+    case FileResult::OtherNames:
         return NotPerformed(QStringLiteral("This file has other names (hard links).  "), encrypt);
-    case ZR7FileOps::CannotReplace:
+    case FileResult::CannotReplace:
         return NotPerformed(QStringLiteral("This file cannot be replaced here (it is protected, "
                                            "or the folder does not allow it).  "),
                             encrypt);
-    case ZR7FileOps::InUse:
+    case FileResult::InUse:
         return NotPerformed(QStringLiteral("This file is in use by another program.  "), encrypt);
-    case ZR7FileOps::ChangedMeanwhile:
+    case FileResult::ChangedMeanwhile:
         return QStringLiteral("This file changed during the ") +
                TxtEncDec(QStringLiteral("encryption"), encrypt) +
                QStringLiteral(", so it was left as it is.");
-    case ZR7FileOps::UnreadableName:
+    case FileResult::UnreadableName:
         return NotPerformed(QStringLiteral("The name of this file is not valid UTF-8, so the "
                                            "program cannot open it.  "),
                             encrypt);
-    case ZR7FileOps::ChangedSinceListed:
+    case FileResult::ChangedSinceListed:
         return QStringLiteral("This file changed since the batch began, so it was left as it is.");
-    case ZR7FileOps::PurgeFailed:
+    case FileResult::PurgeFailed:
         return QStringLiteral("The file was ") + TxtEncDec(QStringLiteral("encrypted"), encrypt) +
                (encrypt ? QStringLiteral(", but its plaintext could not be purged")
                         : QStringLiteral(", but its ciphertext could not be removed")) +
                QStringLiteral(": it is still in ") + temporaryPath + QStringLiteral(".");
-    case ZR7FileOps::NameTooLong:
+    case FileResult::NameTooLong:
         return QStringLiteral("The output name would be longer than %1 bytes, which the file "
                               "system does not allow.")
             .arg(NAME_MAX);
-    case ZR7FileOps::PathTooLong:
+    case FileResult::PathTooLong:
         return QStringLiteral("The path is longer than the %1 bytes the system allows.")
             .arg(PATH_MAX);
-    case ZR7FileOps::NotVerified:
+    case FileResult::NotVerified:
         return QStringLiteral("The result could not be verified on disk, so the original file "
                               "was kept.");
-    case -3:
+    case FileResult::InputNotFound:
         return QStringLiteral("Input file not found.");
-    case -4:
+    case FileResult::InputNotOpened:
         return QStringLiteral("Unable to open input file.");
-    case -5:
+    case FileResult::OutputNotOpened:
         return QStringLiteral("Unable to open output file.");
-    case -6:
-    case -16:
+    case FileResult::ReadError:
+    case FileResult::ReadErrorPartial:
         return QStringLiteral("Read error.");
-    case -7:
-    case -17:
+    case FileResult::WriteError:
+    case FileResult::WriteErrorPartial:
         return QStringLiteral("Write error.");
-    case -8:
-    case -18:
+    case FileResult::InvalidBlock:
+    case FileResult::InvalidBlockPartial:
         return QStringLiteral("Invalid block size.") + Indent +
                QStringLiteral("Decryption key is incorrect or ciphertext is corrupt.");
-    case -9:
+    case FileResult::DiskFull:
         return QStringLiteral("Write error: disk full.");
-    case -10:
+    case FileResult::KeyDerivationFailed:
         return QStringLiteral("Out of memory: the key could not be derived for this file.");
-    case -19:
+    case FileResult::RetiredFormat:
         return QStringLiteral("This file is in a format of a test version that this version "
                               "does not read.");
-    default:
-        if (result <= -21 && result >= -29)
-            return BlockExpansionText(-result - 20);
-        return QStringLiteral("Unknown error #") + QString::number(result) + QStringLiteral(".");
+    // The engine was used out of order: a fault of the program, given by its number.
+    case FileResult::NotAllocated:
+    case FileResult::NotInitialised:
+    case FileResult::Done:
+        break;
     }
+    return QStringLiteral("Unknown error #") + QString::number(static_cast<int>(result)) +
+           QStringLiteral(".");
 }
 
-bool MayLeavePartialOutput(int result)
+bool MayLeavePartialOutput(FileResult result)
 {
-    return result >= -99 && result <= -16;
+    switch (result) {
+    case FileResult::ReadErrorPartial:
+    case FileResult::WriteErrorPartial:
+    case FileResult::InvalidBlockPartial:
+    case FileResult::RetiredFormat:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QString PartialOutputNote(const QString& file)

@@ -25,24 +25,26 @@ QString WildcardComment(const QString& spec)
     return QStringLiteral("(All files of the form \"") + spec + QStringLiteral("\".)");
 }
 
-// The measure's error results are whole numbers; compare them as such.
-bool Is(double r, FileUtility::RandomnessError error)
+QString InputFileComment(const FileUtility::RandomnessValue& r, const QString& path,
+                         double minEncrypted)
 {
-    return r == static_cast<double>(static_cast<int>(error));
-}
-
-QString InputFileComment(double r, const QString& path, double minEncrypted)
-{
-    if (Is(r, FileUtility::FileReadError))
+    using Error = FileUtility::RandomnessError;
+    switch (r.error) {
+    case Error::FileReadError:
         return QStringLiteral("(Error reading file.)");
-    if (Is(r, FileUtility::FileNotFound))
+    case Error::FileNotFound:
         return QStringLiteral("(File not found.)");
-    if (Is(r, FileUtility::FileEmpty))
+    case Error::FileEmpty:
         return QStringLiteral("(File is empty.)");
+    case Error::FileTooShort:
+    case Error::None:
+        break;
+    }
+    // A file too short to measure is listed as one that does not look encrypted.
     QString comment = StrProc::FileSizeText(path, 2);
-    if (r > minEncrypted)
+    if (r.measured() && r.value > minEncrypted)
         comment += QStringLiteral("  (Seems to be either encrypted or compressed.)");
-    else if (r < 0.8)
+    else if (!r.measured() || r.value < 0.8)
         comment += QStringLiteral("  (Seems not ZR7-encrypted.)");
     return comment;
 }
@@ -78,11 +80,12 @@ SideSummary Describe(const Setup& setup, int side)
     const QString path = folderPath + spec;
     if (side == Setup::Output && setup.blnOutputFilesSame)
         return summary;
-    const double r =
+    const FileUtility::RandomnessValue r =
         FileUtility::fr(QFile::encodeName(path).toStdString(), setup.intMinFilesizeForRandomness);
     // An empty or short file exists just as much: the user must not be told nothing before it
     // is overwritten.
-    const bool exists = r >= 0 || Is(r, FileUtility::FileEmpty) || Is(r, FileUtility::FileTooShort);
+    const bool exists = r.measured() || r.error == FileUtility::RandomnessError::FileEmpty ||
+                        r.error == FileUtility::RandomnessError::FileTooShort;
     if (side == Setup::Output)
         summary.comment = exists ? QStringLiteral("(File exists already.)") : QString();
     else

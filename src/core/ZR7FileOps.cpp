@@ -30,33 +30,33 @@ std::string Native(const QString& path)
 
 // The result code of a file that could not be taken on, or whose result could not take its
 // name.
-int CodeOf(InPlaceFile::Status status)
+FileResult CodeOf(InPlaceFile::Status status)
 {
     switch (status) {
     case InPlaceFile::Ready:
-        return 0;
+        return FileResult::Done;
     case InPlaceFile::NotFound:
-        return CipherEngine::InputNotFound;
+        return FileResult::InputNotFound;
     case InPlaceFile::NotOpened:
-        return CipherEngine::InputNotOpened;
+        return FileResult::InputNotOpened;
     case InPlaceFile::NotRegular:
-        return ZR7FileOps::NotRegularFile;
+        return FileResult::NotRegularFile;
     case InPlaceFile::OtherLinks:
-        return ZR7FileOps::OtherNames;
+        return FileResult::OtherNames;
     case InPlaceFile::NotRemovable:
-        return ZR7FileOps::CannotReplace;
+        return FileResult::CannotReplace;
     case InPlaceFile::InUse:
-        return ZR7FileOps::InUse;
+        return FileResult::InUse;
     case InPlaceFile::NoResultFile:
-        return ZR7FileOps::NoTemporaryName;
+        return FileResult::NoTemporaryName;
     case InPlaceFile::Changed:
-        return ZR7FileOps::ChangedMeanwhile;
+        return FileResult::ChangedMeanwhile;
     case InPlaceFile::ExchangeFailed:
-        return ZR7FileOps::RenameFailed;
+        return FileResult::RenameFailed;
     case InPlaceFile::NotAsListed:
-        return ZR7FileOps::ChangedSinceListed;
+        return FileResult::ChangedSinceListed;
     }
-    return CipherEngine::InputNotOpened;
+    return FileResult::InputNotOpened;
 }
 
 // The folder, open, where a new output at `output` goes, with `output` cut to its name there:
@@ -98,15 +98,15 @@ bool ZR7FileOps::SameFile(const QString& first, const QString& second)
     return PosixFile::sameFile(Native(first), Native(second));
 }
 
-int ZR7FileOps::LengthGuard(const QString& inputPath, const QString& outputPath)
+FileResult ZR7FileOps::LengthGuard(const QString& inputPath, const QString& outputPath)
 {
     const QByteArray output = QFile::encodeName(outputPath);
     if (output.size() - (output.lastIndexOf('/') + 1) > NAME_MAX)
-        return NameTooLong;
+        return FileResult::NameTooLong;
     // PATH_MAX counts the terminating zero byte.
     return QFile::encodeName(inputPath).size() >= PATH_MAX || output.size() >= PATH_MAX
-               ? PathTooLong
-               : 0;
+               ? FileResult::PathTooLong
+               : FileResult::Done;
 }
 
 void ZR7FileOps::PrepareKey(const QString& firstInput, bool encrypt)
@@ -122,25 +122,27 @@ void ZR7FileOps::ForgetKeys()
     m_engine.operation_initialization({}, 0, 0, 0); // overwrites the engine's copy of the key
 }
 
-int ZR7FileOps::InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace) const
+FileResult ZR7FileOps::InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace) const
 {
     if (!ownExecutable.isEmpty() && SameFile(path, ownExecutable))
-        return OwnExecutable;
+        return FileResult::OwnExecutable;
     if (key.intKeySource == KeyRecord::Keyfile && !key.strKeyfilePath.isEmpty() &&
         SameFile(path, key.strKeyfilePath))
-        return CurrentKeyfile;
+        return FileResult::CurrentKeyfile;
     if (inPlace && m_exclusions.contains(StrProc::ExtensionPart(path)))
-        return ExcludedExtension;
-    return 0;
+        return FileResult::ExcludedExtension;
+    return FileResult::Done;
 }
 
-int ZR7FileOps::Run(const std::function<int()>& work, qint64 size)
+FileResult ZR7FileOps::Run(const std::function<FileResult()>& work, qint64 size)
 {
     auto tick = [this] {
         if (progress)
             progress(m_passOffset + qint64(m_engine.bytes_done()), m_passTotal);
     };
-    return RunOnWorker(work, tick, size < WorkerThreshold);
+    // The worker hands back a plain number: the result travels as its own value.
+    return static_cast<FileResult>(
+        RunOnWorker([&] { return static_cast<int>(work()); }, tick, size < WorkerThreshold));
 }
 
 void ZR7FileOps::Notify(Stage stage, const InPlaceFile& file)
@@ -151,9 +153,10 @@ void ZR7FileOps::Notify(Stage stage, const InPlaceFile& file)
         onStage(stage, file);
 }
 
-int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
-                          bool encrypt, bool inPlace, qint64 size, QString& temporaryPath,
-                          const std::function<void()>& beforePurge, const ListedFile* listed)
+FileResult ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath,
+                                 const KeyRecord& key, bool encrypt, bool inPlace, qint64 size,
+                                 QString& temporaryPath, const std::function<void()>& beforePurge,
+                                 const ListedFile* listed)
 {
     m_partialOutput.clear();
     InPlaceFile file;
@@ -163,7 +166,8 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
         return CodeOf(opened);
     // In place the input is what gets replaced; otherwise the output file that a new result
     // would replace.
-    if (const int refused = InPlaceGuard(inPlace ? inputPath : outputPath, key, inPlace))
+    if (const FileResult refused = InPlaceGuard(inPlace ? inputPath : outputPath, key, inPlace);
+        refused != FileResult::Done)
         return refused;
     if (onStage)
         onStage(Stage::Opened, file);
@@ -179,29 +183,29 @@ int ZR7FileOps::Transform(const QString& inputPath, const QString& outputPath, c
         const int folder = OutputFolder(listed, file.path(), output);
         return Run(
             [&] {
-                return encrypt ? m_engine.encrypt_to(file.fd(), output, folder)
-                               : m_engine.decrypt_to(file.fd(), output, folder);
+                return FromEngine(encrypt ? m_engine.encrypt_to(file.fd(), output, folder)
+                                          : m_engine.decrypt_to(file.fd(), output, folder));
             },
             size);
     }
-    const int result = ReplaceInPlace(file, encrypt, size, beforePurge);
-    if (result == RenameFailed || result == PurgeFailed)
+    const FileResult result = ReplaceInPlace(file, encrypt, size, beforePurge);
+    if (result == FileResult::RenameFailed || result == FileResult::PurgeFailed)
         temporaryPath = QFile::decodeName(QByteArray::fromStdString(file.releaseResult()));
     return result;
 }
 
-int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
-                               const std::function<void()>& beforePurge)
+FileResult ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
+                                      const std::function<void()>& beforePurge)
 {
     if (file.createResult() != InPlaceFile::Ready)
-        return NoTemporaryName;
-    int result = Run(
+        return FileResult::NoTemporaryName;
+    FileResult result = Run(
         [&] {
-            return encrypt ? m_engine.encrypt_fd(file.fd(), file.resultFd())
-                           : m_engine.decrypt_fd_recorded(file.fd(), file.resultFd());
+            return FromEngine(encrypt ? m_engine.encrypt_fd(file.fd(), file.resultFd())
+                                      : m_engine.decrypt_fd_recorded(file.fd(), file.resultFd()));
         },
         size);
-    if (result != 0) {
+    if (result != FileResult::Done) {
         // What a failed decryption wrote is authenticated plaintext: kept beside the file.
         if (!encrypt && m_engine.bytes_written() > 0)
             m_partialOutput =
@@ -210,7 +214,7 @@ int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
     }
     // The original goes only once its replacement is on disk and proven.
     result = SecureResult(file, encrypt, size);
-    if (result != 0)
+    if (result != FileResult::Done)
         return result;
     if (beforePurge)
         beforePurge();
@@ -223,19 +227,24 @@ int ZR7FileOps::ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
     // The purge gives no measure of its progress: the display shows none while it runs.
     m_passOffset = 0;
     m_passTotal = 0;
-    const int purged = Run([&] { return file.purgeOriginal(level); }, level > 0 ? size : 0);
     // The result has the file's name, but an original left on disk (a plaintext above all)
     // means the file is not done: the report says where it is.
-    return purged >= -1 ? 0 : int(PurgeFailed);
+    return Run(
+        [&] {
+            return FileUtility::purge_succeeded(file.purgeOriginal(level))
+                       ? FileResult::Done
+                       : FileResult::PurgeFailed;
+        },
+        level > 0 ? size : 0);
 }
 
-int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
+FileResult ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
 {
     Notify(Stage::Verifying, file);
     file.copyMetadata();
     const int fd = file.resultFd();
     m_passOffset = size;
-    const int result = Run(
+    const FileResult result = Run(
         [&] {
             // The disk writes while the file is read back (starting the writeback can itself
             // take a while); the flush then waits only for the rest.
@@ -248,11 +257,11 @@ int ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size)
                                           : m_engine.written_intact(fd);
             writeback.join();
             if (!verified || FileUtility::sync_descriptor(fd) != 0)
-                return int(NotVerified);
-            return 0;
+                return FileResult::NotVerified;
+            return FileResult::Done;
         },
         size);
-    if (result != 0)
+    if (result != FileResult::Done)
         file.discardResult();
     return result;
 }
@@ -265,18 +274,19 @@ QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
     return names;
 }
 
-double ZR7FileOps::RandomnessOf(const QString& path, int minSize, const ListedFile* listed)
+FileUtility::RandomnessValue ZR7FileOps::RandomnessOf(const QString& path, int minSize,
+                                                      const ListedFile* listed)
 {
     if (!listed)
         return FileUtility::fr(Native(path), minSize);
     const PosixFile::Fd fd(::openat(listed->folderFd, listed->name.c_str(),
                                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? FileUtility::FileNotFound
-                                                   : FileUtility::FileReadError;
+        return errno == ENOENT || errno == ENOTDIR ? FileUtility::RandomnessError::FileNotFound
+                                                   : FileUtility::RandomnessError::FileReadError;
     struct stat now;
     if (::fstat(fd.get(), &now) != 0 || !listed->IsStill(now))
-        return Randomness::MaximumMeasure;
+        return FileUtility::RandomnessValue(Randomness::MaximumMeasure);
     return FileUtility::fr(fd.get(), minSize);
 }
 

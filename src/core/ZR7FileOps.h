@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileResult.h"
+#include "FileUtility.h"
 #include "keys/SecretBytes.h"
 
 #include <QByteArray>
@@ -21,30 +23,6 @@ struct ListedFile;
 class ZR7FileOps
 {
 public:
-    // The program's own result codes of one file; the engine's codes are negative.
-    enum Result {
-        OwnExecutable = 1,
-        CurrentKeyfile = 2,
-        EmptyFile = 3,
-        TooSmallToDecrypt = 4,
-        NoTemporaryName = 5,
-        RenameFailed = 6,
-        ExcludedExtension = 7,
-        RenameFailedFloppy = 8, // a drive A: or B: rule; no path is on such a drive here
-        NotVerified = 9,        // the result could not be proven on disk: the original stays
-        NotRegularFile = 10,    // a symbolic link or special file, left alone in place
-        OtherNames = 11,        // the file has hard links: replacing one name would split them
-        CannotReplace = 12,     // immutable, or the folder does not let this user replace it
-        InUse = 13,             // another run, or a program writing to it, has the file
-        ChangedMeanwhile = 14,  // the file changed while it was read: it stays as it now is
-        UnreadableName = 15,    // the name is not valid UTF-8: the file cannot be named
-        // no longer the file the batch listed, or no longer in the folder it listed
-        ChangedSinceListed = 16,
-        PurgeFailed = 17, // replaced, but the original is left under a temporary name
-        NameTooLong = 20, // the output name would be longer than a name may be
-        PathTooLong = 21, // the input or output path is longer than a path may be
-    };
-
     // Moments of an operation, for tests that act at them: the input is open and taken,
     // nothing written yet; then, in place, the result's verification, the exchange, the purge.
     enum class Stage { Opened, Verifying, Exchanging, Purging };
@@ -56,10 +34,10 @@ public:
     void FillExclusionList();
     const QStringList& exclusionList() const { return m_exclusions; }
 
-    // 1, 2 or 7 when `path` must not be replaced or written: the program itself or the
-    // keyfile in use (under any name that leads to them), or, in place, an excluded extension.
-    // Otherwise 0.
-    int InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace = true) const;
+    // OwnExecutable, CurrentKeyfile or ExcludedExtension when `path` must not be replaced or
+    // written: the program itself or the keyfile in use (under any name that leads to them),
+    // or, in place, an excluded extension. Otherwise Done.
+    FileResult InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace = true) const;
 
     // True when both paths lead to the same existing file.
     static bool SameFile(const QString& first, const QString& second);
@@ -68,8 +46,8 @@ public:
     // it, whatever key record Transform is given.
     void UseKey(SecretBytes key) { m_batchKey = std::move(key); }
     // NameTooLong or PathTooLong when the file system could not take these paths (the output
-    // name, either path), else 0: such a file is neither looked for nor written.
-    static int LengthGuard(const QString& inputPath, const QString& outputPath);
+    // name, either path), else Done: such a file is neither looked for nor written.
+    static FileResult LengthGuard(const QString& inputPath, const QString& outputPath);
 
     // The key derivation of a batch about to run, started now on a thread of its own (see
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
@@ -80,13 +58,13 @@ public:
 
     // One whole file: the guards, then for a new output one engine pass from the locked input;
     // in place the engine pass into a result file beside it, its proof on disk, `beforePurge`
-    // (the purge advice), the exchange and the purge. 0 or a result code; `temporaryPath`
+    // (the purge advice), the exchange and the purge. Done or what went wrong; `temporaryPath`
     // names the result file when it is kept after a failure. With `listed` the input is
     // opened from its listed folder and taken only while it is still the listed file.
-    int Transform(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
-                  bool encrypt, bool inPlace, qint64 size, QString& temporaryPath,
-                  const std::function<void()>& beforePurge = {},
-                  const ListedFile* listed = nullptr);
+    FileResult Transform(const QString& inputPath, const QString& outputPath, const KeyRecord& key,
+                         bool encrypt, bool inPlace, qint64 size, QString& temporaryPath,
+                         const std::function<void()>& beforePurge = {},
+                         const ListedFile* listed = nullptr);
 
     // Removes what interrupted runs left in `folder` (see InPlaceFile::RemoveLeftovers): the
     // names removed. With `folderFd` (the folder open) the names are taken there.
@@ -95,7 +73,8 @@ public:
     // The randomness of a file to be decrypted (FileUtility::fr). With `listed` it is read
     // from the listed folder; a file that is no longer the one listed is not measured and
     // counts as random, for the operation to turn it down.
-    static double RandomnessOf(const QString& path, int minSize, const ListedFile* listed);
+    static FileUtility::RandomnessValue RandomnessOf(const QString& path, int minSize,
+                                                     const ListedFile* listed);
 
     // The size of the output at `outputPath` of the input at `inputPath`, looked up where
     // Transform writes it (with `listed`, in the folders the batch opened); 0 when it is not
@@ -121,10 +100,10 @@ public:
 
 private:
     SecretBytes m_batchKey;
-    int Run(const std::function<int()>& work, qint64 size);
-    int ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
-                       const std::function<void()>& beforePurge);
-    int SecureResult(InPlaceFile& file, bool encrypt, qint64 size);
+    FileResult Run(const std::function<FileResult()>& work, qint64 size);
+    FileResult ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,
+                              const std::function<void()>& beforePurge);
+    FileResult SecureResult(InPlaceFile& file, bool encrypt, qint64 size);
     void Notify(Stage stage, const InPlaceFile& file);
 
     CipherEngine& m_engine;

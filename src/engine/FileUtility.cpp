@@ -28,23 +28,6 @@ constexpr std::size_t IoBlockSize = std::size_t{1} << 20;
 // Blocks of a purge written before the disk is asked to start on them (32 MiB).
 constexpr std::uint64_t WritebackBlocks = 32;
 
-enum CompareError : std::int64_t {
-    FirstOpen = -11,
-    SecondOpen = -12,
-    FirstRead = -21,
-    SecondRead = -22,
-    FirstEmpty = -31,
-    SecondEmpty = -32,
-};
-
-enum PurgeResult : int {
-    Purged = 0,
-    NoSuchFile = -1,
-    CannotOpen = -4,
-    WriteFailed = -5,
-    UnlinkFailed = -6,
-};
-
 // Reading a file must not change it, not even its access time: O_NOATIME where the
 // system allows it (only the owner may ask for it), a plain open otherwise.
 Fd openForReading(const std::string& path)
@@ -191,31 +174,32 @@ int probeCreate(const std::string& path)
 
 } // namespace
 
-double fr(const std::string& path, int minSize)
+RandomnessValue fr(const std::string& path, int minSize)
 {
     Fd fd = openForReading(path);
     if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? FileNotFound : FileReadError;
+        return errno == ENOENT || errno == ENOTDIR ? RandomnessError::FileNotFound
+                                                   : RandomnessError::FileReadError;
     return fr(fd.get(), minSize);
 }
 
-double fr(int fd, int minSize)
+RandomnessValue fr(int fd, int minSize)
 {
     struct stat status;
     // Only regular files have a size to sample by; a folder or device is not readable here.
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return FileReadError;
+        return RandomnessError::FileReadError;
     if (status.st_size == 0)
-        return FileEmpty;
+        return RandomnessError::FileEmpty;
     if (status.st_size < minSize)
-        return FileTooShort;
+        return RandomnessError::FileTooShort;
 
     Randomness::Accumulator accumulator;
     if (!accumulateFile(fd, static_cast<std::uint64_t>(status.st_size), accumulator))
-        return FileReadError;
+        return RandomnessError::FileReadError;
     if (accumulator.byteCount() == 0)
-        return FileEmpty; // Truncated since the size was taken.
-    return accumulator.result();
+        return RandomnessError::FileEmpty; // Truncated since the size was taken.
+    return RandomnessValue(accumulator.result());
 }
 
 double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength)
@@ -257,7 +241,7 @@ std::int64_t compare_files(const std::string& first, const std::string& second)
         if (gotA != gotB)
             return offset + static_cast<std::int64_t>(common); // One is a prefix of the other.
         if (gotA == 0)
-            return -1;
+            return Identical;
         offset += gotA;
         if (const std::int64_t error = readPair(a.get(), b.get(), blockA, blockB, gotA, gotB))
             return error;

@@ -7,34 +7,70 @@
 // and free names for new files. Paths are the file system's bytes.
 namespace FileUtility {
 
-enum RandomnessError : int {
+// Why a file has no randomness value. The randomness listing shows the number («[-12]»).
+enum class RandomnessError : int {
+    None = 0,
     FileNotFound = -11,
     FileReadError = -12,
     FileEmpty = -14,
     FileTooShort = -15,
 };
 
-// Randomness of the file's bytes, from near 0 up to nearly 1 (at most 0.9999); a value at or
-// below -11 is a RandomnessError. Files shorter than `minSize` bytes give FileTooShort.
-[[nodiscard]] double fr(const std::string& path, int minSize);
+// The randomness of a file's bytes, or why there is none.
+struct RandomnessValue
+{
+    explicit RandomnessValue(double measure) : value(measure) {}
+    RandomnessValue(RandomnessError why) : error(why) {}
+    bool measured() const { return error == RandomnessError::None; }
+
+    double value = 0; // from near 0 up to nearly 1 (at most 0.9999); 0 when not measured
+    RandomnessError error = RandomnessError::None;
+};
+
+// Randomness of the file's bytes. Files shorter than `minSize` bytes give FileTooShort.
+[[nodiscard]] RandomnessValue fr(const std::string& path, int minSize);
 // The same for a file the caller has open (read at offsets: its position is left as it is).
-[[nodiscard]] double fr(int fd, int minSize);
+[[nodiscard]] RandomnessValue fr(int fd, int minSize);
 
 // Randomness of `length` bytes on the same scale (callers pass 64 and 64).
 double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength);
 
-// -1 identical; 0 or more the byte position (from 0) of the first difference; -11 / -12 the
-// first / second file cannot be opened; -21 / -22 cannot be read; -31 / -32 is empty.
+// The results of compare_files besides a position (0 or more) of a difference.
+enum CompareResult : std::int64_t {
+    Identical = -1,
+    FirstOpen = -11, // the first file cannot be opened
+    SecondOpen = -12,
+    FirstRead = -21, // the first file cannot be read
+    SecondRead = -22,
+    FirstEmpty = -31,
+    SecondEmpty = -32,
+};
+
+// Identical; 0 or more the byte position (from 0) of the first difference; otherwise the
+// CompareResult that says which file could not be compared.
 [[nodiscard]] std::int64_t compare_files(const std::string& first, const std::string& second);
 
+enum PurgeResult : int {
+    Purged = 0,
+    NoSuchFile = -1, // also a success for the caller: nothing of the file is left
+    CannotOpen = -4,
+    WriteFailed = -5,
+    UnlinkFailed = -6,
+};
+
+// True when a purge result leaves nothing of the file under its name.
+inline bool purge_succeeded(int result)
+{
+    return result == Purged || result == NoSuchFile;
+}
+
 // Overwrites (level 1000: once, with random bytes, flushed to disk) and then deletes the
-// file; level 0 only deletes it. 0 on success, -1 when there was no such file (also a
-// success for the caller), -4 or less on failure.
+// file; level 0 only deletes it. A PurgeResult: Purged, NoSuchFile, or a failure.
 [[nodiscard]] int purge_file(const std::string& path, int level, int reserved1, int reserved2);
 
 // purge_file, but only when `path` still names the file `device` and `inode` identify;
-// anything else found there is left alone (-4). A file that could not be overwritten keeps
-// its name (-5), for the caller to report, or to purge again later.
+// anything else found there is left alone (CannotOpen). A file that could not be overwritten
+// keeps its name (WriteFailed), for the caller to report, or to purge again later.
 [[nodiscard]] int purge_identified(const std::string& path, int level, std::uint64_t device,
                                    std::uint64_t inode);
 // The same for `name` in the folder open at `folderFd` (or AT_FDCWD).

@@ -258,11 +258,11 @@ InPlaceFile::Status InPlaceFile::replace()
 int InPlaceFile::purgeOriginal(int level)
 {
     if (!m_exchanged)
-        return -4;
+        return FileUtility::CannotOpen;
     const int result = FileUtility::purge_identified_at(m_folderFd, m_resultName, level,
                                                         m_seen.st_dev, m_seen.st_ino);
     // What could not be purged stays where it is, and releaseResult() says where.
-    if (result < -1)
+    if (!FileUtility::purge_succeeded(result))
         return result;
     m_result.reset();
     SetResultName(std::string());
@@ -334,5 +334,6 @@ bool InPlaceFile::RemoveLeftover(int folderFd, const std::string& name)
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return false;
     const int level = info.st_nlink == 1 ? 1000 : 0;
-    return FileUtility::purge_identified_at(folderFd, name, level, info.st_dev, info.st_ino) >= -3;
+    return FileUtility::purge_succeeded(
+        FileUtility::purge_identified_at(folderFd, name, level, info.st_dev, info.st_ino));
 }

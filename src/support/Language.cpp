@@ -17,31 +17,31 @@ int Load(const QString& path)
 
 QString LoadFailureMessage(int result, const QString& path)
 {
+    using namespace ProgramTextTable;
     switch (result) {
-    case 0:
+    case NothingRead:
         return QStringLiteral("No program text was read.");
-    case -1:
+    case CannotOpen:
         return QStringLiteral("Cannot open file containing program text.") + QLatin1Char('\n') +
                path;
-    case -2:
-        return QStringLiteral("Particular memory allocation error.");
-    case -3:
+    case TooMuchText:
         return QStringLiteral("Too much program text.");
-    case -4:
+    case NotRecovered:
         return QStringLiteral("Text not recovered.");
-    case -6:
+    case FileEmpty:
         return QStringLiteral("File is empty.");
-    case -7:
+    case ReadError:
         return QStringLiteral("Error reading file.");
-    case -8:
+    case OutOfMemory:
         return QStringLiteral("General memory allocation error.");
     }
-    if (result <= -1001 && result >= -1500)
-        return QStringLiteral("String too long at line %1.").arg(-(result + 1000));
-    if (result <= -501 && result >= -1000)
-        return QStringLiteral("Missing string at line %1.").arg(-(result + 500));
-    if (result < -1500)
-        return QStringLiteral("Duplicate in program text at line %1.").arg(-(result + 1500));
+    // The line-numbered results lie below their base: base - line.
+    if (result < DuplicateBase)
+        return QStringLiteral("Duplicate in program text at line %1.").arg(DuplicateBase - result);
+    if (result < StringTooLongBase)
+        return QStringLiteral("String too long at line %1.").arg(StringTooLongBase - result);
+    if (result < MissingStringBase)
+        return QStringLiteral("Missing string at line %1.").arg(MissingStringBase - result);
     return QStringLiteral("Error %1").arg(result);
 }
 

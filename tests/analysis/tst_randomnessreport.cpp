@@ -62,7 +62,7 @@ struct Report
         report.listing().measure = [this](const QString& path, int minSize) {
             measured.append(QFileInfo(path).fileName());
             const auto fixed = values.constFind(QFileInfo(path).fileName());
-            return fixed != values.constEnd() ? *fixed
+            return fixed != values.constEnd() ? FileUtility::RandomnessValue(*fixed)
                                               : FolderRandomness::FileRandomness(path, minSize);
         };
         setup.strDirpath[Setup::Input] = dir.path() + QLatin1Char('/');
@@ -112,24 +112,28 @@ struct PictureView : BytePairPictureView
 
 void tst_randomnessreport::fileLine_data()
 {
-    QTest::addColumn<double>("value");
+    using Value = std::optional<FileUtility::RandomnessValue>;
+    QTest::addColumn<Value>("value");
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("line");
-    QTest::newRow("encrypted") << 0.9934 << "Data.BIN" << 40000LL
+    const auto measured = [](double value) { return Value(FileUtility::RandomnessValue(value)); };
+    QTest::newRow("encrypted") << measured(0.9934) << "Data.BIN" << 40000LL
                                << "0.993 * Data.BIN (40,000 bytes)   ";
-    QTest::newRow("too small") << -0.5 << "notes.txt" << 100LL
+    QTest::newRow("too small") << Value() << "notes.txt" << 100LL
                                << "        notes.txt (100 bytes)   ";
     QTest::newRow("exactly the threshold")
-        << 0.89 << "a.doc" << 300LL << "0.890   a.doc (300 bytes)   ";
-    QTest::newRow("just above") << 0.891 << "a.doc" << 300LL << "0.891 * a.doc (300 bytes)   ";
-    QTest::newRow("read error") << -12.0 << "A.doc" << 1234567LL
-                                << "[-12]   A.doc (1,234,567 bytes)   ";
+        << measured(0.89) << "a.doc" << 300LL << "0.890   a.doc (300 bytes)   ";
+    QTest::newRow("just above") << measured(0.891) << "a.doc" << 300LL
+                                << "0.891 * a.doc (300 bytes)   ";
+    QTest::newRow("read error") << Value(FileUtility::RandomnessError::FileReadError) << "A.doc"
+                                << 1234567LL << "[-12]   A.doc (1,234,567 bytes)   ";
 }
 
 void tst_randomnessreport::fileLine()
 {
-    QFETCH(double, value);
+    using Value = std::optional<FileUtility::RandomnessValue>;
+    QFETCH(Value, value);
     QFETCH(QString, name);
     QFETCH(qint64, size);
     QFETCH(QString, line);

@@ -47,7 +47,7 @@ void tst_engineverify::workersKeepOrder()
     const QByteArray data = TestFiles::randomBytes(64 * Chunk + 33, workers);
     QVERIFY(TestFiles::write(plain, data));
     m_engine.set_workers(workers);
-    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
     if (damagedChunk >= 0) {
         QByteArray bytes = TestFiles::read(cipher);
         bytes[Header + damagedChunk * Record + 7] ^= 0x01;
@@ -72,13 +72,14 @@ void tst_engineverify::verifyFile()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(2 * Chunk + 9, 5)));
-    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
     const int filesBefore = QDir(m_dir.path()).count();
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), 0);
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), int(CipherEngine::Success));
     QByteArray bytes = TestFiles::read(cipher);
     bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 1);
     QVERIFY(TestFiles::write(cipher, bytes));
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), -18);
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)),
+             int(CipherEngine::InvalidBlockPartial));
     QCOMPARE(int(QDir(m_dir.path()).count()), filesBefore);
 }
 
@@ -118,7 +119,7 @@ void tst_engineverify::verdicts()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(plainSize, 11)));
-    QCOMPARE(encrypt(plain, cipher, m_key), 0);
+    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
     QByteArray bytes = change == "plain" ? TestFiles::read(plain) : TestFiles::read(cipher);
     if (at < 0)
         at += bytes.size();

@@ -16,6 +16,8 @@ using TestFiles::native;
 
 namespace {
 
+using Error = FileUtility::RandomnessError;
+
 // A path in the test folder: missing, a folder, or a file with the given content.
 enum class Entry { File, Missing, Folder };
 
@@ -64,16 +66,21 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("suffix");
         QTest::addColumn<int>("minSize");
-        QTest::addColumn<double>("expected");
+        QTest::addColumn<Error>("expected");
 
         const QByteArray hundred = TestFiles::randomBytes(100, 1);
-        QTest::newRow("missing") << int(Entry::Missing) << QByteArray() << "" << 1 << -11.0;
-        QTest::newRow("under a file") << int(Entry::File) << hundred << "/x" << 1 << -11.0;
-        QTest::newRow("folder") << int(Entry::Folder) << QByteArray() << "" << 1 << -12.0;
-        QTest::newRow("empty") << int(Entry::File) << QByteArray() << "" << 1 << -14.0;
-        QTest::newRow("empty, no minimum") << int(Entry::File) << QByteArray() << "" << 0 << -14.0;
-        QTest::newRow("one short") << int(Entry::File) << hundred << "" << 101 << -15.0;
-        QTest::newRow("exactly minimum") << int(Entry::File) << hundred << "" << 100 << 0.0;
+        QTest::newRow("missing") << int(Entry::Missing) << QByteArray() << "" << 1
+                                 << Error::FileNotFound;
+        QTest::newRow("under a file")
+            << int(Entry::File) << hundred << "/x" << 1 << Error::FileNotFound;
+        QTest::newRow("folder") << int(Entry::Folder) << QByteArray() << "" << 1
+                                << Error::FileReadError;
+        QTest::newRow("empty") << int(Entry::File) << QByteArray() << "" << 1 << Error::FileEmpty;
+        QTest::newRow("empty, no minimum")
+            << int(Entry::File) << QByteArray() << "" << 0 << Error::FileEmpty;
+        QTest::newRow("one short")
+            << int(Entry::File) << hundred << "" << 101 << Error::FileTooShort;
+        QTest::newRow("exactly minimum") << int(Entry::File) << hundred << "" << 100 << Error::None;
     }
 
     void frErrors()
@@ -82,14 +89,14 @@ private slots:
         QFETCH(QByteArray, data);
         QFETCH(QString, suffix);
         QFETCH(int, minSize);
-        QFETCH(double, expected);
+        QFETCH(Error, expected);
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry(kind), data) + suffix;
-        const double value = FileUtility::fr(native(path), minSize);
-        if (expected < 0)
-            QCOMPARE(value, expected);
-        else
-            QVERIFY2(value > 0.5 && value <= 0.9999, qPrintable(QString::number(value)));
+        const FileUtility::RandomnessValue found = FileUtility::fr(native(path), minSize);
+        QCOMPARE(found.error, expected);
+        if (expected == Error::None)
+            QVERIFY2(found.value > 0.5 && found.value <= 0.9999,
+                     qPrintable(QString::number(found.value)));
     }
 
     void frUnreadable()
@@ -99,7 +106,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, "some content");
         QFile::setPermissions(path, QFileDevice::WriteOwner);
-        QCOMPARE(FileUtility::fr(native(path), 1), -12.0);
+        QCOMPARE(FileUtility::fr(native(path), 1).error, Error::FileReadError);
     }
 
     void frMatchesMeasure_data()
@@ -116,7 +123,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, data);
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-        QCOMPARE(FileUtility::fr(native(path), 1), Randomness::measure(bytes, data.size()));
+        QCOMPARE(FileUtility::fr(native(path), 1).value, Randomness::measure(bytes, data.size()));
     }
 
     void frSamplesLargeFiles_data()
@@ -136,7 +143,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, data);
         const QDateTime modified = QFileInfo(path).lastModified();
-        const double value = FileUtility::fr(native(path), 1);
+        const double value = FileUtility::fr(native(path), 1).value;
         QVERIFY2(value >= low && value <= high, qPrintable(QString::number(value)));
         QCOMPARE(QFileInfo(path).lastModified(), modified);
         QCOMPARE(QFileInfo(path).size(), data.size());
@@ -159,7 +166,7 @@ private slots:
                      qint64(block.size));
         }
         file.close();
-        const double value = FileUtility::fr(native(file.fileName()), 1);
+        const double value = FileUtility::fr(native(file.fileName()), 1).value;
         QVERIFY2(value > 0.999, qPrintable(QString::number(value)));
     }
 
@@ -180,9 +187,10 @@ private slots:
             return changed;
         };
         const qint64 middle = (1 << 20) + 12345;
-        QTest::newRow("identical") << file << data << file << data << qint64(-1);
+        QTest::newRow("identical")
+            << file << data << file << data << qint64(FileUtility::Identical);
         QTest::newRow("one byte, identical")
-            << file << QByteArray("x") << file << QByteArray("x") << qint64(-1);
+            << file << QByteArray("x") << file << QByteArray("x") << qint64(FileUtility::Identical);
         QTest::newRow("differ at 0") << file << data << file << changedAt(0) << qint64(0);
         QTest::newRow("differ past the first block")
             << file << data << file << changedAt(middle) << middle;
@@ -191,16 +199,24 @@ private slots:
         QTest::newRow("first is a prefix") << file << data.left(middle) << file << data << middle;
         QTest::newRow("second is a block-sized prefix")
             << file << data << file << data.left(1 << 20) << qint64(1 << 20);
-        QTest::newRow("first missing") << missing << data << file << data << qint64(-11);
-        QTest::newRow("second missing") << file << data << missing << data << qint64(-12);
-        QTest::newRow("both missing") << missing << data << missing << data << qint64(-11);
-        QTest::newRow("first a folder") << folder << data << file << data << qint64(-21);
-        QTest::newRow("second a folder") << file << data << folder << data << qint64(-22);
-        QTest::newRow("first empty") << file << QByteArray() << file << data << qint64(-31);
-        QTest::newRow("second empty") << file << data << file << QByteArray() << qint64(-32);
-        QTest::newRow("both empty") << file << QByteArray() << file << QByteArray() << qint64(-31);
+        QTest::newRow("first missing")
+            << missing << data << file << data << qint64(FileUtility::FirstOpen);
+        QTest::newRow("second missing")
+            << file << data << missing << data << qint64(FileUtility::SecondOpen);
+        QTest::newRow("both missing")
+            << missing << data << missing << data << qint64(FileUtility::FirstOpen);
+        QTest::newRow("first a folder")
+            << folder << data << file << data << qint64(FileUtility::FirstRead);
+        QTest::newRow("second a folder")
+            << file << data << folder << data << qint64(FileUtility::SecondRead);
+        QTest::newRow("first empty")
+            << file << QByteArray() << file << data << qint64(FileUtility::FirstEmpty);
+        QTest::newRow("second empty")
+            << file << data << file << QByteArray() << qint64(FileUtility::SecondEmpty);
+        QTest::newRow("both empty")
+            << file << QByteArray() << file << QByteArray() << qint64(FileUtility::FirstEmpty);
         QTest::newRow("empty, other missing")
-            << file << QByteArray() << missing << data << qint64(-12);
+            << file << QByteArray() << missing << data << qint64(FileUtility::SecondOpen);
     }
 
     void compareFiles()
@@ -244,13 +260,13 @@ private slots:
         const QString witness = dir.filePath("witness");
         QCOMPARE(::link(native(path).c_str(), native(witness).c_str()), 0);
 
-        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), 0);
+        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), int(FileUtility::Purged));
         QVERIFY(!QFileInfo::exists(path));
         if (level == 0)
             QCOMPARE(TestFiles::read(witness), data);
         else
             QCOMPARE(QFileInfo(witness).size(), 0);
-        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), -1);
+        QCOMPARE(FileUtility::purge_file(native(path), level, 0, -1), int(FileUtility::NoSuchFile));
     }
 
     void purgeSymbolicLinkKeepsTarget()
@@ -260,7 +276,7 @@ private slots:
         const QString target = make(dir, "target", Entry::File, data);
         const QString link = dir.filePath("link");
         QVERIFY(QFile::link(target, link));
-        QCOMPARE(FileUtility::purge_file(native(link), 1000, 0, -1), 0);
+        QCOMPARE(FileUtility::purge_file(native(link), 1000, 0, -1), int(FileUtility::Purged));
         QVERIFY(!QFileInfo(link).isSymLink());
         QCOMPARE(TestFiles::read(target), data);
     }
@@ -271,7 +287,8 @@ private slots:
         const QString folder = make(dir, "folder", Entry::Folder, {});
         QVERIFY(FileUtility::purge_file(native(folder), 1000, 0, -1) <= -4);
         QVERIFY(QFileInfo(folder).isDir());
-        QCOMPARE(FileUtility::purge_file(native(dir.filePath("none/x")), 1000, 0, -1), -1);
+        QCOMPARE(FileUtility::purge_file(native(dir.filePath("none/x")), 1000, 0, -1),
+                 int(FileUtility::NoSuchFile));
 
         if (::geteuid() == 0)
             QSKIP("permissions do not apply to root");
@@ -280,7 +297,7 @@ private slots:
         const int result = FileUtility::purge_file(native(path), 1000, 0, -1);
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);
-        QCOMPARE(result, -6);
+        QCOMPARE(result, int(FileUtility::UnlinkFailed));
     }
 
     void newFileCreatable_data()

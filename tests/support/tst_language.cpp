@@ -1,3 +1,4 @@
+#include "ProgramTextTable.h"
 #include "TestFiles.h"
 #include "support/Language.h"
 
@@ -20,24 +21,28 @@ void tst_language::failureMessage_data()
 {
     QTest::addColumn<int>("result");
     QTest::addColumn<QString>("message");
-    QTest::newRow("0") << 0 << "No program text was read.";
-    QTest::newRow("-1") << -1 << "Cannot open file containing program text.\n/opt/zr7e.dat";
-    QTest::newRow("-2") << -2 << "Particular memory allocation error.";
-    QTest::newRow("-3") << -3 << "Too much program text.";
-    QTest::newRow("-4") << -4 << "Text not recovered.";
+    using namespace ProgramTextTable;
+    QTest::newRow("nothing read") << int(NothingRead) << "No program text was read.";
+    QTest::newRow("cannot open") << int(CannotOpen)
+                                 << "Cannot open file containing program text.\n/opt/zr7e.dat";
+    QTest::newRow("too much") << int(TooMuchText) << "Too much program text.";
+    QTest::newRow("not recovered") << int(NotRecovered) << "Text not recovered.";
+    QTest::newRow("empty") << int(FileEmpty) << "File is empty.";
+    QTest::newRow("read error") << int(ReadError) << "Error reading file.";
+    QTest::newRow("out of memory") << int(OutOfMemory) << "General memory allocation error.";
+    // Numbers that no load gives have no words of their own.
+    QTest::newRow("-2") << -2 << "Error -2";
     QTest::newRow("-5") << -5 << "Error -5";
-    QTest::newRow("-6") << -6 << "File is empty.";
-    QTest::newRow("-7") << -7 << "Error reading file.";
-    QTest::newRow("-8") << -8 << "General memory allocation error.";
     QTest::newRow("-9") << -9 << "Error -9";
-    QTest::newRow("-500") << -500 << "Error -500";
-    QTest::newRow("-501") << -501 << "Missing string at line 1.";
-    QTest::newRow("-1000") << -1000 << "Missing string at line 500.";
-    QTest::newRow("-1001") << -1001 << "String too long at line 1.";
-    QTest::newRow("-1234") << -1234 << "String too long at line 234.";
-    QTest::newRow("-1500") << -1500 << "String too long at line 500.";
-    QTest::newRow("-1501") << -1501 << "Duplicate in program text at line 1.";
-    QTest::newRow("-1999") << -1999 << "Duplicate in program text at line 499.";
+    QTest::newRow("missing base") << int(MissingStringBase) << "Error -500";
+    QTest::newRow("missing 1") << MissingStringBase - 1 << "Missing string at line 1.";
+    QTest::newRow("missing 500") << MissingStringBase - 500 << "Missing string at line 500.";
+    QTest::newRow("too long 1") << StringTooLongBase - 1 << "String too long at line 1.";
+    QTest::newRow("too long 234") << StringTooLongBase - 234 << "String too long at line 234.";
+    QTest::newRow("too long 500") << StringTooLongBase - 500 << "String too long at line 500.";
+    QTest::newRow("duplicate 1") << DuplicateBase - 1 << "Duplicate in program text at line 1.";
+    QTest::newRow("duplicate 499")
+        << DuplicateBase - 499 << "Duplicate in program text at line 499.";
 }
 
 void tst_language::failureMessage()
