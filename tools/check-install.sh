@@ -2,10 +2,12 @@
 # Installs a build into a scratch prefix and checks the tree as a packager would: every file in
 # place, the desktop entry and the AppStream file valid, the manual page clean, the icon the
 # size its folder says, and the installed command line encrypting and decrypting.
-# Usage: check-install.sh BUILD_DIR SCRATCH_PREFIX
+# Usage: check-install.sh BUILD_DIR SCRATCH_PREFIX [user-guide.html]
+# The third argument names the user guide's web page when the build made one.
 set -euo pipefail
 build=$1
 prefix=$2
+guide_page=${3:+share/zr7e/$3}
 id=org.revarodevaza.zr7e
 
 rm -rf "$prefix"
@@ -15,7 +17,7 @@ for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
             share/zr7e/file-format.md share/zr7e/images/main-window.png \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
-            share/man/man1/zr7e-cli.1; do
+            share/man/man1/zr7e-cli.1 $guide_page; do
     [ -s "$prefix/$file" ] || { echo "missing from the installed tree: $file" >&2; exit 1; }
 done
 

@@ -37,13 +37,29 @@ DocumentLauncher::DocumentLauncher(Interaction& interaction, Opener opener)
 
 bool DocumentLauncher::Open(const QString& address)
 {
+    return OpenFirst(QStringList{address});
+}
+
+bool DocumentLauncher::OpenFirst(const QStringList& addresses)
+{
+    std::optional<weblink::Failure> failure;
+    for (const QString& address : addresses) {
+        failure = TryOpen(address);
+        if (!failure)
+            return true;
+    }
+    if (!failure)
+        return false; // nothing to open
+    m_interaction.Tell(weblink::FailureTitle(), weblink::FailureMessage(*failure, addresses.last()),
+                       Interaction::Icon::Exclamation);
+    return false;
+}
+
+std::optional<weblink::Failure> DocumentLauncher::TryOpen(const QString& address)
+{
     const bool local = QDir::isAbsolutePath(address);
     std::optional<weblink::Failure> failure = local ? Unreadable(address) : std::nullopt;
     if (!failure && !m_opener(local ? QUrl::fromLocalFile(address) : QUrl(address)))
         failure = weblink::Failure::NoAssociation;
-    if (!failure)
-        return true;
-    m_interaction.Tell(weblink::FailureTitle(), weblink::FailureMessage(*failure, address),
-                       Interaction::Icon::Exclamation);
-    return false;
+    return failure;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "support/weblink.h"
+
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 class Interaction;
 
@@ -21,8 +25,13 @@ public:
     // `address` is a web address, or the absolute path of a local document. True when a program
     // was started for it.
     bool Open(const QString& address);
+    // Tries the addresses in turn until a program is started for one; the warning, about the
+    // last of them, only when none opens.
+    bool OpenFirst(const QStringList& addresses);
 
 private:
+    std::optional<weblink::Failure> TryOpen(const QString& address);
+
     Interaction& m_interaction;
     Opener m_opener;
 };

@@ -42,10 +42,12 @@ void HelpCommands::OpenHelp(int heading)
     help().Open(heading);
 }
 
-QString HelpCommands::DocumentationAddress()
+QStringList HelpCommands::DocumentationAddresses()
 {
-    const QString guide = ProgramPaths::ProgramTextFile(QStringLiteral("user-guide.md"));
-    return QFileInfo::exists(guide) ? guide : Language::Text(OnlineManualText);
+    // The web page, not the Markdown it is made from: a browser shows it on every desktop.
+    const QString guide = ProgramPaths::ProgramTextFile(QStringLiteral("user-guide.html"));
+    const QString online = Language::Text(OnlineManualText);
+    return QFileInfo::exists(guide) ? QStringList{guide, online} : QStringList{online};
 }
 
 QString HelpCommands::DocumentationToolTip()
@@ -55,7 +57,7 @@ QString HelpCommands::DocumentationToolTip()
 
 void HelpCommands::OpenDocumentation()
 {
-    m_webLink.Open(DocumentationAddress());
+    m_webLink.OpenFirst(DocumentationAddresses());
 }
 
 bool HelpCommands::eventFilter(QObject* watched, QEvent* event)

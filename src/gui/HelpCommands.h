@@ -27,9 +27,9 @@ public:
     // The help window, made when first needed.
     frmHelp& help();
 
-    // The user guide installed with the program when there is one, otherwise the address of the
-    // online manual.
-    static QString DocumentationAddress();
+    // What "Online documentation" tries in turn: the user guide's web page beside the program or
+    // installed with it, when there is one, then the address of the online manual.
+    static QStringList DocumentationAddresses();
     // The tool tip of "Online documentation": where it leads.
     static QString DocumentationToolTip();
 

@@ -174,16 +174,18 @@ void tst_doit::refusalTouchesNothing()
     QVERIFY(QDir(m_dir->path() + "/out").isEmpty());
 }
 
-// Closing the main window while the batch runs stops the batch at its next file; the window
-// closes, as Quit closes it, once the batch has ended.
+// Closing the main window while the batch runs (Quit cannot be pressed then) stops the batch at
+// its next file; the window closes, as Quit closes it, once the batch has ended.
 void tst_doit::closingDuringTheBatchEndsItThenCloses()
 {
     BatchDriver& driver = m_window->driver();
     std::optional<bool> closeAccepted;
     bool openDuringTheBatch = false;
+    bool quitDuringTheBatch = true;
     m_interaction->onProcessEvents = [&] {
         if (closeAccepted || !driver.running() || driver.measuring())
             return;
+        quitDuringTheBatch = Widgets(*m_window).cmdQuit->isEnabled();
         closeAccepted = m_window->close();
         openDuringTheBatch = m_window->isVisible();
     };
@@ -191,6 +193,7 @@ void tst_doit::closingDuringTheBatchEndsItThenCloses()
     ClickDoIt();
     QCOMPARE(closeAccepted, std::optional<bool>(false));
     QVERIFY(openDuringTheBatch);
+    QVERIFY(!quitDuringTheBatch); // only closing the window asks for the stop
     QVERIFY(QDir(m_dir->path() + "/out").entryList(QDir::Files).size() < 3);
     QTRY_VERIFY(!m_window->isVisible());
     QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(CipherEngine::NotAllocated));
