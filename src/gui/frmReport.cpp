@@ -1,5 +1,6 @@
 #include "frmReport.h"
 
+#include "EnterKey.h"
 #include "Twips.h"
 #include "frmAntivirusQuery.h"
 #include "frmPurgeAdvice.h"
@@ -117,6 +118,7 @@ void frmReport::CreateControls()
     auto button = [this](const char* name, const QString& caption) {
         auto* created = new QPushButton(caption, this);
         created->setObjectName(QString::fromLatin1(name));
+        EnterKey::Apply(created);
         return created;
     };
     cmdStop = button("cmdStop", tr("Stop"));
