@@ -80,12 +80,12 @@ void RandomnessCommands::Choose(int side)
         return;
     }
     SetFramesEnabled(true);
+    // Where the focus returns when the report window closes.
+    m_command.setFocus();
     frmReport& report = m_reportWindow;
     if (report.isVisible()) {
         report.activateWindow();
         report.txbText->setFocus();
-    } else {
-        m_command.setFocus();
     }
 }
 
