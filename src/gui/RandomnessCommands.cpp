@@ -137,7 +137,7 @@ void RandomnessCommands::ShowReportWindow(const QString& caption)
     frmReport& report = m_reportWindow;
     report.setWindowTitle(caption);
     report.ResetCopyButton();
+    report.PlaceUnderMainWindow(ReportTopOffset);
     report.show();
-    report.move(m_window.mainWindow().pos() + QPoint(0, Twips::ToPixels(ReportTopOffset)));
     report.raise();
 }
