@@ -80,12 +80,12 @@ void RandomnessCommands::Choose(int side)
         return;
     }
     SetFramesEnabled(true);
+    // Where the focus returns when the report window closes.
+    m_command.setFocus();
     frmReport& report = m_reportWindow;
     if (report.isVisible()) {
         report.activateWindow();
         report.txbText->setFocus();
-    } else {
-        m_command.setFocus();
     }
 }
 
@@ -137,7 +137,7 @@ void RandomnessCommands::ShowReportWindow(const QString& caption)
     frmReport& report = m_reportWindow;
     report.setWindowTitle(caption);
     report.ResetCopyButton();
+    report.PlaceUnderMainWindow(ReportTopOffset);
     report.show();
-    report.move(m_window.mainWindow().pos() + QPoint(0, Twips::ToPixels(ReportTopOffset)));
     report.raise();
 }

@@ -1,5 +1,6 @@
 #include "frmGraphic.h"
 
+#include "EnterKey.h"
 #include "Twips.h"
 #include "analysis/SingleFileFigures.h"
 
@@ -56,6 +57,7 @@ frmGraphic::frmGraphic(QWidget* mainWindow, Interaction& interaction)
     cmdDisplay->setGeometry(
         Twips::Rect((WindowWidth - ButtonWidth) / 2, top, ButtonWidth, ButtonHeight));
     cmdDisplay->setAutoDefault(false);
+    EnterKey::Apply(cmdDisplay);
     connect(cmdDisplay, &QPushButton::clicked, this, [this] { m_picture.cmdDisplay_Click(); });
     setFixedSize(Twips::ToPixels(WindowWidth), Twips::ToPixels(top + ButtonHeight + Margin));
 
@@ -75,6 +77,8 @@ void frmGraphic::ShowFile(const SingleFileFigures& figures)
         move(main.right() - Twips::ToPixels(MainRightInset) - width(),
              main.top() + Twips::ToPixels(MainTopOffset));
     }
+    // The focus ring shows on Display before any key was pressed.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     cmdDisplay->setFocus();
     exec();
 }

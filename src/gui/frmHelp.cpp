@@ -1,5 +1,6 @@
 #include "frmHelp.h"
 
+#include "EnterKey.h"
 #include "Twips.h"
 #include "frmCredits.h"
 #include "support/HelpText.h"
@@ -50,6 +51,8 @@ frmHelp::frmHelp(QWidget* mainWindow) : m_mainWindow(mainWindow)
     cmdCredit = new QPushButton(tr("Author"), this);
     cmdClose->setAutoDefault(false);
     cmdCredit->setAutoDefault(false);
+    EnterKey::Apply(cmdClose);
+    EnterKey::Apply(cmdCredit);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::hide);
     connect(cmdCredit, &QPushButton::clicked, this, &frmHelp::ShowCredits);
 }

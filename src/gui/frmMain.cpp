@@ -183,8 +183,16 @@ void frmMain::ConnectCommands()
     Guarded(cmdSubdirectories, [this] { m_editor.ToggleSubdirectories(); });
     Guarded(cmdOutputFilesSame, [this] { m_editor.ToggleOutputFilesSame(); });
     Guarded(cmdHelp, [this] { emit helpRequested(0); });
-    Guarded(cmdDoIt, [this] { m_doIt->Run(); });
-    Guarded(cmdReportScreen, [this] { m_report->ReportScreen(); });
+    // Disabled while the batch runs, the command gets the focus back, ready for when the
+    // report window closes.
+    Guarded(cmdDoIt, [this] {
+        m_doIt->Run();
+        cmdDoIt->setFocus();
+    });
+    Guarded(cmdReportScreen, [this] {
+        m_report->ReportScreen();
+        cmdReportScreen->setFocus();
+    });
     connect(cmdQuit, &QPushButton::clicked, this, &frmMain::close);
     connect(cmdSetup, &QPushButton::clicked, this, [this] { m_setupMenu->cmdSetup_Click(); });
     connect(cmdRandomnessReport, &QPushButton::clicked, this,
@@ -244,6 +252,8 @@ bool frmMain::StartUp()
     m_setupCommands->LoadAtStartUp();
     RefreshSide(Setup::Input);
     RefreshSide(Setup::Output);
+    // Keyboard users see the focused command from the start, not only after their first key.
+    setAttribute(Qt::WA_KeyboardFocusChange);
     cmdFunction->setFocus();
     return true;
 }

@@ -157,7 +157,7 @@ void frmReliabilityTest::cmdCancel_Click()
 }
 
 // The number box takes digits, Backspace, copy, paste and cut; Enter acts as Continue. Keys
-// that type nothing (the arrows, Home, End, Delete) edit as usual.
+// that type nothing (the arrows, Home, End, Delete, Escape) act as usual.
 bool frmReliabilityTest::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != txbNumTests || event->type() != QEvent::KeyPress)
@@ -173,6 +173,7 @@ bool frmReliabilityTest::eventFilter(QObject* watched, QEvent* event)
     const QString text = key->text();
     const bool digit =
         text.size() == 1 && text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9');
-    const bool typesNothing = text.isEmpty() || key->key() == Qt::Key_Delete;
+    // Escape and Tab carry a control character: they reach the window, as from anywhere else.
+    const bool typesNothing = text.isEmpty() || !text[0].isPrint() || key->key() == Qt::Key_Delete;
     return !(digit || typesNothing);
 }

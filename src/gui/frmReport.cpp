@@ -1,5 +1,6 @@
 #include "frmReport.h"
 
+#include "EnterKey.h"
 #include "Twips.h"
 #include "frmAntivirusQuery.h"
 #include "frmPurgeAdvice.h"
@@ -117,6 +118,7 @@ void frmReport::CreateControls()
     auto button = [this](const char* name, const QString& caption) {
         auto* created = new QPushButton(caption, this);
         created->setObjectName(QString::fromLatin1(name));
+        EnterKey::Apply(created);
         return created;
     };
     cmdStop = button("cmdStop", tr("Stop"));
@@ -159,14 +161,25 @@ void frmReport::Load()
 {
     m_loaded = true;
     m_width = m_main ? Twips::FromPixels(m_main->width()) : DefaultMainWidth;
-    if (m_main)
-        move(m_main->pos() + QPoint(0, Twips::ToPixels(MainWindowOffset)));
+    MoveUnderMainWindow(MainWindowOffset);
     SetButton(cmdClose, cmdClose->text(), CloseWidth);
     SetButton(cmdCopyToClipboard, tr(CopyCaption), CopyWidth);
     cmdCopyToClipboard->move(Twips::ToPixels(TextLeft), 0);
     Clock.stop();
     m_driver.blnRestoreSetupOnClose = false;
     ArrangeForTextHeight(DesignTextHeight);
+}
+
+void frmReport::MoveUnderMainWindow(int offset)
+{
+    if (m_main)
+        move(m_main->pos() + QPoint(0, Twips::ToPixels(offset)));
+}
+
+void frmReport::PlaceUnderMainWindow(int offset)
+{
+    EnsureLoaded();
+    MoveUnderMainWindow(offset);
 }
 
 // The text box takes `textHeight`; the window, the buttons, the status label and the progress

@@ -32,6 +32,11 @@ public:
     // when there is none.
     void ReportScreen();
 
+    // Places the window `offset` twips under the main window's top edge, at its left edge.
+    // Before the window is first shown, so that the window manager maps it there: a window
+    // moved while it is being mapped can land elsewhere.
+    void PlaceUnderMainWindow(int offset);
+
     // "Copy to clipboard" at its normal width, as after a run that "Do it!" started.
     void ResetCopyButton();
 
@@ -84,6 +89,7 @@ private:
     void CreateControls();
     void EnsureLoaded();
     void Load();
+    void MoveUnderMainWindow(int offset);
     void ArrangeForTextHeight(int textHeight);
     void SetPauseContinue(const QString& caption, int width);
     void ShowIdleButtons();

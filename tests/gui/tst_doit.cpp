@@ -120,8 +120,11 @@ void tst_doit::confirmation()
         QVERIFY(
             report.txbText->toPlainText().contains(QStringLiteral("Number of files encrypted: 3")));
     }
-    // The commands are back once the batch is over.
+    // The commands are back once the batch is over, the focus on "Do it!" for when the report
+    // closes.
     QVERIFY(Widgets(*m_window).fraMenu->isEnabled());
+    QTest::keyClick(&report, Qt::Key_Escape);
+    QCOMPARE(m_window->focusWidget(), Widgets(*m_window).cmdDoIt);
     QVERIFY(m_interaction->shown.isEmpty());
 }
 

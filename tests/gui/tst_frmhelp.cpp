@@ -190,9 +190,14 @@ void tst_frmhelp::authorShowsTheVersion()
         QCOMPARE(credits.lblVersion->text(), QStringLiteral("Version ") + VersionText());
         QTest::mouseClick(credits.cmdClose, Qt::LeftButton);
     });
-    QTest::mouseClick(help.cmdCredit, Qt::LeftButton);
+    // Enter on a focused button clicks it, as Space does.
+    help.cmdCredit->setFocus();
+    QTest::keyClick(help.cmdCredit, Qt::Key_Return);
     QVERIFY(!credits.isVisible());
     QVERIFY(help.isVisible());
+    help.cmdClose->setFocus();
+    QTest::keyClick(help.cmdClose, Qt::Key_Enter);
+    QVERIFY(help.isHidden());
 }
 
 void tst_frmhelp::documentationFromTheMainWindow_data()

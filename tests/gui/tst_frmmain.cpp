@@ -97,7 +97,9 @@ void tst_frmmain::startUpWithoutOperationFile()
     QCOMPARE(Widgets(w).lblSingleFile->text(),
              QStringLiteral("To encrypt multiple files specify input folder and input files."));
     QVERIFY(!Widgets(w).lblSetupFilename->isVisible());
-    QCOMPARE(w.height(), 380); // 5700 twips
+    QVERIFY(Widgets(w).cmdFunction->hasFocus());
+    QVERIFY(w.testAttribute(Qt::WA_KeyboardFocusChange)); // its focus ring shows
+    QCOMPARE(w.height(), 380);                            // 5700 twips
     QCOMPARE(m_window->key().intKeySource, -1);
     QCOMPARE(m_window->key().strKey, QByteArray(64, '\0'));
     const KeptSetup expected{true, false, false, false, {}, {}};

@@ -5,7 +5,7 @@
 #include <QTest>
 
 // The query window's number box: only digits, Backspace and the clipboard keys edit it, Enter
-// answers Continue, and the count is the value of its leading digits.
+// answers Continue, Escape answers Cancel, and the count is the value of its leading digits.
 class tst_frmreliabilitytest : public QObject
 {
     Q_OBJECT
@@ -21,21 +21,25 @@ void tst_frmreliabilitytest::numberBox_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("answer"); // the key that closes the window
     QTest::newRow("digits") << "25"
                             << ""
-                            << "25" << 25;
+                            << "25" << 25 << int(Qt::Key_Return);
     QTest::newRow("letters and signs discarded") << "a-2 .x7"
                                                  << ""
-                                                 << "27" << 27;
+                                                 << "27" << 27 << int(Qt::Key_Return);
     QTest::newRow("pasted text counts to its first non-digit") << ""
                                                                << "3x4"
-                                                               << "3x4" << 3;
+                                                               << "3x4" << 3 << int(Qt::Key_Enter);
     QTest::newRow("no leading digit") << "5"
                                       << "x"
-                                      << "x5" << 0;
+                                      << "x5" << 0 << int(Qt::Key_Return);
     QTest::newRow("empty") << ""
                            << ""
-                           << "" << 0;
+                           << "" << 0 << int(Qt::Key_Return);
+    QTest::newRow("escape cancels") << "12"
+                                    << ""
+                                    << "12" << -1 << int(Qt::Key_Escape);
 }
 
 void tst_frmreliabilitytest::numberBox()
@@ -44,6 +48,7 @@ void tst_frmreliabilitytest::numberBox()
     QFETCH(QString, pasted);
     QFETCH(QString, text);
     QFETCH(int, count);
+    QFETCH(int, answer);
     frmReliabilityTest form(nullptr);
     form.show();
     QLineEdit* box = form.txbNumTests;
@@ -54,11 +59,12 @@ void tst_frmreliabilitytest::numberBox()
         box->insert(pasted);
     QTest::keyClicks(box, typed);
     QCOMPARE(box->text(), text);
-    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key(answer));
     QVERIFY(form.isHidden());
-    QVERIFY(!form.blnCancel);
-    QVERIFY(form.blnPerformingReliabilityTest);
-    QCOMPARE(form.intNumReliabilityTests, count);
+    QCOMPARE(form.blnCancel, answer == Qt::Key_Escape);
+    QCOMPARE(form.blnPerformingReliabilityTest, answer != Qt::Key_Escape);
+    if (answer != Qt::Key_Escape)
+        QCOMPARE(form.intNumReliabilityTests, count);
 }
 
 QTEST_MAIN(tst_frmreliabilitytest)

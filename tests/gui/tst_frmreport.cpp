@@ -7,6 +7,7 @@
 #include "core/PurgeAdvice.h"
 #include "gui/Twips.h"
 #include "gui/frmAntivirusQuery.h"
+#include "gui/frmGraphic.h"
 #include "gui/frmMain.h"
 #include "gui/frmPurgeAdvice.h"
 #include "gui/frmReport.h"
@@ -74,6 +75,8 @@ private slots:
     void selectionWidensTheCopyButton();
     void closeKeepsTheReportCloseBoxDiscardsIt();
     void closeAfterAReliabilityTest();
+    void enterClicksTheFocusedButton_data();
+    void enterClicksTheFocusedButton();
     void escapeClosesOnlyAFinishedReport();
     void f1OnReportScreenOnlyWhileHidden();
     void batchRun();
@@ -292,6 +295,35 @@ void tst_frmreport::closeAfterAReliabilityTest()
     QVERIFY(r.isHidden());
     QCOMPARE(restore.count(), 1);
     QVERIFY(!r.driver().stopRequested() && !r.driver().blnRestoreSetupOnClose);
+}
+
+void tst_frmreport::enterClicksTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Close") << "cmdClose" << int(Qt::Key_Return);
+    QTest::newRow("Copy") << "cmdCopyToClipboard" << int(Qt::Key_Enter);
+    QTest::newRow("Stop") << "cmdStop" << int(Qt::Key_Return);
+    QTest::newRow("Pause") << "cmdPauseContinue" << int(Qt::Key_Return);
+    QTest::newRow("byte-pair Display") << "" << int(Qt::Key_Return);
+}
+
+// Enter on the report's and the byte-pair window's buttons clicks them, as Space does.
+void tst_frmreport::enterClicksTheFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    frmGraphic graphic(m_window, *m_interaction);
+    QWidget& window = button.isEmpty() ? static_cast<QWidget&>(graphic) : report();
+    auto* pressed = button.isEmpty() ? graphic.cmdDisplay : window.findChild<QPushButton*>(button);
+    QVERIFY(pressed);
+    window.show();
+    pressed->show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    pressed->setFocus();
+    QSignalSpy clicked(pressed, &QPushButton::clicked);
+    QTest::keyClick(pressed, Qt::Key(key));
+    QCOMPARE(clicked.count(), 1);
 }
 
 // Escape is Close once the batch is over; while it runs it is ignored.

@@ -3,7 +3,9 @@
 #include "ScriptedInteraction.h"
 #include "gui/RandomnessCommands.h"
 #include "gui/SetupPanel.h"
+#include "gui/Twips.h"
 #include "gui/frmMain.h"
+#include "gui/frmReport.h"
 #include "support/Language.h"
 
 #include <QFrame>
@@ -12,8 +14,25 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+// Where a window stands at the moment it is shown.
+class ShownAt : public QObject
+{
+public:
+    QPoint pos;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            pos = static_cast<QWidget*>(watched)->pos();
+        return false;
+    }
+};
+
+} // namespace
+
 // The main window's "Randomness report" panel: which choices it offers, help on the right
-// button, "Not now", and the message when neither side is specified.
+// button, "Not now", and the message when neither side is specified; the report window it opens.
 class tst_randomnesscommands : public QObject
 {
     Q_OBJECT
@@ -22,6 +41,7 @@ private slots:
     void initTestCase();
     void choices_data();
     void choices();
+    void reportOpensUnderTheMainWindow();
 };
 
 void tst_randomnesscommands::initTestCase()
@@ -72,6 +92,32 @@ void tst_randomnesscommands::choices()
     QVERIFY(commands.picRandomnessReport->isHidden());
     QVERIFY(Widgets(w).fraMenu->isEnabled() && Widgets(w).fraSetup->isEnabled());
     QVERIFY(interaction.shown.isEmpty());
+}
+
+// The first report after start-up is placed before it shows, 450 twips under the main window's
+// top; closed, it hands the focus back to the command.
+void tst_randomnesscommands::reportOpensUnderTheMainWindow()
+{
+    CipherEngine engine;
+    ScriptedInteraction interaction;
+    frmMain w(engine, interaction);
+    QVERIFY(w.StartUp());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.ClickGuard(), 3000);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("a.bin"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(600, 'x')) == 600);
+    file.close();
+    w.editor().UseSides({dir.path() + '/', QString()}, {"*.*", ""});
+    frmReport& report = w.report();
+    ShownAt shown;
+    report.installEventFilter(&shown);
+    QTest::keyClick(Widgets(w).cmdRandomnessReport, Qt::Key_Space);
+    QTest::keyClick(w.randomness().cmdInputFiles, Qt::Key_Space);
+    QVERIFY(report.isVisible());
+    QCOMPARE(shown.pos, w.pos() + QPoint(0, Twips::ToPixels(450)));
+    QTest::keyClick(&report, Qt::Key_Escape);
+    QVERIFY(report.isHidden());
+    QCOMPARE(w.focusWidget(), Widgets(w).cmdRandomnessReport);
 }
 
 QTEST_MAIN(tst_randomnesscommands)
