@@ -45,10 +45,7 @@ QString FolderRandomness::FileLine(const std::optional<FileUtility::RandomnessVa
 void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const QString& fileSpec)
 {
     folder::WalkCallbacks callbacks;
-    callbacks.files = [&](const QString& path, const QStringList& names,
-                          const QStringList& unreadable) {
-        return ListFiles(path, names, unreadable);
-    };
+    callbacks.listed = [&](const folder::ListedFolder& found) { return ListFiles(found); };
     // A folder that cannot be read is named and skipped, as in a batch; the listing goes on.
     callbacks.failed = [&](const QString& path, const QString& errorText) {
         ++m_steps.runCounters().foldersNotRead;
@@ -62,10 +59,11 @@ void FolderRandomness::ReportFolderRandomness(const QString& folderPath, const Q
     folder::WalkFolder(folderPath, fileSpec, m_setup.blnSubdirectories, callbacks);
 }
 
-bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& names,
-                                 const QStringList& unreadable)
+bool FolderRandomness::ListFiles(const folder::ListedFolder& found)
 {
-    if (names.isEmpty() && unreadable.isEmpty())
+    const QString& folderPath = found.path;
+    const QStringList& names = found.names;
+    if (names.isEmpty() && found.unreadable.isEmpty() && found.unreadableFolders.isEmpty())
         return true;
     BatchCounters& counters = m_steps.runCounters();
     ReportText& report = m_steps.report();
@@ -78,21 +76,32 @@ bool FolderRandomness::ListFiles(const QString& folderPath, const QStringList& n
         if (!ListOneFile(folderPath, name) || m_steps.PauseAndStopCheck())
             return false;
     }
-    // Named, so that the listing accounts for every matching file, but never opened.
-    for (const QString& name : unreadable) {
+    // Named, so that the listing accounts for every matching file and every subfolder, but
+    // never opened.
+    for (const QString& name : found.unreadable) {
         ++counters.filesProcessed;
-        if (!m_steps.RunStep([&] {
-                report.AppendToReport(QString(8, QLatin1Char(' ')) + name +
-                                          QStringLiteral(" (not read: ") +
-                                          folder::UnreadableNameText() + QStringLiteral(")\n"),
-                                      true);
-                ++counters.lineCount;
-            }))
+        if (!ListNotRead(name))
+            return false;
+    }
+    for (const QString& name : found.unreadableFolders) {
+        ++counters.foldersNotRead;
+        if (!ListNotRead(name))
             return false;
     }
     return m_steps.RunStep([&] {
         report.Write(QStringLiteral("\n"));
         ++counters.lineCount;
+    });
+}
+
+bool FolderRandomness::ListNotRead(const QString& name)
+{
+    return m_steps.RunStep([&] {
+        m_steps.report().AppendToReport(QString(8, QLatin1Char(' ')) + name +
+                                            QStringLiteral(" (not read: ") +
+                                            folder::UnreadableNameText() + QStringLiteral(")\n"),
+                                        true);
+        ++m_steps.runCounters().lineCount;
     });
 }
 

@@ -10,6 +10,9 @@
 
 class RunSteps;
 class Setup;
+namespace folder {
+struct ListedFolder;
+}
 
 // The randomness listing of a folder tree in the report window: a line with the folder, then a
 // line per matching file with its randomness value, a " * " on the files that look encrypted,
@@ -38,8 +41,9 @@ public:
     static FileUtility::RandomnessValue FileRandomness(const QString& path, int minSize);
 
 private:
-    bool ListFiles(const QString& folderPath, const QStringList& names,
-                   const QStringList& unreadable);
+    bool ListFiles(const folder::ListedFolder& found);
+    // A line naming `name`, which the listing cannot open, in the form of a file's line.
+    bool ListNotRead(const QString& name);
     bool ListOneFile(const QString& folderPath, const QString& name);
 
     RunSteps& m_steps;

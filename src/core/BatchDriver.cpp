@@ -208,7 +208,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     BatchCounters& counters = m_context.counters;
     const QString& inputFolder = files.path;
     const QStringList& names = files.names;
-    if (names.isEmpty() && files.unreadable.isEmpty() && files.special.isEmpty())
+    if (names.isEmpty() && files.unreadable.isEmpty() && files.special.isEmpty() &&
+        files.unreadableFolders.isEmpty())
         return true;
     const bool measure = m_mode == Mode::Measure;
     if (!measure && !m_report.quiet) {
@@ -257,7 +258,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     }
     if (!measure) {
         if (!ReportNotTaken(operation, files.special, FileResult::NotRegularFile) ||
-            !ReportNotTaken(operation, files.unreadable, FileResult::UnreadableName))
+            !ReportNotTaken(operation, files.unreadable, FileResult::UnreadableName) ||
+            !ReportFoldersNotEntered(files.unreadableFolders))
             return false;
         Step([&] {
             m_report.AppendToReport(QStringLiteral("\n"), true);
@@ -274,6 +276,26 @@ bool BatchDriver::ReportNotTaken(FileOperation& operation, const QStringList& na
 {
     for (const QString& name : names) {
         if (!Step([&] { operation.ReportNotTaken(name, result); }) || BetweenSteps())
+            return false;
+    }
+    return true;
+}
+
+// A line for each subfolder whose name is not valid UTF-8: the batch cannot open it, so its
+// files are left as they are. False when the batch ends meanwhile.
+bool BatchDriver::ReportFoldersNotEntered(const QStringList& names)
+{
+    for (const QString& name : names) {
+        if (!Step([&] {
+                ++m_context.counters.foldersNotRead;
+                m_report.AppendToReport(FileOperation::LineStart(name) +
+                                            QStringLiteral("The name of this folder is not valid "
+                                                           "UTF-8, so the program cannot open "
+                                                           "it.\n"),
+                                        true);
+                ++m_context.counters.lineCount;
+            }) ||
+            BetweenSteps())
             return false;
     }
     return true;

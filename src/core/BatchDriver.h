@@ -91,6 +91,7 @@ private:
     bool ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
                             const QString& outputFolder, const QString& outputSpec, int outputFd);
     bool ReportNotTaken(FileOperation& operation, const QStringList& names, FileResult result);
+    bool ReportFoldersNotEntered(const QStringList& names);
     // What interrupted runs left in the input folder (open at `inputFd`) and the output folder
     // (open at `outputFd`, or -1: by its path).
     void RemoveLeftovers(const QString& inputFolder, int inputFd, const QString& outputFolder,

@@ -217,10 +217,15 @@ void FileOperation::ReportNotTaken(const QString& shownName, FileResult result)
     EndLine();
 }
 
+QString FileOperation::LineStart(const QString& name)
+{
+    return NameBytes::Shown(name).leftJustified(12) + QStringLiteral("  ");
+}
+
 void FileOperation::StartLine(const QString& name)
 {
     m_progress = Progress::NotStarted;
-    c.report.AppendToReport(NameBytes::Shown(name).leftJustified(12) + QStringLiteral("  "), false);
+    c.report.AppendToReport(LineStart(name), false);
     ++c.counters.filesProcessed;
     m_progress = Progress::LineStarted;
 }

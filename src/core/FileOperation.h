@@ -25,6 +25,8 @@ public:
     // its name is not valid UTF-8) with the reason `result`: it is left as it is and counts as
     // not done.
     void ReportNotTaken(const QString& shownName, FileResult result);
+    // The start of a report line about `name`: its name, padded to the column of the results.
+    static QString LineStart(const QString& name);
 
     // How far the last Run came before it returned or threw: a file whose transformation had
     // not begun is untouched and may be run again.

@@ -28,9 +28,10 @@ QString OpenErrorText(int error)
 }
 
 // The matching entries of `listing`, with the identity of each file.
-ListedFolder Select(const QString& path, int fd, FolderListing& listing, const NameFilter& filter)
+ListedFolder Select(const QString& path, int fd, FolderListing& listing, const NameFilter& filter,
+                    bool subdirectories)
 {
-    ListedFolder found{path, fd, {}, {}, {}, {}};
+    ListedFolder found{path, fd, {}, {}, {}, {}, {}};
     auto unmatched = [&filter](const QString& name) { return !filter.matches(name); };
     listing.files.removeIf(unmatched);
     listing.others.removeIf(unmatched);
@@ -47,6 +48,10 @@ ListedFolder Select(const QString& path, int fd, FolderListing& listing, const N
         if (filter.matches(QFile::decodeName(name)))
             found.unreadable.append(NameBytes::Escaped(name));
     }
+    if (subdirectories) {
+        for (const QByteArray& name : std::as_const(listing.unreadableSubfolders))
+            found.unreadableFolders.append(NameBytes::Escaped(name) + u'/');
+    }
     return found;
 }
 
@@ -60,15 +65,15 @@ bool Walk(int fd, const QString& path, const NameFilter& filter, bool subdirecto
             callbacks.failed(path, errorText);
         return true;
     }
-    const ListedFolder found = Select(path, fd, listing, filter);
+    const ListedFolder found = Select(path, fd, listing, filter, subdirectories);
     if (callbacks.listed ? !callbacks.listed(found)
                          : callbacks.files && !callbacks.files(path, found.names, found.unreadable))
         return true;
     if (!subdirectories)
         return true;
-    if (callbacks.failed) {
-        for (const QByteArray& name : std::as_const(listing.unreadableSubfolders))
-            callbacks.failed(path + NameBytes::Escaped(name) + u'/', UnreadableNameText());
+    if (!callbacks.listed && callbacks.failed) {
+        for (const QString& name : found.unreadableFolders)
+            callbacks.failed(path + name, UnreadableNameText());
     }
     for (const QString& subfolder : std::as_const(listing.subfolders)) {
         const QString subPath = path + subfolder + u'/';

@@ -34,6 +34,9 @@ struct ListedFolder
     // Matching entries that are no regular file nor a link to one (pipes, sockets, devices,
     // links to folders, dangling links, link loops), sorted for people.
     QStringList special;
+    // When subfolders are walked: those whose names are not valid UTF-8, escaped for display
+    // and ending with "/". They are not entered; the caller reports them with the folder.
+    QStringList unreadableFolders;
 };
 
 struct WalkCallbacks
@@ -50,8 +53,9 @@ struct WalkCallbacks
     // When set, called instead of `files`, with everything the walk knows of the folder.
     std::function<bool(const ListedFolder& folder)> listed;
 
-    // A folder that cannot be read, with the platform's error description, or a subfolder whose
-    // name is not valid UTF-8 (escaped, with UnreadableNameText()); it is skipped.
+    // A folder that cannot be read, with the platform's error description, or (when `listed`
+    // is not set) a subfolder whose name is not valid UTF-8 (escaped, with
+    // UnreadableNameText()); it is skipped.
     std::function<void(const QString& folderPath, const QString& errorText)> failed;
 
     // Asked after each subfolder; true ends the whole walk at once.

@@ -27,13 +27,15 @@ std::optional<QString> Take(std::optional<QString>& next)
 }
 
 QString Run(QWidget* owner, const QString& title, const QString& filter,
-            QFileDialog::AcceptMode accept, QFileDialog::FileMode mode)
+            QFileDialog::AcceptMode accept, QFileDialog::FileMode mode,
+            QFileDialog::Options options = {})
 {
     if (const auto next = Take(NextFileName()))
         return *next;
     QFileDialog dialog(owner, title, QDir::currentPath(), filter);
     dialog.setAcceptMode(accept);
     dialog.setFileMode(mode);
+    dialog.setOptions(dialog.options() | options);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                ? dialog.selectedFiles().constFirst()
                : QString();
@@ -48,7 +50,9 @@ QString FileDialog::getOpenFileName(QWidget* owner, const QString& title, const 
 
 QString FileDialog::getSaveFileName(QWidget* owner, const QString& title, const QString& filter)
 {
-    return Run(owner, title, filter, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+    // The caller asks its own question about an existing file, so the dialog asks none.
+    return Run(owner, title, filter, QFileDialog::AcceptSave, QFileDialog::AnyFile,
+               QFileDialog::DontConfirmOverwrite);
 }
 
 QString FileDialog::getAnyFileName(QWidget* owner, const QString& title, const QString& filter)

@@ -12,7 +12,8 @@ class FileDialog
 public:
     // An existing file to open.
     static QString getOpenFileName(QWidget* owner, const QString& title, const QString& filter);
-    // A file to write: an existing one or a new name.
+    // A file to write: an existing one or a new name. The dialog does not ask before
+    // replacing a file; the caller does.
     static QString getSaveFileName(QWidget* owner, const QString& title, const QString& filter);
     // An existing file or a name that does not exist yet, from an open dialog (a keyfile).
     static QString getAnyFileName(QWidget* owner, const QString& title, const QString& filter);

@@ -77,9 +77,11 @@ void SetupMenu::ShowPanel(SetupPanel* panel)
     fraSetupMenu->hide();
     m_summary.SetSetupFilenameShown(false);
     m_window.SetCommandsEnabled(false);
-    // Over the Setup button's row, its left edge at the Setup button's.
-    const QWidget* row = m_command.parentWidget();
-    panel->move(row->x(), row->y() - panel->height());
+    // Beside the command column, its foot at the window's: over the empty rows under the
+    // summary's last line and left of the Setup button's row, where it hides nothing.
+    const QWidget& area = *panel->parentWidget();
+    panel->move(m_window.commandFrame().geometry().right() + 8,
+                area.height() - panel->height() - 3);
     panel->show();
     panel->raise();
     panel->findChild<QPushButton*>()->setFocus();

@@ -8,7 +8,7 @@ SetupPanel::SetupPanel(QWidget* parent, const QString& name,
                        std::initializer_list<const char*> captions)
     : CommandPanel(parent, name)
 {
-    constexpr int Margin = 60;
+    constexpr int Margin = 45;
     int row = 0;
     QPushButton* button = nullptr;
     for (const char* caption : captions) {

@@ -21,6 +21,8 @@ public:
     // The buttons, top to bottom.
     QPushButton* button(int index) const;
 
+    // A little lower than the commands' buttons, so that the five of the submenu fit under the
+    // summary's last line.
     static constexpr int ButtonWidth = 3000;
-    static constexpr int ButtonHeight = 375;
+    static constexpr int ButtonHeight = 345;
 };

@@ -59,7 +59,7 @@ frmReliabilityTest::frmReliabilityTest(QWidget* parent) : QDialog(parent)
                         "Subsequent performances use randomly-generated keys."),
                      this);
     optPerformTest = new QRadioButton(tr("Yes, perform the test."), this);
-    optNo = new QRadioButton(tr("No, just encrypt as set up."), this);
+    optNo = new QRadioButton(tr("No, just encrypt as specified."), this);
     lblMultipleTimes = new QLabel(tr("Number of times to perform the test: "), this);
     txbNumTests = new QLineEdit(QStringLiteral("1"), this);
     txbNumTests->setObjectName(QStringLiteral("txbNumTests"));

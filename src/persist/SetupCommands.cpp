@@ -6,6 +6,20 @@
 
 #include <QFileInfo>
 
+namespace {
+
+// `path`, with ".opn" added when its file name has no extension.
+QString WithOperationSuffix(const QString& path)
+{
+    // A name typed bare would be hidden by the Load dialog's "*.opn" filter.
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path +
+           (path.endsWith(QLatin1Char('.')) ? QStringLiteral("opn") : QStringLiteral(".opn"));
+}
+
+} // namespace
+
 SetupCommands::SetupCommands(SetupEditor& editor, Interaction& interaction)
     : m_editor(editor), m_interaction(interaction)
 {
@@ -68,8 +82,9 @@ bool SetupCommands::SaveForNextRun()
     return false;
 }
 
-bool SetupCommands::SaveAs(const QString& path)
+bool SetupCommands::SaveAs(const QString& typed)
 {
+    const QString path = WithOperationSuffix(typed);
     if (path.isEmpty())
         return false;
     // A link that leads nowhere is still a name the user would lose.

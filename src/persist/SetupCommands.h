@@ -23,8 +23,9 @@ public:
     bool SaveForNextRun();
     // "Save setup as operation file": an existing file is replaced only when the user says
     // Yes, and never when it is the keyfile in use or the input file. The label shows `path` after
-    // a save and is emptied after a failed one.
-    bool SaveAs(const QString& path);
+    // a save and is emptied after a failed one. A name without an extension gets ".opn", and
+    // the question and the label then speak of that name.
+    bool SaveAs(const QString& typed);
     void Clear();
     void Restore();
     // Start-up: the default operation file, when there is one that can be read, brings its

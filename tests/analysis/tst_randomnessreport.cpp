@@ -12,11 +12,14 @@
 #include "support/SizeText.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // The randomness report: the listing's lines, the messages instead of a report, the single
 // file's figures, and the picture of its bytes with Stop and the close box.
@@ -148,6 +151,8 @@ void tst_randomnessreport::listing()
     r.write(QStringLiteral("Data.BIN"), TestFiles::randomBytes(40000, 1));
     r.write(QStringLiteral("x.txt"), QByteArray(255, 'x'));
     r.write(QStringLiteral("sub/edge.bin"), QByteArray(300, 'e'));
+    const QByteArray latin1 = QFile::encodeName(r.dir.filePath(QStringLiteral("sub/old"))) + '\xe9';
+    QCOMPARE(::mkdir(latin1.constData(), 0700), 0);
     r.values.insert(QStringLiteral("Data.BIN"), 0.9934);
     r.values.insert(QStringLiteral("edge.bin"), 0.89);
     QCOMPARE(r.run(QStringLiteral("*.*"), true), RandomnessReport::Outcome::Listing);
@@ -163,8 +168,10 @@ void tst_randomnessreport::listing()
              top + QLatin1Char('\n') + fileLines.join(QString()) + QLatin1Char('\n') + top +
                  QStringLiteral("sub/\n") +
                  Localised(QStringLiteral("0.890   edge.bin (300 bytes)   \n")) +
+                 QStringLiteral("        old\\xE9/ (not read: its name is not valid UTF-8)\n") +
                  QStringLiteral("\n\nNumber of files processed: 3\n\n") + r.dateLine());
-    QCOMPARE(r.driver.counters().lineCount, 8); // with the closing count
+    QCOMPARE(r.driver.counters().lineCount, 9); // with the closing count
+    QVERIFY(r.interaction.shown.isEmpty());
 
     QCOMPARE(r.run(QStringLiteral("x.txt")), RandomnessReport::Outcome::TooSmall);
     QCOMPARE(r.interaction.shown.last(),

@@ -257,6 +257,10 @@ void TestBatchDriver::subfolderWithoutMatches()
     f.setup.blnOutputFilesSame = true;
     f.write(QStringLiteral("top/sub/readme.md"), "not matched");
     f.write(QStringLiteral("top/sub/deeper/a.txt"), "matched");
+    // A subfolder whose name is not UTF-8 gets its line in its folder's block, and no message.
+    const QByteArray latin1 =
+        QFile::encodeName(f.path(QStringLiteral("top/sub/deeper/old"))) + '\xe9';
+    QCOMPARE(::mkdir(latin1.constData(), 0700), 0);
     f.Run(QStringLiteral("top"), QStringLiteral("*.txt"), QStringLiteral("top"),
           QStringLiteral("*.txt"));
     const QStringList headers = f.lines().filter(QStringLiteral("Encrypting "));
@@ -264,6 +268,9 @@ void TestBatchDriver::subfolderWithoutMatches()
                                   f.path(QStringLiteral("top/sub/deeper/"))});
     QCOMPARE(f.decrypted(QStringLiteral("top/sub/deeper/a.txt")), QByteArray("matched"));
     QCOMPARE(f.read(QStringLiteral("top/sub/readme.md")), QByteArray("not matched"));
+    QVERIFY(f.lines().contains(QStringLiteral("old\\xE9/      The name of this folder is not "
+                                              "valid UTF-8, so the program cannot open it.")));
+    QCOMPARE(f.interaction.shown, QStringList());
 }
 
 void TestBatchDriver::reportFull_data()

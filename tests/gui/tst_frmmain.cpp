@@ -57,6 +57,24 @@ private:
     frmMain* m_window = nullptr;
 };
 
+namespace {
+
+// `panel` lies inside the window and covers no text and no command outside it.
+void VerifyHidesNothing(frmMain& w, const QWidget& panel)
+{
+    const QWidget& area = *panel.parentWidget();
+    QVERIFY(area.rect().contains(panel.geometry()));
+    for (const QLabel* label : area.findChildren<QLabel*>()) {
+        const QRect box(label->mapTo(&area, QPoint()), label->size());
+        if (label->isVisible() && !label->text().isEmpty() && !panel.isAncestorOf(label))
+            QVERIFY2(!panel.geometry().intersects(box), qPrintable(label->text()));
+    }
+    for (const QWidget* frame : {Widgets(w).fraMenu, Widgets(w).fraSetup})
+        QVERIFY(!panel.geometry().intersects(frame->geometry()));
+}
+
+} // namespace
+
 void tst_frmmain::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
@@ -390,8 +408,10 @@ void tst_frmmain::enterAndEscape()
     // The Setup menu opens on "Save setup", whose Enter opens the save panel.
     QTest::keyClick(Widgets(w).cmdSetup, key);
     QVERIFY(menu.cmdSaveSetup->hasFocus());
+    VerifyHidesNothing(w, *menu.fraSetupMenu);
     QTest::keyClick(menu.cmdSaveSetup, key);
     QVERIFY(menu.picSaveSetup->isVisible() && !menu.fraSetupMenu->isVisible());
+    VerifyHidesNothing(w, *menu.picSaveSetup);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(!menu.picSaveSetup->isVisible() && Widgets(w).fraSetup->isEnabled());
     QTest::keyClick(Widgets(w).cmdSetup, key);

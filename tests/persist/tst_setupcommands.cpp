@@ -123,12 +123,21 @@ void tst_setupcommands::saveAs_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("answer"); // 0: no question
     QTest::addColumn<bool>("written");
-    QTest::newRow("new file") << "x.opn" << 0 << true;
-    QTest::newRow("existing, Yes") << "old.opn" << int(Interaction::Yes) << true;
-    QTest::newRow("existing, No") << "old.opn" << int(Interaction::No) << false;
-    QTest::newRow("existing, Cancel") << "old.opn" << int(Interaction::Cancel) << false;
-    QTest::newRow("cannot write") << "missing/x.opn" << 0 << false;
-    QTest::newRow("the keyfile in use, Yes") << "in-use.key" << int(Interaction::Yes) << false;
+    QTest::addColumn<QString>("stored"); // the name saved under and asked about
+    QTest::newRow("new file") << "x.opn" << 0 << true << "x.opn";
+    QTest::newRow("existing, Yes") << "old.opn" << int(Interaction::Yes) << true << "old.opn";
+    QTest::newRow("existing, No") << "old.opn" << int(Interaction::No) << false << "old.opn";
+    QTest::newRow("existing, Cancel")
+        << "old.opn" << int(Interaction::Cancel) << false << "old.opn";
+    QTest::newRow("cannot write") << "missing/x.opn" << 0 << false << "missing/x.opn";
+    QTest::newRow("the keyfile in use, Yes")
+        << "in-use.key" << int(Interaction::Yes) << false << "in-use.key";
+    QTest::newRow("typed bare") << "x" << 0 << true << "x.opn";
+    QTest::newRow("typed bare, ends in a dot") << "x." << 0 << true << "x.opn";
+    QTest::newRow("typed bare, existing, Yes")
+        << "old" << int(Interaction::Yes) << true << "old.opn";
+    QTest::newRow("typed bare, existing, No")
+        << "old" << int(Interaction::No) << false << "old.opn";
 }
 
 void tst_setupcommands::saveAs()
@@ -136,6 +145,7 @@ void tst_setupcommands::saveAs()
     QFETCH(QString, name);
     QFETCH(int, answer);
     QFETCH(bool, written);
+    QFETCH(QString, stored);
     TestFiles::write(path(QStringLiteral("old.opn")), "old");
     TestFiles::write(path(QStringLiteral("in-use.key")), "old");
     m_editor->key().strKeyfilePath = path(QStringLiteral("in-use.key"));
@@ -146,19 +156,22 @@ void tst_setupcommands::saveAs()
     m_editor->SetSetupFilename(QStringLiteral("/earlier.opn"));
     QCOMPARE(m_commands->SaveAs(path(name)), written);
     QVERIFY(m_interaction->scriptDone());
+    if (answer)
+        QCOMPARE(m_interaction->shown.first(),
+                 "File exists: Overwrite existing file " + path(stored) + '?');
     OperationFileContents contents;
-    QCOMPARE(ReadOperationFile(path(name), contents), written);
+    QCOMPARE(ReadOperationFile(path(stored), contents), written);
     if (written)
         QCOMPARE(contents.saved, m_editor->setup().Keep());
     if (answer && !written)
-        QCOMPARE(TestFiles::read(path(name)), QByteArray("old"));
+        QCOMPARE(TestFiles::read(path(stored)), QByteArray("old"));
     const bool failed = !written && answer != Interaction::No && answer != Interaction::Cancel;
-    QCOMPARE(m_editor->setupFilename(), written  ? path(name)
+    QCOMPARE(m_editor->setupFilename(), written  ? path(stored)
                                         : failed ? QString()
                                                  : QStringLiteral("/earlier.opn"));
     if (failed)
         QCOMPARE(m_interaction->shown.last(),
-                 "Error: Cannot save setup in operation file " + path(name) + '!');
+                 "Error: Cannot save setup in operation file " + path(stored) + '!');
 }
 
 void tst_setupcommands::saveForNextRun()
