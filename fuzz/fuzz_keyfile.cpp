@@ -17,7 +17,7 @@ bool LongEnough(const std::uint8_t* data, std::size_t size)
            ZR7KeyFrom::MinKeyLength;
 }
 
-void CheckReplacedNuls(const QByteArray& key, const std::uint8_t* data, std::size_t size)
+void CheckReplacedNuls(QByteArrayView key, const std::uint8_t* data, std::size_t size)
 {
     FUZZ_CHECK(std::size_t(key.size()) == KeyfileBytes);
     qsizetype last = key.size();
@@ -40,23 +40,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static MemoryFile file("keyfile");
     file.assign(data, size);
-    QByteArray key;
+    SecretBytes bytes;
     QString error;
-    const auto status = ZR7KeyFrom::ReadKeyfile(QString::fromStdString(file.path()), key, error);
+    const auto status = ZR7KeyFrom::ReadKeyfile(QString::fromStdString(file.path()), bytes, error);
     FUZZ_CHECK(status != ZR7KeyFrom::KeyfileStatus::Error);
     FUZZ_CHECK((status == ZR7KeyFrom::KeyfileStatus::Ok) == LongEnough(data, size));
     if (status != ZR7KeyFrom::KeyfileStatus::Ok)
         return 0;
+    const QByteArrayView key = bytes.view();
     CheckReplacedNuls(key, data, size);
 
     ZR7KeyFrom::KeyIsText(key);
     ZR7KeyFrom::KeyIsRandom(key);
-    const QByteArray normalized = ZR7KeyFrom::NormalizedKey(key);
+    const SecretBytes normalized = ZR7KeyFrom::NormalizedKey(key);
     FUZZ_CHECK(normalized.size() >= ZR7KeyFrom::MinKeyLength &&
                normalized.size() <= ZR7KeyFrom::MaxKeyLength);
-    FUZZ_CHECK(ZR7KeyFrom::ExtendedKey(normalized).size() == ZR7KeyFrom::MaxKeyLength);
+    FUZZ_CHECK(ZR7KeyFrom::ExtendedKey(normalized.view()).size() == ZR7KeyFrom::MaxKeyLength);
     QByteArray digest;
-    const int checksum = ZR7KeyFrom::KeyChecksum(normalized, digest);
+    const int checksum = ZR7KeyFrom::KeyChecksum(normalized.view(), digest);
     FUZZ_CHECK(checksum >= 1001 && checksum <= 9999);
     return 0;
 }

@@ -35,7 +35,8 @@ bool EngineKeys::set(std::string_view key)
     if (key.size() > m_text.size())
         return false;
     m_text.wipe();
-    std::memcpy(m_text.data(), key.data(), key.size());
+    if (!key.empty()) // an empty view may have no data at all
+        std::memcpy(m_text.data(), key.data(), key.size());
     m_length = key.size();
     return true;
 }
