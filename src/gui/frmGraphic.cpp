@@ -85,6 +85,10 @@ void frmGraphic::ShowFile(const SingleFileFigures& figures)
 
 void frmGraphic::changeEvent(QEvent* event)
 {
+    // Activation by the window manager clears the keyboard mark: set it again, so that the
+    // focus ring shows on Display however the window became active.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        setAttribute(Qt::WA_KeyboardFocusChange);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
         m_picture.state() == BytePairPicture::State::Ready) {
         m_picture.Activate();
