@@ -1,39 +1,52 @@
 #!/usr/bin/env bash
-# Times our engine side by side with cp and with other file-encryption tools on the same data,
-# in one run: a 1 GiB random file, a 1 GiB text-like file and 2000 files of 4 KiB, encrypted by
-# each tool, plus decryption of the random file.
+# Times our front end against age in pairs of whole-process runs on the same data: a 1 GiB
+# random file encrypted and decrypted, with the output file absent before each run and with the
+# previous run's output still in place (replaced by us, overwritten by age -o); verification of
+# the encrypted file against reading it with cat plus one key derivation; and 2000 files of
+# 4 KiB encrypted and decrypted as one batch, against cp -r. The figures are printed against
+# their targets at the end.
 #
 #   bash bench/run-peers.sh [FOLDER]      from the repository root, after a build
 #
 # FOLDER holds the data set and the outputs (default /tmp/zr7-peers) and is removed at the end
-# unless KEEP=1. RUNS (default 5) is how many timed runs each figure is the median of; every
-# command also gets one untimed warm-up run first, which gives its peak RSS when /usr/bin/time
-# exists. BUILD points at another build folder (default ./build).
+# unless KEEP=1. BUILD points at another build folder (default ./build).
+#
+# Each comparison runs both commands once untimed (a warm-up, which also gives the peak RSS when
+# /usr/bin/time exists, and whose decrypted output must be the original's bytes exactly), then
+# PAIRS (default 7) timed pairs: ours, the peer's, ours, the peer's, ... Every pair gives a
+# ratio peer / ours (above 1: we are faster); printed are the median of these ratios with the
+# smallest and largest beside it, and the median seconds of each side. Alternating in pairs
+# keeps a slow minute of the machine from landing on one side only. The single run times go to
+# the log.
 #
 # By default the inputs are read before every run to be sure they sit in the page cache (some
 # virtual machines page out file data that has not been touched for a minute). COLD=1 instead
 # drops the page cache before every run (root only: otherwise it says so and measures warm),
-# so that every tool reads its input from the disk. Every output goes to the same file system
-# and is deleted between runs; all of this outside the timing. The single run times go to the
-# log. SMALL=0 leaves out the many small files (most of the half hour below).
+# so that every tool reads its input from the disk. Every output goes to the same file system.
+# With the output absent, the output folder is emptied before each run; all of this outside
+# the timing. SMALL=0 leaves out the many small files.
 #
 # Virtual machines that hand freed memory back to the host make the first touch of a page slow
 # (writing 1 GiB can take 1 s instead of 0.2 s), which would hit whichever tool runs next. So
 # before every timed run a scratch file of PRETOUCH_MIB is written and deleted, leaving pages
 # that are already backed for the run; PRETOUCH=0 turns this off.
 #
+# Only age is a peer by default: it is the one with targets, and the run takes about ten
+# minutes. PEERS=all adds pairs against cp, gpg --symmetric and openssl enc for the random file,
+# and against cp and age for a 1 GiB text-like file (gpg alone adds several minutes).
+#
 # The timing is this script's own clock rather than hyperfine, so that the steps between runs
-# stay out of the figures without another tool. A full run takes about half an hour, most of
-# it gpg on the small files (its passphrase hashing costs ~0.1 s per process by design).
+# stay out of the figures without another tool.
 set -euo pipefail
 export LC_ALL=C
 
 DATA=${1:-/tmp/zr7-peers}
-RUNS=${RUNS:-5}
+PAIRS=${PAIRS:-7}
 KEEP=${KEEP:-0}
 PRETOUCH=${PRETOUCH:-1}
 COLD=${COLD:-0}
 SMALL=${SMALL:-1}
+PEERS=${PEERS:-age}
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${BUILD:-$REPO/build}
 MIN_FREE_GIB=8
@@ -47,6 +60,9 @@ die() {
     echo "run-peers: $*" >&2
     exit 1
 }
+
+[[ $PAIRS =~ ^[1-9][0-9]*$ ]] || die "PAIRS must be a positive number, not '$PAIRS'"
+[[ $PEERS == age || $PEERS == all ]] || die "PEERS must be age or all, not '$PEERS'"
 
 # --- The data folder and disk space ---------------------------------------------------------
 
@@ -122,8 +138,10 @@ have_tool() {
 
 declare -A SKIP=()
 have_tool age age && have_tool age-keygen age || SKIP[age]="skipped: age could not be installed"
-have_tool gpg gnupg || SKIP[gpg]="skipped: gnupg could not be installed"
-have_tool openssl openssl || SKIP[openssl]="skipped: openssl could not be installed"
+if [[ $PEERS == all ]]; then
+    have_tool gpg gnupg || SKIP[gpg]="skipped: gnupg could not be installed"
+    have_tool openssl openssl || SKIP[openssl]="skipped: openssl could not be installed"
+fi
 TIME_BIN=""
 [[ -x /usr/bin/time ]] && TIME_BIN=/usr/bin/time
 
@@ -131,12 +149,7 @@ TIME_BIN=""
 
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
-if [[ $(size_of "$DATA/random.bin") != "$BIG_BYTES" ]]; then
-    echo "Making 1 GiB of random data ..."
-    head -c "$BIG_BYTES" /dev/urandom >"$DATA/random.bin.part"
-    mv "$DATA/random.bin.part" "$DATA/random.bin"
-fi
-if [[ $(size_of "$DATA/text.bin") != "$BIG_BYTES" ]]; then
+make_text_file() {
     echo "Making 1 GiB of text-like data ..."
     # 8 MiB of lines of random common words, repeated: text statistics at the speed of cat.
     # awk stops by itself (a reader closing the pipe early would fail the pipeline).
@@ -159,6 +172,15 @@ if [[ $(size_of "$DATA/text.bin") != "$BIG_BYTES" ]]; then
     for ((i = 0; i < 128; i++)); do cat "$DATA/text.seed"; done >"$DATA/text.bin.part"
     mv "$DATA/text.bin.part" "$DATA/text.bin"
     rm -f "$DATA/text.seed"
+}
+
+if [[ $(size_of "$DATA/random.bin") != "$BIG_BYTES" ]]; then
+    echo "Making 1 GiB of random data ..."
+    head -c "$BIG_BYTES" /dev/urandom >"$DATA/random.bin.part"
+    mv "$DATA/random.bin.part" "$DATA/random.bin"
+fi
+if [[ $PEERS == all && $(size_of "$DATA/text.bin") != "$BIG_BYTES" ]]; then
+    make_text_file
 fi
 if [[ $(find "$DATA/small" -name '*.bin' 2>/dev/null | wc -l) != "$SMALL_COUNT" ]]; then
     echo "Making $SMALL_COUNT files of $SMALL_SIZE bytes ..."
@@ -167,8 +189,6 @@ if [[ $(find "$DATA/small" -name '*.bin' 2>/dev/null | wc -l) != "$SMALL_COUNT" 
     head -c $((SMALL_COUNT * SMALL_SIZE)) /dev/urandom |
         split -b "$SMALL_SIZE" -d -a 4 --additional-suffix=.bin - "$DATA/small/f"
 fi
-# Written data would otherwise be flushed to disk in the middle of the first measurements.
-sync -f "$DATA/random.bin"
 
 # --- Keys -----------------------------------------------------------------------------------
 
@@ -180,6 +200,7 @@ PASS=$KEYS/passphrase
 # 48 random bytes in base64: a 64-character text key, as a batch uses.
 [[ -s $ZR7_KEY ]] || head -c 48 /dev/urandom | base64 -w0 >"$ZR7_KEY"
 [[ -s $PASS ]] || { head -c 24 /dev/urandom | base64 -w0 && echo; } >"$PASS"
+AGE_RECIPIENT=""
 if [[ -z ${SKIP[age]:-} ]]; then
     [[ -s $KEYS/age.id ]] || age-keygen -o "$KEYS/age.id" >>"$LOG" 2>&1
     AGE_RECIPIENT=$(age-keygen -y "$KEYS/age.id")
@@ -188,86 +209,70 @@ GNUPGHOME_DIR=$DATA/gnupg
 mkdir -p "$GNUPGHOME_DIR"
 chmod 700 "$GNUPGHOME_DIR"
 
-# --- Our engine: the real front end when it can encrypt, else the stand-in -----------------
+# --- The commands -----------------------------------------------------------------------------
 
 CLI=$BUILD/bin/zr7e-cli
-SHIM=$BUILD/bench/zr7bench-encrypt
 
+# A quick round trip, so that a broken build stops here rather than as failed rows.
 cli_works() {
     [[ -x $CLI ]] || return 1
     local p=$DATA/probe
     rm -rf "$p"
-    mkdir -p "$p/in" "$p/out" "$p/back" "$p/dir"
+    mkdir -p "$p/in" "$p/out" "$p/back"
     head -c 5000 /dev/urandom >"$p/in/a.bin"
-    head -c 7000 /dev/urandom >"$p/in/b.bin"
     timeout 120 "$CLI" encrypt --key-file "$ZR7_KEY" --to "$p/out" --yes "$p/in/a.bin" \
         >>"$LOG" 2>&1 </dev/null || return 1
-    [[ -s $p/out/a.bin ]] && ! cmp -s "$p/in/a.bin" "$p/out/a.bin" || return 1
     timeout 120 "$CLI" decrypt --key-file "$ZR7_KEY" --to "$p/back" --yes "$p/out/a.bin" \
         >>"$LOG" 2>&1 </dev/null || return 1
-    cmp -s "$p/in/a.bin" "$p/back/a.bin" || return 1
-    timeout 120 "$CLI" encrypt --key-file "$ZR7_KEY" --files '*.*' --to "$p/dir" --yes "$p/in" \
-        >>"$LOG" 2>&1 </dev/null || return 1
-    [[ -s $p/dir/a.bin && -s $p/dir/b.bin ]]
+    cmp -s "$p/in/a.bin" "$p/back/a.bin"
 }
-
-if cli_works; then
-    ZR7_NAME="zr7e-cli"
-    zr7_encrypt() { "$CLI" encrypt --key-file "$ZR7_KEY" --to "$2" --yes "$1" </dev/null; }
-    zr7_decrypt() { "$CLI" decrypt --key-file "$ZR7_KEY" --to "$2" --yes "$1" </dev/null; }
-    zr7_encrypt_dir() {
-        "$CLI" encrypt --key-file "$ZR7_KEY" --files '*.*' --to "$2" --yes "$1" </dev/null
-    }
-else
-    [[ -x $SHIM ]] || die "neither $CLI (able to encrypt) nor $SHIM; build first"
-    ZR7_NAME="zr7bench-encrypt"
-    zr7_encrypt() { "$SHIM" encrypt "$ZR7_KEY" "$1" "$2/${1##*/}"; }
-    zr7_decrypt() { "$SHIM" decrypt "$ZR7_KEY" "$1" "$2/${1##*/}"; }
-    zr7_encrypt_dir() { "$SHIM" encrypt-dir "$ZR7_KEY" "$1" "$2"; }
-fi
+cli_works || die "$CLI does not encrypt and decrypt (see $LOG); build zr7e-cli first"
 rm -rf "$DATA/probe"
 
-# Every command below takes an input and an output folder, so one measuring routine fits all.
+# Every timed command takes an input and an output folder, so one measuring routine fits all.
+# Decrypted outputs are named *.out by every tool.
+zr7_encrypt() { "$CLI" encrypt --key-file "$ZR7_KEY" --to "$2" --yes "$1" </dev/null; }
+zr7_decrypt() { "$CLI" decrypt --to "$2" --as '*.out' --key-file "$ZR7_KEY" --yes "$1" </dev/null; }
+zr7_verify() { "$CLI" verify --key-file "$ZR7_KEY" "$1" </dev/null; }
+zr7_encrypt_dir() {
+    "$CLI" encrypt --key-file "$ZR7_KEY" --files '*.*' --to "$2" --yes "$1" </dev/null
+}
+zr7_decrypt_dir() {
+    "$CLI" decrypt --key-file "$ZR7_KEY" --files '*.*' --to "$2" --yes "$1" </dev/null
+}
+# What verifying cannot beat: reading the file, plus one process that derives the key (a
+# verification of a 4 KiB file, start and self-test included).
+cat_and_derive() { cat "$1" >/dev/null && zr7_verify "$DATA/sealed/tiny.zr7"; }
+base_out() { local b=${1##*/}; echo "$2/${b%.*}.out"; }
 cp_file() { cp "$1" "$2/"; }
+cp_dir() { cp -r "$1/." "$2/"; }
 age_encrypt() { age -r "$AGE_RECIPIENT" -o "$2/${1##*/}.age" "$1"; }
-age_decrypt() { age -d -i "$KEYS/age.id" -o "$2/${1##*/}.out" "$1"; }
+age_decrypt() { age -d -i "$KEYS/age.id" -o "$(base_out "$1" "$2")" "$1"; }
 gpg_batch() {
     gpg --batch --yes --quiet --homedir "$GNUPGHOME_DIR" --pinentry-mode loopback \
         --passphrase-file "$PASS" --no-symkey-cache "$@"
 }
 gpg_encrypt() { gpg_batch --compress-algo none --symmetric -o "$2/${1##*/}.gpg" "$1"; }
-gpg_decrypt() { gpg_batch -o "$2/${1##*/}.out" --decrypt "$1"; }
+gpg_decrypt() { gpg_batch -o "$(base_out "$1" "$2")" --decrypt "$1"; }
 openssl_encrypt() {
     openssl enc -chacha20 -pbkdf2 -pass "file:$PASS" -in "$1" -out "$2/${1##*/}.enc"
 }
 openssl_decrypt() {
-    openssl enc -d -chacha20 -pbkdf2 -pass "file:$PASS" -in "$1" -out "$2/${1##*/}.out"
+    openssl enc -d -chacha20 -pbkdf2 -pass "file:$PASS" -in "$1" -out "$(base_out "$1" "$2")"
 }
-
-# Loops over the small files, one process per file, as these tools must be used.
-each_small() {
-    local f
-    for f in "$DATA"/small/*.bin; do "$1" "$f" "$2"; done
-}
-cp_small() { each_small cp_file "$1"; }
-cp_small_r() { cp -r "$DATA/small/." "$1/"; }
-zr7_small() { zr7_encrypt_dir "$DATA/small" "$1"; }
-age_small() { each_small age_encrypt "$1"; }
-gpg_small() { each_small gpg_encrypt "$1"; }
-openssl_small() { each_small openssl_encrypt "$1"; }
 
 # The timed commands are shell functions; the child shell of run_with_rss needs them too.
-AGE_RECIPIENT=${AGE_RECIPIENT:-}
-export CLI SHIM ZR7_KEY AGE_RECIPIENT KEYS PASS DATA GNUPGHOME_DIR
-export -f zr7_encrypt zr7_decrypt zr7_encrypt_dir cp_file age_encrypt age_decrypt gpg_batch \
-    gpg_encrypt gpg_decrypt openssl_encrypt openssl_decrypt each_small cp_small cp_small_r \
-    zr7_small age_small gpg_small openssl_small
+export CLI ZR7_KEY AGE_RECIPIENT KEYS PASS DATA GNUPGHOME_DIR
+export -f zr7_encrypt zr7_decrypt zr7_verify zr7_encrypt_dir zr7_decrypt_dir cat_and_derive \
+    base_out cp_file cp_dir age_encrypt age_decrypt gpg_batch gpg_encrypt gpg_decrypt \
+    openssl_encrypt openssl_decrypt
 
 # --- Measuring ------------------------------------------------------------------------------
 
 OUT=$DATA/out
-declare -A RESULT=() LOW=() HIGH=() RSS=()
-WARM=() # the files the next measure reads before each run
+# Per comparison: the single times of each side in microseconds, and the peak RSS of ours.
+declare -A T_OURS=() T_PEER=() RSS=()
+MODE=new       # new: the output folder is emptied before each run; over: the output stays
 PRETOUCH_MIB=0 # the scratch file written and deleted before each run
 
 pretouch() {
@@ -276,254 +281,299 @@ pretouch() {
     rm -f "$DATA/pretouch"
 }
 
-empty_out() {
-    rm -rf "$OUT"
-    mkdir -p "$OUT"
+empty_dir() {
+    rm -rf "$1"
+    mkdir -p "$1"
 }
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# Reads a file, or every file of a folder, into the page cache.
+read_input() {
+    if [[ -d $1 ]]; then
+        find "$1" -type f -exec cat {} + >/dev/null
+    else
+        cat "$1" >/dev/null
+    fi
+}
 
-# Runs a command once, recording its peak RSS when /usr/bin/time exists. The commands are shell
-# functions, so time runs them in a child bash: the figure is the largest of that shell (a few
-# MiB) and the programs it starts.
-run_with_rss() {
-    local key=$1
+# prepare OUTDIR INPUT: the untimed steps before a timed run.
+prepare() {
+    [[ $MODE == over ]] || empty_dir "$1"
+    if [[ $COLD == 1 ]]; then
+        sync
+        echo 3 >/proc/sys/vm/drop_caches
+    else
+        read_input "$2"
+    fi
+    pretouch
+}
+
+# timed OUTDIR CMD INPUT: one timed run, its time in microseconds in LAST.
+timed() {
+    local outdir=$1 t0 t1
     shift
-    if [[ -n $TIME_BIN ]]; then
-        "$TIME_BIN" -f %M -o "$DATA/rss" bash -c '"$@"' run "$@" >>"$LOG" 2>&1 || return 1
+    prepare "$outdir" "${!#}"
+    t0=${EPOCHREALTIME/./}
+    "$@" "$outdir" >>"$LOG" 2>&1 || return 1
+    t1=${EPOCHREALTIME/./}
+    LAST=$((t1 - t0))
+}
+
+# warm_up KEY SIDE OUTDIR EXPECTED CMD INPUT: the untimed first run of one side, with the peak
+# RSS of ours in RSS[KEY]. With EXPECTED (a file or a folder, or "" for none) the output must be
+# its bytes exactly.
+warm_up() {
+    local key=$1 side=$2 outdir=$3 expected=$4 got
+    shift 4
+    empty_dir "$outdir"
+    read_input "${!#}"
+    if [[ -n $TIME_BIN && $side == ours ]]; then
+        "$TIME_BIN" -f %M -o "$DATA/rss" bash -c '"$@"' run "$@" "$outdir" >>"$LOG" 2>&1 ||
+            { SKIP[$key]="$side: the command failed (see $LOG)" && return 1; }
         RSS[$key]=$(tail -n 1 "$DATA/rss")
     else
-        "$@" >>"$LOG" 2>&1
+        "$@" "$outdir" >>"$LOG" 2>&1 ||
+            { SKIP[$key]="$side: the command failed (see $LOG)" && return 1; }
     fi
-}
-
-# measure KEY EXPECTED CMD...: one untimed warm-up run, then RUNS timed runs, the output folder
-# emptied before each and after the last. With EXPECTED (a file, or "" for none) the warm-up
-# output must be that file's bytes exactly. Leaves the median in microseconds in RESULT[KEY].
-measure() {
-    local key=$1 expected=$2
-    shift 2
-    local -a times=()
-    local i t0 t1
-    empty_out
-    if ! run_with_rss "$key" "$@" "$OUT"; then
-        echo "  $key: the command failed (see $LOG)" >&2
-        empty_out
+    if [[ -d $expected ]]; then
+        diff -rq "$expected" "$outdir" >>"$LOG" 2>&1 && return 0
+    elif [[ -n $expected ]]; then
+        got=$(find "$outdir" -type f | head -n 1)
+        [[ -n $got ]] && cmp -s "$expected" "$got" && return 0
+    else
         return 0
     fi
-    if [[ -n $expected ]]; then
-        local got
-        got=$(find "$OUT" -type f | head -n 1)
-        if [[ -z $got ]] || ! cmp -s "$expected" "$got"; then
-            echo "  $key: the output differs from the original" >&2
-            SKIP[$key]="WRONG OUTPUT: decryption did not give the original back"
-            empty_out
-            return 0
-        fi
-    fi
-    for ((i = 0; i < RUNS; i++)); do
-        empty_out
-        if [[ $COLD == 1 ]]; then
-            sync
-            echo 3 >/proc/sys/vm/drop_caches
-        else
-            ((${#WARM[@]} == 0)) || cat "${WARM[@]}" >/dev/null
-        fi
-        pretouch
-        t0=${EPOCHREALTIME/./}
-        if ! "$@" "$OUT" >>"$LOG" 2>&1; then
-            echo "  $key: the command failed (see $LOG)" >&2
-            empty_out
-            return 0
-        fi
-        t1=${EPOCHREALTIME/./}
-        times+=($((t1 - t0)))
-    done
-    empty_out
-    echo "$key: ${times[*]} us" >>"$LOG"
-    RESULT[$key]=$(median "${times[@]}")
-    LOW[$key]=$(printf '%s\n' "${times[@]}" | sort -n | head -n 1)
-    HIGH[$key]=$(printf '%s\n' "${times[@]}" | sort -n | tail -n 1)
+    SKIP[$key]="WRONG OUTPUT from $side: decryption did not give the original back"
+    return 1
 }
 
-# row LABEL KEY BASE BYTES [FILES]: the median, the throughput (files/s when FILES is given),
-# the time and speed against the cp figure BASE (time/cp 1.24x = takes 1.24 times as long;
-# speed/cp 0.80x = 80 % of cp's rate), the range of the single runs and the peak RSS.
+# pair TOOL KEY EXPECTED: when the peer TOOL is there, one warm-up of the arrays OURS and PEER
+# (a command and its input), then PAIRS timed pairs, ours first. The output of a peer tool is
+# checked as ours is; a reference command (TOOL none: cp, cat) is not. The single times go to
+# the log and to T_OURS[KEY] and T_PEER[KEY]; the row is printed at once.
+pair() {
+    local tool=$1 key=$2 expected=$3 i
+    local a=$OUT/ours b=$OUT/peer
+    local -a ours=() peer=()
+    if [[ -n ${SKIP[$tool]:-} ]]; then
+        SKIP[$key]=${SKIP[$tool]}
+    elif warm_up "$key" ours "$a" "$expected" "${OURS[@]}" &&
+        warm_up "$key" peer "$b" "$([[ $tool == none ]] || echo "$expected")" "${PEER[@]}"; then
+        for ((i = 0; i < PAIRS; i++)); do
+            timed "$a" "${OURS[@]}" || { SKIP[$key]="ours: failed (see $LOG)" && break; }
+            ours+=("$LAST")
+            timed "$b" "${PEER[@]}" || { SKIP[$key]="peer: failed (see $LOG)" && break; }
+            peer+=("$LAST")
+        done
+        echo "$key, ${LABEL[$key]}: ours ${ours[*]} us; ${PEER_LABEL[$key]} ${peer[*]} us" >>"$LOG"
+        [[ -n ${SKIP[$key]:-} ]] || { T_OURS[$key]=${ours[*]} && T_PEER[$key]=${peer[*]}; }
+    fi
+    rm -rf "$a" "$b"
+    row "$key"
+}
+
+# stats KEY [inv]: "ours peer median min max": the median seconds of each side and the median,
+# smallest and largest of the per-pair ratios peer / ours (with inv: ours / peer).
+stats() {
+    paste -d ' ' <(tr ' ' '\n' <<<"${T_OURS[$1]}") <(tr ' ' '\n' <<<"${T_PEER[$1]}") |
+        awk -v inv="${2:-}" '
+        function median(v, n,   i, j, t) {
+            for (i = 2; i <= n; i++)
+                for (j = i; j > 1 && v[j - 1] > v[j]; j--) {
+                    t = v[j]; v[j] = v[j - 1]; v[j - 1] = t
+                }
+            return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+        }
+        { n++; a[n] = $1; b[n] = $2; r[n] = inv == "inv" ? $1 / $2 : $2 / $1 }
+        END {
+            ma = median(a, n); mb = median(b, n); mr = median(r, n)
+            printf "%.6f %.6f %.4f %.4f %.4f\n", ma / 1e6, mb / 1e6, mr, r[1], r[n]
+        }'
+}
+
+declare -A LABEL=() PEER_LABEL=()
+header() {
+    printf '\n== %s, median of %s pairs ==\n' "$1" "$PAIRS"
+    printf '  %-34s %9s   %-17s %9s   %s\n' "" "ours" "against" "" "against/ours (min-max)"
+}
+
+# row KEY: the median seconds of each side, the ratio, files per second for the small files
+# and the peak RSS of ours.
 row() {
-    local label=$1 key=$2 base=$3 bytes=$4 files=${5:-}
-    local t=${RESULT[$key]:-} b=${RESULT[$base]:-}
-    if [[ -z $t ]]; then
-        printf '  %-52s %s\n' "$label" "${SKIP[$key]:-failed (see $LOG)}"
+    local key=$1 files=""
+    if [[ -z ${T_OURS[$key]:-} ]]; then
+        printf '  %-34s %s\n' "${LABEL[$key]}" "${SKIP[$key]:-failed (see $LOG)}"
         return 0
     fi
-    awk -v l="$label" -v t="$t" -v b="$b" -v n="$bytes" -v r="${RSS[$key]:-}" \
-        -v lo="${LOW[$key]:-}" -v hi="${HIGH[$key]:-}" -v f="$files" 'BEGIN {
-        s = t / 1e6
-        if (f != "") printf "  %-52s %8.3f s %8.0f files/s", l, s, f / s
-        else printf "  %-52s %8.3f s %8.0f MiB/s  ", l, s, n / 1048576 / s
-        if (b != "") printf "   time/cp %5.2fx  speed/cp %5.2fx", t / b, b / t
-        if (lo != "") printf "   runs %.3f-%.3f s", lo / 1e6, hi / 1e6
-        if (r != "") printf "   peak RSS %6.1f MiB", r / 1024
+    [[ $key == small.* ]] && files=$SMALL_COUNT
+    stats "$key" | awk -v l="${LABEL[$key]}" -v p="${PEER_LABEL[$key]}" -v f="$files" \
+        -v rss="${RSS[$key]:-}" '{
+        printf "  %-34s %7.3f s   %-17s %7.3f s   %5.2fx (%.2f-%.2f)", l, $1, p, $2, $3, $4, $5
+        if (f != "") printf "   %4.0f files/s", f / $1
+        if (rss != "") printf "   peak RSS %5.1f MiB", rss / 1024
         printf "\n"
     }'
 }
 
-# Runs a peer only when it is installed; otherwise its rows say why not.
-maybe() {
-    local tool=$1 key=$2
-    shift 2
-    if [[ -n ${SKIP[$tool]:-} ]]; then
-        SKIP[$key]=${SKIP[$tool]}
-    else
-        measure "$key" "$@"
+# compare KEY LABEL PEER_LABEL TOOL EXPECTED: pair with the row's texts.
+compare() {
+    LABEL[$1]=$2
+    PEER_LABEL[$1]=$3
+    pair "$4" "$1" "$5"
+}
+
+# target LABEL KEY KIND LIMIT: one line of the final table. KIND faster: the median ratio
+# peer / ours at least LIMIT; slower: the median ratio ours / peer at most LIMIT; files: files
+# per second of ours at least LIMIT.
+target() {
+    local label=$1 key=$2 kind=$3 limit=$4 inv=""
+    if [[ -z ${T_OURS[$key]:-} ]]; then
+        printf '  %-44s %s\n' "$label" "no figure: ${SKIP[$key]:-not measured}"
+        return 0
     fi
-}
-
-header() {
-    printf '\n== %s ==\n' "$1"
-    printf '  %-52s %10s %14s\n' "tool" "median" "throughput"
-}
-
-# targets SET: the encryption of a large file against its targets. Warm: at most cp x 1.2 plus
-# the key derivation (the one-file figure, which also holds the start), and at least 1.10 times
-# as fast as age -r. Cold: at most cp x 1.1 + 0.15 s.
-targets() {
-    local z=${RESULT[$1.zr7]:-} c=${RESULT[$1.cp]:-} a=${RESULT[$1.age]:-} k=${RESULT[zr7.fixed]:-}
-    [[ -n $z && -n $c && -n $k ]] || return 0
-    awk -v z="$z" -v c="$c" -v a="$a" -v k="$k" -v cold="$COLD" 'BEGIN {
-        if (cold == 1) {
-            t = c * 1.1 + 150000
-            printf "  target (cold): cp x 1.1 + 0.15 s = %.3f s; measured %.3f s: %s\n",
-                t / 1e6, z / 1e6, (z <= t ? "met" : "not met")
+    [[ $kind == slower ]] && inv=inv
+    stats "$key" "$inv" | awk -v l="$label" -v k="$kind" -v t="$limit" -v n="$SMALL_COUNT" '{
+        if (k == "files") {
+            v = n / $1; ok = v >= t
+            text = sprintf("%.0f files/s", v); want = sprintf(">= %d files/s", t)
         } else {
-            t = c * 1.2 + k
-            printf "  target (warm): cp x 1.2 + key derivation = %.3f s; measured %.3f s: %s\n",
-                t / 1e6, z / 1e6, (z <= t ? "met" : "not met")
+            v = $3; ok = k == "slower" ? v <= t : v >= t
+            text = sprintf("%.2fx", v); want = sprintf("%s %.2fx", k == "slower" ? "<=" : ">=", t)
         }
-        if (a != "")
-            printf "  against age -r: %.2fx as fast (target 1.10x): %s\n", a / z,
-                (a / z >= 1.10 ? "met" : "not met")
+        printf "  %-44s %14s   target %-16s %s\n", l, text, want, ok ? "met" : "not met"
     }'
 }
 
-echo "Our engine: $ZR7_NAME.  Median of $RUNS runs after one warm-up; log in $LOG."
-echo "Page cache: $([[ $COLD == 1 ]] && echo "dropped before every run (cold)" || echo "warm")."
-
-# The fixed cost of one process of ours: start, self-test and one Argon2id derivation at the
-# default limits, with a 4 KiB file.
-# The output, and for our engine the 256 MiB of Argon2id, fit in the pretouched pages.
-PRETOUCH_MIB=512
-WARM=("$DATA/small/f0000.bin")
-measure zr7.fixed "" zr7_encrypt "$DATA/small/f0000.bin"
-
-# --- Large files: encryption ----------------------------------------------------------------
-
-PRETOUCH_MIB=1536
-for set in random text; do
-    input=$DATA/$set.bin
-    WARM=("$input")
-    measure "$set.cp" "" cp_file "$input"
-    measure "$set.zr7" "" zr7_encrypt "$input"
-    maybe age "$set.age" "" age_encrypt "$input"
-    maybe gpg "$set.gpg" "" gpg_encrypt "$input"
-    maybe openssl "$set.openssl" "" openssl_encrypt "$input"
-    if [[ -n ${RESULT[$set.zr7]:-} && -n ${RESULT[zr7.fixed]:-} ]]; then
-        RESULT[$set.zr7net]=$((${RESULT[$set.zr7]} - ${RESULT[zr7.fixed]}))
-    fi
-
-    header "1 GiB $set file: encryption"
-    row "cp" "$set.cp" "$set.cp" "$BIG_BYTES"
-    row "$ZR7_NAME encrypt" "$set.zr7" "$set.cp" "$BIG_BYTES"
-    row "  the same, net of start + Argon2id (estimate)" "$set.zr7net" "$set.cp" "$BIG_BYTES"
-    row "age -r (X25519 recipient)" "$set.age" "$set.cp" "$BIG_BYTES"
-    row "gpg --symmetric --compress-algo none" "$set.gpg" "$set.cp" "$BIG_BYTES"
-    row "openssl enc -chacha20 -pbkdf2 (not authenticated)" "$set.openssl" "$set.cp" "$BIG_BYTES"
-    targets "$set"
-done
-
-# --- Large file: decryption -----------------------------------------------------------------
-
-SEALED=$DATA/sealed
-input=$DATA/random.bin
-# seal_then_measure TOOL KEY ENCRYPT DECRYPT: makes one ciphertext untimed, times decrypting it.
-seal_then_measure() {
-    local tool=$1 key=$2 encrypt=$3 decrypt=$4
-    if [[ -n ${SKIP[$tool]:-} ]]; then
-        SKIP[$key]=${SKIP[$tool]}
+# The largest peak RSS of our 1 GiB runs against Argon2id's 256 MiB plus 64 MiB.
+target_memory() {
+    local key peak=0
+    for key in enc.new enc.over dec.new dec.over verify; do
+        ((${RSS[$key]:-0} > peak)) && peak=${RSS[$key]}
+    done
+    if ((peak == 0)); then
+        printf '  %-44s %s\n' "peak RSS of our 1 GiB runs" "no figure (/usr/bin/time missing)"
         return 0
     fi
-    rm -rf "$SEALED"
-    mkdir -p "$SEALED"
-    if ! "$encrypt" "$input" "$SEALED" >>"$LOG" 2>&1; then
-        SKIP[$key]="encryption for the decryption run failed (see $LOG)"
-        return 0
-    fi
-    local sealed
-    sealed=$(find "$SEALED" -type f | head -n 1)
-    WARM=("$sealed")
-    measure "$key" "$input" "$decrypt" "$sealed"
-    rm -rf "$SEALED"
+    awk -v p="$peak" 'BEGIN {
+        printf "  %-44s %10.1f MiB   target %-16s %s\n", "peak RSS of our 1 GiB runs", p / 1024,
+            "<= 320 MiB", (p <= 320 * 1024 ? "met" : "not met")
+    }'
 }
 
-WARM=("$input")
-measure dec.cp "" cp_file "$input"
-seal_then_measure zr7 dec.zr7 zr7_encrypt zr7_decrypt
-seal_then_measure age dec.age age_encrypt age_decrypt
-seal_then_measure gpg dec.gpg gpg_encrypt gpg_decrypt
-seal_then_measure openssl dec.openssl openssl_encrypt openssl_decrypt
-if [[ -n ${RESULT[dec.zr7]:-} && -n ${RESULT[zr7.fixed]:-} ]]; then
-    RESULT[dec.zr7net]=$((${RESULT[dec.zr7]} - ${RESULT[zr7.fixed]}))
-fi
+# --- The encrypted inputs, made once, untimed ----------------------------------------------
 
-header "1 GiB random file: decryption (against cp of the 1 GiB plaintext)"
-row "cp" "dec.cp" "dec.cp" "$BIG_BYTES"
-row "$ZR7_NAME decrypt" "dec.zr7" "dec.cp" "$BIG_BYTES"
-row "  the same, net of start + Argon2id (estimate)" "dec.zr7net" "dec.cp" "$BIG_BYTES"
-row "age -d" "dec.age" "dec.cp" "$BIG_BYTES"
-row "gpg --decrypt" "dec.gpg" "dec.cp" "$BIG_BYTES"
-row "openssl enc -d -chacha20 (not authenticated)" "dec.openssl" "dec.cp" "$BIG_BYTES"
+SEALED=$DATA/sealed
+BIG=$DATA/random.bin
+
+# seal TOOL CMD INPUT NAME: encrypts INPUT with CMD into the file SEALED/NAME.
+seal() {
+    local tool=$1 cmd=$2 input=$3 name=$4 made
+    [[ -z ${SKIP[$tool]:-} ]] || return 0
+    empty_dir "$SEALED/tmp"
+    if "$cmd" "$input" "$SEALED/tmp" >>"$LOG" 2>&1; then
+        made=$(find "$SEALED/tmp" -type f | head -n 1)
+        mv "$made" "$SEALED/$name"
+    else
+        SKIP[$tool]="skipped: its encryption of the input failed (see $LOG)"
+    fi
+    rm -rf "$SEALED/tmp"
+}
+
+echo "Encrypting the inputs of decryption and verification ..."
+empty_dir "$SEALED"
+seal zr7 zr7_encrypt "$BIG" big.zr7
+seal zr7 zr7_encrypt "$DATA/small/f0000.bin" tiny.zr7
+[[ -z ${SKIP[zr7]:-} ]] || die "our encryption of the inputs failed (see $LOG)"
+mkdir -p "$SEALED/small"
+zr7_encrypt_dir "$DATA/small" "$SEALED/small" >>"$LOG" 2>&1 ||
+    die "our encryption of the small files failed (see $LOG)"
+seal age age_encrypt "$BIG" big.age
+if [[ $PEERS == all ]]; then
+    seal gpg gpg_encrypt "$BIG" big.gpg
+    seal openssl openssl_encrypt "$BIG" big.enc
+fi
+# Written data would otherwise be flushed to disk in the middle of the first measurements.
+sync
+
+echo "Our front end: $CLI.  Log with every single time: $LOG."
+echo "Page cache: $([[ $COLD == 1 ]] && echo "dropped before every run (cold)" || echo "warm")."
+
+# --- 1 GiB random file ----------------------------------------------------------------------
+
+declare -A MODE_TEXT=([new]="output absent" [over]="output replaced")
+# The output, and our 256 MiB of Argon2id, fit in the pretouched pages.
+PRETOUCH_MIB=1536
+header "1 GiB random file"
+for MODE in new over; do
+    OURS=(zr7_encrypt "$BIG") PEER=(age_encrypt "$BIG")
+    compare "enc.$MODE" "encrypt, ${MODE_TEXT[$MODE]}" "age -r" age ""
+done
+for MODE in new over; do
+    OURS=(zr7_decrypt "$SEALED/big.zr7") PEER=(age_decrypt "$SEALED/big.age")
+    compare "dec.$MODE" "decrypt, ${MODE_TEXT[$MODE]}" "age -d" age "$BIG"
+done
+MODE=new
+PRETOUCH_MIB=512
+OURS=(zr7_verify "$SEALED/big.zr7") PEER=(cat_and_derive "$SEALED/big.zr7")
+compare verify "verify" "cat + derivation" none ""
+
+# --- Other peers (PEERS=all) ------------------------------------------------------------------
+
+if [[ $PEERS == all ]]; then
+    PRETOUCH_MIB=1536
+    OURS=(zr7_encrypt "$BIG")
+    PEER=(cp_file "$BIG") && compare enc.cp "encrypt" "cp" none ""
+    PEER=(gpg_encrypt "$BIG") && compare enc.gpg "encrypt" "gpg --symmetric" gpg ""
+    PEER=(openssl_encrypt "$BIG") && compare enc.openssl "encrypt" "openssl enc" openssl ""
+    OURS=(zr7_decrypt "$SEALED/big.zr7")
+    PEER=(cp_file "$SEALED/big.zr7") && compare dec.cp "decrypt" "cp of it" none ""
+    PEER=(gpg_decrypt "$SEALED/big.gpg") && compare dec.gpg "decrypt" "gpg --decrypt" gpg "$BIG"
+    PEER=(openssl_decrypt "$SEALED/big.enc") &&
+        compare dec.openssl "decrypt" "openssl enc -d" openssl "$BIG"
+    header "1 GiB text-like file, output absent"
+    OURS=(zr7_encrypt "$DATA/text.bin")
+    PEER=(age_encrypt "$DATA/text.bin") && compare text.age "encrypt" "age -r" age ""
+    PEER=(cp_file "$DATA/text.bin") && compare text.cp "encrypt" "cp" none ""
+fi
 
 # --- Many small files -----------------------------------------------------------------------
 
-if [[ $SMALL == 0 ]]; then
-    echo
-    echo "The small files are left out (SMALL=0)."
-    exit 0
-fi
-SMALL_BYTES=$((SMALL_COUNT * SMALL_SIZE))
-PRETOUCH_MIB=512
-WARM=("$DATA"/small/*.bin)
-measure small.cp "" cp_small
-measure small.cpr "" cp_small_r
-measure small.zr7 "" zr7_small
-maybe age small.age "" age_small
-maybe gpg small.gpg "" gpg_small
-maybe openssl small.openssl "" openssl_small
-if [[ -n ${RESULT[zr7.fixed]:-} ]]; then
-    RESULT[small.zr7each]=$((${RESULT[zr7.fixed]} * SMALL_COUNT))
+if [[ $SMALL == 1 ]]; then
+    PRETOUCH_MIB=512
+    header "$SMALL_COUNT files of $SMALL_SIZE bytes, one batch, output absent"
+    OURS=(zr7_encrypt_dir "$DATA/small") PEER=(cp_dir "$DATA/small")
+    compare small.enc "encrypt" "cp -r" none ""
+    OURS=(zr7_decrypt_dir "$SEALED/small") PEER=(cp_dir "$SEALED/small")
+    compare small.dec "decrypt" "cp -r" none "$DATA/small"
 fi
 
-header "$SMALL_COUNT files of $SMALL_SIZE bytes: encryption"
-row "cp, one process per file" small.cp small.cp "$SMALL_BYTES" "$SMALL_COUNT"
-row "cp -r, one process" small.cpr small.cpr "$SMALL_BYTES" "$SMALL_COUNT"
-row "$ZR7_NAME, one process, Argon2id once (vs cp -r)" small.zr7 small.cpr \
-    "$SMALL_BYTES" "$SMALL_COUNT"
-row "$ZR7_NAME, one process per file (estimate)" small.zr7each small.cp \
-    "$SMALL_BYTES" "$SMALL_COUNT"
-row "age, one process per file" small.age small.cp "$SMALL_BYTES" "$SMALL_COUNT"
-row "gpg, one process per file" small.gpg small.cp "$SMALL_BYTES" "$SMALL_COUNT"
-row "openssl, one process per file" small.openssl small.cp "$SMALL_BYTES" "$SMALL_COUNT"
+# --- Against the targets ----------------------------------------------------------------------
 
-echo
-awk -v t="${RESULT[zr7.fixed]:-}" 'BEGIN {
-    if (t != "") printf "One process of ours on a 4 KiB file (start, self-test, " \
-        "Argon2id at 3 passes / 256 MiB): %.3f s.\n", t / 1e6 }'
-cat <<'EOF'
+printf '\n== Targets (median of the per-pair ratios%s) ==\n' \
+    "$([[ $COLD == 1 ]] && echo "; set for a warm cache, this run was cold")"
+target "decrypt vs age -d, output absent" dec.new faster 1.20
+target "decrypt vs age -d, output replaced" dec.over faster 1.20
+target "encrypt vs age -r, output absent" enc.new faster 1.10
+target "encrypt vs age -r, output replaced" enc.over faster 1.10
+target "verify / (cat + key derivation)" verify slower 1.10
+if [[ $SMALL == 1 ]]; then
+    target "$SMALL_COUNT x 4 KiB encrypted, one batch" small.enc files 3000
+    target "$SMALL_COUNT x 4 KiB decrypted, one batch" small.dec files 3000
+fi
+target_memory
+
+cat <<'EOF2'
+
 Notes:
-  * "net of start + Argon2id" subtracts that one-file time; in a batch the derivation is paid
-    once, so this is the per-file steady state the engine reaches.
+  * Every figure is a whole process: start, self-test and one Argon2id derivation (3 passes,
+    256 MiB) are paid by each of our runs; age encrypts to an X25519 recipient, with no
+    password-hardening cost.
+  * "cat + derivation" reads the encrypted file, then verifies a 4 KiB file with the same key.
+  * The files per second of the small files include the batch's one derivation.
+EOF2
+if [[ $PEERS == all ]]; then
+    cat <<'EOF2'
   * openssl enc cannot do AEAD: -chacha20 there is the bare stream cipher, with no integrity
     check, so its figures are a lower bound for the cipher, not a like-for-like peer.
   * gpg --symmetric (GnuPG 2.2) uses AES-128 with an MDC (SHA-1), not an AEAD mode.
-  * age encrypts to an X25519 recipient: no password-hardening cost per process.
-EOF
+EOF2
+fi
