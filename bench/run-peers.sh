@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Times our front end against age in pairs of whole-process runs on the same data: a 1 GiB
 # random file encrypted and decrypted, with the output file absent before each run and with the
-# previous run's output still in place (replaced by us, overwritten by age -o); verification of
-# the encrypted file against reading it with cat plus one key derivation; and 2000 files of
-# 4 KiB encrypted and decrypted as one batch, against cp -r. The figures are printed against
-# their targets at the end.
+# previous run's output still in place (the warm-up's for the first timed run; replaced by us,
+# overwritten by age -o); verification of the encrypted file against reading it with cat plus
+# one key derivation; and 2000 files of 4 KiB encrypted and decrypted as one batch, against
+# cp -r. The figures are printed against their targets at the end.
 #
 #   bash bench/run-peers.sh [FOLDER]      from the repository root, after a build
 #
 # FOLDER holds the data set and the outputs (default /tmp/zr7-peers) and is removed at the end
 # unless KEEP=1. BUILD points at another build folder (default ./build).
 #
-# Each comparison runs both commands once untimed (a warm-up, which also gives the peak RSS when
+# Each comparison runs both commands once untimed (a warm-up, which also gives our peak RSS when
 # /usr/bin/time exists, and whose decrypted output must be the original's bytes exactly), then
 # PAIRS (default 7) timed pairs: ours, the peer's, ours, the peer's, ... Every pair gives a
 # ratio peer / ours (above 1: we are faster); printed are the median of these ratios with the
@@ -520,12 +520,13 @@ compare verify "verify" "cat + derivation" none ""
 
 if [[ $PEERS == all ]]; then
     PRETOUCH_MIB=1536
+    header "1 GiB random file, output absent, other tools"
     OURS=(zr7_encrypt "$BIG")
     PEER=(cp_file "$BIG") && compare enc.cp "encrypt" "cp" none ""
     PEER=(gpg_encrypt "$BIG") && compare enc.gpg "encrypt" "gpg --symmetric" gpg ""
     PEER=(openssl_encrypt "$BIG") && compare enc.openssl "encrypt" "openssl enc" openssl ""
     OURS=(zr7_decrypt "$SEALED/big.zr7")
-    PEER=(cp_file "$SEALED/big.zr7") && compare dec.cp "decrypt" "cp of it" none ""
+    PEER=(cp_file "$SEALED/big.zr7") && compare dec.cp "decrypt" "cp big.zr7" none ""
     PEER=(gpg_decrypt "$SEALED/big.gpg") && compare dec.gpg "decrypt" "gpg --decrypt" gpg "$BIG"
     PEER=(openssl_decrypt "$SEALED/big.enc") &&
         compare dec.openssl "decrypt" "openssl enc -d" openssl "$BIG"
