@@ -1,5 +1,6 @@
 # What `cmake --install` puts where, for a Linux desktop: the two programs, their data and
-# guide, the desktop entry with its icons and AppStream description, and the manual page.
+# guide, the desktop entry with its icons and AppStream description, the file manager's menu
+# entry, and the manual page.
 include(GNUInstallDirs)
 
 set(ZR7_APP_ID org.revarodevaza.zr7e)
@@ -13,6 +14,11 @@ if(ZR7_USER_GUIDE_HTML)
 endif()
 install(FILES data/linux/${ZR7_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The file manager's menu entry; newer KDE versions run only service menus marked executable.
+install(FILES data/linux/${ZR7_APP_ID}.servicemenu.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus
+        PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                    WORLD_READ WORLD_EXECUTE)
 install(FILES data/linux/${ZR7_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/linux/zr7e.svg

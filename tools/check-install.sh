@@ -16,12 +16,16 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
             share/zr7e/file-format.md share/zr7e/images/main-window.png \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+            share/kio/servicemenus/$id.servicemenu.desktop \
             share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
             share/man/man1/zr7e-cli.1 $guide_page; do
     [ -s "$prefix/$file" ] || { echo "missing from the installed tree: $file" >&2; exit 1; }
 done
 
-desktop-file-validate "$prefix/share/applications/$id.desktop"
+desktop-file-validate "$prefix/share/applications/$id.desktop" \
+    "$prefix/share/kio/servicemenus/$id.servicemenu.desktop"
+[ -x "$prefix/share/kio/servicemenus/$id.servicemenu.desktop" ] ||
+    { echo "the service menu is not executable" >&2; exit 1; }
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 
 # Width and height of the PNG, from its header.

@@ -25,6 +25,19 @@ QString WildcardComment(const QString& spec)
     return QStringLiteral("(All files of the form \"") + spec + QStringLiteral("\".)");
 }
 
+FileUtility::RandomnessValue Measure(const Setup& setup, const QString& path)
+{
+    return FileUtility::fr(QFile::encodeName(path).toStdString(),
+                           setup.intMinFilesizeForRandomness);
+}
+
+// Above the threshold a file's bytes look encrypted (or compressed); a file too short to
+// measure does not.
+bool Judged(const FileUtility::RandomnessValue& r, double minEncrypted)
+{
+    return r.measured() && r.value > minEncrypted;
+}
+
 QString InputFileComment(const FileUtility::RandomnessValue& r, const QString& path,
                          double minEncrypted)
 {
@@ -42,7 +55,7 @@ QString InputFileComment(const FileUtility::RandomnessValue& r, const QString& p
     }
     // A file too short to measure is listed as one that does not look encrypted.
     QString comment = StrProc::FileSizeText(path, 2);
-    if (r.measured() && r.value > minEncrypted)
+    if (Judged(r, minEncrypted))
         comment += QStringLiteral("  (Seems to be either encrypted or compressed.)");
     else if (!r.measured() || r.value < 0.8)
         comment += QStringLiteral("  (Seems not ZR7-encrypted.)");
@@ -80,8 +93,7 @@ SideSummary Describe(const Setup& setup, int side)
     const QString path = folderPath + spec;
     if (side == Setup::Output && setup.blnOutputFilesSame)
         return summary;
-    const FileUtility::RandomnessValue r =
-        FileUtility::fr(QFile::encodeName(path).toStdString(), setup.intMinFilesizeForRandomness);
+    const FileUtility::RandomnessValue r = Measure(setup, path);
     // An empty or short file exists just as much: the user must not be told nothing before it
     // is overwritten.
     const bool exists = r.measured() || r.error == FileUtility::RandomnessError::FileEmpty ||
@@ -91,6 +103,11 @@ SideSummary Describe(const Setup& setup, int side)
     else
         summary.comment = InputFileComment(r, path, setup.dblMinZR7Randomness);
     return summary;
+}
+
+bool SeemsEncrypted(const Setup& setup, const QString& path)
+{
+    return Judged(Measure(setup, path), setup.dblMinZR7Randomness);
 }
 
 QString HintLine(const Setup& setup)

@@ -20,6 +20,9 @@ namespace FileSummary {
 // Describes side `side` (0 input, 1 output). A single named input file is measured.
 SideSummary Describe(const Setup& setup, int side);
 
+// True when the file at `path` is one the summary says seems encrypted or compressed.
+bool SeemsEncrypted(const Setup& setup, const QString& path);
+
 // The hint under the summary while no input files are specified.
 QString HintLine(const Setup& setup);
 

@@ -16,6 +16,7 @@
 #include "Twips.h"
 #include "core/BatchDriver.h"
 #include "core/ProgramPaths.h"
+#include "core/StartArguments.h"
 #include "frmReport.h"
 #include "persist/SetupCommands.h"
 #include "support/Interaction.h"
@@ -23,6 +24,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFrame>
 #include <QKeyEvent>
@@ -30,6 +32,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QWindow>
 
 using namespace MainWindowGrid;
 
@@ -225,7 +228,7 @@ void frmMain::ApplyFonts()
     }
 }
 
-bool frmMain::StartUp()
+bool frmMain::StartUp(const QStringList& startPaths)
 {
     setWindowTitle(VersionText() + QLatin1Char(' ') + Language::Text(1));
     // The working folder is the user's home folder: file dialogs open there.
@@ -250,12 +253,31 @@ bool frmMain::StartUp()
 
     // The setup saved for this run, or the start values; either way kept for "Restore setup".
     m_setupCommands->LoadAtStartUp();
+    // What the program was started with goes over the saved setup, and is what "Restore setup"
+    // comes back to.
+    if (!startPaths.isEmpty()) {
+        WaitUntilPlaced();
+        StartArguments::Apply(startPaths, m_editor, m_interaction);
+        m_editor.KeepSetup();
+    }
     RefreshSide(Setup::Input);
     RefreshSide(Setup::Output);
     // Keyboard users see the focused command from the start, not only after their first key.
     setAttribute(Qt::WA_KeyboardFocusChange);
     cmdFunction->setFocus();
     return true;
+}
+
+void frmMain::WaitUntilPlaced()
+{
+    // The window is exposed once the window manager has framed and placed it. Clicks wait:
+    // the window is not set up yet.
+    QTimer wake; // ends each wait for events, so that the deadline is seen
+    wake.start(50);
+    const QDeadlineTimer deadline(2000);
+    while (windowHandle() && !windowHandle()->isExposed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
+                                        QEventLoop::ExcludeUserInputEvents);
 }
 
 void frmMain::RefreshSide(int side)

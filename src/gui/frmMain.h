@@ -42,8 +42,9 @@ public:
     ~frmMain() override;
 
     // Start-up after the program text is loaded: defaults, window, engine buffers, the saved
-    // setup. False when the program must end (the engine's buffers could not be allocated).
-    bool StartUp();
+    // setup, then the files or folders the program was started with. False when the program
+    // must end (the engine's buffers could not be allocated).
+    bool StartUp(const QStringList& startPaths = {});
 
     // The key windows; the key panel's choices open them.
     void SetKeyDialogs(KeyDialogs* dialogs);
@@ -95,6 +96,9 @@ private:
     void CreateCommands();
     void ConnectCommands();
     void ApplyFonts();
+    // Lets the window manager place the shown window, so that a message placed over it lands
+    // there; gives up after two seconds.
+    void WaitUntilPlaced();
 
     // The commands that act at once, unless the click guard holds.
     void Guarded(QPushButton* command, std::function<void()> action);

@@ -4,6 +4,7 @@
 #include "MessageBoxInteraction.h"
 #include "core/ProgramPaths.h"
 #include "core/Setup.h"
+#include "core/StartArguments.h"
 #include "frmMain.h"
 #include "frmReport.h"
 #include "support/Language.h"
@@ -39,6 +40,8 @@ int main(int argc, char* argv[])
     // Before anything else: a key read later must not end up in a core file.
     ProcessHardening::DisableCoreDumps();
     QApplication app(argc, argv);
+    // Read before start-up moves to the home folder: relative paths name files from here.
+    const QStringList startPaths = StartArguments::Paths(QCoreApplication::arguments());
     InstallTranslations(app);
     // The desktop entry the windows belong to, and their icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.revarodevaza.zr7e"));
@@ -64,7 +67,7 @@ int main(int argc, char* argv[])
     window.SetKeyDialogs(&keyDialogs);
     HelpCommands help(window, window.report(), interaction);
     window.SetHelp(help);
-    if (!window.StartUp())
+    if (!window.StartUp(startPaths))
         return 1;
     return app.exec();
 }

@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "core/SetupEditor.h"
 #include "core/SetupView.h"
+#include "core/StartArguments.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -23,6 +24,8 @@ private slots:
     void outputExtension_data();
     void outputExtension();
     void clearThenRestore();
+    void startArguments_data();
+    void startArguments();
 };
 
 namespace {
@@ -51,6 +54,8 @@ void TestSetupEditor::init()
     QVERIFY(QDir(s_dir->path()).mkpath(QStringLiteral("flat")));
     TestFiles::write(s_dir->filePath(QStringLiteral("with/a.txt")), "a");
     TestFiles::write(s_dir->filePath(QStringLiteral("flat/a.txt")), "a");
+    TestFiles::write(s_dir->filePath(QStringLiteral("flat/b.zr7")),
+                     TestFiles::randomBytes(4000, 3));
 }
 
 void TestSetupEditor::subfolders_data()
@@ -190,6 +195,53 @@ void TestSetupEditor::clearThenRestore()
     QCOMPARE(editor.key().intKeySource, int(KeyRecord::NotSpecified));
     QVERIFY(view.calls.contains("key") && view.calls.contains("side0"));
     QCOMPARE(view.filename, QStringLiteral("/kept/label.opn"));
+}
+
+void TestSetupEditor::startArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("files");
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("messages");
+    QTest::newRow("a plain file: encrypt it alone") << QStringList{"flat/a.txt"} << "flat/"
+                                                    << "a.txt" << true << "";
+    QTest::newRow("a file that seems encrypted: decrypt it") << QStringList{"flat/b.zr7"} << "flat/"
+                                                             << "b.zr7" << false << "";
+    QTest::newRow("a folder: all its files") << QStringList{"with"} << "with/"
+                                             << "*.*" << true << "";
+    QTest::newRow("a missing path: told, nothing changes")
+        << QStringList{"gone.txt"} << ""
+        << "" << false << "Error: File %1gone.txt not found!";
+    QTest::newRow("several: the first, and the user is told")
+        << QStringList{"flat/b.zr7", "flat/a.txt"} << "flat/"
+        << "b.zr7" << false
+        << "Start: Only the first of the 2 files and folders given is taken:\n%1flat/b.zr7";
+}
+
+// The files and folders the program starts with, relative to the folder it was started in.
+void TestSetupEditor::startArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, folder);
+    QFETCH(QString, files);
+    QFETCH(bool, encrypt);
+    QFETCH(QString, messages);
+    const QString home = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(s_dir->path()));
+    const QStringList paths = StartArguments::Paths(QStringList{"zr7e"} + arguments);
+    QVERIFY(QDir::setCurrent(home));
+    ScriptedInteraction interaction;
+    SetupEditor editor(interaction);
+    editor.SetFunction(false);
+    StartArguments::Apply(paths, editor, interaction);
+    const Setup& setup = editor.setup();
+    const QString root = s_dir->path() + '/';
+    QCOMPARE(setup.strDirpath[Setup::Input], folder.isEmpty() ? folder : root + folder);
+    QCOMPARE(setup.strFilespec[Setup::Input], files);
+    QCOMPARE(setup.blnSingleFile, !files.isEmpty() && files != "*.*");
+    QCOMPARE(setup.blnEncrypt, encrypt);
+    QCOMPARE(interaction.shown.join('|'), messages.isEmpty() ? messages : messages.arg(root));
 }
 
 QTEST_GUILESS_MAIN(TestSetupEditor)

@@ -1,0 +1,52 @@
+#include "StartArguments.h"
+
+#include "FileSummary.h"
+#include "SetupEditor.h"
+#include "support/Interaction.h"
+
+#include <QFileInfo>
+
+namespace StartArguments {
+
+QStringList Paths(const QStringList& arguments)
+{
+    QStringList paths;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        // An empty argument names nothing; made absolute it would name the working folder.
+        paths.append(argument.isEmpty() ? argument : QFileInfo(argument).absoluteFilePath());
+    }
+    return paths;
+}
+
+void Apply(const QStringList& paths, SetupEditor& editor, Interaction& interaction)
+{
+    if (paths.isEmpty())
+        return;
+    const QString& path = paths.first();
+    if (paths.size() > 1)
+        interaction.Tell(QStringLiteral("Start"),
+                         QStringLiteral("Only the first of the %1 files and folders given is "
+                                        "taken:\n%2")
+                             .arg(QString::number(paths.size()), path),
+                         Interaction::Icon::Information);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) {
+        interaction.Tell(QStringLiteral("Error"),
+                         QStringLiteral("File ") + path + QStringLiteral(" not found!"),
+                         Interaction::Icon::Exclamation);
+        return;
+    }
+    if (info.isDir()) {
+        editor.UseInputFolder(info.absoluteFilePath());
+        editor.UseInputFiles(SetupEditor::FilesChoice::AllFiles, QString());
+        editor.SetFunction(true);
+        return;
+    }
+    editor.UseSingleFile(info.absoluteFilePath());
+    const Setup& setup = editor.setup();
+    const QString file = setup.strDirpath[Setup::Input] + setup.strFilespec[Setup::Input];
+    editor.SetFunction(!FileSummary::SeemsEncrypted(setup, file));
+}
+
+} // namespace StartArguments
