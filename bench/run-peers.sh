@@ -272,7 +272,12 @@ export -f zr7_encrypt zr7_decrypt zr7_verify zr7_encrypt_dir zr7_decrypt_dir cat
 OUT=$DATA/out
 # Per comparison: the single times of each side in microseconds, and the peak RSS of ours.
 declare -A T_OURS=() T_PEER=() RSS=()
-MODE=new       # new: the output folder is emptied before each run; over: the output stays
+# new: the output folder is emptied before each run; over: the output stays; fresh: every run
+# writes to a folder of its own, and nothing is deleted until the comparison is over (ext4
+# without a journal steps past every recently freed inode when it makes a file, so a batch of
+# small files right after thousands of deletions times that scan rather than the program).
+MODE=new
+RUN_NO=0
 PRETOUCH_MIB=0 # the scratch file written and deleted before each run
 
 pretouch() {
@@ -297,7 +302,9 @@ read_input() {
 
 # prepare OUTDIR INPUT: the untimed steps before a timed run.
 prepare() {
-    [[ $MODE == over ]] || empty_dir "$1"
+    [[ $MODE != new ]] || empty_dir "$1"
+    # Written inode tables make ext4 step past freed inodes for five minutes instead of seconds.
+    [[ $MODE != fresh ]] || sync -f "$DATA"
     if [[ $COLD == 1 ]]; then
         sync
         echo 3 >/proc/sys/vm/drop_caches
@@ -311,6 +318,10 @@ prepare() {
 timed() {
     local outdir=$1 t0 t1
     shift
+    if [[ $MODE == fresh ]]; then
+        outdir=$outdir.$((++RUN_NO))
+        mkdir -p "$outdir"
+    fi
     prepare "$outdir" "${!#}"
     t0=${EPOCHREALTIME/./}
     "$@" "$outdir" >>"$LOG" 2>&1 || return 1
@@ -324,6 +335,7 @@ timed() {
 warm_up() {
     local key=$1 side=$2 outdir=$3 expected=$4 got
     shift 4
+    [[ $MODE != fresh ]] || outdir=$outdir.w$((++RUN_NO))
     empty_dir "$outdir"
     read_input "${!#}"
     if [[ -n $TIME_BIN && $side == ours ]]; then
@@ -367,7 +379,8 @@ pair() {
         echo "$key, ${LABEL[$key]}: ours ${ours[*]} us; ${PEER_LABEL[$key]} ${peer[*]} us" >>"$LOG"
         [[ -n ${SKIP[$key]:-} ]] || { T_OURS[$key]=${ours[*]} && T_PEER[$key]=${peer[*]}; }
     fi
-    rm -rf "$a" "$b"
+    # Fresh folders stay until the end, so that no deletion precedes the next comparison.
+    [[ $MODE == fresh ]] || rm -rf "$a" "$b"
     row "$key"
 }
 
@@ -540,6 +553,7 @@ fi
 
 if [[ $SMALL == 1 ]]; then
     PRETOUCH_MIB=512
+    MODE=fresh
     header "$SMALL_COUNT files of $SMALL_SIZE bytes, one batch, output absent"
     OURS=(zr7_encrypt_dir "$DATA/small") PEER=(cp_dir "$DATA/small")
     compare small.enc "encrypt" "cp -r" none ""
