@@ -1,5 +1,6 @@
 # What `cmake --install` puts where, for a Linux desktop: the two programs, their data and
-# guide, the desktop entry with its icons and AppStream description, and the manual page.
+# guide, the desktop entry with its icons and AppStream description, the manual page, and the
+# command line's bash completion, where bash-completion loads it when zr7e-cli is first completed.
 include(GNUInstallDirs)
 
 set(ZR7_APP_ID org.revarodevaza.zr7e)
@@ -20,6 +21,8 @@ install(FILES data/linux/zr7e.svg
 install(FILES data/linux/zr7e-48.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME zr7e.png)
 install(FILES docs/zr7e-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES data/linux/zr7e-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zr7e-cli)
 
 # The installed tree, checked as a packager would: every file in place, the desktop entry and
 # the AppStream file valid, the manual page readable, and the installed command line working.

@@ -43,7 +43,7 @@ for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
             share/zr7e/file-format.md share/zr7e/images/main-window.png \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
-            share/man/man1/zr7e-cli.1 $guide_page; do
+            share/man/man1/zr7e-cli.1 share/bash-completion/completions/zr7e-cli $guide_page; do
     [ -s "$prefix/$file" ] || { echo "missing from the installed tree: $file" >&2; exit 1; }
 done
 
@@ -70,5 +70,8 @@ cli="$prefix/bin/zr7e-cli"
 cmp "$work/letter.txt" "$work/back/letter.txt"
 echo "installed tree in $prefix: complete, valid, and working"
 
-command -v dpkg-deb >/dev/null || { echo "dpkg-deb not found: the Debian package is not checked"; exit 0; }
+if ! command -v dpkg-deb >/dev/null; then
+    echo "dpkg-deb not found: the Debian package is not checked"
+    exit 0
+fi
 check_package "$build" "$prefix" "$prefix-deb"
