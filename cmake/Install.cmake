@@ -20,7 +20,7 @@ install(FILES data/linux/zr7e.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/linux/zr7e-48.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME zr7e.png)
-install(FILES docs/zr7e-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES docs/zr7e.1 docs/zr7e-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES data/linux/zr7e-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zr7e-cli)
 

@@ -43,7 +43,8 @@ for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
             share/zr7e/file-format.md share/zr7e/images/main-window.png \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
-            share/man/man1/zr7e-cli.1 share/bash-completion/completions/zr7e-cli $guide_page; do
+            share/man/man1/zr7e.1 share/man/man1/zr7e-cli.1 \
+            share/bash-completion/completions/zr7e-cli $guide_page; do
     [ -s "$prefix/$file" ] || { echo "missing from the installed tree: $file" >&2; exit 1; }
 done
 
@@ -54,7 +55,7 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 size=$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/48x48/apps/zr7e.png" | tr -s ' ')
 [ "$size" = " 0 0 0 48 0 0 0 48" ] || { echo "the 48x48 icon is not 48 x 48:$size" >&2; exit 1; }
 
-warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/zr7e-cli.1" 2>&1)
+warnings=$(groff -man -Tutf8 -ww -z "$prefix"/share/man/man1/zr7e{,-cli}.1 2>&1)
 [ -z "$warnings" ] || { echo "manual page: $warnings" >&2; exit 1; }
 
 work=$(mktemp -d)
