@@ -1,6 +1,7 @@
 # What `cmake --install` puts where, for a Linux desktop: the two programs, their data and
 # guide, the desktop entry with its icons and AppStream description, the file manager's menu
-# entry, and the manual page.
+# entry, the manual pages, and the command line's bash completion, where bash-completion loads it
+# when zr7e-cli is first completed.
 include(GNUInstallDirs)
 
 set(ZR7_APP_ID org.revarodevaza.zr7e)
@@ -25,7 +26,9 @@ install(FILES data/linux/zr7e.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/linux/zr7e-48.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps RENAME zr7e.png)
-install(FILES docs/zr7e-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES docs/zr7e.1 docs/zr7e-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES data/linux/zr7e-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zr7e-cli)
 
 # The installed tree, checked as a packager would: every file in place, the desktop entry and
 # the AppStream file valid, the manual page readable, and the installed command line working.

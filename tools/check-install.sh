@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch prefix and checks the tree as a packager would: every file in
 # place, the desktop entry and the AppStream file valid, the manual page clean, the icon the
-# size its folder says, and the installed command line encrypting and decrypting.
+# size its folder says, and the installed command line encrypting and decrypting. Where dpkg-deb
+# is present, the Debian package is made and checked too.
 # Usage: check-install.sh BUILD_DIR SCRATCH_PREFIX [user-guide.html]
 # The third argument names the user guide's web page when the build made one.
 set -euo pipefail
@@ -9,6 +10,31 @@ build=$1
 prefix=$2
 guide_page=${3:+share/zr7e/$3}
 id=org.revarodevaza.zr7e
+
+# The Debian package that cpack makes holds the same files as the installed tree, under /usr,
+# with the manual pages compressed; its dependencies name the libraries the programs link, and
+# lintian, where installed, finds no error in it.
+check_package() {
+    local build=$1 tree=$2 scratch=$3
+    rm -rf "$scratch"
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >/dev/null
+    local deb
+    deb=$(echo "$scratch"/zr7e_*.deb)
+    dpkg-deb -x "$deb" "$scratch/root"
+    diff <(cd "$tree" && find . -type f | sed 's,^\./share/man/.*,&.gz,' | sort) \
+         <(cd "$scratch/root/usr" && find . -type f | sort) \
+        || { echo "the package's files (>) differ from the installed tree's (<)" >&2; exit 1; }
+    local depends
+    depends=$(dpkg-deb -f "$deb" Depends)
+    [[ $depends == *libsodium* && $depends == *libqt6core* && $depends == *libqt6widgets* ]] \
+        || { echo "the package's dependencies lack libsodium or Qt: '$depends'" >&2; exit 1; }
+    if command -v lintian >/dev/null; then
+        lintian --fail-on error "$deb" 2> >(grep -v 'running with root privileges' >&2)
+    else
+        echo "lintian not found: the package is not checked for errors"
+    fi
+    echo "package $(basename "$deb"): the installed tree's files, depends on $depends"
+}
 
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -18,7 +44,8 @@ for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
             share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/kio/servicemenus/$id.servicemenu.desktop \
             share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
-            share/man/man1/zr7e-cli.1 $guide_page; do
+            share/man/man1/zr7e.1 share/man/man1/zr7e-cli.1 \
+            share/bash-completion/completions/zr7e-cli $guide_page; do
     [ -s "$prefix/$file" ] || { echo "missing from the installed tree: $file" >&2; exit 1; }
 done
 
@@ -32,7 +59,7 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 size=$(od -An -tu1 -j16 -N8 "$prefix/share/icons/hicolor/48x48/apps/zr7e.png" | tr -s ' ')
 [ "$size" = " 0 0 0 48 0 0 0 48" ] || { echo "the 48x48 icon is not 48 x 48:$size" >&2; exit 1; }
 
-warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/zr7e-cli.1" 2>&1)
+warnings=$(groff -man -Tutf8 -ww -z "$prefix"/share/man/man1/zr7e{,-cli}.1 2>&1)
 [ -z "$warnings" ] || { echo "manual page: $warnings" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -47,3 +74,14 @@ cli="$prefix/bin/zr7e-cli"
     "$work/safe/letter.enc" >/dev/null 2>&1
 cmp "$work/letter.txt" "$work/back/letter.txt"
 echo "installed tree in $prefix: complete, valid, and working"
+
+if ! command -v dpkg-deb >/dev/null; then
+    echo "dpkg-deb not found: the Debian package is not checked"
+    exit 0
+fi
+# Nobody ships the sanitizers' build: its package is left to the ordinary build's test.
+if grep -qx 'ZR7_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+    echo "a sanitized build: its Debian package is not checked"
+    exit 0
+fi
+check_package "$build" "$prefix" "$prefix-deb"
