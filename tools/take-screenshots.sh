@@ -35,7 +35,6 @@ display="${ZR7_SHOTS_DISPLAY:-:95}"
 say() { printf 'take-screenshots: %s\n' "$*" >&2; }
 die() {
     say "$*"
-    import -window root /tmp/96-fail.png 2>/dev/null || true #DEBUG
     exit 1
 }
 
@@ -114,14 +113,14 @@ printf 'month,income,costs\nJanuary,4200,3100\nFebruary,4150,2980\nMarch,4390,33
 mkdir -p "$home/zr7test"
 cp "$home/documents/notes.txt" "$home/zr7test/notes.tst"
 
-# A setup: encrypt FOLDER/SPEC to safe/*.enc.
+# A setup: encrypt FOLDER/SPEC to safe/*.enc, or in place when IN_PLACE is 1.
 opn_line() { printf '%s\r\n' "$1"; }
 write_setup() {
-    local folder=$1 spec=$2
+    local folder=$1 spec=$2 in_place=${3:-0}
     opn_line "1.02"
-    opn_line " 1 " # encrypt
-    opn_line " 0 " # no confirmation of each file
-    opn_line " 0 " # output files not the same as the input files
+    opn_line " 1 "          # encrypt
+    opn_line " 0 "          # no confirmation of each file
+    opn_line " $in_place " # output files the same as the input files, or not
     opn_line " 0 " # no subfolders
     opn_line "\"$folder/\""
     opn_line "\"$spec\""
@@ -130,6 +129,9 @@ write_setup() {
 }
 # The reliability test is offered for the .tst files of a folder named zr7test.
 write_setup "$home/zr7test" '*.tst' >"$home/test.opn"
+# Encrypting a .doc file in place brings the antivirus question and the purge advice.
+mkdir -p "$home/office"
+write_setup "$home/office" '*.doc' 1 >"$home/office.opn"
 
 # A dark colour scheme as a KDE desktop writes it.
 mkdir -p "$scratch/desktop"
@@ -182,6 +184,7 @@ sleep 1
 start_program() {
     write_setup "$home/documents" '*.txt' >"$config/zr7e/zr7e.opn"
     rm -f "$home/safe/"*
+    sample_text "Minutes" 30 >"$home/office/minutes.doc"
     cd "$home"
     env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP \
         -u DBUS_SESSION_BUS_ADDRESS -u KDE_SESSION_VERSION -u XDG_CONFIG_DIRS \
@@ -321,20 +324,31 @@ other_windows() {
     wait_active "$help"
     keys Escape
 
-    # The reliability test, offered by "Do it!" for a setup of .tst files in zr7test. The
-    # setup menu opens on "Save setup": "Load setup" is the one before it.
-    back_to_main
-    keys alt+u shift+Tab Return
-    dialog=$(wait_window '^Specify operation file')
-    wait_active "$dialog"
-    xdotool type --delay 20 "$home/test.opn"
-    keys Return
-    back_to_main
-    sleep 1 # a command within a second of a file dialog is taken for a stray click
+    # The reliability test, offered by "Do it!" for a setup of .tst files in zr7test.
+    load_setup "$home/test.opn"
     keys alt+d
     test=$(wait_window '^Reliability test$')
     wait_active "$test"
     shoot "$test" reliability-test.png
+    keys Escape
+
+    # The antivirus question and the purge advice, both answered with their default button.
+    load_setup "$home/office.opn"
+    keys alt+d
+    confirm=$(wait_window '^Confirm operation$')
+    wait_active "$confirm"
+    keys Return
+    antivirus=$(wait_window '^Antivirus software query$')
+    wait_active "$antivirus"
+    shoot "$antivirus" antivirus-query.png
+    keys Return
+    advice=$(wait_window '^Purge advice$')
+    wait_active "$advice"
+    shoot "$advice" purge-advice.png
+    keys Return
+    report=$(wait_window '^Encrypting')
+    sleep 1
+    xdotool windowactivate --sync "$report" >/dev/null 2>&1 || true
     keys Escape
 
     # A single file's randomness window, with the byte-pair picture of its bytes.
@@ -371,6 +385,19 @@ other_windows() {
     wait_active "$message"
     shoot "$message" message-box.png
     keys Escape
+}
+
+# Loads the operation file PATH through Setup, Load setup. The setup menu opens on "Save
+# setup": "Load setup" is the one before it.
+load_setup() {
+    back_to_main
+    keys alt+u shift+Tab Return
+    dialog=$(wait_window '^Specify operation file')
+    wait_active "$dialog"
+    xdotool type --delay 20 "$1"
+    keys Return
+    back_to_main
+    sleep 1 # a command within a second of a file dialog is taken for a stray click
 }
 
 # Opens the key panel's choice number CHOICE and waits for the window titled PATTERN; with a
