@@ -17,11 +17,12 @@
 #   help.png                the help window
 #
 # Then it starts the program again under a dark desktop palette and takes the same windows and
-# every other one it can reach, each as dark-<window>.png: the six above, the dialog of a file
-# to open, the key inspection, the reliability test, the single file's randomness window with
-# its byte-pair picture, the three ways of typing or making a key, and the help's credits. The
-# dark palette comes as a desktop gives it, through Qt's own KDE platform theme: a colour scheme
-# in a kdeglobals file, read when XDG_CURRENT_DESKTOP is KDE; the program is not told anything.
+# every other one it can reach, each as dark-<window>.png: the six above, a file dialog, the key
+# inspection, the help's credits, the reliability test, the antivirus question and the purge
+# advice, the single file's randomness window with its byte-pair picture, the three ways of
+# typing or making a key, and a message box. The dark palette comes as a desktop gives it,
+# through Qt's own KDE platform theme: a colour scheme in a kdeglobals file, read when
+# XDG_CURRENT_DESKTOP is KDE (Qt falls back to its Fusion style); the program is told nothing.
 #
 # Whatever happens, it ends every process it started and removes the scratch home.
 set -euo pipefail
@@ -113,17 +114,17 @@ printf 'month,income,costs\nJanuary,4200,3100\nFebruary,4150,2980\nMarch,4390,33
 mkdir -p "$home/zr7test"
 cp "$home/documents/notes.txt" "$home/zr7test/notes.tst"
 
-# A setup: encrypt FOLDER/SPEC to safe/*.enc, or in place when IN_PLACE is 1.
+# A setup: encrypt FOLDER/FILES to safe/*.enc, or in place when IN_PLACE is 1.
 opn_line() { printf '%s\r\n' "$1"; }
 write_setup() {
-    local folder=$1 spec=$2 in_place=${3:-0}
+    local folder=$1 files=$2 in_place=${3:-0}
     opn_line "1.02"
-    opn_line " 1 "          # encrypt
-    opn_line " 0 "          # no confirmation of each file
+    opn_line " 1 "         # encrypt
+    opn_line " 0 "         # no confirmation of each file
     opn_line " $in_place " # output files the same as the input files, or not
-    opn_line " 0 " # no subfolders
+    opn_line " 0 "         # no subfolders
     opn_line "\"$folder/\""
-    opn_line "\"$spec\""
+    opn_line "\"$files\""
     opn_line "\"$home/safe/\""
     opn_line '"*.enc"'
 }
@@ -160,7 +161,7 @@ BackgroundNormal=44,46,50
 ForegroundNormal=226,228,230
 SCHEME
 
-# --- The X server and the window manager ----------------------------------------
+# --- The X server and the window manager ----------------------------------------------------
 
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
@@ -227,8 +228,7 @@ keys() {
     sleep 0.4
 }
 
-# The window with its frame, as a small PNG.
-# The name gets the prefix of the pass.
+# The window with its frame, as a small PNG named with the prefix of the pass.
 prefix=""
 shoot() {
     local id=$1 name=$prefix$2
