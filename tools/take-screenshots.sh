@@ -16,6 +16,14 @@
 #   randomness-report.png   the randomness report of the output files
 #   help.png                the help window
 #
+# Then it starts the program again under a dark desktop palette and takes the same windows and
+# every other one it can reach, each as dark-<window>.png: the six above, a file dialog, the key
+# inspection, the help's credits, the reliability test, the antivirus question and the purge
+# advice, the single file's randomness window with its byte-pair picture, the three ways of
+# typing or making a key, and a message box. The dark palette comes as a desktop gives it,
+# through Qt's own KDE platform theme: a colour scheme in a kdeglobals file, read when
+# XDG_CURRENT_DESKTOP is KDE (Qt falls back to its Fusion style); the program is told nothing.
+#
 # Whatever happens, it ends every process it started and removes the scratch home.
 set -euo pipefail
 
@@ -103,22 +111,57 @@ sample_text "Letter to the bank" 25 >"$home/documents/letter.txt"
 printf 'month,income,costs\nJanuary,4200,3100\nFebruary,4150,2980\nMarch,4390,3320\n' \
     >"$home/documents/budget.csv"
 "$cli" newkey "$home/keys/my.key" >/dev/null
+mkdir -p "$home/zr7test"
+cp "$home/documents/notes.txt" "$home/zr7test/notes.tst"
 
-# The setup the program starts with: encrypt documents/*.txt to safe/*.enc.
+# A setup: encrypt FOLDER/FILES to safe/*.enc, or in place when IN_PLACE is 1.
 opn_line() { printf '%s\r\n' "$1"; }
-{
+write_setup() {
+    local folder=$1 files=$2 in_place=${3:-0}
     opn_line "1.02"
-    opn_line " 1 "  # encrypt
-    opn_line " 0 "  # no confirmation of each file
-    opn_line " 0 "  # output files not the same as the input files
-    opn_line " 0 "  # no subfolders
-    opn_line "\"$home/documents/\""
-    opn_line '"*.txt"'
+    opn_line " 1 "         # encrypt
+    opn_line " 0 "         # no confirmation of each file
+    opn_line " $in_place " # output files the same as the input files, or not
+    opn_line " 0 "         # no subfolders
+    opn_line "\"$folder/\""
+    opn_line "\"$files\""
     opn_line "\"$home/safe/\""
     opn_line '"*.enc"'
-} >"$config/zr7e/zr7e.opn"
+}
+# The reliability test is offered for the .tst files of a folder named zr7test.
+write_setup "$home/zr7test" '*.tst' >"$home/test.opn"
+# Encrypting a .doc file in place brings the antivirus question and the purge advice.
+mkdir -p "$home/office"
+write_setup "$home/office" '*.doc' 1 >"$home/office.opn"
 
-# --- The X server, the window manager and the program ----------------------------------------
+# A dark colour scheme as a KDE desktop writes it.
+mkdir -p "$scratch/desktop"
+cat >"$scratch/desktop/kdeglobals" <<'SCHEME'
+[Colors:Window]
+BackgroundNormal=44,46,50
+ForegroundNormal=226,228,230
+
+[Colors:View]
+BackgroundNormal=30,32,35
+BackgroundAlternate=38,40,44
+ForegroundNormal=226,228,230
+ForegroundLink=104,168,240
+ForegroundVisited=176,140,226
+
+[Colors:Button]
+BackgroundNormal=56,59,64
+ForegroundNormal=226,228,230
+
+[Colors:Selection]
+BackgroundNormal=54,112,184
+ForegroundNormal=255,255,255
+
+[Colors:Tooltip]
+BackgroundNormal=44,46,50
+ForegroundNormal=226,228,230
+SCHEME
+
+# --- The X server and the window manager ----------------------------------------------------
 
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
@@ -134,15 +177,24 @@ HOME="$home" openbox >"$scratch/openbox.log" 2>&1 &
 openbox_pid=$!
 sleep 1
 
+# --- The program ------------------------------------------------------------------------------
+
 # The program sees only the scratch home, in the C locale and with Qt's own look, so that a
-# retake gives the same pictures on any machine.
-cd "$home"
-env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP -u DBUS_SESSION_BUS_ADDRESS \
-    HOME="$home" XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$home/.local/share" \
-    XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$scratch/runtime" \
-    LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1 \
-    "$program" >"$scratch/program.log" 2>&1 &
-app_pid=$!
+# retake gives the same pictures on any machine; the arguments add to its environment. Each
+# start begins with the first setup and an empty output folder.
+start_program() {
+    write_setup "$home/documents" '*.txt' >"$config/zr7e/zr7e.opn"
+    rm -f "$home/safe/"*
+    sample_text "Minutes" 30 >"$home/office/minutes.doc"
+    cd "$home"
+    env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP \
+        -u DBUS_SESSION_BUS_ADDRESS -u KDE_SESSION_VERSION -u XDG_CONFIG_DIRS \
+        HOME="$home" XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$home/.local/share" \
+        XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$scratch/runtime" \
+        LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1 "$@" \
+        "$program" >>"$scratch/program.log" 2>&1 &
+    app_pid=$!
+}
 
 # --- Driving it ------------------------------------------------------------------------------
 
@@ -176,78 +228,216 @@ keys() {
     sleep 0.4
 }
 
-# The window with its frame, as a small PNG.
+# The window with its frame, as a small PNG named with the prefix of the pass.
+prefix=""
 shoot() {
-    local id=$1 name=$2
+    local id=$1 name=$prefix$2
     sleep 0.6 # the last repaint
     import -frame -window "$id" "$scratch/shot.png"
-    convert "$scratch/shot.png" -strip +dither PNG8:"$out_dir/$name"
+    convert "$scratch/shot.png" -strip +dither -colors 256 PNG8:"$out_dir/$name"
     say "$name ($(identify -format '%wx%h' "$out_dir/$name"))"
 }
 
-main=$(wait_window '^1\.[0-9]+ Revarodevaza ZR7$')
-xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
-wait_active "$main"
-sleep 0.5
+# Activates the main window again once a window over it has gone.
+back_to_main() {
+    xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+    wait_active "$main"
+}
 
-# The key panel, then the key from the keyfile: its third choice opens a file dialog, and the
-# question that follows ("Inspect the key?") is answered No.
-keys alt+k
-shoot "$main" key-panel.png
-keys Tab Tab Return
-dialog=$(wait_window 'from keyfile$')
-wait_active "$dialog"
-xdotool type --delay 20 "$home/keys/my.key"
-keys Return
-question=$(wait_window 'my\.key$')
-wait_active "$question"
-keys Return
-wait_active "$main"
-shoot "$main" main-window.png
+# The windows of the guide's one setup, from the key to the help.
+guide_windows() {
+    main=$(wait_window '^1\.[0-9]+ Revarodevaza ZR7$')
+    back_to_main
+    sleep 0.5
 
-# "Do it!": the confirmation, then the batch and its report.
-keys alt+d
-confirm=$(wait_window '^Confirm operation$')
-wait_active "$confirm"
-shoot "$confirm" confirmation.png
-keys Return
-report=$(wait_window '^Encrypting')
-for _ in $(seq 150); do
-    n=$(find "$home/safe" -maxdepth 1 -name '*.enc' | wc -l)
-    ((n == 3)) && [[ -z "$(find "$home/safe" -maxdepth 1 -name '.zr7-*')" ]] && break
-    sleep 0.2
-done
-((n == 3)) || die "the batch did not write its three files"
-sleep 1
-shoot "$report" report.png
-xdotool windowactivate --sync "$report" >/dev/null 2>&1 || true
-keys Escape
+    # The key panel, then the key from the keyfile: its third choice opens a file dialog, and
+    # the question that follows ("Inspect the key?") is answered No, or on the dark pass Yes:
+    # the inspection's default button then takes the key.
+    keys alt+k
+    shoot "$main" key-panel.png
+    keys Tab Tab Return
+    dialog=$(wait_window 'from keyfile$')
+    wait_active "$dialog"
+    xdotool type --delay 20 "$home/keys/my.key"
+    [[ -z "$prefix" ]] || shoot "$dialog" file-dialog.png
+    keys Return
+    question=$(wait_window 'my\.key$')
+    wait_active "$question"
+    if [[ -z "$prefix" ]]; then
+        keys Return
+    else
+        keys Tab Return
+        inspect=$(wait_window '^Inspect the key$')
+        wait_active "$inspect"
+        shoot "$inspect" inspect-key.png
+        keys Return
+    fi
+    wait_active "$main"
+    shoot "$main" main-window.png
 
-# The randomness report: its panel offers the input and the output files; the second is taken.
-xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
-wait_active "$main"
-keys alt+m
-keys Tab Return
-randomness=$(wait_window '^Randomness report')
-sleep 1
-shoot "$randomness" randomness-report.png
-xdotool windowactivate --sync "$randomness" >/dev/null 2>&1 || true
-keys Escape
+    # "Do it!": the confirmation, then the batch and its report.
+    keys alt+d
+    confirm=$(wait_window '^Confirm operation$')
+    wait_active "$confirm"
+    shoot "$confirm" confirmation.png
+    keys Return
+    report=$(wait_window '^Encrypting')
+    for _ in $(seq 150); do
+        n=$(find "$home/safe" -maxdepth 1 -name '*.enc' | wc -l)
+        ((n == 3)) && [[ -z "$(find "$home/safe" -maxdepth 1 -name '.zr7-*')" ]] && break
+        sleep 0.2
+    done
+    ((n == 3)) || die "the batch did not write its three files"
+    sleep 1
+    shoot "$report" report.png
+    xdotool windowactivate --sync "$report" >/dev/null 2>&1 || true
+    keys Escape
 
-# The help window.
-xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
-wait_active "$main"
-keys alt+h
-help=$(wait_window '^Help for')
-shoot "$help" help.png
-xdotool windowactivate --sync "$help" >/dev/null 2>&1 || true
-keys Escape
+    # The randomness report: its panel offers the input and the output files; the second is
+    # taken.
+    back_to_main
+    keys alt+m
+    keys Tab Return
+    randomness=$(wait_window '^Randomness report')
+    wait_active "$randomness"
+    sleep 1
+    shoot "$randomness" randomness-report.png
+    xdotool windowactivate --sync "$randomness" >/dev/null 2>&1 || true
+    keys Escape
+
+    # The help window.
+    back_to_main
+    keys alt+h
+    help=$(wait_window '^Help for')
+    shoot "$help" help.png
+}
+
+# The windows the guide's setup does not show, taken on the dark pass.
+other_windows() {
+    # The credits, from the help's "Author", after its text and Close.
+    keys Tab Tab Return
+    credits=$(wait_window '^Credits$')
+    wait_active "$credits"
+    shoot "$credits" credits.png
+    keys Escape
+    xdotool windowactivate --sync "$help" >/dev/null 2>&1 || true
+    wait_active "$help"
+    keys Escape
+
+    # The reliability test, offered by "Do it!" for a setup of .tst files in zr7test.
+    load_setup "$home/test.opn"
+    keys alt+d
+    test=$(wait_window '^Reliability test$')
+    wait_active "$test"
+    shoot "$test" reliability-test.png
+    keys Escape
+
+    # The antivirus question and the purge advice, both answered with their default button.
+    load_setup "$home/office.opn"
+    keys alt+d
+    confirm=$(wait_window '^Confirm operation$')
+    wait_active "$confirm"
+    keys Return
+    antivirus=$(wait_window '^Antivirus software query$')
+    wait_active "$antivirus"
+    shoot "$antivirus" antivirus-query.png
+    keys Return
+    advice=$(wait_window '^Purge advice$')
+    wait_active "$advice"
+    shoot "$advice" purge-advice.png
+    keys Return
+    report=$(wait_window '^Encrypting')
+    sleep 1
+    xdotool windowactivate --sync "$report" >/dev/null 2>&1 || true
+    keys Escape
+
+    # A single file's randomness window, with the byte-pair picture of its bytes.
+    back_to_main
+    keys alt+s
+    dialog=$(wait_window '^Specify file to be')
+    wait_active "$dialog"
+    xdotool type --delay 20 "$home/documents/report.txt"
+    keys Return
+    back_to_main
+    sleep 1
+    keys alt+m Return
+    picture=$(wait_window 'report\.txt')
+    wait_active "$picture"
+    keys Return
+    sleep 2
+    shoot "$picture" byte-pair-picture.png
+    keys Escape
+
+    # The key typed with and without display, the first and second choices of the key panel,
+    # and a random key, the fourth, which first asks for the new keyfile's name. Each window is
+    # left with Escape.
+    key_window 0 'Type key .with display.$' type-key-with-display.png
+    key_window 1 'Type key .without display.$' type-key-without-display.png
+    key_window 3 '^Specify new keyfile$'
+    xdotool type --delay 20 "$home/keys/new.key"
+    keys Return
+    window=$(wait_window '^Create random key$')
+    wait_active "$window"
+    shoot "$window" random-key.png
+    keys Escape
+    # Left before it had enough movements, it says so in a message box: Cancel.
+    message=$(wait_window '^Key not sufficiently random$')
+    wait_active "$message"
+    shoot "$message" message-box.png
+    keys Escape
+}
+
+# Loads the operation file PATH through Setup, Load setup. The setup menu opens on "Save
+# setup": "Load setup" is the one before it.
+load_setup() {
+    back_to_main
+    keys alt+u shift+Tab Return
+    dialog=$(wait_window '^Specify operation file')
+    wait_active "$dialog"
+    xdotool type --delay 20 "$1"
+    keys Return
+    back_to_main
+    sleep 1 # a command within a second of a file dialog is taken for a stray click
+}
+
+# Opens the key panel's choice number CHOICE and waits for the window titled PATTERN; with a
+# NAME, types a key into it, takes it as NAME and leaves it with Escape.
+key_window() {
+    local choice=$1 pattern=$2 name=${3:-} i
+    back_to_main
+    keys alt+k
+    for ((i = 0; i < choice; i++)); do keys Tab; done
+    keys Return
+    window=$(wait_window "$pattern")
+    wait_active "$window"
+    [[ -n "$name" ]] || return 0
+    xdotool type --delay 20 'correct horse'
+    shoot "$window" "$name"
+    keys Escape
+}
 
 # A proper end: Quit, and the program leaves on its own (cleanup ends it otherwise).
-xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
-keys alt+q
-for _ in $(seq 30); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
+quit_program() {
+    back_to_main
+    keys alt+q
+    for _ in $(seq 30); do
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    stop_process "$app_pid"
+    app_pid=""
+}
+
+start_program
+guide_windows
+xdotool windowactivate --sync "$help" >/dev/null 2>&1 || true
+keys Escape
+quit_program
+
+# The same under a dark palette, and the other windows.
+prefix=dark-
+start_program XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5 XDG_CONFIG_DIRS="$scratch/desktop"
+guide_windows
+other_windows
+quit_program
 say "done: the pictures are in $out_dir"

@@ -1,5 +1,7 @@
 #include "DocumentationLink.h"
 
+#include "ReadableColour.h"
+
 #include <QKeyEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -8,7 +10,6 @@ DocumentationLink::DocumentationLink(const QString& text, QWidget* parent) : QLa
 {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
-    setStyleSheet(QStringLiteral("color: palette(link); text-decoration: underline;"));
 }
 
 bool DocumentationLink::IsPressKey(const QKeyEvent* event)
@@ -51,13 +52,20 @@ void DocumentationLink::focusOutEvent(QFocusEvent* event)
     QLabel::focusOutEvent(event);
 }
 
-void DocumentationLink::paintEvent(QPaintEvent* event)
+// The text underlined in the palette's link colour, made lighter where a dark window needs it.
+void DocumentationLink::paintEvent(QPaintEvent* /*event*/)
 {
-    QLabel::paintEvent(event);
+    QStylePainter painter(this);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    painter.setFont(underlined);
+    QPalette shown = palette();
+    shown.setColor(QPalette::WindowText, ReadableColour::Link(palette()));
+    painter.drawItemText(contentsRect(), int(alignment()), shown, isEnabled(), text(),
+                         QPalette::WindowText);
     if (!hasFocus())
         return;
     // Around the text only: the label is wider than its text.
-    QStylePainter painter(this);
     QStyleOptionFocusRect option;
     option.initFrom(this);
     option.backgroundColor = palette().color(backgroundRole());

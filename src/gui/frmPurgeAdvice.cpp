@@ -4,6 +4,7 @@
 #include "core/PurgeAdvice.h"
 
 #include <QCheckBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QTextEdit>
 
@@ -33,6 +34,11 @@ frmPurgeAdvice::frmPurgeAdvice(QWidget* parent) : QDialog(parent)
     txtAdvice->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     txtAdvice->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     txtAdvice->viewport()->setAutoFillBackground(false);
+    // On the window's background the advice takes the window's text colour: a desktop palette
+    // may pair a light text background with a dark window.
+    QPalette onWindow = txtAdvice->palette();
+    onWindow.setColor(QPalette::Text, onWindow.color(QPalette::WindowText));
+    txtAdvice->setPalette(onWindow);
     txtAdvice->document()->setDocumentMargin(0);
 
     chkDontShowAgain = new QCheckBox(PurgeAdvice::DontShowAgainCaption(), this);

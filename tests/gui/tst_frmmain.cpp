@@ -5,6 +5,7 @@
 #include "ScriptedKeyDialogs.h"
 #include "gui/FileDialog.h"
 #include "gui/KeyFromPanel.h"
+#include "gui/ReadableColour.h"
 #include "gui/SetupMenu.h"
 #include "gui/SetupPanel.h"
 #include "gui/frmMain.h"
@@ -12,8 +13,10 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QImage>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QSet>
 #include <QSignalSpy>
@@ -48,6 +51,8 @@ private slots:
     void enterAndEscape();
     void everyCommandHasItsOwnAltLetter();
     void documentationLinkByKeyboard();
+    void linkStandsOutUnderAnyPalette_data();
+    void linkStandsOutUnderAnyPalette();
 
 private:
     QTemporaryDir m_config;
@@ -457,6 +462,52 @@ void tst_frmmain::documentationLinkByKeyboard()
     QTest::keyClick(Widgets(w).lblOnlineDocumentation, Qt::Key_Space);
     QTest::keyClick(Widgets(w).lblOnlineDocumentation, Qt::Key_Return);
     QCOMPARE(documentation.count(), 2);
+}
+
+namespace {
+
+QPalette DarkPalette(const QColor& link)
+{
+    QPalette dark(QColor(56, 59, 64), QColor(44, 46, 50)); // button, window
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(226, 228, 230));
+    dark.setColor(QPalette::Base, QColor(30, 32, 35));
+    dark.setColor(QPalette::Link, link);
+    return dark;
+}
+
+} // namespace
+
+void tst_frmmain::linkStandsOutUnderAnyPalette_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QPalette pale;
+    pale.setColor(QPalette::Link, QColor(160, 200, 255));
+    QTest::newRow("light") << QPalette();
+    QTest::newRow("light, pale link") << pale;
+    QTest::newRow("dark, own link") << DarkPalette(QColor(104, 168, 240));
+    QTest::newRow("dark, the light palette's link") << DarkPalette(QColor(0, 0, 255));
+}
+
+// The link's strongest pixel, its underline, stands out from the window as text must.
+void tst_frmmain::linkStandsOutUnderAnyPalette()
+{
+    QFETCH(QPalette, palette);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    QCoreApplication::processEvents(); // the palette reaches the widgets through events
+    const QLabel* link = Widgets(*m_window).lblOnlineDocumentation;
+    const QImage shown =
+        m_window->grab(QRect(link->mapTo(m_window, QPoint()), link->size())).toImage();
+    QApplication::setPalette(before);
+    double strongest = 1;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            strongest = qMax(strongest, ReadableColour::Contrast(shown.pixelColor(x, y),
+                                                                 palette.color(QPalette::Window)));
+        }
+    }
+    QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
 }
 
 QTEST_MAIN(tst_frmmain)
