@@ -3,6 +3,7 @@
 #include "core/SetupView.h"
 
 #include <QCoreApplication>
+#include <QString>
 
 #include <array>
 
@@ -49,6 +50,8 @@ private:
     QLabel* AddLabel(const char* name, int left, int row, int width, const QString& text = {});
 
     QWidget& m_parent;
+    // The description of each row's values, for a screen reader.
+    std::array<QString, 13> m_rowCaptions;
     SetupEditor& m_editor;
     QPushButton& m_keyCommand;
 

@@ -42,6 +42,7 @@ frmHelp::frmHelp(QWidget* mainWindow) : m_mainWindow(mainWindow)
 
     txbText = new QTextEdit(this);
     txbText->setObjectName(QStringLiteral("txbText"));
+    txbText->setAccessibleName(tr("Help text"));
     txbText->setReadOnly(true);
     // Read-only, but the keyboard still scrolls and selects, and the selection shows.
     txbText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
