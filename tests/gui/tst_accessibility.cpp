@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +47,7 @@ private slots:
     void everyControlIsNamed_data();
     void everyControlIsNamed();
     void mainWindowSaysWhatItsLinesAre();
+    void documentationIsALink();
 
 public:
     QTemporaryDir m_dir;
@@ -239,6 +241,18 @@ void tst_accessibility::mainWindowSaysWhatItsLinesAre()
     }
     QCOMPARE(commands, 15);
     QVERIFY2(undescribed.isEmpty(), qPrintable(undescribed.join(QStringLiteral(", "))));
+}
+
+// "Online documentation" is a link that a screen reader can follow.
+void tst_accessibility::documentationIsALink()
+{
+    auto* link = m_main->findChild<QWidget*>(QStringLiteral("lblOnlineDocumentation"));
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(link);
+    QCOMPARE(node->role(), QAccessible::Link);
+    QCOMPARE(node->text(QAccessible::Name), QStringLiteral("Online documentation"));
+    QSignalSpy requested(m_main, &frmMain::documentationRequested);
+    node->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(requested.count(), 1);
 }
 
 QTEST_MAIN(tst_accessibility)
