@@ -50,6 +50,7 @@ frmHelp::frmHelp(QWidget* mainWindow) : m_mainWindow(mainWindow)
 
     cmdClose = new QPushButton(tr("Close"), this);
     cmdCredit = new QPushButton(tr("Author"), this);
+    cmdCredit->setAccessibleDescription(tr("Shows the program's name, version and author."));
     cmdClose->setAutoDefault(false);
     cmdCredit->setAutoDefault(false);
     EnterKey::Apply(cmdClose);
