@@ -41,7 +41,7 @@ SummaryLines::SummaryLines(QWidget& parent, SetupEditor& editor, QPushButton& ke
         // Read alone, a value ("Yes", a folder) does not say what it is: its caption does.
         m_rowCaptions[caption.row] = tr(caption.text).remove(QLatin1Char(':')).trimmed();
     }
-    m_rowCaptions[1] = tr("What the setup still needs");
+    m_rowCaptions[1] = tr("Hint");
     m_rowCaptions[12] = tr("The operation file the setup came from");
 
     lblFunction = AddLabel("lblFunction", ValueLeft, 0, 1300);

@@ -131,7 +131,7 @@ void frmReport::CreateControls()
     lblPausedDone->setAlignment(Qt::AlignCenter);
     prgFile = new QProgressBar(this);
     prgFile->setObjectName(QStringLiteral("prgFile"));
-    prgFile->setAccessibleName(tr("Progress of the operation"));
+    prgFile->setAccessibleName(tr("Progress of the current file"));
     prgFile->setRange(0, 1000);
     prgFile->hide();
     ShowIdleButtons();
