@@ -36,6 +36,7 @@ void CommandDescriptions::Apply(QWidget& window)
     for (const auto& entry : descriptions) {
         auto* command = window.findChild<QPushButton*>(QString::fromLatin1(entry.command));
         Q_ASSERT(command != nullptr);
-        command->setAccessibleDescription(tr(entry.description));
+        if (command != nullptr)
+            command->setAccessibleDescription(tr(entry.description));
     }
 }

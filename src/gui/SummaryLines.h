@@ -50,10 +50,10 @@ private:
     QLabel* AddLabel(const char* name, int left, int row, int width, const QString& text = {});
 
     QWidget& m_parent;
-    // The description of each row's values, for a screen reader.
-    std::array<QString, 13> m_rowCaptions;
     SetupEditor& m_editor;
     QPushButton& m_keyCommand;
+    // The description of each row's values, for a screen reader.
+    std::array<QString, 13> m_rowCaptions;
 
     QLabel* lblFunction = nullptr;
     QLabel* lblFunction2 = nullptr;
