@@ -2,12 +2,55 @@
 
 #include "ReadableColour.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
+namespace {
+
+// A screen reader presents the label as a link that it can follow, with the label's text as
+// its name and the tool tip (where it leads) as its description.
+class AccessibleLink : public QAccessibleWidget
+{
+public:
+    explicit AccessibleLink(DocumentationLink* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString text = QAccessibleWidget::text(t);
+        if (t != QAccessible::Name || !text.isEmpty())
+            return text;
+        return static_cast<const DocumentationLink*>(widget())->text();
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& actionName) override
+    {
+        if (actionName == pressAction())
+            emit static_cast<DocumentationLink*>(widget())->activated();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+};
+
+QAccessibleInterface* LinkFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("DocumentationLink") && object && object->isWidgetType())
+        return new AccessibleLink(static_cast<DocumentationLink*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 DocumentationLink::DocumentationLink(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
+    static const bool factoryInstalled = (QAccessible::installFactory(LinkFactory), true);
+    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
 }

@@ -36,12 +36,15 @@ FileChoiceDialog::FileChoiceDialog(QWidget* parent, Interaction& interaction, co
     optSingleFile = new QRadioButton(this);
     File = new QListWidget(this);
     File->setSelectionMode(QAbstractItemView::SingleSelection);
+    File->setAccessibleName(tr("Files in the folder"));
     optExtension = new QRadioButton(this);
     lblExtension = new QLabel(this);
     txbExtension = new QLineEdit(this);
+    txbExtension->setAccessibleName(tr("Extension"));
     optMultipleFiles = new QRadioButton(this);
     lblFilespec = new QLabel(this);
     txbFilespec = new QLineEdit(this);
+    txbFilespec->setAccessibleName(tr("File specification"));
     cmdAccept = new QPushButton(tr("Accept"), this);
     cmdCancel = new QPushButton(tr("Cancel"), this);
     PrepareBox(txbExtension);
@@ -116,6 +119,8 @@ void FileChoiceDialog::ResetShared(const QString& folder, const QString& extensi
     m_result = {};
     lblExtension->setText(extensionExample);
     lblFilespec->setText(filespecExample);
+    txbExtension->setAccessibleDescription(extensionExample);
+    txbFilespec->setAccessibleDescription(filespecExample);
     txbExtension->clear();
     txbFilespec->clear();
 

@@ -14,6 +14,14 @@ KeyFromPanel::KeyFromPanel(QWidget* parent) : CommandPanel(parent, QStringLitera
     cmdEraseKey = add(tr("Erase key"));
     cmdDontSpecifyKeyNow = add(tr("Cancel"));
     SetCancelButton(cmdDontSpecifyKeyNow);
+    cmdKeyboardWithDisplay->setAccessibleDescription(tr("Type the key and see it as you type."));
+    cmdKeyboardWithoutDisplay->setAccessibleDescription(
+        tr("Type the key twice without seeing it; the two entries must match."));
+    cmdKeyFile[0]->setAccessibleDescription(tr("Use the first 64 bytes of a file as the key."));
+    cmdKeyFile[1]->setAccessibleDescription(
+        tr("Move the mouse until 64 random bytes are made; they are written to a new keyfile."));
+    cmdEraseKey->setAccessibleDescription(tr("Forget the key in force."));
+    cmdDontSpecifyKeyNow->setAccessibleDescription(tr("Keep the key as it was."));
 }
 
 void KeyFromPanel::Arrange(bool blnEncrypt)

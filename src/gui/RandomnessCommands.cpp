@@ -36,6 +36,12 @@ RandomnessCommands::RandomnessCommands(CommandWindow& window, QPushButton& comma
     cmdInputFiles = picRandomnessReport->button(0);
     cmdOutputFiles = picRandomnessReport->button(1);
     cmdNoRandomnessReport = picRandomnessReport->button(2);
+    cmdInputFiles->setAccessibleDescription(
+        QCoreApplication::translate("RandomnessCommands", "Examine the input files of the setup."));
+    cmdOutputFiles->setAccessibleDescription(QCoreApplication::translate(
+        "RandomnessCommands", "Examine the output files of the setup."));
+    cmdNoRandomnessReport->setAccessibleDescription(
+        QCoreApplication::translate("RandomnessCommands", "Close the choices."));
     // The choices ignore the release that closed a file dialog, as the commands do.
     auto choice = [this](QPushButton* button, int side) {
         QObject::connect(button, &QPushButton::clicked, button, [this, side] {

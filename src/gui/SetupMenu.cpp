@@ -40,6 +40,29 @@ void SetupMenu::CreatePanels()
     cmdSaveSetupForNextRun = picSaveSetup->button(0);
     cmdSaveSetupAsOperationFile = picSaveSetup->button(1);
     cmdDontSaveSetup = picSaveSetup->button(2);
+    Describe();
+}
+
+// What a screen reader says of each choice besides its caption.
+void SetupMenu::Describe()
+{
+    const QString notNow = tr("Close the choices without changing anything.");
+    cmdLoadSetup->setAccessibleDescription(
+        tr("Open an operation file saved before and take its setup."));
+    cmdSaveSetup->setAccessibleDescription(
+        tr("Save the setup for the next run or as an operation file."));
+    cmdClearSetup->setAccessibleDescription(
+        tr("Set encryption, no input or output files, no subfolders, separate output "
+           "files, and no key."));
+    cmdRestoreSetup->setAccessibleDescription(
+        tr("Give back the setup kept at start-up, at the last load or before "
+           "\"Clear setup\"."));
+    cmdKeepSetup->setAccessibleDescription(notNow);
+    cmdSaveSetupForNextRun->setAccessibleDescription(
+        tr("The program starts with this setup the next time."));
+    cmdSaveSetupAsOperationFile->setAccessibleDescription(
+        tr("Save the setup to an operation file of your choice."));
+    cmdDontSaveSetup->setAccessibleDescription(notNow);
 }
 
 void SetupMenu::Connect()

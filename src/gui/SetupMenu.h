@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 class CommandWindow;
 class QPushButton;
 class SetupCommands;
@@ -11,6 +13,8 @@ class SummaryLines;
 // now). While either is open the window's commands wait.
 class SetupMenu
 {
+    Q_DECLARE_TR_FUNCTIONS(SetupMenu)
+
 public:
     // `command` is the Setup button: the panels open over the row it stands in, where the
     // summary's operation file name is hidden meanwhile.
@@ -33,6 +37,7 @@ public:
 
 private:
     void CreatePanels();
+    void Describe();
     void Connect();
     void ShowPanel(SetupPanel* panel);
     void Close();

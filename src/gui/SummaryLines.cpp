@@ -36,8 +36,13 @@ SummaryLines::SummaryLines(QWidget& parent, SetupEditor& editor, QPushButton& ke
                     {3, QT_TR_NOOP("Input file(s):")},  {4, QT_TR_NOOP("Subfolders:")},
                     {5, QT_TR_NOOP("Output same:")},    {6, QT_TR_NOOP("Output folder:")},
                     {7, QT_TR_NOOP("Output file(s):")}, {8, QT_TR_NOOP("Key:")}};
-    for (const auto& caption : captions)
+    for (const auto& caption : captions) {
         AddLabel(nullptr, CaptionLeft, caption.row, captionWidth, tr(caption.text));
+        // Read alone, a value ("Yes", a folder) does not say what it is: its caption does.
+        m_rowCaptions[caption.row] = tr(caption.text).remove(QLatin1Char(':')).trimmed();
+    }
+    m_rowCaptions[1] = tr("Hint");
+    m_rowCaptions[12] = tr("The operation file the setup came from");
 
     lblFunction = AddLabel("lblFunction", ValueLeft, 0, 1300);
     lblFunction2 = AddLabel("lblFunction2", ValueLeft + 1300, 0, valueWidth - 1300);
@@ -65,8 +70,10 @@ SummaryLines::SummaryLines(QWidget& parent, SetupEditor& editor, QPushButton& ke
 QLabel* SummaryLines::AddLabel(const char* name, int left, int row, int width, const QString& text)
 {
     auto* label = new QLabel(text, &m_parent);
-    if (name != nullptr)
+    if (name != nullptr) {
         label->setObjectName(QString::fromLatin1(name));
+        label->setAccessibleDescription(m_rowCaptions[row]);
+    }
     label->setGeometry(Twips::Rect(left, RowY(row) + 60, width, LabelHeight));
     return label;
 }

@@ -3,6 +3,7 @@
 #include "core/SetupView.h"
 
 #include <QCoreApplication>
+#include <QString>
 
 #include <array>
 
@@ -51,6 +52,8 @@ private:
     QWidget& m_parent;
     SetupEditor& m_editor;
     QPushButton& m_keyCommand;
+    // The description of each row's values, for a screen reader.
+    std::array<QString, 13> m_rowCaptions;
 
     QLabel* lblFunction = nullptr;
     QLabel* lblFunction2 = nullptr;

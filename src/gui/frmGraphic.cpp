@@ -1,6 +1,7 @@
 #include "frmGraphic.h"
 
 #include "EnterKey.h"
+#include "TextBar.h"
 #include "Twips.h"
 #include "analysis/SingleFileFigures.h"
 
@@ -37,6 +38,11 @@ frmGraphic::frmGraphic(QWidget* mainWindow, Interaction& interaction)
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(Twips::Rect(pictureLeft, Margin, PictureSize, PictureSize));
     Picture1->installEventFilter(this);
+    Picture1->setAccessibleName(tr("Byte-pair picture"));
+    Picture1->setAccessibleDescription(
+        tr("Each pair of bytes of the file sets one point of a 256 by 256 square, white on "
+           "black. An encrypted file fills the square evenly like noise; text and most other "
+           "files show lines, blocks and empty areas."));
     int top = Margin + PictureSize + 120;
     lblFilesize = new QLabel(this);
     lblFilesize->setGeometry(Twips::Rect(Margin, top, WindowWidth - 2 * Margin, LineHeight));
@@ -52,6 +58,7 @@ frmGraphic::frmGraphic(QWidget* mainWindow, Interaction& interaction)
     lblProgressBar->setFont(barFont);
     lblProgressBar->setAlignment(Qt::AlignCenter);
     lblProgressBar->setGeometry(Twips::Rect(0, top, WindowWidth, LineHeight));
+    lblProgressBar->setAccessibleName(tr("Picture drawn"));
     top += LineHeight + 90;
     cmdDisplay = new QPushButton(tr("Display"), this);
     cmdDisplay->setGeometry(
@@ -117,7 +124,7 @@ void frmGraphic::ButtonCaption(const QString& caption)
 
 void frmGraphic::ProgressBar(const QString& text)
 {
-    lblProgressBar->setText(text);
+    TextBar::Show(*lblProgressBar, text);
 }
 
 void frmGraphic::ClockEnabled(bool enabled)
@@ -137,7 +144,7 @@ void frmGraphic::HideWindow()
 
 void frmGraphic::Clock_Tick()
 {
-    lblProgressBar->setText(m_picture.BarText());
+    TextBar::Show(*lblProgressBar, m_picture.BarText());
     RefreshPicture();
 }
 

@@ -42,6 +42,7 @@ frmHelp::frmHelp(QWidget* mainWindow) : m_mainWindow(mainWindow)
 
     txbText = new QTextEdit(this);
     txbText->setObjectName(QStringLiteral("txbText"));
+    txbText->setAccessibleName(tr("Help text"));
     txbText->setReadOnly(true);
     // Read-only, but the keyboard still scrolls and selects, and the selection shows.
     txbText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -49,6 +50,7 @@ frmHelp::frmHelp(QWidget* mainWindow) : m_mainWindow(mainWindow)
 
     cmdClose = new QPushButton(tr("Close"), this);
     cmdCredit = new QPushButton(tr("Author"), this);
+    cmdCredit->setAccessibleDescription(tr("Shows the program's name, version and author."));
     cmdClose->setAutoDefault(false);
     cmdCredit->setAutoDefault(false);
     EnterKey::Apply(cmdClose);

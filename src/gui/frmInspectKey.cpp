@@ -72,11 +72,16 @@ void frmInspectKey::CreateControls()
     for (std::size_t i = 0; i < lblKey.size(); ++i) {
         lblKey[i] = NewLabel(rows, 60, 60 + static_cast<int>(i) * RowHeight, width);
         lblKey[i]->setFont(QFont(QStringLiteral("Liberation Mono"), 9));
+        lblKey[i]->setAccessibleDescription(
+            tr("The key, row %1 of %2").arg(i + 1).arg(lblKey.size()));
     }
 
     optASCII = new QRadioButton(tr("ASCII"), this);
     optDecimal = new QRadioButton(tr("Decimal"), this);
     optHexadecimal = new QRadioButton(tr("Hexadecimal"), this);
+    optASCII->setAccessibleDescription(tr("Shows the key's bytes as characters."));
+    optDecimal->setAccessibleDescription(tr("Shows the key's bytes as decimal numbers."));
+    optHexadecimal->setAccessibleDescription(tr("Shows the key's bytes as hexadecimal numbers."));
 
     lblChecksumIs = NewLabel(this, Margin, ResultTop, 2400, QStringLiteral("Checksum is 2222."));
     lblRandomnessIs =

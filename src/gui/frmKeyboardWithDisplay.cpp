@@ -37,6 +37,9 @@ frmKeyboardWithDisplay::frmKeyboardWithDisplay(QWidget* parent) : QDialog(parent
     lblEntertheKey->setTextFormat(Qt::PlainText);
     txbKey = new QLineEdit(this);
     txbKey->setFont(QFont(QStringLiteral("Liberation Mono"), 10));
+    txbKey->setAccessibleName(tr("Key"));
+    txbKey->setAccessibleDescription(
+        tr("16 to 64 characters, shown as you type; the checksum below follows them."));
     txbKey->setValidator(NewKeyValidator(txbKey));
     lblChecksumIs = new QLabel(QStringLiteral("Checksum is 2222."), this);
     lblUseThisKey = new QLabel(tr("Use this key?"), this);

@@ -80,6 +80,10 @@ void frmKeyboardWithoutDisplay::CreateControls()
         txbKey[i]->setValidator(frmKeyboardWithDisplay::NewKeyValidator(txbKey[i]));
         txbKey[i]->installEventFilter(this);
     }
+    txbKey[0]->setAccessibleName(tr("Key"));
+    txbKey[0]->setAccessibleDescription(tr("16 to 64 characters, not shown as you type."));
+    txbKey[1]->setAccessibleName(tr("Key again"));
+    txbKey[1]->setAccessibleDescription(tr("Re-enter the key exactly as above."));
 
     cmdOK = new QPushButton(tr("OK"), this);
     cmdCancel = new QPushButton(tr("Cancel"), this);

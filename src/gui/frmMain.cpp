@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "CipherEngine.h"
+#include "CommandDescriptions.h"
 #include "DoItCommand.h"
 #include "DocumentationLink.h"
 #include "EnterKey.h"
@@ -136,6 +137,7 @@ void frmMain::CreateControls()
     cmdSetup = setupButtons[0];
     cmdHelp = setupButtons[1];
     cmdQuit = setupButtons[2];
+    CommandDescriptions::Apply(*this);
 
     m_summary = std::make_unique<SummaryLines>(*centralWidget(), m_editor, *cmdKeyFrom, *fraSetup);
     auto* link = new DocumentationLink(tr("Online documentation"), centralWidget());

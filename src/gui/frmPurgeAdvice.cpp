@@ -27,6 +27,7 @@ frmPurgeAdvice::frmPurgeAdvice(QWidget* parent) : QDialog(parent)
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
 
     txtAdvice = new QTextEdit(this);
+    txtAdvice->setAccessibleName(tr("Purge advice"));
     txtAdvice->setReadOnly(true);
     txtAdvice->setFocusPolicy(Qt::NoFocus);
     txtAdvice->setFrameShape(QFrame::NoFrame);

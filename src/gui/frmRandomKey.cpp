@@ -1,5 +1,6 @@
 #include "frmRandomKey.h"
 
+#include "TextBar.h"
 #include "Twips.h"
 
 #include <QHideEvent>
@@ -40,6 +41,7 @@ frmRandomKey::frmRandomKey(QWidget* parent) : QDialog(parent)
     lblProgressBar->setFont(terminal);
     lblProgressBar->setAlignment(Qt::AlignCenter);
     lblProgressBar->setGeometry(Twips::Rect(120, 1500, FormWidth - 240, 300));
+    lblProgressBar->setAccessibleName(tr("Random key collected"));
 
     // Movements over the labels do not count, only those over the window's own surface.
     for (QLabel* label : {lblInstruction, lblProgressBar})
@@ -55,7 +57,7 @@ void frmRandomKey::showEvent(QShowEvent* event)
         strRandomKey.fill('\0');
         strRandomKey.clear();
         m_collector.Start();
-        lblProgressBar->setText(m_collector.ProgressText());
+        TextBar::Show(*lblProgressBar, m_collector.ProgressText());
         Clock.start();
     }
     QDialog::showEvent(event);
@@ -82,7 +84,7 @@ void frmRandomKey::Clock_Tick()
     if (byte < 0)
         return;
     strRandomKey.append(static_cast<char>(byte));
-    lblProgressBar->setText(m_collector.ProgressText());
+    TextBar::Show(*lblProgressBar, m_collector.ProgressText());
     if (m_collector.Complete()) {
         Clock.stop();
         accept();

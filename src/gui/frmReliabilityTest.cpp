@@ -63,6 +63,7 @@ frmReliabilityTest::frmReliabilityTest(QWidget* parent) : QDialog(parent)
     lblMultipleTimes = new QLabel(tr("Number of times to perform the test: "), this);
     txbNumTests = new QLineEdit(QStringLiteral("1"), this);
     txbNumTests->setObjectName(QStringLiteral("txbNumTests"));
+    txbNumTests->setAccessibleName(tr("Number of times to perform the test"));
     txbNumTests->setMaxLength(MaxDigits);
     txbNumTests->setFixedWidth(Twips::ToPixels(900));
     txbNumTests->installEventFilter(this);

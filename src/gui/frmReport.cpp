@@ -107,6 +107,7 @@ void frmReport::CreateControls()
     text->leftButtonReleased = [this] { txbText_LeftButtonUp(); };
     txbText = text;
     txbText->setObjectName(QStringLiteral("txbText"));
+    txbText->setAccessibleName(tr("Report"));
     txbText->setReadOnly(true);
     txbText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txbText->setUndoRedoEnabled(false);
@@ -130,6 +131,7 @@ void frmReport::CreateControls()
     lblPausedDone->setAlignment(Qt::AlignCenter);
     prgFile = new QProgressBar(this);
     prgFile->setObjectName(QStringLiteral("prgFile"));
+    prgFile->setAccessibleName(tr("Progress of the current file"));
     prgFile->setRange(0, 1000);
     prgFile->hide();
     ShowIdleButtons();

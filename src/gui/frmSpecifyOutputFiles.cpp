@@ -29,6 +29,7 @@ frmSpecifyOutputFiles::frmSpecifyOutputFiles(QWidget* parent, Interaction& inter
     lblSingleFile->installEventFilter(this);
     optNewFile = new QRadioButton(this);
     txbNewFile = new QLineEdit(this);
+    txbNewFile->setAccessibleName(tr("Name of the new file"));
     PrepareBox(txbNewFile);
     // The new file comes between the list and the extension, on screen and in tab order.
     setTabOrder(File, optNewFile);
