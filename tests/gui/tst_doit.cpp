@@ -7,6 +7,8 @@
 #include "TestFiles.h"
 #include "WhenShown.h"
 #include "core/BatchDriver.h"
+#include "gui/BatchEndNotice.h"
+#include "gui/DoItCommand.h"
 #include "gui/GuiKeyDialogs.h"
 #include "gui/KeyFromPanel.h"
 #include "gui/Twips.h"
@@ -27,6 +29,12 @@
 
 #include <optional>
 
+struct RecordedNotices : BatchEndNotice
+{
+    void Send(const QString& s, const QString& b) override { sent.append(s + " | " + b); }
+    QStringList sent;
+};
+
 // "Do it!" on the main window: the confirmation window, the batch in the report window, and
 // the main window's commands held back while it runs.
 class tst_doit : public QObject
@@ -44,6 +52,8 @@ private slots:
     void closingDuringTheBatchEndsItThenCloses();
     void typedKeyLeavesNoCopy_data();
     void typedKeyLeavesNoCopy();
+    void longBatchEndIsAnnounced_data();
+    void longBatchEndIsAnnounced();
 
 private:
     void ClickDoIt();
@@ -253,6 +263,45 @@ void tst_doit::typedKeyLeavesNoCopy()
         {{"typed key", typed.view()}, {"key", key.view()}, {"extended key", extended.view()}},
         {record.strKey.view(), record.strRawKeyText.view()});
     QVERIFY2(traces.isEmpty(), qPrintable(traces.join(QStringLiteral("; "))));
+}
+
+void tst_doit::longBatchEndIsAnnounced_data()
+{
+    QTest::addColumn<bool>("encrypt"); // decrypting the three plain files fails
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("elsewhere"); // another program's window is active at the end
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("long") << true << 10 << true
+                          << "Revarodevaza ZR7 | Encryption finished: 3 files encrypted, 0 failed.";
+    QTest::newRow("long, failed") << false << 60 << true
+                                  << "Revarodevaza ZR7 | Decryption finished: 0 files decrypted, "
+                                     "3 failed.";
+    QTest::newRow("short") << true << 9 << true << QString();
+    QTest::newRow("windows active") << true << 60 << false << QString();
+}
+
+void tst_doit::longBatchEndIsAnnounced()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(int, seconds);
+    QFETCH(bool, elsewhere);
+    RecordedNotices notices;
+    m_window->doIt().SetBatchEndNotice(&notices);
+    int clockReadings = 0;
+    m_window->doIt().steadyMsecs = [&] { return clockReadings++ ? seconds * 1000 : 0; };
+    QWidget otherProgram;
+    otherProgram.show();
+    m_interaction->onProcessEvents = [&] {
+        if (elsewhere && !otherProgram.isActiveWindow()) {
+            otherProgram.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&otherProgram));
+        }
+    };
+    if (!encrypt)
+        m_window->editor().ToggleFunction();
+    frmConfirmOperation::SetNextResult(true);
+    ClickDoIt();
+    QTEST(notices.sent.join('\n'), "sent");
 }
 
 QTEST_MAIN(tst_doit)
