@@ -8,6 +8,7 @@
 #include "WhenShown.h"
 #include "core/BatchDriver.h"
 #include "gui/BatchEndNotice.h"
+#include "gui/DBusNotice.h"
 #include "gui/DoItCommand.h"
 #include "gui/GuiKeyDialogs.h"
 #include "gui/KeyFromPanel.h"
@@ -23,9 +24,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtDBus>
 
 #include <optional>
 
@@ -33,6 +36,18 @@ struct RecordedNotices : BatchEndNotice
 {
     void Send(const QString& s, const QString& b) override { sent.append(s + " | " + b); }
     QStringList sent;
+};
+
+// The desktop's notification service, as the test serves it on a bus of its own.
+struct NotificationServer : QDBusVirtualObject
+{
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override
+    {
+        received = call;
+        return true;
+    }
+    QDBusMessage received;
 };
 
 // "Do it!" on the main window: the confirmation window, the batch in the report window, and
@@ -54,6 +69,7 @@ private slots:
     void typedKeyLeavesNoCopy();
     void longBatchEndIsAnnounced_data();
     void longBatchEndIsAnnounced();
+    void noticeOnTheSessionBus();
 
 private:
     void ClickDoIt();
@@ -302,6 +318,31 @@ void tst_doit::longBatchEndIsAnnounced()
     frmConfirmOperation::SetNextResult(true);
     ClickDoIt();
     QTEST(notices.sent.join('\n'), "sent");
+}
+
+// Without the service, a notice is lost and nothing waits; with it, the service has the notice.
+void tst_doit::noticeOnTheSessionBus()
+{
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--print-address", "--nofork"});
+    if (!bus.waitForReadyRead(5000))
+        QSKIP("No dbus-daemon to run a session bus (Debian package dbus-daemon)");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.revarodevaza.zr7e"));
+    DBusNotice notice(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client"));
+    notice.Send("no service", "");
+    NotificationServer server;
+    QDBusConnection serving = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "server");
+    QVERIFY(serving.registerVirtualObject("/org/freedesktop/Notifications", &server));
+    QVERIFY(serving.registerService("org.freedesktop.Notifications"));
+    notice.Send("Revarodevaza ZR7", "Encryption finished");
+    QTRY_COMPARE(server.received.signature(), "susssasa{sv}i");
+    const QVariantList arguments = server.received.arguments();
+    QCOMPARE(arguments.mid(2, 3),
+             QVariantList({"zr7e", "Revarodevaza ZR7", "Encryption finished"}));
+    QCOMPARE(qdbus_cast<QVariantMap>(arguments[6])["desktop-entry"], "org.revarodevaza.zr7e");
+    bus.kill();
+    bus.waitForFinished();
 }
 
 QTEST_MAIN(tst_doit)
