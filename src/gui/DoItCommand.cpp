@@ -1,5 +1,6 @@
 #include "DoItCommand.h"
 
+#include "BatchEndNotice.h"
 #include "CommandWindow.h"
 #include "ReliabilityTestCommand.h"
 #include "SummaryLines.h"
@@ -8,6 +9,8 @@
 #include "frmConfirmOperation.h"
 #include "frmReport.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QMainWindow>
 
 DoItCommand::DoItCommand(CommandWindow& window, SummaryLines& summary, SetupEditor& editor,
@@ -16,6 +19,7 @@ DoItCommand::DoItCommand(CommandWindow& window, SummaryLines& summary, SetupEdit
       m_interaction(interaction), m_reliabilityTest(std::make_unique<ReliabilityTestCommand>(
                                       window, editor, driver, report, interaction))
 {
+    steadyMsecs = [] { return QDeadlineTimer::current().deadline(); };
 }
 
 DoItCommand::~DoItCommand() = default;
@@ -23,15 +27,28 @@ DoItCommand::~DoItCommand() = default;
 void DoItCommand::Run()
 {
     OperationLaunch launch(m_editor.setup(), m_editor.key(), m_interaction, m_driver, *this);
+    const bool encrypt = m_editor.setup().blnEncrypt;
     m_busy = true;
     // Only the command frames: message boxes and dialogs over the main window stay usable.
     m_window.SetCommandsEnabled(false);
-    if (launch.DoIt() == OperationLaunch::Outcome::Ran)
+    if (launch.DoIt() == OperationLaunch::Outcome::Ran) {
         m_report.ResetCopyButton();
+        AnnounceEnd(encrypt, launch.result());
+    }
     m_window.SetCommandsEnabled(true);
     m_summary.RefreshSide(Setup::Input);
     m_summary.RefreshSide(Setup::Output);
     m_busy = false;
+}
+
+void DoItCommand::AnnounceEnd(bool encrypt, const BatchResult& result)
+{
+    if (!m_batchEndNotice)
+        return;
+    const QWidget* active = QApplication::activeWindow();
+    const bool watched = active == &m_window.mainWindow() || active == &m_report;
+    if (BatchEndNotice::Wanted(steadyMsecs() - m_batchStart, watched))
+        m_batchEndNotice->Send(BatchEndNotice::Summary(), BatchEndNotice::Body(encrypt, result));
 }
 
 void DoItCommand::SwitchToInPlace()
@@ -57,6 +74,8 @@ bool DoItCommand::Confirm(const QString& description, const QString& question)
 
 void DoItCommand::ShowReport(const QString& caption)
 {
+    // The batch starts right after: its time runs from here.
+    m_batchStart = steadyMsecs();
     m_report.setWindowTitle(caption);
     m_report.show();
     m_report.raise();

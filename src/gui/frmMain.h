@@ -63,6 +63,8 @@ public:
     // The batch driver, which runs every batch, and the report window that shows it.
     BatchDriver& driver() { return *m_driver; }
     frmReport& report() { return *m_report; }
+    // "Do it!", which starts the batches.
+    DoItCommand& doIt() { return *m_doIt; }
     // The randomness report's choice panel and windows.
     RandomnessCommands& randomness() { return *m_randomness; }
     // The Setup button's submenu and save panel.

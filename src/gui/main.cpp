@@ -1,4 +1,6 @@
 #include "CipherEngine.h"
+#include "DBusNotice.h"
+#include "DoItCommand.h"
 #include "GuiKeyDialogs.h"
 #include "HelpCommands.h"
 #include "MessageBoxInteraction.h"
@@ -67,6 +69,8 @@ int main(int argc, char* argv[])
     window.SetKeyDialogs(&keyDialogs);
     HelpCommands help(window, window.report(), interaction);
     window.SetHelp(help);
+    DBusNotice batchEndNotice;
+    window.doIt().SetBatchEndNotice(&batchEndNotice);
     if (!window.StartUp(startPaths))
         return 1;
     return app.exec();

@@ -7,6 +7,9 @@
 #include "TestFiles.h"
 #include "WhenShown.h"
 #include "core/BatchDriver.h"
+#include "gui/BatchEndNotice.h"
+#include "gui/DBusNotice.h"
+#include "gui/DoItCommand.h"
 #include "gui/GuiKeyDialogs.h"
 #include "gui/KeyFromPanel.h"
 #include "gui/Twips.h"
@@ -21,11 +24,31 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtDBus>
 
 #include <optional>
+
+struct RecordedNotices : BatchEndNotice
+{
+    void Send(const QString& s, const QString& b) override { sent.append(s + " | " + b); }
+    QStringList sent;
+};
+
+// The desktop's notification service, as the test serves it on a bus of its own.
+struct NotificationServer : QDBusVirtualObject
+{
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override
+    {
+        received = call;
+        return true;
+    }
+    QDBusMessage received;
+};
 
 // "Do it!" on the main window: the confirmation window, the batch in the report window, and
 // the main window's commands held back while it runs.
@@ -44,6 +67,9 @@ private slots:
     void closingDuringTheBatchEndsItThenCloses();
     void typedKeyLeavesNoCopy_data();
     void typedKeyLeavesNoCopy();
+    void longBatchEndIsAnnounced_data();
+    void longBatchEndIsAnnounced();
+    void noticeOnTheSessionBus();
 
 private:
     void ClickDoIt();
@@ -253,6 +279,70 @@ void tst_doit::typedKeyLeavesNoCopy()
         {{"typed key", typed.view()}, {"key", key.view()}, {"extended key", extended.view()}},
         {record.strKey.view(), record.strRawKeyText.view()});
     QVERIFY2(traces.isEmpty(), qPrintable(traces.join(QStringLiteral("; "))));
+}
+
+void tst_doit::longBatchEndIsAnnounced_data()
+{
+    QTest::addColumn<bool>("encrypt"); // decrypting the three plain files fails
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("elsewhere"); // another program's window is active at the end
+    QTest::addColumn<QString>("sent");
+    QTest::newRow("long") << true << 10 << true
+                          << "Revarodevaza ZR7 | Encryption finished: 3 files encrypted, 0 failed.";
+    QTest::newRow("long, failed") << false << 60 << true
+                                  << "Revarodevaza ZR7 | Decryption finished: 0 files decrypted, "
+                                     "3 failed.";
+    QTest::newRow("short") << true << 9 << true << QString();
+    QTest::newRow("windows active") << true << 60 << false << QString();
+}
+
+void tst_doit::longBatchEndIsAnnounced()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(int, seconds);
+    QFETCH(bool, elsewhere);
+    RecordedNotices notices;
+    m_window->doIt().SetBatchEndNotice(&notices);
+    int clockReadings = 0;
+    m_window->doIt().steadyMsecs = [&] { return clockReadings++ ? seconds * 1000 : 0; };
+    QWidget otherProgram;
+    otherProgram.show();
+    m_interaction->onProcessEvents = [&] {
+        if (elsewhere && !otherProgram.isActiveWindow()) {
+            otherProgram.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&otherProgram));
+        }
+    };
+    if (!encrypt)
+        m_window->editor().ToggleFunction();
+    frmConfirmOperation::SetNextResult(true);
+    ClickDoIt();
+    QTEST(notices.sent.join('\n'), "sent");
+}
+
+// Without the service, a notice is lost and nothing waits; with it, the service has the notice.
+void tst_doit::noticeOnTheSessionBus()
+{
+    QProcess bus;
+    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--print-address", "--nofork"});
+    if (!bus.waitForReadyRead(5000))
+        QSKIP("No dbus-daemon to run a session bus (Debian package dbus-daemon)");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.revarodevaza.zr7e"));
+    DBusNotice notice(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client"));
+    notice.Send("no service", "");
+    NotificationServer server;
+    QDBusConnection serving = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "server");
+    QVERIFY(serving.registerVirtualObject("/org/freedesktop/Notifications", &server));
+    QVERIFY(serving.registerService("org.freedesktop.Notifications"));
+    notice.Send("Revarodevaza ZR7", "Encryption finished");
+    QTRY_COMPARE(server.received.signature(), "susssasa{sv}i");
+    const QVariantList arguments = server.received.arguments();
+    QCOMPARE(arguments.mid(2, 3),
+             QVariantList({"zr7e", "Revarodevaza ZR7", "Encryption finished"}));
+    QCOMPARE(qdbus_cast<QVariantMap>(arguments[6])["desktop-entry"], "org.revarodevaza.zr7e");
+    bus.kill();
+    bus.waitForFinished();
 }
 
 QTEST_MAIN(tst_doit)
