@@ -227,6 +227,27 @@ int syncFolderAt(int folderFd, const std::string& path)
     return Sys::fsync(folderFd) == 0 ? 0 : errno;
 }
 
+void releaseCachedPages(int folderFd, const std::string& name)
+{
+    // Below this, the few pages are not worth the system calls of a batch of small files.
+    constexpr off_t Worthwhile = off_t{1} << 20;
+    struct stat seen;
+    if (::fstatat(folderFd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(seen.st_mode) || seen.st_size < Worthwhile)
+        return;
+    // Read-only and O_NONBLOCK: should a FIFO or a device have been swapped in since, opening it
+    // neither waits nor changes it, and the identity check below lets it go.
+    Fd file(::openat(folderFd, name.c_str(),
+                     O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat opened;
+    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || opened.st_dev != seen.st_dev ||
+        opened.st_ino != seen.st_ino)
+        return;
+    // Clean pages go at once; dirty ones are sent to the disk (the file is kept, so its data
+    // has to get there anyway) and freed when the file goes.
+    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_DONTNEED);
+}
+
 bool isNoSpace(int error)
 {
     return error == ENOSPC || error == EDQUOT;
