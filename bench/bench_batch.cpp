@@ -1,7 +1,7 @@
-// The batch driver end to end, as a user runs it: 2000 small files encrypted to a new folder,
-// Argon2id included, and a 1 GiB file encrypted in place against the same file encrypted to a
-// new file. The engine uses its real default Argon2id limits, and an application object exists,
-// as in the program, so that large files go through the worker thread.
+// The batch driver end to end, as a user runs it: 2000 small files encrypted to a new folder
+// and decrypted to a new folder, Argon2id included, and a 1 GiB file encrypted in place against the
+// same file encrypted to a new file. The engine uses its real default Argon2id limits, and an
+// application object exists, as in the program, so that large files go through the worker thread.
 //
 // Both cases time themselves (manual time) and leave the preparation out: writing fresh
 // plaintext, making output folders, allocating the engine. Their data lives in temporary
@@ -62,17 +62,17 @@ void MakeFolder(const QString& folder)
         fail("cannot create " + folder.toStdString());
 }
 
-// One encryption batch over `inputFolder` with a fresh driver, as the report window runs it;
-// returns its seconds and sets `filesDone`.
+// One encryption (or decryption) batch over `inputFolder` with a fresh driver, as the report
+// window runs it; returns its seconds and sets `filesDone`.
 double TimedBatch(CipherEngine& engine, const QString& inputFolder, const QString& outputFolder,
-                  const QString& outputSpec, bool inPlace, qint64& filesDone)
+                  const QString& outputSpec, bool inPlace, qint64& filesDone, bool encrypt = true)
 {
     BatchRequest request;
     request.inputFolder = inputFolder;
     request.inputSpec = QStringLiteral("*.*");
     request.outputFolder = outputFolder;
     request.outputSpec = outputSpec;
-    request.encrypt = true;
+    request.encrypt = encrypt;
     request.inPlace = inPlace;
     KeyRecord key;
     key.strKey = QByteArray(Key.data(), qsizetype(Key.size()));
@@ -122,14 +122,12 @@ const QString& SmallFilesFolder()
     return path;
 }
 
-// 2000 files of 4 KiB to a new folder as "*.enc", end to end: a fresh engine each time, so
-// that every batch pays its one Argon2id derivation, as a user's batch does. A batch to a new
-// folder only reads its inputs, so every batch starts from the same untouched plaintext.
-void BM_BatchSmallFilesToNewFolder(benchmark::State& state)
+// Batches over `input` to new folders, end to end: a fresh engine each time, so that every
+// batch pays its one Argon2id derivation, as a user's batch does. A batch to a new folder only
+// reads its inputs, so every batch starts from the same untouched files.
+void SmallFilesToNewFolders(benchmark::State& state, const QString& input, bool encrypt)
 {
-    EnsureApplication();
     const QString& folder = SmallFilesFolder();
-    const QString input = folder + QStringLiteral("/in");
     static int outputs = 0;
     double seconds = 0;
     for (auto _ : state) {
@@ -138,18 +136,45 @@ void BM_BatchSmallFilesToNewFolder(benchmark::State& state)
         SyncFileSystem(folder);
         const std::unique_ptr<CipherEngine> engine = NewEngine();
         qint64 done = 0;
-        const double batch =
-            TimedBatch(*engine, input, output, QStringLiteral("*.enc"), false, done);
+        const double batch = TimedBatch(*engine, input, output,
+                                        encrypt ? QStringLiteral("*.enc") : QStringLiteral("*.dat"),
+                                        false, done, encrypt);
         state.SetIterationTime(batch);
         seconds += batch;
         if (done != SmallFileCount || engine->key_derivations() != 1) {
-            state.SkipWithError("the batch did not encrypt every file with one derivation");
+            state.SkipWithError("the batch did not do every file with one derivation");
             break;
         }
     }
     state.counters["files_per_s"] = double(state.iterations()) * SmallFileCount / seconds;
 }
+
+// 2000 files of 4 KiB to a new folder as "*.enc".
+void BM_BatchSmallFilesToNewFolder(benchmark::State& state)
+{
+    EnsureApplication();
+    SmallFilesToNewFolders(state, SmallFilesFolder() + QStringLiteral("/in"), true);
+}
 BENCHMARK(BM_BatchSmallFilesToNewFolder)->UseManualTime()->Unit(Ms)->Iterations(2);
+
+// The same 2000 files, encrypted once beforehand, decrypted to a new folder as "*.dat".
+void BM_BatchSmallFilesDecryptToNewFolder(benchmark::State& state)
+{
+    EnsureApplication();
+    const QString folder = SmallFilesFolder();
+    const QString sealed = folder + QStringLiteral("/sealed");
+    if (!QFileInfo::exists(sealed)) {
+        MakeFolder(sealed);
+        const std::unique_ptr<CipherEngine> engine = NewEngine();
+        qint64 done = 0;
+        TimedBatch(*engine, folder + QStringLiteral("/in"), sealed, QStringLiteral("*.enc"), false,
+                   done);
+        if (done != SmallFileCount)
+            fail("encrypting the small files");
+    }
+    SmallFilesToNewFolders(state, sealed, false);
+}
+BENCHMARK(BM_BatchSmallFilesDecryptToNewFolder)->UseManualTime()->Unit(Ms)->Iterations(2);
 
 // A 1 GiB file encrypted in place (encrypt to a temporary file, flush it, read it back and
 // authenticate it, overwrite and flush the plaintext, rename) against the same plaintext

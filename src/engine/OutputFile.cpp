@@ -14,7 +14,12 @@ bool OutputFile::create(const std::string& finalPath, int folderFd)
     m_finalPath = finalPath;
     m_folderFd = folderFd;
     m_fd = PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath), m_tempPath);
-    return m_fd.valid();
+    if (!m_fd.valid())
+        return false;
+    // The file this one will replace keeps its data until the rename, but not its cached pages:
+    // they are what the new file's pages are best made of.
+    PosixFile::releaseCachedPages(folderFd, finalPath);
+    return true;
 }
 
 int OutputFile::commit()

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <utility>
 
@@ -225,6 +226,61 @@ int syncFolderAt(int folderFd, const std::string& path)
     if (folderFd == AT_FDCWD)
         return syncFolderOf(path);
     return Sys::fsync(folderFd) == 0 ? 0 : errno;
+}
+
+namespace {
+
+// cachestat(2), Linux 6.5 and later; not yet in every C library's headers. Since Linux 5.x new
+// system calls have one number on every architecture.
+#ifndef __NR_cachestat
+#define __NR_cachestat 451
+#endif
+
+struct CacheRange
+{
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0; // 0: to the end of the file
+};
+
+struct CacheState
+{
+    std::uint64_t cached = 0, dirty = 0, writeback = 0, evicted = 0, recentlyEvicted = 0;
+};
+
+// True unless the file's cached pages are mostly waiting to be written. Those cannot be let go
+// without first writing them, which for a file about to be replaced is wasted work: the kernel
+// drops them unwritten when the file goes. A kernel that cannot tell is asked to let go anyway,
+// since a file written long ago, the usual case, has none.
+bool MostlyWritten(int fd)
+{
+    CacheRange range;
+    CacheState state;
+    if (::syscall(__NR_cachestat, fd, &range, &state, 0) != 0)
+        return true;
+    return (state.dirty + state.writeback) * 8 <= state.cached;
+}
+
+} // namespace
+
+void releaseCachedPages(int folderFd, const std::string& name)
+{
+    // Below this, the few pages are not worth the system calls of a batch of small files.
+    constexpr off_t Worthwhile = off_t{1} << 20;
+    struct stat seen;
+    if (::fstatat(folderFd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(seen.st_mode) || seen.st_size < Worthwhile)
+        return;
+    // Read-only and O_NONBLOCK: should a FIFO or a device have been swapped in since, opening it
+    // neither waits nor changes it, and the identity check below lets it go.
+    Fd file(::openat(folderFd, name.c_str(),
+                     O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat opened;
+    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || opened.st_dev != seen.st_dev ||
+        opened.st_ino != seen.st_ino || !MostlyWritten(file.get()))
+        return;
+    // Clean pages go at once; the few dirty ones are sent to the disk and freed when the file
+    // goes.
+    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_DONTNEED);
 }
 
 bool isNoSpace(int error)

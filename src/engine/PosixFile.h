@@ -77,6 +77,14 @@ bool sameFile(const std::string& first, const std::string& second);
 // fsync of the folder open at `folderFd`; AT_FDCWD stands for the folder of `path`.
 [[nodiscard]] int syncFolderAt(int folderFd, const std::string& path);
 
+// Asks the kernel to let go of the cached pages of the regular file `name` in the folder open
+// at `folderFd` (or AT_FDCWD), a file about to be replaced: its data stays as it is on disk.
+// Without this, a new file written beside a large old one needs as much fresh memory again,
+// which on virtual machines that hand freed memory back to their host costs several times the
+// writing itself; the old file's pages, freed first, are reused instead. Small files, links and
+// anything that is not a regular file are left alone; failures are of no consequence.
+void releaseCachedPages(int folderFd, const std::string& name);
+
 // True for "the disk is full" errors.
 bool isNoSpace(int error);
 

@@ -2,6 +2,7 @@
 #include "EngineFixture.h"
 #include "FaultyDisk.h"
 #include "FileUtility.h"
+#include "OutputFile.h"
 #include "PosixFile.h"
 #include "ScratchMount.h"
 #include "StreamFormat.h"
@@ -15,7 +16,10 @@
 
 #include <fcntl.h>
 #include <future>
+#include <linux/magic.h>
 #include <optional>
+#include <sys/mman.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 // Round trips at every chunk boundary, every kind of damage, and the engine's file handling.
@@ -39,6 +43,7 @@ private slots:
     void fileErrors();
     void callOrder();
     void existingOutputReplacedOnlyOnSuccess();
+    void replacedFileKeepsItsDataNotItsCache();
     void ciphertextsDifferAndArePrivate();
     void derivesOncePerKeyAndSalt();
     void defaultParametersRoundTrip();
@@ -359,6 +364,53 @@ void tst_cipherengine::existingOutputReplacedOnlyOnSuccess()
     QCOMPARE(TestFiles::read(existing), QByteArray("the old contents"));
     QCOMPARE(decrypt(cipher, existing, m_key), int(CipherEngine::Success));
     QCOMPARE(TestFiles::read(existing), QByteArray("the new contents"));
+}
+
+namespace {
+
+// How many of the file's pages are in the page cache; -1 when that cannot be told.
+qsizetype CachedPages(const QString& path)
+{
+    PosixFile::Fd fd(::open(TestFiles::native(path).c_str(), O_RDONLY | O_CLOEXEC));
+    const qsizetype size = QFileInfo(path).size();
+    void* map =
+        fd.valid() ? ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, fd.get(), 0) : MAP_FAILED;
+    if (map == MAP_FAILED)
+        return -1;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    std::vector<unsigned char> resident(size_t((size + page - 1) / page));
+    qsizetype count = -1;
+    if (::mincore(map, size_t(size), resident.data()) == 0)
+        count =
+            std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; });
+    ::munmap(map, size_t(size));
+    return count;
+}
+
+} // namespace
+
+// The file that a new output will replace keeps every byte until the rename, and when the new
+// one is abandoned; only its cached pages are let go at once, for the new file's pages.
+void tst_cipherengine::replacedFileKeepsItsDataNotItsCache()
+{
+    const QString old = m_dir.filePath("old.bin");
+    const QByteArray contents = QByteArray("the old contents ").repeated(256 * 1024);
+    QVERIFY(TestFiles::write(old, contents));
+    QCOMPARE(FileUtility::sync_file(TestFiles::native(old)), 0); // clean pages, still cached
+    const qsizetype before = CachedPages(old);
+
+    OutputFile output;
+    QVERIFY(output.create(TestFiles::native(old)));
+    const qsizetype after = CachedPages(old);
+    output.discard();
+    QCOMPARE(TestFiles::read(old), contents);
+    QVERIFY(leftovers().isEmpty());
+
+    struct statfs fs;
+    if (before <= 0 ||
+        (::statfs(TestFiles::native(old).c_str(), &fs) == 0 && fs.f_type == TMPFS_MAGIC))
+        QSKIP("this file system keeps no separate page cache to let go of");
+    QCOMPARE(after, qsizetype(0));
 }
 
 void tst_cipherengine::ciphertextsDifferAndArePrivate()
