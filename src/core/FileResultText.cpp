@@ -136,4 +136,9 @@ QString PartialOutputNote(const QString& file)
     return Indent + QStringLiteral("Partial plaintext may be in ") + file + QStringLiteral(".");
 }
 
+QString FileNotFoundText(const QString& path)
+{
+    return QStringLiteral("File ") + path + QStringLiteral(" not found!");
+}
+
 } // namespace FileResultText

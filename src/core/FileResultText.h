@@ -19,4 +19,7 @@ bool MayLeavePartialOutput(FileResult result);
 // The note on a second line about the file that may hold partial output.
 QString PartialOutputNote(const QString& file);
 
+// "File PATH not found!": a file or folder named to the program that is not there.
+QString FileNotFoundText(const QString& path);
+
 } // namespace FileResultText

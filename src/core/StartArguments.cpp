@@ -1,5 +1,6 @@
 #include "StartArguments.h"
 
+#include "FileResultText.h"
 #include "FileSummary.h"
 #include "SetupEditor.h"
 #include "support/Interaction.h"
@@ -32,8 +33,7 @@ void Apply(const QStringList& paths, SetupEditor& editor, Interaction& interacti
                          Interaction::Icon::Information);
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) {
-        interaction.Tell(QStringLiteral("Error"),
-                         QStringLiteral("File ") + path + QStringLiteral(" not found!"),
+        interaction.Tell(QStringLiteral("Error"), FileResultText::FileNotFoundText(path),
                          Interaction::Icon::Exclamation);
         return;
     }

@@ -1,6 +1,7 @@
 #include "SetupCommands.h"
 
 #include "OperationFile.h"
+#include "core/FileResultText.h"
 #include "core/SetupEditor.h"
 #include "support/Interaction.h"
 
@@ -56,8 +57,7 @@ bool SetupCommands::Load(const QString& path)
         return false;
     if (!QFileInfo::exists(path)) {
         m_interaction.Tell(QStringLiteral("Error when attempting to load setup."),
-                           QStringLiteral("File ") + path + QStringLiteral(" not found!"),
-                           Interaction::Icon::Exclamation);
+                           FileResultText::FileNotFoundText(path), Interaction::Icon::Exclamation);
         return false;
     }
     if (!Apply(path)) {
