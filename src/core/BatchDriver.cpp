@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <cmath>
@@ -237,6 +238,13 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
 
     if (request.testRun && !measure)
         m_result.lastOutputNames = outputNames;
+    // New outputs go to the folder open at `outputFd`, or beside their inputs.
+    const int outputsFd = outputFolder == inputFolder ? files.fd : outputFd;
+    if (!measure && !request.inPlace && outputsFd >= 0)
+        m_ops.ReserveOutputs(outputsFd, names.size());
+    if (!measure && !request.encrypt)
+        m_ops.MeasureAhead(files.fd, names, files.identities, request.minSizeForRandomness);
+    const auto folderDone = qScopeGuard([this] { m_ops.FolderDone(); });
     FileOperation operation(m_context);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const ListedFile listed{files.fd, QFile::encodeName(names[i]).toStdString(),

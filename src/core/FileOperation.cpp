@@ -102,7 +102,7 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
     if (encrypt || size < c.request.minSizeForRandomness)
         return Anomaly::Go;
     const FileUtility::RandomnessValue randomness =
-        ZR7FileOps::RandomnessOf(inputPath, c.request.minSizeForRandomness, listed);
+        c.ops.RandomnessOf(inputPath, c.request.minSizeForRandomness, listed);
     // A file that cannot be measured does not look encrypted either.
     if (randomness.measured() && randomness.value >= c.request.minRandomness)
         return Anomaly::Go;
@@ -133,8 +133,9 @@ FileResult FileOperation::Transform(const QString& inputPath, const QString& out
     const bool encrypt = c.request.encrypt;
     // A file whose output is the file itself, under its own name or another one that leads to
     // it, is replaced in place whatever the switch says, with every in-place protection.
+    // The output first: a new one that does not exist yet ends the look-up there.
     const bool inPlace =
-        c.request.inPlace || inputPath == outputPath || ZR7FileOps::SameFile(inputPath, outputPath);
+        c.request.inPlace || inputPath == outputPath || ZR7FileOps::SameFile(outputPath, inputPath);
     return c.ops.Transform(
         inputPath, outputPath, c.key, encrypt, inPlace, size, temporaryPath,
         [&] {

@@ -28,6 +28,14 @@ std::string Native(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
+// True when `path` leads to the file `target` describes.
+bool LeadsTo(const QString& path, const struct stat& target)
+{
+    struct stat info;
+    return ::stat(Native(path).c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+           info.st_ino == target.st_ino;
+}
+
 // The result code of a file that could not be taken on, or whose result could not take its
 // name.
 FileResult CodeOf(InPlaceFile::Status status)
@@ -115,6 +123,25 @@ void ZR7FileOps::PrepareKey(const QString& firstInput, bool encrypt)
                          firstInput.isEmpty() ? std::string() : Native(firstInput), encrypt);
 }
 
+void ZR7FileOps::ReserveOutputs(int folderFd, qsizetype count)
+{
+    if (count > 0)
+        m_engine.reserve_outputs(folderFd, std::size_t(count));
+}
+
+void ZR7FileOps::MeasureAhead(int folderFd, const QStringList& names,
+                              const QList<struct stat>& identities, int minSize)
+{
+    m_measuredAhead.Measure(folderFd, names, identities, minSize,
+                            [this] { return m_engine.preparing_key(); });
+}
+
+void ZR7FileOps::FolderDone()
+{
+    m_engine.release_outputs();
+    m_measuredAhead.Clear();
+}
+
 void ZR7FileOps::ForgetKeys()
 {
     m_batchKey.clear();
@@ -124,11 +151,15 @@ void ZR7FileOps::ForgetKeys()
 
 FileResult ZR7FileOps::InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace) const
 {
-    if (!ownExecutable.isEmpty() && SameFile(path, ownExecutable))
-        return FileResult::OwnExecutable;
-    if (key.intKeySource == KeyRecord::Keyfile && !key.strKeyfilePath.isEmpty() &&
-        SameFile(path, key.strKeyfilePath))
-        return FileResult::CurrentKeyfile;
+    // Only a file that exists can be the program or the keyfile: a new output is looked up once.
+    struct stat target;
+    if (::stat(Native(path).c_str(), &target) == 0) {
+        if (!ownExecutable.isEmpty() && LeadsTo(ownExecutable, target))
+            return FileResult::OwnExecutable;
+        if (key.intKeySource == KeyRecord::Keyfile && !key.strKeyfilePath.isEmpty() &&
+            LeadsTo(key.strKeyfilePath, target))
+            return FileResult::CurrentKeyfile;
+    }
     if (inPlace && m_exclusions.contains(StrProc::ExtensionPart(path)))
         return FileResult::ExcludedExtension;
     return FileResult::Done;
@@ -279,6 +310,8 @@ FileUtility::RandomnessValue ZR7FileOps::RandomnessOf(const QString& path, int m
 {
     if (!listed)
         return FileUtility::fr(Native(path), minSize);
+    if (const auto measured = m_measuredAhead.Take(*listed))
+        return *measured;
     const PosixFile::Fd fd(::openat(listed->folderFd, listed->name.c_str(),
                                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid())

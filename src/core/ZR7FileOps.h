@@ -2,6 +2,7 @@
 
 #include "FileResult.h"
 #include "FileUtility.h"
+#include "RandomnessAhead.h"
 #include "keys/SecretBytes.h"
 
 #include <QByteArray>
@@ -52,6 +53,14 @@ public:
     // The key derivation of a batch about to run, started now on a thread of its own (see
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
     void PrepareKey(const QString& firstInput, bool encrypt);
+    // While that derivation still runs, rather than wait for it: makes the files of up to
+    // `count` new outputs in the folder open at `folderFd` (CipherEngine::reserve_outputs), and
+    // measures the randomness of the files of a folder to decrypt (RandomnessAhead).
+    // FolderDone removes the files not used and forgets the values not asked for.
+    void ReserveOutputs(int folderFd, qsizetype count);
+    void MeasureAhead(int folderFd, const QStringList& names, const QList<struct stat>& identities,
+                      int minSize);
+    void FolderDone();
     // Wipes the batch key, the engine's copy and every derived key: the batch was declined,
     // stopped or is over.
     void ForgetKeys();
@@ -72,9 +81,9 @@ public:
 
     // The randomness of a file to be decrypted (FileUtility::fr). With `listed` it is read
     // from the listed folder; a file that is no longer the one listed is not measured and
-    // counts as random, for the operation to turn it down.
-    static FileUtility::RandomnessValue RandomnessOf(const QString& path, int minSize,
-                                                     const ListedFile* listed);
+    // counts as random, for the operation to turn it down. A value measured ahead is used.
+    FileUtility::RandomnessValue RandomnessOf(const QString& path, int minSize,
+                                              const ListedFile* listed);
 
     // The size of the output at `outputPath` of the input at `inputPath`, looked up where
     // Transform writes it (with `listed`, in the folders the batch opened); 0 when it is not
@@ -107,6 +116,7 @@ private:
     void Notify(Stage stage, const InPlaceFile& file);
 
     CipherEngine& m_engine;
+    RandomnessAhead m_measuredAhead;
     QStringList m_exclusions;
     QString m_partialOutput;
     qint64 m_passOffset = 0; // bytes of earlier passes of this file

@@ -105,6 +105,11 @@ void CipherEngine::forget_keys()
     m_keys.forget();
 }
 
+void CipherEngine::reserve_outputs(int folderFd, std::size_t count)
+{
+    m_reserve.fill(folderFd, count, [this] { return m_keys.preparing(); });
+}
+
 int CipherEngine::key_derivations()
 {
     return m_keys.derivations();
@@ -141,7 +146,7 @@ int CipherEngine::encrypt_to(int input, const std::string& outputPath, int outpu
     if (const int rc = ready())
         return rc;
     OutputFile output;
-    if (!output.create(outputPath, outputFolder))
+    if (!output.create(outputPath, outputFolder, &m_reserve))
         return OutputNotOpened;
     int code = encrypt(input, output.fd());
     if (code == Success) {
@@ -179,7 +184,9 @@ int CipherEngine::decrypt_to(int input, const std::string& outputPath, int outpu
     // nothing behind.
     OutputFile output;
     int code = decrypt(
-        input, [&] { return output.create(outputPath, outputFolder) ? output.fd() : -1; }, true);
+        input,
+        [&] { return output.create(outputPath, outputFolder, &m_reserve) ? output.fd() : -1; },
+        true);
     if (code == Success) {
         if (const int error = output.commit())
             code = writeFailure(error, m_bytesWritten > 0);

@@ -4,6 +4,7 @@
 #include "EngineKeys.h"
 #include "FileVerdict.h"
 #include "StreamFormat.h"
+#include "TemporaryReserve.h"
 #include "WrittenDigest.h"
 
 #include <atomic>
@@ -114,6 +115,15 @@ public:
     // stopped.
     void forget_keys();
 
+    // While a derivation started by prepare_key runs, makes up to `count` temporary files in
+    // the folder open at `folderFd` for the new outputs that encrypt_to and decrypt_to write
+    // there next (see TemporaryReserve), instead of waiting for the key; release_outputs
+    // removes those not taken.
+    void reserve_outputs(int folderFd, std::size_t count);
+    // True while a derivation started by prepare_key still runs.
+    bool preparing_key() const { return m_keys.preparing(); }
+    void release_outputs() { m_reserve.clear(); }
+
     // Settings for tests and benchmarks; every file records its own.
     void set_kdf_params(const StreamFormat::KdfParams& params) { m_kdf = params; }
     void set_chunk_log(int chunkLog) { m_chunkLog = chunkLog; }
@@ -143,6 +153,7 @@ private:
     bool m_allocated = false;
     bool m_initialised = false;
     EngineKeys m_keys;
+    TemporaryReserve m_reserve;
     StreamFormat::KdfParams m_kdf;
     int m_chunkLog = StreamFormat::DefaultChunkLog;
     ChunkCipher m_cipher;

@@ -55,8 +55,10 @@ void EngineKeys::prepare(std::string_view key, const std::string& firstInput, bo
         return;
     if (!key.empty())
         std::memcpy(copy->data(), key.data(), key.size());
+    m_deriving = true;
     m_preparing = std::thread([this, copy, length = key.size(), firstInput, encrypt, params] {
         derive(*copy, length, firstInput, encrypt, params);
+        m_deriving = false;
     });
 }
 

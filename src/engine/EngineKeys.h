@@ -4,6 +4,7 @@
 #include "SecureBuffer.h"
 #include "StreamFormat.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,6 +37,8 @@ public:
     void prepare(std::string_view key, const std::string& firstInput, bool encrypt,
                  StreamFormat::KdfParams params);
     void await();
+    // True while a derivation started by prepare() is still running.
+    bool preparing() const { return m_deriving.load(); }
     // Waits for a derivation and wipes every master key; the key text stays.
     void forget();
     [[nodiscard]] int derivations();
@@ -62,4 +65,5 @@ private:
     std::size_t m_length = 0;
     MasterKeyCache m_cache;
     std::thread m_preparing;
+    std::atomic<bool> m_deriving{false};
 };

@@ -1,19 +1,25 @@
 #include "OutputFile.h"
 
 #include "SystemCalls.h"
+#include "TemporaryReserve.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
-bool OutputFile::create(const std::string& finalPath, int folderFd)
+bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryReserve* reserve)
 {
     discard();
     if (finalPath.empty() || finalPath.back() == '/')
         return false;
     m_finalPath = finalPath;
     m_folderFd = folderFd;
-    m_fd = PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath), m_tempPath);
+    // A reserved file lies in the folder itself: only for a bare name in an open folder.
+    if (reserve && folderFd != AT_FDCWD && finalPath.find('/') == std::string::npos)
+        m_fd = reserve->take(folderFd, m_tempPath);
+    if (!m_fd.valid())
+        m_fd =
+            PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath), m_tempPath);
     if (!m_fd.valid())
         return false;
     // The file this one will replace keeps its data until the rename, but not its cached pages:

@@ -2,6 +2,8 @@
 
 #include "PosixFile.h"
 
+class TemporaryReserve;
+
 #include <fcntl.h>
 #include <string>
 
@@ -14,8 +16,10 @@ public:
 
     // False when no file can be made in the final name's folder. With `folderFd`, every name
     // is taken in the folder open there (a folder of a batch, so that a path swapped for a
-    // link meanwhile leads nowhere); AT_FDCWD takes `finalPath` as a path.
-    [[nodiscard]] bool create(const std::string& finalPath, int folderFd = AT_FDCWD);
+    // link meanwhile leads nowhere); AT_FDCWD takes `finalPath` as a path. A file that
+    // `reserve` holds for that folder is taken before a new one is made.
+    [[nodiscard]] bool create(const std::string& finalPath, int folderFd = AT_FDCWD,
+                              TemporaryReserve* reserve = nullptr);
     int fd() const { return m_fd.get(); }
 
     // Closes and renames; 0, or the errno of the failure (the temporary file is then still

@@ -1,5 +1,7 @@
 #include "BatchFixture.h"
+#include "TestFiles.h"
 #include "core/ReportView.h"
+#include "keys/ZR7KeyFrom.h"
 #include "support/SizeText.h"
 
 #include <QFile>
@@ -35,6 +37,8 @@ private slots:
     void stopBeforeFirstFile();
     void specialFiles_data();
     void specialFiles();
+    void workAheadOfTheKey_data();
+    void workAheadOfTheKey();
 };
 
 namespace {
@@ -390,6 +394,72 @@ void TestBatchDriver::specialFiles()
                                    "Encryption not performed."));
         QCOMPARE(f.driver.counters().filesProcessed, 2);
         QCOMPARE(f.driver.counters().filesDone, 1);
+    }
+}
+
+void TestBatchDriver::workAheadOfTheKey_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("outputFolder");
+    QTest::addColumn<bool>("plainAmongThem");
+    QTest::addColumn<bool>("wrongKey");
+    QTest::newRow("encrypt to another folder") << true << "out" << false << false;
+    QTest::newRow("encrypt beside the inputs") << true << "in" << false << false;
+    QTest::newRow("decrypt to another folder") << false << "out" << false << false;
+    QTest::newRow("decrypt, one file not encrypted") << false << "out" << true << false;
+    QTest::newRow("decrypt with the wrong key") << false << "out" << false << true;
+}
+
+// Output files made and inputs measured while the key is derived: every output is what it
+// would have been, a file that does not look encrypted is still asked about, and no file made
+// ahead stays behind, whether taken or not.
+void TestBatchDriver::workAheadOfTheKey()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(QString, outputFolder);
+    QFETCH(bool, plainAmongThem);
+    QFETCH(bool, wrongKey);
+    BatchFixture f;
+    // A derivation slow enough for the batch to start while it runs.
+    f.engine.set_kdf_params({2, 24});
+    QList<QByteArray> plain;
+    for (int i = 0; i < 6; ++i) {
+        const bool notEncrypted = plainAmongThem && i == 2;
+        plain.append(notEncrypted ? QByteArray(300, 'x') : TestFiles::randomBytes(300 + i, i));
+        const QString name = QStringLiteral("in/f%1.").arg(i);
+        if (encrypt || notEncrypted)
+            f.write(name + QStringLiteral("src"), plain.last());
+        else
+            f.writeEncrypted(name + QStringLiteral("src"), plain.last());
+    }
+    if (plainAmongThem) {
+        f.interaction.Expect(QStringLiteral("Anomaly"), Interaction::No);
+        f.interaction.Expect(QStringLiteral("Abort?"), Interaction::No);
+    }
+    if (wrongKey)
+        f.key.strKey = QByteArray("another key of the same kind, long enough to be taken as one");
+    f.setup.blnEncrypt = encrypt;
+    f.driver.fileOps().UseKey(ZR7KeyFrom::ExtendedKey(f.key.strKey.view()));
+    f.driver.fileOps().PrepareKey(f.path(QStringLiteral("in/f0.src")), encrypt);
+    f.Run(QStringLiteral("in"), QStringLiteral("*.src"), outputFolder, QStringLiteral("*.out"));
+
+    QVERIFY(f.interaction.scriptDone());
+    const QDir output(f.path(outputFolder));
+    const QStringList temporary{QStringLiteral(".zr7-*")};
+    QCOMPARE(output.entryList(temporary, QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(f.path(QStringLiteral("in"))).entryList(temporary, QDir::Files | QDir::Hidden),
+             QStringList());
+    const int expected = wrongKey ? 0 : plainAmongThem ? 5 : 6;
+    QCOMPARE(f.result.counters.filesDone, expected);
+    QCOMPARE(output.entryList({QStringLiteral("*.out")}, QDir::Files).size(), expected);
+    if (wrongKey)
+        return;
+    for (int i = 0; i < 6; ++i) {
+        const QString out = outputFolder + QStringLiteral("/f%1.out").arg(i);
+        if (plainAmongThem && i == 2)
+            QVERIFY(!QFileInfo::exists(f.path(out)));
+        else
+            QCOMPARE(encrypt ? f.decrypted(out) : f.read(out), plain[i]);
     }
 }
 

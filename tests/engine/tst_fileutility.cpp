@@ -1,5 +1,7 @@
 #include "FileUtility.h"
+#include "OutputFile.h"
 #include "RandomnessMeasure.h"
+#include "TemporaryReserve.h"
 #include "TestFiles.h"
 
 #include <QDateTime>
@@ -9,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <unistd.h>
 
 using TestFiles::native;
@@ -50,7 +54,8 @@ QByteArray wordSoup(qsizetype size, std::uint64_t seed)
 
 QStringList entries(const QTemporaryDir& dir)
 {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    return QDir(dir.path())
+        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
 }
 
 } // namespace
@@ -354,6 +359,44 @@ private slots:
         QCOMPARE(entries(dir).size(), taken.size()); // The probes leave nothing behind.
         if (n > 0)
             QVERIFY(!QFileInfo::exists(dir.filePath(base + QString::number(n))));
+    }
+
+    // Files made ahead for outputs: locked while held, taken by new outputs of their own folder
+    // only, and gone when cleared or when another folder is filled.
+    void reservedTemporaryFiles()
+    {
+        QTemporaryDir first, second;
+        const PosixFile::Fd firstFd(::open(first.path().toLocal8Bit(), O_RDONLY | O_DIRECTORY));
+        const PosixFile::Fd secondFd(::open(second.path().toLocal8Bit(), O_RDONLY | O_DIRECTORY));
+        TemporaryReserve reserve;
+        int asked = 0;
+        reserve.fill(firstFd.get(), 5, [&] { return ++asked <= 3; });
+        QCOMPARE(reserve.size(), std::size_t{3});
+        const QStringList made = entries(first);
+        QCOMPARE(made.size(), 3);
+        for (const QString& name : made) {
+            QVERIFY(PosixFile::isTemporaryName(name.toStdString()));
+            const PosixFile::Fd other(::open(first.filePath(name).toLocal8Bit(), O_RDONLY));
+            QVERIFY2(::flock(other.get(), LOCK_EX | LOCK_NB) != 0, "not locked while held");
+        }
+
+        OutputFile elsewhere; // another folder makes its own file
+        QVERIFY(elsewhere.create("out.bin", secondFd.get(), &reserve));
+        QCOMPARE(elsewhere.commit(), 0);
+        QCOMPARE(reserve.size(), std::size_t{3});
+        OutputFile output;
+        QVERIFY(output.create("out.bin", firstFd.get(), &reserve));
+        QCOMPARE(reserve.size(), std::size_t{2});
+        QCOMPARE(::write(output.fd(), "data", 4), 4);
+        QCOMPARE(output.commit(), 0);
+        QCOMPARE(entries(first).size(), 3); // out.bin and the two left
+        QCOMPARE(TestFiles::read(first.filePath("out.bin")), QByteArray("data"));
+
+        reserve.fill(secondFd.get(), 1, [] { return true; });
+        QCOMPARE(entries(first), QStringList{"out.bin"});
+        QCOMPARE(entries(second).size(), 2);
+        reserve.clear();
+        QCOMPARE(entries(second), QStringList{"out.bin"});
     }
 };
 

@@ -1,0 +1,71 @@
+#include "TemporaryReserve.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// Descriptors left for everything else the process opens while the reserve is held.
+constexpr rlim_t DescriptorHeadroom = 256;
+
+// How many more descriptors the process may open for the reserve, raising its own soft limit
+// towards the hard one when `wanted` needs it.
+std::size_t DescriptorBudget(std::size_t wanted)
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 0;
+    const rlim_t needed = rlim_t(wanted) + DescriptorHeadroom;
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < needed &&
+        (limit.rlim_max == RLIM_INFINITY || limit.rlim_max > limit.rlim_cur)) {
+        rlimit raised = limit;
+        raised.rlim_cur =
+            limit.rlim_max == RLIM_INFINITY ? needed : std::min(needed, limit.rlim_max);
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    if (limit.rlim_cur == RLIM_INFINITY)
+        return wanted;
+    return limit.rlim_cur > DescriptorHeadroom ? std::size_t(limit.rlim_cur - DescriptorHeadroom)
+                                               : 0;
+}
+
+} // namespace
+
+void TemporaryReserve::fill(int folderFd, std::size_t count, const std::function<bool()>& goOn)
+{
+    if (folderFd != m_folderFd)
+        clear();
+    m_folderFd = folderFd;
+    const std::size_t wanted = std::min(count, DescriptorBudget(count));
+    while (m_files.size() < wanted && goOn()) {
+        Reserved file;
+        file.fd = PosixFile::createTemporaryAt(folderFd, std::string(), file.name);
+        if (!file.fd.valid())
+            break;
+        m_files.push_back(std::move(file));
+    }
+}
+
+PosixFile::Fd TemporaryReserve::take(int folderFd, std::string& name)
+{
+    if (folderFd != m_folderFd || m_files.empty())
+        return PosixFile::Fd();
+    Reserved file = std::move(m_files.back());
+    m_files.pop_back();
+    name = std::move(file.name);
+    return std::move(file.fd);
+}
+
+void TemporaryReserve::clear()
+{
+    for (Reserved& file : m_files) {
+        // Removed while still locked: no other run takes it for a leftover of its own meanwhile.
+        ::unlinkat(m_folderFd, file.name.c_str(), 0);
+        file.fd.reset();
+    }
+    m_files.clear();
+    m_folderFd = -1;
+}
