@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -11,8 +12,8 @@ namespace {
 constexpr rlim_t DescriptorHeadroom = 256;
 
 // How many more descriptors the process may open for the reserve, raising its own soft limit
-// towards the hard one when `wanted` needs it.
-std::size_t DescriptorBudget(std::size_t wanted)
+// towards the hard one when `wanted` needs it; `before` then keeps the limit it had.
+std::size_t DescriptorBudget(std::size_t wanted, std::optional<rlimit>& before)
 {
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
@@ -23,8 +24,11 @@ std::size_t DescriptorBudget(std::size_t wanted)
         rlimit raised = limit;
         raised.rlim_cur =
             limit.rlim_max == RLIM_INFINITY ? needed : std::min(needed, limit.rlim_max);
-        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) {
+            if (!before)
+                before = limit;
             limit = raised;
+        }
     }
     if (limit.rlim_cur == RLIM_INFINITY)
         return wanted;
@@ -39,7 +43,7 @@ void TemporaryReserve::fill(int folderFd, std::size_t count, const std::function
     if (folderFd != m_folderFd)
         clear();
     m_folderFd = folderFd;
-    const std::size_t wanted = std::min(count, DescriptorBudget(count));
+    const std::size_t wanted = std::min(count, DescriptorBudget(count, m_limitBefore));
     while (m_files.size() < wanted && goOn()) {
         Reserved file;
         file.fd = PosixFile::createTemporaryAt(folderFd, std::string(), file.name);
@@ -68,4 +72,8 @@ void TemporaryReserve::clear()
     }
     m_files.clear();
     m_folderFd = -1;
+    // Programs started later get the limit the process was given.
+    if (m_limitBefore)
+        (void)::setrlimit(RLIMIT_NOFILE, &*m_limitBefore);
+    m_limitBefore.reset();
 }

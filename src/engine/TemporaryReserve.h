@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 // Empty temporary files made ahead in one folder, for outputs still to come. Making a file is
@@ -41,4 +43,6 @@ private:
     };
     int m_folderFd = -1;
     std::vector<Reserved> m_files;
+    // The descriptor limit before fill() raised it, given back by clear().
+    std::optional<rlimit> m_limitBefore;
 };
