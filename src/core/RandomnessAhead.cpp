@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <fcntl.h>
 
 void RandomnessAhead::Measure(int folderFd, const QStringList& names,
@@ -18,15 +19,11 @@ void RandomnessAhead::Measure(int folderFd, const QStringList& names,
         const struct stat& listed = identities[i];
         if (listed.st_ino == 0 || listed.st_size < minSize)
             continue;
-        std::string name = QFile::encodeName(names[i]).toStdString();
-        const PosixFile::Fd fd(
-            ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-        struct stat now;
-        if (!fd.valid() || ::fstat(fd.get(), &now) != 0 ||
-            !ListedFile{folderFd, name, listed, -1}.IsStill(now))
-            continue; // measured in its turn, which reports what is wrong with it
-        m_values.insert_or_assign(std::move(name),
-                                  Measured{now, FileUtility::fr(fd.get(), int(minSize))});
+        ListedFile file{folderFd, QFile::encodeName(names[i]).toStdString(), listed, -1};
+        // Anything amiss is measured again in its turn, which reports it.
+        const auto value = OfListed(file, int(minSize));
+        if (value && value->measured())
+            m_values.insert_or_assign(std::move(file.name), Measured{listed, *value});
     }
 }
 
@@ -48,4 +45,18 @@ void RandomnessAhead::Clear()
 {
     m_values.clear();
     m_folderFd = -1;
+}
+
+std::optional<FileUtility::RandomnessValue> RandomnessAhead::OfListed(const ListedFile& listed,
+                                                                      int minSize)
+{
+    const PosixFile::Fd fd(::openat(listed.folderFd, listed.name.c_str(),
+                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid())
+        return errno == ENOENT || errno == ENOTDIR ? FileUtility::RandomnessError::FileNotFound
+                                                   : FileUtility::RandomnessError::FileReadError;
+    struct stat now;
+    if (::fstat(fd.get(), &now) != 0 || !listed.IsStill(now))
+        return std::nullopt;
+    return FileUtility::fr(fd.get(), minSize);
 }

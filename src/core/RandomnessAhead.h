@@ -29,6 +29,11 @@ public:
     std::optional<FileUtility::RandomnessValue> Take(const ListedFile& listed);
     void Clear();
 
+    // The randomness of `listed`, opened from its folder: an error when it cannot be opened,
+    // none when it is no longer the file listed.
+    static std::optional<FileUtility::RandomnessValue> OfListed(const ListedFile& listed,
+                                                                int minSize);
+
 private:
     struct Measured
     {

@@ -312,15 +312,8 @@ FileUtility::RandomnessValue ZR7FileOps::RandomnessOf(const QString& path, int m
         return FileUtility::fr(Native(path), minSize);
     if (const auto measured = m_measuredAhead.Take(*listed))
         return *measured;
-    const PosixFile::Fd fd(::openat(listed->folderFd, listed->name.c_str(),
-                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? FileUtility::RandomnessError::FileNotFound
-                                                   : FileUtility::RandomnessError::FileReadError;
-    struct stat now;
-    if (::fstat(fd.get(), &now) != 0 || !listed->IsStill(now))
-        return FileUtility::RandomnessValue(Randomness::MaximumMeasure);
-    return FileUtility::fr(fd.get(), minSize);
+    return RandomnessAhead::OfListed(*listed, minSize)
+        .value_or(FileUtility::RandomnessValue(Randomness::MaximumMeasure));
 }
 
 qint64 ZR7FileOps::OutputSize(const QString& inputPath, const QString& outputPath,
