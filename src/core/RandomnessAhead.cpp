@@ -23,7 +23,7 @@ void RandomnessAhead::Measure(int folderFd, const QStringList& names,
         // Anything amiss is measured again in its turn, which reports it.
         const auto value = OfListed(file, int(minSize));
         if (value && value->measured())
-            m_values.insert_or_assign(std::move(file.name), Measured{listed, *value});
+            m_values.insert_or_assign(std::move(file.name), *value);
     }
 }
 
@@ -34,11 +34,9 @@ std::optional<FileUtility::RandomnessValue> RandomnessAhead::Take(const ListedFi
     const auto found = m_values.find(listed.name);
     if (found == m_values.end())
         return std::nullopt;
-    const Measured measured = found->second;
+    const FileUtility::RandomnessValue value = found->second;
     m_values.erase(found);
-    if (!listed.IsStill(measured.seen))
-        return std::nullopt;
-    return measured.value;
+    return value;
 }
 
 void RandomnessAhead::Clear()

@@ -15,8 +15,8 @@ struct ListedFile;
 
 // The randomness of files a decryption batch will check, measured before their turn: while the
 // batch key is still being derived there is nothing else to do with them, and measuring a small
-// file costs about as much as decrypting it. A value is handed out only for the very file it
-// was measured on, as listed and unchanged since.
+// file costs about as much as decrypting it. Only a file that was still the one listed is
+// measured; one that changes after that is refused at its turn, when it is opened again.
 class RandomnessAhead
 {
 public:
@@ -25,7 +25,7 @@ public:
     // folder are dropped first.
     void Measure(int folderFd, const QStringList& names, const QList<struct stat>& identities,
                  qint64 minSize, const std::function<bool()>& goOn);
-    // The value measured on `listed`, once; none when it was not measured or is not that file.
+    // The value measured on `listed`, once; none when it was not measured.
     std::optional<FileUtility::RandomnessValue> Take(const ListedFile& listed);
     void Clear();
 
@@ -35,11 +35,7 @@ public:
                                                                 int minSize);
 
 private:
-    struct Measured
-    {
-        struct stat seen;
-        FileUtility::RandomnessValue value;
-    };
     int m_folderFd = -1;
-    std::unordered_map<std::string, Measured> m_values;
+    // By name in that folder; each was the listed file when it was measured.
+    std::unordered_map<std::string, FileUtility::RandomnessValue> m_values;
 };
