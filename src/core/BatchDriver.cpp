@@ -241,7 +241,7 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     // New outputs go to the folder open at `outputFd`, or beside their inputs.
     const int outputsFd = outputFolder == inputFolder ? files.fd : outputFd;
     if (!measure && !request.inPlace && outputsFd >= 0)
-        m_ops.ReserveOutputs(outputsFd, names.size());
+        m_ops.ReserveOutputs(outputsFd, names.size(), files.identities.value(0).st_size);
     if (!measure && !request.encrypt)
         m_ops.MeasureAhead(files.fd, names, files.identities, request.minSizeForRandomness);
     const auto folderDone = qScopeGuard([this] { m_ops.FolderDone(); });

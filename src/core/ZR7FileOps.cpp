@@ -123,10 +123,10 @@ void ZR7FileOps::PrepareKey(const QString& firstInput, bool encrypt)
                          firstInput.isEmpty() ? std::string() : Native(firstInput), encrypt);
 }
 
-void ZR7FileOps::ReserveOutputs(int folderFd, qsizetype count)
+void ZR7FileOps::ReserveOutputs(int folderFd, qsizetype count, qint64 firstBytes)
 {
     if (count > 0)
-        m_engine.reserve_outputs(folderFd, std::size_t(count));
+        m_engine.reserve_outputs(folderFd, std::size_t(count), firstBytes);
 }
 
 void ZR7FileOps::MeasureAhead(int folderFd, const QStringList& names,

@@ -54,10 +54,11 @@ public:
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
     void PrepareKey(const QString& firstInput, bool encrypt);
     // While that derivation still runs, rather than wait for it: makes the files of up to
-    // `count` new outputs in the folder open at `folderFd` (CipherEngine::reserve_outputs), and
-    // measures the randomness of the files of a folder to decrypt (RandomnessAhead).
+    // `count` new outputs in the folder open at `folderFd`, with pages for the first one's
+    // `firstBytes` (CipherEngine::reserve_outputs), and measures the randomness of the files of
+    // a folder to decrypt (RandomnessAhead).
     // FolderDone removes the files not used and forgets the values not asked for.
-    void ReserveOutputs(int folderFd, qsizetype count);
+    void ReserveOutputs(int folderFd, qsizetype count, qint64 firstBytes);
     void MeasureAhead(int folderFd, const QStringList& names, const QList<struct stat>& identities,
                       int minSize);
     void FolderDone();

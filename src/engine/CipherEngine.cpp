@@ -105,9 +105,10 @@ void CipherEngine::forget_keys()
     m_keys.forget();
 }
 
-void CipherEngine::reserve_outputs(int folderFd, std::size_t count)
+void CipherEngine::reserve_outputs(int folderFd, std::size_t count, long long firstBytes)
 {
-    m_reserve.fill(folderFd, count, [this] { return m_keys.preparing(); });
+    const auto keyPreparing = [this] { return m_keys.preparing(); };
+    m_reserve.fill(folderFd, count, keyPreparing, firstBytes);
 }
 
 int CipherEngine::key_derivations()

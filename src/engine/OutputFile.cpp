@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryReserve* reserve)
@@ -16,7 +17,7 @@ bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryRes
     m_folderFd = folderFd;
     // A reserved file lies in the folder itself: only for a bare name in an open folder.
     if (reserve && folderFd != AT_FDCWD && finalPath.find('/') == std::string::npos)
-        m_fd = reserve->take(folderFd, m_tempPath);
+        m_fd = reserve->take(folderFd, m_tempPath, m_filled);
     if (!m_fd.valid())
         m_fd =
             PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath), m_tempPath);
@@ -28,8 +29,24 @@ bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryRes
     return true;
 }
 
+int OutputFile::cutFilledTail()
+{
+    if (m_filled == 0)
+        return 0;
+    const off_t end = ::lseek(m_fd.get(), 0, SEEK_CUR);
+    struct stat info;
+    if (end < 0 || ::fstat(m_fd.get(), &info) != 0)
+        return errno;
+    if (info.st_size > end && Sys::ftruncate(m_fd.get(), end) != 0)
+        return errno;
+    m_filled = 0;
+    return 0;
+}
+
 int OutputFile::commit()
 {
+    if (const int error = cutFilledTail())
+        return error;
     if (const int error = m_fd.close())
         return error;
     if (Sys::renameat(m_folderFd, m_tempPath.c_str(), m_folderFd, m_finalPath.c_str()) != 0)
@@ -41,6 +58,7 @@ int OutputFile::commit()
 void OutputFile::discard()
 {
     m_fd.reset();
+    m_filled = 0;
     if (!m_tempPath.empty())
         ::unlinkat(m_folderFd, m_tempPath.c_str(), 0);
     m_tempPath.clear();
@@ -49,11 +67,14 @@ void OutputFile::discard()
 std::string OutputFile::keepPartial()
 {
     // A write error that surfaces only now leaves less in the file than was written; what is
-    // there is still authenticated plaintext, and the report calls it partial.
+    // there is still authenticated plaintext, and the report calls it partial. Zeros after it
+    // that cannot be cut off would be taken for plaintext: then nothing is kept.
+    const bool cut = cutFilledTail() == 0;
     (void)m_fd.close();
-    const std::string name = m_tempPath.empty() ? std::string()
-                                                : PosixFile::linkUnderAt(m_folderFd, m_tempPath,
-                                                                         m_finalPath + ".partial");
+    const std::string name =
+        m_tempPath.empty() || !cut
+            ? std::string()
+            : PosixFile::linkUnderAt(m_folderFd, m_tempPath, m_finalPath + ".partial");
     discard();
     return name;
 }

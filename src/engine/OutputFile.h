@@ -34,7 +34,12 @@ public:
     [[nodiscard]] std::string keepPartial();
 
 private:
+    // A reserved file may come filled ahead, longer than what its writer wrote: cuts it back to
+    // the file offset, which every writer leaves at the end of its data. 0 or an errno.
+    int cutFilledTail();
+
     PosixFile::Fd m_fd;
+    long long m_filled = 0;
     int m_folderFd = AT_FDCWD;
     std::string m_finalPath;
     std::string m_tempPath;

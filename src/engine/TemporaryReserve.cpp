@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 namespace {
@@ -36,9 +37,24 @@ std::size_t DescriptorBudget(std::size_t wanted, std::optional<rlimit>& before)
                                                : 0;
 }
 
+// Zeros to write from: never written, so its pages stay the kernel's shared zero page.
+char Zeros[1 << 20];
+
+// The most a file is filled ahead: a sixteenth of the memory keeps those pages well below the
+// share at which the kernel starts writing dirty pages to the disk, which would write the
+// zeros for nothing.
+long long PageBudget()
+{
+    struct sysinfo info;
+    if (::sysinfo(&info) != 0)
+        return 0;
+    return static_cast<long long>(info.totalram) * info.mem_unit / 16;
+}
+
 } // namespace
 
-void TemporaryReserve::fill(int folderFd, std::size_t count, const std::function<bool()>& goOn)
+void TemporaryReserve::fill(int folderFd, std::size_t count, const std::function<bool()>& goOn,
+                            long long firstBytes)
 {
     if (folderFd != m_folderFd)
         clear();
@@ -51,15 +67,32 @@ void TemporaryReserve::fill(int folderFd, std::size_t count, const std::function
             break;
         m_files.push_back(std::move(file));
     }
+    if (!m_files.empty() && firstBytes > 0)
+        fillPages(m_files.back(), std::min(firstBytes, PageBudget()), goOn);
 }
 
-PosixFile::Fd TemporaryReserve::take(int folderFd, std::string& name)
+void TemporaryReserve::fillPages(Reserved& file, long long bytes, const std::function<bool()>& goOn)
 {
+    while (file.filled < bytes && goOn()) {
+        const auto length = static_cast<std::size_t>(
+            std::min<long long>(static_cast<long long>(sizeof Zeros), bytes - file.filled));
+        // Only a head start: a full disk or any other failure shows in the output's own writes.
+        const ssize_t written = ::pwrite(file.fd.get(), Zeros, length, file.filled);
+        if (written <= 0)
+            break;
+        file.filled += written;
+    }
+}
+
+PosixFile::Fd TemporaryReserve::take(int folderFd, std::string& name, long long& filled)
+{
+    filled = 0;
     if (folderFd != m_folderFd || m_files.empty())
         return PosixFile::Fd();
     Reserved file = std::move(m_files.back());
     m_files.pop_back();
     name = std::move(file.name);
+    filled = file.filled;
     return std::move(file.fd);
 }
 
