@@ -168,7 +168,7 @@ int probeCreate(const std::string& path)
     if (!fd.valid())
         return errno;
     fd.reset();
-    ::unlink(path.c_str());
+    Sys::unlink(path.c_str());
     return 0;
 }
 
@@ -266,7 +266,7 @@ int purgeSeen(int folderFd, const std::string& path, int level, const struct sta
         return result;
     // Otherwise even after a failed overwrite the name goes: the caller needs it free, and the
     // failure code still tells that the content was not destroyed.
-    if (::unlinkat(folderFd, path.c_str(), 0) != 0 && errno != ENOENT)
+    if (Sys::unlinkat(folderFd, path.c_str(), 0) != 0 && errno != ENOENT)
         return UnlinkFailed;
     return result;
 }
@@ -357,7 +357,7 @@ int move_file(const std::string& from, const std::string& to)
     // File systems without RENAME_NOREPLACE: a hard link refuses a taken name just as well.
     if (Sys::link(from.c_str(), to.c_str()) != 0)
         return errno;
-    ::unlink(from.c_str());
+    Sys::unlink(from.c_str());
     return 0;
 }
 

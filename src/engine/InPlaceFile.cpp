@@ -202,11 +202,11 @@ bool InPlaceFile::Exchange()
     if (!placeholder.valid())
         return false;
     placeholder.reset();
-    ::unlinkat(at, originalAt.c_str(), 0);
+    Sys::unlinkat(at, originalAt.c_str(), 0);
     if (Sys::linkat(at, m_name.c_str(), at, originalAt.c_str(), 0) != 0)
         return false;
     if (Sys::renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0) {
-        ::unlinkat(at, originalAt.c_str(), 0);
+        Sys::unlinkat(at, originalAt.c_str(), 0);
         return false;
     }
     SetResultName(originalAt);
@@ -274,7 +274,7 @@ void InPlaceFile::discardResult()
 {
     if (m_exchanged || m_resultName.empty())
         return;
-    ::unlinkat(m_folderFd, m_resultName.c_str(), 0);
+    Sys::unlinkat(m_folderFd, m_resultName.c_str(), 0);
     m_result.reset();
     SetResultName(std::string());
 }

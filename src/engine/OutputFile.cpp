@@ -60,7 +60,7 @@ void OutputFile::discard()
     m_fd.reset();
     m_filled = 0;
     if (!m_tempPath.empty())
-        ::unlinkat(m_folderFd, m_tempPath.c_str(), 0);
+        Sys::unlinkat(m_folderFd, m_tempPath.c_str(), 0);
     m_tempPath.clear();
 }
 

@@ -50,7 +50,7 @@ int RenameNew(const std::string& temporary, const std::string& path)
     // A file system without the flag: link() refuses an existing name just as well.
     if (Sys::link(temporary.c_str(), path.c_str()) != 0)
         return errno;
-    ::unlink(temporary.c_str());
+    Sys::unlink(temporary.c_str());
     return 0;
 }
 
@@ -98,7 +98,7 @@ Result write(const Target& target, const Fill& fill, int& error)
         error = exists ? (Sys::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno)
                        : RenameNew(temporary, target.path);
     if (error) {
-        ::unlink(temporary.c_str());
+        Sys::unlink(temporary.c_str());
         return error == EEXIST && !exists ? Result::Exists : Result::Failed;
     }
     // The content is on the disk already; not every file system can flush a folder (some

@@ -1,6 +1,7 @@
 #include "SystemCalls.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // openat is variadic and renameat2 may be a macro: each call is wrapped in a function of the
@@ -27,6 +28,10 @@ const SystemCalls SystemCalls::System = {
     [](int folder, const char* path, int mode, int flags) {
         return ::faccessat(folder, path, mode, flags);
     },
+    [](int folder, const char* path, int flags) { return ::unlinkat(folder, path, flags); },
+    [](int fd) { return ::fdatasync(fd); },
+    [](int fd) { return ::syncfs(fd); },
+    [](int folder, const char* path, mode_t mode) { return ::mkdirat(folder, path, mode); },
 };
 
 std::atomic<const SystemCalls*> SystemCalls::s_current{&SystemCalls::System};

@@ -4,11 +4,11 @@
 #include <fcntl.h>
 #include <sys/types.h>
 
-// The calls through which the engine creates, writes, flushes, truncates, renames and links
-// files. They go through a table that holds the system's own calls unless a test has put
-// another in its place: one that fails as a full disk, a failing flush or a read-only file
-// system would, without the root rights that a real small or read-only mount needs. The normal
-// path pays one indirect call.
+// The calls through which the engine creates, writes, flushes, truncates, renames, links and
+// removes files and makes folders: every call that changes the file system. They go through a table
+// that holds the system's own calls unless a test has put another in its place: one that fails as a
+// full disk, a failing flush or a read-only file system would, without the root rights that a real
+// small or read-only mount needs. The normal path pays one indirect call.
 struct SystemCalls
 {
     int (*openat)(int folder, const char* path, int flags, mode_t mode);
@@ -22,6 +22,10 @@ struct SystemCalls
     int (*linkat)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
     // Whether the folder may be written to is asked of the file system as well.
     int (*faccessat)(int folder, const char* path, int mode, int flags);
+    int (*unlinkat)(int folder, const char* path, int flags);
+    int (*fdatasync)(int fd);
+    int (*syncfs)(int fd);
+    int (*mkdirat)(int folder, const char* path, mode_t mode);
 
     // The system's own calls.
     static const SystemCalls System;
@@ -99,6 +103,27 @@ inline int link(const char* from, const char* to)
 inline int faccessat(int folder, const char* path, int mode, int flags)
 {
     return SystemCalls::current().faccessat(folder, path, mode, flags);
+}
+
+inline int unlinkat(int folder, const char* path, int flags = 0)
+{
+    return SystemCalls::current().unlinkat(folder, path, flags);
+}
+inline int unlink(const char* path)
+{
+    return unlinkat(AT_FDCWD, path, 0);
+}
+inline int fdatasync(int fd)
+{
+    return SystemCalls::current().fdatasync(fd);
+}
+inline int syncfs(int fd)
+{
+    return SystemCalls::current().syncfs(fd);
+}
+inline int mkdirat(int folder, const char* path, mode_t mode)
+{
+    return SystemCalls::current().mkdirat(folder, path, mode);
 }
 
 } // namespace Sys

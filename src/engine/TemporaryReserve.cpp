@@ -1,5 +1,7 @@
 #include "TemporaryReserve.h"
 
+#include "SystemCalls.h"
+
 #include <algorithm>
 #include <fcntl.h>
 #include <optional>
@@ -100,7 +102,7 @@ void TemporaryReserve::clear()
 {
     for (Reserved& file : m_files) {
         // Removed while still locked: no other run takes it for a leftover of its own meanwhile.
-        ::unlinkat(m_folderFd, file.name.c_str(), 0);
+        Sys::unlinkat(m_folderFd, file.name.c_str(), 0);
         file.fd.reset();
     }
     m_files.clear();

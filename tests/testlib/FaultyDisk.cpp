@@ -89,6 +89,14 @@ const SystemCalls Faulty = {
             return Fail(EROFS);
         return Real().faccessat(folder, path, mode, flags);
     },
+    [](int folder, const char* path, int flags) {
+        return ReadOnly() ? Fail(EROFS) : Real().unlinkat(folder, path, flags);
+    },
+    [](int fd) { return Is(FaultyDisk::Fault::FlushFails) ? Fail(EIO) : Real().fdatasync(fd); },
+    [](int fd) { return Is(FaultyDisk::Fault::FlushFails) ? Fail(EIO) : Real().syncfs(fd); },
+    [](int folder, const char* path, mode_t mode) {
+        return ReadOnly() ? Fail(EROFS) : Real().mkdirat(folder, path, mode);
+    },
 };
 
 // Sets the fault up before its table goes in place.

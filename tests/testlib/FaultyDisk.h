@@ -12,7 +12,7 @@ class FaultyDisk
 public:
     enum class Fault {
         FullAfter,  // `bytes` more bytes in all are written, then ENOSPC (a short write first)
-        FlushFails, // fsync fails with EIO
+        FlushFails, // fsync, fdatasync and syncfs fail with EIO
         ReadOnly,   // EROFS on every open for writing, truncation, rename and link
     };
 
