@@ -108,10 +108,10 @@ Recorded Record(const QString& root, const std::function<void(CrashRecorder&)>& 
             recorder.ops()};
 }
 
-// The sides of a batch: folders relative to the temporary folder, and specifications.
+// The sides of a batch: folders relative to the temporary folder, and file patterns.
 struct Sides
 {
-    QString input, inputSpec, output, outputSpec;
+    QString input, inputFiles, output, outputFiles;
 };
 
 QString Prefix(const QString& folder)
@@ -142,13 +142,13 @@ Recorded RecordBatch(bool encrypt, bool inPlace)
         QDir().mkpath(f.path(QStringLiteral("back")));
     }
     if (!encrypt)
-        f.Run(encryption.input, encryption.inputSpec, encryption.output, encryption.outputSpec);
+        f.Run(encryption.input, encryption.inputFiles, encryption.output, encryption.outputFiles);
     f.setup.blnEncrypt = encrypt;
     const Sides& sides = encrypt ? encryption : decryption;
     return Record(f.dir.path(), [&](CrashRecorder& recorder) {
         DoneMarks marks(recorder, f.driver.report(), Prefix(sides.input), Prefix(sides.output));
         f.driver.SetView(&marks);
-        f.Run(sides.input, sides.inputSpec, sides.output, sides.outputSpec);
+        f.Run(sides.input, sides.inputFiles, sides.output, sides.outputFiles);
         f.driver.SetView(nullptr);
         QCOMPARE(f.driver.counters().filesDone, inPlace ? 1 : 3);
     });
@@ -160,7 +160,6 @@ Recorded RecordOperationFile()
     const QString path = dir.filePath(QStringLiteral("saved.opn"));
     Setup setup;
     setup.strDirpath = {QStringLiteral("/a/"), QStringLiteral("/b/")};
-    setup.strFilespec = {QStringLiteral("*.txt"), QStringLiteral("*.enc")};
     [&] { QVERIFY(WriteOperationFile(path, setup)); }();
     TestFiles::write(dir.filePath(QStringLiteral("other.opn")), "another operation");
     setup.strDirpath = {QStringLiteral("/a much longer input folder/"), QStringLiteral("/c/")};
@@ -297,7 +296,7 @@ QString Crash(const CrashStates& states, const CrashStates::State& state)
         .arg(state.point)
         .arg(last)
         .arg(state.persisted)
-        .arg(state.issued)
+        .arg(state.made)
         .arg(state.data);
 }
 

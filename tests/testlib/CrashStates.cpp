@@ -134,10 +134,10 @@ void CrashStates::Choices(
     for (auto file = names.files.cbegin(); file != names.files.cend(); ++file) {
         const std::vector<QByteArray>& contents = m_contents[file.value()];
         const int flushed = point.flushed.value(file.value());
-        const int issued = point.issued.value(file.value());
+        const int made = point.made.value(file.value());
         durable[file.value()] = contents[std::size_t(flushed)];
-        full[file.value()] = contents[std::size_t(issued)];
-        if (flushed != issued)
+        full[file.value()] = contents[std::size_t(made)];
+        if (flushed != made)
             unflushed[file.value()] = file.key();
     }
     offer(QStringLiteral("no unflushed data"), durable);
@@ -204,14 +204,14 @@ int CrashStates::forEach(const std::function<void(const State&)>& visit) const
             for (const QString& folder : FoldersOf(op))
                 lastChange[folder] = int(point.metadata.size());
         } else if (op.kind == Kind::Write || op.kind == Kind::Resize) {
-            ++point.issued[op.inode];
+            ++point.made[op.inode];
         } else if (op.kind == Kind::FlushFile) {
-            point.flushed[op.inode] = point.issued.value(op.inode);
+            point.flushed[op.inode] = point.made.value(op.inode);
         } else if (op.kind == Kind::FlushFolder) {
             point.required = std::max(point.required, lastChange.value(op.path));
         } else if (op.kind == Kind::FlushAll) {
             point.required = int(point.metadata.size());
-            point.flushed = point.issued;
+            point.flushed = point.made;
         } else if (op.kind == Kind::Mark) {
             point.marks.append(op.path);
         }

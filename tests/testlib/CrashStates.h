@@ -20,9 +20,9 @@ class CrashStates
 public:
     struct State
     {
-        int point = 0;     // the ops before this index were issued
-        int persisted = 0; // of `issued` name changes, the first `persisted` reached the disk
-        int issued = 0;
+        int point = 0;     // the ops before this index were made
+        int persisted = 0; // of `made` name changes, the first `persisted` reached the disk
+        int made = 0;
         QString data; // which unflushed data reached the disk
         QStringList marks;
         QStringList folders;
@@ -50,7 +50,7 @@ private:
         int required = 0; // name changes that a folder flush has put on the disk
         std::vector<int> metadata;
         QMap<int, int> flushed; // file -> data changes on the disk
-        QMap<int, int> issued;  // file -> data changes issued
+        QMap<int, int> made;    // file -> data changes made
         QStringList marks;
     };
     struct Names
