@@ -3,12 +3,14 @@
 #include "FileUtility.h"
 #include "PosixFile.h"
 #include "ReplacingWrite.h"
+#include "SystemCalls.h"
 
 #include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,14 +31,15 @@ std::string Native(const QString& path)
 // Writes `to` whole through a temporary file (see ReplacingWrite): `to` is either as it was or
 // complete, also after a crash. Whether an existing `to` may be replaced is decided before.
 // 0 or the errno.
-int Replace(const std::string& to, const ReplacingWrite::Fill& fill)
+int Replace(const std::string& to, const ReplacingWrite::Fill& fill,
+            const ReplacingWrite::Check& check = {})
 {
     ReplacingWrite::Target target;
     target.path = to;
     target.replace = true;
     target.keepMode = false;
     int error = 0;
-    switch (ReplacingWrite::write(target, fill, error)) {
+    switch (ReplacingWrite::write(target, fill, error, check)) {
     case ReplacingWrite::Result::Written:
         return 0;
     case ReplacingWrite::Result::Exists:
@@ -50,6 +53,20 @@ int Replace(const std::string& to, const ReplacingWrite::Fill& fill)
     return error != 0 ? error : EIO;
 }
 
+// True when the two open files hold the same bytes, read from their starts.
+bool SameBytes(int first, int second)
+{
+    std::vector<std::uint8_t> a(CopyBlock), b(CopyBlock);
+    for (long long at = 0;; at += static_cast<long long>(CopyBlock)) {
+        const long long got = PosixFile::readFullAt(first, a.data(), a.size(), at);
+        if (got < 0 || PosixFile::readFullAt(second, b.data(), b.size(), at) != got ||
+            !std::equal(a.begin(), a.begin() + got, b.begin()))
+            return false;
+        if (got < static_cast<long long>(CopyBlock))
+            return true;
+    }
+}
+
 // Copies `from` to `to`, with its permissions and, where the file system lets us, its owner.
 int CopyFile(const std::string& from, const std::string& to)
 {
@@ -59,21 +76,24 @@ int CopyFile(const std::string& from, const std::string& to)
         return errno;
     if (!S_ISREG(status.st_mode))
         return EINVAL;
-    return Replace(to, [&](int out) {
-        std::vector<std::uint8_t> block(CopyBlock);
-        for (long long got = CopyBlock; got == static_cast<long long>(CopyBlock);) {
-            got = PosixFile::readFull(in.get(), block.data(), block.size());
-            if (got < 0)
-                return static_cast<int>(-got);
-            if (const int error = PosixFile::writeFull(out, block.data(), std::size_t(got)))
-                return error;
-        }
-        if (::fchmod(out, status.st_mode & 07777) != 0)
-            return errno;
-        if (::fchown(out, status.st_uid, status.st_gid) != 0 && errno != EPERM)
-            return errno;
-        return 0;
-    });
+    return Replace(
+        to,
+        [&](int out) {
+            std::vector<std::uint8_t> block(CopyBlock);
+            for (long long got = CopyBlock; got == static_cast<long long>(CopyBlock);) {
+                got = PosixFile::readFull(in.get(), block.data(), block.size());
+                if (got < 0)
+                    return static_cast<int>(-got);
+                if (const int error = PosixFile::writeFull(out, block.data(), std::size_t(got)))
+                    return error;
+            }
+            if (::fchmod(out, status.st_mode & 07777) != 0)
+                return errno;
+            if (::fchown(out, status.st_uid, status.st_gid) != 0 && errno != EPERM)
+                return errno;
+            return 0;
+        },
+        [&](int out) { return SameBytes(in.get(), out); });
 }
 
 int WriteFile(const std::string& to, const QByteArray& bytes)
@@ -212,6 +232,6 @@ void TestCopies::Compared() const
     const std::string path = Native(Path(ListName));
     // The list is only the test's own bookkeeping: should its removal not reach the disk, the
     // next run finds it and starts afresh.
-    if (::unlink(path.c_str()) == 0)
+    if (Sys::unlink(path.c_str()) == 0)
         (void)PosixFile::syncFolderOf(path);
 }

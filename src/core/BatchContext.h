@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class HeldOutputs;
 class Interaction;
 class PurgeAdviceDialogs;
 class ReportText;
@@ -42,6 +43,8 @@ struct BatchContext
     std::function<double()> secondsNow;
     // Ends the batch as the Stop button does.
     std::function<void()> stop;
+    // The report lines of outputs that take their names in groups.
+    HeldOutputs* held = nullptr;
 
     // Seconds from `start` to now on the clock above; a batch may cross midnight.
     double SecondsSince(double start) const;

@@ -46,6 +46,7 @@ BatchDriver::BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction
     now = [] { return QDateTime::currentDateTime(); };
     m_context.secondsNow = [this] { return secondsSinceMidnight(); };
     m_context.stop = [this] { cmdStop_Click(); };
+    m_context.held = &m_held;
     m_ops.progress = [this](qint64 done, qint64 total) {
         if (m_view)
             m_view->Progress(done, total);
@@ -244,11 +245,17 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
         m_ops.ReserveOutputs(outputsFd, names.size(), files.identities.value(0).st_size);
     if (!measure && !request.encrypt)
         m_ops.MeasureAhead(files.fd, names, files.identities, request.minSizeForRandomness);
-    const auto folderDone = qScopeGuard([this] { m_ops.FolderDone(); });
+    // Outputs still waiting in a group take their names however the folder ends.
+    const auto folderDone = qScopeGuard([this] {
+        m_held.Finish();
+        m_ops.FolderDone();
+    });
     FileOperation operation(m_context);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const ListedFile listed{files.fd, QFile::encodeName(names[i]).toStdString(),
                                 files.identities[i], outputFd};
+        if (!measure)
+            m_held.Before(qint64(listed.seen.st_size), !request.inPlace);
         if (measure) {
             const qint64 size = listed.seen.st_size;
             qint64& total = m_result.totalInputSize;
@@ -259,12 +266,15 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
             BetweenSteps();
             return false;
         }
+        if (!measure)
+            m_held.CommitIfDue();
         if (i % 10 == 0)
             m_context.interaction.ProcessEvents();
         if (BetweenSteps())
             return false;
     }
     if (!measure) {
+        m_held.Finish();
         if (!ReportNotTaken(operation, files.special, FileResult::NotRegularFile) ||
             !ReportNotTaken(operation, files.unreadable, FileResult::UnreadableName) ||
             !ReportFoldersNotEntered(files.unreadableFolders))
@@ -371,6 +381,8 @@ void BatchDriver::WaitWhilePaused()
 {
     if (!QCoreApplication::instance())
         return;
+    // The lines of the outputs done so far are shown while the batch waits.
+    m_held.Commit();
     if (m_view) {
         m_view->TextAppended(QString(), true);
         m_view->ClockEnabled(false);
@@ -395,6 +407,8 @@ bool BatchDriver::Step(const std::function<void()>& step)
         step();
         return true;
     } catch (const RunError& error) {
+        // The lines held back go out first, each with its final result.
+        m_held.Commit();
         m_context.interaction.Tell(QStringLiteral("Error"), error.description(),
                                    Interaction::Icon::Exclamation);
         if (error.kind() == RunError::Kind::ReportFull &&

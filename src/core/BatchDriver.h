@@ -2,6 +2,7 @@
 
 #include "BatchContext.h"
 #include "BatchRequest.h"
+#include "HeldOutputs.h"
 #include "ReportText.h"
 #include "RunSteps.h"
 #include "ZR7FileOps.h"
@@ -109,6 +110,7 @@ private:
     ZR7FileOps m_ops;
     ReportText m_report;
     BatchContext m_context;
+    HeldOutputs m_held{m_context};
     ReportView* m_view = nullptr;
     BatchRequest m_request; // the run's own copy, unchanged while it runs
     BatchResult m_result;

@@ -4,6 +4,7 @@
 #include "BatchRequest.h"
 #include "CipherEngine.h"
 #include "FileResultText.h"
+#include "HeldOutputs.h"
 #include "ListedFile.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
@@ -66,6 +67,7 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
     StartLine(inputName);
     FileResult result = Refusal(inputPath, outputPath, exists, size, encrypt);
     QString temporaryPath;
+    bool heldOutput = false; // the output waits in a group to take its name
     if (result == FileResult::Done) {
         c.report.AppendToReport(Bytes(size) + QStringLiteral("   "), true);
         const Anomaly anomaly = CheckAnomaly(inputPath, size, lastFile, listed);
@@ -80,7 +82,9 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
         m_progress = Progress::Transforming;
         c.ops.passStarted = [this](ZR7FileOps::Stage stage) { ShowPassOf(stage); };
         const auto unhook = qScopeGuard([this] { c.ops.passStarted = nullptr; });
+        const qsizetype heldBefore = c.held ? c.ops.HeldCount() : 0;
         result = Transform(inputPath, outputPath, size, temporaryPath, listed);
+        heldOutput = c.held && c.ops.HeldCount() > heldBefore;
         if (c.view)
             c.view->Progress(0, 0);
         ShowPass(QString());
@@ -90,7 +94,11 @@ bool FileOperation::Run(const QString& inputFolder, const QString& inputName,
             c.counters.bytesDone += size;
         }
     }
+    if (heldOutput)
+        c.held->Noted(c.report.heldSize(), inputPath, size);
     ReportResult(result, inputPath, outputPath, outputName, temporaryPath, listed);
+    if (heldOutput)
+        c.held->NotedEnd(c.report.heldSize());
     EndLine();
     return true;
 }
@@ -106,6 +114,9 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
     // A file that cannot be measured does not look encrypted either.
     if (randomness.measured() && randomness.value >= c.request.minRandomness)
         return Anomaly::Go;
+    // The question comes after the lines of the files before this one.
+    if (c.held)
+        c.held->Commit();
     if (c.interaction.Ask(QStringLiteral("Anomaly"),
                           QStringLiteral("This file appears NOT to be encrypted?\n"
                                          "Attempt to decrypt it anyway?"),
@@ -149,6 +160,8 @@ void FileOperation::AdviseBeforePurge(const QString& inputPath)
 {
     if (!c.showPurgeWarning || !c.advice || !PurgeAdvice::IsWatchedExtension(inputPath))
         return;
+    if (c.held)
+        c.held->Commit();
     if (c.view)
         c.view->ClockEnabled(false);
     const double start = c.secondsNow();
@@ -170,7 +183,7 @@ void FileOperation::ReportResult(FileResult result, const QString& inputPath,
         text = QStringLiteral("-> ");
         if (inputPath != outputPath)
             text += NameBytes::Shown(outputName) + QStringLiteral("  ");
-        text += Bytes(ZR7FileOps::OutputSize(inputPath, outputPath, listed));
+        text += Bytes(c.ops.OutputSize(inputPath, outputPath, listed));
     } else {
         text = FileResultText::FailureText(result, c.request.encrypt, NameBytes::Shown(inputPath),
                                            NameBytes::Shown(temporaryPath));

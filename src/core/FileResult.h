@@ -24,6 +24,7 @@ enum class FileResult : int {
     WriteErrorPartial = CipherEngine::WriteErrorPartial,
     InvalidBlockPartial = CipherEngine::InvalidBlockPartial,
     RetiredFormat = CipherEngine::RetiredFormat,
+    OutputNotVerified = CipherEngine::OutputNotVerified, // read back, it was not as written
 
     // The program's own.
     OwnExecutable = 1,

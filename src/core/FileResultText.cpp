@@ -85,6 +85,9 @@ QString FailureText(FileResult result, bool encrypt, const QString& inputPath,
     case FileResult::NotVerified:
         return QStringLiteral("The result could not be verified on disk, so the original file "
                               "was kept.");
+    case FileResult::OutputNotVerified:
+        return QStringLiteral("The output did not read back from the disk as it was written, so "
+                              "it was not kept.");
     case FileResult::InputNotFound:
         return QStringLiteral("Input file not found.");
     case FileResult::InputNotOpened:

@@ -6,9 +6,13 @@
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
 
+#include <utility>
+
 void ReportText::Clear()
 {
     m_text.clear();
+    m_held.clear();
+    m_holding = false;
     if (m_view)
         m_view->TextCleared();
 }
@@ -24,9 +28,28 @@ void ReportText::AppendToReport(const QString& text, bool showEnd)
 {
     if (quiet)
         return;
-    if (m_text.size() + text.size() > m_capacity)
+    if (m_text.size() + m_held.size() + text.size() > m_capacity)
         throw RunError(RunError::Kind::ReportFull, FullDescription());
-    Add(text, showEnd);
+    if (m_holding)
+        m_held += text;
+    else
+        Add(text, showEnd);
+}
+
+void ReportText::ReplaceHeld(qsizetype at, qsizetype length, const QString& text)
+{
+    if (at >= 0 && at + length <= m_held.size())
+        m_held.replace(at, length, text);
+}
+
+void ReportText::Release()
+{
+    m_holding = false;
+    if (m_held.isEmpty())
+        return;
+    // Held text was counted against the capacity when it came; a mended line may be a little
+    // longer, which the margin that a full report frees covers.
+    Add(std::exchange(m_held, QString()), true);
 }
 
 void ReportText::Add(const QString& text, bool showEnd)
@@ -38,6 +61,11 @@ void ReportText::Add(const QString& text, bool showEnd)
 
 void ReportText::CutFromEnd(const QString& tail)
 {
+    if (m_holding) {
+        if (m_held.endsWith(tail))
+            m_held.chop(tail.size());
+        return;
+    }
     if (tail.isEmpty() || !m_text.endsWith(tail))
         return;
     m_text.chop(tail.size());
@@ -53,6 +81,7 @@ QString ReportText::FullDescription() const
 
 bool ReportText::BufferFull(Interaction& interaction, bool randomnessReport, bool encrypt)
 {
+    Release();
     // The notices below always fit: they are shorter than what is freed here.
     m_text.chop(qMin<qsizetype>(500, m_text.size()));
     if (m_view)

@@ -36,6 +36,17 @@ public:
     // Removes `tail` from the end of the text when the text ends with it.
     void CutFromEnd(const QString& tail);
 
+    // Holding: per-file results are kept back from the text and the view until Release(), for
+    // lines whose files are not done until a later moment (a group of outputs that reaches the
+    // disk together). heldSize() is where the next result goes in the text held back, and
+    // ReplaceHeld() changes a part of it.
+    void Hold() { m_holding = true; }
+    bool holding() const { return m_holding; }
+    qsizetype heldSize() const { return m_held.size(); }
+    void ReplaceHeld(qsizetype at, qsizetype length, const QString& text);
+    // Adds what was held back to the text and stops holding.
+    void Release();
+
     // The buffer-full handling: frees the last 500 characters and writes the notices, asking
     // the user whether an operation may go on without per-file results. True when the run
     // must stop (always for a randomness report).
@@ -48,6 +59,8 @@ private:
     void Add(const QString& text, bool showEnd);
 
     QString m_text;
+    QString m_held;
+    bool m_holding = false;
     ReportView* m_view = nullptr;
     qsizetype m_capacity = Capacity;
 };

@@ -1,6 +1,7 @@
 #include "ZR7FileOps.h"
 
 #include "CipherEngine.h"
+#include "Durability.h"
 #include "FileUtility.h"
 #include "InPlaceFile.h"
 #include "ListedFile.h"
@@ -16,7 +17,6 @@
 #include <cerrno>
 #include <climits>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
@@ -190,6 +190,7 @@ FileResult ZR7FileOps::Transform(const QString& inputPath, const QString& output
                                  const ListedFile* listed)
 {
     m_partialOutput.clear();
+    m_newOutput = false;
     InPlaceFile file;
     const InPlaceFile::Status opened = file.open(
         Native(inputPath), inPlace ? InPlaceFile::Mode::Replace : InPlaceFile::Mode::Read, listed);
@@ -210,6 +211,7 @@ FileResult ZR7FileOps::Transform(const QString& inputPath, const QString& output
     const SecretBytes& batchKey = m_batchKey.isEmpty() ? key.strKey : m_batchKey;
     m_engine.operation_initialization(batchKey.text(), encrypt ? 1 : 0, size, 0);
     if (!inPlace) {
+        m_newOutput = true;
         std::string output = Native(outputPath);
         const int folder = OutputFolder(listed, file.path(), output);
         return Run(
@@ -277,24 +279,44 @@ FileResult ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size
     m_passOffset = size;
     const FileResult result = Run(
         [&] {
-            // The disk writes while the file is read back (starting the writeback can itself
-            // take a while); the flush then waits only for the rest.
-            // Only a head start: the flush below waits for the data and reports its failure.
-            std::thread writeback([fd] { (void)FileUtility::start_writeback(fd); });
-            // The ciphertext that an encryption wrote is read back and authenticated in full;
-            // the plaintext of a decryption is read back against the digests taken as it was
-            // written.
+            // The result reaches the disk first and is then read back from the device, not from
+            // memory: the ciphertext that an encryption wrote is authenticated in full, the
+            // plaintext of a decryption compared with the digests taken as it was written.
+            if (Durability::flushFromMemory(fd) != 0)
+                return FileResult::NotVerified;
             const bool verified = encrypt ? m_engine.verify_fd(fd) == CipherEngine::Success
                                           : m_engine.written_intact(fd);
-            writeback.join();
-            if (!verified || FileUtility::sync_descriptor(fd) != 0)
-                return FileResult::NotVerified;
-            return FileResult::Done;
+            return verified ? FileResult::Done : FileResult::NotVerified;
         },
         size);
     if (result != FileResult::Done)
         file.discardResult();
     return result;
+}
+
+void ZR7FileOps::HoldOutputs(bool hold)
+{
+    m_engine.hold_outputs(hold);
+}
+
+qsizetype ZR7FileOps::HeldCount() const
+{
+    return qsizetype(m_engine.held_outputs());
+}
+
+bool ZR7FileOps::OutputsDue() const
+{
+    return m_engine.outputs_due();
+}
+
+std::vector<FileResult> ZR7FileOps::CommitOutputs()
+{
+    std::vector<FileResult> results;
+    if (m_engine.held_outputs() == 0)
+        return results;
+    for (const int result : m_engine.commit_outputs())
+        results.push_back(FromEngine(result));
+    return results;
 }
 
 QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
@@ -317,8 +339,10 @@ FileUtility::RandomnessValue ZR7FileOps::RandomnessOf(const QString& path, int m
 }
 
 qint64 ZR7FileOps::OutputSize(const QString& inputPath, const QString& outputPath,
-                              const ListedFile* listed)
+                              const ListedFile* listed) const
 {
+    if (m_newOutput)
+        return qint64(m_engine.output_size());
     std::string output = Native(outputPath);
     const int folder = OutputFolder(listed, Native(inputPath), output);
     struct stat info;

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <functional>
+#include <vector>
 
 class CipherEngine;
 class InPlaceFile;
@@ -76,6 +77,15 @@ public:
                          const std::function<void()>& beforePurge = {},
                          const ListedFile* listed = nullptr);
 
+    // Whether the new outputs of the files that follow wait, read back, for CommitOutputs()
+    // to flush them and give them their names together (CipherEngine::hold_outputs).
+    void HoldOutputs(bool hold);
+    // How many outputs wait; true once they should be committed.
+    qsizetype HeldCount() const;
+    bool OutputsDue() const;
+    // For each waiting output, in the order they came: Done, or why it did not take its name.
+    std::vector<FileResult> CommitOutputs();
+
     // Removes what interrupted runs left in `folder` (see InPlaceFile::RemoveLeftovers): the
     // names removed. With `folderFd` (the folder open) the names are taken there.
     static QStringList RemoveLeftovers(const QString& folder, int folderFd = AT_FDCWD);
@@ -86,11 +96,12 @@ public:
     FileUtility::RandomnessValue RandomnessOf(const QString& path, int minSize,
                                               const ListedFile* listed);
 
-    // The size of the output at `outputPath` of the input at `inputPath`, looked up where
-    // Transform writes it (with `listed`, in the folders the batch opened); 0 when it is not
-    // there.
-    static qint64 OutputSize(const QString& inputPath, const QString& outputPath,
-                             const ListedFile* listed);
+    // The size of the output at `outputPath` of the input at `inputPath` that the last
+    // Transform made: a new output's as written (it may still wait for its name), a result in
+    // place looked up where Transform put it (with `listed`, in the folders the batch opened);
+    // 0 when it is not there.
+    qint64 OutputSize(const QString& inputPath, const QString& outputPath,
+                      const ListedFile* listed) const;
 
     // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;
@@ -120,6 +131,7 @@ private:
     RandomnessAhead m_measuredAhead;
     QStringList m_exclusions;
     QString m_partialOutput;
-    qint64 m_passOffset = 0; // bytes of earlier passes of this file
+    qint64 m_passOffset = 0;  // bytes of earlier passes of this file
+    bool m_newOutput = false; // the last Transform wrote a new output
     qint64 m_passTotal = 0;
 };

@@ -146,18 +146,39 @@ int CipherEngine::encrypt_to(int input, const std::string& outputPath, int outpu
 {
     if (const int rc = ready())
         return rc;
-    OutputFile output;
-    if (!output.create(outputPath, outputFolder, &m_reserve))
+    auto output = std::make_unique<OutputFile>();
+    if (!output->create(outputPath, outputFolder, &m_reserve))
         return OutputNotOpened;
-    int code = encrypt(input, output.fd());
-    if (code == Success) {
-        if (const int error = output.commit())
-            code = writeFailure(error, false);
+    const int code = recorded(0, [&] { return encrypt(input, output->fd()); });
+    // A ciphertext that did not reach its end is worth nothing: it goes with `output`.
+    return code == Success ? completeOutput(std::move(output)) : code;
+}
+
+int CipherEngine::completeOutput(std::unique_ptr<OutputFile> output)
+{
+    if (const int error = output->finish())
+        return writeFailure(error, false);
+    // What the disk was given is read back before it takes a name: a write that went astray
+    // without an error shows here, and the output goes.
+    if (!written_intact(output->fd()))
+        return OutputNotVerified;
+    struct stat info;
+    m_outputSize = ::fstat(output->fd(), &info) == 0 ? info.st_size : 0;
+    if (m_holding) {
+        m_held.add(std::move(output));
+        return Success;
     }
-    // A ciphertext that did not reach its end is worth nothing: it goes.
-    if (code != Success)
-        output.discard();
-    return code;
+    if (const int error = output->commit())
+        return writeFailure(error, false);
+    return Success;
+}
+
+std::vector<int> CipherEngine::commit_outputs()
+{
+    std::vector<int> results = m_held.commit();
+    for (int& result : results)
+        result = result == 0 ? Success : writeFailure(result, false);
+    return results;
 }
 
 int CipherEngine::encrypt_fd(int input, int output)
@@ -183,23 +204,21 @@ int CipherEngine::decrypt_to(int input, const std::string& outputPath, int outpu
         return rc;
     // The output is made only once the first chunk has authenticated: a wrong key leaves
     // nothing behind.
-    OutputFile output;
-    int code = decrypt(
-        input,
-        [&] { return output.create(outputPath, outputFolder, &m_reserve) ? output.fd() : -1; },
-        true);
-    if (code == Success) {
-        if (const int error = output.commit())
-            code = writeFailure(error, m_bytesWritten > 0);
-    }
+    auto output = std::make_unique<OutputFile>();
+    const int code = recorded(0, [&] {
+        return decrypt(
+            input,
+            [&] {
+                return output->create(outputPath, outputFolder, &m_reserve) ? output->fd() : -1;
+            },
+            true);
+    });
     if (code == Success)
-        return code;
+        return completeOutput(std::move(output));
     // What was written is authenticated plaintext: keep it, under a name that says it is not
     // the whole file.
     if (m_bytesWritten > 0)
-        m_partialOutput = output.keepPartial();
-    else
-        output.discard();
+        m_partialOutput = output->keepPartial();
     return code;
 }
 

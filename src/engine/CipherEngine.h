@@ -3,10 +3,12 @@
 #include "ChunkCipher.h"
 #include "EngineKeys.h"
 #include "FileVerdict.h"
+#include "OutputGroup.h"
 #include "StreamFormat.h"
 #include "TemporaryReserve.h"
 #include "WrittenDigest.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <fcntl.h>
@@ -17,6 +19,7 @@
 #include <vector>
 
 class ChunkPass;
+class OutputFile;
 namespace PosixFile {
 class Fd;
 }
@@ -44,6 +47,7 @@ public:
         WriteErrorPartial = -17,
         InvalidBlockPartial = -18, // damage after the first chunk: output is partial
         RetiredFormat = -19,       // a file of the retired layout of test builds: not read
+        OutputNotVerified = -20,   // the output did not read back as written: it is not kept
     };
 
     CipherEngine();
@@ -65,6 +69,9 @@ public:
 
     // The same from an input the caller has opened, read from its current position. With
     // `outputFolder` the output is `outputPath` within the folder open there (see OutputFile).
+    // Before the output takes its name it is read back and compared with what was written
+    // (OutputNotVerified when it differs), then flushed: at once, or with the group that
+    // hold_outputs() starts.
     [[nodiscard]] int encrypt_to(int input, const std::string& outputPath,
                                  int outputFolder = AT_FDCWD);
     [[nodiscard]] int decrypt_to(int input, const std::string& outputPath,
@@ -79,11 +86,25 @@ public:
     std::uint64_t bytes_written() const { return m_bytesWritten; }
 
     // decrypt_fd that also takes a digest of every record of plaintext as it is written, and
-    // then written_intact(): reads back what that call wrote into `output`, from where it began
-    // to the end of the file, and tells whether the file holds exactly that. bytes_done()
-    // counts the bytes read back.
+    // then written_intact(): reads back what the last recorded call wrote into `output`, from
+    // where it began to the end of the file, and tells whether the file holds exactly that.
+    // bytes_done() counts the bytes read back.
     [[nodiscard]] int decrypt_fd_recorded(int input, int output);
     [[nodiscard]] bool written_intact(int output);
+
+    // With `hold`, the new outputs that encrypt_to and decrypt_to complete from now on wait,
+    // read back and under their temporary names, for commit_outputs() (group commit); without
+    // it, each takes its name at once, as by default.
+    void hold_outputs(bool hold) { m_holding = hold; }
+    // The size of the output that the last successful encrypt_to or decrypt_to completed,
+    // named or still waiting.
+    long long output_size() const { return m_outputSize; }
+    // How many outputs wait; true once they should be committed (OutputGroup::due).
+    std::size_t held_outputs() const { return m_held.size(); }
+    bool outputs_due() const { return m_held.due(); }
+    // Flushes the waiting outputs and gives them their names: for each, in the order they
+    // came, Success or the result of what failed (the output is then not under its name).
+    [[nodiscard]] std::vector<int> commit_outputs();
 
     // A decrypting pass that writes nothing: 0 when the whole file authenticates under the
     // key of the last operation_initialization.
@@ -139,8 +160,13 @@ private:
     [[nodiscard]] static int openInput(const std::string& path, PosixFile::Fd& fd);
     // The result of a write that failed with `error`.
     [[nodiscard]] static int writeFailure(int error, bool anythingWritten);
+    // A complete new output: read back, then named at once or held. Success or what failed.
+    [[nodiscard]] int completeOutput(std::unique_ptr<OutputFile> output);
     [[nodiscard]] int ready() const;
     [[nodiscard]] int encrypt(int input, int output);
+    // Runs `pass`, an encryption or decryption that writes from `base` on, while taking
+    // digests of what it writes, for written_intact().
+    [[nodiscard]] int recorded(long long base, const std::function<int()>& pass);
     // `openOutput` gives the output once the first chunk has authenticated (-1 when it cannot
     // be made); without it the pass only authenticates. `positionalOutput`: that output can be
     // written at offsets.
@@ -155,6 +181,9 @@ private:
     bool m_initialised = false;
     EngineKeys m_keys;
     TemporaryReserve m_reserve;
+    OutputGroup m_held;
+    bool m_holding = false;
+    long long m_outputSize = 0;
     StreamFormat::KdfParams m_kdf;
     int m_chunkLog = StreamFormat::DefaultChunkLog;
     ChunkCipher m_cipher;
@@ -165,13 +194,16 @@ private:
     std::string m_partialOutput;
     std::atomic<std::uint64_t> m_bytesDone{0};
     std::uint64_t m_bytesWritten = 0;
-    // The digest of what decrypt_fd_recorded writes, and where that output lies.
+    // The digest of what a recorded pass writes, and where that output lies.
     WrittenDigest m_written;
     bool m_recording = false;
     struct Recorded
     {
         long long base = -1; // -1: nothing whole to read back
         std::uint64_t length = 0;
+        // An encryption's header, written before the records at headerAt (-1: none).
+        long long headerAt = -1;
+        std::array<std::uint8_t, StreamFormat::HeaderSize> header{};
     };
     Recorded m_recorded;
     // Where the last decryption stopped on a fault, for verify_verdict.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <unistd.h>
 
 using StreamFormat::HeaderSize;
 using StreamFormat::TagSize;
@@ -70,11 +71,18 @@ int CipherEngine::encrypt(int input, int output)
     if (!ensureSlots(chunkSize + TagSize))
         return NotAllocated;
 
+    const long long headerAt = m_recording ? ::lseek(output, 0, SEEK_CUR) : -1;
     if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize))
         return writeFailure(error, false);
 
     const auto pass = makePass(input, chunkSize, PositionalPass::canWrite(output));
     pass->setOutput(output, chunkSize + TagSize);
+    if (m_recording) {
+        m_recorded.headerAt = headerAt;
+        std::copy(headerBytes, headerBytes + HeaderSize, m_recorded.header.begin());
+        // Enough threads for this pass and for the one that reads the output back.
+        m_written.start(std::max(pass->threads(m_workers), m_workers + 1), chunkSize + TagSize);
+    }
     WorkerCiphers ciphers(m_cipher, m_helperCiphers, pass->threads(m_workers));
     const ChunkPass::Failure failure =
         pass->run(m_workers, [&](unsigned worker, std::uint64_t number,
@@ -84,6 +92,8 @@ int CipherEngine::encrypt(int input, int output)
             if (cipher == nullptr || !cipher->seal(number, record.last, record.data, n))
                 return false;
             length = n + TagSize;
+            if (m_recording)
+                m_written.add(worker, number, record.data, length);
             m_bytesDone += n;
             return true;
         });

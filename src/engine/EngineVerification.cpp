@@ -1,23 +1,35 @@
 // The checks of CipherEngine: a decryption that writes nothing, what it found wrong with a
-// file, and the read-back of what a decryption wrote in place.
+// file, and the read-back of what a pass wrote.
 #include "CipherEngine.h"
 
 #include "ChunkPass.h"
 #include "PosixFile.h"
 
+#include <sodium.h>
 #include <unistd.h>
+
+using StreamFormat::HeaderSize;
+
+int CipherEngine::recorded(long long base, const std::function<int()>& pass)
+{
+    m_recorded = Recorded();
+    m_recording = true;
+    const int code = pass();
+    m_recording = false;
+    // Only a whole output is worth reading back. An encryption's records follow its header.
+    if (code == Success) {
+        m_recorded.base =
+            base + (m_recorded.headerAt >= 0 ? static_cast<long long>(HeaderSize) : 0);
+        m_recorded.length = m_bytesWritten;
+    }
+    return code;
+}
 
 int CipherEngine::decrypt_fd_recorded(int input, int output)
 {
     if (const int rc = ready())
         return rc;
-    const long long base = ::lseek(output, 0, SEEK_CUR);
-    m_recording = true;
-    const int code = decrypt_fd(input, output);
-    m_recording = false;
-    // Only a whole output is worth reading back.
-    m_recorded = {code == Success ? base : -1, m_bytesWritten};
-    return code;
+    return recorded(::lseek(output, 0, SEEK_CUR), [&] { return decrypt_fd(input, output); });
 }
 
 // The output is read back as it was written, a record per worker at once, up to its end.
@@ -25,8 +37,16 @@ bool CipherEngine::written_intact(int output)
 {
     m_bytesDone = 0;
     const std::size_t recordLength = m_written.recordLength();
-    if (m_recorded.base < 0 || recordLength == 0 ||
-        ::lseek(output, m_recorded.base, SEEK_SET) != m_recorded.base)
+    if (m_recorded.base < 0 || recordLength == 0)
+        return false;
+    if (m_recorded.headerAt >= 0) {
+        std::array<std::uint8_t, HeaderSize> header;
+        if (PosixFile::readFullAt(output, header.data(), HeaderSize, m_recorded.headerAt) !=
+                static_cast<long long>(HeaderSize) ||
+            sodium_memcmp(header.data(), m_recorded.header.data(), HeaderSize) != 0)
+            return false;
+    }
+    if (::lseek(output, m_recorded.base, SEEK_SET) != m_recorded.base)
         return false;
     const auto pass = makePass(output, recordLength, true);
     pass->setOutput(-1, recordLength);

@@ -1,5 +1,7 @@
 #include "FileUtility.h"
 
+#include "Durability.h"
+
 #include "PosixFile.h"
 #include "RandomnessMeasure.h"
 #include "SystemCalls.h"
@@ -350,15 +352,7 @@ int sync_file(const std::string& path)
 
 int move_file(const std::string& from, const std::string& to)
 {
-    if (Sys::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // File systems without RENAME_NOREPLACE: a hard link refuses a taken name just as well.
-    if (Sys::link(from.c_str(), to.c_str()) != 0)
-        return errno;
-    Sys::unlink(from.c_str());
-    return 0;
+    return Durability::giveName(AT_FDCWD, from, to, Durability::Naming::NoReplace);
 }
 
 } // namespace FileUtility

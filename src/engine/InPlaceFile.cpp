@@ -1,5 +1,6 @@
 #include "InPlaceFile.h"
 
+#include "Durability.h"
 #include "FileMetadata.h"
 #include "FileUtility.h"
 #include "SystemCalls.h"
@@ -191,8 +192,10 @@ bool InPlaceFile::Unchanged(bool afterExchange) const
 bool InPlaceFile::Exchange()
 {
     const int at = m_folderFd;
-    if (Sys::renameat2(at, m_resultName.c_str(), at, m_name.c_str(), RENAME_EXCHANGE) == 0)
+    const int error = Durability::giveName(at, m_resultName, m_name, Durability::Naming::Exchange);
+    if (error == 0)
         return true;
+    errno = error;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // Without an atomic exchange: the original takes a second, temporary name, and the result
@@ -249,9 +252,13 @@ InPlaceFile::Status InPlaceFile::replace()
             m_exchanged = false;
         return Changed;
     }
-    // Not every file system can flush a folder (some answer EINVAL): the exchange stands either
-    // way, and the purge that follows flushes to the same disk and reports its own failure.
-    (void)PosixFile::syncFolderAt(m_folderFd, m_path);
+    // The exchange reaches the disk before the original can be purged: until then a power loss
+    // could bring back the name's old entry with the original's data already overwritten.
+    if (Durability::flushFolder(m_folderFd, m_path) != 0) {
+        if (SwapBack())
+            m_exchanged = false;
+        return ExchangeFailed;
+    }
     return Ready;
 }
 

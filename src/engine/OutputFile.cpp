@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include "Durability.h"
 #include "SystemCalls.h"
 #include "TemporaryReserve.h"
 
@@ -43,16 +44,33 @@ int OutputFile::cutFilledTail()
     return 0;
 }
 
-int OutputFile::commit()
+int OutputFile::finish()
 {
     if (const int error = cutFilledTail())
         return error;
-    if (const int error = m_fd.close())
-        return error;
-    if (Sys::renameat(m_folderFd, m_tempPath.c_str(), m_folderFd, m_finalPath.c_str()) != 0)
-        return errno;
-    m_tempPath.clear();
+    Durability::startWriteback(m_fd.get());
     return 0;
+}
+
+int OutputFile::commit()
+{
+    if (const int error = finish())
+        return error;
+    if (const int error = Durability::flushFile(m_fd.get()))
+        return error;
+    if (const int error = giveName())
+        return error;
+    (void)m_fd.close(); // flushed already: a late error has nothing left to report
+    return Durability::flushFolder(m_folderFd, m_finalPath);
+}
+
+int OutputFile::giveName()
+{
+    const int error =
+        Durability::giveName(m_folderFd, m_tempPath, m_finalPath, Durability::Naming::Replace);
+    if (error == 0)
+        m_tempPath.clear();
+    return error;
 }
 
 void OutputFile::discard()
@@ -69,12 +87,15 @@ std::string OutputFile::keepPartial()
     // A write error that surfaces only now leaves less in the file than was written; what is
     // there is still authenticated plaintext, and the report calls it partial. Zeros after it
     // that cannot be cut off would be taken for plaintext: then nothing is kept.
-    const bool cut = cutFilledTail() == 0;
+    // Like every name the program gives, this one comes only once the data is on the disk.
+    const bool kept = cutFilledTail() == 0 && Durability::flushFile(m_fd.get()) == 0;
     (void)m_fd.close();
     const std::string name =
-        m_tempPath.empty() || !cut
+        m_tempPath.empty() || !kept
             ? std::string()
             : PosixFile::linkUnderAt(m_folderFd, m_tempPath, m_finalPath + ".partial");
     discard();
+    if (!name.empty())
+        (void)Durability::flushFolder(m_folderFd, name);
     return name;
 }

@@ -7,12 +7,16 @@ class TemporaryReserve;
 #include <fcntl.h>
 #include <string>
 
-// An output file that appears under its own name only when it is complete: the data goes to a
-// new temporary file in the same folder, which commit() renames over the final name.
+// An output file that appears under its own name only when it is complete and on the disk: the
+// data goes to a new temporary file in the same folder, which is flushed and then renamed over
+// the final name (see Durability), alone by commit() or with others by an OutputGroup.
 class OutputFile
 {
 public:
+    OutputFile() = default;
     ~OutputFile() { discard(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
 
     // False when no file can be made in the final name's folder. With `folderFd`, every name
     // is taken in the folder open there (a folder of a batch, so that a path swapped for a
@@ -22,15 +26,27 @@ public:
                               TemporaryReserve* reserve = nullptr);
     int fd() const { return m_fd.get(); }
 
-    // Closes and renames; 0, or the errno of the failure (the temporary file is then still
-    // there for discard()).
+    // The data is all written: cuts what a reserved file held beyond it and starts writing it
+    // to the disk. 0 or an errno.
+    [[nodiscard]] int finish();
+
+    // finish(), then the file alone: flushed, renamed over the final name, the folder flushed,
+    // closed. 0, or the errno of the failure (the temporary file is then still there for
+    // discard(), unless the failure came after the rename).
     [[nodiscard]] int commit();
+
+    // The steps of commit() for an OutputGroup, after finish(): the rename alone (0 or an
+    // errno), and where it happens.
+    [[nodiscard]] int giveName();
+    int folderFd() const { return m_folderFd; }
+    const std::string& finalPath() const { return m_finalPath; }
 
     // Closes and removes the temporary file.
     void discard();
 
-    // Closes and keeps what was written as "<final>.partial" (or ".partial2", ...); returns
-    // that name, or "" when it could not be kept (the temporary file is then removed).
+    // Closes and keeps what was written as "<final>.partial" (or ".partial2", ...), flushed
+    // before it takes that name; returns the name, or "" when it could not be kept (the
+    // temporary file is then removed).
     [[nodiscard]] std::string keepPartial();
 
 private:

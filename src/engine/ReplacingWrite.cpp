@@ -1,14 +1,17 @@
 #include "ReplacingWrite.h"
 
+#include "Durability.h"
 #include "PosixFile.h"
 #include "SystemCalls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ReplacingWrite {
 
@@ -39,23 +42,10 @@ Result Inspect(const Target& target, bool& exists, struct stat& old, int& error)
     return target.replace ? Result::Written : Result::Exists;
 }
 
-// Gives `temporary` the name without ever replacing what took the name meanwhile; 0, EEXIST or
-// another errno.
-int RenameNew(const std::string& temporary, const std::string& path)
-{
-    if (Sys::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // A file system without the flag: link() refuses an existing name just as well.
-    if (Sys::link(temporary.c_str(), path.c_str()) != 0)
-        return errno;
-    Sys::unlink(temporary.c_str());
-    return 0;
-}
-
-// The content into the temporary file, with the old file's mode and owners, on the disk.
-int FillTemporary(int fd, const Fill& fill, bool keepMode, bool exists, const struct stat& old)
+// The content into the temporary file, with the old file's mode and owners, on the disk and
+// read back from it.
+int FillTemporary(int fd, const Fill& fill, const Check& check, bool keepMode, bool exists,
+                  const struct stat& old)
 {
     if (const int error = fill(fd))
         return error;
@@ -64,7 +54,9 @@ int FillTemporary(int fd, const Fill& fill, bool keepMode, bool exists, const st
         [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
         ::fchmod(fd, old.st_mode & 0777);
     }
-    return Sys::fsync(fd) == 0 ? 0 : errno;
+    if (const int error = Durability::flushFromMemory(fd))
+        return error;
+    return !check || check(fd) ? 0 : EIO;
 }
 
 } // namespace
@@ -76,7 +68,7 @@ Result check(const Target& target, int& error)
     return Inspect(target, exists, old, error);
 }
 
-Result write(const Target& target, const Fill& fill, int& error)
+Result write(const Target& target, const Fill& fill, int& error, const Check& check)
 {
     bool exists = false;
     struct stat old = {};
@@ -89,32 +81,36 @@ Result write(const Target& target, const Fill& fill, int& error)
         error = errno;
         return Result::Failed;
     }
-    error = FillTemporary(fd.get(), fill, target.keepMode, exists, old);
-    if (!error)
-        error = fd.close();
+    error = FillTemporary(fd.get(), fill, check, target.keepMode, exists, old);
     // A rename never follows a link at the name: whatever came there meanwhile is replaced,
     // not written through. Without `exists`, nothing that appeared meanwhile is replaced.
-    if (!error)
-        error = exists ? (Sys::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno)
-                       : RenameNew(temporary, target.path);
-    if (error) {
-        Sys::unlink(temporary.c_str());
-        return error == EEXIST && !exists ? Result::Exists : Result::Failed;
+    const auto naming = exists ? Durability::Naming::Replace : Durability::Naming::NoReplace;
+    bool named = false;
+    if (!error) {
+        error = Durability::giveName(AT_FDCWD, temporary, target.path, naming);
+        named = error == 0;
     }
-    // The content is on the disk already; not every file system can flush a folder (some
-    // answer EINVAL), and the new name stands either way.
-    (void)PosixFile::syncFolderOf(target.path);
+    if (named)
+        error = Durability::flushFolder(AT_FDCWD, target.path);
+    (void)fd.close(); // flushed already
+    if (!named)
+        Sys::unlink(temporary.c_str());
+    if (error)
+        return error == EEXIST && !named && !exists ? Result::Exists : Result::Failed;
     return Result::Written;
 }
 
 Result writeBytes(const Target& target, const void* data, std::size_t size, int& error)
 {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
     return write(
-        target,
+        target, [&](int fd) { return PosixFile::writeFull(fd, bytes, size); }, error,
         [&](int fd) {
-            return PosixFile::writeFull(fd, static_cast<const std::uint8_t*>(data), size);
-        },
-        error);
+            std::vector<std::uint8_t> back(size + 1);
+            return PosixFile::readFullAt(fd, back.data(), back.size(), 0) ==
+                       static_cast<long long>(size) &&
+                   std::equal(bytes, bytes + size, back.begin());
+        });
 }
 
 } // namespace ReplacingWrite

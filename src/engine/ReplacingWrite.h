@@ -7,8 +7,9 @@
 
 // Writes a whole file that the user named as a destination (a picture, a keyfile, an operation
 // file, a copy) so that no other file is ever lost to it: the content goes to a temporary file
-// in the same folder, reaches the disk, and only then takes the name with a rename. After a
-// crash at any point the name holds its old content or the new one, never a part.
+// in the same folder, reaches the disk, is read back from the disk and checked, and only then
+// takes the name with a rename (see Durability). After a crash at any point the name holds its
+// old content or the new one, never a part.
 //
 // What the name may be:
 // - nothing yet: the new file appears (mode 0600);
@@ -40,15 +41,19 @@ struct Target
 
 // Writes the content into the descriptor it is given (a new, empty file); 0 or an errno.
 using Fill = std::function<int(int fd)>;
+// Reads the written file back from its start and tells whether it holds what was meant.
+using Check = std::function<bool(int fd)>;
 
 // The refusals of write() without writing anything: Written when the name could take the
 // content now. The caller checks before long work, so that a refusal costs nothing.
 [[nodiscard]] Result check(const Target& target, int& error);
 
-// Writes the file; see Result. The temporary file never stays behind.
-[[nodiscard]] Result write(const Target& target, const Fill& fill, int& error);
+// Writes the file; see Result. The temporary file never stays behind. A `check` that fails
+// after the flush is a failure with EIO: nothing takes the name.
+[[nodiscard]] Result write(const Target& target, const Fill& fill, int& error,
+                           const Check& check = {});
 
-// The same for content held in memory.
+// The same for content held in memory, checked against it.
 [[nodiscard]] Result writeBytes(const Target& target, const void* data, std::size_t size,
                                 int& error);
 

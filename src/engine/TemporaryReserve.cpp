@@ -79,7 +79,7 @@ void TemporaryReserve::fillPages(Reserved& file, long long bytes, const std::fun
         const auto length = static_cast<std::size_t>(
             std::min<long long>(static_cast<long long>(sizeof Zeros), bytes - file.filled));
         // Only a head start: a full disk or any other failure shows in the output's own writes.
-        const ssize_t written = ::pwrite(file.fd.get(), Zeros, length, file.filled);
+        const ssize_t written = Sys::pwrite(file.fd.get(), Zeros, length, file.filled);
         if (written <= 0)
             break;
         file.filled += written;

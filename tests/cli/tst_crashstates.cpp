@@ -131,13 +131,13 @@ Recorded RecordBatch(bool encrypt, bool inPlace)
     Sides encryption = {"", "doc.txt", "", "*.*"};
     Sides decryption = encryption;
     if (inPlace) {
-        f.write(QStringLiteral("doc.txt"), TestFiles::randomBytes(45 * 1024 + 300, 2));
+        f.write(QStringLiteral("doc.txt"), TestFiles::randomBytes(160 * 1024 + 300, 2));
     } else {
         encryption = {"in", "*.txt", "out", "*.enc"};
         decryption = {"out", "*.enc", "back", "*.txt"};
         for (int i : {0, 1, 2})
             f.write(QStringLiteral("in/f%1.txt").arg(i),
-                    TestFiles::randomBytes(3000 + i * 21000, i));
+                    TestFiles::randomBytes(3000 + i * 40000, i));
         f.write(QStringLiteral("out/old.dat"), "kept as it is");
         QDir().mkpath(f.path(QStringLiteral("back")));
     }

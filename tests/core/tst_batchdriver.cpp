@@ -203,19 +203,12 @@ void TestBatchDriver::stopDuringPause()
     BatchFixture f;
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         f.write(QString::fromLatin1(name), "plain");
-    // Pause is clicked while the first file is reported; it takes effect after that file,
+    // Pause is clicked while the first file is worked on; it takes effect after that file,
     // and Stop comes while the batch waits.
-    struct PauseOnFirstResult : ReportView
-    {
-        BatchDriver& driver;
-        explicit PauseOnFirstResult(BatchDriver& d) : driver(d) {}
-        void TextAppended(const QString& text, bool) override
-        {
-            if (text.startsWith(QStringLiteral("-> ")) && !driver.paused())
-                driver.cmdPauseContinue_Click();
-        }
-    } view(f.driver);
-    f.driver.SetView(&view);
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage, const InPlaceFile&) {
+        if (!f.driver.paused())
+            f.driver.cmdPauseContinue_Click();
+    };
     QTimer::singleShot(100, [&] {
         QCOMPARE(f.driver.status(), QStringLiteral("Paused ..."));
         f.driver.cmdStop_Click();
@@ -234,19 +227,14 @@ void TestBatchDriver::pausedTimeIsNotElapsed()
     f.write(QStringLiteral("b.txt"), "plain");
     // Start, pause begins, pause ends, end: 62 seconds in all, 59 of them paused.
     f.clock = {100, 101, 160, 162};
-    struct PauseOnce : ReportView
-    {
-        BatchDriver& driver;
-        explicit PauseOnce(BatchDriver& d) : driver(d) {}
-        void TextAppended(const QString& text, bool) override
-        {
-            if (text.startsWith(QStringLiteral("-> ")) && driver.counters().filesDone == 1) {
-                driver.cmdPauseContinue_Click();
-                QTimer::singleShot(20, [this] { driver.cmdPauseContinue_Click(); });
-            }
+    // Pause while the second file is worked on, Continue 20 ms later.
+    int opened = 0;
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage, const InPlaceFile&) {
+        if (++opened == 2) {
+            f.driver.cmdPauseContinue_Click();
+            QTimer::singleShot(20, [&] { f.driver.cmdPauseContinue_Click(); });
         }
-    } view(f.driver);
-    f.driver.SetView(&view);
+    };
     f.Run(QString(), QStringLiteral("*.txt"), QStringLiteral("out"), QStringLiteral("*.enc"));
     QCOMPARE(f.driver.counters().filesDone, 2);
     QCOMPARE(f.driver.counters().pausedSeconds, 59.0);

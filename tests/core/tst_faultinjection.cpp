@@ -106,8 +106,9 @@ void TestFaultInjection::inputChangesBeforeItsTurn()
         f.write("in/" + Names[i], Plain(i));
     const QString second = f.path("in/b.txt");
     bool changed = false;
-    f.interaction.onProcessEvents = [&] {
-        if (changed || !f.report().contains(Names[0]))
+    // While the first file is worked on.
+    f.driver.fileOps().onStage = [&](ZR7FileOps::Stage, const InPlaceFile&) {
+        if (changed)
             return;
         changed = true;
         if (change == "unreadable") {
@@ -158,6 +159,9 @@ void TestFaultInjection::storageFails_data()
     const auto full = int(FaultyDisk::Fault::FullAfter);
     const auto flush = int(FaultyDisk::Fault::FlushFails);
     const auto readOnly = int(FaultyDisk::Fault::ReadOnly);
+    const auto flip = int(FaultyDisk::Fault::FlipsAByte);
+    const QString notVerified =
+        QStringLiteral("The result could not be verified on disk, so the original file was kept.");
     const QString diskFull = QStringLiteral("Write error: disk full.");
     for (const bool encrypt : {true, false}) {
         const char* op = encrypt ? "encrypt" : "decrypt";
@@ -167,8 +171,17 @@ void TestFaultInjection::storageFails_data()
             << full << encrypt << false << diskFull << 1;
         // A result that cannot be flushed is not proven on disk: the original stays.
         QTest::addRow("flush fails, %s in place", op)
-            << flush << encrypt << true
-            << "The result could not be verified on disk, so the original file was kept." << 0;
+            << flush << encrypt << true << notVerified << 0;
+        // New outputs are flushed before they take their names: none does.
+        QTest::addRow("flush fails, %s to new files", op)
+            << flush << encrypt << false << "Write error." << 0;
+        // A write that goes wrong without an error is caught when the output is read back.
+        QTest::addRow("a byte flipped, %s in place", op)
+            << flip << encrypt << true << notVerified << 1;
+        QTest::addRow("a byte flipped, %s to new files", op)
+            << flip << encrypt << false
+            << "The output did not read back from the disk as it was written, so it was not kept."
+            << 1;
         QTest::addRow("read-only, %s in place", op)
             << readOnly << encrypt << true
             << "This file cannot be replaced here (it is protected, or the folder does not allow "

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -41,16 +42,31 @@ std::size_t Take(std::size_t size)
     return static_cast<std::size_t>(taken);
 }
 
-// A write of `size` bytes through `write`, which writes the count it is given: short once the
-// disk fills, ENOSPC once it is full.
-template <typename Write> ssize_t Written(std::size_t size, Write write)
+// The write of `size` bytes at `data` through `write`, which writes the count it is given from
+// the buffer it is given, with one byte flipped once the room is used up.
+template <typename Write> ssize_t Flipped(const void* data, std::size_t size, Write write)
 {
+    const std::size_t before = Take(size);
+    if (before == size || s_failures.exchange(1) != 0)
+        return write(data, size);
+    std::vector<std::uint8_t> copy(static_cast<const std::uint8_t*>(data),
+                                   static_cast<const std::uint8_t*>(data) + size);
+    copy[before] ^= 0x20;
+    return write(copy.data(), size);
+}
+
+// A write of `size` bytes at `data` through `write`: short once the disk fills, ENOSPC once it
+// is full; or with a byte flipped.
+template <typename Write> ssize_t Written(const void* data, std::size_t size, Write write)
+{
+    if (Is(FaultyDisk::Fault::FlipsAByte) && size > 0)
+        return Flipped(data, size, write);
     if (!Is(FaultyDisk::Fault::FullAfter) || size == 0)
-        return write(size);
+        return write(data, size);
     const std::size_t allowed = Take(size);
     if (allowed == 0)
         return Fail(ENOSPC);
-    const ssize_t n = write(allowed);
+    const ssize_t n = write(data, allowed);
     if (n < static_cast<ssize_t>(allowed))
         s_room += allowed - static_cast<std::size_t>(std::max<ssize_t>(n, 0));
     return n;
@@ -68,10 +84,13 @@ const SystemCalls Faulty = {
         return Real().openat(folder, path, flags, mode);
     },
     [](int fd, const void* data, size_t size) {
-        return Written(size, [&](std::size_t n) { return Real().write(fd, data, n); });
+        return Written(data, size,
+                       [&](const void* from, std::size_t n) { return Real().write(fd, from, n); });
     },
     [](int fd, const void* data, size_t size, off_t offset) {
-        return Written(size, [&](std::size_t n) { return Real().pwrite(fd, data, n, offset); });
+        return Written(data, size, [&](const void* from, std::size_t n) {
+            return Real().pwrite(fd, from, n, offset);
+        });
     },
     [](int fd) { return Is(FaultyDisk::Fault::FlushFails) ? Fail(EIO) : Real().fsync(fd); },
     [](int fd, off_t length) { return ReadOnly() ? Fail(EROFS) : Real().ftruncate(fd, length); },

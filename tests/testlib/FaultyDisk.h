@@ -14,6 +14,8 @@ public:
         FullAfter,  // `bytes` more bytes in all are written, then ENOSPC (a short write first)
         FlushFails, // fsync, fdatasync and syncfs fail with EIO
         ReadOnly,   // EROFS on every open for writing, truncation, rename and link
+        FlipsAByte, // after `bytes` bytes in all, a write reaches the file with one byte
+                    // flipped, and says it wrote what it was given (once)
     };
 
     explicit FaultyDisk(Fault fault, std::uint64_t bytes = 0);
