@@ -297,8 +297,14 @@ std::string InPlaceFile::keepPartialResult()
 {
     if (m_exchanged || m_resultName.empty())
         return {};
-    const std::string name = PosixFile::linkUnderAt(m_folderFd, m_resultName, m_name + ".partial");
+    // On the disk before it has a name of its own, like every name the program gives.
+    const std::string name =
+        Durability::flushFile(m_result.get()) == 0
+            ? PosixFile::linkUnderAt(m_folderFd, m_resultName, m_name + ".partial")
+            : std::string();
     discardResult();
+    if (!name.empty())
+        (void)Durability::flushFolder(m_folderFd, Shown(name));
     return Shown(name);
 }
 

@@ -26,8 +26,7 @@ public:
                               TemporaryReserve* reserve = nullptr);
     int fd() const { return m_fd.get(); }
 
-    // The data is all written: cuts what a reserved file held beyond it and starts writing it
-    // to the disk. 0 or an errno.
+    // The data is all written: cuts what a reserved file held beyond it. 0 or an errno.
     [[nodiscard]] int finish();
 
     // finish(), then the file alone: flushed, renamed over the final name, the folder flushed,

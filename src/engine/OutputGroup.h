@@ -16,7 +16,7 @@ class OutputGroup
 {
 public:
     // The group is due once it holds this many files, or its first file has waited this long.
-    static constexpr std::size_t MaxFiles = 64;
+    static constexpr std::size_t MaxFiles = 256;
     static constexpr std::chrono::milliseconds MaxWait{100};
 
     // Takes a finished output (OutputFile::finish done): its place in the group.
