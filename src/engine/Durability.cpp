@@ -8,11 +8,6 @@
 
 namespace Durability {
 
-void startWriteback(int fd)
-{
-    (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-}
-
 int flushFile(int fd)
 {
     return Sys::fsync(fd) == 0 ? 0 : errno;

@@ -18,10 +18,6 @@ enum class Naming {
     Exchange,  // the two names swap their files atomically
 };
 
-// Asks the disk to start writing the file's data now, without waiting: the flush that follows
-// then waits less. Nothing depends on it.
-void startWriteback(int fd);
-
 // Flushes the file's data and size to the disk: 0, or the errno of the failure.
 [[nodiscard]] int flushFile(int fd);
 

@@ -47,8 +47,8 @@ int OutputFile::cutFilledTail()
 int OutputFile::finish()
 {
     // Nothing is started on the disk here: for a small file the request costs more than the
-    // flush that writes it with the rest of its group, and a large one was started as it was
-    // written (PositionalPass).
+    // flush that writes it with the rest of its group, and for a large one, asking early made
+    // the whole slower (docs/performance.md).
     return cutFilledTail();
 }
 

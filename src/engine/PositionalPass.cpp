@@ -1,6 +1,5 @@
 #include "PositionalPass.h"
 
-#include "Durability.h"
 #include "PosixFile.h"
 #include "SystemCalls.h"
 
@@ -130,13 +129,6 @@ void PositionalPass::settle(std::uint64_t number, const Record& record, bool ok,
     // where the kernel's own lock spins, burning the processor that the writer may need.
     std::unique_lock writing(m_writing);
     const int error = PosixFile::writeFullAt(m_output, record.data, length, offset);
-    // Every output is flushed before it takes its name: the disk starts on what is written
-    // while the rest is made, and the flush then has little left to wait for.
-    m_unflushed += length;
-    if (m_unflushed >= WritebackEvery) {
-        Durability::startWriteback(m_output);
-        m_unflushed = 0;
-    }
     writing.unlock();
     if (error != 0) {
         std::lock_guard lock(m_mutex);

@@ -81,9 +81,6 @@ private:
     int m_finishError = 0;
 
     std::mutex m_writing;
-    // Bytes written since the disk was last asked to start on them (under m_writing).
-    static constexpr std::size_t WritebackEvery = std::size_t{16} << 20;
-    std::size_t m_unflushed = 0;
     mutable std::mutex m_mutex;
     std::uint64_t m_next = 0;    // the next record to take
     std::uint64_t m_end = None;  // the last record, once one was read
