@@ -160,7 +160,11 @@ int CipherEngine::completeOutput(std::unique_ptr<OutputFile> output)
         return writeFailure(error, false);
     // What the disk was given is read back before it takes a name: a write that went astray
     // without an error shows here, and the output goes.
-    if (!written_intact(output->fd()))
+    // bytes_done() keeps counting the input: the read-back is quick beside the pass.
+    const std::uint64_t done = m_bytesDone.load();
+    const bool intact = written_intact(output->fd());
+    m_bytesDone = done;
+    if (!intact)
         return OutputNotVerified;
     struct stat info;
     m_outputSize = ::fstat(output->fd(), &info) == 0 ? info.st_size : 0;

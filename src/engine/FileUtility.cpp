@@ -322,32 +322,14 @@ int new_filepath_extension(const std::string& path)
     return 0;
 }
 
-int start_writeback(const std::string& path)
-{
-    PosixFile::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file.valid())
-        return errno;
-    return start_writeback(file.get());
-}
-
-int start_writeback(int fd)
-{
-    return ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) == 0 ? 0 : errno;
-}
-
-int sync_descriptor(int fd)
-{
-    return Sys::fsync(fd) == 0 ? 0 : errno;
-}
-
 int sync_file(const std::string& path)
 {
     PosixFile::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid())
         return errno;
-    if (Sys::fsync(file.get()) != 0)
-        return errno;
-    return PosixFile::syncFolderOf(path);
+    if (const int error = Durability::flushFile(file.get()))
+        return error;
+    return Durability::flushFolder(AT_FDCWD, path);
 }
 
 int move_file(const std::string& from, const std::string& to)

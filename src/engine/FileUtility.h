@@ -84,14 +84,6 @@ inline bool purge_succeeded(int result)
 // created; 0 when there is none.
 [[nodiscard]] int new_filepath_extension(const std::string& path);
 
-// Asks the disk to start writing the file's data now, without waiting: a later sync_file
-// then waits less. 0, or the errno of the failure.
-[[nodiscard]] int start_writeback(const std::string& path);
-[[nodiscard]] int start_writeback(int fd);
-
-// Flushes an open file's data to disk: 0, or the errno of the failure.
-[[nodiscard]] int sync_descriptor(int fd);
-
 // Flushes the file and then the folder that holds it to disk (fsync): 0, or the errno of the
 // failure.
 [[nodiscard]] int sync_file(const std::string& path);
