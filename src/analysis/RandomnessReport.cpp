@@ -43,6 +43,10 @@ RandomnessReport::Outcome RandomnessReport::MakeRandomnessReport(int side)
 {
     if (!SideSpecified(m_setup, side))
         return Outcome::NothingSpecified;
+    if (const QString cut = m_setup.CutPath(side); !cut.isEmpty()) {
+        m_interaction.Tell(Title, cut, Interaction::Icon::Exclamation);
+        return Outcome::NoFiles;
+    }
     const QString folderPath = m_setup.strDirpath[side];
     const QString spec = m_setup.strFilespec[side];
     const NameFilter filter = m_setup.Filter(side);

@@ -4,6 +4,7 @@
 #include "CliInteraction.h"
 #include "CliKey.h"
 #include "CliReportView.h"
+#include "CommandLine.h"
 #include "ExitStatus.h"
 #include "PrintError.h"
 #include "StreamCommand.h"
@@ -21,7 +22,9 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -59,7 +62,7 @@ bool ParseOptions(QStringList args, Options& options, QString& error)
             options.yes = true;
         } else if (arg == QLatin1String("--force")) {
             options.force = true;
-        } else if (arg.startsWith(QLatin1String("--")) || !options.path.isEmpty()) {
+        } else if (CommandLine::IsOption(arg) || !options.path.isEmpty()) {
             error = QStringLiteral("unexpected argument ") + arg;
             return false;
         } else {
@@ -84,11 +87,36 @@ QString FolderPath(const QString& path)
     return folder;
 }
 
+// What keeps `path` from being the input of an operation, or nothing: it must be a file or a
+// folder (a link to one counts as what it leads to).
+QString InputProblem(const QString& path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        const int error = errno;
+        return error == ENOENT
+                   ? path + QStringLiteral(" does not exist.")
+                   : path + QStringLiteral(" cannot be reached: ") + qt_error_string(error) + u'.';
+    }
+    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+        return {};
+    const QString kind = S_ISFIFO(info.st_mode)   ? QStringLiteral("a named pipe (FIFO)")
+                         : S_ISSOCK(info.st_mode) ? QStringLiteral("a socket")
+                                                  : QStringLiteral("a device");
+    return path + QStringLiteral(" is ") + kind +
+           QStringLiteral(", not a file or a folder: only files and folders can be ") +
+           QStringLiteral("encrypted or decrypted.");
+}
+
 // The setup the options describe, made through the setup editor as the window makes it: a file
 // is a single-file operation, a folder takes --files. Without --to and --as the output files
 // are the input files.
 bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QString& error)
 {
+    if (const QString problem = InputProblem(options.path); !problem.isEmpty()) {
+        error = problem;
+        return false;
+    }
     const QFileInfo input(folder::SingleFilePath(options.path));
     const bool single = input.isFile();
     if (single && (!options.files.isEmpty() || options.subfolders)) {

@@ -3,6 +3,7 @@
 #include "CipherEngine.h"
 #include "CliInteraction.h"
 #include "CliReportView.h"
+#include "CommandLine.h"
 #include "DestinationFile.h"
 #include "ExitStatus.h"
 #include "PrintError.h"
@@ -111,7 +112,7 @@ bool ParseArguments(QStringList args, Arguments& given, QString& error)
                 return false;
             }
             (arg == QLatin1String("--files") ? files : given.picture) = args.takeFirst();
-        } else if (arg.startsWith(QLatin1String("--")) || !path.isEmpty()) {
+        } else if (CommandLine::IsOption(arg) || !path.isEmpty()) {
             error = QStringLiteral("unexpected argument ") + arg;
             return false;
         } else {

@@ -1,6 +1,7 @@
 #include "RunCommand.h"
 
 #include "CliKey.h"
+#include "CommandLine.h"
 #include "ExitStatus.h"
 #include "OperationCommand.h"
 #include "core/SetupEditor.h"
@@ -25,7 +26,7 @@ int RunOperationFile(QStringList args)
             yes = true;
         } else if (arg == QLatin1String("--force")) {
             force = true;
-        } else if (arg.startsWith(QLatin1String("--")) || !path.isEmpty()) {
+        } else if (CommandLine::IsOption(arg) || !path.isEmpty()) {
             std::fputs(qPrintable(QStringLiteral("Error: unexpected argument ") + arg + '\n'),
                        stderr);
             return ExitStatus::Refused;

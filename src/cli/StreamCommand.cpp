@@ -6,6 +6,7 @@
 #include "ExitStatus.h"
 #include "PrintError.h"
 #include "core/FileResultText.h"
+#include "support/ProcessHardening.h"
 #include "support/SizeText.h"
 
 #include <QFile>
@@ -57,12 +58,28 @@ QString OutputConflict(const QString& keyFile)
     return {};
 }
 
+// A standard descriptor the command was started without is /dev/null by now: reading it would
+// encrypt nothing and writing it would throw the output away, both with a result of success.
+QString ClosedStream(bool encrypt)
+{
+    if (ProcessHardening::ClosedAtStart(STDIN_FILENO))
+        return encrypt ? QStringLiteral("Standard input is closed: there is no data to encrypt.")
+                       : QStringLiteral("Standard input is closed: there is no data to decrypt.");
+    if (ProcessHardening::ClosedAtStart(STDOUT_FILENO))
+        return QStringLiteral("Standard output is closed: the output would be lost.");
+    return {};
+}
+
 } // namespace
 
 int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
 {
     if (args != QStringList{QStringLiteral("-")}) {
         PrintError(QStringLiteral("with -, only the key options apply."));
+        return ExitStatus::Refused;
+    }
+    if (const QString closed = ClosedStream(encrypt); !closed.isEmpty()) {
+        PrintError(closed);
         return ExitStatus::Refused;
     }
     if (encrypt && ::isatty(STDOUT_FILENO)) {

@@ -4,6 +4,7 @@
 #include "CliInteraction.h"
 #include "CliKey.h"
 #include "CliReportView.h"
+#include "CommandLine.h"
 #include "ExitStatus.h"
 #include "PrintError.h"
 #include "analysis/ReliabilityTest.h"
@@ -66,7 +67,7 @@ bool ParseOptions(QStringList args, QString& folderPath, int& runs, bool& inPlac
             }
         } else if (arg == QLatin1String("--in-place")) {
             inPlace = true;
-        } else if (arg.startsWith(QLatin1String("--")) || !folderPath.isEmpty()) {
+        } else if (CommandLine::IsOption(arg) || !folderPath.isEmpty()) {
             error = QStringLiteral("unexpected argument ") + arg;
             return false;
         } else {

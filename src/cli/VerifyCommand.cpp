@@ -2,6 +2,7 @@
 
 #include "CipherEngine.h"
 #include "CliKey.h"
+#include "CommandLine.h"
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "PosixFile.h"
@@ -37,7 +38,7 @@ bool ParseOptions(QStringList args, Options& options, QString& error)
             options.files = args.takeFirst();
         else if (arg == QLatin1String("--subfolders"))
             options.subfolders = true;
-        else if (arg.startsWith(QLatin1String("--")) || !options.path.isEmpty())
+        else if (CommandLine::IsOption(arg) || !options.path.isEmpty())
             error = QStringLiteral("unexpected argument ") + arg;
         else
             options.path = arg;

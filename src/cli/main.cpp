@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "ExitStatus.h"
 #include "KeyCommands.h"
 #include "OperationCommand.h"
@@ -41,6 +42,7 @@ const char Usage[] =
     "  --yes             confirm the operation without asking\n"
     "  --force           decrypt files that do not look encrypted; with newkey and\n"
     "                    --picture, replace an existing file\n"
+    "  --                every argument after it is a path, even one that begins with -\n"
     "\n"
     "[key] is --key-file FILE or --key-stdin; without either, the key is asked for on the\n"
     "terminal. A key is never given on the command line itself. With -, standard input is\n"
@@ -65,8 +67,9 @@ int main(int argc, char* argv[])
 {
     // Before anything else: a key read later must not end up in a core file.
     ProcessHardening::DisableCoreDumps();
+    ProcessHardening::OpenClosedStandardDescriptors();
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = CommandLine::Normalized(QCoreApplication::arguments().mid(1));
     const QString command = args.isEmpty() ? QString() : args.takeFirst();
     if (AsksForHelp(command, args)) {
         std::fputs(Usage, stdout);

@@ -194,12 +194,33 @@ void BatchDriver::FolderRoutine()
                                        errorText,
                                    Interaction::Icon::Exclamation);
     };
+    // Not a failure: the files of that folder were worked on once, the first time.
+    callbacks.metBefore = [&](const QString& folderPath, const QString& firstPath) {
+        m_context.interaction.Tell(QStringLiteral("Information"),
+                                   QStringLiteral("Not walked twice: the folder ") +
+                                       NameBytes::Shown(folderPath) + QStringLiteral(" is ") +
+                                       NameBytes::Shown(firstPath) +
+                                       QStringLiteral(" again, reached through a mount."),
+                                   Interaction::Icon::Information);
+    };
     callbacks.stopRequested = [&] {
         return BetweenSteps() || m_result.outcome == BatchOutcome::DuplicateOutputNames;
     };
+    // A run over a folder holds it against another run over it; a single file is guarded by
+    // its own lock and listed identity, so that two files of one folder can be done at once.
+    callbacks.exclusive = !m_request.singleFile && m_mode != Mode::Measure;
     const NameFilter filter(inputSpec, m_request.singleFile ? NameFilter::Kind::PickedName
                                                             : NameFilter::Kind::Specification);
     folder::WalkFolder(topFolder, filter, m_request.subfolders, callbacks);
+}
+
+QList<struct stat> BatchDriver::UnchangedSinceBegan(QList<struct stat> identities) const
+{
+    for (struct stat& seen : identities) {
+        if (ListedFile{-1, {}, seen, -1, m_request.began}.ChangedSinceBegan())
+            seen.st_ino = 0; // not measured: at its turn it is refused as changed
+    }
+    return identities;
 }
 
 bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
@@ -244,7 +265,8 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     if (!measure && !request.inPlace && outputsFd >= 0)
         m_ops.ReserveOutputs(outputsFd, names.size(), files.identities.value(0).st_size);
     if (!measure && !request.encrypt)
-        m_ops.MeasureAhead(files.fd, names, files.identities, request.minSizeForRandomness);
+        m_ops.MeasureAhead(files.fd, names, UnchangedSinceBegan(files.identities),
+                           request.minSizeForRandomness);
     // Outputs still waiting in a group take their names however the folder ends.
     const auto folderDone = qScopeGuard([this] {
         m_held.Finish();
@@ -253,7 +275,7 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     FileOperation operation(m_context);
     for (qsizetype i = 0; i < names.size(); ++i) {
         const ListedFile listed{files.fd, QFile::encodeName(names[i]).toStdString(),
-                                files.identities[i], outputFd};
+                                files.identities[i], outputFd, request.began};
         if (!measure)
             m_held.Before(qint64(listed.seen.st_size), !request.inPlace);
         if (measure) {

@@ -89,6 +89,8 @@ private:
     // The matching files of one folder (folder::ListedFolder): those the batch works on, each
     // only while it is still the file listed, and those it can only report. `outputFd`: the
     // output folder, open, when it is another folder (-1: by its path).
+    // `identities` without those of files changed since the batch began (as gone).
+    QList<struct stat> UnchangedSinceBegan(QList<struct stat> identities) const;
     bool ProcessFolderFiles(const QString& inputSpec, const folder::ListedFolder& files,
                             const QString& outputFolder, const QString& outputSpec, int outputFd);
     bool ReportNotTaken(FileOperation& operation, const QStringList& names, FileResult result);

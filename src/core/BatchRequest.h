@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <ctime>
+
 class Setup;
 
 // One run of the batch driver as it is asked for: the two sides, the function, the switches
@@ -26,6 +28,9 @@ struct BatchRequest
     // A run of the reliability test: no statistics, no Pause button, and the output names of
     // the last folder are kept in the result for the comparison.
     bool testRun = false;
+    // When the operation was begun (ListedFile::BatchBegins): a file changed since is left as
+    // it is. tv_sec 0: change times are not looked at.
+    struct timespec began = {0, 0};
 
     // The request for the operation that `setup` describes.
     static BatchRequest Of(const Setup& setup);

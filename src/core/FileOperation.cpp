@@ -111,8 +111,13 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
         return Anomaly::Go;
     const FileUtility::RandomnessValue randomness =
         c.ops.RandomnessOf(inputPath, c.request.minSizeForRandomness, listed);
-    // A file that cannot be measured does not look encrypted either.
     if (randomness.measured() && randomness.value >= c.request.minRandomness)
+        return Anomaly::Go;
+    // A file that cannot be opened or read is no anomaly of its bytes: its turn comes, and the
+    // operation reports why it cannot be read, rather than this file's being taken for a
+    // plaintext.
+    if (randomness.error == FileUtility::RandomnessError::FileNotFound ||
+        randomness.error == FileUtility::RandomnessError::FileReadError)
         return Anomaly::Go;
     // The question comes after the lines of the files before this one.
     if (c.held)

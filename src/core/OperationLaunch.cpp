@@ -2,6 +2,7 @@
 
 #include "BatchDriver.h"
 #include "LaunchHost.h"
+#include "ListedFile.h"
 #include "OperationDescription.h"
 #include "Setup.h"
 #include "SetupEditor.h"
@@ -45,6 +46,15 @@ OperationLaunch::OperationLaunch(const Setup& setup, KeyRecord& key, Interaction
 
 OperationLaunch::Outcome OperationLaunch::DoIt()
 {
+    // The files are looked at from here on: what changes after this is not what the user
+    // is asked to confirm.
+    const struct timespec began = ListedFile::BatchBegins();
+    for (int side : {Setup::Input, Setup::Output}) {
+        if (const QString cut = m_setup.CutPath(side); !cut.isEmpty()) {
+            m_interaction.Tell(ErrorTitle, cut, Interaction::Icon::Exclamation);
+            return Outcome::Refused;
+        }
+    }
     if (!CheckInput())
         return Outcome::Refused;
     if (IsReliabilityTestFolder()) {
@@ -62,6 +72,7 @@ OperationLaunch::Outcome OperationLaunch::DoIt()
 
     BatchRequest request = BatchRequest::Of(m_setup);
     request.testRun = blnTestMode;
+    request.began = began;
     const QString caption = TxtEncDec(QStringLiteral("Encrypting"), request.encrypt) +
                             QLatin1Char(' ') + request.inputSpec;
 

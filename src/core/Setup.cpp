@@ -1,5 +1,7 @@
 #include "Setup.h"
 
+#include "files/NameBytes.h"
+
 #include <QCoreApplication>
 #include <QVersionNumber>
 
@@ -44,6 +46,18 @@ NameFilter Setup::Filter(int side) const
     const bool picked = blnSingleFile && (side == Input || blnOutputFilesSame);
     return NameFilter(strFilespec[side],
                       picked ? NameFilter::Kind::PickedName : NameFilter::Kind::Specification);
+}
+
+QString Setup::CutPath(int side) const
+{
+    const QString path = strDirpath[side] + strFilespec[side];
+    if (!path.contains(QChar(0)))
+        return {};
+    return (side == Input ? QStringLiteral("The input path ")
+                          : QStringLiteral("The output path ")) +
+           NameBytes::Shown(path) +
+           QStringLiteral(" holds a NUL character (\\x00), which no file or folder name can hold: "
+                          "it is not used.");
 }
 
 KeptSetup Setup::Keep() const

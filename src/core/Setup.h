@@ -64,6 +64,11 @@ public:
     // side while the output files are the input files, a picked file's name is that name alone.
     NameFilter Filter(int side) const;
 
+    // Why the folder or specification of `side` cannot be used as it stands, or nothing: a NUL
+    // character (from an operation file, say) would cut the path short where the system reads
+    // it, so that the files worked on would not be the ones shown.
+    QString CutPath(int side) const;
+
     KeptSetup Keep() const;
     void Restore(const KeptSetup& kept);
 };

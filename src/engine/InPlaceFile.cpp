@@ -162,6 +162,10 @@ void InPlaceFile::copyMetadata()
     mode_t mode = m_seen.st_mode & 07777;
     // Only root can give a file away; a group the user belongs to may still be kept.
     if (::fchown(fd, m_seen.st_uid, m_seen.st_gid) != 0) {
+        // The result is the user's own now, and its owner bits are what the user may do with
+        // it: without the access the user had to the original (through its group, the other
+        // bits or an access control list), the user would be locked out of their own result.
+        mode |= AccessOfUser();
         mode &= ~static_cast<mode_t>(S_ISUID);
         if (::fchown(fd, static_cast<uid_t>(-1), m_seen.st_gid) != 0)
             mode &= ~static_cast<mode_t>(S_ISGID);
@@ -172,6 +176,19 @@ void InPlaceFile::copyMetadata()
     ::fchmod(fd, mode);
     const timespec times[2] = {m_seen.st_atim, m_seen.st_mtim};
     ::futimens(fd, times);
+}
+
+mode_t InPlaceFile::AccessOfUser() const
+{
+    mode_t bits = S_IRUSR; // the original has been read
+    const auto allowed = [this](int what) {
+        return ::faccessat(m_folderFd, m_name.c_str(), what, AT_EACCESS) == 0;
+    };
+    if (allowed(W_OK))
+        bits |= S_IWUSR;
+    if (allowed(X_OK))
+        bits |= S_IXUSR;
+    return bits;
 }
 
 bool InPlaceFile::Unchanged(bool afterExchange) const

@@ -98,6 +98,9 @@ public:
     static void IgnoreLeaseBreaks();
 
 private:
+    // The owner bits of the access the user has to the original: read, and write and
+    // execute where the system grants them.
+    mode_t AccessOfUser() const;
     static bool RemoveLeftover(int folderFd, const std::string& name);
     bool CanBeRemoved() const;
     // The path of `name`, a name relative to m_folderFd, as reports show it.

@@ -8,8 +8,12 @@
 
 #include <QFile>
 
+#include <QHash>
+
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 
 namespace folder {
 
@@ -55,9 +59,48 @@ ListedFolder Select(const QString& path, int fd, FolderListing& listing, const N
     return found;
 }
 
-bool Walk(int fd, const QString& path, const NameFilter& filter, bool subdirectories,
-          const WalkCallbacks& callbacks)
+// What one walk carries from folder to folder.
+struct Walker
 {
+    const NameFilter& filter;
+    bool subdirectories;
+    const WalkCallbacks& callbacks;
+    // The folders entered so far, by device and inode, with the path each was first met at.
+    QHash<QPair<dev_t, ino_t>, QString> entered;
+
+    // False (and reported) when `fd` is a folder entered before.
+    bool enter(int fd, const QString& path)
+    {
+        struct stat info = {};
+        if (::fstat(fd, &info) != 0)
+            return true;
+        const auto key = qMakePair(info.st_dev, info.st_ino);
+        const auto first = entered.constFind(key);
+        if (first == entered.cend()) {
+            entered.insert(key, path);
+            return true;
+        }
+        if (callbacks.metBefore)
+            callbacks.metBefore(path, *first);
+        else if (callbacks.failed)
+            callbacks.failed(path, MetBeforeText(*first));
+        return false;
+    }
+
+    bool walk(int fd, const QString& path);
+};
+
+bool Walker::walk(int fd, const QString& path)
+{
+    if (!enter(fd, path))
+        return true;
+    // Held until the walk leaves the folder, when `fd` is closed.
+    if (callbacks.exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        if (callbacks.failed)
+            callbacks.failed(path, QStringLiteral("another run of the program is working on it "
+                                                  "or on a folder above it"));
+        return true;
+    }
     FolderListing listing;
     QString errorText;
     if (!ListFolderAt(fd, listing, errorText)) {
@@ -83,7 +126,7 @@ bool Walk(int fd, const QString& path, const NameFilter& filter, bool subdirecto
             const int error = errno;
             if (callbacks.failed)
                 callbacks.failed(subPath, OpenErrorText(error));
-        } else if (!Walk(sub.get(), subPath, filter, true, callbacks)) {
+        } else if (!walk(sub.get(), subPath)) {
             return false;
         }
         if (callbacks.stopRequested && callbacks.stopRequested())
@@ -97,6 +140,13 @@ bool Walk(int fd, const QString& path, const NameFilter& filter, bool subdirecto
 QString UnreadableNameText()
 {
     return QStringLiteral("its name is not valid UTF-8");
+}
+
+QString MetBeforeText(const QString& firstPath)
+{
+    return QStringLiteral("it is the folder ") + NameBytes::Shown(firstPath) +
+           QStringLiteral(" again, reached a second time through a mount, and is not walked "
+                          "twice");
 }
 
 bool WalkFolder(const QString& folderPath, const QString& inputSpec, bool subdirectories,
@@ -118,7 +168,8 @@ bool WalkFolder(const QString& folderPath, const NameFilter& filter, bool subdir
             callbacks.failed(path, qt_error_string(error));
         return true;
     }
-    return Walk(top.get(), path, filter, subdirectories, callbacks);
+    Walker walker{filter, subdirectories, callbacks, {}};
+    return walker.walk(top.get(), path);
 }
 
 } // namespace folder

@@ -18,6 +18,9 @@ class NameFilter;
 // The walk goes by descriptor: the top folder is opened once by its path, and each subfolder
 // from its parent's descriptor without following a link. A subfolder swapped for a symbolic
 // link while the walk runs leads nowhere: it is reported as a folder that cannot be read.
+// A folder the walk has entered once (the same device and inode) is not entered again: a
+// folder mounted a second time inside the tree, or the tree mounted inside itself, would have
+// its files worked on twice, or for ever.
 namespace folder {
 
 // One folder as the walk found it, for callers that work on its files by descriptor.
@@ -58,12 +61,25 @@ struct WalkCallbacks
     // UnreadableNameText()); it is skipped.
     std::function<void(const QString& folderPath, const QString& errorText)> failed;
 
+    // A subfolder that is a folder the walk has entered before, at `firstPath`; it is not
+    // entered. When not set, it goes to `failed` with MetBeforeText().
+    std::function<void(const QString& folderPath, const QString& firstPath)> metBefore;
+
     // Asked after each subfolder; true ends the whole walk at once.
     std::function<bool()> stopRequested;
+
+    // For walks that change the files they list: each folder is locked (flock) from the moment
+    // the walk enters it until it leaves it and all below it. A folder that another such walk
+    // holds goes to `failed` and is not entered, so that two runs over one tree never take
+    // turns on a subfolder, the second listing what the first has just written.
+    bool exclusive = false;
 };
 
 // Why a subfolder whose name is not valid UTF-8 is not entered.
 QString UnreadableNameText();
+
+// Why a folder met a second time is not entered: it is `firstPath` again.
+QString MetBeforeText(const QString& firstPath);
 
 // Walks `folderPath` with the input file specification `inputSpec`, entering subfolders only
 // when `subdirectories` is true. Callbacks left empty are not called. False when the walk

@@ -4,9 +4,9 @@
 
 NameFilter::NameFilter(const QString& spec, Kind kind) : m_spec(spec)
 {
-    // An empty specification is the pattern that selects every name.
-    m_exact = kind == Kind::PickedName || (!spec.isEmpty() && !StrProc::HasWildcards(spec));
+    m_exact = kind == Kind::PickedName;
     m_all = !m_exact && spec == QStringLiteral("*.*");
+    m_wildcards = !m_exact && StrProc::HasWildcards(spec);
 }
 
 bool NameFilter::matches(const QString& name) const

@@ -2,16 +2,17 @@
 
 #include <QString>
 
-// The file names that a file specification selects. A specification with "?" or "*" is a
-// pattern, matched without regard to letter case (StrProc::FileNameMatchesSpec); "*.*" selects
-// every name. Any other specification, and the name of a file the user picked, selects that one
-// name exactly: Linux names that differ only in letter case are different files, and "?" and "*"
-// are ordinary characters of a name.
+// The file names that a file specification selects: a folder's specification by the pattern
+// rule (StrProc::FileNameMatchesSpec, without regard to letter case, where ".txt" selects every
+// name with the extension txt and "report." selects report with any extension or none); "*.*"
+// selects every name. The name of a file the user picked selects that one name byte for byte:
+// names that differ only in letter case are different files on Linux, and "?" and "*" are
+// ordinary characters of a name.
 class NameFilter
 {
 public:
     enum class Kind {
-        Specification, // a folder's specification: a pattern when it holds "?" or "*"
+        Specification, // a folder's specification, matched by the pattern rule
         PickedName,    // the name of one file the user picked: always that name
     };
 
@@ -20,11 +21,13 @@ public:
     bool matches(const QString& name) const;
     // True when every name is selected without looking at it ("*.*" as a pattern).
     bool selectsAll() const { return m_all; }
-    // True for a pattern with "?" or "*"; false for one name and for the empty specification.
-    bool isPattern() const { return !m_exact && !m_spec.isEmpty(); }
+    // True for a specification with "?" or "*"; false for a picked name, a specification
+    // without wildcards (which reads as a name) and the empty specification.
+    bool isPattern() const { return m_wildcards; }
 
 private:
     QString m_spec;
     bool m_exact = false;
     bool m_all = false;
+    bool m_wildcards = false;
 };

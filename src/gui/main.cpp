@@ -41,6 +41,7 @@ int main(int argc, char* argv[])
 {
     // Before anything else: a key read later must not end up in a core file.
     ProcessHardening::DisableCoreDumps();
+    ProcessHardening::OpenClosedStandardDescriptors();
     QApplication app(argc, argv);
     // Read before start-up moves to the home folder: relative paths name files from here.
     const QStringList startPaths = StartArguments::Paths(QCoreApplication::arguments());

@@ -9,4 +9,13 @@ namespace ProcessHardening {
 // the system refused either; the process then runs on as before.
 bool DisableCoreDumps();
 
+// Opens /dev/null on each of the standard descriptors 0, 1 and 2 that the process was started
+// without, so that no file, pipe or eventfd the program opens later can take one of their
+// numbers and be read as standard input or written as standard output. Called first thing in
+// main(). Remembers which were closed, for ClosedAtStart().
+void OpenClosedStandardDescriptors();
+
+// True when the standard descriptor `fd` (0, 1 or 2) was closed when the process started.
+bool ClosedAtStart(int fd);
+
 } // namespace ProcessHardening

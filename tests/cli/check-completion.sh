@@ -33,7 +33,7 @@ check() {
             { echo "$1: '${entry%%|*}<Tab>' offers '$got'" >&2; failed=1; }
     done
     named=$("$cli" --help | grep -o -e '--[a-z-]*' -e 'zr7e-cli [a-z|]*' | sed 's/^zr7e-cli //' |
-        tr '|' '\n' | grep -vx -e '' -e -h | sort -u)
+        tr '|' '\n' | grep -vx -e '' -e -h -e -- | sort -u)
     missing=$(comm -23 <(echo "$named") <(
         for command in $(offered 'zr7e-cli ' | tr , ' '); do
             echo "$command"

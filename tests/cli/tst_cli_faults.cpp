@@ -31,6 +31,8 @@ private slots:
     void outputFolderNotWritable();
     void readOnlyFileSystem_data();
     void readOnlyFileSystem();
+    void folderReachedTwice_data();
+    void folderReachedTwice();
 
 private:
     // One file of a run: where it is read and where its result goes (the same in place).
@@ -319,6 +321,36 @@ void tst_cli_faults::readOnlyFileSystem()
     CheckOutcome(run, items, encrypt,
                  inPlace ? NotReplaced(encrypt) : QStringLiteral("Unable to open output file."),
                  false);
+}
+
+void tst_cli_faults::folderReachedTwice_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("a sibling mounted on another") << "tree/a"
+                                                  << "tree/b";
+    QTest::newRow("the tree mounted inside itself") << "tree"
+                                                    << "tree/a/loop";
+}
+
+// Each file is encrypted once, however often the walk could reach its folder.
+void tst_cli_faults::folderReachedTwice()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QDir().mkpath(path("tree/a/loop"));
+    QDir().mkpath(path("tree/b"));
+    const QByteArray plain = TestFiles::randomBytes(5000, 3);
+    QVERIFY(TestFiles::write(path("tree/a/x.txt"), plain));
+    if (!m_mount.bind(path(source), path(target)))
+        QSKIP("cannot bind-mount a folder here (needs root)");
+    const CliRun run = Operate(true, {"--in-place", "--subfolders", "--files", "*.txt", "tree"});
+    m_mount.unmount();
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err.count("Not walked twice: the folder "), 1);
+    const CliRun opened = Operate(false, {"--to", "tree/b", "tree/a/x.txt"});
+    QCOMPARE(opened.status, 0);
+    QCOMPARE(read("tree/b/x.txt"), plain);
 }
 
 QTEST_GUILESS_MAIN(tst_cli_faults)

@@ -44,7 +44,7 @@ private slots:
 private:
     CliRun Cli(QStringList args, const QByteArray& key = Key)
     {
-        args << QStringLiteral("--key-stdin");
+        args.insert(1, QStringLiteral("--key-stdin"));
         return RunCli(m_dir->path(), args, key + '\n');
     }
     QString path(const QString& relative) const { return m_dir->path() + '/' + relative; }
@@ -185,7 +185,13 @@ void tst_cli_operation::refusals_data()
     QTest::newRow("unknown option")
         << QStringList{"encrypt", "--fast", "dup"} << "Error: unexpected argument --fast";
     QTest::newRow("missing output folder")
-        << QStringList{"encrypt", "--to", "nowhere", "dup"} << "does not exist.";
+        << QStringList{"encrypt", "--to", "nowhere", "dup"} << "nowhere/ does not exist.";
+    QTest::newRow("mistyped input")
+        << QStringList{"encrypt", "--yes", "dup/a.dox"} << "Error: dup/a.dox does not exist.\n";
+    QTest::newRow("a named pipe as the input")
+        << QStringList{"encrypt", "--yes", "pipe"}
+        << "Error: pipe is a named pipe (FIFO), not a file or a folder: only files and folders "
+           "can be encrypted or decrypted.\n";
 }
 
 void tst_cli_operation::refusals()
@@ -195,6 +201,7 @@ void tst_cli_operation::refusals()
     write(QStringLiteral("dup/a.doc"), "first");
     write(QStringLiteral("dup/a.rtf"), "second");
     QDir().mkpath(path(QStringLiteral("empty")));
+    ::mkfifo(TestFiles::native(path(QStringLiteral("pipe"))).c_str(), 0600);
     const CliRun run = Cli(args);
     QCOMPARE(run.status, 2);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
@@ -404,6 +411,7 @@ void tst_cli_operation::onlyTheNamedFilesAreTouched_data()
     QTest::addColumn<QString>("said");
     const QStringList all{"d/a.txt", "d/A.txt", "d/q?.txt", "d/Q?.txt", "d/*.*", "d/sub/b.txt"};
     const QStringList toOut{"--to", "out", "--as", "*.encrypted"};
+    const QStringList txt{"d/a.txt", "d/A.txt", "d/q?.txt", "d/Q?.txt"};
     QTest::newRow("single file, other case beside it")
         << QStringList{"d/a.txt"} << QStringList{"d/a.txt"} << 0 << "";
     QTest::newRow("single file whose name holds ?")
@@ -418,6 +426,17 @@ void tst_cli_operation::onlyTheNamedFilesAreTouched_data()
         << toOut + QStringList{"e"} << QStringList{} << 1
         << "The output name would be longer than 255 bytes, which the file system does not "
            "allow.";
+    QTest::newRow("a specification of an extension alone")
+        << QStringList{"--files", ".txt", "d"} << txt << 0 << "";
+    QTest::newRow("a specification of a name with any extension")
+        << QStringList{"--files", "report.", "r"}
+        << QStringList{"r/report", "r/report.doc", "r/REPORT.txt"} << 0 << "";
+    QTest::newRow("an option given as --files=SPEC")
+        << QStringList{"--files=*.TXT", "d"} << txt << 0 << "";
+    QTest::newRow("a name beginning with - after --")
+        << QStringList{"--", "-rf"} << QStringList{"-rf"} << 0 << "";
+    QTest::newRow("a name beginning with - before --")
+        << QStringList{"-rf"} << QStringList{} << 2 << "Error: unexpected argument -rf";
     QTest::newRow("path over 4096 bytes")
         << QStringList{"--subfolders", "deep"} << QStringList{} << 1
         << "The path is longer than the 4096 bytes the system allows.";
@@ -429,9 +448,11 @@ void tst_cli_operation::onlyTheNamedFilesAreTouched()
     QFETCH(QStringList, changed);
     QFETCH(int, status);
     QFETCH(QString, said);
-    const QStringList files{"d/a.txt",    "d/A.txt",     "d/q?.txt",
-                            "d/Q?.txt",   "d/*.*",       "d/sub/b.txt",
-                            "Docs/c.txt", "e/ lead.txt", "e/" + QString(250, 'n') + ".txt"};
+    const QStringList files{"d/a.txt",       "d/A.txt",      "d/q?.txt",
+                            "d/Q?.txt",      "d/*.*",        "d/sub/b.txt",
+                            "Docs/c.txt",    "e/ lead.txt",  "e/" + QString(250, 'n') + ".txt",
+                            "r/report",      "r/report.doc", "r/REPORT.txt",
+                            "r/reports.doc", "-rf"};
     for (const QString& file : files)
         write(file, file.toUtf8());
     QVERIFY(QDir().mkpath(path(QStringLiteral("docs"))) && QDir().mkpath(path("out")));
@@ -448,7 +469,7 @@ void tst_cli_operation::onlyTheNamedFilesAreTouched()
     // Paths past the limit are beyond what the temporary folder can remove.
     QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), path(QStringLiteral("deep"))});
     QCOMPARE(run.status, status);
-    QVERIFY2(run.out.contains(said), qPrintable(run.out));
+    QVERIFY2((run.out + run.err).contains(said), qPrintable(run.out + run.err));
     for (const QString& file : files)
         QVERIFY2((read(file) != file.toUtf8()) == changed.contains(file), qPrintable(file));
 }

@@ -21,11 +21,17 @@ void tst_cli_run::run_data()
     QTest::addColumn<int>("lines"); // of the operation file; 0: no file
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
-    QTest::newRow("saved setup") << 9 << 0 << "";
+    QTest::addColumn<QByteArray>("beyond"); // after the input folder's path
+    QTest::newRow("saved setup") << 9 << 0 << "" << QByteArray();
     QTest::newRow("eight lines") << 8 << 2
-                                 << "Error: Error when attempting to load setup from file op.opn!";
+                                 << "Error: Error when attempting to load setup from file op.opn!"
+                                 << QByteArray();
     QTest::newRow("no file") << 0 << 2
-                             << "Error when attempting to load setup.: File op.opn not found!";
+                             << "Error when attempting to load setup.: File op.opn not found!"
+                             << QByteArray();
+    // Shown as one folder, the system would read another: refused before it is shown.
+    QTest::newRow("a NUL in the folder")
+        << 9 << 2 << "/docs/\\x00/etc/*.txt holds a NUL character" << QByteArray("\0/etc/", 6);
 }
 
 void tst_cli_run::run()
@@ -33,6 +39,7 @@ void tst_cli_run::run()
     QFETCH(int, lines);
     QFETCH(int, status);
     QFETCH(QString, message);
+    QFETCH(QByteArray, beyond);
     QTemporaryDir dir;
     const QString docs = dir.filePath(QStringLiteral("docs/"));
     const QString safe = dir.filePath(QStringLiteral("safe/"));
@@ -42,7 +49,7 @@ void tst_cli_run::run()
     TestFiles::write(docs + QStringLiteral("letter.txt"), letter);
     const QList<QByteArray> file = {"1.02",      " 1 ",
                                     " 0 ",       " 0 ",
-                                    " 0 ",       '"' + docs.toUtf8() + '"',
+                                    " 0 ",       '"' + docs.toUtf8() + beyond + '"',
                                     "\"*.txt\"", '"' + safe.toUtf8() + '"',
                                     "\"*.enc\""};
     if (lines)
@@ -52,6 +59,7 @@ void tst_cli_run::run()
     const CliRun run = RunCli(dir.path(), {"run", "op.opn", "--key-stdin", "--yes"}, key);
     QCOMPARE(run.status, status);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(status == 0 || !run.err.contains(QStringLiteral("(--yes)")));
     QCOMPARE(TestFiles::read(docs + QStringLiteral("letter.txt")), letter);
     QCOMPARE(QDir(safe).entryList(QDir::Files | QDir::Hidden),
              status ? QStringList() : QStringList{"letter.enc"});

@@ -3,11 +3,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 // zr7e-cli in place on a folder that others use too: two runs at once, the keyfile in use
@@ -18,12 +20,15 @@ class tst_cli_shared : public QObject
 
 private slots:
     void init();
-    void twoRunsAtOnce();
+    void runsAtOnce_data();
+    void runsAtOnce();
     void keyfileUnderAnotherName_data();
     void keyfileUnderAnotherName();
     void anotherUsersFileInStickyFolder();
     void singleFileThroughLink();
     void unreadableFolderIsNamed();
+    void accessKeptThroughAnAcl();
+    void unreadableEncryptedFileIsNamed();
 
 private:
     QStringList Args(QStringList args) const { return args << QStringLiteral("--key-stdin"); }
@@ -38,6 +43,21 @@ private:
         TestFiles::write(path(relative), data);
     }
     QByteArray read(const QString& relative) const { return TestFiles::read(path(relative)); }
+    // zr7e-cli as the user nobody, in a folder of nobody's beside files of root's.
+    CliRun AsNobody(const QStringList& args)
+    {
+        return RunCli(m_dir->path(),
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                  QStringLiteral(ZR7_CLI)} +
+                          args + QStringList{"--key-stdin", "--yes"},
+                      QByteArray(Key) + '\n', QStringLiteral("setpriv"));
+    }
+    bool NobodysFolder(const QString& relative)
+    {
+        return ::chmod(QFile::encodeName(m_dir->path()), 0755) == 0 &&
+               QDir().mkpath(path(relative)) &&
+               ::chown(QFile::encodeName(path(relative)), 65534, 65534) == 0;
+    }
 
     static constexpr const char* Key = "a shared folder needs care";
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -48,34 +68,52 @@ void tst_cli_shared::init()
     m_dir = std::make_unique<QTemporaryDir>();
 }
 
-// A second run started a moment after the first: neither may read a file the other is
-// replacing, and no file may end up as anything but itself encrypted once or twice.
-void tst_cli_shared::twoRunsAtOnce()
+void tst_cli_shared::runsAtOnce_data()
 {
-    QList<QByteArray> plain;
-    for (int i = 0; i < 6; ++i) {
-        plain.append(TestFiles::randomBytes(3 * 1024 * 1024 + i, 40 + i));
-        write(QStringLiteral("dir/f%1.dat").arg(i), plain.last());
+    QTest::addColumn<int>("folders"); // 0: the files are in dir itself
+    QTest::addColumn<int>("files");   // in each folder
+    QTest::addColumn<int>("size");
+    QTest::newRow("large files in one folder") << 0 << 6 << 3 * 1024 * 1024;
+    QTest::newRow("small files in subfolders") << 8 << 60 << 3000;
+}
+
+// Runs started moments apart on one tree: none may read a file another is replacing, and none
+// may take up a folder another has finished, its files encrypted already. Every file must be
+// plain again after one decryption.
+void tst_cli_shared::runsAtOnce()
+{
+    QFETCH(int, folders);
+    QFETCH(int, files);
+    QFETCH(int, size);
+    QMap<QString, QByteArray> plain;
+    for (int f = 0; f < qMax(folders, 1); ++f) {
+        for (int i = 0; i < files; ++i) {
+            const QString name = folders == 0 ? QStringLiteral("dir/f%1.dat").arg(i)
+                                              : QStringLiteral("dir/s%1/f%2.dat").arg(f).arg(i);
+            plain[name] = TestFiles::randomBytes(size + i, 40 + i + 100 * f);
+            write(name, plain[name]);
+        }
     }
-    QProcess first, second;
-    for (QProcess* run : {&first, &second}) {
-        run->setWorkingDirectory(m_dir->path());
-        run->start(QStringLiteral(ZR7_CLI), Args({"encrypt", "--in-place", "--yes", "dir"}));
-        run->write(QByteArray(Key) + '\n');
-        run->closeWriteChannel();
-        QTest::qSleep(150);
+    QProcess runs[3];
+    for (QProcess& run : runs) {
+        run.setWorkingDirectory(m_dir->path());
+        run.start(QStringLiteral(ZR7_CLI),
+                  Args({"encrypt", "--in-place", "--subfolders", "--yes", "dir"}));
+        run.write(QByteArray(Key) + '\n');
+        // The key now, not when the test next waits for this run.
+        QVERIFY(run.waitForBytesWritten(10000));
+        run.closeWriteChannel();
+        QTest::qSleep(100);
     }
-    QVERIFY(first.waitForFinished(120000) && second.waitForFinished(120000));
-    // Each file is decrypted until it is plain again: at most twice, once per run.
-    QString reports =
-        QString::fromUtf8(first.readAllStandardOutput() + second.readAllStandardOutput());
-    for (int round = 0; round < 2; ++round) {
-        const CliRun run = Cli({"decrypt", "--in-place", "--yes", "dir"});
-        reports += run.out + run.err;
+    QString reports;
+    for (QProcess& run : runs) {
+        QVERIFY(run.waitForFinished(120000));
+        reports += QString::fromUtf8(run.readAllStandardOutput() + run.readAllStandardError());
     }
-    for (int i = 0; i < plain.size(); ++i)
-        QVERIFY2(read(QStringLiteral("dir/f%1.dat").arg(i)) == plain[i], qPrintable(reports));
-    QCOMPARE(QDir(path("dir")).entryList(QDir::Files | QDir::Hidden).size(), plain.size());
+    const CliRun opened = Cli({"decrypt", "--in-place", "--subfolders", "--yes", "dir"});
+    QVERIFY2(opened.status == 0, qPrintable(reports + opened.out + opened.err));
+    for (auto file = plain.cbegin(); file != plain.cend(); ++file)
+        QVERIFY2(read(file.key()) == file.value(), qPrintable(file.key() + '\n' + reports));
 }
 
 void tst_cli_shared::keyfileUnderAnotherName_data()
@@ -173,6 +211,53 @@ void tst_cli_shared::unreadableFolderIsNamed()
     QCOMPARE(run.status, 1);
     QVERIFY(read(QStringLiteral("top/open/letter.txt")) != "for everyone");
     QCOMPARE(read(QStringLiteral("top/closed/secret.txt")), QByteArray("not for everyone"));
+}
+
+// Root's file of mode 000 that an access control list lets nobody read and write: nobody's
+// result in place is nobody's own, and nobody must still be able to read and write it.
+void tst_cli_shared::accessKeptThroughAnAcl()
+{
+    if (::geteuid() != 0 || !NobodysFolder(QStringLiteral("box")))
+        QSKIP("needs root to act as another user");
+    write(QStringLiteral("box/f.txt"), "root's file, shared with nobody by an ACL");
+    // The access ACL of user::---, user:nobody:rw-, group::---, mask::rw-, other::---.
+    QByteArray acl;
+    const auto entry = [&acl](quint16 tag, quint16 perm, quint32 id) {
+        acl += QByteArray(reinterpret_cast<const char*>(&tag), 2) +
+               QByteArray(reinterpret_cast<const char*>(&perm), 2) +
+               QByteArray(reinterpret_cast<const char*>(&id), 4);
+    };
+    const quint32 version = 2, none = quint32(-1);
+    acl = QByteArray(reinterpret_cast<const char*>(&version), 4);
+    entry(0x01, 0, none);
+    entry(0x02, 6, 65534);
+    entry(0x04, 0, none);
+    entry(0x10, 6, none);
+    entry(0x20, 0, none);
+    const QByteArray file = QFile::encodeName(path(QStringLiteral("box/f.txt")));
+    if (::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) !=
+        0)
+        QSKIP("this file system keeps no access control lists");
+    const CliRun sealed = AsNobody({"encrypt", "--in-place", "box/f.txt"});
+    QVERIFY2(sealed.status == 0, qPrintable(sealed.out + sealed.err));
+    const CliRun opened = AsNobody({"decrypt", "--in-place", "box/f.txt"});
+    QVERIFY2(opened.status == 0, qPrintable(opened.out + opened.err));
+    QCOMPARE(read(QStringLiteral("box/f.txt")),
+             QByteArray("root's file, shared with nobody by an ACL"));
+}
+
+// An encrypted file nobody may not read is reported as not opened, not as a plaintext.
+void tst_cli_shared::unreadableEncryptedFileIsNamed()
+{
+    if (::geteuid() != 0 || !NobodysFolder(QStringLiteral("box")))
+        QSKIP("needs root to act as another user");
+    write(QStringLiteral("box/f.txt"), TestFiles::randomBytes(20000, 9));
+    QCOMPARE(Cli({"encrypt", "--yes", "--in-place", "box/f.txt"}).status, 0);
+    QVERIFY(::chmod(QFile::encodeName(path(QStringLiteral("box/f.txt"))), 0) == 0);
+    const CliRun run = AsNobody({"decrypt", "--in-place", "box"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.out.contains(QStringLiteral("Unable to open input file")), qPrintable(run.out));
+    QVERIFY2(!run.out.contains(QStringLiteral("seems not encrypted")), qPrintable(run.out));
 }
 
 QTEST_GUILESS_MAIN(tst_cli_shared)

@@ -59,6 +59,8 @@ private slots:
     void nonBlockingPipesAreWaitedFor();
     void refusedWithoutWaitingOrWriting_data();
     void refusedWithoutWaitingOrWriting();
+    void closedStandardDescriptorIsNamed_data();
+    void closedStandardDescriptorIsNamed();
     void keyMustNotComeFromTheData();
     void verifyNamesWhatIsWrong();
     void verifyFailsOverFolderNotRead();
@@ -185,6 +187,37 @@ void tst_cli_streams::refusedWithoutWaitingOrWriting()
     QCOMPARE(process.exitCode(), status);
     if (!stdio.isEmpty())
         QCOMPARE(TestFiles::read(m_dir.filePath(stdio[1])), before);
+}
+
+void tst_cli_streams::closedStandardDescriptorIsNamed_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("closed");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("encrypt, no input") << "encrypt" << int(STDIN_FILENO)
+                                       << "Standard input is closed: there is no data to encrypt.";
+    QTest::newRow("decrypt, no input") << "decrypt" << int(STDIN_FILENO)
+                                       << "Standard input is closed: there is no data to decrypt.";
+    QTest::newRow("decrypt, no output") << "decrypt" << int(STDOUT_FILENO)
+                                        << "Standard output is closed: the output would be lost.";
+}
+
+// A descriptor the program opens itself must never take the number of a closed standard one
+// and be polled or written as if it were the stream.
+void tst_cli_streams::closedStandardDescriptorIsNamed()
+{
+    QFETCH(QString, command);
+    QFETCH(int, closed);
+    QFETCH(QString, message);
+    QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("data")), "some data"));
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.setChildProcessModifier([closed] { ::close(closed); });
+    process.setStandardInputFile(m_dir.filePath(QStringLiteral("data")));
+    process.start(QStringLiteral(ZR7_CLI), QStringList{command} + Key() + QStringList{"-"});
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitCode(), 2);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), "Error: " + message + "\n");
 }
 
 void tst_cli_streams::keyMustNotComeFromTheData()

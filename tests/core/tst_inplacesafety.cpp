@@ -284,7 +284,7 @@ void TestInPlaceSafety::onlyListedFiles_data()
         << "top/sub/b.txt" << int(Stage::Opened) << true << false << "top" << false << 4 << 1
         << "moved/b.txt";
     QTest::newRow("a second run at once") << "top/a.txt" << int(Stage::Verifying) << true << true
-                                          << "top" << true << 3 << 2 << "top/b.txt";
+                                          << "top" << true << 5 << 0 << "top/b.txt";
 }
 
 void TestInPlaceSafety::onlyListedFiles()

@@ -31,17 +31,23 @@ bool ScratchMount::tmpfs(const QString& folder, int kib)
     return true;
 }
 
-bool ScratchMount::bindReadOnly(const QString& folder)
+bool ScratchMount::bind(const QString& source, const QString& target)
 {
     unmount();
     if (MountsSkipped())
         return false;
-    const QByteArray target = QFile::encodeName(folder);
-    if (::mount(target.constData(), target.constData(), nullptr, MS_BIND, nullptr) != 0)
+    const QByteArray on = QFile::encodeName(target);
+    if (::mount(QFile::encodeName(source).constData(), on.constData(), nullptr, MS_BIND, nullptr) !=
+        0)
         return false;
-    m_target = target;
+    m_target = on;
     m_bind = true;
-    return makeReadOnly();
+    return true;
+}
+
+bool ScratchMount::bindReadOnly(const QString& folder)
+{
+    return bind(folder, folder) && makeReadOnly();
 }
 
 bool ScratchMount::makeReadOnly()

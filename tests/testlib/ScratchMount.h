@@ -18,6 +18,8 @@ public:
 
     // A tmpfs of `kib` KiB on `folder` (made when missing).
     bool tmpfs(const QString& folder, int kib);
+    // The folder `source` shown again at `target`, as `mount --bind` does.
+    bool bind(const QString& source, const QString& target);
     // `folder` shown over itself read-only: nothing can be created or changed in it.
     bool bindReadOnly(const QString& folder);
     // The mounted file system becomes read-only, with what it holds.
