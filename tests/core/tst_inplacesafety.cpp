@@ -1,5 +1,6 @@
 #include "BatchFixture.h"
 #include "InPlaceFile.h"
+#include "SystemCalls.h"
 #include "TestFiles.h"
 #include "core/ZR7FileOps.h"
 #include "support/SizeText.h"
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 // In place on a file system that others use at the same time: a file that changes while it is
 // read, one that another program keeps open for writing, hard and symbolic links, protected
@@ -85,6 +87,26 @@ QMap<QByteArray, QByteArray> Attributes(const QByteArray& path)
     return attributes;
 }
 
+// The file swapped in under the temporary name at once after the next exchange.
+QByteArray s_swapIn;
+
+// The exchange, then the file at s_swapIn exchanged with the original under its temporary name.
+int ExchangeThenSwapIn(int fromFolder, const char* from, int toFolder, const char* to,
+                       unsigned flags)
+{
+    const int result = SystemCalls::System.renameat2(fromFolder, from, toFolder, to, flags);
+    if (result == 0 && flags == RENAME_EXCHANGE && !s_swapIn.isEmpty())
+        SystemCalls::System.renameat2(fromFolder, from, AT_FDCWD,
+                                      std::exchange(s_swapIn, {}).constData(), RENAME_EXCHANGE);
+    return result;
+}
+
+const SystemCalls SwapInAfterExchange = [] {
+    SystemCalls calls = SystemCalls::System;
+    calls.renameat2 = ExchangeThenSwapIn;
+    return calls;
+}();
+
 } // namespace
 
 // Another program changes the file while it is encrypted: the change survives, the result goes.
@@ -96,6 +118,10 @@ void TestInPlaceSafety::changedMeanwhile_data()
     QTest::newRow("appended to") << "append" << Original + "one more line\n";
     QTest::newRow("overwritten, same size")
         << "overwrite" << QByteArray(Original).replace('e', 'E');
+    // The instant after the exchange, another file takes the original's temporary name and the
+    // original the other's: the original itself is unchanged in all but its name.
+    QTest::newRow("another file swapped in under the temporary name after the exchange")
+        << "swap" << NewVersion;
 }
 
 void TestInPlaceSafety::changedMeanwhile()
@@ -107,7 +133,7 @@ void TestInPlaceSafety::changedMeanwhile()
     f.write(QStringLiteral("notes.txt"), Original);
     const QString path = f.path(QStringLiteral("notes.txt"));
     f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile&) {
-        if (stage != ZR7FileOps::Stage::Exchanging)
+        if (stage != ZR7FileOps::Stage::Exchanging || change == "swap")
             return;
         // File times tick in steps of a few milliseconds: the change must come after one.
         QTest::qSleep(20);
@@ -120,10 +146,18 @@ void TestInPlaceSafety::changedMeanwhile()
         QVERIFY(file.open(change == "append" ? QIODevice::Append : QIODevice::ReadWrite));
         file.write(change == "append" ? after.mid(Original.size()) : after);
     };
-    f.Run(QString(), QStringLiteral("notes.txt"), QString(), QStringLiteral("*.*"));
+    if (change == "swap")
+        f.write(QStringLiteral("other/new.txt"), after);
+    s_swapIn = change == "swap" ? QFile::encodeName(f.path("other/new.txt")) : QByteArray();
+    {
+        const SystemCalls::Replacement calls(SwapInAfterExchange);
+        f.Run(QString(), QStringLiteral("notes.txt"), QString(), QStringLiteral("*.*"));
+    }
     QCOMPARE(LineAfterSize(f, QStringLiteral("notes.txt")),
              QStringLiteral("This file changed during the encryption, so it was left as it is."));
     QCOMPARE(f.read(QStringLiteral("notes.txt")), after);
+    if (change == "swap") // nothing lost
+        QCOMPARE(f.read(QStringLiteral("other/new.txt")), Original);
     QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("notes.txt")});
     QCOMPARE(f.driver.counters().filesDone, 0);
