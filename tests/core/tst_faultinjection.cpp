@@ -10,14 +10,15 @@
 
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-// A batch whose input changes under it: while the first file is encrypted, another program
-// deletes the second, puts a folder in its place, or takes away the right to read it. That file
-// is reported with its own text and left as the other program made it; the files before and
-// after it are done, and nothing is lost or left behind. And a batch on storage that fails
+// A batch whose input changes under it: while the first file is worked on, another program
+// deletes the second, puts a folder in its place, takes away the right to read it or rewrites it.
+// That file is reported with its own text and left as the other program made it; the files before
+// and after it are done, and nothing is lost or left behind. And a batch on storage that fails
 // under it: a disk that fills, a flush that fails, a read-only file system.
 class TestFaultInjection : public QObject
 {
@@ -83,15 +84,25 @@ void TestFaultInjection::inputChangesBeforeItsTurn_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<bool>("encrypt");
     QTest::addColumn<QString>("text");
     const QString special =
         QStringLiteral("This is a symbolic link or a special file.  Encryption not performed.");
+    const QString changed =
+        QStringLiteral("This file changed since the batch began, so it was left as it is.");
     for (const bool inPlace : {false, true}) {
         const char* mode = inPlace ? "in place" : "to new files";
-        QTest::addRow("deleted, %s", mode) << "deleted" << inPlace << "Input file not found.";
-        QTest::addRow("a folder in its place, %s", mode) << "folder" << inPlace << special;
+        QTest::addRow("deleted, %s", mode)
+            << "deleted" << inPlace << true << "Input file not found.";
+        QTest::addRow("a folder in its place, %s", mode) << "folder" << inPlace << true << special;
         QTest::addRow("unreadable, %s", mode)
-            << "unreadable" << inPlace << "Unable to open input file.";
+            << "unreadable" << inPlace << true << "Unable to open input file.";
+        // Same inode, same size, same second: only the nanoseconds of its time tell.
+        QTest::addRow("rewritten within the second, %s", mode)
+            << "rewritten" << inPlace << true << changed;
+        // Measured as it is now, it would bring the question whether to decrypt a plaintext.
+        QTest::addRow("rewritten as plaintext, decrypting %s", mode)
+            << "plaintext" << inPlace << false << changed;
     }
 }
 
@@ -99,12 +110,23 @@ void TestFaultInjection::inputChangesBeforeItsTurn()
 {
     QFETCH(QString, change);
     QFETCH(bool, inPlace);
+    QFETCH(bool, encrypt);
     QFETCH(QString, text);
     BatchFixture f;
     f.setup.blnOutputFilesSame = inPlace;
+    f.setup.blnEncrypt = encrypt;
     for (int i = 0; i < Names.size(); ++i)
-        f.write("in/" + Names[i], Plain(i));
+        encrypt ? f.write("in/" + Names[i], Plain(i))
+                : f.writeEncrypted("in/" + Names[i], Plain(i));
     const QString second = f.path("in/b.txt");
+    // What the second file holds afterwards; none when it is gone.
+    const QByteArray leftAs = change == "unreadable"  ? Plain(1)
+                              : change == "rewritten" ? TestFiles::randomBytes(Plain(1).size(), 7)
+                              : change == "plaintext" ? QByteArray("plain text\n").repeated(500)
+                                                      : QByteArray();
+    // Its times as listed; a rewrite changes only the nanoseconds.
+    timespec times[2] = {{1000000000, 100}, {1000000000, 100}};
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(second), times, 0) == 0);
     bool changed = false;
     // While the first file is worked on.
     f.driver.fileOps().onStage = [&](ZR7FileOps::Stage, const InPlaceFile&) {
@@ -113,6 +135,12 @@ void TestFaultInjection::inputChangesBeforeItsTurn()
         changed = true;
         if (change == "unreadable") {
             ::chmod(QFile::encodeName(second), 0);
+            return;
+        }
+        if (!leftAs.isNull()) {
+            QVERIFY(TestFiles::write(second, leftAs));
+            times[1].tv_nsec = 200;
+            QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(second), times, 0) == 0);
             return;
         }
         QFile::remove(second);
@@ -130,19 +158,22 @@ void TestFaultInjection::inputChangesBeforeItsTurn()
     QVERIFY(changed);
     QCOMPARE(ReportLine(f.report(), Names[1]).result, text);
     QCOMPARE(f.driver.counters().filesDone, 2);
+    const auto plainOf = [&](const QString& path, bool encrypted) {
+        return encrypted ? f.decrypted(path) : f.read(path);
+    };
     for (const int i : {0, 2}) {
-        QVERIFY(m_tally.check(Names[i], f.decrypted(out + '/' + Names[i]), Plain(i)));
+        QVERIFY(m_tally.check(Names[i], plainOf(out + '/' + Names[i], encrypt), Plain(i)));
         if (!inPlace)
-            QVERIFY(m_tally.check(Names[i], f.read("in/" + Names[i]), Plain(i)));
+            QVERIFY(m_tally.check(Names[i], plainOf("in/" + Names[i], !encrypt), Plain(i)));
     }
     QCOMPARE(QFileInfo(second).isDir(), change == "folder");
-    if (change == "unreadable") {
+    if (change == "unreadable")
         ::chmod(QFile::encodeName(second), 0600);
-        QVERIFY(m_tally.check(Names[1], f.read("in/b.txt"), Plain(1)));
-    }
+    if (!leftAs.isNull())
+        QVERIFY(m_tally.check(Names[1], f.read("in/b.txt"), leftAs));
     // Nothing but the files themselves: no result for the changed one, no temporary file.
     const QStringList done = {Names[0], Names[2]};
-    const QStringList kept = change == "unreadable" ? Names : done;
+    const QStringList kept = leftAs.isNull() ? done : Names;
     const auto files = QDir::Files | QDir::Hidden | QDir::System;
     QCOMPARE(QDir(f.path("in")).entryList(files, QDir::Name), kept);
     if (!inPlace)

@@ -1,5 +1,6 @@
 #include "BatchFixture.h"
 #include "InPlaceFile.h"
+#include "SystemCalls.h"
 #include "TestFiles.h"
 #include "core/ZR7FileOps.h"
 #include "support/SizeText.h"
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <ctime>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
@@ -18,6 +20,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 // In place on a file system that others use at the same time: a file that changes while it is
 // read, one that another program keeps open for writing, hard and symbolic links, protected
@@ -37,6 +40,7 @@ private slots:
     void onlyListedFiles();
     void purgeFails_data();
     void purgeFails();
+    void leftoversOfInterruptedRuns();
 };
 
 namespace {
@@ -85,6 +89,26 @@ QMap<QByteArray, QByteArray> Attributes(const QByteArray& path)
     return attributes;
 }
 
+// The file swapped in under the temporary name at once after the next exchange.
+QByteArray s_swapIn;
+
+// The exchange, then the file at s_swapIn exchanged with the original under its temporary name.
+int ExchangeThenSwapIn(int fromFolder, const char* from, int toFolder, const char* to,
+                       unsigned flags)
+{
+    const int result = SystemCalls::System.renameat2(fromFolder, from, toFolder, to, flags);
+    if (result == 0 && flags == RENAME_EXCHANGE && !s_swapIn.isEmpty())
+        SystemCalls::System.renameat2(fromFolder, from, AT_FDCWD,
+                                      std::exchange(s_swapIn, {}).constData(), RENAME_EXCHANGE);
+    return result;
+}
+
+const SystemCalls SwapInAfterExchange = [] {
+    SystemCalls calls = SystemCalls::System;
+    calls.renameat2 = ExchangeThenSwapIn;
+    return calls;
+}();
+
 } // namespace
 
 // Another program changes the file while it is encrypted: the change survives, the result goes.
@@ -96,6 +120,10 @@ void TestInPlaceSafety::changedMeanwhile_data()
     QTest::newRow("appended to") << "append" << Original + "one more line\n";
     QTest::newRow("overwritten, same size")
         << "overwrite" << QByteArray(Original).replace('e', 'E');
+    // The instant after the exchange, another file takes the original's temporary name and the
+    // original the other's: the original itself is unchanged in all but its name.
+    QTest::newRow("another file swapped in under the temporary name after the exchange")
+        << "swap" << NewVersion;
 }
 
 void TestInPlaceSafety::changedMeanwhile()
@@ -107,7 +135,7 @@ void TestInPlaceSafety::changedMeanwhile()
     f.write(QStringLiteral("notes.txt"), Original);
     const QString path = f.path(QStringLiteral("notes.txt"));
     f.driver.fileOps().onStage = [&](ZR7FileOps::Stage stage, const InPlaceFile&) {
-        if (stage != ZR7FileOps::Stage::Exchanging)
+        if (stage != ZR7FileOps::Stage::Exchanging || change == "swap")
             return;
         // File times tick in steps of a few milliseconds: the change must come after one.
         QTest::qSleep(20);
@@ -120,10 +148,18 @@ void TestInPlaceSafety::changedMeanwhile()
         QVERIFY(file.open(change == "append" ? QIODevice::Append : QIODevice::ReadWrite));
         file.write(change == "append" ? after.mid(Original.size()) : after);
     };
-    f.Run(QString(), QStringLiteral("notes.txt"), QString(), QStringLiteral("*.*"));
+    if (change == "swap")
+        f.write(QStringLiteral("other/new.txt"), after);
+    s_swapIn = change == "swap" ? QFile::encodeName(f.path("other/new.txt")) : QByteArray();
+    {
+        const SystemCalls::Replacement calls(SwapInAfterExchange);
+        f.Run(QString(), QStringLiteral("notes.txt"), QString(), QStringLiteral("*.*"));
+    }
     QCOMPARE(LineAfterSize(f, QStringLiteral("notes.txt")),
              QStringLiteral("This file changed during the encryption, so it was left as it is."));
     QCOMPARE(f.read(QStringLiteral("notes.txt")), after);
+    if (change == "swap") // nothing lost
+        QCOMPARE(f.read(QStringLiteral("other/new.txt")), Original);
     QCOMPARE(QDir(f.path(QString())).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("notes.txt")});
     QCOMPARE(f.driver.counters().filesDone, 0);
@@ -376,6 +412,40 @@ void TestInPlaceSafety::purgeFails()
     QCOMPARE(f.driver.counters().filesDone, 0);
     QCOMPARE(encrypt ? f.decrypted("notes.txt") : f.read("notes.txt"), Original);
     QCOMPARE(TestFiles::read(left), before);
+}
+
+// What an interrupted run left under a temporary name may be a plaintext whose purge was cut
+// short: the next run overwrites it before its name goes. One that a running program still holds
+// locked is that program's, and stays.
+void TestInPlaceSafety::leftoversOfInterruptedRuns()
+{
+    BatchFixture f;
+    f.setup.blnOutputFilesSame = true;
+    f.write("notes.txt", Original);
+    const QString left = ".zr7-0123456789ab.tmp", held = ".zr7-ba9876543210.tmp";
+    f.write(left, Original);
+    f.write(held, Original);
+    // Open before the run, the leftover's data can still be read once its name is gone.
+    const int leftFd = ::open(QFile::encodeName(f.path(left)), O_RDONLY | O_CLOEXEC);
+    const int heldFd = ::open(QFile::encodeName(f.path(held)), O_RDONLY | O_CLOEXEC);
+    QVERIFY(leftFd >= 0 && ::flock(heldFd, LOCK_EX) == 0);
+    // Only what nobody has touched for two seconds is taken as left behind.
+    struct stat info;
+    QVERIFY(::fstat(heldFd, &info) == 0);
+    while (std::time(nullptr) - info.st_ctim.tv_sec < 2)
+        QTest::qSleep(100);
+    f.Run("", "notes.txt", "", "*.*");
+    QByteArray data(Original.size(), 0);
+    data.truncate(qMax<ssize_t>(::pread(leftFd, data.data(), data.size(), 0), 0));
+    ::close(leftFd);
+    ::close(heldFd);
+    QCOMPARE(
+        f.lines().filter("by an interrupted run)"),
+        QStringList("(removed " + left + ", left in " + f.path("") + " by an interrupted run)"));
+    QVERIFY(!QFileInfo::exists(f.path(left)));
+    QVERIFY2(!data.contains(Original.left(30)), data.left(30).constData());
+    QCOMPARE(f.read(held), Original);
+    QCOMPARE(f.driver.counters().filesDone, 1);
 }
 
 QTEST_GUILESS_MAIN(TestInPlaceSafety)

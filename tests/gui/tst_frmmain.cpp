@@ -489,7 +489,8 @@ void tst_frmmain::linkStandsOutUnderAnyPalette_data()
     QTest::newRow("dark, the light palette's link") << DarkPalette(QColor(0, 0, 255));
 }
 
-// The link's strongest pixel, its underline, stands out from the window as text must.
+// The link's strongest pixel, its underline, stands out from the window as text must, in the
+// link's own hue: made lighter or darker, never white or black.
 void tst_frmmain::linkStandsOutUnderAnyPalette()
 {
     QFETCH(QPalette, palette);
@@ -501,13 +502,21 @@ void tst_frmmain::linkStandsOutUnderAnyPalette()
         m_window->grab(QRect(link->mapTo(m_window, QPoint()), link->size())).toImage();
     QApplication::setPalette(before);
     double strongest = 1;
+    QColor underline;
     for (int y = 0; y < shown.height(); ++y) {
         for (int x = 0; x < shown.width(); ++x) {
-            strongest = qMax(strongest, ReadableColour::Contrast(shown.pixelColor(x, y),
-                                                                 palette.color(QPalette::Window)));
+            const double contrast =
+                ReadableColour::Contrast(shown.pixelColor(x, y), palette.color(QPalette::Window));
+            if (contrast > strongest) {
+                strongest = contrast;
+                underline = shown.pixelColor(x, y);
+            }
         }
     }
     QVERIFY2(strongest >= 4.5, qPrintable(QString::number(strongest)));
+    const QColor wanted = palette.color(QPalette::Link).toHsl();
+    QVERIFY2(underline.hslSaturation() > 100 && qAbs(underline.hslHue() - wanted.hslHue()) < 10,
+             qPrintable(underline.name()));
 }
 
 QTEST_MAIN(tst_frmmain)
