@@ -206,9 +206,13 @@ void BatchDriver::FolderRoutine()
     callbacks.stopRequested = [&] {
         return BetweenSteps() || m_result.outcome == BatchOutcome::DuplicateOutputNames;
     };
-    // A run over a folder holds it against another run over it; a single file is guarded by
-    // its own lock and listed identity, so that two files of one folder can be done at once.
-    callbacks.exclusive = !m_request.singleFile && m_mode != Mode::Measure;
+    // A run over a folder holds it against another run over it or a folder above it; a single
+    // file only looks whether one holds its folder, so that two files of one folder can be
+    // done at once.
+    using Hold = folder::WalkCallbacks::Hold;
+    callbacks.hold = m_mode == Mode::Measure ? Hold::Nothing
+                     : m_request.singleFile  ? Hold::FoldersAbove
+                                             : Hold::Folders;
     const NameFilter filter(inputSpec, m_request.singleFile ? NameFilter::Kind::PickedName
                                                             : NameFilter::Kind::Specification);
     folder::WalkFolder(topFolder, filter, m_request.subfolders, callbacks);

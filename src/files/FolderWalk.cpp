@@ -59,6 +59,46 @@ ListedFolder Select(const QString& path, int fd, FolderListing& listing, const N
     return found;
 }
 
+QString HeldText()
+{
+    return QStringLiteral("another run of the program is working on it or on a folder above it");
+}
+
+// Takes the lock `operation` on the folder `fd`; false only when another holds it. A moment's
+// patience: another walk looking at the folder holds it for an instant only.
+bool Lock(int fd, int operation)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (::flock(fd, operation | LOCK_NB) == 0 || errno != EWOULDBLOCK)
+            return true; // locked, or a file system without locks: nothing to hold against
+        const timespec pause = {0, 5000000};
+        ::nanosleep(&pause, nullptr);
+    }
+    return false;
+}
+
+// True when no other walk holds the folder `fd` or any folder above it; each is looked at
+// through ".." from the one below, as far as the root.
+bool FreeUpwards(int fd)
+{
+    PosixFile::Fd folder(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    struct stat below = {};
+    for (int depth = 0; folder.valid() && ::fstat(folder.get(), &below) == 0 && depth < 2048;
+         ++depth) {
+        // A look, not a hold: a new descriptor of its own, whose shared lock goes as it closes.
+        const PosixFile::Fd look(::openat(folder.get(), ".", FolderFlags));
+        if (look.valid() && !Lock(look.get(), LOCK_SH))
+            return false;
+        PosixFile::Fd parent(::openat(folder.get(), "..", FolderFlags));
+        struct stat above = {};
+        if (!parent.valid() || ::fstat(parent.get(), &above) != 0 ||
+            (above.st_dev == below.st_dev && above.st_ino == below.st_ino))
+            break; // the root, or no way up
+        folder = std::move(parent);
+    }
+    return true;
+}
+
 // What one walk carries from folder to folder.
 struct Walker
 {
@@ -95,10 +135,9 @@ bool Walker::walk(int fd, const QString& path)
     if (!enter(fd, path))
         return true;
     // Held until the walk leaves the folder, when `fd` is closed.
-    if (callbacks.exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    if (callbacks.hold == WalkCallbacks::Hold::Folders && !Lock(fd, LOCK_EX)) {
         if (callbacks.failed)
-            callbacks.failed(path, QStringLiteral("another run of the program is working on it "
-                                                  "or on a folder above it"));
+            callbacks.failed(path, HeldText());
         return true;
     }
     FolderListing listing;
@@ -166,6 +205,11 @@ bool WalkFolder(const QString& folderPath, const NameFilter& filter, bool subdir
         const int error = errno;
         if (callbacks.failed)
             callbacks.failed(path, qt_error_string(error));
+        return true;
+    }
+    if (callbacks.hold != WalkCallbacks::Hold::Nothing && !FreeUpwards(top.get())) {
+        if (callbacks.failed)
+            callbacks.failed(path, HeldText());
         return true;
     }
     Walker walker{filter, subdirectories, callbacks, {}};

@@ -68,11 +68,15 @@ struct WalkCallbacks
     // Asked after each subfolder; true ends the whole walk at once.
     std::function<bool()> stopRequested;
 
-    // For walks that change the files they list: each folder is locked (flock) from the moment
-    // the walk enters it until it leaves it and all below it. A folder that another such walk
-    // holds goes to `failed` and is not entered, so that two runs over one tree never take
-    // turns on a subfolder, the second listing what the first has just written.
-    bool exclusive = false;
+    // For walks that change the files they list, what they hold against another such walk
+    // (flock, in another process or this one), so that two runs over one tree never take turns
+    // on a folder, the second listing what the first has just written:
+    // - FoldersAbove: the top folder and each folder above it are looked at; when another walk
+    //   holds one of them, the top goes to `failed` and nothing is entered.
+    // - Folders: that, and each folder is held from the moment the walk enters it until it
+    //   leaves it and all below it; a subfolder another walk holds goes to `failed`.
+    enum class Hold { Nothing, FoldersAbove, Folders };
+    Hold hold = Hold::Nothing;
 };
 
 // Why a subfolder whose name is not valid UTF-8 is not entered.

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -22,6 +24,8 @@ private slots:
     void init();
     void runsAtOnce_data();
     void runsAtOnce();
+    void heldFolderIsLeftAlone_data();
+    void heldFolderIsLeftAlone();
     void keyfileUnderAnotherName_data();
     void keyfileUnderAnotherName();
     void anotherUsersFileInStickyFolder();
@@ -114,6 +118,40 @@ void tst_cli_shared::runsAtOnce()
     QVERIFY2(opened.status == 0, qPrintable(reports + opened.out + opened.err));
     for (auto file = plain.cbegin(); file != plain.cend(); ++file)
         QVERIFY2(read(file.key()) == file.value(), qPrintable(file.key() + '\n' + reports));
+}
+
+void tst_cli_shared::heldFolderIsLeftAlone_data()
+{
+    QTest::addColumn<QString>("held"); // by another run
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("changed");
+    QTest::newRow("a subfolder of the tree")
+        << "dir/s1" << QStringList{"--subfolders", "dir"} << QStringList{"dir/s0/f.dat"};
+    QTest::newRow("the tree above the folder") << "dir" << QStringList{"dir/s0"} << QStringList{};
+    QTest::newRow("the folder of a single file")
+        << "dir/s0" << QStringList{"dir/s0/f.dat"} << QStringList{};
+}
+
+// A folder that another run holds, or one below a folder it holds, may be one that run has
+// finished already: its files are left alone, and the folder is named.
+void tst_cli_shared::heldFolderIsLeftAlone()
+{
+    QFETCH(QString, held);
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, changed);
+    const QStringList files{"dir/s0/f.dat", "dir/s1/f.dat"};
+    for (const QString& file : files)
+        write(file, file.toUtf8());
+    const int lock = ::open(QFile::encodeName(path(held)).constData(), O_RDONLY | O_DIRECTORY);
+    QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX) == 0);
+    const CliRun run = Cli(QStringList{"encrypt", "--in-place", "--yes"} + args);
+    ::close(lock);
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(": another run of the program is working on it or on a folder "
+                              "above it"),
+             qPrintable(run.err));
+    for (const QString& file : files)
+        QVERIFY2((read(file) != file.toUtf8()) == changed.contains(file), qPrintable(file));
 }
 
 void tst_cli_shared::keyfileUnderAnotherName_data()
