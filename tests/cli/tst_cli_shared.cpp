@@ -47,7 +47,7 @@ private:
         TestFiles::write(path(relative), data);
     }
     QByteArray read(const QString& relative) const { return TestFiles::read(path(relative)); }
-    // zr7e-cli as the user nobody, in a folder of nobody's beside files of root's.
+    // zr7e-cli as the user nobody, confirmed, with the key on standard input.
     CliRun AsNobody(const QStringList& args)
     {
         return RunCli(m_dir->path(),
@@ -194,11 +194,7 @@ void tst_cli_shared::anotherUsersFileInStickyFolder()
     QVERIFY(::chmod(QFile::encodeName(path("shared")), 01777) == 0);
     write(QStringLiteral("shared/notes.txt"), "root's notes, writable by all");
     QVERIFY(::chmod(QFile::encodeName(path("shared/notes.txt")), 0666) == 0);
-    const CliRun run =
-        RunCli(m_dir->path(),
-               {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(ZR7_CLI),
-                "encrypt", "--in-place", "--yes", "--key-stdin", "shared"},
-               QByteArray(Key) + '\n', QStringLiteral("setpriv"));
+    const CliRun run = AsNobody({"encrypt", "--in-place", "shared"});
     if (run.err.contains(QStringLiteral("Permission denied")) && run.status != 1)
         QSKIP("the program cannot be run as another user here");
     QCOMPARE(run.status, 1);
@@ -238,11 +234,7 @@ void tst_cli_shared::unreadableFolderIsNamed()
     QVERIFY(::chmod(QFile::encodeName(path("top/closed")), 0700) == 0);
     QVERIFY(::chown(QFile::encodeName(path("top/open")), 65534, 65534) == 0);
     QVERIFY(::chown(QFile::encodeName(path("top/open/letter.txt")), 65534, 65534) == 0);
-    const CliRun run =
-        RunCli(m_dir->path(),
-               {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(ZR7_CLI),
-                "encrypt", "--subfolders", "--yes", "--key-stdin", "top"},
-               QByteArray(Key) + '\n', QStringLiteral("setpriv"));
+    const CliRun run = AsNobody({"encrypt", "--subfolders", "top"});
     QVERIFY2(run.err.contains(QStringLiteral("Error: Cannot read the folder ") +
                               path("top/closed/") + QStringLiteral(": Permission denied")),
              qPrintable(run.err));
@@ -259,19 +251,14 @@ void tst_cli_shared::accessKeptThroughAnAcl()
         QSKIP("needs root to act as another user");
     write(QStringLiteral("box/f.txt"), "root's file, shared with nobody by an ACL");
     // The access ACL of user::---, user:nobody:rw-, group::---, mask::rw-, other::---.
-    QByteArray acl;
-    const auto entry = [&acl](quint16 tag, quint16 perm, quint32 id) {
-        acl += QByteArray(reinterpret_cast<const char*>(&tag), 2) +
-               QByteArray(reinterpret_cast<const char*>(&perm), 2) +
-               QByteArray(reinterpret_cast<const char*>(&id), 4);
-    };
-    const quint32 version = 2, none = quint32(-1);
-    acl = QByteArray(reinterpret_cast<const char*>(&version), 4);
-    entry(0x01, 0, none);
-    entry(0x02, 6, 65534);
-    entry(0x04, 0, none);
-    entry(0x10, 6, none);
-    entry(0x20, 0, none);
+    const struct
+    {
+        quint16 tag, perm;
+        quint32 id;
+    } entries[] = {
+        {0x01, 0, ~0u}, {0x02, 6, 65534}, {0x04, 0, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}};
+    const QByteArray acl = QByteArray("\2\0\0\0", 4) +
+                           QByteArray(reinterpret_cast<const char*>(entries), sizeof entries);
     const QByteArray file = QFile::encodeName(path(QStringLiteral("box/f.txt")));
     if (::setxattr(file.constData(), "system.posix_acl_access", acl.constData(), acl.size(), 0) !=
         0)
