@@ -65,7 +65,9 @@ bool AsksForHelp(const QString& command, const QStringList& args)
 
 int main(int argc, char* argv[])
 {
-    // Before anything else: a key read later must not end up in a core file.
+    // Before anything else: a key read later must leave no copy in freed memory, and none in
+    // a core file.
+    ProcessHardening::WipeFreedMemory();
     ProcessHardening::DisableCoreDumps();
     ProcessHardening::OpenClosedStandardDescriptors();
     QCoreApplication app(argc, argv);

@@ -47,6 +47,7 @@ BatchDriver::BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction
     m_context.secondsNow = [this] { return secondsSinceMidnight(); };
     m_context.stop = [this] { cmdStop_Click(); };
     m_context.held = &m_held;
+    m_ops.whileWaiting = [this] { m_context.interaction.ProcessEvents(); };
     m_ops.progress = [this](qint64 done, qint64 total) {
         if (m_view)
             m_view->Progress(done, total);
@@ -267,10 +268,12 @@ bool BatchDriver::ProcessFolderFiles(const QString& inputSpec, const folder::Lis
     // New outputs go to the folder open at `outputFd`, or beside their inputs.
     const int outputsFd = outputFolder == inputFolder ? files.fd : outputFd;
     if (!measure && !request.inPlace && outputsFd >= 0)
-        m_ops.ReserveOutputs(outputsFd, names.size(), files.identities.value(0).st_size);
+        m_ops.ReserveOutputs(outputsFd, names.size());
     if (!measure && !request.encrypt)
         m_ops.MeasureAhead(files.fd, names, UnchangedSinceBegan(files.identities),
                            request.minSizeForRandomness);
+    if (!measure)
+        m_ops.AwaitKey();
     // Outputs still waiting in a group take their names however the folder ends.
     const auto folderDone = qScopeGuard([this] {
         m_held.Finish();

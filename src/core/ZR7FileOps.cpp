@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <sys/stat.h>
 
 namespace {
@@ -123,17 +124,33 @@ void ZR7FileOps::PrepareKey(const QString& firstInput, bool encrypt)
                          firstInput.isEmpty() ? std::string() : Native(firstInput), encrypt);
 }
 
-void ZR7FileOps::ReserveOutputs(int folderFd, qsizetype count, qint64 firstBytes)
+bool ZR7FileOps::KeyStillPreparing()
+{
+    if (whileWaiting)
+        whileWaiting();
+    return m_engine.preparing_key();
+}
+
+void ZR7FileOps::ReserveOutputs(int folderFd, qsizetype count)
 {
     if (count > 0)
-        m_engine.reserve_outputs(folderFd, std::size_t(count), firstBytes);
+        m_engine.reserve_outputs(folderFd, std::size_t(count),
+                                 [this] { return KeyStillPreparing(); });
 }
 
 void ZR7FileOps::MeasureAhead(int folderFd, const QStringList& names,
                               const QList<struct stat>& identities, int minSize)
 {
     m_measuredAhead.Measure(folderFd, names, identities, minSize,
-                            [this] { return m_engine.preparing_key(); });
+                            [this] { return KeyStillPreparing(); });
+}
+
+void ZR7FileOps::AwaitKey()
+{
+    while (KeyStillPreparing()) {
+        const timespec pause = {0, 5000000};
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 void ZR7FileOps::FolderDone()

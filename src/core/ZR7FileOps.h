@@ -55,13 +55,19 @@ public:
     // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
     void PrepareKey(const QString& firstInput, bool encrypt);
     // While that derivation still runs, rather than wait for it: makes the files of up to
-    // `count` new outputs in the folder open at `folderFd`, with pages for the first one's
-    // `firstBytes` (CipherEngine::reserve_outputs), and measures the randomness of the files of
-    // a folder to decrypt (RandomnessAhead).
+    // `count` new outputs in the folder open at `folderFd` (CipherEngine::reserve_outputs), and
+    // measures the randomness of the files of a folder to decrypt (RandomnessAhead).
     // FolderDone removes the files not used and forgets the values not asked for.
-    void ReserveOutputs(int folderFd, qsizetype count, qint64 firstBytes);
+    void ReserveOutputs(int folderFd, qsizetype count);
     void MeasureAhead(int folderFd, const QStringList& names, const QList<struct stat>& identities,
                       int minSize);
+    // Returns once the key derivation started by PrepareKey is done, calling `whileWaiting`
+    // every few milliseconds meanwhile, so that a window stays responsive however small the
+    // first file is (a large one waits on a worker thread).
+    void AwaitKey();
+    // Called between the files made or measured while the key is derived, and while AwaitKey
+    // waits: the batch processes the window's events there.
+    std::function<void()> whileWaiting;
     void FolderDone();
     // Wipes the batch key, the engine's copy and every derived key: the batch was declined,
     // stopped or is over.
@@ -120,6 +126,8 @@ public:
     std::function<void(Stage)> passStarted;
 
 private:
+    // Calls whileWaiting; true while the key derivation runs.
+    bool KeyStillPreparing();
     SecretBytes m_batchKey;
     FileResult Run(const std::function<FileResult()>& work, qint64 size);
     FileResult ReplaceInPlace(InPlaceFile& file, bool encrypt, qint64 size,

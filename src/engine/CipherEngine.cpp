@@ -105,10 +105,10 @@ void CipherEngine::forget_keys()
     m_keys.forget();
 }
 
-void CipherEngine::reserve_outputs(int folderFd, std::size_t count, long long firstBytes)
+void CipherEngine::reserve_outputs(int folderFd, std::size_t count,
+                                   const std::function<bool()>& goOn)
 {
-    const auto keyPreparing = [this] { return m_keys.preparing(); };
-    m_reserve.fill(folderFd, count, keyPreparing, firstBytes);
+    m_reserve.fill(folderFd, count, goOn);
 }
 
 int CipherEngine::key_derivations()
@@ -156,8 +156,6 @@ int CipherEngine::encrypt_to(int input, const std::string& outputPath, int outpu
 
 int CipherEngine::completeOutput(std::unique_ptr<OutputFile> output)
 {
-    if (const int error = output->finish())
-        return writeFailure(error, false);
     // What the disk was given is read back before it takes a name: a write that went astray
     // without an error shows here, and the output goes.
     // bytes_done() keeps counting the input: the read-back is quick beside the pass.

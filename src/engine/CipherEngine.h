@@ -136,12 +136,11 @@ public:
     // stopped.
     void forget_keys();
 
-    // While a derivation started by prepare_key runs, makes up to `count` temporary files in
-    // the folder open at `folderFd` for the new outputs that encrypt_to and decrypt_to write
-    // there next (see TemporaryReserve), instead of waiting for the key; the first of them is
-    // then given pages for an output of about `firstBytes`. release_outputs removes the files
-    // not taken.
-    void reserve_outputs(int folderFd, std::size_t count, long long firstBytes = 0);
+    // While `goOn()` holds (a derivation started by prepare_key runs), makes up to `count`
+    // temporary files in the folder open at `folderFd` for the new outputs that encrypt_to and
+    // decrypt_to write there next (see TemporaryReserve), instead of waiting for the key.
+    // release_outputs removes the files not taken.
+    void reserve_outputs(int folderFd, std::size_t count, const std::function<bool()>& goOn);
     // True while a derivation started by prepare_key still runs.
     bool preparing_key() const { return m_keys.preparing(); }
     void release_outputs() { m_reserve.clear(); }

@@ -18,7 +18,7 @@ bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryRes
     m_folderFd = folderFd;
     // A reserved file lies in the folder itself: only for a bare name in an open folder.
     if (reserve && folderFd != AT_FDCWD && finalPath.find('/') == std::string::npos)
-        m_fd = reserve->take(folderFd, m_tempPath, m_filled);
+        m_fd = reserve->take(folderFd, m_tempPath);
     if (!m_fd.valid())
         m_fd =
             PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath), m_tempPath);
@@ -30,32 +30,8 @@ bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryRes
     return true;
 }
 
-int OutputFile::cutFilledTail()
-{
-    if (m_filled == 0)
-        return 0;
-    const off_t end = ::lseek(m_fd.get(), 0, SEEK_CUR);
-    struct stat info;
-    if (end < 0 || ::fstat(m_fd.get(), &info) != 0)
-        return errno;
-    if (info.st_size > end && Sys::ftruncate(m_fd.get(), end) != 0)
-        return errno;
-    m_filled = 0;
-    return 0;
-}
-
-int OutputFile::finish()
-{
-    // Nothing is started on the disk here: for a small file the request costs more than the
-    // flush that writes it with the rest of its group, and for a large one, asking early made
-    // the whole slower (docs/performance.md).
-    return cutFilledTail();
-}
-
 int OutputFile::commit()
 {
-    if (const int error = finish())
-        return error;
     if (const int error = Durability::flushFile(m_fd.get()))
         return error;
     if (const int error = giveName())
@@ -76,7 +52,6 @@ int OutputFile::giveName()
 void OutputFile::discard()
 {
     m_fd.reset();
-    m_filled = 0;
     if (!m_tempPath.empty())
         Sys::unlinkat(m_folderFd, m_tempPath.c_str(), 0);
     m_tempPath.clear();
@@ -85,10 +60,9 @@ void OutputFile::discard()
 std::string OutputFile::keepPartial()
 {
     // A write error that surfaces only now leaves less in the file than was written; what is
-    // there is still authenticated plaintext, and the report calls it partial. Zeros after it
-    // that cannot be cut off would be taken for plaintext: then nothing is kept.
+    // there is still authenticated plaintext, and the report calls it partial.
     // Like every name the program gives, this one comes only once the data is on the disk.
-    const bool kept = cutFilledTail() == 0 && Durability::flushFile(m_fd.get()) == 0;
+    const bool kept = Durability::flushFile(m_fd.get()) == 0;
     (void)m_fd.close();
     const std::string name =
         m_tempPath.empty() || !kept

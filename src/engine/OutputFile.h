@@ -26,15 +26,12 @@ public:
                               TemporaryReserve* reserve = nullptr);
     int fd() const { return m_fd.get(); }
 
-    // The data is all written: cuts what a reserved file held beyond it. 0 or an errno.
-    [[nodiscard]] int finish();
-
-    // finish(), then the file alone: flushed, renamed over the final name, the folder flushed,
+    // The file alone: flushed, renamed over the final name, the folder flushed,
     // closed. 0, or the errno of the failure (the temporary file is then still there for
     // discard(), unless the failure came after the rename).
     [[nodiscard]] int commit();
 
-    // The steps of commit() for an OutputGroup, after finish(): the rename alone (0 or an
+    // The steps of commit() for an OutputGroup: the rename alone (0 or an
     // errno), and where it happens.
     [[nodiscard]] int giveName();
     int folderFd() const { return m_folderFd; }
@@ -49,12 +46,7 @@ public:
     [[nodiscard]] std::string keepPartial();
 
 private:
-    // A reserved file may come filled ahead, longer than what its writer wrote: cuts it back to
-    // the file offset, which every writer leaves at the end of its data. 0 or an errno.
-    int cutFilledTail();
-
     PosixFile::Fd m_fd;
-    long long m_filled = 0;
     int m_folderFd = AT_FDCWD;
     std::string m_finalPath;
     std::string m_tempPath;

@@ -4,6 +4,7 @@
 #include "cli/OperationCommand.h"
 #include "keys/SecretBytes.h"
 #include "keys/ZR7KeyFrom.h"
+#include "support/ProcessHardening.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -19,6 +20,10 @@
 class tst_keytraces : public QObject
 {
     Q_OBJECT
+
+public:
+    // As the program starts: freed blocks are wiped from the first.
+    static void initMain() { ProcessHardening::WipeFreedMemory(); }
 
 private slots:
     void batchLeavesNoKey_data();

@@ -19,6 +19,7 @@
 #include "gui/frmReport.h"
 #include "keys/ZR7KeyFrom.h"
 #include "support/Language.h"
+#include "support/ProcessHardening.h"
 
 #include <QDir>
 #include <QLabel>
@@ -55,6 +56,10 @@ struct NotificationServer : QDBusVirtualObject
 class tst_doit : public QObject
 {
     Q_OBJECT
+
+public:
+    // As the program starts: freed blocks are wiped from the first.
+    static void initMain() { ProcessHardening::WipeFreedMemory(); }
 
 private slots:
     void initTestCase();
