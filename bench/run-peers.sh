@@ -35,6 +35,11 @@
 # minutes. PEERS=all adds pairs against cp, gpg --symmetric and openssl enc for the random file,
 # and against cp and age for a 1 GiB text-like file (gpg alone adds several minutes).
 #
+# Each comparison records the load average before and after it, and how many processors other
+# programs kept busy meanwhile (the machine's busy time less this script's and its programs').
+# At a quarter of a processor or more the comparison was taken under load (a build or a test
+# beside it): its row says so, and the targets give no figure for it.
+#
 # The timing is this script's own clock rather than hyperfine, so that the steps between runs
 # stay out of the figures without another tool.
 set -euo pipefail
@@ -377,6 +382,16 @@ warm_up() {
     return 1
 }
 
+# Processor time spent in programs (user time, in clock ticks): of the whole machine, and of this
+# script with every program it ran. The rest, over a comparison, is other programs' work; the
+# kernel's own writeback for our files is left out on both sides.
+machine_ticks() { awk '/^cpu / { print $2 + $3 }' /proc/stat; }
+our_ticks() { awk '{ print $14 + $16 }' "/proc/$$/stat"; }
+# A comparison during which other programs kept this share of a processor busy, or more, was
+# taken under load (a build or a test beside it): it is printed as such and is no result.
+OTHER_LOAD_LIMIT=0.25
+declare -A LOAD=() UNDER_LOAD=()
+
 # pair TOOL KEY EXPECTED: when the peer TOOL is there, one warm-up of the arrays OURS and PEER
 # (a command and its input), then PAIRS timed pairs, ours first. The output of a peer tool is
 # checked as ours is; a reference command (TOOL none: cp, cat) is not. The single times go to
@@ -385,6 +400,11 @@ pair() {
     local tool=$1 key=$2 expected=$3 i
     local a=$OUT/ours b=$OUT/peer
     local -a ours=() peer=()
+    local load_before machine_before ours_before start
+    load_before=$(cut -d' ' -f1 /proc/loadavg)
+    machine_before=$(machine_ticks)
+    ours_before=$(our_ticks)
+    start=$(date +%s.%N)
     if [[ -n ${SKIP[$tool]:-} ]]; then
         SKIP[$key]=${SKIP[$tool]}
     elif warm_up "$key" ours "$a" "$expected" "${OURS[@]}" &&
@@ -398,6 +418,13 @@ pair() {
         echo "$key, ${LABEL[$key]}: ours ${ours[*]} us; ${PEER_LABEL[$key]} ${peer[*]} us" >>"$LOG"
         [[ -n ${SKIP[$key]:-} ]] || { T_OURS[$key]=${ours[*]} && T_PEER[$key]=${peer[*]}; }
     fi
+    local other
+    other=$(awk -v m="$(($(machine_ticks) - machine_before))" -v o="$(($(our_ticks) - ours_before))" \
+        -v s="$start" -v e="$(date +%s.%N)" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { v = (m - o) / hz / (e - s); printf "%.2f", v < 0 ? 0 : v }')
+    LOAD[$key]="load average $load_before before, $(cut -d' ' -f1 /proc/loadavg) after; other programs $other processors"
+    echo "$key: ${LOAD[$key]}" >>"$LOG"
+    awk -v v="$other" -v l="$OTHER_LOAD_LIMIT" 'BEGIN { exit !(v >= l) }' && UNDER_LOAD[$key]=1
     # Fresh folders stay until the end, so that no deletion precedes the next comparison.
     [[ $MODE == fresh ]] || rm -rf "$a" "$b"
     row "$key"
@@ -444,6 +471,7 @@ row() {
         if (rss != "") printf "   peak RSS %5.1f MiB", rss / 1024
         printf "\n"
     }'
+    printf '  %-34s %s%s\n' "" "${LOAD[$key]:-}" "${UNDER_LOAD[$key]:+  UNDER LOAD: not a result}"
 }
 
 # compare KEY LABEL PEER_LABEL TOOL EXPECTED: pair with the row's texts.
@@ -461,6 +489,10 @@ target() {
     local label=$1 key=$2 kind=$3 limit=$4 inv=""
     if [[ -z ${T_OURS[$key]:-} ]]; then
         printf '  %-44s %s\n' "$label" "no figure: ${SKIP[$key]:-not measured}"
+        return 0
+    fi
+    if [[ -n ${UNDER_LOAD[$key]:-} ]]; then
+        printf '  %-44s %s\n' "$label" "no figure: taken under load (${LOAD[$key]})"
         return 0
     fi
     [[ $kind == slower ]] && inv=inv
@@ -622,12 +654,10 @@ fi
 
 printf '\n== Targets (median of the per-pair ratios%s) ==\n' \
     "$([[ $COLD == 1 ]] && echo "; set for a warm cache, this run was cold")"
-target "decrypt vs age -d, output absent" dec.new faster 1.20
-target "decrypt vs age -d, output replaced" dec.over faster 1.20
-target "encrypt vs age -r, output absent" enc.new faster 1.10
-target "encrypt vs age -r, output replaced" enc.over faster 1.10
-target "decrypt vs age -d + sync -f, output absent" dec.sync faster 1.00
-target "encrypt vs age -r + sync -f, output absent" enc.sync faster 1.00
+# Our outputs are on the disk when we end, so the targets pay that on both sides: against age
+# followed by sync -f. The rows against age alone above are figures beside them.
+target "decrypt vs age -d + sync -f, output absent" dec.sync faster 1.20
+target "encrypt vs age -r + sync -f, output absent" enc.sync faster 1.10
 target "verify / (cat + key derivation)" verify slower 1.10
 if [[ $SMALL == 1 ]]; then
     target "$SMALL_COUNT x 4 KiB encrypted, one batch" small.enc files 2500

@@ -5,14 +5,17 @@
 # /sys/block/loopN/stat, from before a run to after a sync of the file system, divided by the
 # bytes of the outputs. That is a count, not a time: the journal and every other write the
 # program causes are in it, and no other program writes there. Each run is also timed (median of
-# RUNS, default 3), the key derivation included.
+# RUNS, default 3), the key derivation included. Beside the bytes of the outputs, the count is
+# also divided by the space the outputs take (whole blocks of the file system): a file of 4,180
+# bytes takes two blocks of 4 KiB, whoever writes it.
 #
 #   sudo bash bench/run-storage.sh [FOLDER]     from the repository root, after a build
 #
 # Needs root (mount, losetup). FOLDER (default /tmp/zr7-storage) holds the data and the disk
 # runs, and is removed at the end. BUILD points at another build folder (default ./build).
-# The load average before and after each storage is printed: figures taken while another build
-# or test ran beside them are marked "(under load)" and are not results.
+# The load average before and after each storage is printed, with how many processors other
+# programs kept busy meanwhile: at a quarter of one or more the figures were taken under load (a
+# build or a test beside them), are marked so and are not results.
 set -euo pipefail
 export LC_ALL=C
 
@@ -30,7 +33,7 @@ die() {
 [[ -x $CLI ]] || die "no $CLI: build first"
 [[ ! -e $DATA ]] || die "$DATA exists; give a folder that does not"
 
-mkdir -p "$DATA"/src/big "$DATA"/src/small "$DATA"/tmpfs "$DATA"/loop
+mkdir -p "$DATA"/src/big "$DATA"/src/small "$DATA"/disk "$DATA"/tmpfs "$DATA"/loop
 LOOP=""
 cleanup() {
     mountpoint -q "$DATA/tmpfs" && umount "$DATA/tmpfs"
@@ -51,6 +54,9 @@ mount "$LOOP" "$DATA/loop"
 DEVICE=/sys/block/$(basename "$LOOP")/stat
 
 load() { cut -d' ' -f1 /proc/loadavg; }
+machine_ticks() { awk '/^cpu / { print $2 + $3 }' /proc/stat; }
+our_ticks() { awk '{ print $14 + $16 }' "/proc/$$/stat"; }
+allocated_of() { find "$1" -type f -printf '%b\n' | awk '{ s += $1 * 512 } END { print s + 0 }'; }
 written_sectors() { awk '{ print $7 }' "$DEVICE"; }
 bytes_of() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -69,8 +75,11 @@ run() {
 # storage NAME ROOT: the four cases on one storage.
 storage() {
     local name=$1 root=$2 kind function seconds before after ratio times note
-    local load_before load_after
+    local load_before load_after machine_before ours_before start other
     load_before=$(load)
+    machine_before=$(machine_ticks)
+    ours_before=$(our_ticks)
+    start=$(date +%s.%N)
     for kind in big small; do
         for function in encrypt decrypt; do
             rm -rf "$root/in"
@@ -93,16 +102,19 @@ storage() {
             ratio=""
             if [[ $name == loop ]]; then
                 ratio=$(echo "scale=3; ($after - $before) * 512 / $(bytes_of "$root/out")" | bc)
-                ratio="  written/output $ratio"
+                ratio="  written/output $ratio, written/allocated $(echo "scale=3; ($after - \
+                    $before) * 512 / $(allocated_of "$root/out")" | bc)"
             fi
             printf '%-6s %-8s %-8s %7.3f s%s\n' "$name" "$kind" "$function" "$seconds" "$ratio"
         done
     done
     load_after=$(load)
+    other=$(awk -v m="$(($(machine_ticks) - machine_before))" -v o="$(($(our_ticks) - ours_before))" \
+        -v s="$start" -v e="$(date +%s.%N)" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { v = (m - o) / hz / (e - s); printf "%.2f", v < 0 ? 0 : v }')
     note=""
-    awk -v a="$load_before" -v b="$load_after" 'BEGIN { exit !(a > 0.7 || b > 2.5) }' &&
-        note="  (under load)"
-    echo "$name: load average $load_before before, $load_after after$note"
+    awk -v v="$other" 'BEGIN { exit !(v >= 0.25) }' && note="  UNDER LOAD: not a result"
+    echo "$name: load average $load_before before, $load_after after; other programs $other processors$note"
 }
 
 storage disk "$DATA/disk"
