@@ -9,14 +9,11 @@
 #include <QTest>
 
 #include <csignal>
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <string>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -50,36 +47,24 @@ bool WaitFor(int master, QByteArray& screen, const QByteArray& wanted)
 TerminalRun RunOnTerminal(const QString& folder, const QStringList& args,
                           const QList<QByteArrayList>& steps)
 {
-    std::vector<std::string> words{ZR7_CLI};
-    for (const QString& arg : args)
-        words.push_back(arg.toStdString());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const QByteArray where = QFile::encodeName(folder);
+    const QByteArray command = "cd '" + QFile::encodeName(folder) + "' && exec " ZR7_CLI " " +
+                               args.join(' ').toUtf8() + " 2>/dev/null";
     int master = -1;
     const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
     if (child == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        if (::chdir(where.constData()) == 0 && ::dup2(null, STDERR_FILENO) >= 0)
-            ::execv(argv[0], argv.data());
+        ::execl("/bin/sh", "sh", "-c", command.constData(), nullptr);
         ::_exit(127);
     }
     TerminalRun run;
-    if (child < 0)
-        return run;
-    bool answered = true;
-    for (const QByteArrayList& step : steps) {
-        answered = answered && WaitFor(master, run.screen, step[0]) &&
-                   ::write(master, step[1].constData(), size_t(step[1].size())) == step[1].size();
-    }
-    const bool ended = answered && WaitFor(master, run.screen, {});
+    bool ended = child > 0;
+    for (const QByteArrayList& step : steps)
+        ended = ended && WaitFor(master, run.screen, step[0]) &&
+                ::write(master, step[1].constData(), size_t(step[1].size())) == step[1].size();
+    ended = ended && WaitFor(master, run.screen, {});
     termios settings{};
-    if (ended && ::tcgetattr(master, &settings) == 0)
-        run.echo = (settings.c_lflag & ECHO) != 0;
+    run.echo = ended && ::tcgetattr(master, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
     int status = 0;
-    if (!ended)
+    if (child > 0 && !ended)
         ::kill(child, SIGKILL);
     ::waitpid(child, &status, 0);
     ::close(master);

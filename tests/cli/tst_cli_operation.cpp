@@ -524,7 +524,6 @@ void tst_cli_operation::manners_data()
         << cli << QStringList{"encrypt", "--to", "x", "-h"} << 0 << "zr7e-cli: encrypt"
         << "";
     QTest::newRow("version") << cli << QStringList{"--version"} << 0 << "zr7e-cli " + version << "";
-    // Answered without a window, which would need a display.
     QTest::newRow("windows' help") << gui << QStringList{"--help"} << 0 << "zr7e: encrypt"
                                    << "";
     QTest::newRow("windows' version")
@@ -538,10 +537,24 @@ void tst_cli_operation::manners_data()
     QTest::newRow("a refused setup is no wrong usage")
         << cli << QStringList{"encrypt", "--yes", "x"} << 2 << ""
         << "zr7e-cli: Error: x does not exist.\n";
+    // Quiet, a run says only what went wrong.
+    QTest::newRow("quiet, all done: nothing")
+        << cli << QStringList{"encrypt", "--yes", "-q", "--key-stdin", "docs"} << 0 << ""
+        << "";
+    QTest::newRow("quiet, a file not done: the report")
+        << cli
+        << QStringList{"decrypt", "--yes", "--quiet", "--key-stdin", "--files", "*.txt", "docs"}
+        << 1 << "Decrypting *.txt in "
+        << "";
+    QTest::newRow("quiet verify: only what did not verify")
+        << cli << QStringList{"verify", "--quiet", "--key-stdin", "docs"} << 1
+        << "b.txt  not an encrypted file\n"
+        << "";
 }
 
-// Help and version on standard output, each line within 80 columns; every message on standard
-// error begins with the program's name, and a command given wrongly points to the help.
+// Help and version on standard output, each line within 80 columns (the windows' program
+// answers them without a window, which would need a display); every message on standard error
+// begins with the program's name, and a command given wrongly points to the help.
 void tst_cli_operation::manners()
 {
     QFETCH(QString, program);
@@ -549,20 +562,18 @@ void tst_cli_operation::manners()
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
-    QProcess process;
-    process.setWorkingDirectory(m_dir->path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QLatin1String(display));
-    process.setProcessEnvironment(environment);
-    process.start(program, args);
-    QVERIFY(process.waitForFinished(20000));
-    const QString printed = QString::fromUtf8(process.readAllStandardOutput());
-    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), err);
-    QCOMPARE(process.exitCode(), status);
-    QVERIFY2(out.isEmpty() ? printed.isEmpty() : printed.startsWith(out), qPrintable(printed));
-    for (const QString& line : printed.split(u'\n'))
-        QVERIFY2(line.size() <= 80, qPrintable(line));
+    // A key of 64 characters, which every command takes as it is.
+    const QByteArray key = QByteArray(64, 'k') + '\n';
+    write(QStringLiteral("docs/a.zr7"), "to be encrypted");
+    QCOMPARE(RunCli(m_dir->path(), {"encrypt", "--yes", "--key-stdin", "docs/a.zr7"}, key).status,
+             0);
+    write(QStringLiteral("docs/b.txt"), "never encrypted");
+    const CliRun run = RunCli(m_dir->path(), args, key, program);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.status, status);
+    QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
+    for (const QString& line : run.out.split(u'\n'))
+        QVERIFY2(status != 0 || line.size() <= 80, qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(tst_cli_operation)

@@ -6,7 +6,7 @@
 #include <QTest>
 
 // zr7e-cli run: the setup saved in an operation file runs as saved; a file that cannot be
-// loaded touches nothing. And runs as scripts make them, quiet.
+// loaded touches nothing.
 class tst_cli_run : public QObject
 {
     Q_OBJECT
@@ -14,8 +14,6 @@ class tst_cli_run : public QObject
 private slots:
     void run_data();
     void run();
-    void quiet_data();
-    void quiet();
 };
 
 void tst_cli_run::run_data()
@@ -71,43 +69,6 @@ void tst_cli_run::run()
         dir.path(), {"decrypt", "--as", "*.out", "--key-stdin", "--yes", "safe/letter.enc"}, key);
     QCOMPARE(back.status, 0);
     QCOMPARE(TestFiles::read(safe + QStringLiteral("letter.out")), letter);
-}
-
-void tst_cli_run::quiet_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("out");
-    QTest::addColumn<QString>("err");
-    QTest::newRow("all done: nothing") << QStringList{"encrypt", "--yes", "-q", "docs"} << 0 << ""
-                                       << "";
-    QTest::newRow("a file skipped: the report")
-        << QStringList{"decrypt", "--yes", "--quiet", "--files", "*.txt", "docs"} << 1
-        << "Decrypting *.txt in "
-        << "";
-    QTest::newRow("verify: only what did not verify")
-        << QStringList{"verify", "--quiet", "docs"} << 1 << "b.txt  not an encrypted file\n"
-        << "";
-}
-
-// Quiet, a run says only what went wrong: no description, no report when all is done.
-void tst_cli_run::quiet()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, status);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("docs")));
-    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("docs/a.zr7")), "to be encrypted"));
-    // A key of 64 characters, which every command takes as it is.
-    const QByteArray key = QByteArray(64, 'k') + '\n';
-    QCOMPARE(RunCli(dir.path(), {"encrypt", "--yes", "--key-stdin", "docs/a.zr7"}, key).status, 0);
-    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("docs/b.txt")), "never encrypted"));
-    const CliRun run = RunCli(dir.path(), args + QStringList{"--key-stdin"}, key);
-    QCOMPARE(run.err, err);
-    QCOMPARE(run.status, status);
-    QVERIFY2(status == 0 ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
 }
 
 QTEST_GUILESS_MAIN(tst_cli_run)
