@@ -8,9 +8,10 @@ _zr7e_cli_options()
 {
     local key='--key-file --key-stdin'
     case $1 in
-    encrypt | decrypt) echo "--files --subfolders --in-place --to --as $key --yes --force" ;;
-    verify) echo "--files --subfolders $key" ;;
-    run) echo "$key --yes --force" ;;
+    encrypt | decrypt)
+        echo "--files --subfolders --in-place --to --as $key --yes --force --quiet" ;;
+    verify) echo "--files --subfolders --quiet $key" ;;
+    run) echo "$key --yes --force --quiet" ;;
     randomness) echo '--subfolders --files --picture --force' ;;
     test) echo "--runs --in-place $key" ;;
     checksum) echo "$key" ;;
@@ -49,7 +50,7 @@ _zr7e_cli()
 
     if ((cword == 1)); then
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--help' -- "$cur"))
+            COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
         else
             COMPREPLY=($(compgen -W 'encrypt decrypt verify run randomness test checksum
                 newkey' -- "$cur"))

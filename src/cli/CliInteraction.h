@@ -4,10 +4,19 @@
 
 #include <functional>
 
+// Messages as the command line writes them: "zr7e-cli: Title: text" on standard error.
+// Questions are answered No, as by every unattended run.
+class CliMessages : public UnattendedInteraction
+{
+public:
+    void Tell(const QString& title, const QString& text, Icon icon) override;
+};
+
 // The command line's answer to the core's questions: every message and question goes to
-// standard error as "Title: text"; questions are answered from the options, never by waiting
-// for the user. Ctrl-C, SIGTERM and SIGHUP ask the running batch to stop at the next file.
-class CliInteraction : public UnattendedInteraction
+// standard error; questions are answered from the options, never by waiting for the user.
+// After StopSignals::StopAfterCurrentFile(), a stop signal asks the running batch to stop at
+// the next file.
+class CliInteraction : public CliMessages
 {
 public:
     // --force: files that do not look encrypted are decrypted anyway.
@@ -20,8 +29,6 @@ public:
     // Called once, at the first pending event after a stop signal.
     std::function<void()> onInterrupt;
 
-    // Catches Ctrl-C, SIGTERM and SIGHUP from now on (each unless the process was started with
-    // it ignored); a second one of any of them ends the program at once.
-    static void CatchInterrupt();
-    static bool Interrupted();
+private:
+    bool m_interruptHandled = false;
 };

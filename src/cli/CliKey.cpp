@@ -1,14 +1,14 @@
 #include "CliKey.h"
 
 #include "PosixFile.h"
+#include "StopSignals.h"
 #include "keys/Windows1252.h"
 #include "keys/ZR7KeyFrom.h"
 
 #include <QScopeGuard>
 
-#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -34,22 +34,22 @@ bool ReadKeyLine(int fd, QString& line)
     return whole;
 }
 
-// One line from the terminal `fd` with echo switched off; false for a line longer than any key.
-bool AskHidden(const char* prompt, int fd, QString& line)
+// One line from the terminal `fd` with echo switched off, after `prompt` on `promptFd`; false
+// for a line longer than any key.
+bool AskHidden(const char* prompt, int fd, int promptFd, QString& line)
 {
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
-    termios saved{};
-    const bool terminal = ::tcgetattr(fd, &saved) == 0;
-    if (terminal) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(fd, TCSAFLUSH, &quiet);
+    const auto say = [promptFd](const char* text) {
+        (void)PosixFile::writeFull(promptFd, reinterpret_cast<const std::uint8_t*>(text),
+                                   std::strlen(text));
+    };
+    bool read = false;
+    {
+        // Echo off before the prompt shows: nothing typed after it is ever shown or flushed.
+        const StopSignals::TerminalQuestion question(fd, true);
+        say(prompt);
+        read = ReadKeyLine(fd, line);
     }
-    const bool read = ReadKeyLine(fd, line);
-    if (terminal)
-        ::tcsetattr(fd, TCSAFLUSH, &saved);
-    std::fputs("\n", stderr);
+    say("\n");
     return read;
 }
 
@@ -143,9 +143,13 @@ bool CliKey::Read(SecretBytes& key, QString& error, bool askTwice, SecretBytes* 
             error = TooLong();
         return ok;
     }
-    // With data on standard input, the key is typed on the controlling terminal.
-    const int terminal = m_dataOnStdin ? ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC)
-                                       : (::isatty(STDIN_FILENO) ? STDIN_FILENO : -1);
+    // Asked on the controlling terminal when there is one, as a prompt that shows even with
+    // standard error redirected; else on standard input, when that is a terminal and not the
+    // data.
+    int terminal = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int promptFd = terminal >= 0 ? terminal : STDERR_FILENO;
+    if (terminal < 0 && !m_dataOnStdin && ::isatty(STDIN_FILENO))
+        terminal = STDIN_FILENO;
     if (terminal < 0) {
         error = m_dataOnStdin
                     ? QStringLiteral("Error: Standard input is the data: give the key with "
@@ -163,8 +167,8 @@ bool CliKey::Read(SecretBytes& key, QString& error, bool askTwice, SecretBytes* 
         again.fill(QChar(0));
     });
     if (!AskHidden("Key (16-64 characters, spaces ignored, case not significant): ", terminal,
-                   typed) ||
-        (askTwice && !AskHidden("Enter the key again: ", terminal, again))) {
+                   promptFd, typed) ||
+        (askTwice && !AskHidden("Enter the key again: ", terminal, promptFd, again))) {
         error = TooLong();
         return false;
     }

@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <unistd.h>
 
-CliReportView::CliReportView(const ReportText& report)
-    : m_report(report), m_terminal(::isatty(STDERR_FILENO) != 0)
+CliReportView::CliReportView(const ReportText& report, bool quiet)
+    : m_report(report), m_terminal(::isatty(STDERR_FILENO) != 0), m_quiet(quiet)
 {
 }
 
 void CliReportView::TextAppended(const QString&, bool)
 {
-    PrintCompleteLines(false);
+    if (!m_quiet)
+        PrintCompleteLines(false);
 }
 
 void CliReportView::TextTruncated(qsizetype length)
@@ -46,7 +47,7 @@ void CliReportView::PrintCompleteLines(bool all)
 
 void CliReportView::Progress(qint64 done, qint64 total)
 {
-    if (!m_terminal)
+    if (!m_terminal || m_quiet)
         return;
     if (total <= 0) {
         ClearProgress();

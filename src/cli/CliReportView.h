@@ -8,11 +8,12 @@ class ReportText;
 
 // Shows a run on the terminal: the report goes to standard output line by line as it is
 // completed, exactly as the report window would hold it; the current file's progress goes to
-// standard error, only when that is a terminal.
+// standard error, only when that is a terminal. A quiet view shows nothing while the run goes
+// on; Flush() then prints the whole report.
 class CliReportView : public ReportView
 {
 public:
-    explicit CliReportView(const ReportText& report);
+    explicit CliReportView(const ReportText& report, bool quiet = false);
 
     void TextAppended(const QString& text, bool showEnd) override;
     void TextTruncated(qsizetype length) override;
@@ -30,5 +31,6 @@ private:
     qsizetype m_printed = 0;
     bool m_progressShown = false;
     bool m_terminal = false;
+    bool m_quiet = false;
     QElapsedTimer m_sinceProgress;
 };

@@ -1,7 +1,7 @@
 #include "DestinationFile.h"
 
 #include "ExitStatus.h"
-#include "PrintError.h"
+#include "Messages.h"
 
 #include <QFile>
 
@@ -24,23 +24,24 @@ int DestinationFile::Report(ReplacingWrite::Result result, int error) const
     case Result::Written:
         return ExitStatus::Done;
     case Result::Exists:
-        std::fputs(qPrintable(QStringLiteral("File exists already.: ") + path +
-                              QStringLiteral(" is not overwritten; add --force to replace it.\n")),
-                   stderr);
+        Messages::Print(QStringLiteral("File exists already.: ") + path +
+                        QStringLiteral(" is not overwritten; add --force to replace it."));
         return ExitStatus::Refused;
     case Result::NotRegular:
-        PrintError(path + QStringLiteral(" is a symbolic link or not a regular file; it is never "
-                                         "replaced."));
+        Messages::PrintError(
+            path + QStringLiteral(" is a symbolic link or not a regular file; it is never "
+                                  "replaced."));
         return ExitStatus::Refused;
     case Result::Protected:
-        PrintError(path + QStringLiteral(" is a file that this command reads; it is never "
-                                         "replaced."));
+        Messages::PrintError(path +
+                             QStringLiteral(" is a file that this command reads; it is never "
+                                            "replaced."));
         return ExitStatus::Refused;
     case Result::Failed:
         break;
     }
-    PrintError(QStringLiteral("Cannot write ") + path + QStringLiteral(": ") +
-               QString::fromLocal8Bit(std::strerror(error)));
+    Messages::PrintError(QStringLiteral("Cannot write ") + path + QStringLiteral(": ") +
+                         QString::fromLocal8Bit(std::strerror(error)));
     return ExitStatus::Failed;
 }
 

@@ -3,9 +3,9 @@
 #include "CipherEngine.h"
 #include "CliKey.h"
 #include "ExitStatus.h"
+#include "Messages.h"
 #include "keys/KeyRecord.h"
 
-#include <cstdio>
 
 // Reads the key the options name and hands it to a ready engine, for the commands that work on
 // the engine directly (pipes, verify); the key text is wiped once the engine holds it.
@@ -16,11 +16,12 @@ inline int StartEngineWithKey(CipherEngine& engine, CliKey& keyOptions, bool enc
     KeyRecord key;
     QString error;
     if (!keyOptions.Read(key.strKey, error, encrypt)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        Messages::Print(error);
         return ExitStatus::Refused;
     }
     if (!engine.allocate_buffers()) {
-        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        Messages::Print(
+            QStringLiteral("Fatal error: Attempt to allocate buffers was unsuccessful!"));
         key.EraseKey();
         return ExitStatus::Failed;
     }

@@ -3,21 +3,22 @@
 #include "CliKey.h"
 #include "DestinationFile.h"
 #include "ExitStatus.h"
+#include "Messages.h"
 #include "keys/ZR7KeyFrom.h"
 
 #include <cstdio>
 
 namespace {
 
-void Print(std::FILE* stream, const QString& text)
+void PrintLine(const QString& text)
 {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
 }
 
 int PrintChecksum(QByteArrayView normalizedKey)
 {
     QByteArray digest;
-    Print(stdout, ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(normalizedKey, digest)));
+    PrintLine(ZR7KeyFrom::ChecksumText(ZR7KeyFrom::KeyChecksum(normalizedKey, digest)));
     digest.fill('\0');
     return ExitStatus::Done;
 }
@@ -29,13 +30,13 @@ int RunChecksum(QStringList args)
     CliKey keyOptions;
     QString error;
     if (!keyOptions.ParseOptions(args, error) || !args.isEmpty()) {
-        Print(stderr, error.isEmpty() ? QStringLiteral("Error: unexpected argument ") + args.first()
-                                      : error);
+        Messages::PrintUsage(
+            error.isEmpty() ? QStringLiteral("Error: unexpected argument ") + args.first() : error);
         return ExitStatus::Refused;
     }
     SecretBytes key;
     if (!keyOptions.Read(key, error)) {
-        Print(stderr, error);
+        Messages::Print(error);
         return ExitStatus::Refused;
     }
     return PrintChecksum(key.view());
@@ -46,8 +47,8 @@ int RunNewKey(QStringList args)
     const bool force = args.removeAll(QStringLiteral("--force")) > 0;
     // A name that begins with "-" is taken for a mistyped option, never made a keyfile.
     if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
-        Print(stderr, QStringLiteral("Error: newkey takes one file name, and --force to replace "
-                                     "an existing file."));
+        Messages::PrintUsageError(QStringLiteral("newkey takes one file name, and --force to "
+                                                 "replace an existing file."));
         return ExitStatus::Refused;
     }
     DestinationFile keyfile(args.first(), force);

@@ -6,7 +6,8 @@
 #include "CliReportView.h"
 #include "CommandLine.h"
 #include "ExitStatus.h"
-#include "PrintError.h"
+#include "Messages.h"
+#include "StopSignals.h"
 #include "StreamCommand.h"
 #include "core/BatchDriver.h"
 #include "core/LaunchHost.h"
@@ -23,7 +24,6 @@
 #include <QTextStream>
 
 #include <cerrno>
-#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -36,8 +36,7 @@ struct Options
     QString as;
     bool subfolders = false;
     bool inPlace = false;
-    bool yes = false;
-    bool force = false;
+    RunChoices choices;
 };
 
 bool ParseOptions(QStringList args, Options& options, QString& error)
@@ -58,10 +57,8 @@ bool ParseOptions(QStringList args, Options& options, QString& error)
             options.subfolders = true;
         } else if (arg == QLatin1String("--in-place")) {
             options.inPlace = true;
-        } else if (arg == QLatin1String("--yes")) {
-            options.yes = true;
-        } else if (arg == QLatin1String("--force")) {
-            options.force = true;
+        } else if (TakeRunChoice(arg, options.choices)) {
+            // taken: one of the options of every operation
         } else if (CommandLine::IsOption(arg) || !options.path.isEmpty()) {
             error = QStringLiteral("unexpected argument ") + arg;
             return false;
@@ -154,22 +151,32 @@ bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QStri
 class CliLaunchHost : public LaunchHost
 {
 public:
-    CliLaunchHost(SetupEditor& editor, bool yes) : m_editor(editor), m_yes(yes) {}
+    CliLaunchHost(SetupEditor& editor, const RunChoices& choices)
+        : m_editor(editor), m_choices(choices)
+    {
+    }
 
     void SwitchToInPlace() override { m_editor.SetOutputFilesSame(true); }
 
     bool Confirm(const QString& description, const QString& question) override
     {
-        std::fputs(qPrintable(description + QLatin1Char('\n')), stderr);
-        if (m_yes) {
-            std::fputs(qPrintable(question + QStringLiteral(" Yes (--yes)\n")), stderr);
+        if (!m_choices.quiet)
+            Messages::Print(description);
+        if (m_choices.yes) {
+            if (!m_choices.quiet)
+                Messages::Print(question + QStringLiteral(" Yes (--yes)"));
             return true;
         }
         QFile terminal(QStringLiteral("/dev/tty"));
         if (!terminal.open(QIODevice::ReadWrite)) {
-            PrintError(QStringLiteral("Without a terminal, confirm the operation with --yes."));
+            Messages::PrintError(
+                QStringLiteral("Without a terminal, confirm the operation with --yes."));
             return false;
         }
+        // A Ctrl-C from the moment the question shows ends the program.
+        const StopSignals::TerminalQuestion asking(terminal.handle(), false);
+        if (m_choices.quiet)
+            terminal.write((description + QLatin1Char('\n')).toLocal8Bit());
         terminal.write((question + QStringLiteral(" [y/N] ")).toLocal8Bit());
         terminal.flush();
         const QString answer = QString::fromLocal8Bit(terminal.readLine()).trimmed();
@@ -181,12 +188,12 @@ public:
 
 private:
     SetupEditor& m_editor;
-    bool m_yes;
+    const RunChoices& m_choices;
 };
 
 int ExitStatusOf(OperationLaunch::Outcome outcome, const BatchResult& result)
 {
-    if (CliInteraction::Interrupted())
+    if (StopSignals::Requested())
         return ExitStatus::Interrupted;
     if (outcome != OperationLaunch::Outcome::Ran ||
         result.outcome == BatchOutcome::DuplicateOutputNames)
@@ -210,27 +217,42 @@ int RunOperation(bool encrypt, QStringList args)
     if (stream)
         keyOptions.SetDataOnStdin();
     if (!keyOptions.ParseOptions(args, error)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        Messages::PrintUsage(error);
         return ExitStatus::Refused;
     }
     if (stream)
         return RunStream(encrypt, keyOptions, args);
     CliInteraction interaction;
     SetupEditor editor(interaction);
-    if (!ParseOptions(args, options, error) || !BuildSetup(options, encrypt, editor, error)) {
-        PrintError(error);
+    if (!ParseOptions(args, options, error)) {
+        Messages::PrintUsageError(error);
         return ExitStatus::Refused;
     }
-    return RunSetup(editor, keyOptions, options.yes, options.force);
+    if (!BuildSetup(options, encrypt, editor, error)) {
+        Messages::PrintError(error);
+        return ExitStatus::Refused;
+    }
+    return RunSetup(editor, keyOptions, options.choices);
 }
 
-int RunSetup(SetupEditor& editor, CliKey& keyOptions, bool yes, bool force)
+bool TakeRunChoice(const QString& arg, RunChoices& choices)
+{
+    bool* choice = arg == QLatin1String("--yes")                                   ? &choices.yes
+                   : arg == QLatin1String("--force")                               ? &choices.force
+                   : arg == QLatin1String("--quiet") || arg == QLatin1String("-q") ? &choices.quiet
+                                                                                   : nullptr;
+    if (choice)
+        *choice = true;
+    return choice != nullptr;
+}
+
+int RunSetup(SetupEditor& editor, CliKey& keyOptions, const RunChoices& choices)
 {
     const Setup& setup = editor.setup();
     QString error;
     KeyRecord key;
     if (!keyOptions.Read(key.strKey, error, setup.blnEncrypt)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        Messages::Print(error);
         return ExitStatus::Refused;
     }
     key.intKeySource = keyOptions.keyFile().isEmpty() ? KeyRecord::Keyboard : KeyRecord::Keyfile;
@@ -240,23 +262,27 @@ int RunSetup(SetupEditor& editor, CliKey& keyOptions, bool yes, bool force)
 
     CipherEngine engine;
     if (!engine.allocate_buffers()) {
-        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        Messages::Print(
+            QStringLiteral("Fatal error: Attempt to allocate buffers was unsuccessful!"));
         key.EraseKey();
         return ExitStatus::Failed;
     }
     CliInteraction interaction;
-    interaction.force = force;
+    interaction.force = choices.force;
     BatchDriver driver(key, engine, interaction);
-    CliReportView view(driver.report());
+    CliReportView view(driver.report(), choices.quiet);
     driver.SetView(&view);
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
-    CliInteraction::CatchInterrupt();
+    StopSignals::StopAfterCurrentFile();
 
-    CliLaunchHost host(editor, yes);
+    CliLaunchHost host(editor, choices);
     OperationLaunch launch(setup, key, interaction, driver, host);
     const OperationLaunch::Outcome outcome = launch.DoIt();
-    view.Flush();
     key.EraseKey();
     engine.deallocate_buffers();
-    return ExitStatusOf(outcome, launch.result());
+    const int status = ExitStatusOf(outcome, launch.result());
+    // Quiet, the report is there only to say what went wrong.
+    if (!choices.quiet || status != ExitStatus::Done)
+        view.Flush();
+    return status;
 }

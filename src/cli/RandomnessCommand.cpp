@@ -6,7 +6,8 @@
 #include "CommandLine.h"
 #include "DestinationFile.h"
 #include "ExitStatus.h"
-#include "PrintError.h"
+#include "Messages.h"
+#include "StopSignals.h"
 #include "analysis/BytePairPicture.h"
 #include "analysis/BytePairPictureView.h"
 #include "analysis/RandomnessReport.h"
@@ -74,8 +75,8 @@ private:
         QBuffer buffer(&png);
         if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
             return m_picture->Write(png) == ExitStatus::Done;
-        PrintError(QStringLiteral("Cannot write the picture to ") + m_picture->path +
-                   QLatin1Char('.'));
+        Messages::PrintError(QStringLiteral("Cannot write the picture to ") + m_picture->path +
+                             QLatin1Char('.'));
         return false;
     }
 
@@ -93,6 +94,7 @@ struct Arguments
     QString folderPath;
     QString spec;
     bool single = false;
+    bool notFound = false; // the input given does not exist
 };
 
 // The input side from the arguments; false with `error` when they do not fit.
@@ -123,6 +125,7 @@ bool ParseArguments(QStringList args, Arguments& given, QString& error)
     if (path.isEmpty() || !info.exists()) {
         error = path.isEmpty() ? QStringLiteral("no file or folder given.")
                                : QStringLiteral("there is no file or folder ") + path;
+        given.notFound = !path.isEmpty();
         return false;
     }
     const bool single = !info.isDir();
@@ -149,7 +152,11 @@ int RunRandomness(QStringList args)
     Arguments arguments;
     QString error;
     if (!ParseArguments(args, arguments, error)) {
-        PrintError(error);
+        // A path that leads nowhere is no mistake in the way the command was given.
+        if (arguments.notFound)
+            Messages::PrintError(error);
+        else
+            Messages::PrintUsageError(error);
         return ExitStatus::Refused;
     }
     // The picture's name is checked before the file is measured: a refusal costs nothing.
@@ -170,13 +177,13 @@ int RunRandomness(QStringList args)
     CliReportView reportView(driver.report());
     driver.SetView(&reportView);
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
-    CliInteraction::CatchInterrupt();
+    StopSignals::StopAfterCurrentFile();
 
     CliRandomnessView view(interaction, arguments.picture.isEmpty() ? nullptr : &picture);
     RandomnessReport report(setup, driver, interaction, view);
     const RandomnessReport::Outcome outcome = report.MakeRandomnessReport(Setup::Input);
     reportView.Flush();
-    if (CliInteraction::Interrupted())
+    if (StopSignals::Requested())
         return ExitStatus::Interrupted;
     const bool given = outcome == RandomnessReport::Outcome::SingleFile ||
                        outcome == RandomnessReport::Outcome::Listing;

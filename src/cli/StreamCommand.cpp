@@ -4,7 +4,7 @@
 #include "CliKey.h"
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
-#include "PrintError.h"
+#include "Messages.h"
 #include "core/FileResultText.h"
 #include "support/ProcessHardening.h"
 #include "support/SizeText.h"
@@ -75,20 +75,21 @@ QString ClosedStream(bool encrypt)
 int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
 {
     if (args != QStringList{QStringLiteral("-")}) {
-        PrintError(QStringLiteral("with -, only the key options apply."));
+        Messages::PrintError(QStringLiteral("with -, only the key options apply."));
         return ExitStatus::Refused;
     }
     if (const QString closed = ClosedStream(encrypt); !closed.isEmpty()) {
-        PrintError(closed);
+        Messages::PrintError(closed);
         return ExitStatus::Refused;
     }
     if (encrypt && ::isatty(STDOUT_FILENO)) {
-        PrintError(QStringLiteral("Standard output is a terminal: redirect the encrypted data "
-                                  "to a file or a pipe."));
+        Messages::PrintError(
+            QStringLiteral("Standard output is a terminal: redirect the encrypted data "
+                           "to a file or a pipe."));
         return ExitStatus::Refused;
     }
     if (const QString conflict = OutputConflict(keyOptions.keyFile()); !conflict.isEmpty()) {
-        PrintError(conflict);
+        Messages::PrintError(conflict);
         return ExitStatus::Refused;
     }
     CipherEngine engine;
@@ -101,6 +102,6 @@ int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
     engine.deallocate_buffers();
     if (done)
         return ExitStatus::Done;
-    PrintError(failure);
+    Messages::PrintError(failure);
     return ExitStatus::Failed;
 }

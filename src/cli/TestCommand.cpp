@@ -6,7 +6,8 @@
 #include "CliReportView.h"
 #include "CommandLine.h"
 #include "ExitStatus.h"
-#include "PrintError.h"
+#include "Messages.h"
+#include "StopSignals.h"
 #include "analysis/ReliabilityTest.h"
 #include "analysis/ReliabilityTestHost.h"
 #include "core/BatchDriver.h"
@@ -98,11 +99,11 @@ int RunTest(QStringList args)
     int runs = 1;
     bool inPlace = false;
     if (!keyOptions.ParseOptions(args, error)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        Messages::PrintUsage(error);
         return ExitStatus::Refused;
     }
     if (!ParseOptions(args, folderPath, runs, inPlace, error)) {
-        PrintError(error);
+        Messages::PrintUsageError(error);
         return ExitStatus::Refused;
     }
 
@@ -113,7 +114,7 @@ int RunTest(QStringList args)
     editor.SetSwitches(true, inPlace, false);
     KeyRecord& key = editor.key();
     if (!keyOptions.Read(key.strKey, error, true, &key.strRawKeyText)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        Messages::Print(error);
         key.EraseKey();
         return ExitStatus::Refused;
     }
@@ -121,7 +122,8 @@ int RunTest(QStringList args)
 
     CipherEngine engine;
     if (!engine.allocate_buffers()) {
-        std::fputs("Fatal error: Attempt to allocate buffers was unsuccessful!\n", stderr);
+        Messages::Print(
+            QStringLiteral("Fatal error: Attempt to allocate buffers was unsuccessful!"));
         key.EraseKey();
         return ExitStatus::Failed;
     }
@@ -129,7 +131,7 @@ int RunTest(QStringList args)
     CliReportView view(driver.report());
     driver.SetView(&view);
     interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
-    CliInteraction::CatchInterrupt();
+    StopSignals::StopAfterCurrentFile();
 
     CliTestHost host(editor, view);
     ReliabilityTest test(editor, driver, interaction, host, host);
@@ -142,7 +144,7 @@ int RunTest(QStringList args)
         std::fputs("\n", stdout);
     key.EraseKey();
     engine.deallocate_buffers();
-    if (CliInteraction::Interrupted())
+    if (StopSignals::Requested())
         return ExitStatus::Interrupted;
     if (outcome != OperationLaunch::Outcome::TestRan)
         return ExitStatus::Refused;

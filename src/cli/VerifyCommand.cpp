@@ -5,8 +5,8 @@
 #include "CommandLine.h"
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
+#include "Messages.h"
 #include "PosixFile.h"
-#include "PrintError.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
 #include "files/StrProc.h"
@@ -28,6 +28,7 @@ struct Options
     QString path;
     QString files = QStringLiteral("*.*");
     bool subfolders = false;
+    bool quiet = false; // only the files that did not verify
 };
 
 bool ParseOptions(QStringList args, Options& options, QString& error)
@@ -38,6 +39,8 @@ bool ParseOptions(QStringList args, Options& options, QString& error)
             options.files = args.takeFirst();
         else if (arg == QLatin1String("--subfolders"))
             options.subfolders = true;
+        else if (arg == QLatin1String("--quiet") || arg == QLatin1String("-q"))
+            options.quiet = true;
         else if (CommandLine::IsOption(arg) || !options.path.isEmpty())
             error = QStringLiteral("unexpected argument ") + arg;
         else
@@ -91,12 +94,13 @@ QString VerdictText(const CipherEngine::Verdict& verdict)
 class Verifier
 {
 public:
-    explicit Verifier(CipherEngine& engine) : m_engine(engine) {}
+    Verifier(CipherEngine& engine, bool quiet) : m_engine(engine), m_quiet(quiet) {}
 
     void File(const QString& path, const QString& shown)
     {
         QString text;
         // Opened without waiting for a FIFO's writer; only a regular file is read.
+        bool verified = false;
         PosixFile::Fd fd(
             ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         struct stat info = {};
@@ -107,15 +111,18 @@ public:
         } else {
             ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
             const CipherEngine::Verdict verdict = m_engine.verify_verdict(fd.get());
-            m_verified += verdict.kind == CipherEngine::Verdict::Kind::Intact;
+            verified = verdict.kind == CipherEngine::Verdict::Kind::Intact;
+            m_verified += verified;
             text = VerdictText(verdict);
         }
-        Line(shown, text);
+        Line(shown, text, verified);
     }
 
-    void Line(const QString& shown, const QString& text)
+    void Line(const QString& shown, const QString& text, bool verified = false)
     {
         ++m_files;
+        if (m_quiet && verified)
+            return;
         std::fputs(
             qPrintable(NameBytes::Shown(shown) + QStringLiteral("  ") + text + QLatin1Char('\n')),
             stdout);
@@ -125,21 +132,24 @@ public:
     void FolderNotRead(const QString& folder, const QString& why)
     {
         ++m_foldersNotRead;
-        PrintError(QStringLiteral("Cannot read the folder ") + NameBytes::Shown(folder) +
-                   QStringLiteral(": ") + why);
+        Messages::PrintError(QStringLiteral("Cannot read the folder ") + NameBytes::Shown(folder) +
+                             QStringLiteral(": ") + why);
     }
 
     int Finish() const
     {
-        std::fputs(
-            qPrintable(QStringLiteral("\nFiles verified: %1 of %2\n").arg(m_verified).arg(m_files)),
-            stdout);
+        if (!m_quiet)
+            std::fputs(
+                qPrintable(
+                    QStringLiteral("\nFiles verified: %1 of %2\n").arg(m_verified).arg(m_files)),
+                stdout);
         return m_verified == m_files && m_foldersNotRead == 0 ? ExitStatus::Done
                                                               : ExitStatus::Failed;
     }
 
 private:
     CipherEngine& m_engine;
+    bool m_quiet;
     qint64 m_files = 0;
     qint64 m_verified = 0;
     qint64 m_foldersNotRead = 0;
@@ -173,24 +183,24 @@ int RunVerify(QStringList args)
     CliKey keyOptions;
     QString error;
     if (!keyOptions.ParseOptions(args, error)) {
-        std::fputs(qPrintable(error + QLatin1Char('\n')), stderr);
+        Messages::PrintUsage(error);
         return ExitStatus::Refused;
     }
     Options options;
     if (!ParseOptions(args, options, error)) {
-        PrintError(error);
+        Messages::PrintUsageError(error);
         return ExitStatus::Refused;
     }
     const QFileInfo input(options.path);
     if (!input.exists()) {
-        PrintError(options.path + QStringLiteral(" does not exist."));
+        Messages::PrintError(options.path + QStringLiteral(" does not exist."));
         return ExitStatus::Refused;
     }
     // One key for every file; the engine derives it once for each salt it meets.
     CipherEngine engine;
     if (const int refused = StartEngineWithKey(engine, keyOptions, false))
         return refused;
-    Verifier verifier(engine);
+    Verifier verifier(engine, options.quiet);
     if (input.isDir())
         VerifyFolder(verifier, options);
     else

@@ -83,3 +83,8 @@ QString VersionText()
     return QString::number(version.majorVersion()) + QLatin1Char('.') +
            QString::number(version.minorVersion()) + QLatin1Char('2');
 }
+
+QString ProjectVersion()
+{
+    return QStringLiteral(ZR7_VERSION);
+}

@@ -76,3 +76,6 @@ public:
 // The version text of the running program: major version, ".", minor version and "2" (so
 // version 9.9 gives "9.92"). Operation files begin with it.
 QString VersionText();
+
+// The version of the build ("1.0.0"), which both programs print for --version.
+QString ProjectVersion();

@@ -12,8 +12,14 @@ namespace StartArguments {
 QStringList Paths(const QStringList& arguments)
 {
     QStringList paths;
+    bool pathsOnly = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
+        // "--" ends the options: what follows are paths, also those that begin with "-".
+        if (argument == QLatin1String("--") && !pathsOnly) {
+            pathsOnly = true;
+            continue;
+        }
         // An empty argument names nothing; made absolute it would name the working folder.
         paths.append(argument.isEmpty() ? argument : QFileInfo(argument).absoluteFilePath());
     }

@@ -253,8 +253,11 @@ InPlaceFile::Status InPlaceFile::replace()
         return Changed;
     if (OpenForWritingElsewhere(m_input.get()))
         return InUse;
-    if (!Exchange())
+    m_purging.emplace();
+    if (!Exchange()) {
+        m_purging.reset();
         return ExchangeFailed;
+    }
     m_exchanged = true;
     // The name may have been given to a new version in the instant before the exchange, or a
     // writer may have come: then the exchange is undone and the result goes.
@@ -266,17 +269,23 @@ InPlaceFile::Status InPlaceFile::replace()
     if (!resultAtName || !Unchanged(true) || OpenForWritingElsewhere(m_input.get())) {
         // Should even that fail, the original stays under the temporary name, unpurged.
         if (SwapBack())
-            m_exchanged = false;
+            Restored();
         return Changed;
     }
     // The exchange reaches the disk before the original can be purged: until then a power loss
     // could bring back the name's old entry with the original's data already overwritten.
     if (Durability::flushFolder(m_folderFd, m_path) != 0) {
         if (SwapBack())
-            m_exchanged = false;
+            Restored();
         return ExchangeFailed;
     }
     return Ready;
+}
+
+void InPlaceFile::Restored()
+{
+    m_exchanged = false;
+    m_purging.reset();
 }
 
 int InPlaceFile::purgeOriginal(int level)
@@ -290,7 +299,7 @@ int InPlaceFile::purgeOriginal(int level)
         return result;
     m_result.reset();
     SetResultName(std::string());
-    m_exchanged = false;
+    Restored();
     return result;
 }
 
@@ -353,6 +362,8 @@ std::vector<std::string> InPlaceFile::RemoveLeftovers(const std::string& folder,
 
 bool InPlaceFile::RemoveLeftover(int folderFd, const std::string& name)
 {
+    // The leftover may be a plaintext: it is purged, never only removed.
+    const OwnTemporaries::Purging purging;
     PosixFile::Fd fd(
         ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info;

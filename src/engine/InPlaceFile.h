@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ListedFile.h"
+#include "OwnTemporaries.h"
 #include "PosixFile.h"
 
 #include <cstdint>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -109,7 +111,14 @@ private:
     bool Unchanged(bool afterExchange) const;
     bool Exchange();
     bool SwapBack();
+    // The original is no longer under the temporary name: back under its own, or purged.
+    void Restored();
 
+    // Open from just before the exchange until the original is purged or back under its name,
+    // and while a failed purge leaves it under the temporary name: a stop at once then waits,
+    // rather than remove the original unpurged. Declared first, so that it closes only after
+    // the original's descriptor.
+    std::optional<OwnTemporaries::Purging> m_purging;
     std::string m_path;
     // The folder the file was opened from, and every name below relative to it: a batch's
     // listed folder, or AT_FDCWD, where the names are paths (m_prefix: the folder part).

@@ -1,5 +1,6 @@
 #include "PosixFile.h"
 
+#include "OwnTemporaries.h"
 #include "SystemCalls.h"
 
 #include <sodium.h>
@@ -176,16 +177,7 @@ Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name)
 
 bool isTemporaryName(const std::string& name)
 {
-    constexpr std::size_t Length = 21; // ".zr7-" + 12 hex digits + ".tmp"
-    if (name.size() != Length || name.compare(0, 5, ".zr7-") != 0 ||
-        name.compare(17, 4, ".tmp") != 0)
-        return false;
-    for (std::size_t i = 5; i < 17; ++i) {
-        const char c = name[i];
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
-            return false;
-    }
-    return true;
+    return name.find('\0') == std::string::npos && OwnTemporaries::IsTemporaryName(name.c_str());
 }
 
 std::string linkUnder(const std::string& from, const std::string& base)

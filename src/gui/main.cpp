@@ -18,6 +18,9 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 // The windows' texts in the language of the system locale, and Qt's own for its standard
@@ -35,6 +38,42 @@ void InstallTranslations(QApplication& app)
         QCoreApplication::installTranslator(ownTexts);
 }
 
+const char Help[] =
+    "zr7e: encrypt and decrypt files and folders with a key, in desktop windows.\n"
+    "\n"
+    "Usage:\n"
+    "  zr7e [PATH...]   opens the main window; a PATH sets up the operation: a file\n"
+    "                   to decrypt when it looks encrypted and to encrypt otherwise,\n"
+    "                   a folder to encrypt. Nothing happens to any file before\n"
+    "                   \"Do it!\" is clicked and the operation confirmed.\n"
+    "  zr7e --help | --version\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help       print this help\n"
+    "  --version        print the version\n"
+    "  --               every argument after it is a path, even one that begins\n"
+    "                   with -\n"
+    "\n"
+    "The program also takes the standard options of Qt programs, such as\n"
+    "-style STYLE. For scripts, the same operations: zr7e-cli --help.\n";
+
+// --help and --version are answered on standard output before any window or display is
+// needed; a path given after "--" is never taken for them. -1 when neither was asked.
+int AnswerInformationOptions(int argc, char* argv[])
+{
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(Help, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zr7e %s\n", qPrintable(ProjectVersion()));
+            return 0;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -44,6 +83,8 @@ int main(int argc, char* argv[])
     ProcessHardening::WipeFreedMemory();
     ProcessHardening::DisableCoreDumps();
     ProcessHardening::OpenClosedStandardDescriptors();
+    if (const int answered = AnswerInformationOptions(argc, argv); answered >= 0)
+        return answered;
     QApplication app(argc, argv);
     // Read before start-up moves to the home folder: relative paths name files from here.
     const QStringList startPaths = StartArguments::Paths(QCoreApplication::arguments());

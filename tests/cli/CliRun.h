@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTest>
 
+#include <unistd.h>
+
 // zr7e-cli run as a script would run it: in `folder`, with `input` on standard input.
 struct CliRun
 {
@@ -19,6 +21,9 @@ inline CliRun RunCli(const QString& folder, const QStringList& args, const QByte
 {
     QProcess process;
     process.setWorkingDirectory(folder);
+    // Without a controlling terminal, as under cron: nothing is ever asked on the terminal the
+    // tests run from.
+    process.setChildProcessModifier([] { ::setsid(); });
     process.start(program, args);
     process.write(input);
     process.closeWriteChannel();

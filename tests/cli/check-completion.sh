@@ -11,7 +11,8 @@ cd "$work" && mkdir safe 'my docs' && touch secret.key notes.txt backup.opn phot
 
 # The line typed before Tab | what is offered, sorted and joined by commas.
 cases=('zr7e-cli enc|encrypt' 'zr7e-cli encrypt --ke|--key-file,--key-stdin'
-       'zr7e-cli verify --subfolders --|--files,--help,--key-file,--key-stdin'
+       'zr7e-cli verify --subfolders --|--files,--help,--key-file,--key-stdin,--quiet'
+       'zr7e-cli --|--help,--version' 'zr7e-cli run x.opn --q|--quiet'
        'zr7e-cli decrypt --to |my docs,safe' 'zr7e-cli test |my docs,safe'
        'zr7e-cli checksum --key-file s|safe,secret.key' 'zr7e-cli run |backup.opn,my docs,safe'
        'zr7e-cli randomness --picture p|photo.png' 'zr7e-cli encrypt --as |')
@@ -35,10 +36,13 @@ check() {
     named=$("$cli" --help | grep -o -e '--[a-z-]*' -e 'zr7e-cli [a-z|]*' | sed 's/^zr7e-cli //' |
         tr '|' '\n' | grep -vx -e '' -e -h -e -- | sort -u)
     missing=$(comm -23 <(echo "$named") <(
-        for command in $(offered 'zr7e-cli ' | tr , ' '); do
-            echo "$command"
-            offered "zr7e-cli $command --" | tr , '\n'
-        done | sort -u))
+        {
+            offered 'zr7e-cli --' | tr , '\n'
+            for command in $(offered 'zr7e-cli ' | tr , ' '); do
+                echo "$command"
+                offered "zr7e-cli $command --" | tr , '\n'
+            done
+        } | sort -u))
     [[ -z $missing ]] || { echo "$1: named by --help, never offered:" $missing >&2; failed=1; }
     return $failed
 }

@@ -40,6 +40,8 @@ private slots:
     void everyNameIsAccountedFor();
     void onlyTheNamedFilesAreTouched_data();
     void onlyTheNamedFilesAreTouched();
+    void manners_data();
+    void manners();
 
 private:
     CliRun Cli(QStringList args, const QByteArray& key = Key)
@@ -138,11 +140,11 @@ void tst_cli_operation::failures_data()
     QTest::newRow("not encrypted")
         << QStringList{"plain.txt"} << QByteArray(Key) << "skipped (file seems not encrypted)"
         << "Anomaly: This file appears NOT to be encrypted?\nAttempt to decrypt it anyway?\n"
-           "(answered No)\n";
+           "zr7e-cli: (answered No)\n";
     QTest::newRow("not encrypted, forced")
         << QStringList{"--force", "plain.txt"} << QByteArray(Key) << invalid
         << "Anomaly: This file appears NOT to be encrypted?\nAttempt to decrypt it anyway?\n"
-           "(answered Yes)\n";
+           "zr7e-cli: (answered Yes)\n";
 }
 
 void tst_cli_operation::failures()
@@ -229,7 +231,7 @@ void tst_cli_operation::keyfileMustBeRegular()
     const CliRun run =
         RunCli(m_dir->path(), {"encrypt", "--key-file", keyfile, "--yes", "letter.txt"});
     QVERIFY2(timer.elapsed() < 10000, "the keyfile was waited for");
-    QCOMPARE(run.err, "Keyfile error: " + keyfile +
+    QCOMPARE(run.err, "zr7e-cli: Keyfile error: " + keyfile +
                           " cannot hold a key: a keyfile must be an ordinary file that gives the "
                           "same bytes every time it is read.\n");
     QCOMPARE(run.status, 2);
@@ -241,19 +243,30 @@ void tst_cli_operation::keyfileMustBeRegular()
 void tst_cli_operation::interruptStopsAtNextFile_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("Ctrl-C") << SIGINT;
-    QTest::newRow("SIGTERM") << SIGTERM;
-    QTest::newRow("SIGHUP") << SIGHUP;
+    QTest::addColumn<bool>("twice");
+    QTest::addColumn<QStringList>("output");
+    const QStringList inPlace{"--in-place"};
+    QTest::newRow("Ctrl-C") << SIGINT << false << inPlace;
+    QTest::newRow("SIGTERM") << SIGTERM << false << inPlace;
+    QTest::newRow("SIGHUP") << SIGHUP << false << inPlace;
+    QTest::newRow("Ctrl-C twice") << SIGINT << true << inPlace;
+    QTest::newRow("Ctrl-C twice, to another folder")
+        << SIGINT << true << QStringList{"--to", "out", "--as", "*.zr7"};
 }
 
+// The first signal stops the batch after the current file; a second one stops it at once. In
+// either case each file is untouched or wholly done, and no temporary file is left behind.
 void tst_cli_operation::interruptStopsAtNextFile()
 {
     QFETCH(int, signal);
+    QFETCH(bool, twice);
+    QFETCH(QStringList, output);
     const int files = 12;
     const auto original = [](int i) { return TestFiles::randomBytes(16 << 20, i); };
     const auto name = [](int i) { return QStringLiteral("f%1.dat").arg(i); };
     for (int i = 0; i < files; ++i)
         write("big/" + name(i), original(i));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("out"))));
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
     // The program sees the signal as a user's shell would give it, even if this test runs
@@ -264,35 +277,54 @@ void tst_cli_operation::interruptStopsAtNextFile()
         ::sigaction(signal, &fallback, nullptr);
     });
     process.start(QStringLiteral(ZR7_CLI),
-                  {"encrypt", "--yes", "--in-place", "big", "--key-stdin"});
+                  QStringList{"encrypt", "--yes", "--key-stdin", "big"} + output);
     process.write(QByteArray(Key) + '\n');
     process.closeWriteChannel();
-    // The header is printed as soon as the batch starts; the signal then ends it after a file.
+    // Once the first file's line is out, the second file is under way: the signal ends the
+    // batch after it; a second one, once the first is handled, in the middle of it.
     QString out;
-    while (!out.contains(QLatin1String("Encrypting")) && process.waitForReadyRead(30000))
+    while (!out.contains(QLatin1String(" bytes   -> ")) && process.waitForReadyRead(30000))
         out += QString::fromUtf8(process.readAllStandardOutput());
     ::kill(pid_t(process.processId()), signal);
+    const QString stopping = QStringLiteral(
+        "zr7e-cli: Stopping after the current file (Ctrl-C again to stop at once)\n");
+    QString err;
+    while (!err.contains(stopping) && process.waitForReadyRead(30000))
+        err += QString::fromUtf8(process.readAllStandardError());
+    if (twice)
+        ::kill(pid_t(process.processId()), signal);
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 130);
     out += QString::fromUtf8(process.readAllStandardOutput());
+    err += QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.count(stopping) == 1, qPrintable(err));
     const int done = int(out.count(QLatin1String(" bytes   -> ")));
     QVERIFY2(done >= 1 && done < files, qPrintable(out));
-    // The statistics of a stopped batch are still written.
-    QVERIFY2(out.contains(QStringLiteral("Total KB encrypted: ")), qPrintable(out));
+    // The statistics of a batch stopped after a file are still written.
+    QVERIFY2(twice || out.contains(QStringLiteral("Total KB encrypted: ")), qPrintable(out));
 
     // Each file is either untouched or wholly encrypted, and nothing else is left behind.
+    const auto everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
     QDir big(path(QStringLiteral("big")));
-    QCOMPARE(
-        big.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(),
-        files);
+    QCOMPARE(big.entryList(everything).size(), files);
     QVERIFY(QDir().mkpath(path(QStringLiteral("done"))));
     for (int i = 0; i < files; ++i) {
         if (read("big/" + name(i)) != original(i))
             QVERIFY(big.rename(name(i), path("done/" + name(i))));
     }
-    QCOMPARE(int(QDir(path(QStringLiteral("done"))).entryList(QDir::Files).size()), done);
-    QCOMPARE(Cli({"decrypt", "--yes", "--in-place", "done"}).status, 0);
+    const QStringList made = QDir(path(QStringLiteral("out"))).entryList(everything);
+    QVERIFY2(made.filter(QStringLiteral(".zr7-")).isEmpty(), qPrintable(made.join(' ')));
+    const bool inPlace = output.contains(QStringLiteral("--in-place"));
+    QCOMPARE(int(QDir(path(QStringLiteral("done"))).entryList(QDir::Files).size()),
+             inPlace ? done : 0);
+    // Every output under its own name decrypts whole.
+    if (!QDir(path(inPlace ? "done" : "out")).isEmpty()) {
+        const CliRun back = inPlace
+                                ? Cli({"decrypt", "--yes", "--in-place", "done"})
+                                : Cli({"decrypt", "--yes", "--as", "*.dat", "--to", "done", "out"});
+        QCOMPARE(back.status, 0);
+    }
     for (int i = 0; i < files; ++i) {
         if (QFileInfo::exists(path("done/" + name(i))))
             QVERIFY2(read("done/" + name(i)) == original(i), qPrintable(name(i)));
@@ -309,11 +341,12 @@ void tst_cli_operation::replacedOutputFileIsTold()
     write(QStringLiteral("docs/report.txt"), "edited since");
     const CliRun run = Cli({"decrypt", "--to", "docs", "--as", "*.txt", "--yes", "safe"});
     QCOMPARE(run.status, 0);
-    QVERIFY2(run.err.contains(QStringLiteral("in the folder %1\n1 of the output files exists "
-                                             "already and will be replaced.\nPerform this "
-                                             "decryption operation? Yes (--yes)\n")
-                                  .arg(path("docs/"))),
-             qPrintable(run.err));
+    QVERIFY2(
+        run.err.contains(QStringLiteral("in the folder %1\n1 of the output files exists "
+                                        "already and will be replaced.\nzr7e-cli: Perform this "
+                                        "decryption operation? Yes (--yes)\n")
+                             .arg(path("docs/"))),
+        qPrintable(run.err));
     QCOMPARE(read(QStringLiteral("docs/report.txt")), QByteArray("first draft"));
 }
 
@@ -472,6 +505,75 @@ void tst_cli_operation::onlyTheNamedFilesAreTouched()
     QVERIFY2((run.out + run.err).contains(said), qPrintable(run.out + run.err));
     for (const QString& file : files)
         QVERIFY2((read(file) != file.toUtf8()) == changed.contains(file), qPrintable(file));
+}
+
+void tst_cli_operation::manners_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // how standard output begins
+    QTest::addColumn<QString>("err");
+    const QString cli = QStringLiteral(ZR7_CLI);
+    const QString gui = QStringLiteral(ZR7_GUI);
+    const QString version = QStringLiteral(ZR7_VERSION "\n");
+    const QString tryHelp = QStringLiteral("Try 'zr7e-cli --help'.\n");
+    QTest::newRow("help") << cli << QStringList{"--help"} << 0 << "zr7e-cli: encrypt"
+                          << "";
+    QTest::newRow("help after a command's options")
+        << cli << QStringList{"encrypt", "--to", "x", "-h"} << 0 << "zr7e-cli: encrypt"
+        << "";
+    QTest::newRow("version") << cli << QStringList{"--version"} << 0 << "zr7e-cli " + version << "";
+    QTest::newRow("windows' help") << gui << QStringList{"--help"} << 0 << "zr7e: encrypt"
+                                   << "";
+    QTest::newRow("windows' version")
+        << gui << QStringList{"--version"} << 0 << "zr7e " + version << "";
+    QTest::newRow("unknown option") << cli << QStringList{"decrypt", "--fast", "x"} << 2 << ""
+                                    << "zr7e-cli: Error: unexpected argument --fast\n" + tryHelp;
+    QTest::newRow("unknown command") << cli << QStringList{"crypt", "x"} << 2 << ""
+                                     << "zr7e-cli: Error: unknown command crypt\n" + tryHelp;
+    QTest::newRow("no command") << cli << QStringList{} << 2 << ""
+                                << "zr7e-cli: Error: no command given.\n" + tryHelp;
+    QTest::newRow("a refused setup is no wrong usage")
+        << cli << QStringList{"encrypt", "--yes", "x"} << 2 << ""
+        << "zr7e-cli: Error: x does not exist.\n";
+    // Quiet, a run says only what went wrong.
+    QTest::newRow("quiet, all done: nothing")
+        << cli << QStringList{"encrypt", "--yes", "-q", "--key-stdin", "docs"} << 0 << ""
+        << "";
+    QTest::newRow("quiet, a file not done: the report")
+        << cli
+        << QStringList{"decrypt", "--yes", "--quiet", "--key-stdin", "--files", "*.txt", "docs"}
+        << 1 << "Decrypting *.txt in "
+        << "";
+    QTest::newRow("quiet verify: only what did not verify")
+        << cli << QStringList{"verify", "--quiet", "--key-stdin", "docs"} << 1
+        << "b.txt  not an encrypted file\n"
+        << "";
+}
+
+// Help and version on standard output, each line within 80 columns (the windows' program
+// answers them without a window, which would need a display); every message on standard error
+// begins with the program's name, and a command given wrongly points to the help.
+void tst_cli_operation::manners()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    // A key of 64 characters, which every command takes as it is.
+    const QByteArray key = QByteArray(64, 'k') + '\n';
+    write(QStringLiteral("docs/a.zr7"), "to be encrypted");
+    QCOMPARE(RunCli(m_dir->path(), {"encrypt", "--yes", "--key-stdin", "docs/a.zr7"}, key).status,
+             0);
+    write(QStringLiteral("docs/b.txt"), "never encrypted");
+    const CliRun run = RunCli(m_dir->path(), args, key, program);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.status, status);
+    QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
+    for (const QString& line : run.out.split(u'\n'))
+        QVERIFY2(status != 0 || line.size() <= 80, qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(tst_cli_operation)

@@ -30,11 +30,14 @@ Piped Pipe(const QString& folder, const QStringList& args, const QByteArray& inp
 {
     QProcess process;
     process.setWorkingDirectory(folder);
-    if (nonBlocking)
-        process.setChildProcessModifier([] {
+    // Without a controlling terminal: a key is never asked for on the one the tests run from.
+    process.setChildProcessModifier([nonBlocking] {
+        ::setsid();
+        if (nonBlocking) {
             ::fcntl(STDIN_FILENO, F_SETFL, O_NONBLOCK);
             ::fcntl(STDOUT_FILENO, F_SETFL, O_NONBLOCK);
-        });
+        }
+    });
     process.start(QStringLiteral(ZR7_CLI), args);
     process.write(input);
     process.closeWriteChannel();
@@ -135,7 +138,7 @@ void tst_cli_streams::brokenStreamReleasesOnlyAuthenticatedBytes()
         Pipe(m_dir.path(), QStringList{"decrypt"} + Key(key) + QStringList{"-"}, stream);
     QCOMPARE(opened.status, 1);
     QVERIFY(opened.out == data.left(kept * Chunk));
-    QVERIFY2(opened.err.startsWith("Error: "), qPrintable(opened.err));
+    QVERIFY2(opened.err.startsWith("zr7e-cli: Error: "), qPrintable(opened.err));
 }
 
 void tst_cli_streams::nonBlockingPipesAreWaitedFor()
@@ -217,7 +220,8 @@ void tst_cli_streams::closedStandardDescriptorIsNamed()
     process.start(QStringLiteral(ZR7_CLI), QStringList{command} + Key() + QStringList{"-"});
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitCode(), 2);
-    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), "Error: " + message + "\n");
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+             "zr7e-cli: Error: " + message + "\n");
 }
 
 void tst_cli_streams::keyMustNotComeFromTheData()
@@ -225,8 +229,8 @@ void tst_cli_streams::keyMustNotComeFromTheData()
     const Piped run = Pipe(m_dir.path(), {"encrypt", "--key-stdin", "-"}, "a key line\n");
     QCOMPARE(run.status, 2);
     QVERIFY(run.out.isEmpty());
-    QCOMPARE(run.err, QStringLiteral("Error: Standard input is the data: give the key with "
-                                     "--key-file FILE.\n"));
+    QCOMPARE(run.err, QStringLiteral("zr7e-cli: Error: Standard input is the data: give the key "
+                                     "with --key-file FILE.\nTry 'zr7e-cli --help'.\n"));
 }
 
 void tst_cli_streams::verifyNamesWhatIsWrong()

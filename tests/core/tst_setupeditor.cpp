@@ -210,6 +210,9 @@ void TestSetupEditor::startArguments_data()
                                                              << "b.zr7" << false << "";
     QTest::newRow("a folder: all its files") << QStringList{"with"} << "with/"
                                              << "*.*" << true << "";
+    QTest::newRow("\"--\" ends the options, and is no path")
+        << QStringList{"--", "flat/a.txt"} << "flat/"
+        << "a.txt" << true << "";
     QTest::newRow("a missing path: told, nothing changes")
         << QStringList{"gone.txt"} << ""
         << "" << false << "Error: File %1gone.txt not found!";
