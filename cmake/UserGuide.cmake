@@ -21,3 +21,12 @@ else()
     message(WARNING "pandoc not found: building without the user guide's web page "
                     "(user-guide.html); \"Online documentation\" will open the online manual.")
 endif()
+
+# The examples of the README and of the guide, run as a reader would type them.
+if(BUILD_TESTING)
+    add_test(NAME doc_examples
+             COMMAND ${CMAKE_SOURCE_DIR}/tools/check-doc-examples.sh ${CMAKE_BINARY_DIR}
+                     ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/user-guide.md)
+    set_tests_properties(doc_examples PROPERTIES LABELS docs
+                         ENVIRONMENT "${ZR7_SANITIZER_ENVIRONMENT}")
+endif()
