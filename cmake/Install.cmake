@@ -1,7 +1,7 @@
 # What `cmake --install` puts where, for a Linux desktop: the two programs, their data and
-# guide, the desktop entry with its icons and AppStream description, the file manager's menu
-# entry, the manual pages, and the command line's bash completion, where bash-completion loads it
-# when zr7e-cli is first completed.
+# guide, the desktop entry with its icons and AppStream description, the type of the encrypted
+# files, the file manager's menu entry, the manual pages, and the command line's bash
+# completion, where bash-completion loads it when zr7e-cli is first completed.
 include(GNUInstallDirs)
 
 set(ZR7_APP_ID org.revarodevaza.zr7e)
@@ -22,6 +22,11 @@ install(FILES data/linux/${ZR7_APP_ID}.servicemenu.desktop
                     WORLD_READ WORLD_EXECUTE)
 install(FILES data/linux/${ZR7_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The type of the encrypted files (*.zr7), with its icon, which the desktop entry handles.
+install(FILES data/linux/${ZR7_APP_ID}.mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${ZR7_APP_ID}.xml)
+install(FILES data/linux/application-x-zr7-encrypted.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes)
 install(FILES data/linux/zr7e.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES data/linux/zr7e-48.png
