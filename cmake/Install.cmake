@@ -10,8 +10,8 @@ install(TARGETS zr7e zr7e-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/zr7e.dat docs/user-guide.md docs/file-format.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
 install(DIRECTORY docs/images DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
-if(ZR7_USER_GUIDE_HTML)
-    install(FILES ${ZR7_USER_GUIDE_HTML} DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
+if(ZR7_WEB_PAGES)
+    install(FILES ${ZR7_WEB_PAGES} DESTINATION ${CMAKE_INSTALL_DATADIR}/zr7e)
 endif()
 install(FILES data/linux/${ZR7_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -37,13 +37,15 @@ install(FILES data/linux/zr7e-cli.bash
 
 # The installed tree, checked as a packager would: every file in place, the desktop entry and
 # the AppStream file valid, the manual page readable, and the installed command line working.
-# The user guide's web page is looked for when the build makes it.
+# The web pages are looked for when the build makes them.
 if(BUILD_TESTING)
-    if(ZR7_USER_GUIDE_HTML)
-        set(guide_page user-guide.html)
-    endif()
+    set(web_pages)
+    foreach(page ${ZR7_WEB_PAGES})
+        get_filename_component(name ${page} NAME)
+        list(APPEND web_pages ${name})
+    endforeach()
     add_test(NAME install_tree
              COMMAND ${CMAKE_SOURCE_DIR}/tools/check-install.sh ${CMAKE_BINARY_DIR}
-                     ${CMAKE_BINARY_DIR}/install-check ${guide_page})
+                     ${CMAKE_BINARY_DIR}/install-check ${web_pages})
     set_tests_properties(install_tree PROPERTIES LABELS install)
 endif()

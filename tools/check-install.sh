@@ -5,12 +5,12 @@
 # is present, the Debian package is made and checked too: its dependencies, lintian, and the
 # file types it brings to a desktop (xdg-utils with libfile-mimeinfo-perl, shared-mime-info,
 # desktop-file-utils).
-# Usage: check-install.sh BUILD_DIR SCRATCH_PREFIX [user-guide.html]
-# The third argument names the user guide's web page when the build made one.
+# Usage: check-install.sh BUILD_DIR SCRATCH_PREFIX [WEB_PAGE...]
+# The web pages (user-guide.html, file-format.html) are named when the build made them.
 set -euo pipefail
 build=$1
 prefix=$2
-guide_page=${3:+share/zr7e/$3}
+web_pages=("${@:3}")
 id=org.revarodevaza.zr7e
 
 # The Debian package that cpack makes holds the same files as the installed tree, under /usr,
@@ -80,9 +80,23 @@ for file in bin/zr7e bin/zr7e-cli share/zr7e/zr7e.dat share/zr7e/user-guide.md \
             share/lintian/overrides/zr7e \
             share/icons/hicolor/scalable/apps/zr7e.svg share/icons/hicolor/48x48/apps/zr7e.png \
             share/man/man1/zr7e.1 share/man/man1/zr7e-cli.1 \
-            share/bash-completion/completions/zr7e-cli $guide_page; do
+            share/bash-completion/completions/zr7e-cli "${web_pages[@]/#/share/zr7e/}"; do
     [ -s "$prefix/$file" ] || { echo "missing from the installed tree: $file" >&2; exit 1; }
 done
+
+# The pictures installed are those the guide shows.
+diff <(grep -o '](images/[^)]*)' "$prefix/share/zr7e/user-guide.md" | sed 's/^](//; s/)$//' |
+       sort -u) \
+     <(cd "$prefix/share/zr7e" && find images -type f | sort) ||
+    { echo "the pictures the guide shows (<) differ from those installed (>)" >&2; exit 1; }
+# The guide's web page is in English, has a table of contents, and leads to the format's page,
+# not to Markdown.
+if [[ " ${web_pages[*]} " == *" user-guide.html "* ]]; then
+    page=$prefix/share/zr7e/user-guide.html
+    grep -q '<html[^>]* lang="en"' "$page" && grep -q 'id="TOC"' "$page" &&
+        grep -q 'href="file-format.html"' "$page" && ! grep -q 'href="[^":]*\.md' "$page" ||
+        { echo "user-guide.html lacks its language, contents or link to the format" >&2; exit 1; }
+fi
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" \
     "$prefix/share/kio/servicemenus/$id.servicemenu.desktop"
