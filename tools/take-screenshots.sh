@@ -117,7 +117,7 @@ printf 'month,income,costs\nJanuary,4200,3100\nFebruary,4150,2980\nMarch,4390,33
 mkdir -p "$home/zr7test"
 cp "$home/documents/notes.txt" "$home/zr7test/notes.tst"
 
-# A setup: encrypt FOLDER/FILES to safe/*.enc, or in place when IN_PLACE is 1.
+# A setup: encrypt FOLDER/FILES to safe/*.zr7, or in place when IN_PLACE is 1.
 opn_line() { printf '%s\r\n' "$1"; }
 write_setup() {
     local folder=$1 files=$2 in_place=${3:-0}
@@ -129,7 +129,7 @@ write_setup() {
     opn_line "\"$folder/\""
     opn_line "\"$files\""
     opn_line "\"$home/safe/\""
-    opn_line '"*.enc"'
+    opn_line '"*.zr7"'
 }
 # The reliability test is offered for the .tst files of a folder named zr7test.
 write_setup "$home/zr7test" '*.tst' >"$home/test.opn"
@@ -288,7 +288,7 @@ guide_windows() {
     keys Return
     report=$(wait_window '^Encrypting')
     for _ in $(seq 150); do
-        n=$(find "$home/safe" -maxdepth 1 -name '*.enc' | wc -l)
+        n=$(find "$home/safe" -maxdepth 1 -name '*.zr7' | wc -l)
         ((n == 3)) && [[ -z "$(find "$home/safe" -maxdepth 1 -name '.zr7-*')" ]] && break
         sleep 0.2
     done
