@@ -1,9 +1,10 @@
 # The user guide as a web page, which every desktop can show: user-guide.html, made from
 # docs/user-guide.md with pandoc and placed beside the programs, where the pictures it shows
 # already lie, and file-format.html, the page the guide links to. Both have a table of contents,
-# their first heading as the title, and docs/web's style and links between the pages. Without
-# pandoc the build goes on without them, and "Online documentation" then opens the online
-# manual. ZR7_WEB_PAGES names the pages, empty when they are not built.
+# their first heading as the title, and what docs/web adds: the style, inline code that breaks
+# only between words, and links between the pages. Without pandoc the build goes on without
+# them, and "Online documentation" then opens the online manual. ZR7_WEB_PAGES names the pages,
+# empty when they are not built.
 find_program(ZR7_PANDOC pandoc)
 if(ZR7_PANDOC)
     set(web ${CMAKE_SOURCE_DIR}/docs/web)
@@ -14,9 +15,9 @@ if(ZR7_PANDOC)
             OUTPUT ${page}
             COMMAND ${ZR7_PANDOC} --from=gfm --to=html5 --standalone --toc --toc-depth=2
                     --shift-heading-level-by=-1 --metadata=lang:en
-                    --include-in-header=${web}/style.html --lua-filter=${web}/links.lua
+                    --include-in-header=${web}/style.html --lua-filter=${web}/page.lua
                     --output=${page} ${CMAKE_SOURCE_DIR}/docs/${document}.md
-            DEPENDS ${CMAKE_SOURCE_DIR}/docs/${document}.md ${web}/style.html ${web}/links.lua
+            DEPENDS ${CMAKE_SOURCE_DIR}/docs/${document}.md ${web}/style.html ${web}/page.lua
             COMMENT "Making the web page ${document}.html"
             VERBATIM)
         list(APPEND ZR7_WEB_PAGES ${page})
