@@ -6,7 +6,8 @@ cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config python3 qt6-base-dev libgl-dev libsodium-dev
           libssl-dev libbenchmark-dev fonts-liberation desktop-file-utils appstream groff-base
-          pandoc clang-14 libclang-rt-14-dev llvm-14 lintian bash-completion dbus-daemon)
+          pandoc clang-14 libclang-rt-14-dev llvm-14 lintian bash-completion dbus-daemon
+          xdg-utils libfile-mimeinfo-perl shared-mime-info)
 
 install_missing() {
     local missing=()

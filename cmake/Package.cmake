@@ -1,7 +1,11 @@
 # `cpack -G DEB` in the build folder makes zr7e_<version>_<arch>.deb of what `cmake --install`
 # puts in place, under /usr. Its library dependencies come from the binaries themselves, through
-# dpkg-shlibdeps; the one written here is the Qt platform plugins, which Qt loads at run time,
-# so no binary names them, and without which the windows cannot open.
+# dpkg-shlibdeps; the ones written here are what the windows load or measure at run time, which
+# no binary names: the Qt platform plugins, without which they cannot open, and the Liberation
+# fonts, in whose metrics they are laid out (with another font captions outgrow their buttons).
+# The package needs no maintainer scripts: dpkg's triggers of shared-mime-info,
+# desktop-file-utils and hicolor-icon-theme, where installed, bring the file type, the desktop
+# entry and the icons into their databases.
 include(GNUInstallDirs)
 
 set(ZR7_DEBIAN_DIR ${CMAKE_SOURCE_DIR}/data/linux/debian)
@@ -24,6 +28,8 @@ add_custom_command(
     COMMENT "Compressing the package's changelog")
 add_custom_target(changelog ALL DEPENDS ${ZR7_CHANGELOG_GZ})
 install(FILES ${ZR7_DEBIAN_DIR}/copyright ${ZR7_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${ZR7_DEBIAN_DIR}/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME zr7e)
 
 set(CPACK_PACKAGE_NAME zr7e)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -51,7 +57,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_GENERATOR DEB)

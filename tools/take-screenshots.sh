@@ -1,10 +1,12 @@
 #!/bin/bash
 # Retakes the screenshots of the user guide.
 #
-#   tools/take-screenshots.sh [PROGRAM] [OUT_DIR]
+#   tools/take-screenshots.sh [PROGRAM] [OUT_DIR] [REVIEW_DIR]
 #
-# PROGRAM is the windows program (default build/bin/zr7e; zr7e-cli must lie beside it) and
-# OUT_DIR the folder the pictures go to (default docs/images). The script starts its own X
+# PROGRAM is the windows program (default build/bin/zr7e; zr7e-cli must lie beside it), OUT_DIR
+# the folder the pictures that docs/user-guide.md shows go to (default docs/images), and
+# REVIEW_DIR the folder of every other picture, taken to be looked at and shipped with nothing
+# (default build/screenshots). The script starts its own X
 # server on display :95 (set ZR7_SHOTS_DISPLAY to use another) with openbox on it, gives the
 # program a scratch home with a few sample files, a keyfile and a saved setup, drives it with
 # the keyboard as a user would and takes each window as a PNG of that window alone:
@@ -30,6 +32,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 program=$(realpath -ms "${1:-$here/build/bin/zr7e}")
 out_dir=$(realpath -ms "${2:-$here/docs/images}")
+review_dir=$(realpath -ms "${3:-$here/build/screenshots}")
 cli="$(dirname "$program")/zr7e-cli"
 display="${ZR7_SHOTS_DISPLAY:-:95}"
 
@@ -53,7 +56,7 @@ fi
 if [[ -e "/tmp/.X${display#:}-lock" ]]; then
     die "display $display is in use; set ZR7_SHOTS_DISPLAY to a free one (for example :96)"
 fi
-mkdir -p "$out_dir"
+mkdir -p "$out_dir" "$review_dir"
 
 # --- Cleaning up, whatever happens -----------------------------------------------------------
 
@@ -114,7 +117,7 @@ printf 'month,income,costs\nJanuary,4200,3100\nFebruary,4150,2980\nMarch,4390,33
 mkdir -p "$home/zr7test"
 cp "$home/documents/notes.txt" "$home/zr7test/notes.tst"
 
-# A setup: encrypt FOLDER/FILES to safe/*.enc, or in place when IN_PLACE is 1.
+# A setup: encrypt FOLDER/FILES to safe/*.zr7, or in place when IN_PLACE is 1.
 opn_line() { printf '%s\r\n' "$1"; }
 write_setup() {
     local folder=$1 files=$2 in_place=${3:-0}
@@ -126,7 +129,7 @@ write_setup() {
     opn_line "\"$folder/\""
     opn_line "\"$files\""
     opn_line "\"$home/safe/\""
-    opn_line '"*.enc"'
+    opn_line '"*.zr7"'
 }
 # The reliability test is offered for the .tst files of a folder named zr7test.
 write_setup "$home/zr7test" '*.tst' >"$home/test.opn"
@@ -228,14 +231,16 @@ keys() {
     sleep 0.4
 }
 
-# The window with its frame, as a small PNG named with the prefix of the pass.
+# The window with its frame, as a small PNG named with the prefix of the pass, beside the
+# guide's pictures when the guide shows it.
 prefix=""
 shoot() {
-    local id=$1 name=$prefix$2
+    local id=$1 name=$prefix$2 dir=$review_dir
+    grep -qF "](images/$name)" "$here/docs/user-guide.md" && dir=$out_dir
     sleep 0.6 # the last repaint
     import -frame -window "$id" "$scratch/shot.png"
-    convert "$scratch/shot.png" -strip +dither -colors 256 PNG8:"$out_dir/$name"
-    say "$name ($(identify -format '%wx%h' "$out_dir/$name"))"
+    convert "$scratch/shot.png" -strip +dither -colors 256 PNG8:"$dir/$name"
+    say "$name ($(identify -format '%wx%h' "$dir/$name"))"
 }
 
 # Activates the main window again once a window over it has gone.
@@ -283,7 +288,7 @@ guide_windows() {
     keys Return
     report=$(wait_window '^Encrypting')
     for _ in $(seq 150); do
-        n=$(find "$home/safe" -maxdepth 1 -name '*.enc' | wc -l)
+        n=$(find "$home/safe" -maxdepth 1 -name '*.zr7' | wc -l)
         ((n == 3)) && [[ -z "$(find "$home/safe" -maxdepth 1 -name '.zr7-*')" ]] && break
         sleep 0.2
     done
@@ -440,4 +445,4 @@ start_program XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5 XDG_CONFIG_DIRS="$sc
 guide_windows
 other_windows
 quit_program
-say "done: the pictures are in $out_dir"
+say "done: the guide's pictures are in $out_dir, the others in $review_dir"

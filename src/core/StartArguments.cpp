@@ -9,6 +9,10 @@
 
 namespace StartArguments {
 
+namespace {
+const QString EncryptedExtension = QStringLiteral(".zr7");
+} // namespace
+
 QStringList Paths(const QStringList& arguments)
 {
     QStringList paths;
@@ -51,8 +55,20 @@ void Apply(const QStringList& paths, SetupEditor& editor, Interaction& interacti
     }
     editor.UseSingleFile(info.absoluteFilePath());
     const Setup& setup = editor.setup();
-    const QString file = setup.strDirpath[Setup::Input] + setup.strFilespec[Setup::Input];
-    editor.SetFunction(!FileSummary::SeemsEncrypted(setup, file));
+    const QString& name = setup.strFilespec[Setup::Input];
+    // The desktop opens the program's encrypted files by their extension: such a file is to be
+    // decrypted, also one too short for its randomness to tell, and to new files its result
+    // goes beside it under its name without the extension. A name holding "?" or "*" would be
+    // read as a pattern there, and is left for the user to give.
+    if (name.endsWith(EncryptedExtension, Qt::CaseInsensitive)) {
+        editor.SetFunction(false);
+        const QString plain = name.chopped(EncryptedExtension.size());
+        const bool literal = !plain.contains(QLatin1Char('*')) && !plain.contains(QLatin1Char('?'));
+        if (!setup.blnOutputFilesSame && !plain.isEmpty() && literal)
+            editor.UseOutputFiles(SetupEditor::FilesChoice::Specification, plain);
+        return;
+    }
+    editor.SetFunction(!FileSummary::SeemsEncrypted(setup, setup.strDirpath[Setup::Input] + name));
 }
 
 } // namespace StartArguments

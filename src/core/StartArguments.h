@@ -16,9 +16,10 @@ namespace StartArguments {
 QStringList Paths(const QStringList& arguments);
 
 // The first path decides. A file becomes the single file, to be decrypted when it seems
-// encrypted (the file summary's judgement) and encrypted otherwise; a folder becomes the input
-// folder with all its files, to be encrypted. A path that does not exist is reported and
-// changes nothing. With several paths the user is told that only the first is taken.
+// encrypted (the file summary's judgement) and encrypted otherwise; a file named *.zr7 is to be
+// decrypted, when not in place to its name without ".zr7". A folder becomes the input folder
+// with all its files, to be encrypted. A path that does not exist is reported and changes
+// nothing. With several paths the user is told that only the first is taken.
 void Apply(const QStringList& paths, SetupEditor& editor, Interaction& interaction);
 
 } // namespace StartArguments

@@ -56,6 +56,9 @@ void TestSetupEditor::init()
     TestFiles::write(s_dir->filePath(QStringLiteral("flat/a.txt")), "a");
     TestFiles::write(s_dir->filePath(QStringLiteral("flat/b.zr7")),
                      TestFiles::randomBytes(4000, 3));
+    TestFiles::write(s_dir->filePath(QStringLiteral("flat/random.dat")),
+                     TestFiles::randomBytes(4000, 4));
+    TestFiles::write(s_dir->filePath(QStringLiteral("flat/short.txt.ZR7")), "a");
 }
 
 void TestSetupEditor::subfolders_data()
@@ -203,22 +206,31 @@ void TestSetupEditor::startArguments_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("files");
     QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("messages");
     QTest::newRow("a plain file: encrypt it alone") << QStringList{"flat/a.txt"} << "flat/"
-                                                    << "a.txt" << true << "";
-    QTest::newRow("a file that seems encrypted: decrypt it") << QStringList{"flat/b.zr7"} << "flat/"
-                                                             << "b.zr7" << false << "";
+                                                    << "a.txt" << true << ""
+                                                    << "";
+    QTest::newRow("a file that seems encrypted: decrypt it")
+        << QStringList{"flat/random.dat"} << "flat/"
+        << "random.dat" << false << ""
+        << "";
+    QTest::newRow("a .zr7 file, however short: decrypt it beside itself")
+        << QStringList{"flat/short.txt.ZR7"} << "flat/"
+        << "short.txt.ZR7" << false << "short.txt"
+        << "";
     QTest::newRow("a folder: all its files") << QStringList{"with"} << "with/"
-                                             << "*.*" << true << "";
+                                             << "*.*" << true << "*.*"
+                                             << "";
     QTest::newRow("\"--\" ends the options, and is no path")
         << QStringList{"--", "flat/a.txt"} << "flat/"
-        << "a.txt" << true << "";
-    QTest::newRow("a missing path: told, nothing changes")
-        << QStringList{"gone.txt"} << ""
-        << "" << false << "Error: File %1gone.txt not found!";
+        << "a.txt" << true << "" << "";
+    QTest::newRow("a missing path: told, nothing changes") << QStringList{"gone.txt"} << ""
+                                                           << "" << false << ""
+                                                           << "Error: File %1gone.txt not found!";
     QTest::newRow("several: the first, and the user is told")
         << QStringList{"flat/b.zr7", "flat/a.txt"} << "flat/"
-        << "b.zr7" << false
+        << "b.zr7" << false << "b"
         << "Start: Only the first of the 2 files and folders given is taken:\n%1flat/b.zr7";
 }
 
@@ -229,6 +241,7 @@ void TestSetupEditor::startArguments()
     QFETCH(QString, folder);
     QFETCH(QString, files);
     QFETCH(bool, encrypt);
+    QFETCH(QString, output);
     QFETCH(QString, messages);
     const QString home = QDir::currentPath();
     QVERIFY(QDir::setCurrent(s_dir->path()));
@@ -244,6 +257,7 @@ void TestSetupEditor::startArguments()
     QCOMPARE(setup.strFilespec[Setup::Input], files);
     QCOMPARE(setup.blnSingleFile, !files.isEmpty() && files != "*.*");
     QCOMPARE(setup.blnEncrypt, encrypt);
+    QCOMPARE(setup.strFilespec[Setup::Output], output);
     QCOMPARE(interaction.shown.join('|'), messages.isEmpty() ? messages : messages.arg(root));
 }
 
