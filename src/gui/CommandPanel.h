@@ -14,6 +14,11 @@ class CommandPanel : public QFrame
 public:
     CommandPanel(QWidget* parent, const QString& name);
 
+    // Moves the panel to `left` and the top nearest `wantedTop` (pixels of the window's area)
+    // at which its edge cuts no line of the summary in half, then shows it on top. Where its
+    // foot would cut one, the panel reaches down to the window's foot instead.
+    void ShowClearOfLines(int left, int wantedTop);
+
 protected:
     QPushButton* AddButton(const QString& caption);
     void SetCancelButton(QPushButton* button) { m_cancel = button; }

@@ -31,7 +31,10 @@ void Show(QLabel* nameLabel, QLabel* commentLabel, const QString& name, const QS
     const int left = row.left() + metrics.horizontalAdvance(shown) + gap;
     commentLabel->setText(comment);
     commentLabel->setGeometry(left, row.top(), std::max(0, row.right() + 1 - left), row.height());
-    commentLabel->raise();
+    commentLabel->setVisible(!comment.isEmpty()); // an empty comment is nothing to read out
+    // The comment lies over the name's row; the name stays just before it, so that a screen
+    // reader still reads the name, then its comment.
+    nameLabel->stackUnder(commentLabel);
 }
 
 } // namespace FilesLine

@@ -28,12 +28,10 @@ void KeyCommand::Open()
     m_window.SetCommandsEnabled(false);
     m_panel->Arrange(m_editor.setup().blnEncrypt);
     // Beside the menu, level with the key button where it fits.
-    const QMainWindow& main = m_window.mainWindow();
+    const QWidget& area = *m_panel->parentWidget();
     const int top =
-        std::min(m_command.mapTo(&main, QPoint()).y(), main.height() - m_panel->height() - 4);
-    m_panel->move(m_window.commandFrame().geometry().right() + 8, top);
-    m_panel->show();
-    m_panel->raise();
+        std::min(m_command.mapTo(&area, QPoint()).y(), area.height() - m_panel->height() - 4);
+    m_panel->ShowClearOfLines(m_window.commandFrame().geometry().right() + 8, top);
     m_panel->cmdKeyboardWithDisplay->setFocus();
 }
 

@@ -19,4 +19,32 @@ constexpr int RowY(int row)
     return RowTop + row * RowStep;
 }
 
+constexpr int LastRow = 12;
+
+// True when a panel edge at `y` runs through a row's line of text, leaving half of it showing.
+constexpr bool CutsALine(int y)
+{
+    for (int row = 0; row <= LastRow; ++row)
+        if (y > RowY(row) + 60 && y < RowY(row) + 60 + LabelHeight)
+            return true;
+    return false;
+}
+
+// The top nearest `wanted` at which a panel `height` high laid over the summary does not begin
+// in the middle of a line and still ends within `areaHeight`; `wanted` itself when there is
+// none. Every figure is in twips.
+constexpr int ClearTop(int wanted, int height, int areaHeight)
+{
+    const auto clear = [&](int top) {
+        return top >= 0 && top + height <= areaHeight && !CutsALine(top);
+    };
+    for (int step = 0; step <= RowStep; step += 15) {
+        if (clear(wanted - step))
+            return wanted - step;
+        if (clear(wanted + step))
+            return wanted + step;
+    }
+    return wanted;
+}
+
 } // namespace MainWindowGrid

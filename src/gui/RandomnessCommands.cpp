@@ -62,13 +62,11 @@ void RandomnessCommands::cmdRandomnessReport_Click()
     if (m_window.ClickGuard() || !m_report.CheckSidesSpecified())
         return;
     const QRect menu = m_window.commandFrame().geometry();
-    picRandomnessReport->move(m_command.width() + menu.x() + Twips::ToPixels(PanelGap),
-                              Twips::ToPixels(PanelTop));
     SetFramesEnabled(false);
     cmdInputFiles->setEnabled(RandomnessReport::SideSpecified(m_editor.setup(), Setup::Input));
     cmdOutputFiles->setEnabled(RandomnessReport::SideSpecified(m_editor.setup(), Setup::Output));
-    picRandomnessReport->show();
-    picRandomnessReport->raise();
+    picRandomnessReport->ShowClearOfLines(m_command.width() + menu.x() + Twips::ToPixels(PanelGap),
+                                          Twips::ToPixels(PanelTop));
     (cmdInputFiles->isEnabled() ? cmdInputFiles : cmdOutputFiles)->setFocus();
 }
 

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <iterator>
+
 using namespace MainWindowGrid;
 
 namespace {
@@ -28,38 +30,50 @@ SummaryLines::SummaryLines(QWidget& parent, SetupEditor& editor, QPushButton& ke
 {
     const int valueWidth = WindowWidth - ValueLeft - 120;
     const int captionWidth = ValueLeft - CaptionLeft - 60;
-    const struct
-    {
-        int row;
-        const char* text;
-    } captions[] = {{0, QT_TR_NOOP("Function:")},       {2, QT_TR_NOOP("Input folder:")},
-                    {3, QT_TR_NOOP("Input file(s):")},  {4, QT_TR_NOOP("Subfolders:")},
-                    {5, QT_TR_NOOP("Output same:")},    {6, QT_TR_NOOP("Output folder:")},
-                    {7, QT_TR_NOOP("Output file(s):")}, {8, QT_TR_NOOP("Key:")}};
-    for (const auto& caption : captions) {
-        AddLabel(nullptr, CaptionLeft, caption.row, captionWidth, tr(caption.text));
-        // Read alone, a value ("Yes", a folder) does not say what it is: its caption does.
-        m_rowCaptions[caption.row] = tr(caption.text).remove(QLatin1Char(':')).trimmed();
-    }
+    const char* const captions[] = {QT_TR_NOOP("Function:"),
+                                    nullptr,
+                                    QT_TR_NOOP("Input folder:"),
+                                    QT_TR_NOOP("Input file(s):"),
+                                    QT_TR_NOOP("Subfolders:"),
+                                    QT_TR_NOOP("Output same:"),
+                                    QT_TR_NOOP("Output folder:"),
+                                    QT_TR_NOOP("Output file(s):"),
+                                    QT_TR_NOOP("Key:")};
+    // Read alone, a value ("Yes", a folder) does not say what it is: its caption does.
+    for (int row = 0; row < int(std::size(captions)); ++row)
+        if (captions[row] != nullptr)
+            m_rowCaptions[row] = tr(captions[row]).remove(QLatin1Char(':')).trimmed();
     m_rowCaptions[1] = tr("Hint");
     m_rowCaptions[12] = tr("The operation file the setup came from");
-
+    // Row by row, each caption before its values: a screen reader reads the labels in the
+    // order they were made.
+    const auto caption = [&](int row) {
+        AddLabel(nullptr, CaptionLeft, row, captionWidth, tr(captions[row]));
+    };
+    caption(0);
     lblFunction = AddLabel("lblFunction", ValueLeft, 0, 1300);
     lblFunction2 = AddLabel("lblFunction2", ValueLeft + 1300, 0, valueWidth - 1300);
     lblSingleFile = AddLabel("lblSingleFile", CaptionLeft, 1, WindowWidth - CaptionLeft - 120);
     const char* const directoryNames[] = {"lblDirectory0", "lblDirectory1"};
     const char* const filesNames[] = {"lblFiles0", "lblFiles1"};
     const char* const filesNames2[] = {"lblFiles20", "lblFiles21"};
-    for (int side = 0; side < 2; ++side) {
+    const auto addSide = [&](int side) {
         const int row = side == Setup::Input ? 2 : 6;
+        caption(row);
         lblDirectory[side] = AddLabel(directoryNames[side], ValueLeft, row, valueWidth);
+        caption(row + 1);
         lblFiles[side] = AddLabel(filesNames[side], ValueLeft, row + 1, valueWidth);
         lblFiles2[side] = AddLabel(filesNames2[side], ValueLeft, row + 1, valueWidth);
-    }
+    };
+    addSide(Setup::Input);
+    caption(4);
     lblSubdirectories = AddLabel("lblSubdirectories", ValueLeft, 4, 600);
     lblSubdirectories2 = AddLabel("lblSubdirectories2", ValueLeft + 600, 4, valueWidth - 600);
+    caption(5);
     lblOutputFilesSame = AddLabel("lblOutputFilesSame", ValueLeft, 5, 600);
     lblOutputFilesSame2 = AddLabel("lblOutputFilesSame2", ValueLeft + 600, 5, valueWidth - 600);
+    addSide(Setup::Output);
+    caption(8);
     lblKeyFrom = AddLabel("lblKeyFrom", ValueLeft, 8, valueWidth);
     const int filenameLeft = Twips::FromPixels(setupRow.x());
     lblSetupFilename =
@@ -161,5 +175,7 @@ void SummaryLines::RefreshSide(int side)
 
 void SummaryLines::RefreshHintLine()
 {
-    lblSingleFile->setText(FileSummary::HintLine(m_editor.setup()));
+    const QString hint = FileSummary::HintLine(m_editor.setup());
+    lblSingleFile->setText(hint);
+    lblSingleFile->setVisible(!hint.isEmpty()); // an empty line is nothing to read out
 }

@@ -5,7 +5,8 @@
 class QLabel;
 class QPushButton;
 
-// The credits: the program's name and version, opened from the help window's "Author" button.
+// The credits: the program's name, version and copyright, and the libraries it stands on with
+// their licences, opened from the help window's "Author" button.
 class frmCredits : public QDialog
 {
     Q_OBJECT

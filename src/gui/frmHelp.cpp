@@ -20,6 +20,8 @@ constexpr int TextLeft = 175;
 constexpr int TextTop = 120;
 constexpr int ButtonWidth = 1215;
 constexpr int ButtonHeight = 375;
+// A window's title bar and lower border, which the distances below were measured with.
+constexpr int TitleBarHeight = 420;
 
 // The help text, built into the program from data/zr7e-help.txt.
 QString HelpTextFile()
@@ -130,8 +132,11 @@ void frmHelp::resizeEvent(QResizeEvent* event)
         resize(Twips::ToPixels(MinimumSize), Twips::ToPixels(MinimumSize));
         return;
     }
-    txbText->setGeometry(Twips::Rect(TextLeft, TextTop, width - 350, height - 1300));
-    const int buttonTop = height - 1010;
+    // The text and the buttons keep their distances from the window's lower edge, measured
+    // from the outside of the window with its title bar; this height is the inside's alone.
+    const int outerHeight = height + TitleBarHeight;
+    txbText->setGeometry(Twips::Rect(TextLeft, TextTop, width - 350, outerHeight - 1300));
+    const int buttonTop = outerHeight - 1010;
     cmdClose->setGeometry(
         Twips::Rect(width - ButtonWidth - 500, buttonTop, ButtonWidth, ButtonHeight));
     cmdCredit->setGeometry(Twips::Rect(500, buttonTop, ButtonWidth, ButtonHeight));

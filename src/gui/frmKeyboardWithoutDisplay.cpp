@@ -8,6 +8,7 @@
 #include "support/Interaction.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -175,5 +176,15 @@ bool frmKeyboardWithoutDisplay::eventFilter(QObject* watched, QEvent* event)
     // Pointing at a button or a key box gives it the focus.
     if (event->type() == QEvent::Enter && static_cast<QWidget*>(watched)->isEnabled())
         static_cast<QWidget*>(watched)->setFocus();
+    // Enter in the first box goes on to the repetition once the key is long enough, so that
+    // the repetition is not typed onto the key by someone who cannot see either.
+    if (watched == txbKey[0] && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (txbKey[1]->isEnabled())
+                txbKey[1]->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }

@@ -86,7 +86,8 @@ QPushButton* frmMain::AddButton(QFrame* frame, const char* name, const QString& 
     return button;
 }
 
-// The right button and F1 on a command ask for help at `heading`; the mouse over it focuses it.
+// The right button and F1 on a command ask for help at `heading`; the mouse over it and its
+// Alt+letter shortcut focus it.
 void frmMain::WatchCommand(QPushButton* command, int heading)
 {
     command->installEventFilter(this);
@@ -97,6 +98,7 @@ void frmMain::CreateControls()
 {
     fraMenu = new QFrame(centralWidget());
     fraMenu->setObjectName(QStringLiteral("fraMenu"));
+    fraMenu->setAccessibleName(tr("Operation commands"));
     fraMenu->setGeometry(Twips::Rect(60, RowTop - 60, MenuWidth, 12 * RowStep + 60));
     // Each command has its own Alt+letter in the window; the key button keeps its letter when
     // its caption follows the function.
@@ -119,6 +121,7 @@ void frmMain::CreateControls()
     constexpr int SetupButtonWidth = 1400;
     fraSetup = new QFrame(centralWidget());
     fraSetup->setObjectName(QStringLiteral("fraSetup"));
+    fraSetup->setAccessibleName(tr("Program commands"));
     fraSetup->setGeometry(Twips::Rect(WindowWidth - 3 * (SetupButtonWidth + 90) - 120,
                                       RowY(11) - 60, 3 * (SetupButtonWidth + 90) + 60,
                                       RowStep + 60));
@@ -317,6 +320,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::Enter:
         static_cast<QWidget*>(watched)->setFocus();
+        break;
+    case QEvent::Shortcut:
+        // Alt and the underlined letter press the command as a click does, focus included.
+        static_cast<QWidget*>(watched)->setFocus(Qt::ShortcutFocusReason);
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

@@ -6,6 +6,7 @@
 #include "frmPurgeAdvice.h"
 #include "support/Interaction.h"
 
+#include <QAccessibleWidget>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -68,12 +69,23 @@ void SetButton(QPushButton* button, const QString& caption, int width)
     button->resize(Twips::ToPixels(width), Twips::ToPixels(ButtonHeight));
 }
 
+// The report is a window of its own made from a plain widget, which screen readers would be
+// told is a filler inside another window: it is announced as a window, with its title.
+QAccessibleInterface* AccessibleReport(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("frmReport") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 frmReport::frmReport(QWidget* mainWindow, BatchDriver& driver, Interaction& interaction)
     : QWidget(nullptr), m_main(mainWindow), m_interaction(interaction), m_driver(driver)
 {
     setObjectName(QStringLiteral("frmReport"));
+    static const bool announced = (QAccessible::installFactory(AccessibleReport), true);
+    Q_UNUSED(announced)
     setWindowTitle(tr("Randomness report"));
     setFont(QFont(QStringLiteral("Liberation Sans"), 9));
     // Left open when the main window closes, it must not keep the program running.

@@ -4,6 +4,7 @@
 #include "GuiKeyDialogs.h"
 #include "HelpCommands.h"
 #include "MessageBoxInteraction.h"
+#include "ReadableStyle.h"
 #include "core/ProgramPaths.h"
 #include "core/Setup.h"
 #include "core/StartArguments.h"
@@ -89,6 +90,7 @@ int main(int argc, char* argv[])
     // Read before start-up moves to the home folder: relative paths name files from here.
     const QStringList startPaths = StartArguments::Paths(QCoreApplication::arguments());
     InstallTranslations(app);
+    ReadableStyle::Install();
     // The desktop entry the windows belong to, and their icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.revarodevaza.zr7e"));
     QApplication::setWindowIcon(

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -93,4 +94,21 @@ struct MainWindowWidgets
 inline MainWindowWidgets Widgets(const QObject& window)
 {
     return MainWindowWidgets(window);
+}
+
+// The visible lines of text beside `panel` that one of its edges runs through, so that half of
+// the line shows: none may be.
+inline QStringList LinesCutBy(const QWidget& panel)
+{
+    QStringList cut;
+    const QRect area = panel.geometry();
+    for (const QLabel* line :
+         panel.parentWidget()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QRect text = line->geometry();
+        const auto through = [&](int y) { return y > text.top() && y < text.bottom(); };
+        if (line->isVisible() && !line->text().isEmpty() && text.right() > area.left() &&
+            text.left() < area.right() && (through(area.top()) || through(area.bottom())))
+            cut << line->text();
+    }
+    return cut;
 }

@@ -123,6 +123,38 @@ void tst_accessibility::screenReaderFindsEveryControl()
                 QAccessible::queryAccessibleInterface(w)->text(QAccessible::Description).isEmpty())
                 faults << QStringLiteral("undescribed: ") + w->objectName();
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    // The report is announced as a window, the command groups by their names, and each row of
+    // the summary is read as its caption, then its values, with no empty line between.
+    QCOMPARE(QAccessible::queryAccessibleInterface(&main.report())->role(), QAccessible::Window);
+    for (const char* group : {"fraMenu", "fraSetup"})
+        QVERIFY(QAccessible::queryAccessibleInterface(main.findChild<QWidget*>(group))
+                    ->text(QAccessible::Name)
+                    .contains(QRegularExpression(QStringLiteral("\\w"))));
+    QAccessibleInterface* lines = QAccessible::queryAccessibleInterface(main.centralWidget());
+    QStringList read;
+    for (int i = 0; i < lines->childCount(); ++i) {
+        QAccessibleInterface* line = lines->child(i);
+        if (line->role() == QAccessible::StaticText &&
+            !static_cast<QWidget*>(line->object())->isHidden())
+            read << line->text(QAccessible::Name) + QLatin1Char('|') +
+                        line->text(QAccessible::Description);
+    }
+    QString caption;
+    int values = 0;
+    for (const QString& line : read) {
+        const QString name = line.section(QLatin1Char('|'), 0, 0);
+        const QString about = line.section(QLatin1Char('|'), 1);
+        QVERIFY2(!name.isEmpty(), qPrintable(read.join(QStringLiteral("; "))));
+        if (name.endsWith(QLatin1Char(':'))) {
+            QVERIFY2(caption.isEmpty() || values > 0, qPrintable(caption));
+            caption = name.chopped(1);
+            values = 0;
+        } else if (read.contains(about + QStringLiteral(":|"))) {
+            QVERIFY2(about == caption, qPrintable(read.join(QStringLiteral("; "))));
+            ++values;
+        }
+    }
+    QVERIFY(values > 0);
     // "Online documentation" is a link to follow.
     QAccessibleInterface* link =
         QAccessible::queryAccessibleInterface(main.findChild<QWidget*>("lblOnlineDocumentation"));

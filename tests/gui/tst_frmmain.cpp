@@ -6,6 +6,7 @@
 #include "gui/FileDialog.h"
 #include "gui/KeyFromPanel.h"
 #include "gui/ReadableColour.h"
+#include "gui/ReadableStyle.h"
 #include "gui/SetupMenu.h"
 #include "gui/SetupPanel.h"
 #include "gui/frmMain.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -53,6 +55,8 @@ private slots:
     void documentationLinkByKeyboard();
     void linkStandsOutUnderAnyPalette_data();
     void linkStandsOutUnderAnyPalette();
+    void controlsStandOutUnderAnyPalette_data() { linkStandsOutUnderAnyPalette_data(); }
+    void controlsStandOutUnderAnyPalette();
 
 private:
     QTemporaryDir m_config;
@@ -84,6 +88,7 @@ void tst_frmmain::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     QVERIFY(Language::Load(ZR7_DATA_DIR "/zr7e.dat") > 0);
+    ReadableStyle::Install();
 }
 
 void tst_frmmain::init()
@@ -285,6 +290,7 @@ void tst_frmmain::keyPanelLayout()
                  Widgets(w).picKeyFrom->cmdKeyboardWithDisplay->y(),
              (buttons - 1) * h);
     QVERIFY(Widgets(w).picKeyFrom->geometry().bottom() < w.height());
+    QCOMPARE(LinesCutBy(*Widgets(w).picKeyFrom), QStringList());
     QTest::mouseClick(Widgets(w).picKeyFrom->cmdDontSpecifyKeyNow, Qt::LeftButton);
     QVERIFY(!Widgets(w).picKeyFrom->isVisible());
     QVERIFY(Widgets(w).fraMenu->isEnabled() && Widgets(w).fraSetup->isEnabled());
@@ -441,10 +447,17 @@ void tst_frmmain::everyCommandHasItsOwnAltLetter()
     QCOMPARE(commands, 15);
     QCOMPARE(letters.size(), 15);
 
-    // Alt+letter performs the command; the key button keeps its letter for decryption.
+    // Alt+letter performs the command and takes the focus to it, as a click does; the key
+    // button keeps its letter for decryption.
     const QKeySequence keyLetter = QKeySequence::mnemonic(Widgets(w).cmdKeyFrom->text());
+    Widgets(w).cmdSubdirectories->setFocus();
     QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
     QTRY_COMPARE(w.setup().blnEncrypt, false);
+    QVERIFY(Widgets(w).cmdFunction->hasFocus());
+    const bool subfolders = w.setup().blnSubdirectories;
+    QTest::keyClick(&w, Qt::Key_B, Qt::AltModifier);
+    QTRY_COMPARE(w.setup().blnSubdirectories, !subfolders);
+    QVERIFY(Widgets(w).cmdSubdirectories->hasFocus());
     QCOMPARE(Caption(Widgets(w).cmdKeyFrom), QStringLiteral("Decryption key"));
     QCOMPARE(QKeySequence::mnemonic(Widgets(w).cmdKeyFrom->text()), keyLetter);
     QTest::keyClick(&w, Qt::Key(keyLetter[0].key()), Qt::AltModifier);
@@ -517,6 +530,46 @@ void tst_frmmain::linkStandsOutUnderAnyPalette()
     const QColor wanted = palette.color(QPalette::Link).toHsl();
     QVERIFY2(underline.hslSaturation() > 100 && qAbs(underline.hslHue() - wanted.hslHue()) < 10,
              qPrintable(underline.name()));
+}
+
+namespace {
+
+// The strongest contrast between a pixel of `widget` as drawn and the window's background.
+double StrongestContrast(QWidget& widget, const QColor& window)
+{
+    const QImage shown = widget.grab().toImage();
+    double strongest = 1;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            strongest = qMax(strongest, ReadableColour::Contrast(shown.pixelColor(x, y), window));
+    return strongest;
+}
+
+} // namespace
+
+// The ring of an unselected radio button, and the focus ring of a button reached with Tab,
+// stand out from the window at 3:1 (neither has a caption, so nothing else is drawn strong).
+void tst_frmmain::controlsStandOutUnderAnyPalette()
+{
+    QFETCH(QPalette, palette);
+    QWidget window;
+    window.setPalette(palette);
+    auto* radio = new QRadioButton(&window);
+    auto* first = new QPushButton(QStringLiteral("x"), &window);
+    auto* button = new QPushButton(&window);
+    radio->setGeometry(10, 10, 24, 24);
+    first->setGeometry(10, 40, 80, 30);
+    button->setGeometry(10, 80, 80, 30);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const QColor background = palette.color(QPalette::Window);
+    const double ring = StrongestContrast(*radio, background);
+    QVERIFY2(ring >= ReadableStyle::ControlContrast, qPrintable(QString::number(ring)));
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Tab);
+    QVERIFY(button->hasFocus());
+    const double focus = StrongestContrast(*button, background);
+    QVERIFY2(focus >= ReadableStyle::ControlContrast, qPrintable(QString::number(focus)));
 }
 
 QTEST_MAIN(tst_frmmain)

@@ -205,11 +205,17 @@ void tst_keydialogs::withoutDisplayOpensTheRepetitionAtSixteen()
         QCOMPARE(dialog.lblChecksumIs->isVisible(), open);
         QCOMPARE(dialog.cmdOK->isEnabled(), ok);
     };
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
     state(false, false);
     QTest::keyClicks(dialog.txbKey[0], QStringLiteral("abcd efgh ijkl mno   "));
     state(false, false);
+    // Enter goes on to the repetition only once the key is long enough.
+    QTest::keyClick(dialog.txbKey[0], Qt::Key_Return);
+    QVERIFY(dialog.txbKey[0]->hasFocus());
     QTest::keyClicks(dialog.txbKey[0], QStringLiteral("p"));
     state(true, false);
+    QTest::keyClick(dialog.txbKey[0], Qt::Key_Return);
+    QVERIFY(dialog.txbKey[1]->hasFocus());
     QCOMPARE(dialog.lblChecksumIs->text(), Checksum("ABCDEFGHIJKLMNOP"));
     QTest::keyClicks(dialog.txbKey[1], QStringLiteral("ABCDEFGHIJKLMNO"));
     state(true, false);

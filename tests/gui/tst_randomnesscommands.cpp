@@ -80,6 +80,7 @@ void tst_randomnesscommands::choices()
         return;
     }
     QVERIFY(commands.picRandomnessReport->isVisible());
+    QCOMPARE(LinesCutBy(*commands.picRandomnessReport), QStringList());
     QVERIFY(!Widgets(w).fraMenu->isEnabled() && !Widgets(w).fraSetup->isEnabled());
     QCOMPARE(commands.cmdInputFiles->isEnabled(), input);
     QVERIFY(commands.cmdOutputFiles->isEnabled());
