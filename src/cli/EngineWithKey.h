@@ -6,7 +6,6 @@
 #include "Messages.h"
 #include "keys/KeyRecord.h"
 
-
 // Reads the key the options name and hands it to a ready engine, for the commands that work on
 // the engine directly (pipes, verify); the key text is wiped once the engine holds it.
 // ExitStatus::Done when the engine is ready, or the exit status to end with after the message

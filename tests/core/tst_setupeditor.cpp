@@ -224,7 +224,8 @@ void TestSetupEditor::startArguments_data()
                                              << "";
     QTest::newRow("\"--\" ends the options, and is no path")
         << QStringList{"--", "flat/a.txt"} << "flat/"
-        << "a.txt" << true << "" << "";
+        << "a.txt" << true << ""
+        << "";
     QTest::newRow("a missing path: told, nothing changes") << QStringList{"gone.txt"} << ""
                                                            << "" << false << ""
                                                            << "Error: File %1gone.txt not found!";
