@@ -8,7 +8,8 @@
 # REVIEW_DIR the folder of every other picture, taken to be looked at and shipped with nothing
 # (default build/screenshots). The script starts its own X
 # server on display :95 (set ZR7_SHOTS_DISPLAY to use another) with openbox on it, gives the
-# program a scratch home with a few sample files, a keyfile and a saved setup, drives it with
+# program a scratch home with a few sample files, a keyfile and a saved setup (shown to it as
+# /home/sam, so that the pictures show the paths a user would have), drives it with
 # the keyboard as a user would and takes each window as a PNG of that window alone:
 #
 #   main-window.png         the main window with a setup and a key
@@ -95,9 +96,19 @@ trap 'exit 130' INT TERM HUP
 
 # --- The scratch home ------------------------------------------------------------------------
 
-home="$scratch/home"
+# The pictures show the paths the program is given, so the scratch home is laid over /home in
+# a mount namespace of the program's own and the program sees /home/sam, as a user's would be.
+# Where the system allows no such namespace, the program sees the scratch path itself.
+homes="$scratch/homes"
+home="$homes/sam"
+shown_home="$home"
+if unshare --mount --map-root-user true 2>/dev/null; then
+    shown_home=/home/sam
+else
+    say "no mount namespace here: the pictures show the scratch path $home"
+fi
 config="$home/.config"
-mkdir -p "$home/documents" "$home/safe" "$home/keys" "$config/zr7e" "$scratch/runtime"
+mkdir -p "$home/Documents" "$home/safe" "$home/keys" "$config/zr7e" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
 
 # Text of some length, so that the randomness report gives every file a value.
@@ -108,14 +119,14 @@ sample_text() {
             "$subject" "$i" $((i % 28 + 1))
     done
 }
-sample_text "Quarterly report" 120 >"$home/documents/report.txt"
-sample_text "Meeting notes" 40 >"$home/documents/notes.txt"
-sample_text "Letter to the bank" 25 >"$home/documents/letter.txt"
+sample_text "Quarterly report" 120 >"$home/Documents/report.txt"
+sample_text "Meeting notes" 40 >"$home/Documents/notes.txt"
+sample_text "Letter to the bank" 25 >"$home/Documents/letter.txt"
 printf 'month,income,costs\nJanuary,4200,3100\nFebruary,4150,2980\nMarch,4390,3320\n' \
-    >"$home/documents/budget.csv"
+    >"$home/Documents/budget.csv"
 "$cli" newkey "$home/keys/my.key" >/dev/null
 mkdir -p "$home/zr7test"
-cp "$home/documents/notes.txt" "$home/zr7test/notes.tst"
+cp "$home/Documents/notes.txt" "$home/zr7test/notes.tst"
 
 # A setup: encrypt FOLDER/FILES to safe/*.zr7, or in place when IN_PLACE is 1.
 opn_line() { printf '%s\r\n' "$1"; }
@@ -128,14 +139,14 @@ write_setup() {
     opn_line " 0 "         # no subfolders
     opn_line "\"$folder/\""
     opn_line "\"$files\""
-    opn_line "\"$home/safe/\""
+    opn_line "\"$shown_home/safe/\""
     opn_line '"*.zr7"'
 }
 # The reliability test is offered for the .tst files of a folder named zr7test.
-write_setup "$home/zr7test" '*.tst' >"$home/test.opn"
+write_setup "$shown_home/zr7test" '*.tst' >"$home/test.opn"
 # Encrypting a .doc file in place brings the antivirus question and the purge advice.
 mkdir -p "$home/office"
-write_setup "$home/office" '*.doc' 1 >"$home/office.opn"
+write_setup "$shown_home/office" '*.doc' 1 >"$home/office.opn"
 
 # A dark colour scheme as a KDE desktop writes it.
 mkdir -p "$scratch/desktop"
@@ -186,16 +197,26 @@ sleep 1
 # retake gives the same pictures on any machine; the arguments add to its environment. Each
 # start begins with the first setup and an empty output folder.
 start_program() {
-    write_setup "$home/documents" '*.txt' >"$config/zr7e/zr7e.opn"
+    write_setup "$shown_home/Documents" '*.txt' >"$config/zr7e/zr7e.opn"
     rm -f "$home/safe/"*
     sample_text "Minutes" 30 >"$home/office/minutes.doc"
+    local inside=(env) run=$program
+    if [[ "$shown_home" != "$home" ]]; then
+        # The real /home stays reachable for a program built under it.
+        mkdir -p "$scratch/realhome"
+        [[ "$program" != /home/* ]] || run="$scratch/realhome/${program#/home/}"
+        inside=(unshare --mount --map-root-user sh -c
+            'mount --rbind /home "$0/realhome" && mount --bind "$0/homes" /home && exec "$@"'
+            "$scratch" env)
+    fi
     cd "$home"
-    env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP \
+    "${inside[@]}" -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP \
         -u DBUS_SESSION_BUS_ADDRESS -u KDE_SESSION_VERSION -u XDG_CONFIG_DIRS \
-        HOME="$home" XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$home/.local/share" \
-        XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$scratch/runtime" \
+        HOME="$shown_home" XDG_CONFIG_HOME="$shown_home/.config" \
+        XDG_DATA_HOME="$shown_home/.local/share" XDG_CACHE_HOME="$shown_home/.cache" \
+        XDG_RUNTIME_DIR="$scratch/runtime" \
         LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1 "$@" \
-        "$program" >>"$scratch/program.log" 2>&1 &
+        "$run" >>"$scratch/program.log" 2>&1 &
     app_pid=$!
 }
 
@@ -263,7 +284,7 @@ guide_windows() {
     keys Tab Tab Return
     dialog=$(wait_window 'from keyfile$')
     wait_active "$dialog"
-    xdotool type --delay 20 "$home/keys/my.key"
+    xdotool type --delay 20 "$shown_home/keys/my.key"
     [[ -z "$prefix" ]] || shoot "$dialog" file-dialog.png
     keys Return
     question=$(wait_window 'my\.key$')
@@ -330,7 +351,7 @@ other_windows() {
     keys Escape
 
     # The reliability test, offered by "Do it!" for a setup of .tst files in zr7test.
-    load_setup "$home/test.opn"
+    load_setup "$shown_home/test.opn"
     keys alt+d
     test=$(wait_window '^Reliability test$')
     wait_active "$test"
@@ -338,7 +359,7 @@ other_windows() {
     keys Escape
 
     # The antivirus question and the purge advice, both answered with their default button.
-    load_setup "$home/office.opn"
+    load_setup "$shown_home/office.opn"
     keys alt+d
     confirm=$(wait_window '^Confirm operation$')
     wait_active "$confirm"
@@ -361,7 +382,7 @@ other_windows() {
     keys alt+s
     dialog=$(wait_window '^Specify file to be')
     wait_active "$dialog"
-    xdotool type --delay 20 "$home/documents/report.txt"
+    xdotool type --delay 20 "$shown_home/Documents/report.txt"
     keys Return
     back_to_main
     sleep 1
@@ -379,7 +400,7 @@ other_windows() {
     key_window 0 'Type key .with display.$' type-key-with-display.png
     key_window 1 'Type key .without display.$' type-key-without-display.png
     key_window 3 '^Specify new keyfile$'
-    xdotool type --delay 20 "$home/keys/new.key"
+    xdotool type --delay 20 "$shown_home/keys/new.key"
     keys Return
     window=$(wait_window '^Create random key$')
     wait_active "$window"

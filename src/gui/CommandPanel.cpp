@@ -18,17 +18,15 @@ CommandPanel::CommandPanel(QWidget* parent, const QString& name) : QFrame(parent
 
 void CommandPanel::ShowClearOfLines(int left, int wantedTop)
 {
-    const int area = parentWidget()->height();
-    const int top = Twips::ToPixels(MainWindowGrid::ClearTop(
-        Twips::FromPixels(wantedTop), Twips::FromPixels(height()), Twips::FromPixels(area)));
-    // One pixel either side of a line's box counts as cutting it.
-    const auto cuts = [](int y) {
-        return MainWindowGrid::CutsALine(Twips::FromPixels(y - 1)) ||
-               MainWindowGrid::CutsALine(Twips::FromPixels(y + 1));
-    };
-    if (cuts(top + height()))
-        resize(width(), area - top - 3);
-    move(left, top);
+    // The height the panel was made with: a foot moved down before is not a new start.
+    if (m_ownHeight == 0)
+        m_ownHeight = height();
+    const int area = Twips::FromPixels(parentWidget()->height());
+    const int top = MainWindowGrid::ClearTop(Twips::FromPixels(wantedTop),
+                                             Twips::FromPixels(m_ownHeight), area);
+    const int tall = MainWindowGrid::ClearHeight(top, Twips::FromPixels(m_ownHeight), area);
+    resize(width(), std::max(m_ownHeight, Twips::ToPixels(tall)));
+    move(left, Twips::ToPixels(top));
     show();
     raise();
 }

@@ -16,7 +16,7 @@ public:
 
     // Moves the panel to `left` and the top nearest `wantedTop` (pixels of the window's area)
     // at which its edge cuts no line of the summary in half, then shows it on top. Where its
-    // foot would cut one, the panel reaches down to the window's foot instead.
+    // foot would cut one, the panel reaches down just past that line.
     void ShowClearOfLines(int left, int wantedTop);
 
 protected:
@@ -27,4 +27,5 @@ protected:
 
 private:
     QPushButton* m_cancel = nullptr;
+    int m_ownHeight = 0;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 // The main window's grid, in twips: the command buttons down the left side, one row each, and
 // beside them a caption and a value for each row.
 namespace MainWindowGrid {
@@ -45,6 +47,16 @@ constexpr int ClearTop(int wanted, int height, int areaHeight)
             return wanted + step;
     }
     return wanted;
+}
+
+// The least height of at least `height` at which a panel from `top` ends clear of every line,
+// within `areaHeight`: a foot that would run through a line moves down past it. All in twips.
+constexpr int ClearHeight(int top, int height, int areaHeight)
+{
+    int foot = top + height;
+    while (foot < areaHeight && (CutsALine(foot - 15) || CutsALine(foot + 15)))
+        foot += 15;
+    return std::min(foot, areaHeight) - top;
 }
 
 } // namespace MainWindowGrid
