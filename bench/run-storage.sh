@@ -16,9 +16,6 @@
 # The load average before and after each storage is printed, with how many processors other
 # programs kept busy meanwhile: at a quarter of one or more the figures were taken under load (a
 # build or a test beside them), are marked so and are not results.
-#
-# Last, zr7bench times the first file's read-ahead during the key derivation against none on
-# each of the three storages (256 MiB, or ZR7BENCH_FILE_MIB, evicted from the page cache).
 set -euo pipefail
 export LC_ALL=C
 
@@ -26,7 +23,6 @@ DATA=${1:-/tmp/zr7-storage}
 RUNS=${RUNS:-3}
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CLI=${BUILD:-$REPO/build}/bin/zr7e-cli
-BENCH=${BUILD:-$REPO/build}/bench/zr7bench
 KEY="zr7 storage bench key, long enough"
 
 die() {
@@ -124,14 +120,3 @@ storage() {
 storage disk "$DATA/disk"
 storage tmpfs "$DATA/tmpfs"
 storage loop "$DATA/loop"
-
-# The first file read ahead during the key derivation, or not, on each storage, from an input
-# that is not in the page cache (zr7bench evicts it before every run). READAHEAD=0 leaves it out.
-if [[ ${READAHEAD:-1} == 1 && -x $BENCH ]]; then
-    for name in disk tmpfs loop; do
-        echo "$name: read-ahead of the first file (arg 1) against none (arg 0), $RUNS runs each"
-        ZR7BENCH_DIR=$DATA/$name "$BENCH" --benchmark_filter=FirstFileReadAhead \
-            --benchmark_repetitions="$RUNS" --benchmark_report_aggregates_only=true 2>&1 |
-            grep -E '_median' | sed 's/^/  /'
-    done
-fi

@@ -1,20 +1,11 @@
 #include "EngineKeys.h"
 
 #include "PosixFile.h"
-#include "ReadAhead.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-
-namespace {
-
-// How much of a file is at most read ahead while its key is derived: more than a disk delivers
-// in that time.
-constexpr off_t FirstFileReadAhead = off_t{1} << 30;
-
-} // namespace
 
 bool EngineKeys::allocate(std::size_t maxLength)
 {
@@ -67,10 +58,8 @@ void EngineKeys::derive(const SecureBuffer& key, std::size_t keyLength,
 {
     const std::string_view text(reinterpret_cast<const char*>(key.data()), keyLength);
     PosixFile::Fd input;
-    if (!firstInput.empty())
+    if (!encrypt && !firstInput.empty())
         input = PosixFile::Fd(::open(firstInput.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    // A file that is not in the page cache comes off the disk while the key is derived.
-    const ReadAhead readAhead(input.get(), FirstFileReadAhead);
     MasterKeyCache::Salt salt;
     if (encrypt) {
         salt = m_cache.saltForEncryption(text, params);
@@ -88,17 +77,6 @@ void EngineKeys::derive(const SecureBuffer& key, std::size_t keyLength,
     (void)m_cache.masterKey(text, salt, params,
                             encrypt ? MasterKeyCache::Use::Encryption
                                     : MasterKeyCache::Use::Decryption);
-}
-
-// A derivation takes a large part of a second: meanwhile the file is read into the page cache,
-// so that one that comes from the disk is partly there when its chunks are wanted.
-const std::uint8_t* EngineKeys::masterKey(int input, const StreamFormat::Header& header,
-                                          MasterKeyCache::Use use)
-{
-    if (m_cache.holds(text(), header.salt, header.kdf))
-        return m_cache.masterKey(text(), header.salt, header.kdf, use);
-    const ReadAhead readAhead(input, FirstFileReadAhead);
-    return m_cache.masterKey(text(), header.salt, header.kdf, use);
 }
 
 void EngineKeys::await()

@@ -33,7 +33,7 @@ public:
 
     // Derives the master key for `key` ahead: for an encryption under the salt the next
     // encryption with this key will use, for a decryption under the salt in the header of
-    // `firstInput`, whose start is read ahead meanwhile.
+    // `firstInput`.
     void prepare(std::string_view key, const std::string& firstInput, bool encrypt,
                  StreamFormat::KdfParams params);
     void await();
@@ -47,10 +47,11 @@ public:
     {
         return m_cache.saltForEncryption(text(), params);
     }
-    // The master key of the key text for a file's header (nullptr when it cannot be derived);
-    // meanwhile the file `input` is read into the page cache.
-    const std::uint8_t* masterKey(int input, const StreamFormat::Header& header,
-                                  MasterKeyCache::Use use);
+    // The master key of the key text for a file's header (nullptr when it cannot be derived).
+    const std::uint8_t* masterKey(const StreamFormat::Header& header, MasterKeyCache::Use use)
+    {
+        return m_cache.masterKey(text(), header.salt, header.kdf, use);
+    }
     // Keeps the key derived for a file's header only when its commitment matched.
     void settle(const StreamFormat::Header& header, bool matched)
     {

@@ -61,7 +61,7 @@ int CipherEngine::encrypt(int input, int output)
     randombytes_buf(header.nonce.data(), header.nonce.size());
     std::uint8_t headerBytes[HeaderSize];
     StreamFormat::encodeHeader(header, headerBytes);
-    const std::uint8_t* master = m_keys.masterKey(input, header, MasterKeyCache::Use::Encryption);
+    const std::uint8_t* master = m_keys.masterKey(header, MasterKeyCache::Use::Encryption);
     if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
                                               header.commitment.data()))
         return KeyDerivationFailed;
@@ -128,7 +128,7 @@ int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, boo
         return RetiredFormat;
     if (got < static_cast<long long>(HeaderSize) || check != StreamFormat::HeaderCheck::Valid)
         return InvalidBlock;
-    const std::uint8_t* master = m_keys.masterKey(input, header, MasterKeyCache::Use::Decryption);
+    const std::uint8_t* master = m_keys.masterKey(header, MasterKeyCache::Use::Decryption);
     const bool keyed = master != nullptr && m_cipher.setKey(master, StreamFormat::MasterKeySize,
                                                             headerBytes, header.commitment.data());
     // The commitment binds the file to one key: another key is refused here, by design, before
