@@ -5,6 +5,7 @@
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "Messages.h"
+#include "PosixFile.h"
 #include "core/FileResultText.h"
 #include "support/ProcessHardening.h"
 #include "support/SizeText.h"
@@ -46,7 +47,7 @@ QString OutputConflict(const QString& keyFile)
     if (::fstat(STDOUT_FILENO, &output) != 0 || !S_ISREG(output.st_mode))
         return {};
     const auto same = [&](const struct stat& other) {
-        return other.st_dev == output.st_dev && other.st_ino == output.st_ino;
+        return PosixFile::sameIdentity(other, output);
     };
     struct stat other = {};
     if (::fstat(STDIN_FILENO, &other) == 0 && same(other))

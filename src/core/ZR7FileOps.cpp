@@ -33,8 +33,7 @@ std::string Native(const QString& path)
 bool LeadsTo(const QString& path, const struct stat& target)
 {
     struct stat info;
-    return ::stat(Native(path).c_str(), &info) == 0 && info.st_dev == target.st_dev &&
-           info.st_ino == target.st_ino;
+    return ::stat(Native(path).c_str(), &info) == 0 && PosixFile::sameIdentity(info, target);
 }
 
 // The result code of a file that could not be taken on, or whose result could not take its

@@ -151,8 +151,8 @@ int overwriteWithRandom(int folderFd, const std::string& path, const struct stat
         return CannotOpen;
     struct stat opened;
     // The name must still lead to the file that was examined, not to one swapped in.
-    if (::fstat(fd.get(), &opened) != 0 || opened.st_dev != seen.st_dev ||
-        opened.st_ino != seen.st_ino || !S_ISREG(opened.st_mode))
+    if (::fstat(fd.get(), &opened) != 0 || !PosixFile::sameIdentity(opened, seen) ||
+        !S_ISREG(opened.st_mode))
         return CannotOpen;
 
     const int written = writeNoise(fd.get(), static_cast<std::uint64_t>(opened.st_size));

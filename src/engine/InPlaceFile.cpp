@@ -3,6 +3,7 @@
 #include "Durability.h"
 #include "FileMetadata.h"
 #include "FileUtility.h"
+#include "PosixFile.h"
 #include "SystemCalls.h"
 
 #include <cerrno>
@@ -26,18 +27,13 @@ bool SameTime(const timespec& a, const timespec& b)
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // True when the folder of `path` is the folder open at `folderFd`: a path whose folder was
 // swapped for a symbolic link, or for another folder, leads elsewhere.
 bool FolderStillAt(const std::string& path, int folderFd)
 {
     struct stat atPath, opened;
     return ::stat(PosixFile::folderOf(path).c_str(), &atPath) == 0 &&
-           ::fstat(folderFd, &opened) == 0 && SameFile(atPath, opened);
+           ::fstat(folderFd, &opened) == 0 && PosixFile::sameIdentity(atPath, opened);
 }
 
 // True when another program has the file open for writing. A read lease can be taken only
@@ -203,7 +199,7 @@ bool InPlaceFile::Unchanged(bool afterExchange) const
     struct stat atName;
     const std::string& where = afterExchange ? m_resultName : m_name;
     return ::fstatat(m_folderFd, where.c_str(), &atName, AT_SYMLINK_NOFOLLOW) == 0 &&
-           SameFile(atName, m_seen);
+           PosixFile::sameIdentity(atName, m_seen);
 }
 
 bool InPlaceFile::Exchange()
@@ -238,7 +234,7 @@ bool InPlaceFile::SwapBack()
 {
     const int at = m_folderFd;
     if (!m_swappedByLink)
-        return Sys::renameat2(at, m_resultName.c_str(), at, m_name.c_str(), RENAME_EXCHANGE) == 0;
+        return Durability::giveName(at, m_resultName, m_name, Durability::Naming::Exchange) == 0;
     // The result is given up: the original takes its name back in one rename.
     if (Sys::renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0)
         return false;
@@ -265,7 +261,7 @@ InPlaceFile::Status InPlaceFile::replace()
     const bool resultAtName =
         ::fstat(m_result.get(), &result) == 0 &&
         ::fstatat(m_folderFd, m_name.c_str(), &atName, AT_SYMLINK_NOFOLLOW) == 0 &&
-        SameFile(atName, result);
+        PosixFile::sameIdentity(atName, result);
     if (!resultAtName || !Unchanged(true) || OpenForWritingElsewhere(m_input.get())) {
         // Should even that fail, the original stays under the temporary name, unpurged.
         if (SwapBack())

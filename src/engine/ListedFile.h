@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PosixFile.h"
+
 #include <ctime>
 #include <string>
 #include <sys/stat.h>
@@ -30,8 +32,8 @@ struct ListedFile
     // began.
     bool IsStill(const struct stat& now) const
     {
-        return now.st_dev == seen.st_dev && now.st_ino == seen.st_ino &&
-               now.st_size == seen.st_size && now.st_mtim.tv_sec == seen.st_mtim.tv_sec &&
+        return PosixFile::sameIdentity(now, seen) && now.st_size == seen.st_size &&
+               now.st_mtim.tv_sec == seen.st_mtim.tv_sec &&
                now.st_mtim.tv_nsec == seen.st_mtim.tv_nsec && !ChangedSinceBegan();
     }
 

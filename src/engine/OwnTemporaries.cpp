@@ -1,5 +1,7 @@
 #include "OwnTemporaries.h"
 
+#include "PosixFile.h"
+
 #include <atomic>
 #include <climits>
 #include <cstddef>
@@ -59,8 +61,8 @@ void RemoveIfTemporary(int fd, const char* number)
     const char* slash = std::strrchr(path, '/');
     struct stat open, named;
     if (slash == nullptr || !IsTemporaryName(slash + 1) || ::fstat(fd, &open) != 0 ||
-        ::lstat(path, &named) != 0 || !S_ISREG(named.st_mode) || open.st_dev != named.st_dev ||
-        open.st_ino != named.st_ino)
+        ::lstat(path, &named) != 0 || !S_ISREG(named.st_mode) ||
+        !PosixFile::sameIdentity(open, named))
         return;
     ::unlink(path);
 }

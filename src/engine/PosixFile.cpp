@@ -201,8 +201,7 @@ std::string linkUnderAt(int folderFd, const std::string& from, const std::string
 bool sameFile(const std::string& first, const std::string& second)
 {
     struct stat a, b;
-    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
-           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && sameIdentity(a, b);
 }
 
 int syncFolderOf(const std::string& path)
@@ -267,8 +266,8 @@ void releaseCachedPages(int folderFd, const std::string& name)
     Fd file(::openat(folderFd, name.c_str(),
                      O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     struct stat opened;
-    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || opened.st_dev != seen.st_dev ||
-        opened.st_ino != seen.st_ino || !MostlyWritten(file.get()))
+    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !sameIdentity(opened, seen) ||
+        !MostlyWritten(file.get()))
         return;
     // Clean pages go at once; the few dirty ones are sent to the disk and freed when the file
     // goes.

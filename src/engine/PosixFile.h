@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -68,6 +70,13 @@ bool isTemporaryName(const std::string& name);
 // The same with both names relative to the folder open at `folderFd` (or AT_FDCWD).
 [[nodiscard]] std::string linkUnderAt(int folderFd, const std::string& from,
                                       const std::string& base);
+
+// True when two descriptions are of one file: the same device and inode. Safe in a signal
+// handler.
+inline bool sameIdentity(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // True when `first` and `second` lead (through any links) to the same existing file.
 bool sameFile(const std::string& first, const std::string& second);

@@ -35,8 +35,7 @@ Result Inspect(const Target& target, bool& exists, struct stat& old, int& error)
         return Result::NotRegular;
     for (const std::string& path : target.protect) {
         struct stat kept = {};
-        if (::stat(path.c_str(), &kept) == 0 && kept.st_dev == old.st_dev &&
-            kept.st_ino == old.st_ino)
+        if (::stat(path.c_str(), &kept) == 0 && PosixFile::sameIdentity(kept, old))
             return Result::Protected;
     }
     return target.replace ? Result::Written : Result::Exists;

@@ -92,7 +92,7 @@ bool FreeUpwards(int fd)
         PosixFile::Fd parent(::openat(folder.get(), "..", FolderFlags));
         struct stat above = {};
         if (!parent.valid() || ::fstat(parent.get(), &above) != 0 ||
-            (above.st_dev == below.st_dev && above.st_ino == below.st_ino))
+            PosixFile::sameIdentity(above, below))
             break; // the root, or no way up
         folder = std::move(parent);
     }
