@@ -123,15 +123,8 @@ QString FailureText(FileResult result, bool encrypt, const QString& inputPath,
 
 bool MayLeavePartialOutput(FileResult result)
 {
-    switch (result) {
-    case FileResult::ReadErrorPartial:
-    case FileResult::WriteErrorPartial:
-    case FileResult::InvalidBlockPartial:
-    case FileResult::RetiredFormat:
-        return true;
-    default:
-        return false;
-    }
+    return result == FileResult::ReadErrorPartial || result == FileResult::WriteErrorPartial ||
+           result == FileResult::InvalidBlockPartial || result == FileResult::RetiredFormat;
 }
 
 QString PartialOutputNote(const QString& file)

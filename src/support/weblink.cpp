@@ -43,7 +43,10 @@ QString FailureMessage(Failure failure, const QString& address)
     case Failure::FileNotFound:
         text += QStringLiteral("\n\nPlease try once more.");
         break;
-    default:
+    // The code alone says it.
+    case Failure::OutOfResources:
+    case Failure::PathNotFound:
+    case Failure::AccessDenied:
         break;
     }
     return text;
