@@ -269,7 +269,6 @@ void ReliabilityTest::PauseBeforeNextRun(bool inPlace)
 
 void ReliabilityTest::FileComparison(const QString& extension)
 {
-    m_driver.blnRestoreSetupOnClose = true;
     m_host.ComparisonStarted();
     ReportText& report = m_driver.report();
     report.Clear();
@@ -303,7 +302,7 @@ void ReliabilityTest::FileComparison(const QString& extension)
                 Write(QStringLiteral("Reliability test failed.\nAscii values of bytes in key:\n") +
                       codes + QLatin1Char('\n'));
                 blnReliabilityTestFailed = true;
-                m_driver.cmdStop_Click();
+                m_driver.StopAtNextFile();
                 break;
             }
         }

@@ -12,7 +12,7 @@ public:
     // The test begins: the commands that could change the setup are disabled.
     virtual void TestStarted() {}
     // The comparison of a run begins: the report window takes its comparison caption and
-    // empties its status.
+    // empties its status, and its Close restores the setup of before the test.
     virtual void ComparisonStarted() {}
     // Between two runs: returns when the next run is due, by the main window's clock, or once
     // the report window's Stop has ended the test. The command line goes on at once. In the

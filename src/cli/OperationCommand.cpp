@@ -272,7 +272,7 @@ int RunSetup(SetupEditor& editor, CliKey& keyOptions, const RunChoices& choices)
     BatchDriver driver(key, engine, interaction);
     CliReportView view(driver.report(), choices.quiet);
     driver.SetView(&view);
-    interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
+    interaction.onInterrupt = [&driver] { driver.StopAtNextFile(); };
     StopSignals::StopAfterCurrentFile();
 
     CliLaunchHost host(editor, choices);

@@ -176,7 +176,7 @@ int RunRandomness(QStringList args)
     BatchDriver driver(key, engine, interaction);
     CliReportView reportView(driver.report());
     driver.SetView(&reportView);
-    interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
+    interaction.onInterrupt = [&driver] { driver.StopAtNextFile(); };
     StopSignals::StopAfterCurrentFile();
 
     CliRandomnessView view(interaction, arguments.picture.isEmpty() ? nullptr : &picture);

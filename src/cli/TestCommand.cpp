@@ -130,7 +130,7 @@ int RunTest(QStringList args)
     BatchDriver driver(key, engine, interaction);
     CliReportView view(driver.report());
     driver.SetView(&view);
-    interaction.onInterrupt = [&driver] { driver.cmdStop_Click(); };
+    interaction.onInterrupt = [&driver] { driver.StopAtNextFile(); };
     StopSignals::StopAfterCurrentFile();
 
     CliTestHost host(editor, view);

@@ -45,7 +45,7 @@ BatchDriver::BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction
     secondsSinceMidnight = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; };
     now = [] { return QDateTime::currentDateTime(); };
     m_context.secondsNow = [this] { return secondsSinceMidnight(); };
-    m_context.stop = [this] { cmdStop_Click(); };
+    m_context.stop = [this] { StopAtNextFile(); };
     m_context.held = &m_held;
     m_ops.whileWaiting = [this] { m_context.interaction.ProcessEvents(); };
     m_ops.progress = [this](qint64 done, qint64 total) {
@@ -158,7 +158,6 @@ void BatchDriver::StartRun()
     m_stop = false;
     m_paused = false;
     m_stopNoted = false;
-    blnRestoreSetupOnClose = false;
     m_context.counters = BatchCounters();
     m_context.interaction.ProcessEvents();
 }
@@ -495,7 +494,7 @@ void BatchDriver::SetStatus(const QString& status)
         m_view->StatusChanged(status);
 }
 
-void BatchDriver::cmdStop_Click()
+void BatchDriver::StopAtNextFile()
 {
     m_stop = true;
     if (m_view) {
@@ -515,7 +514,7 @@ void BatchDriver::RequestStop()
         m_pauseLoop->quit();
 }
 
-void BatchDriver::cmdPauseContinue_Click()
+void BatchDriver::PauseOrContinue()
 {
     m_paused = !m_paused;
     if (m_view)

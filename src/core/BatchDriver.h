@@ -47,9 +47,10 @@ public:
     // The report window coming back into view: the status is reset and the caret placed.
     void ResetStatus();
 
-    // The Stop and Pause/Continue buttons; both take effect at the next file.
-    void cmdStop_Click();
-    void cmdPauseContinue_Click();
+    // Stop, and Pause or Continue: both take effect at the next file. Stop also shows the run
+    // as stopped.
+    void StopAtNextFile();
+    void PauseOrContinue();
     // Ends a running batch at its next file, also from a pause, without the Stop button's
     // other effects (the report window closing while a batch runs).
     void RequestStop();
@@ -67,8 +68,6 @@ public:
     // Whether the purge advice is still shown in this batch.
     bool showPurgeWarning() const { return m_context.showPurgeWarning; }
 
-    // Set by the reliability test: closing the report window then restores the setup.
-    bool blnRestoreSetupOnClose = false;
     // RunSteps
     BatchCounters& runCounters() override { return m_context.counters; }
     bool PauseAndStopCheck() override { return BetweenSteps(); }

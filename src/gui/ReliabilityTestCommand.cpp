@@ -100,6 +100,7 @@ void ReliabilityTestCommand::ComparisonStarted()
     m_report.setWindowTitle(QCoreApplication::translate(
         "ReliabilityTestCommand", "Comparison of decrypted files with original files"));
     m_report.lblPausedDone->clear();
+    m_report.RestoreSetupOnClose();
 }
 
 void ReliabilityTestCommand::WaitBeforeNextRun(bool separateFiles)
@@ -122,7 +123,7 @@ void ReliabilityTestCommand::WaitBeforeNextRun(bool separateFiles)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         // The main window closed meanwhile: the program is ending, the test with it.
         if (!m_window.mainWindow().isVisible())
-            m_driver.cmdStop_Click();
+            m_driver.StopAtNextFile();
     }
     m_clock->stop();
     QObject::disconnect(tick);

@@ -368,7 +368,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     if (m_driver->running() || m_doIt->Busy()) {
         if (!m_closePending) {
             m_closePending = true;
-            m_driver->cmdStop_Click();
+            m_driver->StopAtNextFile();
             m_closeWait.start();
         }
         event->ignore();
@@ -384,7 +384,7 @@ void frmMain::CloseWhenBatchEnded()
     // reliability test) is stopped as well.
     if (m_driver->running()) {
         if (!m_driver->stopRequested())
-            m_driver->cmdStop_Click();
+            m_driver->StopAtNextFile();
         return;
     }
     if (m_doIt->Busy())

@@ -148,9 +148,8 @@ void frmReport::CreateControls()
     prgFile->hide();
     ShowIdleButtons();
 
-    connect(cmdStop, &QPushButton::clicked, this, [this] { m_driver.cmdStop_Click(); });
-    connect(cmdPauseContinue, &QPushButton::clicked, this,
-            [this] { m_driver.cmdPauseContinue_Click(); });
+    connect(cmdStop, &QPushButton::clicked, this, [this] { m_driver.StopAtNextFile(); });
+    connect(cmdPauseContinue, &QPushButton::clicked, this, [this] { m_driver.PauseOrContinue(); });
     connect(cmdCopyToClipboard, &QPushButton::clicked, this, &frmReport::cmdCopyToClipboard_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmReport::cmdClose_Click);
 }
@@ -180,7 +179,7 @@ void frmReport::Load()
     SetButton(cmdCopyToClipboard, tr(CopyCaption), CopyWidth);
     cmdCopyToClipboard->move(Twips::ToPixels(TextLeft), 0);
     Clock.stop();
-    m_driver.blnRestoreSetupOnClose = false;
+    m_restoreSetupOnClose = false;
     ArrangeForTextHeight(DesignTextHeight);
 }
 
@@ -281,6 +280,7 @@ void frmReport::TextCleared()
 void frmReport::RunStarted(bool pauseShown)
 {
     EnsureLoaded();
+    m_restoreSetupOnClose = false;
     cmdCopyToClipboard->hide();
     cmdClose->hide();
     cmdStop->show();
@@ -410,9 +410,9 @@ void frmReport::ResetCopyButton()
 
 void frmReport::cmdClose_Click()
 {
-    if (m_driver.blnRestoreSetupOnClose) {
+    if (m_restoreSetupOnClose) {
         hide();
-        m_driver.blnRestoreSetupOnClose = false;
+        m_restoreSetupOnClose = false;
         emit restoreSetupRequested();
         return;
     }
@@ -454,7 +454,7 @@ void frmReport::Discard()
     m_discardPending = false;
     Clock.stop();
     m_driver.report().Clear();
-    m_driver.blnRestoreSetupOnClose = false;
+    m_restoreSetupOnClose = false;
     lblPausedDone->clear();
     prgFile->hide();
     setWindowTitle(tr("Randomness report"));

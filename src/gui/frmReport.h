@@ -39,6 +39,9 @@ public:
 
     // "Copy to clipboard" at its normal width, as after a run that "Do it!" started.
     void ResetCopyButton();
+    // The reliability test's comparison is shown: the next Close restores the setup of before
+    // the test instead of stopping anything. A new run or a discarded report forgets it.
+    void RestoreSetupOnClose() { m_restoreSetupOnClose = true; }
 
     // ReportView
     void TextAppended(const QString& text, bool showEnd) override;
@@ -104,6 +107,7 @@ private:
     Interaction& m_interaction;
     BatchDriver& m_driver;
     bool m_loaded = false;
+    bool m_restoreSetupOnClose = false;
     bool m_discardPending = false;
     QTimer m_discardWait;
     int m_width = 0;      // twips

@@ -43,6 +43,7 @@ struct TestRig : LaunchHost, ReliabilityTestHost
     ReliabilityTest test{editor, driver, interaction, *this, *this};
     QString folder = dir.filePath(QStringLiteral("zr7test/"));
     int waits = 0;
+    int comparisons = 0;
 
     TestRig(int files, bool inPlace)
     {
@@ -74,6 +75,7 @@ struct TestRig : LaunchHost, ReliabilityTestHost
     }
     void ShowReport(const QString&) override {}
     void WaitBeforeNextRun(bool) override { ++waits; }
+    void ComparisonStarted() override { ++comparisons; }
 
     QString report() { return driver.report().text(); }
 };
@@ -134,7 +136,7 @@ void tst_reliabilitytest::runs()
     }
     QCOMPARE(rig.editor.setup().Keep(), before);
     QCOMPARE(rig.editor.key().intKeySource, KeyRecord::NotSpecified);
-    QVERIFY(rig.driver.blnRestoreSetupOnClose);
+    QCOMPARE(rig.comparisons, runs);
 }
 
 void tst_reliabilitytest::difference_data()
@@ -222,7 +224,7 @@ void tst_reliabilitytest::copiesKept()
         rig.test.intNumReliabilityTests = 2;
         rig.interaction.onProcessEvents = [&] {
             if (rig.waits == 1 && TestFiles::read(rig.folder + "a.tst") != a)
-                rig.driver.cmdStop_Click();
+                rig.driver.StopAtNextFile();
         };
         rig.test.RunReliabilityTest();
         QVERIFY(TestFiles::read(rig.folder + "a.tst") != a);

@@ -207,11 +207,11 @@ void TestBatchDriver::stopDuringPause()
     // and Stop comes while the batch waits.
     f.driver.fileOps().onStage = [&](ZR7FileOps::Stage, const InPlaceFile&) {
         if (!f.driver.paused())
-            f.driver.cmdPauseContinue_Click();
+            f.driver.PauseOrContinue();
     };
     QTimer::singleShot(100, [&] {
         QCOMPARE(f.driver.status(), QStringLiteral("Paused ..."));
-        f.driver.cmdStop_Click();
+        f.driver.StopAtNextFile();
     });
     f.Run(QString(), QStringLiteral("*.txt"), QStringLiteral("out"), QStringLiteral("*.enc"));
     QCOMPARE(f.driver.counters().filesProcessed, 1);
@@ -231,8 +231,8 @@ void TestBatchDriver::pausedTimeIsNotElapsed()
     int opened = 0;
     f.driver.fileOps().onStage = [&](ZR7FileOps::Stage, const InPlaceFile&) {
         if (++opened == 2) {
-            f.driver.cmdPauseContinue_Click();
-            QTimer::singleShot(20, [&] { f.driver.cmdPauseContinue_Click(); });
+            f.driver.PauseOrContinue();
+            QTimer::singleShot(20, [&] { f.driver.PauseOrContinue(); });
         }
     };
     f.Run(QString(), QStringLiteral("*.txt"), QStringLiteral("out"), QStringLiteral("*.enc"));
@@ -342,7 +342,7 @@ void TestBatchDriver::stopBeforeFirstFile()
     f.write(QStringLiteral("top/sub/a.txt"), "plain");
     f.interaction.onProcessEvents = [&f] {
         if (f.driver.status().isEmpty())
-            f.driver.cmdStop_Click();
+            f.driver.StopAtNextFile();
     };
     f.Run(QStringLiteral("top"), QStringLiteral("*.txt"), QStringLiteral("top"),
           QStringLiteral("*.txt"));
