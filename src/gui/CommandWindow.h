@@ -1,5 +1,6 @@
 #pragma once
 
+class QLabel;
 class QMainWindow;
 class QWidget;
 
@@ -17,6 +18,8 @@ public:
     // The top, in the central widget, of the free row under the key line, where a notice about
     // a long task stands.
     virtual int NoticeRowTop() const = 0;
+    // The one label of such notices, hidden until a command places and shows it.
+    virtual QLabel& NoticeLabel() = 0;
 
     // Enables or disables the command frames: the menu and the Setup row. Message boxes and
     // dialogs over the window stay usable.

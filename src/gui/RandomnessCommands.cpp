@@ -108,16 +108,9 @@ void RandomnessCommands::CloseChoices()
 // its progress in the same place.
 QLabel* RandomnessCommands::CheckingLabel()
 {
-    const QString name = QStringLiteral("lblPerformingReliabilityTest");
-    QMainWindow& main = m_window.mainWindow();
-    auto* label = main.findChild<QLabel*>(name);
-    if (!label) {
-        label = new QLabel(main.centralWidget());
-        label->setObjectName(name);
-        label->setGeometry(Twips::Rect(2460, 3930, 4000, 300));
-        label->hide();
-    }
-    return label;
+    QLabel& label = m_window.NoticeLabel();
+    label.setGeometry(Twips::Rect(2460, 3930, 4000, 300));
+    return &label;
 }
 
 void RandomnessCommands::ShowChecking(bool shown)

@@ -81,13 +81,11 @@ void ReliabilityTestCommand::SetMenuEnabled(bool enabled)
 void ReliabilityTestCommand::TestStarted()
 {
     SetMenuEnabled(false);
-    if (!m_notice) {
-        m_notice = new QLabel(m_window.mainWindow().centralWidget());
-        m_notice->setObjectName(QStringLiteral("lblPerformingReliabilityTest"));
-        m_notice->setFont(QFont(QStringLiteral("Liberation Sans"), 9));
-        // In the free row under the key line, where it covers nothing.
-        m_notice->move(Twips::ToPixels(NoticeLeft), m_window.NoticeRowTop());
-    }
+    // The label is shared with the randomness check, which places it elsewhere: placed anew.
+    m_notice = &m_window.NoticeLabel();
+    m_notice->setFont(QFont(QStringLiteral("Liberation Sans"), 9));
+    // In the free row under the key line, where it covers nothing.
+    m_notice->move(Twips::ToPixels(NoticeLeft), m_window.NoticeRowTop());
     m_notice->setText(Language::Text(5));
     m_notice->adjustSize();
     m_notice->show();

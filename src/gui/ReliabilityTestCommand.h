@@ -44,7 +44,7 @@ private:
     frmReport& m_report;
     Interaction& m_interaction;
     frmReliabilityTest* m_query = nullptr;
-    QLabel* m_notice = nullptr; // lblPerformingReliabilityTest
+    QLabel* m_notice = nullptr; // the main window's notice label, once the test has shown it
     // Paces the runs: the first tick after 5 seconds, every later one after 4. A child of the
     // window, named "Clock".
     QTimer* m_clock = nullptr;

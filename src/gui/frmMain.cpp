@@ -300,6 +300,16 @@ int frmMain::NoticeRowTop() const
     return m_summary->KeyLineTop() + Twips::ToPixels(NoticeBelowKeyLine);
 }
 
+QLabel& frmMain::NoticeLabel()
+{
+    if (!m_notice) {
+        m_notice = new QLabel(centralWidget());
+        m_notice->setObjectName(QStringLiteral("lblPerformingReliabilityTest"));
+        m_notice->hide();
+    }
+    return *m_notice;
+}
+
 void frmMain::SetCommandsEnabled(bool enabled)
 {
     fraMenu->setEnabled(enabled);

@@ -74,6 +74,7 @@ public:
     QMainWindow& mainWindow() override { return *this; }
     const QWidget& commandFrame() const override;
     int NoticeRowTop() const override;
+    QLabel& NoticeLabel() override;
     void SetCommandsEnabled(bool enabled) override;
     bool ClickGuard() const override { return m_clickGuard; }
     void SetClickGuard() override;
@@ -133,6 +134,7 @@ private:
     QPushButton* cmdQuit = nullptr;
 
     std::unique_ptr<SummaryLines> m_summary;
+    QLabel* m_notice = nullptr; // made when first asked for, a child of the central widget
     std::unique_ptr<KeyCommand> m_keyCommand;
     // Its dialogs are children of this window, which deletes them after the members.
     std::unique_ptr<FileCommands> m_fileCommands;
