@@ -283,18 +283,13 @@ int purge_file(const std::string& path, int level, int /*reserved1*/, int /*rese
     return purgeSeen(AT_FDCWD, path, level, seen, false);
 }
 
-int purge_identified(const std::string& path, int level, std::uint64_t device, std::uint64_t inode)
-{
-    return purge_identified_at(AT_FDCWD, path, level, device, inode);
-}
-
-int purge_identified_at(int folderFd, const std::string& name, int level, std::uint64_t device,
-                        std::uint64_t inode)
+int purge_identified_at(int folderFd, const std::string& name, int level,
+                        const struct stat& identity)
 {
     struct stat seen;
     if (::fstatat(folderFd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
-    if (seen.st_dev != device || seen.st_ino != inode)
+    if (!PosixFile::sameIdentity(seen, identity))
         return CannotOpen;
     return purgeSeen(folderFd, name, level, seen, true);
 }

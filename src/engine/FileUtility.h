@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 // The file utilities: randomness of a file or a short string, byte-wise comparison, purging,
 // and free names for new files. Paths are the file system's bytes.
@@ -68,14 +69,12 @@ inline bool purge_succeeded(int result)
 // file; level 0 only deletes it. A PurgeResult: Purged, NoSuchFile, or a failure.
 [[nodiscard]] int purge_file(const std::string& path, int level, int reserved1, int reserved2);
 
-// purge_file, but only when `path` still names the file `device` and `inode` identify;
-// anything else found there is left alone (CannotOpen). A file that could not be overwritten
-// keeps its name (WriteFailed), for the caller to report, or to purge again later.
-[[nodiscard]] int purge_identified(const std::string& path, int level, std::uint64_t device,
-                                   std::uint64_t inode);
-// The same for `name` in the folder open at `folderFd` (or AT_FDCWD).
+// purge_file for `name` in the folder open at `folderFd` (or AT_FDCWD), but only when it still
+// names the file `identity` describes (its device and inode); anything else found there is
+// left alone (CannotOpen). A file that could not be overwritten keeps its name (WriteFailed),
+// for the caller to report, or to purge again later.
 [[nodiscard]] int purge_identified_at(int folderFd, const std::string& name, int level,
-                                      std::uint64_t device, std::uint64_t inode);
+                                      const struct stat& identity);
 
 // 1 when a new file can be created at `path` (nothing is left behind), otherwise 0.
 [[nodiscard]] int new_file_creatable(const std::string& path);

@@ -288,8 +288,7 @@ int InPlaceFile::purgeOriginal(int level)
 {
     if (!m_exchanged)
         return FileUtility::CannotOpen;
-    const int result = FileUtility::purge_identified_at(m_folderFd, m_resultName, level,
-                                                        m_seen.st_dev, m_seen.st_ino);
+    const int result = FileUtility::purge_identified_at(m_folderFd, m_resultName, level, m_seen);
     // What could not be purged stays where it is, and releaseResult() says where.
     if (!FileUtility::purge_succeeded(result))
         return result;
@@ -372,5 +371,5 @@ bool InPlaceFile::RemoveLeftover(int folderFd, const std::string& name)
         return false;
     const int level = info.st_nlink == 1 ? 1000 : 0;
     return FileUtility::purge_succeeded(
-        FileUtility::purge_identified_at(folderFd, name, level, info.st_dev, info.st_ino));
+        FileUtility::purge_identified_at(folderFd, name, level, info));
 }

@@ -76,7 +76,7 @@ public:
     [[nodiscard]] Status replace();
 
     // Purges the original under its temporary name (level and result as
-    // FileUtility::purge_identified). On a failure the original stays there.
+    // FileUtility::purge_identified_at). On a failure the original stays there.
     [[nodiscard]] int purgeOriginal(int level);
 
     // Removes the result that did not replace the original.
