@@ -129,8 +129,8 @@ public:
     // Derives the master key for `key` on a thread of its own while the caller does other work
     // (the user reads the confirmation, the sizes are added up): for an encryption under the
     // salt the next encryption with this key will use, for a decryption under the salt in the
-    // header of `firstInput`. Every other
-    // call waits for the derivation to end; a wrong guess costs nothing but the time.
+    // header of `firstInput`. Every other call waits for the derivation to end; a wrong guess
+    // costs nothing but the time.
     void prepare_key(std::string_view key, const std::string& firstInput, bool encrypt);
     // Waits for a preparation and wipes every derived key: the operation was declined or
     // stopped.
