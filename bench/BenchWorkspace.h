@@ -3,11 +3,11 @@
 // Shared by the engine benchmarks: test files made once per run under /tmp, a warm engine
 // whose master key is already derived, and small file helpers.
 
-#include "ChunkCipher.h"
-#include "ChunkReader.h"
-#include "CipherEngine.h"
-#include "MasterKeyCache.h"
-#include "StreamFormat.h"
+#include "engine/ChunkCipher.h"
+#include "engine/ChunkReader.h"
+#include "engine/MasterKeyCache.h"
+#include "engine/StreamFormat.h"
+#include "storage/FileCipher.h"
 
 #include <benchmark/benchmark.h>
 
@@ -201,12 +201,12 @@ public:
         std::string& name = m_sealed[chunkLog];
         if (name.empty()) {
             name = path("big-" + std::to_string(chunkLog) + ".zr7");
-            CipherEngine& e = engine();
+            FileCipher& e = engine();
             e.set_chunk_log(chunkLog);
             e.operation_initialization(Key, 1, 0, 0);
             const int rc = e.encrypt_file(bigFile(), name);
             e.set_chunk_log(StreamFormat::DefaultChunkLog);
-            if (rc != CipherEngine::Success) {
+            if (rc != FileCipher::Success) {
                 std::fprintf(stderr, "zr7bench: encrypting the big file failed: %d\n", rc);
                 std::exit(1);
             }
@@ -236,10 +236,10 @@ public:
 
     // An engine whose master key for Key is already derived (at the default limits): every
     // later encryption reuses the cached salt, and decryption of its outputs hits the cache.
-    CipherEngine& engine()
+    FileCipher& engine()
     {
         if (!m_engine) {
-            m_engine = std::make_unique<CipherEngine>();
+            m_engine = std::make_unique<FileCipher>();
             if (m_engine->allocate_buffers() == 0) {
                 std::fprintf(stderr, "zr7bench: allocate_buffers failed\n");
                 std::exit(1);
@@ -248,7 +248,7 @@ public:
             const std::string warmUp = path("warm-up.zr7");
             const int rc = m_engine->encrypt_file(smallFiles().front(), warmUp);
             ::unlink(warmUp.c_str());
-            if (rc != CipherEngine::Success) {
+            if (rc != FileCipher::Success) {
                 std::fprintf(stderr, "zr7bench: warm-up encryption failed: %d\n", rc);
                 std::exit(1);
             }
@@ -275,12 +275,12 @@ private:
     std::map<std::size_t, std::string> m_sized;
     std::map<int, std::string> m_sealed;
     std::vector<std::string> m_small;
-    std::unique_ptr<CipherEngine> m_engine;
+    std::unique_ptr<FileCipher> m_engine;
 };
 
 // Reports, and fails the case, when Argon2id ran inside the timed loop: the figure would then
 // not be the steady state it claims to be.
-inline void checkNoDerivation(benchmark::State& state, CipherEngine& engine, int before)
+inline void checkNoDerivation(benchmark::State& state, FileCipher& engine, int before)
 {
     if (engine.key_derivations() != before)
         state.SkipWithError("a key derivation happened inside the timed loop");

@@ -67,7 +67,7 @@ void MakeFolder(const QString& folder)
 // window runs it; returns its seconds and sets `filesDone`. With `launched`, the batch is
 // started as the program launches one: with the extended key, whose derivation begins on a
 // thread of its own from the first input (`firstInput`) just before the batch runs.
-double TimedBatch(CipherEngine& engine, const QString& inputFolder, const QString& outputFolder,
+double TimedBatch(FileCipher& engine, const QString& inputFolder, const QString& outputFolder,
                   const QString& outputSpec, bool inPlace, qint64& filesDone, bool encrypt = true,
                   const QString& firstInput = QString())
 {
@@ -95,9 +95,9 @@ double TimedBatch(CipherEngine& engine, const QString& inputFolder, const QStrin
     return elapsed.count();
 }
 
-std::unique_ptr<CipherEngine> NewEngine()
+std::unique_ptr<FileCipher> NewEngine()
 {
-    auto engine = std::make_unique<CipherEngine>();
+    auto engine = std::make_unique<FileCipher>();
     if (engine->allocate_buffers() == 0)
         fail("allocate_buffers");
     return engine;
@@ -156,7 +156,7 @@ void SmallFilesToNewFolders(benchmark::State& state, const QString& input, bool 
     double seconds = 0;
     double keyReadySeconds = 0;
     for (auto _ : state) {
-        const std::unique_ptr<CipherEngine> engine = NewEngine();
+        const std::unique_ptr<FileCipher> engine = NewEngine();
         qint64 done = 0;
         const double batch =
             TimedBatch(*engine, input, newOutput(), spec, false, done, encrypt, first);
@@ -193,7 +193,7 @@ void BM_BatchSmallFilesDecryptToNewFolder(benchmark::State& state)
     const QString sealed = folder + QStringLiteral("/sealed");
     if (!QFileInfo::exists(sealed)) {
         MakeFolder(sealed);
-        const std::unique_ptr<CipherEngine> engine = NewEngine();
+        const std::unique_ptr<FileCipher> engine = NewEngine();
         qint64 done = 0;
         TimedBatch(*engine, folder + QStringLiteral("/in"), sealed, QStringLiteral("*.enc"), false,
                    done, true, FirstSmallFile(QStringLiteral(".dat")));
@@ -223,10 +223,10 @@ void BM_BatchBigFileInPlace(benchmark::State& state)
     const std::size_t pretouch = std::size_t(BigBatchFileBytes) + 64 * MiB;
 
     // The master key is derived here, once, so that both timings are the file work alone.
-    const std::unique_ptr<CipherEngine> engine = NewEngine();
+    const std::unique_ptr<FileCipher> engine = NewEngine();
     writeRandomFile(plain, 4096, 1);
     engine->operation_initialization(Key, 1, 0, 0);
-    if (engine->encrypt_file(plain, sealed) != CipherEngine::Success)
+    if (engine->encrypt_file(plain, sealed) != FileCipher::Success)
         fail("warm-up encryption");
     ::unlink(sealed.c_str());
     const int derivations = engine->key_derivations();

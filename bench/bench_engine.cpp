@@ -34,12 +34,12 @@ void ChunkSizesAndWorkers(benchmark::internal::Benchmark* bench)
 // Sets the engine's workers for one case (its second argument) and back to the default after.
 struct WorkersFor
 {
-    WorkersFor(CipherEngine& engine, const benchmark::State& state) : m_engine(engine)
+    WorkersFor(FileCipher& engine, const benchmark::State& state) : m_engine(engine)
     {
         m_engine.set_workers(static_cast<unsigned>(state.range(1)));
     }
     ~WorkersFor() { m_engine.set_workers(0); }
-    CipherEngine& m_engine;
+    FileCipher& m_engine;
 };
 
 void BM_EngineEncrypt(benchmark::State& state)
@@ -47,7 +47,7 @@ void BM_EngineEncrypt(benchmark::State& state)
     Workspace& ws = Workspace::get();
     const std::string& input = ws.bigFile();
     const std::string output = ws.path("encrypt.out");
-    CipherEngine& engine = ws.engine();
+    FileCipher& engine = ws.engine();
     const int derivations = engine.key_derivations();
     engine.set_chunk_log(static_cast<int>(state.range(0)));
     const WorkersFor workers(engine, state);
@@ -61,7 +61,7 @@ void BM_EngineEncrypt(benchmark::State& state)
         ::unlink(output.c_str());
         pretouchPages(scratch, pretouchBytes());
         state.ResumeTiming();
-        if (rc != CipherEngine::Success) {
+        if (rc != FileCipher::Success) {
             state.SkipWithError(("encrypt_file returned " + std::to_string(rc)).c_str());
             break;
         }
@@ -76,7 +76,7 @@ void BM_EngineDecrypt(benchmark::State& state)
     Workspace& ws = Workspace::get();
     const std::string& input = ws.sealedBigFile(static_cast<int>(state.range(0)));
     const std::string output = ws.path("decrypt.out");
-    CipherEngine& engine = ws.engine();
+    FileCipher& engine = ws.engine();
     const int derivations = engine.key_derivations();
     const WorkersFor workers(engine, state);
     warmPageCache(input);
@@ -89,7 +89,7 @@ void BM_EngineDecrypt(benchmark::State& state)
         ::unlink(output.c_str());
         pretouchPages(scratch, pretouchBytes());
         state.ResumeTiming();
-        if (rc != CipherEngine::Success) {
+        if (rc != FileCipher::Success) {
             state.SkipWithError(("decrypt_file returned " + std::to_string(rc)).c_str());
             break;
         }
@@ -104,14 +104,14 @@ void BM_EngineVerify(benchmark::State& state)
 {
     Workspace& ws = Workspace::get();
     const std::string& input = ws.sealedBigFile(static_cast<int>(state.range(0)));
-    CipherEngine& engine = ws.engine();
+    FileCipher& engine = ws.engine();
     const int derivations = engine.key_derivations();
     const WorkersFor workers(engine, state);
     warmPageCache(input);
     for (auto _ : state) {
         engine.operation_initialization(Key, 0, 0, 0);
         const int rc = engine.verify_file(input);
-        if (rc != CipherEngine::Success) {
+        if (rc != FileCipher::Success) {
             state.SkipWithError(("verify_file returned " + std::to_string(rc)).c_str());
             break;
         }
@@ -219,17 +219,16 @@ void BM_EngineFirstFile(benchmark::State& state)
     const std::string& input = ws.smallFiles().front();
     const std::string output = ws.path("first.out");
     for (auto _ : state) {
-        CipherEngine engine;
-        int rc =
-            engine.allocate_buffers() != 0 ? CipherEngine::Success : CipherEngine::NotAllocated;
-        if (rc == CipherEngine::Success) {
+        FileCipher engine;
+        int rc = engine.allocate_buffers() != 0 ? FileCipher::Success : FileCipher::NotAllocated;
+        if (rc == FileCipher::Success) {
             engine.operation_initialization(Key, 1, 0, 0);
             rc = engine.encrypt_file(input, output);
         }
         state.PauseTiming();
         ::unlink(output.c_str());
         state.ResumeTiming();
-        if (rc != CipherEngine::Success) {
+        if (rc != FileCipher::Success) {
             state.SkipWithError(("first file failed: " + std::to_string(rc)).c_str());
             break;
         }

@@ -127,11 +127,11 @@ void BM_EngineSmallFiles(benchmark::State& state)
     std::vector<std::string> outputs;
     for (const auto& input : inputs)
         outputs.push_back(outDir + "/" + std::filesystem::path(input).filename().string());
-    CipherEngine& engine = ws.engine();
+    FileCipher& engine = ws.engine();
     const int derivations = engine.key_derivations();
     for (auto _ : state) {
-        int rc = CipherEngine::Success;
-        for (std::size_t i = 0; i < inputs.size() && rc == CipherEngine::Success; ++i) {
+        int rc = FileCipher::Success;
+        for (std::size_t i = 0; i < inputs.size() && rc == FileCipher::Success; ++i) {
             engine.operation_initialization(Key, 1, 0, 0);
             rc = engine.encrypt_file(inputs[i], outputs[i]);
         }
@@ -139,7 +139,7 @@ void BM_EngineSmallFiles(benchmark::State& state)
         for (const auto& output : outputs)
             ::unlink(output.c_str());
         state.ResumeTiming();
-        if (rc != CipherEngine::Success) {
+        if (rc != FileCipher::Success) {
             state.SkipWithError(("encrypt_file returned " + std::to_string(rc)).c_str());
             break;
         }
@@ -204,16 +204,16 @@ bool measureRssInChild(const std::string& input, const std::string& scratch,
         std::array<long, 4> out{};
         const std::string sealed = scratch + ".zr7";
         const std::string opened = scratch + ".out";
-        CipherEngine engine;
+        FileCipher engine;
         engine.set_kdf_params({StreamFormat::MinOpsLimit, StreamFormat::MinMemLog});
         bool ok = engine.allocate_buffers() != 0;
         engine.operation_initialization(Key, 1, 0, 0);
-        ok = ok && engine.encrypt_file(small, sealed) == CipherEngine::Success;
+        ok = ok && engine.encrypt_file(small, sealed) == FileCipher::Success;
         out[0] = peakRssKiB();
-        ok = ok && engine.encrypt_file(input, sealed) == CipherEngine::Success;
+        ok = ok && engine.encrypt_file(input, sealed) == FileCipher::Success;
         out[1] = peakRssKiB();
         engine.operation_initialization(Key, 0, 0, 0);
-        ok = ok && engine.decrypt_file(sealed, opened) == CipherEngine::Success;
+        ok = ok && engine.decrypt_file(sealed, opened) == FileCipher::Success;
         out[2] = peakRssKiB();
         ::unlink(sealed.c_str());
         ::unlink(opened.c_str());

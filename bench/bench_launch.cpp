@@ -56,7 +56,7 @@ void EnsureApplication()
 // A launch of an encryption of `input` into a new folder under `dir`, Yes after `reading`.
 struct TimedLaunch
 {
-    CipherEngine engine;
+    FileCipher engine;
     Setup setup;
     KeyRecord key;
     UnattendedInteraction interaction;

@@ -1,8 +1,8 @@
 // Benchmarks of the randomness measure: in memory (the measure's own speed) and on a file,
 // where large files are measured through evenly spread samples.
 
-#include "FileUtility.h"
-#include "RandomnessMeasure.h"
+#include "support/FileRandomness.h"
+#include "support/RandomnessMeasure.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,7 +48,7 @@ void BM_RandomnessMeasureKey(benchmark::State& state)
 {
     const auto key = RandomBuffer(64);
     for (auto _ : state)
-        benchmark::DoNotOptimize(FileUtility::randomness_measure(key.data(), 64, 64));
+        benchmark::DoNotOptimize(FileRandomness::randomness_measure(key.data(), 64, 64));
 }
 BENCHMARK(BM_RandomnessMeasureKey);
 
@@ -64,7 +64,7 @@ void BM_RandomnessOfFile(benchmark::State& state)
         std::fclose(file);
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(FileUtility::fr(path, 256));
+        benchmark::DoNotOptimize(FileRandomness::fr(path, 256));
     state.SetBytesProcessed(state.iterations() * (std::int64_t{256} << 20));
     std::remove(path.c_str());
 }

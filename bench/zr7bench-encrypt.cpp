@@ -12,7 +12,7 @@
 // magnitude is the status (codes are negative, an exit status cannot be). 64 for a usage
 // error, 66 when KEYFILE cannot be read.
 
-#include "CipherEngine.h"
+#include "storage/FileCipher.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,12 +35,12 @@ int usage()
     return UsageStatus;
 }
 
-int runOne(CipherEngine& engine, const std::string& key, bool encrypt, const std::string& in,
+int runOne(FileCipher& engine, const std::string& key, bool encrypt, const std::string& in,
            const std::string& out)
 {
     engine.operation_initialization(key, encrypt ? 1 : 0, 0, 0);
     const int rc = encrypt ? engine.encrypt_file(in, out) : engine.decrypt_file(in, out);
-    if (rc != CipherEngine::Success)
+    if (rc != FileCipher::Success)
         std::fprintf(stderr, "zr7bench-encrypt: %s: engine result %d\n", in.c_str(), rc);
     return rc;
 }
@@ -65,13 +65,13 @@ int main(int argc, char* argv[])
     }
     keyFile.read(key.data(), static_cast<std::streamsize>(key.size()));
 
-    CipherEngine engine;
+    FileCipher engine;
     if (engine.allocate_buffers() == 0) {
-        std::fprintf(stderr, "zr7bench-encrypt: engine result %d\n", CipherEngine::NotAllocated);
-        return -CipherEngine::NotAllocated;
+        std::fprintf(stderr, "zr7bench-encrypt: engine result %d\n", FileCipher::NotAllocated);
+        return -FileCipher::NotAllocated;
     }
 
-    int first = CipherEngine::Success;
+    int first = FileCipher::Success;
     if (!folder) {
         first = runOne(engine, key, encrypt, argv[3], argv[4]);
     } else {
@@ -79,7 +79,7 @@ int main(int argc, char* argv[])
         std::filesystem::directory_iterator it(argv[3], error), end;
         if (error) {
             std::fprintf(stderr, "zr7bench-encrypt: cannot list %s\n", argv[3]);
-            return -CipherEngine::InputNotFound;
+            return -FileCipher::InputNotFound;
         }
         // Every file is tried, so one bad file does not hide how the rest did; the first
         // failure decides the status.
@@ -89,7 +89,7 @@ int main(int argc, char* argv[])
             const std::string out =
                 (std::filesystem::path(argv[4]) / it->path().filename()).string();
             const int rc = runOne(engine, key, encrypt, it->path().string(), out);
-            if (first == CipherEngine::Success)
+            if (first == FileCipher::Success)
                 first = rc;
         }
     }

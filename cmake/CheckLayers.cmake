@@ -1,7 +1,7 @@
 # Refuses an include that points up the layers of src/: a folder may include its own headers
 # and those of the folders below it, never those of a folder at its own level or above.
 #   cmake -DSRC=<source folder>/src -P CheckLayers.cmake
-set(ranks engine 0 support 1 files 2 keys 3 core 4 analysis 5 persist 5 gui 6 cli 6)
+set(ranks engine 0 storage 1 support 2 files 3 keys 4 core 5 analysis 6 persist 6 gui 7 cli 7)
 set(folders)
 set(index 0)
 list(LENGTH ranks count)

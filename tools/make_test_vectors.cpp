@@ -4,11 +4,11 @@
 // Run it again only when the file format changes:
 //   build/tools/zr7-make-vectors tests/data/vectors
 
-#include "ChunkCipher.h"
-#include "CipherEngine.h"
-#include "MasterKeyCache.h"
-#include "StreamFormat.h"
+#include "engine/ChunkCipher.h"
+#include "engine/MasterKeyCache.h"
+#include "engine/StreamFormat.h"
 #include "keys/ZR7KeyFrom.h"
+#include "storage/FileCipher.h"
 
 #include <QString>
 
@@ -78,7 +78,7 @@ Bytes readFile(const std::string& path)
 
 Bytes encrypt(const Bytes& data, const std::string& key, const StreamFormat::KdfParams& kdf)
 {
-    CipherEngine engine;
+    FileCipher engine;
     if (engine.allocate_buffers() == 0)
         return {};
     engine.set_kdf_params(kdf);

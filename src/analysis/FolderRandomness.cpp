@@ -1,6 +1,5 @@
 #include "FolderRandomness.h"
 
-#include "FileUtility.h"
 #include "core/BatchContext.h"
 #include "core/ReportText.h"
 #include "core/RunError.h"
@@ -9,6 +8,7 @@
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
 #include "files/StrProc.h"
+#include "support/FileRandomness.h"
 #include "support/SizeText.h"
 
 #include <QFile>
@@ -19,12 +19,12 @@ FolderRandomness::FolderRandomness(RunSteps& steps, const Setup& setup)
 {
 }
 
-FileUtility::RandomnessValue FolderRandomness::FileRandomness(const QString& path, int minSize)
+FileRandomness::RandomnessValue FolderRandomness::FileRandomness(const QString& path, int minSize)
 {
-    return FileUtility::fr(QFile::encodeName(path).toStdString(), minSize);
+    return FileRandomness::fr(QFile::encodeName(path).toStdString(), minSize);
 }
 
-QString FolderRandomness::FileLine(const std::optional<FileUtility::RandomnessValue>& value,
+QString FolderRandomness::FileLine(const std::optional<FileRandomness::RandomnessValue>& value,
                                    const QString& fileName, qint64 size, double threshold)
 {
     const QLocale locale = StrProc::NumberLocale();
@@ -112,7 +112,7 @@ bool FolderRandomness::ListOneFile(const QString& folderPath, const QString& nam
     const QString path = folderPath + name;
     const qint64 size = QFileInfo(path).size();
     // A file below the minimum size is listed, not measured.
-    std::optional<FileUtility::RandomnessValue> value;
+    std::optional<FileRandomness::RandomnessValue> value;
     if (size >= m_setup.intMinFilesizeForRandomness)
         value = measure(path, m_setup.intMinFilesizeForRandomness);
     return m_steps.RunStep([&] {

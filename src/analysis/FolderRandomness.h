@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileUtility.h"
+#include "support/FileRandomness.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,15 +30,15 @@ public:
     // One file line without its line break: «0.993 * data.bin (40,000 bytes)   ». A file too
     // small to measure (no value) gets five blanks, one that could not be measured the number
     // of its error («[-12]»). Files above `threshold` get the mark.
-    static QString FileLine(const std::optional<FileUtility::RandomnessValue>& value,
+    static QString FileLine(const std::optional<FileRandomness::RandomnessValue>& value,
                             const QString& fileName, qint64 size, double threshold);
 
     // The randomness measure of a file of at least `minSize` bytes; the file utility's by
     // default, replaceable by tests.
-    std::function<FileUtility::RandomnessValue(const QString& path, int minSize)> measure;
+    std::function<FileRandomness::RandomnessValue(const QString& path, int minSize)> measure;
 
     // The file utility's measure of the file at `path`.
-    static FileUtility::RandomnessValue FileRandomness(const QString& path, int minSize);
+    static FileRandomness::RandomnessValue FileRandomness(const QString& path, int minSize);
 
 private:
     bool ListFiles(const folder::ListedFolder& found);

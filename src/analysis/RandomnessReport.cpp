@@ -6,6 +6,7 @@
 #include "core/Setup.h"
 #include "files/StrProc.h"
 #include "files/folder.h"
+#include "support/FileRandomness.h"
 #include "support/Interaction.h"
 #include "support/SizeText.h"
 
@@ -76,10 +77,10 @@ RandomnessReport::Outcome RandomnessReport::SingleFileReport(int side, const QSt
 {
     const qint64 length = QFileInfo(path).size();
     m_view.ShowChecking(true);
-    const FileUtility::RandomnessValue value =
+    const FileRandomness::RandomnessValue value =
         m_listing.measure(path, m_setup.intMinFilesizeForRandomness);
     m_view.ShowChecking(false);
-    if (value.error == FileUtility::RandomnessError::FileTooShort) {
+    if (value.error == FileRandomness::RandomnessError::FileTooShort) {
         m_interaction.Tell(Title,
                            spec + QStringLiteral(" is too small (") + QString::number(length) +
                                QStringLiteral(" bytes) to have a randomness value."),

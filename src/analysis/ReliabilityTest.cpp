@@ -1,6 +1,5 @@
 #include "ReliabilityTest.h"
 
-#include "FileUtility.h"
 #include "ReliabilityTestHost.h"
 #include "TestCopies.h"
 #include "core/BatchDriver.h"
@@ -14,6 +13,7 @@
 #include "keys/GenerateRandomTextKey.h"
 #include "keys/Windows1252.h"
 #include "keys/ZR7KeyFrom.h"
+#include "storage/FileUtility.h"
 #include "support/Interaction.h"
 
 #include <QFile>

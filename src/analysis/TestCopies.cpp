@@ -1,9 +1,9 @@
 #include "TestCopies.h"
 
-#include "FileUtility.h"
-#include "PosixFile.h"
-#include "ReplacingWrite.h"
-#include "SystemCalls.h"
+#include "engine/SystemCalls.h"
+#include "storage/FileUtility.h"
+#include "storage/PosixFile.h"
+#include "storage/ReplacingWrite.h"
 
 #include <QByteArrayList>
 #include <QFile>

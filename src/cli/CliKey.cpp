@@ -1,9 +1,9 @@
 #include "CliKey.h"
 
-#include "PosixFile.h"
 #include "StopSignals.h"
 #include "keys/Windows1252.h"
 #include "keys/ZR7KeyFrom.h"
+#include "storage/PosixFile.h"
 
 #include <QScopeGuard>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReplacingWrite.h"
+#include "storage/ReplacingWrite.h"
 
 #include <QByteArray>
 #include <QString>

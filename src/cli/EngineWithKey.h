@@ -1,16 +1,16 @@
 #pragma once
 
-#include "CipherEngine.h"
 #include "CliKey.h"
 #include "ExitStatus.h"
 #include "Messages.h"
 #include "keys/KeyRecord.h"
+#include "storage/FileCipher.h"
 
 // Reads the key the options name and hands it to a ready engine, for the commands that work on
 // the engine directly (pipes, verify); the key text is wiped once the engine holds it.
 // ExitStatus::Done when the engine is ready, or the exit status to end with after the message
 // has been printed.
-inline int StartEngineWithKey(CipherEngine& engine, CliKey& keyOptions, bool encrypt)
+inline int StartEngineWithKey(FileCipher& engine, CliKey& keyOptions, bool encrypt)
 {
     KeyRecord key;
     QString error;

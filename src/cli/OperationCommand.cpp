@@ -1,6 +1,5 @@
 #include "OperationCommand.h"
 
-#include "CipherEngine.h"
 #include "CliInteraction.h"
 #include "CliKey.h"
 #include "CliReportView.h"
@@ -17,6 +16,7 @@
 #include "files/StrProc.h"
 #include "files/folder.h"
 #include "keys/KeyRecord.h"
+#include "storage/FileCipher.h"
 
 #include <QDir>
 #include <QFile>
@@ -260,7 +260,7 @@ int RunSetup(SetupEditor& editor, CliKey& keyOptions, const RunChoices& choices)
                              ? QString()
                              : QFileInfo(keyOptions.keyFile()).absoluteFilePath();
 
-    CipherEngine engine;
+    FileCipher engine;
     if (!engine.allocate_buffers()) {
         Messages::Print(
             QStringLiteral("Fatal error: Attempt to allocate buffers was unsuccessful!"));

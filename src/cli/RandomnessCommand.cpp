@@ -1,6 +1,5 @@
 #include "RandomnessCommand.h"
 
-#include "CipherEngine.h"
 #include "CliInteraction.h"
 #include "CliReportView.h"
 #include "CommandLine.h"
@@ -18,6 +17,7 @@
 #include "core/SetupEditor.h"
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
+#include "storage/FileCipher.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -165,7 +165,7 @@ int RunRandomness(QStringList args)
         if (const int refused = picture.Check())
             return refused;
     }
-    CipherEngine engine; // never called: a randomness report encrypts nothing
+    FileCipher engine; // never called: a randomness report encrypts nothing
     KeyRecord key;
     CliInteraction interaction;
     SetupEditor editor(interaction);

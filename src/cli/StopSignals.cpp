@@ -1,7 +1,7 @@
 #include "StopSignals.h"
 
 #include "Messages.h"
-#include "OwnTemporaries.h"
+#include "storage/OwnTemporaries.h"
 
 #include <QByteArray>
 

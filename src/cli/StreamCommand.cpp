@@ -1,12 +1,12 @@
 #include "StreamCommand.h"
 
-#include "CipherEngine.h"
 #include "CliKey.h"
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "Messages.h"
-#include "PosixFile.h"
 #include "core/FileResultText.h"
+#include "storage/FileCipher.h"
+#include "storage/PosixFile.h"
 #include "support/ProcessHardening.h"
 #include "support/SizeText.h"
 
@@ -19,13 +19,13 @@
 namespace {
 
 // What went wrong with the stream, and how much of a decryption's output can be trusted.
-QString StreamFailure(int result, bool encrypt, const CipherEngine& engine)
+QString StreamFailure(int result, bool encrypt, const FileCipher& engine)
 {
     const QString written = StrProc::NumberLocale().toString(qulonglong(engine.bytes_written()));
-    if (result == CipherEngine::InvalidBlock)
+    if (result == FileCipher::InvalidBlock)
         return QStringLiteral("The input is not an encrypted stream, or not one of this key; "
                               "nothing was written.");
-    if (result == CipherEngine::InvalidBlockPartial)
+    if (result == FileCipher::InvalidBlockPartial)
         return QStringLiteral("The stream is damaged, cut short or extended: the ") + written +
                QStringLiteral(" bytes written before it stopped are authenticated, and nothing "
                               "after them was released.");
@@ -93,12 +93,12 @@ int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
         Messages::PrintError(conflict);
         return ExitStatus::Refused;
     }
-    CipherEngine engine;
+    FileCipher engine;
     if (const int refused = StartEngineWithKey(engine, keyOptions, encrypt))
         return refused;
     const int result = encrypt ? engine.encrypt_fd(STDIN_FILENO, STDOUT_FILENO)
                                : engine.decrypt_fd(STDIN_FILENO, STDOUT_FILENO);
-    const bool done = result == CipherEngine::Success;
+    const bool done = result == FileCipher::Success;
     const QString failure = done ? QString() : StreamFailure(result, encrypt, engine);
     engine.deallocate_buffers();
     if (done)

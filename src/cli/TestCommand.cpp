@@ -1,6 +1,5 @@
 #include "TestCommand.h"
 
-#include "CipherEngine.h"
 #include "CliInteraction.h"
 #include "CliKey.h"
 #include "CliReportView.h"
@@ -15,6 +14,7 @@
 #include "core/OperationLaunch.h"
 #include "core/SetupEditor.h"
 #include "files/StrProc.h"
+#include "storage/FileCipher.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -120,7 +120,7 @@ int RunTest(QStringList args)
     }
     key.intKeySource = keyOptions.keyFile().isEmpty() ? KeyRecord::Keyboard : KeyRecord::Keyfile;
 
-    CipherEngine engine;
+    FileCipher engine;
     if (!engine.allocate_buffers()) {
         Messages::Print(
             QStringLiteral("Fatal error: Attempt to allocate buffers was unsuccessful!"));

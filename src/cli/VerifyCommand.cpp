@@ -1,15 +1,15 @@
 #include "VerifyCommand.h"
 
-#include "CipherEngine.h"
 #include "CliKey.h"
 #include "CommandLine.h"
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "Messages.h"
-#include "PosixFile.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
 #include "files/StrProc.h"
+#include "storage/FileCipher.h"
+#include "storage/PosixFile.h"
 #include "support/SizeText.h"
 
 #include <QDir>
@@ -58,9 +58,9 @@ QString At(std::uint64_t offset)
     return QStringLiteral("byte ") + StrProc::NumberLocale().toString(qulonglong(offset));
 }
 
-QString VerdictText(const CipherEngine::Verdict& verdict)
+QString VerdictText(const FileCipher::Verdict& verdict)
 {
-    using Kind = CipherEngine::Verdict::Kind;
+    using Kind = FileCipher::Verdict::Kind;
     switch (verdict.kind) {
     case Kind::Intact:
         return QStringLiteral("verified");
@@ -94,7 +94,7 @@ QString VerdictText(const CipherEngine::Verdict& verdict)
 class Verifier
 {
 public:
-    Verifier(CipherEngine& engine, bool quiet) : m_engine(engine), m_quiet(quiet) {}
+    Verifier(FileCipher& engine, bool quiet) : m_engine(engine), m_quiet(quiet) {}
 
     void File(const QString& path, const QString& shown)
     {
@@ -110,8 +110,8 @@ public:
             text = QStringLiteral("not a regular file: not read");
         } else {
             ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-            const CipherEngine::Verdict verdict = m_engine.verify_verdict(fd.get());
-            verified = verdict.kind == CipherEngine::Verdict::Kind::Intact;
+            const FileCipher::Verdict verdict = m_engine.verify_verdict(fd.get());
+            verified = verdict.kind == FileCipher::Verdict::Kind::Intact;
             m_verified += verified;
             text = VerdictText(verdict);
         }
@@ -148,7 +148,7 @@ public:
     }
 
 private:
-    CipherEngine& m_engine;
+    FileCipher& m_engine;
     bool m_quiet;
     qint64 m_files = 0;
     qint64 m_verified = 0;
@@ -197,7 +197,7 @@ int RunVerify(QStringList args)
         return ExitStatus::Refused;
     }
     // One key for every file; the engine derives it once for each salt it meets.
-    CipherEngine engine;
+    FileCipher engine;
     if (const int refused = StartEngineWithKey(engine, keyOptions, false))
         return refused;
     Verifier verifier(engine, options.quiet);

@@ -1,8 +1,6 @@
 #include "BatchDriver.h"
 
 #include "FileOperation.h"
-#include "ListedFile.h"
-#include "PosixFile.h"
 #include "ReportView.h"
 #include "RunError.h"
 #include "files/FolderWalk.h"
@@ -10,6 +8,8 @@
 #include "files/NameFilter.h"
 #include "files/OutputName.h"
 #include "files/StrProc.h"
+#include "storage/ListedFile.h"
+#include "storage/PosixFile.h"
 #include "support/Interaction.h"
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
@@ -38,7 +38,7 @@ bool HasDuplicates(const QStringList& names)
 
 } // namespace
 
-BatchDriver::BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction& interaction)
+BatchDriver::BatchDriver(const KeyRecord& key, FileCipher& engine, Interaction& interaction)
     : m_ops(engine), m_context{m_request, key, interaction, m_report, m_ops, nullptr,
                                nullptr,   {},  true,        {},       {}}
 {

@@ -13,7 +13,7 @@
 
 #include <functional>
 
-class CipherEngine;
+class FileCipher;
 class FileOperation;
 class QEventLoop;
 struct ListedFile;
@@ -28,7 +28,7 @@ struct ListedFolder;
 class BatchDriver : public RunSteps
 {
 public:
-    BatchDriver(const KeyRecord& key, CipherEngine& engine, Interaction& interaction);
+    BatchDriver(const KeyRecord& key, FileCipher& engine, Interaction& interaction);
     ~BatchDriver() override;
     BatchDriver(const BatchDriver&) = delete;
     BatchDriver& operator=(const BatchDriver&) = delete;

@@ -2,15 +2,16 @@
 
 #include "BatchContext.h"
 #include "BatchRequest.h"
-#include "CipherEngine.h"
 #include "FileResultText.h"
 #include "HeldOutputs.h"
-#include "ListedFile.h"
 #include "PurgeAdvice.h"
 #include "ReportText.h"
 #include "ReportView.h"
 #include "ZR7FileOps.h"
 #include "files/NameBytes.h"
+#include "storage/FileCipher.h"
+#include "storage/ListedFile.h"
+#include "support/FileRandomness.h"
 #include "support/Interaction.h"
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
@@ -109,15 +110,15 @@ FileOperation::Anomaly FileOperation::CheckAnomaly(const QString& inputPath, qin
     const bool encrypt = c.request.encrypt;
     if (encrypt || size < c.request.minSizeForRandomness)
         return Anomaly::Go;
-    const FileUtility::RandomnessValue randomness =
+    const FileRandomness::RandomnessValue randomness =
         c.ops.RandomnessOf(inputPath, c.request.minSizeForRandomness, listed);
     if (randomness.measured() && randomness.value >= c.request.minRandomness)
         return Anomaly::Go;
     // A file that cannot be opened or read is no anomaly of its bytes: its turn comes, and the
     // operation reports why it cannot be read, rather than this file's being taken for a
     // plaintext.
-    if (randomness.error == FileUtility::RandomnessError::FileNotFound ||
-        randomness.error == FileUtility::RandomnessError::FileReadError)
+    if (randomness.error == FileRandomness::RandomnessError::FileNotFound ||
+        randomness.error == FileRandomness::RandomnessError::FileReadError)
         return Anomaly::Go;
     // The question comes after the lines of the files before this one.
     if (c.held)

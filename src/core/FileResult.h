@@ -1,30 +1,30 @@
 #pragma once
 
-#include "CipherEngine.h"
+#include "storage/FileCipher.h"
 
 // The outcome of one file of a batch: the engine's results, under the engine's numbers, and
 // the program's own refusals and failures around the engine call. The numbers are the ones the
 // report shows for a result it has no words for ("Unknown error #-1."), so they stay as they
 // are. Every result has its words in FileResultText, which the compiler checks.
 enum class FileResult : int {
-    Done = CipherEngine::Success,
+    Done = FileCipher::Success,
 
     // The engine's results.
-    NotAllocated = CipherEngine::NotAllocated,
-    NotInitialised = CipherEngine::NotInitialised,
-    InputNotFound = CipherEngine::InputNotFound,
-    InputNotOpened = CipherEngine::InputNotOpened,
-    OutputNotOpened = CipherEngine::OutputNotOpened,
-    ReadError = CipherEngine::ReadError,
-    WriteError = CipherEngine::WriteError,
-    InvalidBlock = CipherEngine::InvalidBlock,
-    DiskFull = CipherEngine::DiskFull,
-    KeyDerivationFailed = CipherEngine::KeyDerivationFailed,
-    ReadErrorPartial = CipherEngine::ReadErrorPartial,
-    WriteErrorPartial = CipherEngine::WriteErrorPartial,
-    InvalidBlockPartial = CipherEngine::InvalidBlockPartial,
-    RetiredFormat = CipherEngine::RetiredFormat,
-    OutputNotVerified = CipherEngine::OutputNotVerified, // read back, it was not as written
+    NotAllocated = FileCipher::NotAllocated,
+    NotInitialised = FileCipher::NotInitialised,
+    InputNotFound = FileCipher::InputNotFound,
+    InputNotOpened = FileCipher::InputNotOpened,
+    OutputNotOpened = FileCipher::OutputNotOpened,
+    ReadError = FileCipher::ReadError,
+    WriteError = FileCipher::WriteError,
+    InvalidBlock = FileCipher::InvalidBlock,
+    DiskFull = FileCipher::DiskFull,
+    KeyDerivationFailed = FileCipher::KeyDerivationFailed,
+    ReadErrorPartial = FileCipher::ReadErrorPartial,
+    WriteErrorPartial = FileCipher::WriteErrorPartial,
+    InvalidBlockPartial = FileCipher::InvalidBlockPartial,
+    RetiredFormat = FileCipher::RetiredFormat,
+    OutputNotVerified = FileCipher::OutputNotVerified, // read back, it was not as written
 
     // The program's own.
     OwnExecutable = 1,
@@ -48,7 +48,7 @@ enum class FileResult : int {
     PathTooLong = 21, // the input or output path is longer than a path may be
 };
 
-// The result of an engine call (a CipherEngine::Result); a number the engine does not name
+// The result of an engine call (a FileCipher::Result); a number the engine does not name
 // keeps its value, and the report gives it as an unknown error.
 inline FileResult FromEngine(int engineResult)
 {

@@ -1,8 +1,8 @@
 #include "FileSummary.h"
 
-#include "FileUtility.h"
 #include "Setup.h"
 #include "files/StrProc.h"
+#include "support/FileRandomness.h"
 #include "support/SizeText.h"
 #include "support/TxtEncDec.h"
 
@@ -25,23 +25,23 @@ QString WildcardComment(const QString& spec)
     return QStringLiteral("(All files of the form \"") + spec + QStringLiteral("\".)");
 }
 
-FileUtility::RandomnessValue Measure(const Setup& setup, const QString& path)
+FileRandomness::RandomnessValue Measure(const Setup& setup, const QString& path)
 {
-    return FileUtility::fr(QFile::encodeName(path).toStdString(),
-                           setup.intMinFilesizeForRandomness);
+    return FileRandomness::fr(QFile::encodeName(path).toStdString(),
+                              setup.intMinFilesizeForRandomness);
 }
 
 // Above the threshold a file's bytes look encrypted (or compressed); a file too short to
 // measure does not.
-bool Judged(const FileUtility::RandomnessValue& r, double minEncrypted)
+bool Judged(const FileRandomness::RandomnessValue& r, double minEncrypted)
 {
     return r.measured() && r.value > minEncrypted;
 }
 
-QString InputFileComment(const FileUtility::RandomnessValue& r, const QString& path,
+QString InputFileComment(const FileRandomness::RandomnessValue& r, const QString& path,
                          double minEncrypted)
 {
-    using Error = FileUtility::RandomnessError;
+    using Error = FileRandomness::RandomnessError;
     switch (r.error) {
     case Error::FileReadError:
         return QStringLiteral("(Error reading file.)");
@@ -93,11 +93,11 @@ SideSummary Describe(const Setup& setup, int side)
     const QString path = folderPath + spec;
     if (side == Setup::Output && setup.blnOutputFilesSame)
         return summary;
-    const FileUtility::RandomnessValue r = Measure(setup, path);
+    const FileRandomness::RandomnessValue r = Measure(setup, path);
     // An empty or short file exists just as much: the user must not be told nothing before it
     // is overwritten.
-    const bool exists = r.measured() || r.error == FileUtility::RandomnessError::FileEmpty ||
-                        r.error == FileUtility::RandomnessError::FileTooShort;
+    const bool exists = r.measured() || r.error == FileRandomness::RandomnessError::FileEmpty ||
+                        r.error == FileRandomness::RandomnessError::FileTooShort;
     if (side == Setup::Output)
         summary.comment = exists ? QStringLiteral("(File exists already.)") : QString();
     else

@@ -6,7 +6,7 @@
 struct BatchContext;
 
 // The report lines of a group of small new outputs that take their names together (see
-// CipherEngine::hold_outputs): a line says where its output went only once the output is on the
+// FileCipher::hold_outputs): a line says where its output went only once the output is on the
 // disk. While a group is open the report holds its per-file results back (ReportText::Hold);
 // Commit() makes the group durable, puts each failed member's failure in place of its result,
 // takes that file off the counters of files done, and lets the lines out.

@@ -2,7 +2,6 @@
 
 #include "BatchDriver.h"
 #include "LaunchHost.h"
-#include "ListedFile.h"
 #include "OperationDescription.h"
 #include "Setup.h"
 #include "SetupEditor.h"
@@ -11,6 +10,7 @@
 #include "files/folder.h"
 #include "keys/KeyRecord.h"
 #include "keys/ZR7KeyFrom.h"
+#include "storage/ListedFile.h"
 #include "support/DiskProc.h"
 #include "support/Interaction.h"
 #include "support/TxtEncDec.h"

@@ -1,7 +1,8 @@
 #include "RandomnessAhead.h"
 
-#include "ListedFile.h"
-#include "PosixFile.h"
+#include "storage/ListedFile.h"
+#include "storage/PosixFile.h"
+#include "support/FileRandomness.h"
 
 #include <QFile>
 
@@ -27,14 +28,14 @@ void RandomnessAhead::Measure(int folderFd, const QStringList& names,
     }
 }
 
-std::optional<FileUtility::RandomnessValue> RandomnessAhead::Take(const ListedFile& listed)
+std::optional<FileRandomness::RandomnessValue> RandomnessAhead::Take(const ListedFile& listed)
 {
     if (listed.folderFd != m_folderFd)
         return std::nullopt;
     const auto found = m_values.find(listed.name);
     if (found == m_values.end())
         return std::nullopt;
-    const FileUtility::RandomnessValue value = found->second;
+    const FileRandomness::RandomnessValue value = found->second;
     m_values.erase(found);
     return value;
 }
@@ -45,16 +46,16 @@ void RandomnessAhead::Clear()
     m_folderFd = -1;
 }
 
-std::optional<FileUtility::RandomnessValue> RandomnessAhead::OfListed(const ListedFile& listed,
-                                                                      int minSize)
+std::optional<FileRandomness::RandomnessValue> RandomnessAhead::OfListed(const ListedFile& listed,
+                                                                         int minSize)
 {
     const PosixFile::Fd fd(::openat(listed.folderFd, listed.name.c_str(),
                                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? FileUtility::RandomnessError::FileNotFound
-                                                   : FileUtility::RandomnessError::FileReadError;
+        return errno == ENOENT || errno == ENOTDIR ? FileRandomness::RandomnessError::FileNotFound
+                                                   : FileRandomness::RandomnessError::FileReadError;
     struct stat now;
     if (::fstat(fd.get(), &now) != 0 || !listed.IsStill(now))
         return std::nullopt;
-    return FileUtility::fr(fd.get(), minSize);
+    return FileRandomness::fr(fd.get(), minSize);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileUtility.h"
+#include "support/FileRandomness.h"
 
 #include <QList>
 #include <QStringList>
@@ -26,16 +26,16 @@ public:
     void Measure(int folderFd, const QStringList& names, const QList<struct stat>& identities,
                  qint64 minSize, const std::function<bool()>& goOn);
     // The value measured on `listed`, once; none when it was not measured.
-    std::optional<FileUtility::RandomnessValue> Take(const ListedFile& listed);
+    std::optional<FileRandomness::RandomnessValue> Take(const ListedFile& listed);
     void Clear();
 
     // The randomness of `listed`, opened from its folder: an error when it cannot be opened,
     // none when it is no longer the file listed.
-    static std::optional<FileUtility::RandomnessValue> OfListed(const ListedFile& listed,
-                                                                int minSize);
+    static std::optional<FileRandomness::RandomnessValue> OfListed(const ListedFile& listed,
+                                                                   int minSize);
 
 private:
     int m_folderFd = -1;
     // By name in that folder; each was the listed file when it was measured.
-    std::unordered_map<std::string, FileUtility::RandomnessValue> m_values;
+    std::unordered_map<std::string, FileRandomness::RandomnessValue> m_values;
 };

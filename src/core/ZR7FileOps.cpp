@@ -1,15 +1,16 @@
 #include "ZR7FileOps.h"
 
-#include "CipherEngine.h"
-#include "Durability.h"
-#include "FileUtility.h"
-#include "InPlaceFile.h"
-#include "ListedFile.h"
-#include "PosixFile.h"
-#include "RandomnessMeasure.h"
 #include "WorkerCall.h"
 #include "files/StrProc.h"
 #include "keys/KeyRecord.h"
+#include "storage/Durability.h"
+#include "storage/FileCipher.h"
+#include "storage/FileUtility.h"
+#include "storage/InPlaceFile.h"
+#include "storage/ListedFile.h"
+#include "storage/PosixFile.h"
+#include "support/FileRandomness.h"
+#include "support/RandomnessMeasure.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -85,7 +86,7 @@ int OutputFolder(const ListedFile* listed, const std::string& input, std::string
 
 } // namespace
 
-ZR7FileOps::ZR7FileOps(CipherEngine& engine) : m_engine(engine)
+ZR7FileOps::ZR7FileOps(FileCipher& engine) : m_engine(engine)
 {
     if (QCoreApplication::instance())
         ownExecutable = QCoreApplication::applicationFilePath();
@@ -300,7 +301,7 @@ FileResult ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size
             // plaintext of a decryption compared with the digests taken as it was written.
             if (Durability::flushFromMemory(fd) != 0)
                 return FileResult::NotVerified;
-            const bool verified = encrypt ? m_engine.verify_fd(fd) == CipherEngine::Success
+            const bool verified = encrypt ? m_engine.verify_fd(fd) == FileCipher::Success
                                           : m_engine.written_intact(fd);
             return verified ? FileResult::Done : FileResult::NotVerified;
         },
@@ -343,15 +344,15 @@ QStringList ZR7FileOps::RemoveLeftovers(const QString& folder, int folderFd)
     return names;
 }
 
-FileUtility::RandomnessValue ZR7FileOps::RandomnessOf(const QString& path, int minSize,
-                                                      const ListedFile* listed)
+FileRandomness::RandomnessValue ZR7FileOps::RandomnessOf(const QString& path, int minSize,
+                                                         const ListedFile* listed)
 {
     if (!listed)
-        return FileUtility::fr(Native(path), minSize);
+        return FileRandomness::fr(Native(path), minSize);
     if (const auto measured = m_measuredAhead.Take(*listed))
         return *measured;
     return RandomnessAhead::OfListed(*listed, minSize)
-        .value_or(FileUtility::RandomnessValue(Randomness::MaximumMeasure));
+        .value_or(FileRandomness::RandomnessValue(Randomness::MaximumMeasure));
 }
 
 qint64 ZR7FileOps::OutputSize(const QString& inputPath, const QString& outputPath,

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "FileResult.h"
-#include "FileUtility.h"
 #include "RandomnessAhead.h"
 #include "keys/SecretBytes.h"
+#include "storage/FileUtility.h"
+#include "support/FileRandomness.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-class CipherEngine;
+class FileCipher;
 class InPlaceFile;
 struct KeyRecord;
 struct ListedFile;
@@ -29,7 +30,7 @@ public:
     // nothing written yet; then, in place, the result's verification, the exchange, the purge.
     enum class Stage { Opened, Verifying, Exchanging, Purging };
 
-    explicit ZR7FileOps(CipherEngine& engine);
+    explicit ZR7FileOps(FileCipher& engine);
     ~ZR7FileOps();
 
     // Fills the in-place exclusion list with its 11 entries (bat, bin, ... sys).
@@ -52,10 +53,10 @@ public:
     static FileResult LengthGuard(const QString& inputPath, const QString& outputPath);
 
     // The key derivation of a batch about to run, started now on a thread of its own (see
-    // CipherEngine::prepare_key); `firstInput` is the batch's first file, or "".
+    // FileCipher::prepare_key); `firstInput` is the batch's first file, or "".
     void PrepareKey(const QString& firstInput, bool encrypt);
     // While that derivation still runs, rather than wait for it: makes the files of up to
-    // `count` new outputs in the folder open at `folderFd` (CipherEngine::reserve_outputs), and
+    // `count` new outputs in the folder open at `folderFd` (FileCipher::reserve_outputs), and
     // measures the randomness of the files of a folder to decrypt (RandomnessAhead).
     // FolderDone removes the files not used and forgets the values not asked for.
     void ReserveOutputs(int folderFd, qsizetype count);
@@ -84,7 +85,7 @@ public:
                          const ListedFile* listed = nullptr);
 
     // Whether the new outputs of the files that follow wait, read back, for CommitOutputs()
-    // to flush them and give them their names together (CipherEngine::hold_outputs).
+    // to flush them and give them their names together (FileCipher::hold_outputs).
     void HoldOutputs(bool hold);
     // How many outputs wait; true once they should be committed.
     qsizetype HeldCount() const;
@@ -99,8 +100,8 @@ public:
     // The randomness of a file to be decrypted (FileUtility::fr). With `listed` it is read
     // from the listed folder; a file that is no longer the one listed is not measured and
     // counts as random, for the operation to turn it down. A value measured ahead is used.
-    FileUtility::RandomnessValue RandomnessOf(const QString& path, int minSize,
-                                              const ListedFile* listed);
+    FileRandomness::RandomnessValue RandomnessOf(const QString& path, int minSize,
+                                                 const ListedFile* listed);
 
     // The size of the output at `outputPath` of the input at `inputPath` that the last
     // Transform made: a new output's as written (it may still wait for its name), a result in
@@ -135,7 +136,7 @@ private:
     FileResult SecureResult(InPlaceFile& file, bool encrypt, qint64 size);
     void Notify(Stage stage, const InPlaceFile& file);
 
-    CipherEngine& m_engine;
+    FileCipher& m_engine;
     RandomnessAhead m_measuredAhead;
     QStringList m_exclusions;
     QString m_partialOutput;

@@ -1,6 +1,6 @@
 #include "ChunkPipeline.h"
 
-#include "PosixFile.h"
+#include "PosixIo.h"
 
 #include <system_error>
 

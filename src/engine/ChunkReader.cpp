@@ -1,6 +1,6 @@
 #include "ChunkReader.h"
 
-#include "PosixFile.h"
+#include "PosixIo.h"
 
 long long ChunkReader::next(std::uint8_t* data, std::size_t size, bool& last)
 {

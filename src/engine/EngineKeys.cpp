@@ -1,10 +1,7 @@
 #include "EngineKeys.h"
 
-#include "PosixFile.h"
-
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 
 bool EngineKeys::allocate(std::size_t maxLength)
@@ -37,7 +34,7 @@ std::string_view EngineKeys::text() const
     return {reinterpret_cast<const char*>(m_text.data()), m_length};
 }
 
-void EngineKeys::prepare(std::string_view key, const std::string& firstInput, bool encrypt,
+void EngineKeys::prepare(std::string_view key, PosixFile::Fd firstInput, bool encrypt,
                          StreamFormat::KdfParams params)
 {
     await();
@@ -46,20 +43,18 @@ void EngineKeys::prepare(std::string_view key, const std::string& firstInput, bo
         return;
     if (!key.empty())
         std::memcpy(copy->data(), key.data(), key.size());
+    auto input = std::make_shared<PosixFile::Fd>(std::move(firstInput));
     m_deriving = true;
-    m_preparing = std::thread([this, copy, length = key.size(), firstInput, encrypt, params] {
-        derive(*copy, length, firstInput, encrypt, params);
+    m_preparing = std::thread([this, copy, length = key.size(), input, encrypt, params] {
+        derive(*copy, length, *input, encrypt, params);
         m_deriving = false;
     });
 }
 
-void EngineKeys::derive(const SecureBuffer& key, std::size_t keyLength,
-                        const std::string& firstInput, bool encrypt, StreamFormat::KdfParams params)
+void EngineKeys::derive(const SecureBuffer& key, std::size_t keyLength, const PosixFile::Fd& input,
+                        bool encrypt, StreamFormat::KdfParams params)
 {
     const std::string_view text(reinterpret_cast<const char*>(key.data()), keyLength);
-    PosixFile::Fd input;
-    if (!encrypt && !firstInput.empty())
-        input = PosixFile::Fd(::open(firstInput.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     MasterKeyCache::Salt salt;
     if (encrypt) {
         salt = m_cache.saltForEncryption(text, params);
@@ -67,7 +62,7 @@ void EngineKeys::derive(const SecureBuffer& key, std::size_t keyLength,
         std::uint8_t prefix[StreamFormat::PrefixSize];
         StreamFormat::Header header;
         if (!input.valid() ||
-            PosixFile::readFull(input.get(), prefix, sizeof prefix) != long(sizeof prefix) ||
+            PosixFile::readFullAt(input.get(), prefix, sizeof prefix, 0) != long(sizeof prefix) ||
             StreamFormat::decodePrefix(prefix, header) != StreamFormat::HeaderCheck::Valid)
             return;
         salt = header.salt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MasterKeyCache.h"
+#include "PosixIo.h"
 #include "SecureBuffer.h"
 #include "StreamFormat.h"
 
@@ -33,8 +34,8 @@ public:
 
     // Derives the master key for `key` ahead: for an encryption under the salt the next
     // encryption with this key will use, for a decryption under the salt in the header of
-    // `firstInput`.
-    void prepare(std::string_view key, const std::string& firstInput, bool encrypt,
+    // `firstInput`, read from its start.
+    void prepare(std::string_view key, PosixFile::Fd firstInput, bool encrypt,
                  StreamFormat::KdfParams params);
     void await();
     // True while a derivation started by prepare() is still running.
@@ -59,7 +60,7 @@ public:
     }
 
 private:
-    void derive(const SecureBuffer& key, std::size_t keyLength, const std::string& firstInput,
+    void derive(const SecureBuffer& key, std::size_t keyLength, const PosixFile::Fd& firstInput,
                 bool encrypt, StreamFormat::KdfParams params);
 
     SecureBuffer m_text;

@@ -1,6 +1,6 @@
 #include "PositionalPass.h"
 
-#include "PosixFile.h"
+#include "PosixIo.h"
 #include "SystemCalls.h"
 
 #include <algorithm>

@@ -2,9 +2,9 @@
 
 #include "NameBytes.h"
 #include "NameFilter.h"
-#include "PosixFile.h"
 #include "StrProc.h"
 #include "folder.h"
+#include "storage/PosixFile.h"
 
 #include <QFile>
 

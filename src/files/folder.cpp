@@ -2,8 +2,8 @@
 
 #include "NameBytes.h"
 #include "NameFilter.h"
-#include "PosixFile.h"
 #include "StrProc.h"
+#include "storage/PosixFile.h"
 #include "support/DiskProc.h"
 #include "support/Interaction.h"
 

@@ -1,8 +1,8 @@
 #include "frmCredits.h"
 
-#include "LibraryVersions.h"
 #include "Twips.h"
 #include "core/Setup.h"
+#include "engine/LibraryVersions.h"
 #include "support/Language.h"
 
 #include <QLabel>

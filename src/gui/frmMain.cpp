@@ -1,6 +1,5 @@
 #include "frmMain.h"
 
-#include "CipherEngine.h"
 #include "CommandDescriptions.h"
 #include "DoItCommand.h"
 #include "DocumentationLink.h"
@@ -20,6 +19,7 @@
 #include "core/StartArguments.h"
 #include "frmReport.h"
 #include "persist/SetupCommands.h"
+#include "storage/FileCipher.h"
 #include "support/Interaction.h"
 #include "support/Language.h"
 
@@ -44,7 +44,7 @@ constexpr int NoticeBelowKeyLine = 420;
 
 } // namespace
 
-frmMain::frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent)
+frmMain::frmMain(FileCipher& engine, Interaction& interaction, QWidget* parent)
     : QMainWindow(parent), m_engine(engine), m_interaction(interaction), m_editor(interaction)
 {
     setObjectName(QStringLiteral("frmMain"));

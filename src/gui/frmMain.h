@@ -14,7 +14,7 @@
 #include <memory>
 
 class BatchDriver;
-class CipherEngine;
+class FileCipher;
 class DoItCommand;
 class FileCommands;
 class HelpCommands;
@@ -38,7 +38,7 @@ class frmMain : public QMainWindow, public CommandWindow
     Q_OBJECT
 
 public:
-    frmMain(CipherEngine& engine, Interaction& interaction, QWidget* parent = nullptr);
+    frmMain(FileCipher& engine, Interaction& interaction, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Start-up after the program text is loaded: defaults, window, engine buffers, the saved
@@ -108,7 +108,7 @@ private:
     void CloseWhenBatchEnded();
     void ShutDown();
 
-    CipherEngine& m_engine;
+    FileCipher& m_engine;
     Interaction& m_interaction;
     SetupEditor m_editor;
     bool m_clickGuard = false;

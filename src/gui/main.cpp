@@ -1,4 +1,3 @@
-#include "CipherEngine.h"
 #include "DBusNotice.h"
 #include "DoItCommand.h"
 #include "GuiKeyDialogs.h"
@@ -10,6 +9,7 @@
 #include "core/StartArguments.h"
 #include "frmMain.h"
 #include "frmReport.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 #include "support/ProcessHardening.h"
 
@@ -107,7 +107,7 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    CipherEngine engine;
+    FileCipher engine;
     frmMain window(engine, interaction);
     interaction.SetParent(&window);
     interaction.SetReportWindow(&window.report());

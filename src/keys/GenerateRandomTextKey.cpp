@@ -1,7 +1,7 @@
 #include "GenerateRandomTextKey.h"
 
 #include "KeyRecord.h"
-#include "RandomKey.h"
+#include "engine/RandomKey.h"
 
 void GenerateRandomTextKey(KeyRecord& key)
 {

@@ -1,7 +1,7 @@
 #include "KeyView.h"
 
-#include "FileUtility.h"
 #include "Windows1252.h"
+#include "support/FileRandomness.h"
 
 #include <QLocale>
 
@@ -65,7 +65,7 @@ Rows HexadecimalRows(const QByteArray& keyBytes, bool textKey)
 QString RandomnessText(const QByteArray& keyBytes)
 {
     const int length = static_cast<int>(std::min<qsizetype>(keyBytes.size(), KeyBytes));
-    const double measure = FileUtility::randomness_measure(
+    const double measure = FileRandomness::randomness_measure(
         reinterpret_cast<const std::uint8_t*>(keyBytes.constData()), length, KeyBytes);
     return QStringLiteral("Randomness is ") + QLocale().toString(measure, 'f', 3) +
            QLatin1Char('.');

@@ -1,6 +1,6 @@
 #include "RandomKeyCollector.h"
 
-#include "RandomKey.h"
+#include "engine/RandomKey.h"
 
 #include <algorithm>
 

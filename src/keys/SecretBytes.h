@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SecureBuffer.h"
+#include "engine/SecureBuffer.h"
 
 #include <QByteArrayView>
 

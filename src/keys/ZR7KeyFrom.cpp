@@ -1,10 +1,10 @@
 #include "ZR7KeyFrom.h"
 
-#include "CipherEngine.h"
-#include "FileUtility.h"
 #include "KeyRecord.h"
-#include "RandomKey.h"
 #include "Windows1252.h"
+#include "engine/RandomKey.h"
+#include "storage/FileCipher.h"
+#include "support/FileRandomness.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -140,13 +140,13 @@ bool KeyHasMinLength(QByteArrayView key)
 
 bool KeyIsText(QByteArrayView key)
 {
-    return CipherEngine::key_is_text(Bytes(key), static_cast<int>(key.size())) != 0;
+    return FileCipher::key_is_text(Bytes(key), static_cast<int>(key.size())) != 0;
 }
 
 bool KeyIsRandom(QByteArrayView key)
 {
     const int length = static_cast<int>(std::min<qsizetype>(key.size(), KeyfileBytes));
-    return FileUtility::randomness_measure(Bytes(key), length, KeyfileBytes) >= MinKeyRandomness;
+    return FileRandomness::randomness_measure(Bytes(key), length, KeyfileBytes) >= MinKeyRandomness;
 }
 
 int KeyChecksum(QByteArrayView normalizedKey, QByteArray& digest)

@@ -1,6 +1,6 @@
 #include "OperationFile.h"
 
-#include "ReplacingWrite.h"
+#include "storage/ReplacingWrite.h"
 
 #include <QFile>
 

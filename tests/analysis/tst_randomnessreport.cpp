@@ -1,4 +1,3 @@
-#include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "TestFiles.h"
 #include "analysis/BytePairPicture.h"
@@ -9,6 +8,8 @@
 #include "core/BatchDriver.h"
 #include "core/Setup.h"
 #include "keys/KeyRecord.h"
+#include "storage/FileCipher.h"
+#include "support/FileRandomness.h"
 #include "support/SizeText.h"
 
 #include <QDir>
@@ -65,7 +66,7 @@ struct Report
         report.listing().measure = [this](const QString& path, int minSize) {
             measured.append(QFileInfo(path).fileName());
             const auto fixed = values.constFind(QFileInfo(path).fileName());
-            return fixed != values.constEnd() ? FileUtility::RandomnessValue(*fixed)
+            return fixed != values.constEnd() ? FileRandomness::RandomnessValue(*fixed)
                                               : FolderRandomness::FileRandomness(path, minSize);
         };
         setup.strDirpath[Setup::Input] = dir.path() + QLatin1Char('/');
@@ -90,7 +91,7 @@ struct Report
     QTemporaryDir dir;
     Setup setup;
     KeyRecord key;
-    CipherEngine engine;
+    FileCipher engine;
     ScriptedInteraction interaction;
     RecordingView view;
     BatchDriver driver;
@@ -115,12 +116,14 @@ struct PictureView : BytePairPictureView
 
 void tst_randomnessreport::fileLine_data()
 {
-    using Value = std::optional<FileUtility::RandomnessValue>;
+    using Value = std::optional<FileRandomness::RandomnessValue>;
     QTest::addColumn<Value>("value");
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("line");
-    const auto measured = [](double value) { return Value(FileUtility::RandomnessValue(value)); };
+    const auto measured = [](double value) {
+        return Value(FileRandomness::RandomnessValue(value));
+    };
     QTest::newRow("encrypted") << measured(0.9934) << "Data.BIN" << 40000LL
                                << "0.993 * Data.BIN (40,000 bytes)   ";
     QTest::newRow("too small") << Value() << "notes.txt" << 100LL
@@ -129,13 +132,13 @@ void tst_randomnessreport::fileLine_data()
         << measured(0.89) << "a.doc" << 300LL << "0.890   a.doc (300 bytes)   ";
     QTest::newRow("just above") << measured(0.891) << "a.doc" << 300LL
                                 << "0.891 * a.doc (300 bytes)   ";
-    QTest::newRow("read error") << Value(FileUtility::RandomnessError::FileReadError) << "A.doc"
+    QTest::newRow("read error") << Value(FileRandomness::RandomnessError::FileReadError) << "A.doc"
                                 << 1234567LL << "[-12]   A.doc (1,234,567 bytes)   ";
 }
 
 void tst_randomnessreport::fileLine()
 {
-    using Value = std::optional<FileUtility::RandomnessValue>;
+    using Value = std::optional<FileRandomness::RandomnessValue>;
     QFETCH(Value, value);
     QFETCH(QString, name);
     QFETCH(qint64, size);

@@ -1,4 +1,3 @@
-#include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "TestFiles.h"
 #include "analysis/ReliabilityTest.h"
@@ -6,6 +5,7 @@
 #include "core/BatchDriver.h"
 #include "core/LaunchHost.h"
 #include "core/SetupEditor.h"
+#include "storage/FileCipher.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -36,7 +36,7 @@ const QByteArray Key = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRST
 struct TestRig : LaunchHost, ReliabilityTestHost
 {
     QTemporaryDir dir;
-    CipherEngine engine;
+    FileCipher engine;
     ScriptedInteraction interaction;
     SetupEditor editor{interaction};
     BatchDriver driver{editor.key(), engine, interaction};

@@ -1,7 +1,7 @@
-#include "RandomKey.h"
 #include "SecretTraces.h"
 #include "TestFiles.h"
 #include "cli/OperationCommand.h"
+#include "engine/RandomKey.h"
 #include "keys/SecretBytes.h"
 #include "keys/ZR7KeyFrom.h"
 #include "support/ProcessHardening.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "core/BatchDriver.h"
 #include "core/Setup.h"
 #include "keys/KeyRecord.h"
+#include "storage/FileCipher.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -39,7 +39,7 @@ struct BatchFixture
     const QString& report() { return driver.report().text(); }
 
     QTemporaryDir dir;
-    CipherEngine engine;
+    FileCipher engine;
     Setup setup;
     KeyRecord key;
     ScriptedInteraction interaction;

@@ -8,13 +8,13 @@
 // kill inside them; then the report. Exit status: 0 when every non-empty file was done, 1 when one
 // was not, 2 on misuse.
 
-#include "CipherEngine.h"
-#include "InPlaceFile.h"
-#include "StreamFormat.h"
 #include "core/BatchDriver.h"
 #include "core/Setup.h"
 #include "core/UnattendedInteraction.h"
+#include "engine/StreamFormat.h"
 #include "keys/KeyRecord.h"
+#include "storage/FileCipher.h"
+#include "storage/InPlaceFile.h"
 #include "support/Interaction.h"
 
 #include <QCoreApplication>
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
         nonEmpty += file.size() > 0 ? 1 : 0;
 
-    CipherEngine engine;
+    FileCipher engine;
     if (engine.allocate_buffers() == 0)
         return Usage("the engine could not allocate its buffers");
     // The lowest Argon2id limits: the derivation would otherwise take most of the run.

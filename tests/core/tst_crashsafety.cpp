@@ -1,5 +1,5 @@
-#include "CipherEngine.h"
 #include "TestFiles.h"
+#include "storage/FileCipher.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -83,7 +83,7 @@ private:
     ChildRun m_decryptTiming;
     int m_folders = 0;
     QString m_leftoverFolder; // a killed run's folder that kept a leftover, for the next run
-    CipherEngine m_engine;
+    FileCipher m_engine;
     const QByteArray m_key =
         QByteArray("A KEY FOR KILLING BATCHES: SIXTY-FOUR CHARACTERS OF IT").leftJustified(64, '#');
 };

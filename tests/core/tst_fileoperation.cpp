@@ -1,10 +1,10 @@
 #include "BatchFixture.h"
-#include "InPlaceFile.h"
 #include "TestFiles.h"
 #include "core/FileResultText.h"
 #include "core/PurgeAdvice.h"
 #include "core/ReportView.h"
 #include "core/ZR7FileOps.h"
+#include "storage/InPlaceFile.h"
 #include "support/SizeText.h"
 
 #include <QDir>

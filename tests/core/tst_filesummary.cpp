@@ -1,7 +1,7 @@
-#include "FileUtility.h"
 #include "TestFiles.h"
 #include "core/FileSummary.h"
 #include "core/Setup.h"
+#include "support/FileRandomness.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -53,7 +53,7 @@ void tst_filesummary::initTestCase()
     QVERIFY(TestFiles::write(m_folder + "empty.bin", QByteArray()));
     QVERIFY(QDir(m_folder).mkdir("sub"));
     // The middle file must measure between 0.8 and 0.89 for its row to mean anything.
-    const double r = FileUtility::fr(TestFiles::native(m_folder + "middle.bin"), 256).value;
+    const double r = FileRandomness::fr(TestFiles::native(m_folder + "middle.bin"), 256).value;
     QVERIFY2(r >= 0.8 && r <= 0.89, qPrintable(QString::number(r)));
 }
 

@@ -1,8 +1,8 @@
 #include "BatchFixture.h"
-#include "InPlaceFile.h"
-#include "SystemCalls.h"
 #include "TestFiles.h"
 #include "core/ZR7FileOps.h"
+#include "engine/SystemCalls.h"
+#include "storage/InPlaceFile.h"
 #include "support/SizeText.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "CipherEngine.h"
 #include "EngineFixture.h"
-#include "PosixFile.h"
 #include "TestFiles.h"
+#include "storage/FileCipher.h"
+#include "storage/PosixFile.h"
 
 #include <QTest>
 
@@ -47,7 +47,7 @@ void tst_engineverify::workersKeepOrder()
     const QByteArray data = TestFiles::randomBytes(64 * Chunk + 33, workers);
     QVERIFY(TestFiles::write(plain, data));
     m_engine.set_workers(workers);
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     if (damagedChunk >= 0) {
         QByteArray bytes = TestFiles::read(cipher);
         bytes[Header + damagedChunk * Record + 7] ^= 0x01;
@@ -72,20 +72,19 @@ void tst_engineverify::verifyFile()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(2 * Chunk + 9, 5)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     const int filesBefore = QDir(m_dir.path()).count();
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), int(CipherEngine::Success));
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), int(FileCipher::Success));
     QByteArray bytes = TestFiles::read(cipher);
     bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 1);
     QVERIFY(TestFiles::write(cipher, bytes));
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)),
-             int(CipherEngine::InvalidBlockPartial));
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), int(FileCipher::InvalidBlockPartial));
     QCOMPARE(int(QDir(m_dir.path()).count()), filesBefore);
 }
 
 void tst_engineverify::verdicts_data()
 {
-    using Kind = CipherEngine::Verdict::Kind;
+    using Kind = FileCipher::Verdict::Kind;
     QTest::addColumn<qsizetype>("plainSize");
     QTest::addColumn<QString>("change");
     QTest::addColumn<qsizetype>("at"); // negative: from the end
@@ -119,7 +118,7 @@ void tst_engineverify::verdicts()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(plainSize, 11)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     QByteArray bytes = change == "plain" ? TestFiles::read(plain) : TestFiles::read(cipher);
     if (at < 0)
         at += bytes.size();
@@ -133,7 +132,7 @@ void tst_engineverify::verdicts()
     const QByteArray key = change == "key" ? QByteArray(m_key).replace(0, 3, "XYZ") : m_key;
     m_engine.operation_initialization({key.constData(), size_t(key.size())}, 0, 0, 0);
     PosixFile::Fd fd(::open(TestFiles::native(cipher).c_str(), O_RDONLY));
-    const CipherEngine::Verdict verdict = m_engine.verify_verdict(fd.get());
+    const FileCipher::Verdict verdict = m_engine.verify_verdict(fd.get());
     QCOMPARE(int(verdict.kind), kind);
     QCOMPARE(qsizetype(verdict.offset), offset);
 }

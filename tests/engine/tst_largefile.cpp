@@ -1,6 +1,6 @@
-#include "CipherEngine.h"
-#include "StreamFormat.h"
 #include "TestFiles.h"
+#include "engine/StreamFormat.h"
+#include "storage/FileCipher.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -64,13 +64,13 @@ void tst_largefile::aboveFourGiB()
     const QByteArray expected = writeLargeFile(plain);
     QVERIFY(!expected.isEmpty());
 
-    CipherEngine engine;
+    FileCipher engine;
     QCOMPARE(engine.allocate_buffers(), 1);
     engine.set_kdf_params({1, StreamFormat::MinMemLog});
     const std::string key(64, 'K');
     engine.operation_initialization(key, 1, FileSize, 0);
     QCOMPARE(engine.encrypt_file(TestFiles::native(plain), TestFiles::native(cipher)),
-             int(CipherEngine::Success));
+             int(FileCipher::Success));
     QCOMPARE(qint64(engine.bytes_done()), FileSize);
     QFile::remove(plain);
     const qint64 chunks = (FileSize + (qint64{1} << StreamFormat::DefaultChunkLog) - 1) >>
@@ -79,7 +79,7 @@ void tst_largefile::aboveFourGiB()
 
     engine.operation_initialization(key, 0, QFileInfo(cipher).size(), 0);
     QCOMPARE(engine.decrypt_file(TestFiles::native(cipher), TestFiles::native(back)),
-             int(CipherEngine::Success));
+             int(FileCipher::Success));
     QFile::remove(cipher);
     QCOMPARE(QFileInfo(back).size(), FileSize);
     QCOMPARE(hashOf(back), expected);

@@ -1,7 +1,7 @@
-#include "CipherEngine.h"
 #include "EngineFixture.h"
-#include "PositionalPass.h"
 #include "TestFiles.h"
+#include "engine/PositionalPass.h"
+#include "storage/FileCipher.h"
 
 #include <QTest>
 
@@ -44,7 +44,7 @@ void tst_positionalpass::callerDescriptors()
     const QString result = m_dir.filePath("result.bin");
     const QByteArray data = TestFiles::randomBytes(3 * Chunk + 5, 9);
     QVERIFY(TestFiles::write(plain, data));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     const QByteArray prefix("PREFIX");
     QVERIFY(TestFiles::write(result, prefix));
 
@@ -74,7 +74,7 @@ void tst_positionalpass::callerDescriptors()
     const QString sealed = m_dir.filePath("sealed.zr7");
     const QString back = m_dir.filePath("back.bin");
     QVERIFY(TestFiles::write(sealed, written.mid(prefix.size())));
-    QCOMPARE(decrypt(sealed, back, m_key), int(CipherEngine::Success));
+    QCOMPARE(decrypt(sealed, back, m_key), int(FileCipher::Success));
     QCOMPARE(TestFiles::read(back), data);
 }
 

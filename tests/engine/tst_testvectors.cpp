@@ -1,5 +1,5 @@
-#include "CipherEngine.h"
 #include "TestFiles.h"
+#include "storage/FileCipher.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -19,7 +19,7 @@ private slots:
     void vector();
 
 private:
-    CipherEngine m_engine;
+    FileCipher m_engine;
     QTemporaryDir m_out;
 };
 

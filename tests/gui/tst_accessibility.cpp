@@ -1,4 +1,3 @@
-#include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "WhenShown.h"
 #include "analysis/SingleFileFigures.h"
@@ -19,6 +18,7 @@
 #include "gui/frmReport.h"
 #include "gui/frmSpecifyInputFiles.h"
 #include "gui/frmSpecifyOutputFiles.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 
 #include <QAccessible>
@@ -72,7 +72,7 @@ void tst_accessibility::screenReaderFindsEveryControl()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     QVERIFY(Language::Load(ZR7_DATA_DIR "/zr7e.dat") > 0);
     QAccessible::setActive(true);
-    CipherEngine engine;
+    FileCipher engine;
     ScriptedInteraction interaction;
     frmMain main(engine, interaction);
     HelpCommands help(main, main.report(), interaction, [](const QUrl&) { return true; });

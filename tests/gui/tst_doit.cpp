@@ -1,12 +1,11 @@
-#include "CipherEngine.h"
 #include "MainWindowWidgets.h"
-#include "RandomKey.h"
 #include "ScriptedInteraction.h"
 #include "SecretTraces.h"
-#include "StreamFormat.h"
 #include "TestFiles.h"
 #include "WhenShown.h"
 #include "core/BatchDriver.h"
+#include "engine/RandomKey.h"
+#include "engine/StreamFormat.h"
 #include "gui/BatchEndNotice.h"
 #include "gui/DBusNotice.h"
 #include "gui/DoItCommand.h"
@@ -18,6 +17,7 @@
 #include "gui/frmMain.h"
 #include "gui/frmReport.h"
 #include "keys/ZR7KeyFrom.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 #include "support/ProcessHardening.h"
 
@@ -81,7 +81,7 @@ private:
 
     QTemporaryDir m_config;
     QTemporaryDir* m_dir = nullptr;
-    CipherEngine* m_engine = nullptr;
+    FileCipher* m_engine = nullptr;
     ScriptedInteraction* m_interaction = nullptr;
     frmMain* m_window = nullptr;
 };
@@ -95,7 +95,7 @@ void tst_doit::initTestCase()
 void tst_doit::init()
 {
     m_dir = new QTemporaryDir;
-    m_engine = new CipherEngine;
+    m_engine = new FileCipher;
     m_interaction = new ScriptedInteraction;
     m_window = new frmMain(*m_engine, *m_interaction);
     QVERIFY(m_window->StartUp());
@@ -230,7 +230,7 @@ void tst_doit::closingDuringTheBatchEndsItThenCloses()
     QVERIFY(!quitDuringTheBatch); // only closing the window asks for the stop
     QVERIFY(QDir(m_dir->path() + "/out").entryList(QDir::Files).size() < 3);
     QTRY_VERIFY(!m_window->isVisible());
-    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(CipherEngine::NotAllocated));
+    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(FileCipher::NotAllocated));
 }
 
 void tst_doit::typedKeyLeavesNoCopy_data()

@@ -1,4 +1,3 @@
-#include "CipherEngine.h"
 #include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "TestFiles.h"
@@ -8,6 +7,7 @@
 #include "gui/frmMain.h"
 #include "gui/frmSpecifyInputFiles.h"
 #include "gui/frmSpecifyOutputFiles.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 
 #include <QDir>
@@ -39,7 +39,7 @@ private:
     QTemporaryDir m_config;
     QTemporaryDir m_dir;
     QString m_folder;
-    CipherEngine* m_engine = nullptr;
+    FileCipher* m_engine = nullptr;
     ScriptedInteraction* m_interaction = nullptr;
     frmMain* m_window = nullptr;
 };
@@ -55,7 +55,7 @@ void tst_filecommands::initTestCase()
 
 void tst_filecommands::init()
 {
-    m_engine = new CipherEngine;
+    m_engine = new FileCipher;
     m_interaction = new ScriptedInteraction;
     m_window = new frmMain(*m_engine, *m_interaction);
     QVERIFY(m_window->StartUp());

@@ -1,5 +1,4 @@
 #include "Caption.h"
-#include "CipherEngine.h"
 #include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "WhenShown.h"
@@ -9,6 +8,7 @@
 #include "gui/frmCredits.h"
 #include "gui/frmHelp.h"
 #include "gui/frmMain.h"
+#include "storage/FileCipher.h"
 #include "support/HelpText.h"
 #include "support/Language.h"
 
@@ -47,7 +47,7 @@ private:
     QString TopLine() const;
 
     QTemporaryDir m_dir;
-    CipherEngine* m_engine = nullptr;
+    FileCipher* m_engine = nullptr;
     ScriptedInteraction* m_interaction = nullptr;
     frmMain* m_window = nullptr;
     HelpCommands* m_help = nullptr;
@@ -63,7 +63,7 @@ void tst_frmhelp::initTestCase()
 
 void tst_frmhelp::init()
 {
-    m_engine = new CipherEngine;
+    m_engine = new FileCipher;
     m_interaction = new ScriptedInteraction;
     m_window = new frmMain(*m_engine, *m_interaction);
     m_opened.clear();

@@ -1,5 +1,4 @@
 #include "Caption.h"
-#include "CipherEngine.h"
 #include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "ScriptedKeyDialogs.h"
@@ -10,6 +9,7 @@
 #include "gui/SetupMenu.h"
 #include "gui/SetupPanel.h"
 #include "gui/frmMain.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 
 #include <QApplication>
@@ -60,7 +60,7 @@ private slots:
 
 private:
     QTemporaryDir m_config;
-    CipherEngine* m_engine = nullptr;
+    FileCipher* m_engine = nullptr;
     ScriptedInteraction* m_interaction = nullptr;
     ScriptedKeyDialogs m_keyDialogs;
     frmMain* m_window = nullptr;
@@ -93,7 +93,7 @@ void tst_frmmain::initTestCase()
 
 void tst_frmmain::init()
 {
-    m_engine = new CipherEngine;
+    m_engine = new FileCipher;
     m_interaction = new ScriptedInteraction;
     m_window = new frmMain(*m_engine, *m_interaction);
     m_keyDialogs = ScriptedKeyDialogs();
@@ -260,7 +260,7 @@ void tst_frmmain::quitWipesTheKeyAndReleasesTheBuffers()
     QCOMPARE(key, QByteArray(64, '\0'));
     QCOMPARE(key.constData(), keyChars);
     QCOMPARE(w.key().strKeyfilePath, QString(16, QChar(0)));
-    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(CipherEngine::NotAllocated));
+    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(FileCipher::NotAllocated));
 }
 
 void tst_frmmain::keyPanelLayout_data()

@@ -1,16 +1,16 @@
-#include "CipherEngine.h"
 #include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
-#include "StreamFormat.h"
 #include "TestFiles.h"
 #include "WhenShown.h"
 #include "core/PurgeAdvice.h"
+#include "engine/StreamFormat.h"
 #include "gui/Twips.h"
 #include "gui/frmAntivirusQuery.h"
 #include "gui/frmGraphic.h"
 #include "gui/frmMain.h"
 #include "gui/frmPurgeAdvice.h"
 #include "gui/frmReport.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 
 #include <QCheckBox>
@@ -96,7 +96,7 @@ private:
     QTemporaryDir m_config;
     QTemporaryDir* m_dir = nullptr;
     BatchRequest m_request; // the batch PrepareBatch sets up
-    CipherEngine* m_engine = nullptr;
+    FileCipher* m_engine = nullptr;
     EventfulInteraction* m_interaction = nullptr;
     frmMain* m_window = nullptr;
 };
@@ -110,7 +110,7 @@ void tst_frmreport::initTestCase()
 void tst_frmreport::init()
 {
     m_dir = new QTemporaryDir;
-    m_engine = new CipherEngine;
+    m_engine = new FileCipher;
     m_interaction = new EventfulInteraction;
     m_window = new frmMain(*m_engine, *m_interaction);
     QVERIFY(m_window->StartUp());

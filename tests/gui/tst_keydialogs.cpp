@@ -1,4 +1,3 @@
-#include "CipherEngine.h"
 #include "ScriptedInteraction.h"
 #include "WhenShown.h"
 #include "gui/FileDialog.h"
@@ -9,6 +8,7 @@
 #include "gui/frmMain.h"
 #include "gui/frmRandomKey.h"
 #include "keys/ZR7KeyFrom.h"
+#include "storage/FileCipher.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -53,7 +53,7 @@ private slots:
 private:
     // Runs `action` once `window` is the active modal window.
 
-    CipherEngine* m_engine = nullptr;
+    FileCipher* m_engine = nullptr;
     ScriptedInteraction* m_interaction = nullptr;
     frmMain* m_main = nullptr;
     GuiKeyDialogs* m_dialogs = nullptr;
@@ -79,7 +79,7 @@ void Type(QWidget* box, const QString& text)
 
 void tst_keydialogs::init()
 {
-    m_engine = new CipherEngine;
+    m_engine = new FileCipher;
     m_interaction = new ScriptedInteraction;
     m_main = new frmMain(*m_engine, *m_interaction);
     m_main->setGeometry(100, 80, 720, 380);

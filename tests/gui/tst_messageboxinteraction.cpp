@@ -1,9 +1,9 @@
-#include "CipherEngine.h"
-#include "StreamFormat.h"
 #include "TestFiles.h"
+#include "engine/StreamFormat.h"
 #include "gui/MessageBoxInteraction.h"
 #include "gui/frmMain.h"
 #include "gui/frmReport.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 
 #include <QAbstractButton>
@@ -79,7 +79,7 @@ void tst_messageboxinteraction::questionsBelongToTheReportWhileItIsShown()
     QVERIFY(QDir().mkpath(folder) && QDir().mkpath(dir.path() + "/out"));
     QVERIFY(TestFiles::write(folder + "notes.txt", QByteArray(4000, 'a')));
 
-    CipherEngine engine;
+    FileCipher engine;
     MessageBoxInteraction interaction;
     frmMain window(engine, interaction);
     interaction.SetParent(&window);

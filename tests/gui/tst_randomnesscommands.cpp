@@ -1,4 +1,3 @@
-#include "CipherEngine.h"
 #include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "gui/RandomnessCommands.h"
@@ -6,6 +5,7 @@
 #include "gui/Twips.h"
 #include "gui/frmMain.h"
 #include "gui/frmReport.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 
 #include <QFrame>
@@ -63,7 +63,7 @@ void tst_randomnesscommands::choices()
 {
     QFETCH(bool, input);
     QFETCH(bool, output);
-    CipherEngine engine;
+    FileCipher engine;
     ScriptedInteraction interaction;
     frmMain w(engine, interaction);
     QVERIFY(w.StartUp());
@@ -99,7 +99,7 @@ void tst_randomnesscommands::choices()
 // top; closed, it hands the focus back to the command.
 void tst_randomnesscommands::reportOpensUnderTheMainWindow()
 {
-    CipherEngine engine;
+    FileCipher engine;
     ScriptedInteraction interaction;
     frmMain w(engine, interaction);
     QVERIFY(w.StartUp());

@@ -1,8 +1,8 @@
-#include "CipherEngine.h"
 #include "MainWindowWidgets.h"
 #include "ScriptedInteraction.h"
 #include "gui/SetupMenu.h"
 #include "gui/frmMain.h"
+#include "storage/FileCipher.h"
 #include "support/Language.h"
 
 #include <QHash>
@@ -58,7 +58,7 @@ void tst_translation::mainWindowFollowsTheTranslation()
          {QStringLiteral("frmMain|Decryption"), QStringLiteral("Entschlüsselung")},
          {QStringLiteral("SetupPanel|Load setup"), QStringLiteral("Einstellungen laden")}});
     QCoreApplication::installTranslator(&german);
-    CipherEngine engine;
+    FileCipher engine;
     ScriptedInteraction interaction;
     frmMain window(engine, interaction);
     QVERIFY(window.StartUp());

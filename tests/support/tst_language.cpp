@@ -1,6 +1,6 @@
-#include "ProgramTextTable.h"
 #include "TestFiles.h"
 #include "support/Language.h"
+#include "support/ProgramTextTable.h"
 
 #include <QTemporaryDir>
 #include <QTest>

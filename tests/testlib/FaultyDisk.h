@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SystemCalls.h"
+#include "engine/SystemCalls.h"
 
 #include <cstdint>
 

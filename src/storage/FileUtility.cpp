@@ -3,8 +3,7 @@
 #include "Durability.h"
 
 #include "PosixFile.h"
-#include "RandomnessMeasure.h"
-#include "SystemCalls.h"
+#include "engine/SystemCalls.h"
 
 #include <openssl/evp.h>
 #include <sodium.h>
@@ -29,41 +28,6 @@ using PosixFile::Fd;
 constexpr std::size_t IoBlockSize = std::size_t{1} << 20;
 // Blocks of a purge written before the disk is asked to start on them (32 MiB).
 constexpr std::uint64_t WritebackBlocks = 32;
-
-// Reading a file must not change it, not even its access time: O_NOATIME where the
-// system allows it (only the owner may ask for it), a plain open otherwise.
-Fd openForReading(const std::string& path)
-{
-    // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
-    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
-    int fd = ::open(path.c_str(), flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::open(path.c_str(), flags);
-    return Fd(fd);
-}
-
-// Feeds the measured stretches of the file into the accumulator; false on a read error.
-bool accumulateFile(int fd, std::uint64_t size, Randomness::Accumulator& accumulator)
-{
-    std::vector<std::uint8_t> buffer(IoBlockSize);
-    for (const Randomness::Block& block : Randomness::sampleBlocks(size)) {
-        accumulator.startBlock();
-        std::uint64_t done = 0;
-        while (done < block.size) {
-            const std::size_t want = std::min<std::uint64_t>(buffer.size(), block.size - done);
-            const ssize_t got = ::pread(fd, buffer.data(), want, block.offset + done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return false;
-            if (got == 0)
-                return true; // The file shrank meanwhile: measure what is there.
-            accumulator.add(buffer.data(), static_cast<std::size_t>(got));
-            done += static_cast<std::uint64_t>(got);
-        }
-    }
-    return true;
-}
 
 // Reads the next block of both files in step: 0, or the read error of the first failing one.
 std::int64_t readPair(int first, int second, std::vector<std::uint8_t>& a,
@@ -176,49 +140,22 @@ int probeCreate(const std::string& path)
 
 } // namespace
 
-RandomnessValue fr(const std::string& path, int minSize)
+Fd open_for_reading(const std::string& path)
 {
-    Fd fd = openForReading(path);
-    if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? RandomnessError::FileNotFound
-                                                   : RandomnessError::FileReadError;
-    return fr(fd.get(), minSize);
-}
-
-RandomnessValue fr(int fd, int minSize)
-{
-    struct stat status;
-    // Only regular files have a size to sample by; a folder or device is not readable here.
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return RandomnessError::FileReadError;
-    if (status.st_size == 0)
-        return RandomnessError::FileEmpty;
-    if (status.st_size < minSize)
-        return RandomnessError::FileTooShort;
-
-    Randomness::Accumulator accumulator;
-    if (!accumulateFile(fd, static_cast<std::uint64_t>(status.st_size), accumulator))
-        return RandomnessError::FileReadError;
-    if (accumulator.byteCount() == 0)
-        return RandomnessError::FileEmpty; // Truncated since the size was taken.
-    return RandomnessValue(accumulator.result());
-}
-
-double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength)
-{
-    // Never read past the caller's buffer, whatever length it claims.
-    const int usable = std::min(length, bufferLength);
-    if (bytes == nullptr || usable <= 0)
-        return 0.0;
-    return Randomness::measure(bytes, static_cast<std::size_t>(usable));
+    // O_NONBLOCK keeps a FIFO from blocking the open; regular files ignore it.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    int fd = ::open(path.c_str(), flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::open(path.c_str(), flags);
+    return Fd(fd);
 }
 
 std::int64_t compare_files(const std::string& first, const std::string& second)
 {
-    Fd a = openForReading(first);
+    Fd a = open_for_reading(first);
     if (!a.valid())
         return FirstOpen;
-    Fd b = openForReading(second);
+    Fd b = open_for_reading(second);
     if (!b.valid())
         return SecondOpen;
 

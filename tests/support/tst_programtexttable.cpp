@@ -1,5 +1,5 @@
-#include "ProgramTextTable.h"
 #include "TestFiles.h"
+#include "support/ProgramTextTable.h"
 
 #include <QTemporaryDir>
 #include <QTest>

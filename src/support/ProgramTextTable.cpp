@@ -1,6 +1,6 @@
 #include "ProgramTextTable.h"
 
-#include "PosixFile.h"
+#include "storage/PosixFile.h"
 
 #include <fcntl.h>
 #include <new>

@@ -1,8 +1,9 @@
-#include "FileUtility.h"
-#include "OutputFile.h"
-#include "RandomnessMeasure.h"
-#include "TemporaryReserve.h"
 #include "TestFiles.h"
+#include "storage/FileUtility.h"
+#include "storage/OutputFile.h"
+#include "storage/TemporaryReserve.h"
+#include "support/FileRandomness.h"
+#include "support/RandomnessMeasure.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,7 +21,7 @@ using TestFiles::native;
 
 namespace {
 
-using Error = FileUtility::RandomnessError;
+using Error = FileRandomness::RandomnessError;
 
 // A path in the test folder: missing, a folder, or a file with the given content.
 enum class Entry { File, Missing, Folder };
@@ -97,7 +98,7 @@ private slots:
         QFETCH(Error, expected);
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry(kind), data) + suffix;
-        const FileUtility::RandomnessValue found = FileUtility::fr(native(path), minSize);
+        const FileRandomness::RandomnessValue found = FileRandomness::fr(native(path), minSize);
         QCOMPARE(found.error, expected);
         if (expected == Error::None)
             QVERIFY2(found.value > 0.5 && found.value <= 0.9999,
@@ -111,7 +112,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, "some content");
         QFile::setPermissions(path, QFileDevice::WriteOwner);
-        QCOMPARE(FileUtility::fr(native(path), 1).error, Error::FileReadError);
+        QCOMPARE(FileRandomness::fr(native(path), 1).error, Error::FileReadError);
     }
 
     void frMatchesMeasure_data()
@@ -128,7 +129,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, data);
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-        QCOMPARE(FileUtility::fr(native(path), 1).value, Randomness::measure(bytes, data.size()));
+        QCOMPARE(FileRandomness::fr(native(path), 1).value,
+                 Randomness::measure(bytes, data.size()));
     }
 
     void frSamplesLargeFiles_data()
@@ -148,7 +150,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = make(dir, "f", Entry::File, data);
         const QDateTime modified = QFileInfo(path).lastModified();
-        const double value = FileUtility::fr(native(path), 1).value;
+        const double value = FileRandomness::fr(native(path), 1).value;
         QVERIFY2(value >= low && value <= high, qPrintable(QString::number(value)));
         QCOMPARE(QFileInfo(path).lastModified(), modified);
         QCOMPARE(QFileInfo(path).size(), data.size());
@@ -171,7 +173,7 @@ private slots:
                      qint64(block.size));
         }
         file.close();
-        const double value = FileUtility::fr(native(file.fileName()), 1).value;
+        const double value = FileRandomness::fr(native(file.fileName()), 1).value;
         QVERIFY2(value > 0.999, qPrintable(QString::number(value)));
     }
 

@@ -1,16 +1,16 @@
-// The checks of CipherEngine: a decryption that writes nothing, what it found wrong with a
+// The checks of CipherStream: a decryption that writes nothing, what it found wrong with a
 // file, and the read-back of what a pass wrote.
-#include "CipherEngine.h"
+#include "CipherStream.h"
 
 #include "ChunkPass.h"
-#include "PosixFile.h"
+#include "PosixIo.h"
 
 #include <sodium.h>
 #include <unistd.h>
 
 using StreamFormat::HeaderSize;
 
-int CipherEngine::recorded(long long base, const std::function<int()>& pass)
+int CipherStream::recorded(long long base, const std::function<int()>& pass)
 {
     m_recorded = Recorded();
     m_recording = true;
@@ -25,7 +25,26 @@ int CipherEngine::recorded(long long base, const std::function<int()>& pass)
     return code;
 }
 
-int CipherEngine::decrypt_fd_recorded(int input, int output)
+int CipherStream::encryptRecorded(int input, int output)
+{
+    return recorded(0, [&] { return encrypt(input, output); });
+}
+
+int CipherStream::decryptRecorded(int input, const std::function<int()>& openOutput)
+{
+    return recorded(0, [&] { return decrypt(input, openOutput, true); });
+}
+
+bool CipherStream::readsBackAsWritten(int output)
+{
+    // bytes_done() keeps counting the input: the read-back is quick beside the pass.
+    const std::uint64_t done = m_bytesDone.load();
+    const bool intact = written_intact(output);
+    m_bytesDone = done;
+    return intact;
+}
+
+int CipherStream::decrypt_fd_recorded(int input, int output)
 {
     if (const int rc = ready())
         return rc;
@@ -33,7 +52,7 @@ int CipherEngine::decrypt_fd_recorded(int input, int output)
 }
 
 // The output is read back as it was written, a record per worker at once, up to its end.
-bool CipherEngine::written_intact(int output)
+bool CipherStream::written_intact(int output)
 {
     m_bytesDone = 0;
     const std::size_t recordLength = m_written.recordLength();
@@ -63,17 +82,7 @@ bool CipherEngine::written_intact(int output)
     return error == 0 && !failure.failed && pass->bytesWritten() == m_recorded.length;
 }
 
-int CipherEngine::verify_file(const std::string& inputPath)
-{
-    if (const int rc = ready())
-        return rc;
-    PosixFile::Fd input;
-    if (const int rc = openInput(inputPath, input))
-        return rc;
-    return decrypt(input.get(), nullptr, true);
-}
-
-int CipherEngine::verify_fd(int fd)
+int CipherStream::verify_fd(int fd)
 {
     if (const int rc = ready())
         return rc;
@@ -82,7 +91,7 @@ int CipherEngine::verify_fd(int fd)
     return decrypt(fd, nullptr, true);
 }
 
-CipherEngine::Verdict CipherEngine::verify_verdict(int fd)
+CipherStream::Verdict CipherStream::verify_verdict(int fd)
 {
     using Kind = Verdict::Kind;
     switch (verify_fd(fd)) {

@@ -3,9 +3,8 @@
 #include "ChunkCipher.h"
 #include "EngineKeys.h"
 #include "FileVerdict.h"
-#include "OutputGroup.h"
+#include "PosixIo.h"
 #include "StreamFormat.h"
-#include "TemporaryReserve.h"
 #include "WrittenDigest.h"
 
 #include <array>
@@ -19,16 +18,13 @@
 #include <vector>
 
 class ChunkPass;
-class OutputFile;
-namespace PosixFile {
-class Fd;
-}
 
-// Encrypts or decrypts one whole file per call. The call order is fixed: allocate_buffers once,
-// then for every file operation_initialization followed by encrypt_file or decrypt_file, and
-// deallocate_buffers at the end. Results are the engine result codes below; the input file is
-// never changed, and an output appears under its own name only when it is complete.
-class CipherEngine
+// Seals or opens one whole stream per call, from a readable descriptor to a writable one, and
+// verifies one without writing. The call order is fixed: allocate_buffers once, then for every
+// stream operation_initialization followed by encrypt_fd or decrypt_fd, and deallocate_buffers at
+// the end. Results are the engine result codes below. It knows no names, folders or temporary
+// files: those are FileCipher's (storage).
+class CipherStream
 {
 public:
     enum Result : int {
@@ -50,10 +46,10 @@ public:
         OutputNotVerified = -20,   // the output did not read back as written: it is not kept
     };
 
-    CipherEngine();
-    ~CipherEngine();
-    CipherEngine(const CipherEngine&) = delete;
-    CipherEngine& operator=(const CipherEngine&) = delete;
+    CipherStream();
+    ~CipherStream();
+    CipherStream(const CipherStream&) = delete;
+    CipherStream& operator=(const CipherStream&) = delete;
 
     // Runs the self-test and allocates the chunk buffers; 0 on failure.
     [[nodiscard]] int allocate_buffers();
@@ -64,23 +60,9 @@ public:
     // `reserved` are accepted for the caller's convenience and not needed here.
     void operation_initialization(std::string_view key, int encrypt, std::int64_t length,
                                   int reserved);
-    [[nodiscard]] int encrypt_file(const std::string& inputPath, const std::string& outputPath);
-    [[nodiscard]] int decrypt_file(const std::string& inputPath, const std::string& outputPath);
-
-    // The same from an input the caller has opened, read from its current position. With
-    // `outputFolder` the output is `outputPath` within the folder open there (see OutputFile).
-    // Before the output takes its name it is read back and compared with what was written
-    // (OutputNotVerified when it differs), then flushed: at once, or with the group that
-    // hold_outputs() starts.
-    [[nodiscard]] int encrypt_to(int input, const std::string& outputPath,
-                                 int outputFolder = AT_FDCWD);
-    [[nodiscard]] int decrypt_to(int input, const std::string& outputPath,
-                                 int outputFolder = AT_FDCWD);
-
-    // The same on files the caller has opened: `input` is read from its current position,
-    // `output` written from its current position. Nothing is renamed or removed: keeping or
-    // discarding the output is the caller's business. bytes_written() tells how much of a
-    // failed decryption's output is authenticated plaintext.
+    // `input` is read from its current position, `output` written from its current position.
+    // Nothing is renamed or removed: keeping or discarding the output is the caller's business.
+    // bytes_written() tells how much of a failed decryption's output is authenticated plaintext.
     [[nodiscard]] int encrypt_fd(int input, int output);
     [[nodiscard]] int decrypt_fd(int input, int output);
     std::uint64_t bytes_written() const { return m_bytesWritten; }
@@ -92,24 +74,8 @@ public:
     [[nodiscard]] int decrypt_fd_recorded(int input, int output);
     [[nodiscard]] bool written_intact(int output);
 
-    // With `hold`, the new outputs that encrypt_to and decrypt_to complete from now on wait,
-    // read back and under their temporary names, for commit_outputs() (group commit); without
-    // it, each takes its name at once, as by default.
-    void hold_outputs(bool hold) { m_holding = hold; }
-    // The size of the output that the last successful encrypt_to or decrypt_to completed,
-    // named or still waiting.
-    long long output_size() const { return m_outputSize; }
-    // How many outputs wait; true once they should be committed (OutputGroup::due).
-    std::size_t held_outputs() const { return m_held.size(); }
-    bool outputs_due() const { return m_held.due(); }
-    // Flushes the waiting outputs and gives them their names: for each, in the order they
-    // came, Success or the result of what failed (the output is then not under its name).
-    [[nodiscard]] std::vector<int> commit_outputs();
-
-    // A decrypting pass that writes nothing: 0 when the whole file authenticates under the
-    // key of the last operation_initialization.
-    [[nodiscard]] int verify_file(const std::string& inputPath);
-    // The same on an open file, read from its start.
+    // A decrypting pass that writes nothing over the open file, read from its start: 0 when the
+    // whole file authenticates under the key of the last operation_initialization.
     [[nodiscard]] int verify_fd(int fd);
 
     using Verdict = FileVerdict;
@@ -120,30 +86,21 @@ public:
     // as padding at the end.
     [[nodiscard]] static int key_is_text(const std::uint8_t* key, int length);
 
-    // Where the authenticated part of a failed decryption was kept ("" when nothing was).
-    const std::string& partial_output() const { return m_partialOutput; }
-
     // Input bytes handled in the current call, for a progress display on another thread.
     std::uint64_t bytes_done() const { return m_bytesDone.load(); }
 
     // Derives the master key for `key` on a thread of its own while the caller does other work
     // (the user reads the confirmation, the sizes are added up): for an encryption under the
     // salt the next encryption with this key will use, for a decryption under the salt in the
-    // header of `firstInput`. Every other call waits for the derivation to end; a wrong guess
-    // costs nothing but the time.
-    void prepare_key(std::string_view key, const std::string& firstInput, bool encrypt);
+    // header of `firstInput`, read from its start. Every other call waits for the derivation to
+    // end; a wrong guess costs nothing but the time.
+    void prepare_key(std::string_view key, PosixFile::Fd firstInput, bool encrypt);
     // Waits for a preparation and wipes every derived key: the operation was declined or
     // stopped.
     void forget_keys();
 
-    // While `goOn()` holds (a derivation started by prepare_key runs), makes up to `count`
-    // temporary files in the folder open at `folderFd` for the new outputs that encrypt_to and
-    // decrypt_to write there next (see TemporaryReserve), instead of waiting for the key.
-    // release_outputs removes the files not taken.
-    void reserve_outputs(int folderFd, std::size_t count, const std::function<bool()>& goOn);
     // True while a derivation started by prepare_key still runs.
     bool preparing_key() const { return m_keys.preparing(); }
-    void release_outputs() { m_reserve.clear(); }
 
     // Settings for tests and benchmarks; every file records its own.
     void set_kdf_params(const StreamFormat::KdfParams& params) { m_kdf = params; }
@@ -154,14 +111,21 @@ public:
     void set_workers(unsigned workers);
     [[nodiscard]] int key_derivations();
 
-private:
-    // Opens a regular file for reading: Success, InputNotFound or InputNotOpened.
-    [[nodiscard]] static int openInput(const std::string& path, PosixFile::Fd& fd);
+protected:
     // The result of a write that failed with `error`.
     [[nodiscard]] static int writeFailure(int error, bool anythingWritten);
-    // A complete new output: read back, then named at once or held. Success or what failed.
-    [[nodiscard]] int completeOutput(std::unique_ptr<OutputFile> output);
     [[nodiscard]] int ready() const;
+    // An encryption and a decryption that record what they write from the output's start, for
+    // readsBackAsWritten(). The decryption asks `openOutput` for its output once the first
+    // chunk has authenticated (-1 when it cannot be made); the output can be written at
+    // offsets.
+    [[nodiscard]] int encryptRecorded(int input, int output);
+    [[nodiscard]] int decryptRecorded(int input, const std::function<int()>& openOutput);
+    // written_intact() for the output of the call just made, leaving bytes_done() as that call
+    // left it.
+    [[nodiscard]] bool readsBackAsWritten(int output);
+
+private:
     [[nodiscard]] int encrypt(int input, int output);
     // Runs `pass`, an encryption or decryption that writes from `base` on, while taking
     // digests of what it writes, for written_intact().
@@ -179,10 +143,6 @@ private:
     bool m_allocated = false;
     bool m_initialised = false;
     EngineKeys m_keys;
-    TemporaryReserve m_reserve;
-    OutputGroup m_held;
-    bool m_holding = false;
-    long long m_outputSize = 0;
     StreamFormat::KdfParams m_kdf;
     int m_chunkLog = StreamFormat::DefaultChunkLog;
     ChunkCipher m_cipher;
@@ -190,7 +150,6 @@ private:
     // Ciphers of the workers after the first, which uses m_cipher.
     std::vector<std::unique_ptr<ChunkCipher>> m_helperCiphers;
     std::vector<std::vector<std::uint8_t>> m_slots;
-    std::string m_partialOutput;
     std::atomic<std::uint64_t> m_bytesDone{0};
     std::uint64_t m_bytesWritten = 0;
     // The digest of what a recorded pass writes, and where that output lies.

@@ -2,7 +2,7 @@
 
 #include "Durability.h"
 #include "PosixFile.h"
-#include "SystemCalls.h"
+#include "engine/SystemCalls.h"
 
 #include <algorithm>
 #include <cerrno>

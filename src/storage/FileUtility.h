@@ -1,40 +1,18 @@
 #pragma once
 
+#include "PosixFile.h"
+
 #include <cstdint>
 #include <string>
 #include <sys/stat.h>
 
-// The file utilities: randomness of a file or a short string, byte-wise comparison, purging,
-// and free names for new files. Paths are the file system's bytes.
+// The file utilities: reading without a trace, byte-wise comparison, purging, and free names
+// for new files. Paths are the file system's bytes.
 namespace FileUtility {
 
-// Why a file has no randomness value. The randomness listing shows the number («[-12]»).
-enum class RandomnessError : int {
-    None = 0,
-    FileNotFound = -11,
-    FileReadError = -12,
-    FileEmpty = -14,
-    FileTooShort = -15,
-};
-
-// The randomness of a file's bytes, or why there is none.
-struct RandomnessValue
-{
-    explicit RandomnessValue(double measure) : value(measure) {}
-    RandomnessValue(RandomnessError why) : error(why) {}
-    bool measured() const { return error == RandomnessError::None; }
-
-    double value = 0; // from near 0 up to nearly 1 (at most 0.9999); 0 when not measured
-    RandomnessError error = RandomnessError::None;
-};
-
-// Randomness of the file's bytes. Files shorter than `minSize` bytes give FileTooShort.
-[[nodiscard]] RandomnessValue fr(const std::string& path, int minSize);
-// The same for a file the caller has open (read at offsets: its position is left as it is).
-[[nodiscard]] RandomnessValue fr(int fd, int minSize);
-
-// Randomness of `length` bytes on the same scale (callers pass 64 and 64).
-double randomness_measure(const std::uint8_t* bytes, int length, int bufferLength);
+// Opens `path` for reading without changing it, not even its access time (O_NOATIME where the
+// system allows it); a FIFO does not block the open. An invalid Fd with errno set on failure.
+[[nodiscard]] PosixFile::Fd open_for_reading(const std::string& path);
 
 // The results of compare_files besides a position (0 or more) of a difference.
 enum CompareResult : std::int64_t {

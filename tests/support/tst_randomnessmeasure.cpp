@@ -1,5 +1,5 @@
-#include "FileUtility.h"
-#include "RandomnessMeasure.h"
+#include "support/FileRandomness.h"
+#include "support/RandomnessMeasure.h"
 
 #include <QTest>
 
@@ -152,7 +152,7 @@ private slots:
         double smallest = 1.0, largest = 0.0;
         for (int i = 0; i < SampleCount; ++i) {
             const Bytes bytes = uniformBytes(generator, size, lowest, highest);
-            const double value = FileUtility::randomness_measure(bytes.data(), size, size);
+            const double value = FileRandomness::randomness_measure(bytes.data(), size, size);
             inside += (above ? value > bound : value <= bound) ? 1 : 0;
             smallest = std::min(smallest, value);
             largest = std::max(largest, value);
@@ -236,11 +236,11 @@ private slots:
         const std::uint8_t bytes[2] = {0x12, 0xef};
         QCOMPARE(Randomness::measure(bytes, 0), 0.0);
         QCOMPARE(Randomness::measure(bytes, 1), 0.0);
-        QCOMPARE(FileUtility::randomness_measure(bytes, 0, 64), 0.0);
-        QCOMPARE(FileUtility::randomness_measure(bytes, -5, 64), 0.0);
-        QCOMPARE(FileUtility::randomness_measure(nullptr, 64, 64), 0.0);
+        QCOMPARE(FileRandomness::randomness_measure(bytes, 0, 64), 0.0);
+        QCOMPARE(FileRandomness::randomness_measure(bytes, -5, 64), 0.0);
+        QCOMPARE(FileRandomness::randomness_measure(nullptr, 64, 64), 0.0);
         // The claimed length never leads past the buffer.
-        QCOMPARE(FileUtility::randomness_measure(bytes, 64, 2), Randomness::measure(bytes, 2));
+        QCOMPARE(FileRandomness::randomness_measure(bytes, 64, 2), Randomness::measure(bytes, 2));
     }
 };
 

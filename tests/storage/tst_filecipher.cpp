@@ -1,12 +1,13 @@
-#include "CipherEngine.h"
 #include "EngineFixture.h"
 #include "FaultyDisk.h"
-#include "FileUtility.h"
-#include "OutputFile.h"
-#include "PosixFile.h"
 #include "ScratchMount.h"
-#include "StreamFormat.h"
 #include "TestFiles.h"
+#include "engine/StreamFormat.h"
+#include "storage/FileCipher.h"
+#include "storage/FileUtility.h"
+#include "storage/OutputFile.h"
+#include "storage/PosixFile.h"
+#include "support/FileRandomness.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -23,7 +24,7 @@
 #include <unistd.h>
 
 // Round trips at every chunk boundary, every kind of damage, and the engine's file handling.
-class tst_cipherengine : public QObject, public EngineFixture
+class tst_filecipher : public QObject, public EngineFixture
 {
     Q_OBJECT
 
@@ -55,12 +56,12 @@ private slots:
     void keyIsText();
 };
 
-void tst_cipherengine::initTestCase()
+void tst_filecipher::initTestCase()
 {
     QVERIFY(setUp());
 }
 
-void tst_cipherengine::roundTrip_data()
+void tst_filecipher::roundTrip_data()
 {
     QTest::addColumn<qsizetype>("size");
     QTest::newRow("empty") << qsizetype(0);
@@ -73,7 +74,7 @@ void tst_cipherengine::roundTrip_data()
     QTest::newRow("many chunks + 5") << 40 * Chunk + 5;
 }
 
-void tst_cipherengine::roundTrip()
+void tst_filecipher::roundTrip()
 {
     QFETCH(qsizetype, size);
     const QString plain = m_dir.filePath("plain.bin");
@@ -82,18 +83,18 @@ void tst_cipherengine::roundTrip()
     const QByteArray data = TestFiles::randomBytes(size, quint64(size) + 1);
     QVERIFY(TestFiles::write(plain, data));
 
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     QCOMPARE(TestFiles::read(plain), data); // input untouched
     const qsizetype chunks = size == 0 ? 1 : (size + Chunk - 1) / Chunk;
     QCOMPARE(QFileInfo(cipher).size(), Header + size + 16 * chunks);
-    QCOMPARE(decrypt(cipher, back, m_key), int(CipherEngine::Success));
+    QCOMPARE(decrypt(cipher, back, m_key), int(FileCipher::Success));
     QCOMPARE(TestFiles::read(back), data);
     QVERIFY(leftovers().isEmpty());
     QFile::remove(cipher);
     QFile::remove(back);
 }
 
-void tst_cipherengine::damage_data()
+void tst_filecipher::damage_data()
 {
     // A ciphertext of three full chunks and a short fourth one; each row damages it once.
     QTest::addColumn<QString>("kind");
@@ -102,46 +103,46 @@ void tst_cipherengine::damage_data()
     QTest::addColumn<qsizetype>("partialRecords"); // records of plaintext kept as partial
 
     const qsizetype second = Header + Record;
-    QTest::newRow("flip in salt") << "flip" << qsizetype(3) << int(CipherEngine::InvalidBlock)
+    QTest::newRow("flip in salt") << "flip" << qsizetype(3) << int(FileCipher::InvalidBlock)
                                   << qsizetype(0);
     QTest::newRow("flip in parameters")
-        << "flip" << qsizetype(17) << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "flip" << qsizetype(17) << int(FileCipher::InvalidBlock) << qsizetype(0);
     QTest::newRow("flip in nonce")
-        << "flip" << qsizetype(30) << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "flip" << qsizetype(30) << int(FileCipher::InvalidBlock) << qsizetype(0);
     QTest::newRow("flip in commitment")
-        << "flip" << qsizetype(50) << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "flip" << qsizetype(50) << int(FileCipher::InvalidBlock) << qsizetype(0);
     QTest::newRow("flip in first chunk")
-        << "flip" << Header + 100 << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "flip" << Header + 100 << int(FileCipher::InvalidBlock) << qsizetype(0);
     QTest::newRow("flip in first tag")
-        << "flip" << second - 1 << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "flip" << second - 1 << int(FileCipher::InvalidBlock) << qsizetype(0);
     QTest::newRow("flip in second chunk")
-        << "flip" << second + 5 << int(CipherEngine::InvalidBlockPartial) << qsizetype(1);
+        << "flip" << second + 5 << int(FileCipher::InvalidBlockPartial) << qsizetype(1);
     QTest::newRow("flip in last tag")
-        << "flip" << qsizetype(-1) << int(CipherEngine::InvalidBlockPartial) << qsizetype(3);
+        << "flip" << qsizetype(-1) << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
     QTest::newRow("truncated in header")
-        << "truncate" << qsizetype(20) << int(CipherEngine::InvalidBlock) << qsizetype(0);
-    QTest::newRow("header only") << "truncate" << Header << int(CipherEngine::InvalidBlock)
+        << "truncate" << qsizetype(20) << int(FileCipher::InvalidBlock) << qsizetype(0);
+    QTest::newRow("header only") << "truncate" << Header << int(FileCipher::InvalidBlock)
                                  << qsizetype(0);
     QTest::newRow("truncated in first chunk")
-        << "truncate" << Header + 10 << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "truncate" << Header + 10 << int(FileCipher::InvalidBlock) << qsizetype(0);
     QTest::newRow("truncated after first chunk")
-        << "truncate" << second << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "truncate" << second << int(FileCipher::InvalidBlock) << qsizetype(0);
     QTest::newRow("truncated after third chunk")
-        << "truncate" << Header + 3 * Record << int(CipherEngine::InvalidBlockPartial)
+        << "truncate" << Header + 3 * Record << int(FileCipher::InvalidBlockPartial)
         << qsizetype(2);
     QTest::newRow("truncated in last chunk")
-        << "truncate" << qsizetype(-3) << int(CipherEngine::InvalidBlockPartial) << qsizetype(3);
+        << "truncate" << qsizetype(-3) << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
     QTest::newRow("one byte appended")
-        << "append" << qsizetype(1) << int(CipherEngine::InvalidBlockPartial) << qsizetype(3);
+        << "append" << qsizetype(1) << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
     QTest::newRow("a record appended")
-        << "append" << Record << int(CipherEngine::InvalidBlockPartial) << qsizetype(3);
+        << "append" << Record << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
     QTest::newRow("chunks 2 and 3 swapped")
-        << "swap" << qsizetype(1) << int(CipherEngine::InvalidBlockPartial) << qsizetype(1);
+        << "swap" << qsizetype(1) << int(FileCipher::InvalidBlockPartial) << qsizetype(1);
     QTest::newRow("chunks 1 and 2 swapped")
-        << "swap" << qsizetype(0) << int(CipherEngine::InvalidBlock) << qsizetype(0);
+        << "swap" << qsizetype(0) << int(FileCipher::InvalidBlock) << qsizetype(0);
 }
 
-void tst_cipherengine::damage()
+void tst_filecipher::damage()
 {
     QFETCH(QString, kind);
     QFETCH(qsizetype, at);
@@ -153,7 +154,7 @@ void tst_cipherengine::damage()
     const QString back = m_dir.filePath("back.bin");
     const QByteArray data = TestFiles::randomBytes(3 * Chunk + 100, 7);
     QVERIFY(TestFiles::write(plain, data));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     QByteArray bytes = TestFiles::read(cipher);
     if (at < 0 && kind != "append")
         at += bytes.size();
@@ -187,27 +188,27 @@ void tst_cipherengine::damage()
 
 // Any change to any bit of the header is refused before any output, in a file of one chunk as
 // in a file of several.
-void tst_cipherengine::everyHeaderBitCounts_data()
+void tst_filecipher::everyHeaderBitCounts_data()
 {
     QTest::addColumn<qsizetype>("size");
     QTest::newRow("one chunk") << qsizetype(1000);
     QTest::newRow("several chunks") << 3 * Chunk + 100;
 }
 
-void tst_cipherengine::everyHeaderBitCounts()
+void tst_filecipher::everyHeaderBitCounts()
 {
     QFETCH(qsizetype, size);
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     const QString back = m_dir.filePath("back.bin");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(size, 8)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     const QByteArray original = TestFiles::read(cipher);
     for (qsizetype bit = 0; bit < 8 * Header; ++bit) {
         QByteArray bytes = original;
         bytes[bit / 8] = char(bytes[bit / 8] ^ (1 << (bit % 8)));
         QVERIFY(TestFiles::write(cipher, bytes));
-        QVERIFY2(decrypt(cipher, back, m_key) == CipherEngine::InvalidBlock,
+        QVERIFY2(decrypt(cipher, back, m_key) == FileCipher::InvalidBlock,
                  qPrintable(QStringLiteral("bit %1").arg(bit)));
         QVERIFY(!QFileInfo::exists(back) && !QFileInfo::exists(back + ".partial"));
     }
@@ -216,7 +217,7 @@ void tst_cipherengine::everyHeaderBitCounts()
 
 // A header that asks for more Argon2id work than the writer ever uses, or larger chunks, is
 // refused before any key derivation.
-void tst_cipherengine::hostileLimitsCostNothing_data()
+void tst_filecipher::hostileLimitsCostNothing_data()
 {
     QTest::addColumn<int>("opsLimit");
     QTest::addColumn<int>("memLog");
@@ -228,7 +229,7 @@ void tst_cipherengine::hostileLimitsCostNothing_data()
     QTest::newRow("no pass") << MinOpsLimit - 1 << MinMemLog << ChunkLog;
 }
 
-void tst_cipherengine::hostileLimitsCostNothing()
+void tst_filecipher::hostileLimitsCostNothing()
 {
     QFETCH(int, opsLimit);
     QFETCH(int, memLog);
@@ -236,7 +237,7 @@ void tst_cipherengine::hostileLimitsCostNothing()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, "a short text"));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     QByteArray bytes = TestFiles::read(cipher);
     auto* header = reinterpret_cast<std::uint8_t*>(bytes.data());
     StreamFormat::Header fields;
@@ -247,7 +248,7 @@ void tst_cipherengine::hostileLimitsCostNothing()
     QVERIFY(TestFiles::write(cipher, bytes));
     // A fresh engine: the shared one may hold a key derived under these limits by an earlier
     // test, which would hide a derivation here.
-    CipherEngine fresh;
+    FileCipher fresh;
     QCOMPARE(fresh.allocate_buffers(), 1);
     fresh.operation_initialization({m_key.constData(), size_t(m_key.size())}, 0, bytes.size(), 0);
     QCOMPARE(fresh.decrypt_file(TestFiles::native(cipher),
@@ -258,12 +259,12 @@ void tst_cipherengine::hostileLimitsCostNothing()
 
 // Another key is told by the commitment in the header, without reading a chunk: here the
 // chunks never come, and the decryption must still end at once.
-void tst_cipherengine::wrongKeyRefusedBeforeFirstChunk()
+void tst_filecipher::wrongKeyRefusedBeforeFirstChunk()
 {
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(3000, 4)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     const QByteArray header = TestFiles::read(cipher).left(Header);
     int pipe[2];
     QVERIFY(::pipe(pipe) == 0);
@@ -277,34 +278,34 @@ void tst_cipherengine::wrongKeyRefusedBeforeFirstChunk()
     const bool ended = result.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
     ::close(pipe[1]); // lets a decryption that waits for chunk 0 end, should the test fail
     QVERIFY2(ended, "the wrong key was not refused before the first chunk");
-    QCOMPARE(result.get(), int(CipherEngine::InvalidBlock));
+    QCOMPARE(result.get(), int(FileCipher::InvalidBlock));
     ::close(pipe[0]);
     ::close(sink);
 }
 
-void tst_cipherengine::wrongKeyMakesNoOutput()
+void tst_filecipher::wrongKeyMakesNoOutput()
 {
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     const QString back = m_dir.filePath("back.bin");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(5 * Chunk, 3)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     QByteArray other = m_key;
     other[63] = 'X';
-    QCOMPARE(decrypt(cipher, back, other), int(CipherEngine::InvalidBlock));
+    QCOMPARE(decrypt(cipher, back, other), int(FileCipher::InvalidBlock));
     QVERIFY(!QFileInfo::exists(back));
     QVERIFY(m_engine.partial_output().empty());
     QVERIFY(leftovers().isEmpty());
 }
 
-void tst_cipherengine::fileErrors_data()
+void tst_filecipher::fileErrors_data()
 {
     QTest::addColumn<QString>("input");  // relative to the test folder; "dir" is a folder
     QTest::addColumn<QString>("output"); // relative to the test folder
     QTest::addColumn<int>("encryptResult");
     QTest::addColumn<int>("decryptResult");
-    const int notFound = CipherEngine::InputNotFound, notOpened = CipherEngine::InputNotOpened,
-              noOutput = CipherEngine::OutputNotOpened, invalid = CipherEngine::InvalidBlock;
+    const int notFound = FileCipher::InputNotFound, notOpened = FileCipher::InputNotOpened,
+              noOutput = FileCipher::OutputNotOpened, invalid = FileCipher::InvalidBlock;
     QTest::newRow("missing input") << "nothing.bin"
                                    << "out" << notFound << notFound;
     QTest::newRow("input in missing folder") << "nowhere/x.bin"
@@ -316,10 +317,10 @@ void tst_cipherengine::fileErrors_data()
     QTest::newRow("output is a folder path") << "small.bin"
                                              << "dir/" << noOutput << invalid;
     QTest::newRow("three bytes") << "three.bin"
-                                 << "out" << int(CipherEngine::Success) << invalid;
+                                 << "out" << int(FileCipher::Success) << invalid;
 }
 
-void tst_cipherengine::fileErrors()
+void tst_filecipher::fileErrors()
 {
     QFETCH(QString, input);
     QFETCH(QString, output);
@@ -336,33 +337,33 @@ void tst_cipherengine::fileErrors()
     QVERIFY(leftovers().isEmpty());
 }
 
-void tst_cipherengine::callOrder()
+void tst_filecipher::callOrder()
 {
-    CipherEngine engine;
+    FileCipher engine;
     const std::string in = TestFiles::native(m_dir.filePath("small.bin"));
     const std::string out = TestFiles::native(m_dir.filePath("never"));
-    QCOMPARE(engine.encrypt_file(in, out), int(CipherEngine::NotAllocated));
+    QCOMPARE(engine.encrypt_file(in, out), int(FileCipher::NotAllocated));
     QCOMPARE(engine.allocate_buffers(), 1);
-    QCOMPARE(engine.decrypt_file(in, out), int(CipherEngine::NotInitialised));
+    QCOMPARE(engine.decrypt_file(in, out), int(FileCipher::NotInitialised));
     engine.operation_initialization(m_key.toStdString(), 1, 0, 0);
     engine.deallocate_buffers();
-    QCOMPARE(engine.encrypt_file(in, out), int(CipherEngine::NotAllocated));
+    QCOMPARE(engine.encrypt_file(in, out), int(FileCipher::NotAllocated));
     QVERIFY(!QFileInfo::exists(m_dir.filePath("never")));
 }
 
-void tst_cipherengine::existingOutputReplacedOnlyOnSuccess()
+void tst_filecipher::existingOutputReplacedOnlyOnSuccess()
 {
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     const QString existing = m_dir.filePath("existing.bin");
     QVERIFY(TestFiles::write(plain, "the new contents"));
     QVERIFY(TestFiles::write(existing, "the old contents"));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
     QByteArray other = m_key;
     other[0] = '#';
-    QCOMPARE(decrypt(cipher, existing, other), int(CipherEngine::InvalidBlock));
+    QCOMPARE(decrypt(cipher, existing, other), int(FileCipher::InvalidBlock));
     QCOMPARE(TestFiles::read(existing), QByteArray("the old contents"));
-    QCOMPARE(decrypt(cipher, existing, m_key), int(CipherEngine::Success));
+    QCOMPARE(decrypt(cipher, existing, m_key), int(FileCipher::Success));
     QCOMPARE(TestFiles::read(existing), QByteArray("the new contents"));
 }
 
@@ -391,7 +392,7 @@ qsizetype CachedPages(const QString& path)
 
 // The file that a new output will replace keeps every byte until the rename, and when the new
 // one is abandoned; only its cached pages are let go at once, for the new file's pages.
-void tst_cipherengine::replacedFileKeepsItsDataNotItsCache()
+void tst_filecipher::replacedFileKeepsItsDataNotItsCache()
 {
     const QString old = m_dir.filePath("old.bin");
     const QByteArray contents = QByteArray("the old contents ").repeated(256 * 1024);
@@ -413,12 +414,12 @@ void tst_cipherengine::replacedFileKeepsItsDataNotItsCache()
     QCOMPARE(after, qsizetype(0));
 }
 
-void tst_cipherengine::ciphertextsDifferAndArePrivate()
+void tst_filecipher::ciphertextsDifferAndArePrivate()
 {
     const QString plain = m_dir.filePath("plain.bin");
     QVERIFY(TestFiles::write(plain, QByteArray(3000, 'a')));
-    QCOMPARE(encrypt(plain, m_dir.filePath("c1"), m_key), int(CipherEngine::Success));
-    QCOMPARE(encrypt(plain, m_dir.filePath("c2"), m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("c1"), m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("c2"), m_key), int(FileCipher::Success));
     const QByteArray c1 = TestFiles::read(m_dir.filePath("c1"));
     const QByteArray c2 = TestFiles::read(m_dir.filePath("c2"));
     // One salt per key in a batch, a fresh nonce per file.
@@ -429,9 +430,9 @@ void tst_cipherengine::ciphertextsDifferAndArePrivate()
     QCOMPARE(QFileInfo(m_dir.filePath("c1")).permissions() & 0x0077, QFile::Permissions());
 }
 
-void tst_cipherengine::derivesOncePerKeyAndSalt()
+void tst_filecipher::derivesOncePerKeyAndSalt()
 {
-    CipherEngine engine;
+    FileCipher engine;
     QCOMPARE(engine.allocate_buffers(), 1);
     engine.set_kdf_params({1, StreamFormat::MinMemLog});
     const QString plain = m_dir.filePath("plain.bin");
@@ -452,12 +453,12 @@ void tst_cipherengine::derivesOncePerKeyAndSalt()
     QCOMPARE(run(other, true, plain, m_dir.filePath("c9")), 0);
     QCOMPARE(engine.key_derivations(), 2);
     // A file made by another engine has another salt: one more derivation.
-    QCOMPARE(encrypt(plain, m_dir.filePath("foreign"), m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("foreign"), m_key), int(FileCipher::Success));
     QCOMPARE(run(m_key, false, m_dir.filePath("foreign"), m_dir.filePath("d")), 0);
     QCOMPARE(engine.key_derivations(), 3);
     // A file's maker chose its salt: later encryptions take their own, be it refused or opened.
     const QByteArray refused = '%' + m_key.mid(1), opened = '&' + m_key.mid(1);
-    QCOMPARE(encrypt(plain, m_dir.filePath("theirs"), opened), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("theirs"), opened), int(FileCipher::Success));
     const QByteArray theirSalt = TestFiles::read(m_dir.filePath("theirs")).left(16);
     for (const QByteArray& key : {refused, refused, opened})
         QCOMPARE(run(key, false, m_dir.filePath("theirs"), m_dir.filePath("d")),
@@ -470,16 +471,16 @@ void tst_cipherengine::derivesOncePerKeyAndSalt()
     QCOMPARE(engine.key_derivations(), 8);
 }
 
-void tst_cipherengine::defaultParametersRoundTrip()
+void tst_filecipher::defaultParametersRoundTrip()
 {
-    CipherEngine engine; // libsodium's MODERATE limits and the default chunk size
+    FileCipher engine; // libsodium's MODERATE limits and the default chunk size
     QCOMPARE(engine.allocate_buffers(), 1);
     const QString plain = m_dir.filePath("plain.bin");
     const QByteArray data = TestFiles::randomBytes((qsizetype{1} << 20) + 3, 11);
     QVERIFY(TestFiles::write(plain, data));
     engine.operation_initialization(m_key.toStdString(), 1, data.size(), 0);
     QCOMPARE(engine.encrypt_file(TestFiles::native(plain), TestFiles::native(plain + ".zr7")),
-             int(CipherEngine::Success));
+             int(FileCipher::Success));
     engine.operation_initialization(m_key.toStdString(), 0, 0, 0);
     QCOMPARE(
         engine.decrypt_file(TestFiles::native(plain + ".zr7"), TestFiles::native(plain + ".d")), 0);
@@ -487,7 +488,7 @@ void tst_cipherengine::defaultParametersRoundTrip()
     QCOMPARE(engine.key_derivations(), 1);
 }
 
-void tst_cipherengine::ciphertextLooksRandom_data()
+void tst_filecipher::ciphertextLooksRandom_data()
 {
     QTest::addColumn<QByteArray>("plaintext");
     QTest::newRow("the smallest measured ciphertext, of zeros")
@@ -503,21 +504,21 @@ void tst_cipherengine::ciphertextLooksRandom_data()
 }
 
 // The anomaly check before decryption relies on every ciphertext measuring as random.
-void tst_cipherengine::ciphertextLooksRandom()
+void tst_filecipher::ciphertextLooksRandom()
 {
     QFETCH(QByteArray, plaintext);
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, plaintext));
-    QVERIFY(FileUtility::fr(TestFiles::native(plain), 256).value < 0.8);
+    QVERIFY(FileRandomness::fr(TestFiles::native(plain), 256).value < 0.8);
     for (int i = 0; i < 50; ++i) {
-        QCOMPARE(encrypt(plain, cipher, m_key), int(CipherEngine::Success));
-        const double r = FileUtility::fr(TestFiles::native(cipher), 256).value;
+        QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+        const double r = FileRandomness::fr(TestFiles::native(cipher), 256).value;
         QVERIFY2(r > 0.89, qPrintable(QString::number(r)));
     }
 }
 
-void tst_cipherengine::diskFull_data()
+void tst_filecipher::diskFull_data()
 {
     QTest::addColumn<bool>("encrypting");
     QTest::addColumn<bool>("onTmpfs");
@@ -530,7 +531,7 @@ void tst_cipherengine::diskFull_data()
 
 // A small tmpfs is a real full disk, but needs the right to mount one (else the case is
 // skipped); the injected fault runs everywhere.
-void tst_cipherengine::diskFull()
+void tst_filecipher::diskFull()
 {
     QFETCH(bool, encrypting);
     QFETCH(bool, onTmpfs);
@@ -543,7 +544,7 @@ void tst_cipherengine::diskFull()
     const QString plain = m_dir.filePath("plain.bin");
     const QByteArray data = TestFiles::randomBytes(40 * Chunk, 8);
     QVERIFY(TestFiles::write(plain, data));
-    QCOMPARE(encrypt(plain, m_dir.filePath("cipher"), m_key), int(CipherEngine::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("cipher"), m_key), int(FileCipher::Success));
     std::optional<FaultyDisk> disk;
     if (!onTmpfs)
         disk.emplace(FaultyDisk::Fault::FullAfter, 64 * 1024);
@@ -551,7 +552,7 @@ void tst_cipherengine::diskFull()
                               : decrypt(m_dir.filePath("cipher"), full + "/out", m_key);
     QVERIFY(!disk || disk->failures() > 0);
     disk.reset();
-    QCOMPARE(rc, CipherEngine::DiskFull);
+    QCOMPARE(rc, FileCipher::DiskFull);
     QCOMPARE(TestFiles::read(plain), data);
     const QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
     if (encrypting) {
@@ -564,7 +565,7 @@ void tst_cipherengine::diskFull()
     }
 }
 
-void tst_cipherengine::keyIsText_data()
+void tst_filecipher::keyIsText_data()
 {
     QTest::addColumn<QByteArray>("key");
     QTest::addColumn<int>("text");
@@ -579,14 +580,14 @@ void tst_cipherengine::keyIsText_data()
     QTest::newRow("Windows-1252 letter") << QByteArray("caf\xe9") << 0;
 }
 
-void tst_cipherengine::keyIsText()
+void tst_filecipher::keyIsText()
 {
     QFETCH(QByteArray, key);
     QFETCH(int, text);
-    QCOMPARE(CipherEngine::key_is_text(reinterpret_cast<const std::uint8_t*>(key.constData()),
-                                       int(key.size())) != 0,
+    QCOMPARE(FileCipher::key_is_text(reinterpret_cast<const std::uint8_t*>(key.constData()),
+                                     int(key.size())) != 0,
              text != 0);
 }
 
-QTEST_GUILESS_MAIN(tst_cipherengine)
-#include "tst_cipherengine.moc"
+QTEST_GUILESS_MAIN(tst_filecipher)
+#include "tst_filecipher.moc"

@@ -4,7 +4,7 @@
 #include "FileMetadata.h"
 #include "FileUtility.h"
 #include "PosixFile.h"
-#include "SystemCalls.h"
+#include "engine/SystemCalls.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CipherEngine.h"
-#include "StreamFormat.h"
 #include "TestFiles.h"
+#include "engine/StreamFormat.h"
+#include "storage/FileCipher.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,7 +50,7 @@ protected:
     static constexpr qsizetype Header = StreamFormat::HeaderSize;
 
     QTemporaryDir m_dir;
-    CipherEngine m_engine;
+    FileCipher m_engine;
     QByteArray m_key = QByteArray("THE TEST KEY OF SIXTY-FOUR CHARACTERS, FOR EVERY CASE BELOW.")
                            .leftJustified(64, '.');
 };

@@ -1,49 +1,16 @@
 #pragma once
 
+#include "engine/PosixIo.h"
+
 #include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-// Thin helpers over POSIX file descriptors shared by the engine and the file utilities. Paths
-// are the file system's bytes.
+// Names and folders over POSIX file descriptors: temporary files, links, identity, folder
+// flushes. Paths are the file system's bytes.
 namespace PosixFile {
-
-// Owns a file descriptor and closes it.
-class Fd
-{
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    Fd(Fd&& other) noexcept : m_fd(other.release()) {}
-    Fd& operator=(Fd&& other) noexcept;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    int release();
-    void reset();
-    // close() that reports its error (0 or errno): a delayed write error can surface here.
-    [[nodiscard]] int close();
-
-private:
-    int m_fd = -1;
-};
-
-// Reads until `size` bytes or end of file; the count, or -errno. A non-blocking descriptor
-// that has nothing yet is waited for.
-[[nodiscard]] long long readFull(int fd, std::uint8_t* data, std::size_t size);
-
-// Writes all `size` bytes; 0, or the errno of the failure. A non-blocking descriptor that is
-// full is waited for.
-[[nodiscard]] int writeFull(int fd, const std::uint8_t* data, std::size_t size);
-
-// The same at `offset`, leaving the file offset as it is.
-[[nodiscard]] long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset);
-[[nodiscard]] int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset);
 
 // The folder part of a path ("." for a bare name), without a trailing "/".
 std::string folderOf(const std::string& path);
@@ -93,8 +60,5 @@ bool sameFile(const std::string& first, const std::string& second);
 // writing itself; the old file's pages, freed first, are reused instead. Small files, links and
 // anything that is not a regular file are left alone; failures are of no consequence.
 void releaseCachedPages(int folderFd, const std::string& name);
-
-// True for "the disk is full" errors.
-bool isNoSpace(int error);
 
 } // namespace PosixFile

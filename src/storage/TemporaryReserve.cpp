@@ -1,6 +1,6 @@
 #include "TemporaryReserve.h"
 
-#include "SystemCalls.h"
+#include "engine/SystemCalls.h"
 
 #include <algorithm>
 #include <fcntl.h>

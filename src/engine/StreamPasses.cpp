@@ -1,10 +1,10 @@
-// The passes of CipherEngine over the chunks of one file: an encryption, and a decryption that
+// The passes of CipherStream over the chunks of one file: an encryption, and a decryption that
 // writes its output or only authenticates.
-#include "CipherEngine.h"
+#include "CipherStream.h"
 
 #include "ChunkPipeline.h"
 #include "PositionalPass.h"
-#include "PosixFile.h"
+#include "PosixIo.h"
 #include "WorkerCiphers.h"
 
 #include <sodium.h>
@@ -17,7 +17,7 @@
 using StreamFormat::HeaderSize;
 using StreamFormat::TagSize;
 
-bool CipherEngine::ensureSlots(std::size_t slotSize)
+bool CipherStream::ensureSlots(std::size_t slotSize)
 {
     if (m_slots.size() == slotCount() && m_slots.front().size() >= slotSize)
         return true;
@@ -32,7 +32,7 @@ bool CipherEngine::ensureSlots(std::size_t slotSize)
 
 // Regular files are read, and written, at their offsets by every worker at once; pipes,
 // terminals and files opened for appending stream through the pipeline in order.
-std::unique_ptr<ChunkPass> CipherEngine::makePass(int input, std::size_t recordSize,
+std::unique_ptr<ChunkPass> CipherStream::makePass(int input, std::size_t recordSize,
                                                   bool positionalOutput)
 {
     if (positionalOutput && PositionalPass::canRead(input))
@@ -40,7 +40,7 @@ std::unique_ptr<ChunkPass> CipherEngine::makePass(int input, std::size_t recordS
     return std::make_unique<ChunkPipeline>(slotPointers(), input, recordSize);
 }
 
-std::vector<std::uint8_t*> CipherEngine::slotPointers()
+std::vector<std::uint8_t*> CipherStream::slotPointers()
 {
     std::vector<std::uint8_t*> pointers;
     for (auto& slot : m_slots)
@@ -48,10 +48,9 @@ std::vector<std::uint8_t*> CipherEngine::slotPointers()
     return pointers;
 }
 
-int CipherEngine::encrypt(int input, int output)
+int CipherStream::encrypt(int input, int output)
 {
     m_keys.await();
-    m_partialOutput.clear();
     m_bytesDone = 0;
     m_bytesWritten = 0;
     StreamFormat::Header header;
@@ -107,10 +106,9 @@ int CipherEngine::encrypt(int input, int output)
     return code;
 }
 
-int CipherEngine::decrypt(int input, const std::function<int()>& openOutput, bool positionalOutput)
+int CipherStream::decrypt(int input, const std::function<int()>& openOutput, bool positionalOutput)
 {
     m_keys.await();
-    m_partialOutput.clear();
     m_bytesDone = 0;
     m_bytesWritten = 0;
     m_stop = DecryptionStop();

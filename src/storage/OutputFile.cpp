@@ -1,8 +1,8 @@
 #include "OutputFile.h"
 
 #include "Durability.h"
-#include "SystemCalls.h"
 #include "TemporaryReserve.h"
+#include "engine/SystemCalls.h"
 
 #include <cerrno>
 #include <cstdio>

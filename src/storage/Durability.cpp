@@ -1,7 +1,7 @@
 #include "Durability.h"
 
 #include "PosixFile.h"
-#include "SystemCalls.h"
+#include "engine/SystemCalls.h"
 
 #include <cerrno>
 #include <cstdio>
