@@ -208,7 +208,7 @@ FileResult ZR7FileOps::Transform(const QString& inputPath, const QString& output
 {
     m_partialOutput.clear();
     m_newOutput = false;
-    InPlaceFile file;
+    InPlaceFile file(m_engine.system_calls());
     const InPlaceFile::Status opened = file.open(
         Native(inputPath), inPlace ? InPlaceFile::Mode::Replace : InPlaceFile::Mode::Read, listed);
     if (opened != InPlaceFile::Ready)
@@ -299,7 +299,7 @@ FileResult ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size
             // The result reaches the disk first and is then read back from the device, not from
             // memory: the ciphertext that an encryption wrote is authenticated in full, the
             // plaintext of a decryption compared with the digests taken as it was written.
-            if (Durability::flushFromMemory(fd) != 0)
+            if (Durability::flushFromMemory(fd, m_engine.system_calls()) != 0)
                 return FileResult::NotVerified;
             const bool verified = encrypt ? m_engine.verify_fd(fd) == FileCipher::Success
                                           : m_engine.written_intact(fd);

@@ -4,8 +4,9 @@
 
 #include <system_error>
 
-ChunkPipeline::ChunkPipeline(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize)
-    : m_slots(std::move(slots)), m_reader(input), m_recordSize(recordSize),
+ChunkPipeline::ChunkPipeline(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize,
+                             const SystemCalls& calls)
+    : m_calls(calls), m_slots(std::move(slots)), m_reader(input, calls), m_recordSize(recordSize),
       m_readLengths(m_slots.size(), 0), m_readLast(m_slots.size(), 0),
       m_writeLengths(m_slots.size(), 0), m_states(m_slots.size(), SlotState::Pending)
 {
@@ -186,7 +187,7 @@ void ChunkPipeline::writeSlot(std::size_t index, std::size_t length)
     if (m_error.load() != 0)
         return;
     if (m_fd >= 0) {
-        if (const int error = PosixFile::writeFull(m_fd, m_slots[index], length)) {
+        if (const int error = PosixFile::writeFull(m_fd, m_slots[index], length, m_calls)) {
             m_error.store(error);
             return;
         }

@@ -19,8 +19,9 @@ class ChunkPipeline : public ChunkPass
 {
 public:
     // `slots` buffers of at least `recordSize` bytes, owned by the caller; at least two per
-    // worker keep every worker busy.
-    ChunkPipeline(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize);
+    // worker keep every worker busy. Reads and writes go through `calls`.
+    ChunkPipeline(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize,
+                  const SystemCalls& calls = SystemCalls::current());
     ~ChunkPipeline() override;
     ChunkPipeline(const ChunkPipeline&) = delete;
     ChunkPipeline& operator=(const ChunkPipeline&) = delete;
@@ -53,6 +54,7 @@ private:
     void wakeEveryone();
     void writeSlot(std::size_t index, std::size_t length);
 
+    const SystemCalls& m_calls;
     std::vector<std::uint8_t*> m_slots;
     ChunkReader m_reader;
     std::size_t m_recordSize;

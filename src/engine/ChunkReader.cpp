@@ -10,13 +10,13 @@ long long ChunkReader::next(std::uint8_t* data, std::size_t size, bool& last)
         m_hasCarry = false;
         have = 1;
     }
-    const long long n = PosixFile::readFull(m_fd, data + have, size - have);
+    const long long n = PosixFile::readFull(m_fd, data + have, size - have, m_calls);
     if (n < 0)
         return n;
     have += static_cast<std::size_t>(n);
     last = have < size;
     if (!last) {
-        const long long ahead = PosixFile::readFull(m_fd, &m_carry, 1);
+        const long long ahead = PosixFile::readFull(m_fd, &m_carry, 1, m_calls);
         if (ahead < 0)
             return ahead;
         m_hasCarry = ahead == 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SystemCalls.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -8,13 +10,18 @@
 class ChunkReader
 {
 public:
-    explicit ChunkReader(int fd) : m_fd(fd) {}
+    // Reads through `calls`.
+    explicit ChunkReader(int fd, const SystemCalls& calls = SystemCalls::current())
+        : m_fd(fd), m_calls(calls)
+    {
+    }
 
     // Fills up to `size` bytes; the count, or -errno. `last` is set when nothing follows.
     [[nodiscard]] long long next(std::uint8_t* data, std::size_t size, bool& last);
 
 private:
     int m_fd;
+    const SystemCalls& m_calls;
     std::uint8_t m_carry = 0;
     bool m_hasCarry = false;
 };

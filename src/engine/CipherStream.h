@@ -109,6 +109,10 @@ public:
     // sets the default, one per processor but one. A pass over regular files, which has no
     // reader and writer threads, runs one more.
     void set_workers(unsigned workers);
+    // The calls every pass reads and writes through: the process's default table unless one was
+    // handed over here (a test's faulty disk, for this stream alone). It must outlive the stream.
+    void set_system_calls(const SystemCalls& calls) { m_calls = &calls; }
+    const SystemCalls& system_calls() const { return m_calls ? *m_calls : SystemCalls::current(); }
     [[nodiscard]] int key_derivations();
 
 protected:
@@ -147,6 +151,7 @@ private:
     int m_chunkLog = StreamFormat::DefaultChunkLog;
     ChunkCipher m_cipher;
     unsigned m_workers = 1;
+    const SystemCalls* m_calls = nullptr;
     // Ciphers of the workers after the first, which uses m_cipher.
     std::vector<std::unique_ptr<ChunkCipher>> m_helperCiphers;
     std::vector<std::vector<std::uint8_t>> m_slots;

@@ -33,9 +33,10 @@ bool PositionalPass::canWrite(int fd)
     return flags >= 0 && (flags & O_APPEND) == 0;
 }
 
-PositionalPass::PositionalPass(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize)
-    : m_slots(std::move(slots)), m_input(input), m_inputBase(::lseek(input, 0, SEEK_CUR)),
-      m_recordSize(recordSize)
+PositionalPass::PositionalPass(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize,
+                               const SystemCalls& calls)
+    : m_calls(calls), m_slots(std::move(slots)), m_input(input),
+      m_inputBase(::lseek(input, 0, SEEK_CUR)), m_recordSize(recordSize)
 {
 }
 
@@ -80,7 +81,7 @@ bool PositionalPass::take(std::uint64_t& number)
 PositionalPass::Record PositionalPass::read(std::uint64_t number, std::uint8_t* data)
 {
     const long long offset = m_inputBase + static_cast<long long>(number * m_recordSize);
-    const long long length = PosixFile::readFullAt(m_input, data, m_recordSize, offset);
+    const long long length = PosixFile::readFullAt(m_input, data, m_recordSize, offset, m_calls);
     if (length < 0)
         return {data, length, true};
     // The record before this one had something after it: the file shrank while it was read.
@@ -89,8 +90,8 @@ PositionalPass::Record PositionalPass::read(std::uint64_t number, std::uint8_t* 
     bool last = length < static_cast<long long>(m_recordSize);
     if (!last) {
         std::uint8_t ahead = 0;
-        const long long more =
-            PosixFile::readFullAt(m_input, &ahead, 1, offset + static_cast<long long>(length));
+        const long long more = PosixFile::readFullAt(
+            m_input, &ahead, 1, offset + static_cast<long long>(length), m_calls);
         if (more < 0)
             return {data, more, true};
         last = more == 0;
@@ -128,7 +129,7 @@ void PositionalPass::settle(std::uint64_t number, const Record& record, bool ok,
     // The kernel lets one write into a file at a time anyway; waiting for it here sleeps,
     // where the kernel's own lock spins, burning the processor that the writer may need.
     std::unique_lock writing(m_writing);
-    const int error = PosixFile::writeFullAt(m_output, record.data, length, offset);
+    const int error = PosixFile::writeFullAt(m_output, record.data, length, offset, m_calls);
     writing.unlock();
     if (error != 0) {
         std::lock_guard lock(m_mutex);
@@ -223,7 +224,7 @@ int PositionalPass::finish()
     int error = result.error;
     if (m_output >= 0) {
         const long long end = m_outputBase + static_cast<long long>(result.written);
-        if (m_writtenUpTo > end && Sys::ftruncate(m_output, end) != 0 && error == 0)
+        if (m_writtenUpTo > end && m_calls.ftruncate(m_output, end) != 0 && error == 0)
             error = errno;
         ::lseek(m_output, end, SEEK_SET);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChunkPass.h"
+#include "SystemCalls.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,8 +27,10 @@ public:
     static bool canWrite(int fd);
 
     // Records start at the input's current offset. `slots` are buffers of at least
-    // `recordSize` bytes, owned by the caller, one per thread.
-    PositionalPass(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize);
+    // `recordSize` bytes, owned by the caller, one per thread. Reads and writes go through
+    // `calls`.
+    PositionalPass(std::vector<std::uint8_t*> slots, int input, std::size_t recordSize,
+                   const SystemCalls& calls = SystemCalls::current());
     ~PositionalPass() override;
     PositionalPass(const PositionalPass&) = delete;
     PositionalPass& operator=(const PositionalPass&) = delete;
@@ -68,6 +71,7 @@ private:
     void workLoop(unsigned worker, const Work& work);
     Outcome outcome() const;
 
+    const SystemCalls& m_calls;
     std::vector<std::uint8_t*> m_slots;
     int m_input;
     long long m_inputBase;

@@ -95,31 +95,33 @@ template <typename Transfer> ssize_t whenReady(int fd, short events, Transfer tr
 
 } // namespace
 
-long long readFull(int fd, std::uint8_t* data, std::size_t size)
+long long readFull(int fd, std::uint8_t* data, std::size_t size, const SystemCalls& calls)
 {
     return readAll(size, [&](std::size_t done) {
-        return whenReady(fd, POLLIN, [&] { return ::read(fd, data + done, size - done); });
+        return whenReady(fd, POLLIN, [&] { return calls.read(fd, data + done, size - done); });
     });
 }
 
-int writeFull(int fd, const std::uint8_t* data, std::size_t size)
+int writeFull(int fd, const std::uint8_t* data, std::size_t size, const SystemCalls& calls)
 {
     return writeAll(size, [&](std::size_t done) {
-        return whenReady(fd, POLLOUT, [&] { return Sys::write(fd, data + done, size - done); });
+        return whenReady(fd, POLLOUT, [&] { return calls.write(fd, data + done, size - done); });
     });
 }
 
-long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset)
+long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset,
+                     const SystemCalls& calls)
 {
     return readAll(size, [&](std::size_t done) {
-        return ::pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        return calls.pread(fd, data + done, size - done, static_cast<off_t>(offset + done));
     });
 }
 
-int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset)
+int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset,
+                const SystemCalls& calls)
 {
     return writeAll(size, [&](std::size_t done) {
-        return Sys::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
+        return calls.pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SystemCalls.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -33,15 +35,19 @@ private:
 
 // Reads until `size` bytes or end of file; the count, or -errno. A non-blocking descriptor
 // that has nothing yet is waited for.
-[[nodiscard]] long long readFull(int fd, std::uint8_t* data, std::size_t size);
+[[nodiscard]] long long readFull(int fd, std::uint8_t* data, std::size_t size,
+                                 const SystemCalls& calls = SystemCalls::current());
 
 // Writes all `size` bytes; 0, or the errno of the failure. A non-blocking descriptor that is
 // full is waited for.
-[[nodiscard]] int writeFull(int fd, const std::uint8_t* data, std::size_t size);
+[[nodiscard]] int writeFull(int fd, const std::uint8_t* data, std::size_t size,
+                            const SystemCalls& calls = SystemCalls::current());
 
-// The same at `offset`, leaving the file offset as it is.
-[[nodiscard]] long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset);
-[[nodiscard]] int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset);
+// The same at `offset`, leaving the file offset as it is. Each goes through `calls`.
+[[nodiscard]] long long readFullAt(int fd, std::uint8_t* data, std::size_t size, long long offset,
+                                   const SystemCalls& calls = SystemCalls::current());
+[[nodiscard]] int writeFullAt(int fd, const std::uint8_t* data, std::size_t size, long long offset,
+                              const SystemCalls& calls = SystemCalls::current());
 
 // True for "the disk is full" errors.
 bool isNoSpace(int error);

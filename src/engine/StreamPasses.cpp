@@ -36,8 +36,8 @@ std::unique_ptr<ChunkPass> CipherStream::makePass(int input, std::size_t recordS
                                                   bool positionalOutput)
 {
     if (positionalOutput && PositionalPass::canRead(input))
-        return std::make_unique<PositionalPass>(slotPointers(), input, recordSize);
-    return std::make_unique<ChunkPipeline>(slotPointers(), input, recordSize);
+        return std::make_unique<PositionalPass>(slotPointers(), input, recordSize, system_calls());
+    return std::make_unique<ChunkPipeline>(slotPointers(), input, recordSize, system_calls());
 }
 
 std::vector<std::uint8_t*> CipherStream::slotPointers()
@@ -71,7 +71,7 @@ int CipherStream::encrypt(int input, int output)
         return NotAllocated;
 
     const long long headerAt = m_recording ? ::lseek(output, 0, SEEK_CUR) : -1;
-    if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize))
+    if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize, system_calls()))
         return writeFailure(error, false);
 
     const auto pass = makePass(input, chunkSize, PositionalPass::canWrite(output));
@@ -114,7 +114,7 @@ int CipherStream::decrypt(int input, const std::function<int()>& openOutput, boo
     m_stop = DecryptionStop();
     m_stop.where = DecryptionStop::Where::Header;
     std::uint8_t headerBytes[HeaderSize];
-    const long long got = PosixFile::readFull(input, headerBytes, HeaderSize);
+    const long long got = PosixFile::readFull(input, headerBytes, HeaderSize, system_calls());
     if (got < 0)
         return ReadError;
     // The parameters are checked before any key derivation: a hostile header costs nothing.

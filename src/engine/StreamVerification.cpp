@@ -60,8 +60,8 @@ bool CipherStream::written_intact(int output)
         return false;
     if (m_recorded.headerAt >= 0) {
         std::array<std::uint8_t, HeaderSize> header;
-        if (PosixFile::readFullAt(output, header.data(), HeaderSize, m_recorded.headerAt) !=
-                static_cast<long long>(HeaderSize) ||
+        if (PosixFile::readFullAt(output, header.data(), HeaderSize, m_recorded.headerAt,
+                                  system_calls()) != static_cast<long long>(HeaderSize) ||
             sodium_memcmp(header.data(), m_recorded.header.data(), HeaderSize) != 0)
             return false;
     }

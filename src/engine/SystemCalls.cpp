@@ -10,6 +10,8 @@ const SystemCalls SystemCalls::System = {
     [](int folder, const char* path, int flags, mode_t mode) {
         return ::openat(folder, path, flags, mode);
     },
+    [](int fd, void* data, size_t size) { return ::read(fd, data, size); },
+    [](int fd, void* data, size_t size, off_t offset) { return ::pread(fd, data, size, offset); },
     [](int fd, const void* data, size_t size) { return ::write(fd, data, size); },
     [](int fd, const void* data, size_t size, off_t offset) {
         return ::pwrite(fd, data, size, offset);

@@ -4,14 +4,16 @@
 #include <fcntl.h>
 #include <sys/types.h>
 
-// The calls through which the engine creates, writes, flushes, truncates, renames, links and
-// removes files and makes folders: every call that changes the file system. They go through a table
-// that holds the system's own calls unless a test has put another in its place: one that fails as a
-// full disk, a failing flush or a read-only file system would, without the root rights that a real
-// small or read-only mount needs. The normal path pays one indirect call.
+// The calls through which the engine and the storage room read, create, write, flush, truncate,
+// rename, link and remove files and make folders. They go through a table: the system's own
+// calls, or one a test hands to an operation (a cipher, an output, an in-place file) that fails as
+// a full disk, a failing flush, a failing read or a read-only file system would, without the root
+// rights that a real small or read-only mount needs. The normal path pays one indirect call.
 struct SystemCalls
 {
     int (*openat)(int folder, const char* path, int flags, mode_t mode);
+    ssize_t (*read)(int fd, void* data, size_t size);
+    ssize_t (*pread)(int fd, void* data, size_t size, off_t offset);
     ssize_t (*write)(int fd, const void* data, size_t size);
     ssize_t (*pwrite)(int fd, const void* data, size_t size, off_t offset);
     int (*fsync)(int fd);
@@ -30,10 +32,13 @@ struct SystemCalls
     // The system's own calls.
     static const SystemCalls System;
 
+    // The table of the calls made outside an operation that was handed one of its own: the
+    // system's, unless a Replacement is in place.
     static const SystemCalls& current() { return *s_current.load(std::memory_order_acquire); }
 
-    // Puts a table in place for as long as it lives, then the one that was there before. Made
-    // while no file is being worked on: a pass that runs meanwhile may see either table.
+    // Puts a table in place of the process's default for as long as it lives, then the one that
+    // was there before: for tests of writes that no operation hands a table to (operation files,
+    // keyfiles). Made while no file is being worked on.
     class Replacement
     {
     public:
@@ -63,6 +68,10 @@ inline int openat(int folder, const char* path, int flags, mode_t mode = 0)
 inline int open(const char* path, int flags, mode_t mode = 0)
 {
     return openat(AT_FDCWD, path, flags, mode);
+}
+inline ssize_t read(int fd, void* data, size_t size)
+{
+    return SystemCalls::current().read(fd, data, size);
 }
 inline ssize_t write(int fd, const void* data, size_t size)
 {

@@ -30,7 +30,7 @@ void FileCipher::prepare_key(std::string_view key, const std::string& firstInput
 
 void FileCipher::reserve_outputs(int folderFd, std::size_t count, const std::function<bool()>& goOn)
 {
-    m_reserve.fill(folderFd, count, goOn);
+    m_reserve.fill(folderFd, count, goOn, system_calls());
 }
 
 int FileCipher::encrypt_file(const std::string& inputPath, const std::string& outputPath)
@@ -58,7 +58,7 @@ int FileCipher::encrypt_to(int input, const std::string& outputPath, int outputF
     m_partialOutput.clear();
     if (const int rc = ready())
         return rc;
-    auto output = std::make_unique<OutputFile>();
+    auto output = std::make_unique<OutputFile>(system_calls());
     if (!output->create(outputPath, outputFolder, &m_reserve))
         return OutputNotOpened;
     const int code = encryptRecorded(input, output->fd());
@@ -73,7 +73,7 @@ int FileCipher::decrypt_to(int input, const std::string& outputPath, int outputF
         return rc;
     // The output is made only once the first chunk has authenticated: a wrong key leaves
     // nothing behind.
-    auto output = std::make_unique<OutputFile>();
+    auto output = std::make_unique<OutputFile>(system_calls());
     const int code = decryptRecorded(input, [&] {
         return output->create(outputPath, outputFolder, &m_reserve) ? output->fd() : -1;
     });

@@ -72,7 +72,7 @@ private:
 };
 
 // Writes `size` random bytes from the start of the open file: Purged or WriteFailed.
-int writeNoise(int fd, std::uint64_t size)
+int writeNoise(int fd, std::uint64_t size, const SystemCalls& calls)
 {
     Noise noise;
     std::array<std::vector<std::uint8_t>, 2> buffers{std::vector<std::uint8_t>(IoBlockSize),
@@ -92,7 +92,7 @@ int writeNoise(int fd, std::uint64_t size)
             made = std::async(std::launch::async, [&, next, block] {
                 return noise.fill(buffers[(block + 1) % 2].data(), blockAt(next));
             });
-        if (PosixFile::writeFull(fd, buffers[block % 2].data(), now) != 0)
+        if (PosixFile::writeFull(fd, buffers[block % 2].data(), now, calls) != 0)
             return WriteFailed;
         done = next;
         // The disk starts on what is written while the rest is made: the final fsync then
@@ -105,12 +105,13 @@ int writeNoise(int fd, std::uint64_t size)
 
 // Overwrites the whole file once with fresh random bytes, flushes it to the disk and cuts
 // it to zero length. Returns Purged or the failure code.
-int overwriteWithRandom(int folderFd, const std::string& path, const struct stat& seen)
+int overwriteWithRandom(int folderFd, const std::string& path, const struct stat& seen,
+                        const SystemCalls& calls)
 {
     if ((seen.st_mode & S_IWUSR) == 0) // A failure shows at open.
         ::fchmodat(folderFd, path.c_str(), (seen.st_mode & 07777) | S_IWUSR, 0);
     // O_NONBLOCK: should a FIFO have been swapped in, the open fails instead of hanging.
-    Fd fd(Sys::openat(folderFd, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    Fd fd(calls.openat(folderFd, path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0));
     if (!fd.valid())
         return CannotOpen;
     struct stat opened;
@@ -119,10 +120,10 @@ int overwriteWithRandom(int folderFd, const std::string& path, const struct stat
         !S_ISREG(opened.st_mode))
         return CannotOpen;
 
-    const int written = writeNoise(fd.get(), static_cast<std::uint64_t>(opened.st_size));
+    const int written = writeNoise(fd.get(), static_cast<std::uint64_t>(opened.st_size), calls);
     if (written != Purged)
         return written;
-    if (Sys::fsync(fd.get()) != 0 || Sys::ftruncate(fd.get(), 0) != 0 || fd.close() != 0)
+    if (calls.fsync(fd.get()) != 0 || calls.ftruncate(fd.get(), 0) != 0 || fd.close() != 0)
         return WriteFailed;
     return Purged;
 }
@@ -192,7 +193,7 @@ namespace {
 // Purges the file that `seen` describes, found at `path`. With `keepUnpurged` a file whose
 // overwrite failed keeps its name, so that the caller can say where its content still is.
 int purgeSeen(int folderFd, const std::string& path, int level, const struct stat& seen,
-              bool keepUnpurged)
+              bool keepUnpurged, const SystemCalls& calls)
 {
     if (S_ISDIR(seen.st_mode))
         return CannotOpen;
@@ -200,12 +201,12 @@ int purgeSeen(int folderFd, const std::string& path, int level, const struct sta
     // touching whatever it points to.
     int result = Purged;
     if (level > 0 && S_ISREG(seen.st_mode))
-        result = overwriteWithRandom(folderFd, path, seen);
+        result = overwriteWithRandom(folderFd, path, seen, calls);
     if (result != Purged && keepUnpurged)
         return result;
     // Otherwise even after a failed overwrite the name goes: the caller needs it free, and the
     // failure code still tells that the content was not destroyed.
-    if (Sys::unlinkat(folderFd, path.c_str(), 0) != 0 && errno != ENOENT)
+    if (calls.unlinkat(folderFd, path.c_str(), 0) != 0 && errno != ENOENT)
         return UnlinkFailed;
     return result;
 }
@@ -217,18 +218,18 @@ int purge_file(const std::string& path, int level, int /*reserved1*/, int /*rese
     struct stat seen;
     if (::lstat(path.c_str(), &seen) != 0)
         return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
-    return purgeSeen(AT_FDCWD, path, level, seen, false);
+    return purgeSeen(AT_FDCWD, path, level, seen, false, SystemCalls::current());
 }
 
 int purge_identified_at(int folderFd, const std::string& name, int level,
-                        const struct stat& identity)
+                        const struct stat& identity, const SystemCalls& calls)
 {
     struct stat seen;
     if (::fstatat(folderFd, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT || errno == ENOTDIR ? NoSuchFile : CannotOpen;
     if (!PosixFile::sameIdentity(seen, identity))
         return CannotOpen;
-    return purgeSeen(folderFd, name, level, seen, true);
+    return purgeSeen(folderFd, name, level, seen, true, calls);
 }
 
 int new_file_creatable(const std::string& path)

@@ -50,9 +50,10 @@ inline bool purge_succeeded(int result)
 // purge_file for `name` in the folder open at `folderFd` (or AT_FDCWD), but only when it still
 // names the file `identity` describes (its device and inode); anything else found there is
 // left alone (CannotOpen). A file that could not be overwritten keeps its name (WriteFailed),
-// for the caller to report, or to purge again later.
+// for the caller to report, or to purge again later. Its calls go through `calls`.
 [[nodiscard]] int purge_identified_at(int folderFd, const std::string& name, int level,
-                                      const struct stat& identity);
+                                      const struct stat& identity,
+                                      const SystemCalls& calls = SystemCalls::current());
 
 // 1 when a new file can be created at `path` (nothing is left behind), otherwise 0.
 [[nodiscard]] int new_file_creatable(const std::string& path);

@@ -118,7 +118,7 @@ bool InPlaceFile::CanBeRemoved() const
         (attributes & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0)
         return false;
     const std::string folder = m_prefix + ".";
-    if (Sys::faccessat(m_folderFd, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    if (m_calls.faccessat(m_folderFd, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return false;
     struct stat folderInfo;
     if (::fstatat(m_folderFd, folder.c_str(), &folderInfo, 0) != 0)
@@ -144,7 +144,7 @@ void InPlaceFile::SetResultName(const std::string& name)
 InPlaceFile::Status InPlaceFile::createResult()
 {
     std::string name;
-    m_result = PosixFile::createTemporaryAt(m_folderFd, m_prefix, name);
+    m_result = PosixFile::createTemporaryAt(m_folderFd, m_prefix, name, m_calls);
     SetResultName(name);
     if (!m_result.valid())
         return NoResultFile;
@@ -205,7 +205,8 @@ bool InPlaceFile::Unchanged(bool afterExchange) const
 bool InPlaceFile::Exchange()
 {
     const int at = m_folderFd;
-    const int error = Durability::giveName(at, m_resultName, m_name, Durability::Naming::Exchange);
+    const int error =
+        Durability::giveName(at, m_resultName, m_name, Durability::Naming::Exchange, m_calls);
     if (error == 0)
         return true;
     errno = error;
@@ -214,15 +215,15 @@ bool InPlaceFile::Exchange()
     // Without an atomic exchange: the original takes a second, temporary name, and the result
     // then replaces the first one in a single rename. The name never goes missing.
     std::string originalAt;
-    PosixFile::Fd placeholder = PosixFile::createTemporaryAt(at, m_prefix, originalAt);
+    PosixFile::Fd placeholder = PosixFile::createTemporaryAt(at, m_prefix, originalAt, m_calls);
     if (!placeholder.valid())
         return false;
     placeholder.reset();
-    Sys::unlinkat(at, originalAt.c_str(), 0);
-    if (Sys::linkat(at, m_name.c_str(), at, originalAt.c_str(), 0) != 0)
+    m_calls.unlinkat(at, originalAt.c_str(), 0);
+    if (m_calls.linkat(at, m_name.c_str(), at, originalAt.c_str(), 0) != 0)
         return false;
-    if (Sys::renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0) {
-        Sys::unlinkat(at, originalAt.c_str(), 0);
+    if (m_calls.renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0) {
+        m_calls.unlinkat(at, originalAt.c_str(), 0);
         return false;
     }
     SetResultName(originalAt);
@@ -234,9 +235,10 @@ bool InPlaceFile::SwapBack()
 {
     const int at = m_folderFd;
     if (!m_swappedByLink)
-        return Durability::giveName(at, m_resultName, m_name, Durability::Naming::Exchange) == 0;
+        return Durability::giveName(at, m_resultName, m_name, Durability::Naming::Exchange,
+                                    m_calls) == 0;
     // The result is given up: the original takes its name back in one rename.
-    if (Sys::renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0)
+    if (m_calls.renameat(at, m_resultName.c_str(), at, m_name.c_str()) != 0)
         return false;
     SetResultName(std::string());
     m_result.reset();
@@ -270,7 +272,7 @@ InPlaceFile::Status InPlaceFile::replace()
     }
     // The exchange reaches the disk before the original can be purged: until then a power loss
     // could bring back the name's old entry with the original's data already overwritten.
-    if (Durability::flushFolder(m_folderFd, m_path) != 0) {
+    if (Durability::flushFolder(m_folderFd, m_path, m_calls) != 0) {
         if (SwapBack())
             Restored();
         return ExchangeFailed;
@@ -288,7 +290,8 @@ int InPlaceFile::purgeOriginal(int level)
 {
     if (!m_exchanged)
         return FileUtility::CannotOpen;
-    const int result = FileUtility::purge_identified_at(m_folderFd, m_resultName, level, m_seen);
+    const int result =
+        FileUtility::purge_identified_at(m_folderFd, m_resultName, level, m_seen, m_calls);
     // What could not be purged stays where it is, and releaseResult() says where.
     if (!FileUtility::purge_succeeded(result))
         return result;
@@ -302,7 +305,7 @@ void InPlaceFile::discardResult()
 {
     if (m_exchanged || m_resultName.empty())
         return;
-    Sys::unlinkat(m_folderFd, m_resultName.c_str(), 0);
+    m_calls.unlinkat(m_folderFd, m_resultName.c_str(), 0);
     m_result.reset();
     SetResultName(std::string());
 }
@@ -320,12 +323,12 @@ std::string InPlaceFile::keepPartialResult()
         return {};
     // On the disk before it has a name of its own, like every name the program gives.
     const std::string name =
-        Durability::flushFile(m_result.get()) == 0
-            ? PosixFile::linkUnderAt(m_folderFd, m_resultName, m_name + ".partial")
+        Durability::flushFile(m_result.get(), m_calls) == 0
+            ? PosixFile::linkUnderAt(m_folderFd, m_resultName, m_name + ".partial", m_calls)
             : std::string();
     discardResult();
     if (!name.empty())
-        (void)Durability::flushFolder(m_folderFd, Shown(name));
+        (void)Durability::flushFolder(m_folderFd, Shown(name), m_calls);
     return Shown(name);
 }
 

@@ -42,7 +42,8 @@ public:
         Replace // in place: the name itself must be the file; the lock is exclusive
     };
 
-    InPlaceFile() = default;
+    // Every call that changes the file system goes through `calls`, which must outlive it.
+    explicit InPlaceFile(const SystemCalls& calls = SystemCalls::current()) : m_calls(calls) {}
     ~InPlaceFile();
     InPlaceFile(const InPlaceFile&) = delete;
     InPlaceFile& operator=(const InPlaceFile&) = delete;
@@ -100,6 +101,7 @@ public:
     static void IgnoreLeaseBreaks();
 
 private:
+    const SystemCalls& m_calls;
     // The owner bits of the access the user has to the original: read, and write and
     // execute where the system grants them.
     mode_t AccessOfUser() const;

@@ -2,7 +2,6 @@
 
 #include "Durability.h"
 #include "TemporaryReserve.h"
-#include "engine/SystemCalls.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -20,8 +19,8 @@ bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryRes
     if (reserve && folderFd != AT_FDCWD && finalPath.find('/') == std::string::npos)
         m_fd = reserve->take(folderFd, m_tempPath);
     if (!m_fd.valid())
-        m_fd =
-            PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath), m_tempPath);
+        m_fd = PosixFile::createTemporaryAt(folderFd, PosixFile::folderPrefix(finalPath),
+                                            m_tempPath, m_calls);
     if (!m_fd.valid())
         return false;
     // The file this one will replace keeps its data until the rename, but not its cached pages:
@@ -32,18 +31,18 @@ bool OutputFile::create(const std::string& finalPath, int folderFd, TemporaryRes
 
 int OutputFile::commit()
 {
-    if (const int error = Durability::flushFile(m_fd.get()))
+    if (const int error = Durability::flushFile(m_fd.get(), m_calls))
         return error;
     if (const int error = giveName())
         return error;
     (void)m_fd.close(); // flushed already: a late error has nothing left to report
-    return Durability::flushFolder(m_folderFd, m_finalPath);
+    return Durability::flushFolder(m_folderFd, m_finalPath, m_calls);
 }
 
 int OutputFile::giveName()
 {
-    const int error =
-        Durability::giveName(m_folderFd, m_tempPath, m_finalPath, Durability::Naming::Replace);
+    const int error = Durability::giveName(m_folderFd, m_tempPath, m_finalPath,
+                                           Durability::Naming::Replace, m_calls);
     if (error == 0)
         m_tempPath.clear();
     return error;
@@ -53,7 +52,7 @@ void OutputFile::discard()
 {
     m_fd.reset();
     if (!m_tempPath.empty())
-        Sys::unlinkat(m_folderFd, m_tempPath.c_str(), 0);
+        m_calls.unlinkat(m_folderFd, m_tempPath.c_str(), 0);
     m_tempPath.clear();
 }
 
@@ -62,14 +61,14 @@ std::string OutputFile::keepPartial()
     // A write error that surfaces only now leaves less in the file than was written; what is
     // there is still authenticated plaintext, and the report calls it partial.
     // Like every name the program gives, this one comes only once the data is on the disk.
-    const bool kept = Durability::flushFile(m_fd.get()) == 0;
+    const bool kept = Durability::flushFile(m_fd.get(), m_calls) == 0;
     (void)m_fd.close();
     const std::string name =
         m_tempPath.empty() || !kept
             ? std::string()
-            : PosixFile::linkUnderAt(m_folderFd, m_tempPath, m_finalPath + ".partial");
+            : PosixFile::linkUnderAt(m_folderFd, m_tempPath, m_finalPath + ".partial", m_calls);
     discard();
     if (!name.empty())
-        (void)Durability::flushFolder(m_folderFd, name);
+        (void)Durability::flushFolder(m_folderFd, name, m_calls);
     return name;
 }

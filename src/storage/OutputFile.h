@@ -13,7 +13,8 @@ class TemporaryReserve;
 class OutputFile
 {
 public:
-    OutputFile() = default;
+    // Every call it makes goes through `calls`, which must outlive it.
+    explicit OutputFile(const SystemCalls& calls = SystemCalls::current()) : m_calls(calls) {}
     ~OutputFile() { discard(); }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -35,6 +36,7 @@ public:
     // errno), and where it happens.
     [[nodiscard]] int giveName();
     int folderFd() const { return m_folderFd; }
+    const SystemCalls& calls() const { return m_calls; }
     const std::string& finalPath() const { return m_finalPath; }
 
     // Closes and removes the temporary file.
@@ -46,6 +48,7 @@ public:
     [[nodiscard]] std::string keepPartial();
 
 private:
+    const SystemCalls& m_calls;
     PosixFile::Fd m_fd;
     int m_folderFd = AT_FDCWD;
     std::string m_finalPath;

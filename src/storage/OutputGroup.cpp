@@ -69,14 +69,15 @@ std::vector<int> OutputGroup::flushAll() const
     const long long dirty = SystemDirtyBytes();
     if (m_files.size() < 2 || dirty < 0 || dirty > ours + OthersAllowance) {
         for (std::size_t i = 0; i < m_files.size(); ++i)
-            results[i] = Durability::flushFile(m_files[i]->fd());
+            results[i] = Durability::flushFile(m_files[i]->fd(), m_files[i]->calls());
         return results;
     }
     for (std::size_t i = 0; i < m_files.size(); ++i) {
         std::size_t first = 0;
         while (first < i && seen[first].st_dev != seen[i].st_dev)
             ++first;
-        results[i] = first < i ? results[first] : Durability::flushFileSystem(m_files[i]->fd());
+        results[i] = first < i ? results[first]
+                               : Durability::flushFileSystem(m_files[i]->fd(), m_files[i]->calls());
     }
     return results;
 }
@@ -98,9 +99,10 @@ std::vector<int> OutputGroup::commit()
         while (known != flushed.end() && known->first != key)
             ++known;
         if (known == flushed.end())
-            known = flushed.insert(
-                flushed.end(),
-                {key, Durability::flushFolder(m_files[i]->folderFd(), m_files[i]->finalPath())});
+            known =
+                flushed.insert(flushed.end(), {key, Durability::flushFolder(m_files[i]->folderFd(),
+                                                                            m_files[i]->finalPath(),
+                                                                            m_files[i]->calls())});
         results[i] = known->second;
     }
     m_files.clear(); // closes the members; those not named are removed

@@ -31,12 +31,13 @@ std::string folderPrefix(const std::string& path)
     return path.substr(0, path.rfind('/') + 1);
 }
 
-Fd createTemporary(const std::string& folder, std::string& path)
+Fd createTemporary(const std::string& folder, std::string& path, const SystemCalls& calls)
 {
-    return createTemporaryAt(AT_FDCWD, folder == "/" ? "/" : folder + "/", path);
+    return createTemporaryAt(AT_FDCWD, folder == "/" ? "/" : folder + "/", path, calls);
 }
 
-Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name)
+Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name,
+                     const SystemCalls& calls)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[6];
@@ -46,7 +47,7 @@ Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name)
                       random[2], random[3], random[4], random[5]);
         name = prefix + made;
         const int fd =
-            Sys::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            calls.openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             // Held for as long as the file is open: a later run that finds the name knows it
             // is still in use and leaves it alone.
@@ -65,17 +66,18 @@ bool isTemporaryName(const std::string& name)
     return name.find('\0') == std::string::npos && OwnTemporaries::IsTemporaryName(name.c_str());
 }
 
-std::string linkUnder(const std::string& from, const std::string& base)
+std::string linkUnder(const std::string& from, const std::string& base, const SystemCalls& calls)
 {
-    return linkUnderAt(AT_FDCWD, from, base);
+    return linkUnderAt(AT_FDCWD, from, base, calls);
 }
 
-std::string linkUnderAt(int folderFd, const std::string& from, const std::string& base)
+std::string linkUnderAt(int folderFd, const std::string& from, const std::string& base,
+                        const SystemCalls& calls)
 {
     for (int n = 1; n < 100; ++n) {
         const std::string name = base + (n == 1 ? "" : std::to_string(n));
         // link() refuses an existing name, so nothing of the user's is replaced.
-        if (Sys::linkat(folderFd, from.c_str(), folderFd, name.c_str(), 0) == 0)
+        if (calls.linkat(folderFd, from.c_str(), folderFd, name.c_str(), 0) == 0)
             return name;
         if (errno != EEXIST)
             break;
@@ -89,19 +91,19 @@ bool sameFile(const std::string& first, const std::string& second)
     return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && sameIdentity(a, b);
 }
 
-int syncFolderOf(const std::string& path)
+int syncFolderOf(const std::string& path, const SystemCalls& calls)
 {
     Fd folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid())
         return errno;
-    return Sys::fsync(folder.get()) == 0 ? 0 : errno;
+    return calls.fsync(folder.get()) == 0 ? 0 : errno;
 }
 
-int syncFolderAt(int folderFd, const std::string& path)
+int syncFolderAt(int folderFd, const std::string& path, const SystemCalls& calls)
 {
     if (folderFd == AT_FDCWD)
-        return syncFolderOf(path);
-    return Sys::fsync(folderFd) == 0 ? 0 : errno;
+        return syncFolderOf(path, calls);
+    return calls.fsync(folderFd) == 0 ? 0 : errno;
 }
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 // Names and folders over POSIX file descriptors: temporary files, links, identity, folder
-// flushes. Paths are the file system's bytes.
+// flushes. Paths are the file system's bytes; what changes the file system goes through `calls`.
 namespace PosixFile {
 
 // The folder part of a path ("." for a bare name), without a trailing "/".
@@ -22,10 +22,12 @@ std::string folderPrefix(const std::string& path);
 // Creates a new, empty file with a random name in `folder` (O_EXCL, mode 0600, open for
 // reading and writing and locked with flock while open); the name is returned in `path`. An
 // invalid Fd with errno set when none can be made.
-[[nodiscard]] Fd createTemporary(const std::string& folder, std::string& path);
+[[nodiscard]] Fd createTemporary(const std::string& folder, std::string& path,
+                                 const SystemCalls& calls = SystemCalls::current());
 // The same relative to the folder open at `folderFd` (or AT_FDCWD): `name` is `prefix`
 // followed by the random name.
-[[nodiscard]] Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name);
+[[nodiscard]] Fd createTemporaryAt(int folderFd, const std::string& prefix, std::string& name,
+                                   const SystemCalls& calls = SystemCalls::current());
 
 // True for a name that createTemporary makes (".zr7-" 12 hex digits ".tmp"): a file of the
 // program's own, never a user's.
@@ -33,10 +35,12 @@ bool isTemporaryName(const std::string& name);
 
 // Gives the file `from` a second name: `base`, else `base` with 2, 3, ... appended; never an
 // existing name. The name made, or "" when there was none.
-[[nodiscard]] std::string linkUnder(const std::string& from, const std::string& base);
+[[nodiscard]] std::string linkUnder(const std::string& from, const std::string& base,
+                                    const SystemCalls& calls = SystemCalls::current());
 // The same with both names relative to the folder open at `folderFd` (or AT_FDCWD).
 [[nodiscard]] std::string linkUnderAt(int folderFd, const std::string& from,
-                                      const std::string& base);
+                                      const std::string& base,
+                                      const SystemCalls& calls = SystemCalls::current());
 
 // True when two descriptions are of one file: the same device and inode. Safe in a signal
 // handler.
@@ -49,9 +53,11 @@ inline bool sameIdentity(const struct stat& a, const struct stat& b)
 bool sameFile(const std::string& first, const std::string& second);
 
 // fsync of the folder that holds `path`, so that a rename in it is durable.
-[[nodiscard]] int syncFolderOf(const std::string& path);
+[[nodiscard]] int syncFolderOf(const std::string& path,
+                               const SystemCalls& calls = SystemCalls::current());
 // fsync of the folder open at `folderFd`; AT_FDCWD stands for the folder of `path`.
-[[nodiscard]] int syncFolderAt(int folderFd, const std::string& path);
+[[nodiscard]] int syncFolderAt(int folderFd, const std::string& path,
+                               const SystemCalls& calls = SystemCalls::current());
 
 // Asks the kernel to let go of the cached pages of the regular file `name` in the folder open
 // at `folderFd` (or AT_FDCWD), a file about to be replaced: its data stays as it is on disk.

@@ -1,19 +1,19 @@
 #include "TemporaryReserve.h"
 
-#include "engine/SystemCalls.h"
-
 #include <algorithm>
 #include <fcntl.h>
 
-void TemporaryReserve::fill(int folderFd, std::size_t count, const std::function<bool()>& goOn)
+void TemporaryReserve::fill(int folderFd, std::size_t count, const std::function<bool()>& goOn,
+                            const SystemCalls& calls)
 {
-    if (folderFd != m_folderFd)
+    if (folderFd != m_folderFd || &calls != m_calls)
         clear();
     m_folderFd = folderFd;
+    m_calls = &calls;
     const std::size_t wanted = std::min(count, MaxFiles);
     while (m_files.size() < wanted && goOn()) {
         Reserved file;
-        file.fd = PosixFile::createTemporaryAt(folderFd, std::string(), file.name);
+        file.fd = PosixFile::createTemporaryAt(folderFd, std::string(), file.name, calls);
         if (!file.fd.valid())
             break;
         m_files.push_back(std::move(file));
@@ -34,7 +34,7 @@ void TemporaryReserve::clear()
 {
     for (Reserved& file : m_files) {
         // Removed while still locked: no other run takes it for a leftover of its own meanwhile.
-        Sys::unlinkat(m_folderFd, file.name.c_str(), 0);
+        m_calls->unlinkat(m_folderFd, file.name.c_str(), 0);
         file.fd.reset();
     }
     m_files.clear();

@@ -27,8 +27,9 @@ public:
 
     // Makes up to `count` files (at most MaxFiles) in the folder open at `folderFd` while
     // `goOn()` holds; the files of another folder are removed first. Stops early when the
-    // folder takes no more files.
-    void fill(int folderFd, std::size_t count, const std::function<bool()>& goOn);
+    // folder takes no more files. The files are made, and later removed, through `calls`.
+    void fill(int folderFd, std::size_t count, const std::function<bool()>& goOn,
+              const SystemCalls& calls = SystemCalls::current());
     // A file of the folder open at `folderFd` and its name there; an invalid Fd when none is
     // left.
     PosixFile::Fd take(int folderFd, std::string& name);
@@ -44,5 +45,6 @@ private:
     };
 
     int m_folderFd = -1;
+    const SystemCalls* m_calls = &SystemCalls::System;
     std::vector<Reserved> m_files;
 };

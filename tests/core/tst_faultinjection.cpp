@@ -247,7 +247,9 @@ void TestFaultInjection::storageFails()
     QDir().mkpath(f.path(out));
     {
         const FaultyDisk disk(FaultyDisk::Fault(fault), 5 * Chunk / 2);
+        f.engine.set_system_calls(disk.calls());
         f.Run("in", "*.*", out, "*.*");
+        f.engine.set_system_calls(SystemCalls::System);
         QVERIFY(disk.failures() > 0);
     }
     m_tally.caseRun();

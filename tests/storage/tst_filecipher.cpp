@@ -52,6 +52,8 @@ private slots:
     void ciphertextLooksRandom();
     void diskFull_data();
     void diskFull();
+    void faultyReads_data();
+    void faultyReads();
     void keyIsText_data();
     void keyIsText();
 };
@@ -546,10 +548,13 @@ void tst_filecipher::diskFull()
     QVERIFY(TestFiles::write(plain, data));
     QCOMPARE(encrypt(plain, m_dir.filePath("cipher"), m_key), int(FileCipher::Success));
     std::optional<FaultyDisk> disk;
-    if (!onTmpfs)
+    if (!onTmpfs) {
         disk.emplace(FaultyDisk::Fault::FullAfter, 64 * 1024);
+        m_engine.set_system_calls(disk->calls());
+    }
     const int rc = encrypting ? encrypt(plain, full + "/out", m_key)
                               : decrypt(m_dir.filePath("cipher"), full + "/out", m_key);
+    m_engine.set_system_calls(SystemCalls::System);
     QVERIFY(!disk || disk->failures() > 0);
     disk.reset();
     QCOMPARE(rc, FileCipher::DiskFull);
@@ -563,6 +568,67 @@ void tst_filecipher::diskFull()
         QVERIFY(!partial.isEmpty());
         QCOMPARE(partial, data.left(partial.size()));
     }
+}
+
+void tst_filecipher::faultyReads_data()
+{
+    QTest::addColumn<bool>("encrypting");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<qint64>("after"); // bytes read before the fault, in chunks
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("partial");
+    const int fails = int(FaultyDisk::Fault::ReadFails);
+    const int flips = int(FaultyDisk::Fault::ReadsAFlip);
+    // The input is 40 chunks: a fault after 20 lands in the pass, one after 60 in the read-back
+    // of what the pass wrote.
+    QTest::newRow("encrypting, the input fails")
+        << true << fails << 20LL << int(FileCipher::ReadError) << false;
+    QTest::newRow("decrypting, the input fails")
+        << false << fails << 20LL << int(FileCipher::ReadErrorPartial) << true;
+    QTest::newRow("encrypting, the read-back differs")
+        << true << flips << 60LL << int(FileCipher::OutputNotVerified) << false;
+    QTest::newRow("decrypting, the read-back differs")
+        << false << flips << 60LL << int(FileCipher::OutputNotVerified) << false;
+}
+
+// A read that fails or brings back other bytes than were written leaves nothing under the
+// output's name, and only this engine meets the fault: another one in the process works on.
+void tst_filecipher::faultyReads()
+{
+    QFETCH(bool, encrypting);
+    QFETCH(int, fault);
+    QFETCH(qint64, after);
+    QFETCH(int, result);
+    QFETCH(bool, partial);
+    const QString plain = m_dir.filePath("plain.bin");
+    const QByteArray data = TestFiles::randomBytes(40 * Chunk, 9);
+    QVERIFY(TestFiles::write(plain, data));
+    const QString cipher = m_dir.filePath("cipher");
+    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    const QString input = encrypting ? plain : cipher;
+    const QString out = m_dir.filePath("out");
+    QFile::remove(out + ".partial"); // kept by the row before
+
+    const FaultyDisk disk(FaultyDisk::Fault(fault), after * Chunk);
+    m_engine.set_system_calls(disk.calls());
+    const int rc = encrypting ? encrypt(input, out, m_key) : decrypt(input, out, m_key);
+    // The same work by another engine meanwhile, on the system's own calls.
+    FileCipher other;
+    QCOMPARE(other.allocate_buffers(), 1);
+    other.set_kdf_params({1, StreamFormat::MinMemLog});
+    other.operation_initialization({m_key.constData(), size_t(m_key.size())}, encrypting, 0, 0);
+    const QString otherOut = m_dir.filePath("other");
+    QCOMPARE(encrypting ? other.encrypt_file(TestFiles::native(input), TestFiles::native(otherOut))
+                        : other.decrypt_file(TestFiles::native(input), TestFiles::native(otherOut)),
+             int(FileCipher::Success));
+    m_engine.set_system_calls(SystemCalls::System);
+
+    QVERIFY(disk.failures() > 0);
+    QCOMPARE(rc, result);
+    QVERIFY(!QFileInfo::exists(out));
+    QCOMPARE(QFileInfo::exists(out + ".partial"), partial);
+    QCOMPARE(TestFiles::read(input), encrypting ? data : TestFiles::read(cipher));
+    QVERIFY(leftovers().isEmpty());
 }
 
 void tst_filecipher::keyIsText_data()

@@ -194,6 +194,10 @@ const SystemCalls Recording = {
     [](int folder, const char* path, int flags, mode_t mode) {
         return Open(folder, path, flags, mode);
     },
+    [](int fd, void* data, size_t size) { return Real().read(fd, data, size); },
+    [](int fd, void* data, size_t size, off_t offset) {
+        return Real().pread(fd, data, size, offset);
+    },
     [](int fd, const void* data, size_t size) { return Write(fd, data, size, 0, false); },
     [](int fd, const void* data, size_t size, off_t offset) {
         return Write(fd, data, size, offset, true);

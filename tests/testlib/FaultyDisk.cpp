@@ -72,6 +72,23 @@ template <typename Write> ssize_t Written(const void* data, std::size_t size, Wr
     return n;
 }
 
+// A read of up to `size` bytes into `data` through `read`: failing once `bytes` were read in
+// all, or with one byte flipped there (in the first read of a record past that point).
+template <typename Read> ssize_t ReadThrough(void* data, std::size_t size, Read read)
+{
+    const bool fails = Is(FaultyDisk::Fault::ReadFails);
+    if (!fails && !Is(FaultyDisk::Fault::ReadsAFlip))
+        return read(data, size);
+    const std::size_t before = Take(size);
+    if (fails)
+        return before == 0 && size > 0 ? Fail(EIO) : read(data, before);
+    const ssize_t n = read(data, size);
+    // A read of one byte only looks ahead for the end: a flip there would change nothing.
+    if (size > 1 && n > static_cast<ssize_t>(before) && s_failures.exchange(1) == 0)
+        static_cast<std::uint8_t*>(data)[before] ^= 0x20;
+    return n;
+}
+
 bool ReadOnly()
 {
     return Is(FaultyDisk::Fault::ReadOnly);
@@ -82,6 +99,15 @@ const SystemCalls Faulty = {
         if (ReadOnly() && (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0)
             return Fail(EROFS);
         return Real().openat(folder, path, flags, mode);
+    },
+    [](int fd, void* data, size_t size) {
+        return ReadThrough(data, size,
+                           [&](void* into, std::size_t n) { return Real().read(fd, into, n); });
+    },
+    [](int fd, void* data, size_t size, off_t offset) {
+        return ReadThrough(data, size, [&](void* into, std::size_t n) {
+            return Real().pread(fd, into, n, offset);
+        });
     },
     [](int fd, const void* data, size_t size) {
         return Written(data, size,
@@ -118,18 +144,19 @@ const SystemCalls Faulty = {
     },
 };
 
-// Sets the fault up before its table goes in place.
-const SystemCalls& Install(FaultyDisk::Fault fault, std::uint64_t bytes)
+} // namespace
+
+FaultyDisk::FaultyDisk(Fault fault, std::uint64_t bytes)
 {
     s_fault = fault;
     s_room = bytes;
     s_failures = 0;
-    return Faulty;
 }
 
-} // namespace
-
-FaultyDisk::FaultyDisk(Fault fault, std::uint64_t bytes) : m_calls(Install(fault, bytes)) {}
+const SystemCalls& FaultyDisk::calls() const
+{
+    return Faulty;
+}
 
 int FaultyDisk::failures() const
 {
