@@ -44,6 +44,12 @@ inline constexpr std::size_t SmallFileSize = 4096;
 // (it keeps two per worker and two more), so that their cache footprint matches.
 inline constexpr std::size_t SlotCount = 4;
 
+// An engine result by its number, for the message of a run that failed.
+inline std::string resultNumber(EngineResult rc)
+{
+    return std::to_string(static_cast<int>(rc));
+}
+
 [[noreturn]] inline void fail(const std::string& what)
 {
     std::fprintf(stderr, "zr7bench: %s: %s\n", what.c_str(), std::strerror(errno));
@@ -204,10 +210,11 @@ public:
             FileCipher& e = engine();
             e.set_chunk_log(chunkLog);
             e.operation_initialization(Key, 1, 0, 0);
-            const int rc = e.encrypt_file(bigFile(), name);
+            const EngineResult rc = e.encrypt_file(bigFile(), name);
             e.set_chunk_log(StreamFormat::DefaultChunkLog);
-            if (rc != FileCipher::Success) {
-                std::fprintf(stderr, "zr7bench: encrypting the big file failed: %d\n", rc);
+            if (rc != EngineResult::Success) {
+                std::fprintf(stderr, "zr7bench: encrypting the big file failed: %s\n",
+                             resultNumber(rc).c_str());
                 std::exit(1);
             }
             syncFile(name);
@@ -246,10 +253,11 @@ public:
             }
             m_engine->operation_initialization(Key, 1, 0, 0);
             const std::string warmUp = path("warm-up.zr7");
-            const int rc = m_engine->encrypt_file(smallFiles().front(), warmUp);
+            const EngineResult rc = m_engine->encrypt_file(smallFiles().front(), warmUp);
             ::unlink(warmUp.c_str());
-            if (rc != FileCipher::Success) {
-                std::fprintf(stderr, "zr7bench: warm-up encryption failed: %d\n", rc);
+            if (rc != EngineResult::Success) {
+                std::fprintf(stderr, "zr7bench: warm-up encryption failed: %s\n",
+                             resultNumber(rc).c_str());
                 std::exit(1);
             }
         }

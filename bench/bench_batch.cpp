@@ -226,7 +226,7 @@ void BM_BatchBigFileInPlace(benchmark::State& state)
     const std::unique_ptr<FileCipher> engine = NewEngine();
     writeRandomFile(plain, 4096, 1);
     engine->operation_initialization(Key, 1, 0, 0);
-    if (engine->encrypt_file(plain, sealed) != FileCipher::Success)
+    if (engine->encrypt_file(plain, sealed) != EngineResult::Success)
         fail("warm-up encryption");
     ::unlink(sealed.c_str());
     const int derivations = engine->key_derivations();

@@ -56,13 +56,13 @@ void BM_EngineEncrypt(benchmark::State& state)
     pretouchPages(scratch, pretouchBytes());
     for (auto _ : state) {
         engine.operation_initialization(Key, 1, 0, 0);
-        const int rc = engine.encrypt_file(input, output);
+        const EngineResult rc = engine.encrypt_file(input, output);
         state.PauseTiming();
         ::unlink(output.c_str());
         pretouchPages(scratch, pretouchBytes());
         state.ResumeTiming();
-        if (rc != FileCipher::Success) {
-            state.SkipWithError(("encrypt_file returned " + std::to_string(rc)).c_str());
+        if (rc != EngineResult::Success) {
+            state.SkipWithError(("encrypt_file returned " + resultNumber(rc)).c_str());
             break;
         }
     }
@@ -84,13 +84,13 @@ void BM_EngineDecrypt(benchmark::State& state)
     pretouchPages(scratch, pretouchBytes());
     for (auto _ : state) {
         engine.operation_initialization(Key, 0, 0, 0);
-        const int rc = engine.decrypt_file(input, output);
+        const EngineResult rc = engine.decrypt_file(input, output);
         state.PauseTiming();
         ::unlink(output.c_str());
         pretouchPages(scratch, pretouchBytes());
         state.ResumeTiming();
-        if (rc != FileCipher::Success) {
-            state.SkipWithError(("decrypt_file returned " + std::to_string(rc)).c_str());
+        if (rc != EngineResult::Success) {
+            state.SkipWithError(("decrypt_file returned " + resultNumber(rc)).c_str());
             break;
         }
     }
@@ -110,9 +110,9 @@ void BM_EngineVerify(benchmark::State& state)
     warmPageCache(input);
     for (auto _ : state) {
         engine.operation_initialization(Key, 0, 0, 0);
-        const int rc = engine.verify_file(input);
-        if (rc != FileCipher::Success) {
-            state.SkipWithError(("verify_file returned " + std::to_string(rc)).c_str());
+        const EngineResult rc = engine.verify_file(input);
+        if (rc != EngineResult::Success) {
+            state.SkipWithError(("verify_file returned " + resultNumber(rc)).c_str());
             break;
         }
     }
@@ -220,16 +220,17 @@ void BM_EngineFirstFile(benchmark::State& state)
     const std::string output = ws.path("first.out");
     for (auto _ : state) {
         FileCipher engine;
-        int rc = engine.allocate_buffers() != 0 ? FileCipher::Success : FileCipher::NotAllocated;
-        if (rc == FileCipher::Success) {
+        EngineResult rc =
+            engine.allocate_buffers() != 0 ? EngineResult::Success : EngineResult::NotAllocated;
+        if (rc == EngineResult::Success) {
             engine.operation_initialization(Key, 1, 0, 0);
             rc = engine.encrypt_file(input, output);
         }
         state.PauseTiming();
         ::unlink(output.c_str());
         state.ResumeTiming();
-        if (rc != FileCipher::Success) {
-            state.SkipWithError(("first file failed: " + std::to_string(rc)).c_str());
+        if (rc != EngineResult::Success) {
+            state.SkipWithError(("first file failed: " + resultNumber(rc)).c_str());
             break;
         }
     }

@@ -130,8 +130,8 @@ void BM_EngineSmallFiles(benchmark::State& state)
     FileCipher& engine = ws.engine();
     const int derivations = engine.key_derivations();
     for (auto _ : state) {
-        int rc = FileCipher::Success;
-        for (std::size_t i = 0; i < inputs.size() && rc == FileCipher::Success; ++i) {
+        EngineResult rc = EngineResult::Success;
+        for (std::size_t i = 0; i < inputs.size() && rc == EngineResult::Success; ++i) {
             engine.operation_initialization(Key, 1, 0, 0);
             rc = engine.encrypt_file(inputs[i], outputs[i]);
         }
@@ -139,8 +139,8 @@ void BM_EngineSmallFiles(benchmark::State& state)
         for (const auto& output : outputs)
             ::unlink(output.c_str());
         state.ResumeTiming();
-        if (rc != FileCipher::Success) {
-            state.SkipWithError(("encrypt_file returned " + std::to_string(rc)).c_str());
+        if (rc != EngineResult::Success) {
+            state.SkipWithError(("encrypt_file returned " + resultNumber(rc)).c_str());
             break;
         }
     }
@@ -208,12 +208,12 @@ bool measureRssInChild(const std::string& input, const std::string& scratch,
         engine.set_kdf_params({StreamFormat::MinOpsLimit, StreamFormat::MinMemLog});
         bool ok = engine.allocate_buffers() != 0;
         engine.operation_initialization(Key, 1, 0, 0);
-        ok = ok && engine.encrypt_file(small, sealed) == FileCipher::Success;
+        ok = ok && engine.encrypt_file(small, sealed) == EngineResult::Success;
         out[0] = peakRssKiB();
-        ok = ok && engine.encrypt_file(input, sealed) == FileCipher::Success;
+        ok = ok && engine.encrypt_file(input, sealed) == EngineResult::Success;
         out[1] = peakRssKiB();
         engine.operation_initialization(Key, 0, 0, 0);
-        ok = ok && engine.decrypt_file(sealed, opened) == FileCipher::Success;
+        ok = ok && engine.decrypt_file(sealed, opened) == EngineResult::Success;
         out[2] = peakRssKiB();
         ::unlink(sealed.c_str());
         ::unlink(opened.c_str());

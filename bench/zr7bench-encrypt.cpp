@@ -35,13 +35,19 @@ int usage()
     return UsageStatus;
 }
 
-int runOne(FileCipher& engine, const std::string& key, bool encrypt, const std::string& in,
-           const std::string& out)
+// The exit status for an engine result: its magnitude, 0 for success.
+int statusOf(EngineResult rc)
+{
+    return -static_cast<int>(rc);
+}
+
+EngineResult runOne(FileCipher& engine, const std::string& key, bool encrypt, const std::string& in,
+                    const std::string& out)
 {
     engine.operation_initialization(key, encrypt ? 1 : 0, 0, 0);
-    const int rc = encrypt ? engine.encrypt_file(in, out) : engine.decrypt_file(in, out);
-    if (rc != FileCipher::Success)
-        std::fprintf(stderr, "zr7bench-encrypt: %s: engine result %d\n", in.c_str(), rc);
+    const EngineResult rc = encrypt ? engine.encrypt_file(in, out) : engine.decrypt_file(in, out);
+    if (rc != EngineResult::Success)
+        std::fprintf(stderr, "zr7bench-encrypt: %s: engine result -%d\n", in.c_str(), statusOf(rc));
     return rc;
 }
 
@@ -67,11 +73,12 @@ int main(int argc, char* argv[])
 
     FileCipher engine;
     if (engine.allocate_buffers() == 0) {
-        std::fprintf(stderr, "zr7bench-encrypt: engine result %d\n", FileCipher::NotAllocated);
-        return -FileCipher::NotAllocated;
+        std::fprintf(stderr, "zr7bench-encrypt: engine result -%d\n",
+                     statusOf(EngineResult::NotAllocated));
+        return statusOf(EngineResult::NotAllocated);
     }
 
-    int first = FileCipher::Success;
+    EngineResult first = EngineResult::Success;
     if (!folder) {
         first = runOne(engine, key, encrypt, argv[3], argv[4]);
     } else {
@@ -79,7 +86,7 @@ int main(int argc, char* argv[])
         std::filesystem::directory_iterator it(argv[3], error), end;
         if (error) {
             std::fprintf(stderr, "zr7bench-encrypt: cannot list %s\n", argv[3]);
-            return -FileCipher::InputNotFound;
+            return statusOf(EngineResult::InputNotFound);
         }
         // Every file is tried, so one bad file does not hide how the rest did; the first
         // failure decides the status.
@@ -88,11 +95,11 @@ int main(int argc, char* argv[])
                 continue;
             const std::string out =
                 (std::filesystem::path(argv[4]) / it->path().filename()).string();
-            const int rc = runOne(engine, key, encrypt, it->path().string(), out);
-            if (first == FileCipher::Success)
+            const EngineResult rc = runOne(engine, key, encrypt, it->path().string(), out);
+            if (first == EngineResult::Success)
                 first = rc;
         }
     }
     engine.deallocate_buffers();
-    return -first;
+    return statusOf(first);
 }

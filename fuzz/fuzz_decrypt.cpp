@@ -2,9 +2,9 @@
 // hostile file. The same bytes go through decrypt_fd, into a second file in memory, and through
 // verify_fd: both passes must reach the same verdict, and the plaintext written must be exactly
 // what the engine reports, never more than the chunks could hold.
-#include "CipherEngine.h"
 #include "FuzzSupport.h"
-#include "StreamFormat.h"
+#include "engine/CipherStream.h"
+#include "engine/StreamFormat.h"
 
 #include <string_view>
 
@@ -12,10 +12,10 @@ namespace {
 
 constexpr std::string_view Key = "ZR7-TEST-VECTOR-KEY:64-CHARACTERS,UPPER-CASE,NO-BLANKS-ANYWHERE.";
 
-CipherEngine& Engine()
+CipherStream& Engine()
 {
-    static CipherEngine* engine = [] {
-        auto* made = new CipherEngine;
+    static CipherStream* engine = [] {
+        auto* made = new CipherStream;
         FUZZ_CHECK(made->allocate_buffers() == 1);
         made->operation_initialization(Key, 0, 0, 0);
         return made;
@@ -35,10 +35,10 @@ bool CostlyDerivation(const std::uint8_t* data, std::size_t size)
             header.kdf.memLog > StreamFormat::MinMemLog + 2);
 }
 
-bool ExpectedResult(int code)
+bool ExpectedResult(EngineResult code)
 {
-    return code == CipherEngine::Success || code == CipherEngine::InvalidBlock ||
-           code == CipherEngine::InvalidBlockPartial || code == CipherEngine::RetiredFormat;
+    return code == EngineResult::Success || code == EngineResult::InvalidBlock ||
+           code == EngineResult::InvalidBlockPartial || code == EngineResult::RetiredFormat;
 }
 
 } // namespace
@@ -51,15 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static MemoryFile output("plaintext");
     input.assign(data, size);
     output.assign(nullptr, 0);
-    CipherEngine& engine = Engine();
+    CipherStream& engine = Engine();
 
-    const int decrypted = engine.decrypt_fd(input.fd(), output.fd());
+    const EngineResult decrypted = engine.decrypt_fd(input.fd(), output.fd());
     const std::uint64_t written = engine.bytes_written();
     FUZZ_CHECK(ExpectedResult(decrypted));
     FUZZ_CHECK(output.size() == written);
     FUZZ_CHECK(written == 0 ||
                written + StreamFormat::HeaderSize + StreamFormat::TagSize <= std::uint64_t(size));
-    if (decrypted != CipherEngine::Success && decrypted != CipherEngine::InvalidBlockPartial)
+    if (decrypted != EngineResult::Success && decrypted != EngineResult::InvalidBlockPartial)
         FUZZ_CHECK(written == 0);
 
     FUZZ_CHECK(engine.verify_fd(input.fd()) == decrypted);

@@ -2,8 +2,8 @@
 // either fails with a code that has a message, or gives texts that are each valid UTF-8, not
 // empty and within the length limit, all reachable by number.
 #include "FuzzSupport.h"
-#include "ProgramTextTable.h"
 #include "support/Language.h"
+#include "support/ProgramTextTable.h"
 
 #include <QList>
 #include <QString>

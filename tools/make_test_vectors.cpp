@@ -85,7 +85,7 @@ Bytes encrypt(const Bytes& data, const std::string& key, const StreamFormat::Kdf
     engine.set_chunk_log(ChunkLog);
     writeFile(g_folder + "/.plain", data);
     engine.operation_initialization(key, 1, std::int64_t(data.size()), 0);
-    if (engine.encrypt_file(g_folder + "/.plain", g_folder + "/.cipher") != 0)
+    if (engine.encrypt_file(g_folder + "/.plain", g_folder + "/.cipher") != EngineResult::Success)
         return {};
     Bytes cipher = readFile(g_folder + "/.cipher");
     std::remove((g_folder + "/.plain").c_str());

@@ -19,13 +19,13 @@
 namespace {
 
 // What went wrong with the stream, and how much of a decryption's output can be trusted.
-QString StreamFailure(int result, bool encrypt, const FileCipher& engine)
+QString StreamFailure(EngineResult result, bool encrypt, const FileCipher& engine)
 {
     const QString written = StrProc::NumberLocale().toString(qulonglong(engine.bytes_written()));
-    if (result == FileCipher::InvalidBlock)
+    if (result == EngineResult::InvalidBlock)
         return QStringLiteral("The input is not an encrypted stream, or not one of this key; "
                               "nothing was written.");
-    if (result == FileCipher::InvalidBlockPartial)
+    if (result == EngineResult::InvalidBlockPartial)
         return QStringLiteral("The stream is damaged, cut short or extended: the ") + written +
                QStringLiteral(" bytes written before it stopped are authenticated, and nothing "
                               "after them was released.");
@@ -96,9 +96,9 @@ int RunStream(bool encrypt, CliKey& keyOptions, const QStringList& args)
     FileCipher engine;
     if (const int refused = StartEngineWithKey(engine, keyOptions, encrypt))
         return refused;
-    const int result = encrypt ? engine.encrypt_fd(STDIN_FILENO, STDOUT_FILENO)
-                               : engine.decrypt_fd(STDIN_FILENO, STDOUT_FILENO);
-    const bool done = result == FileCipher::Success;
+    const EngineResult result = encrypt ? engine.encrypt_fd(STDIN_FILENO, STDOUT_FILENO)
+                                        : engine.decrypt_fd(STDIN_FILENO, STDOUT_FILENO);
+    const bool done = result == EngineResult::Success;
     const QString failure = done ? QString() : StreamFailure(result, encrypt, engine);
     engine.deallocate_buffers();
     if (done)

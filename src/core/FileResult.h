@@ -1,30 +1,30 @@
 #pragma once
 
-#include "storage/FileCipher.h"
+#include "engine/EngineResult.h"
 
 // The outcome of one file of a batch: the engine's results, under the engine's numbers, and
 // the program's own refusals and failures around the engine call. The numbers are the ones the
 // report shows for a result it has no words for ("Unknown error #-1."), so they stay as they
 // are. Every result has its words in FileResultText, which the compiler checks.
 enum class FileResult : int {
-    Done = FileCipher::Success,
+    Done = 0,
 
-    // The engine's results.
-    NotAllocated = FileCipher::NotAllocated,
-    NotInitialised = FileCipher::NotInitialised,
-    InputNotFound = FileCipher::InputNotFound,
-    InputNotOpened = FileCipher::InputNotOpened,
-    OutputNotOpened = FileCipher::OutputNotOpened,
-    ReadError = FileCipher::ReadError,
-    WriteError = FileCipher::WriteError,
-    InvalidBlock = FileCipher::InvalidBlock,
-    DiskFull = FileCipher::DiskFull,
-    KeyDerivationFailed = FileCipher::KeyDerivationFailed,
-    ReadErrorPartial = FileCipher::ReadErrorPartial,
-    WriteErrorPartial = FileCipher::WriteErrorPartial,
-    InvalidBlockPartial = FileCipher::InvalidBlockPartial,
-    RetiredFormat = FileCipher::RetiredFormat,
-    OutputNotVerified = FileCipher::OutputNotVerified, // read back, it was not as written
+    // The engine's results, under EngineResult's numbers.
+    NotAllocated = -1,
+    NotInitialised = -2,
+    InputNotFound = -3,
+    InputNotOpened = -4,
+    OutputNotOpened = -5,
+    ReadError = -6,
+    WriteError = -7,
+    InvalidBlock = -8,
+    DiskFull = -9,
+    KeyDerivationFailed = -10,
+    ReadErrorPartial = -16,
+    WriteErrorPartial = -17,
+    InvalidBlockPartial = -18,
+    RetiredFormat = -19,
+    OutputNotVerified = -20, // read back, it was not as written
 
     // The program's own.
     OwnExecutable = 1,
@@ -48,9 +48,43 @@ enum class FileResult : int {
     PathTooLong = 21, // the input or output path is longer than a path may be
 };
 
-// The result of an engine call (a FileCipher::Result); a number the engine does not name
-// keeps its value, and the report gives it as an unknown error.
-inline FileResult FromEngine(int engineResult)
+// The result of an engine call, under the same name and number. No default: a new engine
+// result does not build until it has its place here, and its words in FileResultText.
+inline FileResult FromEngine(EngineResult engineResult)
 {
-    return static_cast<FileResult>(engineResult);
+    switch (engineResult) {
+    case EngineResult::Success:
+        return FileResult::Done;
+    case EngineResult::NotAllocated:
+        return FileResult::NotAllocated;
+    case EngineResult::NotInitialised:
+        return FileResult::NotInitialised;
+    case EngineResult::InputNotFound:
+        return FileResult::InputNotFound;
+    case EngineResult::InputNotOpened:
+        return FileResult::InputNotOpened;
+    case EngineResult::OutputNotOpened:
+        return FileResult::OutputNotOpened;
+    case EngineResult::ReadError:
+        return FileResult::ReadError;
+    case EngineResult::WriteError:
+        return FileResult::WriteError;
+    case EngineResult::InvalidBlock:
+        return FileResult::InvalidBlock;
+    case EngineResult::DiskFull:
+        return FileResult::DiskFull;
+    case EngineResult::KeyDerivationFailed:
+        return FileResult::KeyDerivationFailed;
+    case EngineResult::ReadErrorPartial:
+        return FileResult::ReadErrorPartial;
+    case EngineResult::WriteErrorPartial:
+        return FileResult::WriteErrorPartial;
+    case EngineResult::InvalidBlockPartial:
+        return FileResult::InvalidBlockPartial;
+    case EngineResult::RetiredFormat:
+        return FileResult::RetiredFormat;
+    case EngineResult::OutputNotVerified:
+        return FileResult::OutputNotVerified;
+    }
+    return FileResult::NotAllocated; // not reached: every engine result has its case above
 }

@@ -6,12 +6,14 @@
 
 #include <thread>
 
-int RunOnWorker(const std::function<int()>& work, const std::function<void()>& tick, bool runInline)
+void RunOnWorker(const std::function<void()>& work, const std::function<void()>& tick,
+                 bool runInline)
 {
-    if (runInline || !QCoreApplication::instance())
-        return work();
+    if (runInline || !QCoreApplication::instance()) {
+        work();
+        return;
+    }
 
-    int result = 0;
     QEventLoop loop;
     QTimer timer;
     timer.setInterval(100);
@@ -21,7 +23,7 @@ int RunOnWorker(const std::function<int()>& work, const std::function<void()>& t
     // run its exit handlers (the crypto library frees its per-thread state there), so the
     // thread could still be ending while the program ends, and that state would be lost.
     std::thread worker([&] {
-        result = work();
+        work();
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     timer.start();
@@ -31,5 +33,4 @@ int RunOnWorker(const std::function<int()>& work, const std::function<void()>& t
     worker.join();
     if (tick)
         tick();
-    return result;
 }

@@ -6,6 +6,7 @@
 // while this thread keeps its event loop going, so that windows repaint and their buttons can
 // be clicked. `tick` runs on this thread every 100 ms while the work goes on. Without an
 // application object, or when `inline` is true (small files, where a thread costs more than
-// it saves), the work runs here directly.
-int RunOnWorker(const std::function<int()>& work, const std::function<void()>& tick,
-                bool runInline = false);
+// it saves), the work runs here directly. The work leaves its result in what it captures; the
+// call returns once the work has ended.
+void RunOnWorker(const std::function<void()>& work, const std::function<void()>& tick,
+                 bool runInline = false);

@@ -188,9 +188,9 @@ FileResult ZR7FileOps::Run(const std::function<FileResult()>& work, qint64 size)
         if (progress)
             progress(m_passOffset + qint64(m_engine.bytes_done()), m_passTotal);
     };
-    // The worker hands back a plain number: the result travels as its own value.
-    return static_cast<FileResult>(
-        RunOnWorker([&] { return static_cast<int>(work()); }, tick, size < WorkerThreshold));
+    FileResult result = FileResult::Done;
+    RunOnWorker([&] { result = work(); }, tick, size < WorkerThreshold);
+    return result;
 }
 
 void ZR7FileOps::Notify(Stage stage, const InPlaceFile& file)
@@ -301,7 +301,7 @@ FileResult ZR7FileOps::SecureResult(InPlaceFile& file, bool encrypt, qint64 size
             // plaintext of a decryption compared with the digests taken as it was written.
             if (Durability::flushFromMemory(fd, m_engine.system_calls()) != 0)
                 return FileResult::NotVerified;
-            const bool verified = encrypt ? m_engine.verify_fd(fd) == FileCipher::Success
+            const bool verified = encrypt ? m_engine.verify_fd(fd) == EngineResult::Success
                                           : m_engine.written_intact(fd);
             return verified ? FileResult::Done : FileResult::NotVerified;
         },
@@ -331,7 +331,7 @@ std::vector<FileResult> ZR7FileOps::CommitOutputs()
     std::vector<FileResult> results;
     if (m_engine.held_outputs() == 0)
         return results;
-    for (const int result : m_engine.commit_outputs())
+    for (const EngineResult result : m_engine.commit_outputs())
         results.push_back(FromEngine(result));
     return results;
 }

@@ -33,11 +33,11 @@ unsigned DefaultWorkers()
 
 } // namespace
 
-int CipherStream::writeFailure(int error, bool anythingWritten)
+EngineResult CipherStream::writeFailure(int error, bool anythingWritten)
 {
     if (PosixFile::isNoSpace(error))
-        return DiskFull;
-    return anythingWritten ? WriteErrorPartial : WriteError;
+        return EngineResult::DiskFull;
+    return anythingWritten ? EngineResult::WriteErrorPartial : EngineResult::WriteError;
 }
 
 CipherStream::CipherStream()
@@ -105,23 +105,23 @@ void CipherStream::operation_initialization(std::string_view key, int encrypt, s
     m_initialised = m_allocated && m_keys.set(key);
 }
 
-int CipherStream::ready() const
+EngineResult CipherStream::ready() const
 {
     if (!m_allocated)
-        return NotAllocated;
-    return m_initialised ? Success : NotInitialised;
+        return EngineResult::NotAllocated;
+    return m_initialised ? EngineResult::Success : EngineResult::NotInitialised;
 }
 
-int CipherStream::encrypt_fd(int input, int output)
+EngineResult CipherStream::encrypt_fd(int input, int output)
 {
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     return encrypt(input, output);
 }
 
-int CipherStream::decrypt_fd(int input, int output)
+EngineResult CipherStream::decrypt_fd(int input, int output)
 {
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     return decrypt(
         input, [output] { return output; }, PositionalPass::canWrite(output));

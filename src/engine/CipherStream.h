@@ -2,6 +2,7 @@
 
 #include "ChunkCipher.h"
 #include "EngineKeys.h"
+#include "EngineResult.h"
 #include "FileVerdict.h"
 #include "PosixIo.h"
 #include "StreamFormat.h"
@@ -22,30 +23,11 @@ class ChunkPass;
 // Seals or opens one whole stream per call, from a readable descriptor to a writable one, and
 // verifies one without writing. The call order is fixed: allocate_buffers once, then for every
 // stream operation_initialization followed by encrypt_fd or decrypt_fd, and deallocate_buffers at
-// the end. Results are the engine result codes below. It knows no names, folders or temporary
-// files: those are FileCipher's (storage).
+// the end. Every stream operation gives an EngineResult. It knows no names, folders or
+// temporary files: those are FileCipher's (storage).
 class CipherStream
 {
 public:
-    enum Result : int {
-        Success = 0,
-        NotAllocated = -1,   // allocate_buffers was not called, or failed
-        NotInitialised = -2, // no operation_initialization before the call
-        InputNotFound = -3,
-        InputNotOpened = -4,
-        OutputNotOpened = -5,
-        ReadError = -6,    // before any output existed
-        WriteError = -7,   // before any output was written
-        InvalidBlock = -8, // wrong key, or not an intact file of ours: no output made
-        DiskFull = -9,
-        KeyDerivationFailed = -10, // Argon2id could not get its memory
-        ReadErrorPartial = -16,
-        WriteErrorPartial = -17,
-        InvalidBlockPartial = -18, // damage after the first chunk: output is partial
-        RetiredFormat = -19,       // a file of the retired layout of test builds: not read
-        OutputNotVerified = -20,   // the output did not read back as written: it is not kept
-    };
-
     CipherStream();
     ~CipherStream();
     CipherStream(const CipherStream&) = delete;
@@ -63,20 +45,20 @@ public:
     // `input` is read from its current position, `output` written from its current position.
     // Nothing is renamed or removed: keeping or discarding the output is the caller's business.
     // bytes_written() tells how much of a failed decryption's output is authenticated plaintext.
-    [[nodiscard]] int encrypt_fd(int input, int output);
-    [[nodiscard]] int decrypt_fd(int input, int output);
+    [[nodiscard]] EngineResult encrypt_fd(int input, int output);
+    [[nodiscard]] EngineResult decrypt_fd(int input, int output);
     std::uint64_t bytes_written() const { return m_bytesWritten; }
 
     // decrypt_fd that also takes a digest of every record of plaintext as it is written, and
     // then written_intact(): reads back what the last recorded call wrote into `output`, from
     // where it began to the end of the file, and tells whether the file holds exactly that.
     // bytes_done() counts the bytes read back.
-    [[nodiscard]] int decrypt_fd_recorded(int input, int output);
+    [[nodiscard]] EngineResult decrypt_fd_recorded(int input, int output);
     [[nodiscard]] bool written_intact(int output);
 
-    // A decrypting pass that writes nothing over the open file, read from its start: 0 when the
-    // whole file authenticates under the key of the last operation_initialization.
-    [[nodiscard]] int verify_fd(int fd);
+    // A decrypting pass that writes nothing over the open file, read from its start: Success
+    // when the whole file authenticates under the key of the last operation_initialization.
+    [[nodiscard]] EngineResult verify_fd(int fd);
 
     using Verdict = FileVerdict;
     // Verifies the regular file `fd` from its start, as verify_fd does, and says what it found.
@@ -117,28 +99,28 @@ public:
 
 protected:
     // The result of a write that failed with `error`.
-    [[nodiscard]] static int writeFailure(int error, bool anythingWritten);
-    [[nodiscard]] int ready() const;
+    [[nodiscard]] static EngineResult writeFailure(int error, bool anythingWritten);
+    [[nodiscard]] EngineResult ready() const;
     // An encryption and a decryption that record what they write from the output's start, for
     // readsBackAsWritten(). The decryption asks `openOutput` for its output once the first
     // chunk has authenticated (-1 when it cannot be made); the output can be written at
     // offsets.
-    [[nodiscard]] int encryptRecorded(int input, int output);
-    [[nodiscard]] int decryptRecorded(int input, const std::function<int()>& openOutput);
+    [[nodiscard]] EngineResult encryptRecorded(int input, int output);
+    [[nodiscard]] EngineResult decryptRecorded(int input, const std::function<int()>& openOutput);
     // written_intact() for the output of the call just made, leaving bytes_done() as that call
     // left it.
     [[nodiscard]] bool readsBackAsWritten(int output);
 
 private:
-    [[nodiscard]] int encrypt(int input, int output);
+    [[nodiscard]] EngineResult encrypt(int input, int output);
     // Runs `pass`, an encryption or decryption that writes from `base` on, while taking
     // digests of what it writes, for written_intact().
-    [[nodiscard]] int recorded(long long base, const std::function<int()>& pass);
+    [[nodiscard]] EngineResult recorded(long long base, const std::function<EngineResult()>& pass);
     // `openOutput` gives the output once the first chunk has authenticated (-1 when it cannot
     // be made); without it the pass only authenticates. `positionalOutput`: that output can be
     // written at offsets.
-    [[nodiscard]] int decrypt(int input, const std::function<int()>& openOutput,
-                              bool positionalOutput);
+    [[nodiscard]] EngineResult decrypt(int input, const std::function<int()>& openOutput,
+                                       bool positionalOutput);
     std::unique_ptr<ChunkPass> makePass(int input, std::size_t recordSize, bool positionalOutput);
     [[nodiscard]] bool ensureSlots(std::size_t slotSize);
     std::size_t slotCount() const { return 2 * std::size_t{m_workers} + 4; }

@@ -48,7 +48,7 @@ std::vector<std::uint8_t*> CipherStream::slotPointers()
     return pointers;
 }
 
-int CipherStream::encrypt(int input, int output)
+EngineResult CipherStream::encrypt(int input, int output)
 {
     m_keys.await();
     m_bytesDone = 0;
@@ -63,12 +63,12 @@ int CipherStream::encrypt(int input, int output)
     const std::uint8_t* master = m_keys.masterKey(header, MasterKeyCache::Use::Encryption);
     if (master == nullptr || !m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
                                               header.commitment.data()))
-        return KeyDerivationFailed;
+        return EngineResult::KeyDerivationFailed;
     StreamFormat::encodeHeader(header, headerBytes);
     m_cipher.setAssociatedData(headerBytes);
     const std::size_t chunkSize = std::size_t{1} << header.chunkLog;
     if (!ensureSlots(chunkSize + TagSize))
-        return NotAllocated;
+        return EngineResult::NotAllocated;
 
     const long long headerAt = m_recording ? ::lseek(output, 0, SEEK_CUR) : -1;
     if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize, system_calls()))
@@ -98,15 +98,16 @@ int CipherStream::encrypt(int input, int output)
         });
     const int error = pass->finish();
     m_bytesWritten = pass->bytesWritten();
-    int code = Success;
+    EngineResult code = EngineResult::Success;
     if (failure.failed)
-        code = failure.length < 0 ? ReadError : WriteError;
-    if (code == Success && error != 0)
+        code = failure.length < 0 ? EngineResult::ReadError : EngineResult::WriteError;
+    if (code == EngineResult::Success && error != 0)
         code = writeFailure(error, false);
     return code;
 }
 
-int CipherStream::decrypt(int input, const std::function<int()>& openOutput, bool positionalOutput)
+EngineResult CipherStream::decrypt(int input, const std::function<int()>& openOutput,
+                                   bool positionalOutput)
 {
     m_keys.await();
     m_bytesDone = 0;
@@ -116,16 +117,16 @@ int CipherStream::decrypt(int input, const std::function<int()>& openOutput, boo
     std::uint8_t headerBytes[HeaderSize];
     const long long got = PosixFile::readFull(input, headerBytes, HeaderSize, system_calls());
     if (got < 0)
-        return ReadError;
+        return EngineResult::ReadError;
     // The parameters are checked before any key derivation: a hostile header costs nothing.
     StreamFormat::Header header;
     const auto check = got >= static_cast<long long>(StreamFormat::PrefixSize)
                            ? StreamFormat::decodePrefix(headerBytes, header)
                            : StreamFormat::HeaderCheck::Unreadable;
     if (check == StreamFormat::HeaderCheck::Retired)
-        return RetiredFormat;
+        return EngineResult::RetiredFormat;
     if (got < static_cast<long long>(HeaderSize) || check != StreamFormat::HeaderCheck::Valid)
-        return InvalidBlock;
+        return EngineResult::InvalidBlock;
     const std::uint8_t* master = m_keys.masterKey(header, MasterKeyCache::Use::Decryption);
     const bool keyed = master != nullptr && m_cipher.setKey(master, StreamFormat::MasterKeySize,
                                                             headerBytes, header.commitment.data());
@@ -136,22 +137,22 @@ int CipherStream::decrypt(int input, const std::function<int()>& openOutput, boo
                                StreamFormat::CommitmentSize) == 0;
     m_keys.settle(header, matched);
     if (!keyed)
-        return KeyDerivationFailed;
+        return EngineResult::KeyDerivationFailed;
     m_stop.where = DecryptionStop::Where::Key;
     if (!matched)
-        return InvalidBlock;
+        return EngineResult::InvalidBlock;
     m_cipher.setAssociatedData(headerBytes);
     const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;
     m_stop = DecryptionStop{DecryptionStop::Where::Chunk, 0, 0, false, recordSize};
     if (!ensureSlots(recordSize))
-        return NotAllocated;
+        return EngineResult::NotAllocated;
 
     // The first chunk decides between "wrong key or not ours" and a damaged file, before any
     // output exists.
     const auto pass = makePass(input, recordSize, positionalOutput);
     const ChunkPass::Record record = pass->next();
     if (record.length < 0)
-        return ReadError;
+        return EngineResult::ReadError;
     m_stop.length = record.length;
     m_stop.last = record.last;
     // A pass that writes nothing only needs the tags: they are checked without decrypting.
@@ -163,10 +164,10 @@ int CipherStream::decrypt(int input, const std::function<int()>& openOutput, boo
                           : cipher.authenticate(number, chunk.last, chunk.data, length);
         };
     if (record.length < static_cast<long long>(TagSize) || !checkChunk(m_cipher, 0, record))
-        return InvalidBlock;
+        return EngineResult::InvalidBlock;
     const int output = openOutput ? openOutput() : -1;
     if (openOutput && output < 0)
-        return OutputNotOpened;
+        return EngineResult::OutputNotOpened;
     pass->setOutput(output, recordSize - TagSize);
     const bool recording = m_recording && output >= 0;
     if (recording) {
@@ -177,7 +178,7 @@ int CipherStream::decrypt(int input, const std::function<int()>& openOutput, boo
     pass->submit(static_cast<std::size_t>(record.length) - TagSize);
     m_bytesDone += static_cast<std::uint64_t>(record.length);
 
-    int code = Success;
+    EngineResult code = EngineResult::Success;
     if (!record.last) {
         WorkerCiphers ciphers(m_cipher, m_helperCiphers, pass->threads(m_workers));
         const ChunkPass::Failure failure =
@@ -198,14 +199,15 @@ int CipherStream::decrypt(int input, const std::function<int()>& openOutput, boo
             m_stop.counter = failure.number;
             m_stop.length = failure.length;
             m_stop.last = failure.last;
-            code = failure.length < 0 ? ReadErrorPartial : InvalidBlockPartial;
+            code = failure.length < 0 ? EngineResult::ReadErrorPartial
+                                      : EngineResult::InvalidBlockPartial;
         }
     }
     const int error = pass->finish();
     m_bytesWritten = pass->bytesWritten();
     if (error != 0)
         code = writeFailure(error, m_bytesWritten > 0);
-    if (code == Success)
+    if (code == EngineResult::Success)
         m_stop = DecryptionStop();
     return code;
 }

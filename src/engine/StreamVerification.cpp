@@ -10,14 +10,14 @@
 
 using StreamFormat::HeaderSize;
 
-int CipherStream::recorded(long long base, const std::function<int()>& pass)
+EngineResult CipherStream::recorded(long long base, const std::function<EngineResult()>& pass)
 {
     m_recorded = Recorded();
     m_recording = true;
-    const int code = pass();
+    const EngineResult code = pass();
     m_recording = false;
     // Only a whole output is worth reading back. An encryption's records follow its header.
-    if (code == Success) {
+    if (code == EngineResult::Success) {
         m_recorded.base =
             base + (m_recorded.headerAt >= 0 ? static_cast<long long>(HeaderSize) : 0);
         m_recorded.length = m_bytesWritten;
@@ -25,12 +25,12 @@ int CipherStream::recorded(long long base, const std::function<int()>& pass)
     return code;
 }
 
-int CipherStream::encryptRecorded(int input, int output)
+EngineResult CipherStream::encryptRecorded(int input, int output)
 {
     return recorded(0, [&] { return encrypt(input, output); });
 }
 
-int CipherStream::decryptRecorded(int input, const std::function<int()>& openOutput)
+EngineResult CipherStream::decryptRecorded(int input, const std::function<int()>& openOutput)
 {
     return recorded(0, [&] { return decrypt(input, openOutput, true); });
 }
@@ -44,9 +44,9 @@ bool CipherStream::readsBackAsWritten(int output)
     return intact;
 }
 
-int CipherStream::decrypt_fd_recorded(int input, int output)
+EngineResult CipherStream::decrypt_fd_recorded(int input, int output)
 {
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     return recorded(::lseek(output, 0, SEEK_CUR), [&] { return decrypt_fd(input, output); });
 }
@@ -82,12 +82,12 @@ bool CipherStream::written_intact(int output)
     return error == 0 && !failure.failed && pass->bytesWritten() == m_recorded.length;
 }
 
-int CipherStream::verify_fd(int fd)
+EngineResult CipherStream::verify_fd(int fd)
 {
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     if (::lseek(fd, 0, SEEK_SET) != 0)
-        return ReadError;
+        return EngineResult::ReadError;
     return decrypt(fd, nullptr, true);
 }
 
@@ -95,14 +95,14 @@ CipherStream::Verdict CipherStream::verify_verdict(int fd)
 {
     using Kind = Verdict::Kind;
     switch (verify_fd(fd)) {
-    case Success:
+    case EngineResult::Success:
         return {Kind::Intact, 0};
-    case RetiredFormat:
+    case EngineResult::RetiredFormat:
         return {Kind::RetiredFormat, 0};
-    case KeyDerivationFailed:
+    case EngineResult::KeyDerivationFailed:
         return {Kind::NoMemory, 0};
-    case InvalidBlock:
-    case InvalidBlockPartial:
+    case EngineResult::InvalidBlock:
+    case EngineResult::InvalidBlockPartial:
         break;
     default:
         return {Kind::ReadFailed, 0};

@@ -7,16 +7,17 @@
 #include <sys/stat.h>
 #include <utility>
 
-int FileCipher::openInput(const std::string& path, PosixFile::Fd& fd)
+EngineResult FileCipher::openInput(const std::string& path, PosixFile::Fd& fd)
 {
     fd = PosixFile::Fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid())
-        return errno == ENOENT || errno == ENOTDIR ? InputNotFound : InputNotOpened;
+        return errno == ENOENT || errno == ENOTDIR ? EngineResult::InputNotFound
+                                                   : EngineResult::InputNotOpened;
     struct stat info;
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return InputNotOpened;
+        return EngineResult::InputNotOpened;
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return Success;
+    return EngineResult::Success;
 }
 
 void FileCipher::prepare_key(std::string_view key, const std::string& firstInput, bool encrypt)
@@ -33,51 +34,51 @@ void FileCipher::reserve_outputs(int folderFd, std::size_t count, const std::fun
     m_reserve.fill(folderFd, count, goOn, system_calls());
 }
 
-int FileCipher::encrypt_file(const std::string& inputPath, const std::string& outputPath)
+EngineResult FileCipher::encrypt_file(const std::string& inputPath, const std::string& outputPath)
 {
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     PosixFile::Fd input;
-    if (const int rc = openInput(inputPath, input))
+    if (const EngineResult rc = openInput(inputPath, input); rc != EngineResult::Success)
         return rc;
     return encrypt_to(input.get(), outputPath);
 }
 
-int FileCipher::decrypt_file(const std::string& inputPath, const std::string& outputPath)
+EngineResult FileCipher::decrypt_file(const std::string& inputPath, const std::string& outputPath)
 {
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     PosixFile::Fd input;
-    if (const int rc = openInput(inputPath, input))
+    if (const EngineResult rc = openInput(inputPath, input); rc != EngineResult::Success)
         return rc;
     return decrypt_to(input.get(), outputPath);
 }
 
-int FileCipher::encrypt_to(int input, const std::string& outputPath, int outputFolder)
+EngineResult FileCipher::encrypt_to(int input, const std::string& outputPath, int outputFolder)
 {
     m_partialOutput.clear();
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     auto output = std::make_unique<OutputFile>(system_calls());
     if (!output->create(outputPath, outputFolder, &m_reserve))
-        return OutputNotOpened;
-    const int code = encryptRecorded(input, output->fd());
+        return EngineResult::OutputNotOpened;
+    const EngineResult code = encryptRecorded(input, output->fd());
     // A ciphertext that did not reach its end is worth nothing: it goes with `output`.
-    return code == Success ? completeOutput(std::move(output)) : code;
+    return code == EngineResult::Success ? completeOutput(std::move(output)) : code;
 }
 
-int FileCipher::decrypt_to(int input, const std::string& outputPath, int outputFolder)
+EngineResult FileCipher::decrypt_to(int input, const std::string& outputPath, int outputFolder)
 {
     m_partialOutput.clear();
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     // The output is made only once the first chunk has authenticated: a wrong key leaves
     // nothing behind.
     auto output = std::make_unique<OutputFile>(system_calls());
-    const int code = decryptRecorded(input, [&] {
+    const EngineResult code = decryptRecorded(input, [&] {
         return output->create(outputPath, outputFolder, &m_reserve) ? output->fd() : -1;
     });
-    if (code == Success)
+    if (code == EngineResult::Success)
         return completeOutput(std::move(output));
     // What was written is authenticated plaintext: keep it, under a name that says it is not
     // the whole file.
@@ -86,38 +87,38 @@ int FileCipher::decrypt_to(int input, const std::string& outputPath, int outputF
     return code;
 }
 
-int FileCipher::completeOutput(std::unique_ptr<OutputFile> output)
+EngineResult FileCipher::completeOutput(std::unique_ptr<OutputFile> output)
 {
     // What the disk was given is read back before it takes a name: a write that went astray
     // without an error shows here, and the output goes.
     if (!readsBackAsWritten(output->fd()))
-        return OutputNotVerified;
+        return EngineResult::OutputNotVerified;
     struct stat info;
     m_outputSize = ::fstat(output->fd(), &info) == 0 ? info.st_size : 0;
     if (m_holding) {
         m_held.add(std::move(output));
-        return Success;
+        return EngineResult::Success;
     }
     if (const int error = output->commit())
         return writeFailure(error, false);
-    return Success;
+    return EngineResult::Success;
 }
 
-std::vector<int> FileCipher::commit_outputs()
+std::vector<EngineResult> FileCipher::commit_outputs()
 {
-    std::vector<int> results = m_held.commit();
-    for (int& result : results)
-        result = result == 0 ? Success : writeFailure(result, false);
+    std::vector<EngineResult> results;
+    for (const int error : m_held.commit())
+        results.push_back(error == 0 ? EngineResult::Success : writeFailure(error, false));
     return results;
 }
 
-int FileCipher::verify_file(const std::string& inputPath)
+EngineResult FileCipher::verify_file(const std::string& inputPath)
 {
     m_partialOutput.clear();
-    if (const int rc = ready())
+    if (const EngineResult rc = ready(); rc != EngineResult::Success)
         return rc;
     PosixFile::Fd input;
-    if (const int rc = openInput(inputPath, input))
+    if (const EngineResult rc = openInput(inputPath, input); rc != EngineResult::Success)
         return rc;
     return verify_fd(input.get());
 }

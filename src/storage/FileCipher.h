@@ -3,6 +3,7 @@
 #include "OutputGroup.h"
 #include "TemporaryReserve.h"
 #include "engine/CipherStream.h"
+#include "engine/EngineResult.h"
 
 #include <fcntl.h>
 
@@ -24,18 +25,20 @@ class FileCipher : public CipherStream
 public:
     using CipherStream::prepare_key;
 
-    [[nodiscard]] int encrypt_file(const std::string& inputPath, const std::string& outputPath);
-    [[nodiscard]] int decrypt_file(const std::string& inputPath, const std::string& outputPath);
+    [[nodiscard]] EngineResult encrypt_file(const std::string& inputPath,
+                                            const std::string& outputPath);
+    [[nodiscard]] EngineResult decrypt_file(const std::string& inputPath,
+                                            const std::string& outputPath);
 
     // The same from an input the caller has opened, read from its current position. With
     // `outputFolder` the output is `outputPath` within the folder open there (see OutputFile).
     // Before the output takes its name it is read back and compared with what was written
     // (OutputNotVerified when it differs), then flushed: at once, or with the group that
     // hold_outputs() starts.
-    [[nodiscard]] int encrypt_to(int input, const std::string& outputPath,
-                                 int outputFolder = AT_FDCWD);
-    [[nodiscard]] int decrypt_to(int input, const std::string& outputPath,
-                                 int outputFolder = AT_FDCWD);
+    [[nodiscard]] EngineResult encrypt_to(int input, const std::string& outputPath,
+                                          int outputFolder = AT_FDCWD);
+    [[nodiscard]] EngineResult decrypt_to(int input, const std::string& outputPath,
+                                          int outputFolder = AT_FDCWD);
 
     // With `hold`, the new outputs that encrypt_to and decrypt_to complete from now on wait,
     // read back and under their temporary names, for commit_outputs() (group commit); without
@@ -49,10 +52,10 @@ public:
     bool outputs_due() const { return m_held.due(); }
     // Flushes the waiting outputs and gives them their names: for each, in the order they
     // came, Success or the result of what failed (the output is then not under its name).
-    [[nodiscard]] std::vector<int> commit_outputs();
+    [[nodiscard]] std::vector<EngineResult> commit_outputs();
 
     // verify_fd on the file at `inputPath`.
-    [[nodiscard]] int verify_file(const std::string& inputPath);
+    [[nodiscard]] EngineResult verify_file(const std::string& inputPath);
 
     // Where the authenticated part of a failed decryption was kept ("" when nothing was).
     const std::string& partial_output() const { return m_partialOutput; }
@@ -69,9 +72,9 @@ public:
 
 private:
     // Opens a regular file for reading: Success, InputNotFound or InputNotOpened.
-    [[nodiscard]] static int openInput(const std::string& path, PosixFile::Fd& fd);
+    [[nodiscard]] static EngineResult openInput(const std::string& path, PosixFile::Fd& fd);
     // A complete new output: read back, then named at once or held. Success or what failed.
-    [[nodiscard]] int completeOutput(std::unique_ptr<OutputFile> output);
+    [[nodiscard]] EngineResult completeOutput(std::unique_ptr<OutputFile> output);
 
     TemporaryReserve m_reserve;
     OutputGroup m_held;

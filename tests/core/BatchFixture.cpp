@@ -67,7 +67,7 @@ void BatchFixture::writeEncrypted(const QString& relative, const QByteArray& pla
     engine.operation_initialization(ZR7KeyFrom::ExtendedKey(key.strKey.view()).text(), 1,
                                     plain.size(), 0);
     QCOMPARE(engine.encrypt_file(TestFiles::native(plainPath), TestFiles::native(path(relative))),
-             0);
+             EngineResult::Success);
     QFile::remove(plainPath);
 }
 
@@ -75,7 +75,8 @@ QByteArray BatchFixture::decrypted(const QString& relative)
 {
     const QString out = dir.path() + QStringLiteral("/.decrypted");
     engine.operation_initialization(ZR7KeyFrom::ExtendedKey(key.strKey.view()).text(), 0, 0, 0);
-    if (engine.decrypt_file(TestFiles::native(path(relative)), TestFiles::native(out)) != 0)
+    if (engine.decrypt_file(TestFiles::native(path(relative)), TestFiles::native(out)) !=
+        EngineResult::Success)
         return {};
     const QByteArray plain = TestFiles::read(out);
     QFile::remove(out);

@@ -259,7 +259,8 @@ tst_crashsafety::Form tst_crashsafety::FormOf(const QString& path, const Sample&
     m_engine.operation_initialization({m_key.constData(), size_t(m_key.size())}, 0, bytes.size(),
                                       0);
     const bool decrypts =
-        m_engine.decrypt_file(TestFiles::native(path), TestFiles::native(m_scratch)) == 0 &&
+        m_engine.decrypt_file(TestFiles::native(path), TestFiles::native(m_scratch)) ==
+            EngineResult::Success &&
         TestFiles::read(m_scratch) == sample.plain;
     // A failed decryption may have kept what it authenticated beside the scratch output.
     for (const QString& name : Entries(QFileInfo(m_scratch).path()))

@@ -39,6 +39,8 @@ private slots:
     void purgeAdvice();
     void failureTexts_data();
     void failureTexts();
+    void engineResultsKeepTheirNumbers_data();
+    void engineResultsKeepTheirNumbers();
 };
 
 namespace {
@@ -517,6 +519,35 @@ void TestFileOperation::failureTexts()
                                          QStringLiteral("/data/a.doc1")),
              text);
     QCOMPARE(FileResultText::MayLeavePartialOutput(result), partial);
+}
+
+// The report gives a result it has no words for by its number, and a batch tells a partial
+// output from none by the result: each engine result becomes the file result of its own number.
+void TestFileOperation::engineResultsKeepTheirNumbers_data()
+{
+    QTest::addColumn<EngineResult>("result");
+    QTest::newRow("Success") << EngineResult::Success;
+    QTest::newRow("NotAllocated") << EngineResult::NotAllocated;
+    QTest::newRow("NotInitialised") << EngineResult::NotInitialised;
+    QTest::newRow("InputNotFound") << EngineResult::InputNotFound;
+    QTest::newRow("InputNotOpened") << EngineResult::InputNotOpened;
+    QTest::newRow("OutputNotOpened") << EngineResult::OutputNotOpened;
+    QTest::newRow("ReadError") << EngineResult::ReadError;
+    QTest::newRow("WriteError") << EngineResult::WriteError;
+    QTest::newRow("InvalidBlock") << EngineResult::InvalidBlock;
+    QTest::newRow("DiskFull") << EngineResult::DiskFull;
+    QTest::newRow("KeyDerivationFailed") << EngineResult::KeyDerivationFailed;
+    QTest::newRow("ReadErrorPartial") << EngineResult::ReadErrorPartial;
+    QTest::newRow("WriteErrorPartial") << EngineResult::WriteErrorPartial;
+    QTest::newRow("InvalidBlockPartial") << EngineResult::InvalidBlockPartial;
+    QTest::newRow("RetiredFormat") << EngineResult::RetiredFormat;
+    QTest::newRow("OutputNotVerified") << EngineResult::OutputNotVerified;
+}
+
+void TestFileOperation::engineResultsKeepTheirNumbers()
+{
+    QFETCH(EngineResult, result);
+    QCOMPARE(static_cast<int>(FromEngine(result)), static_cast<int>(result));
 }
 
 QTEST_GUILESS_MAIN(TestFileOperation)

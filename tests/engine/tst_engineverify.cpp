@@ -47,13 +47,14 @@ void tst_engineverify::workersKeepOrder()
     const QByteArray data = TestFiles::randomBytes(64 * Chunk + 33, workers);
     QVERIFY(TestFiles::write(plain, data));
     m_engine.set_workers(workers);
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     if (damagedChunk >= 0) {
         QByteArray bytes = TestFiles::read(cipher);
         bytes[Header + damagedChunk * Record + 7] ^= 0x01;
         QVERIFY(TestFiles::write(cipher, bytes));
     }
-    const int expected = damagedChunk < 0 ? 0 : -18;
+    const EngineResult expected =
+        damagedChunk < 0 ? EngineResult::Success : EngineResult::InvalidBlockPartial;
     QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), expected);
     QCOMPARE(decrypt(cipher, back, m_key), expected);
     m_engine.set_workers(0);
@@ -72,13 +73,13 @@ void tst_engineverify::verifyFile()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(2 * Chunk + 9, 5)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     const int filesBefore = QDir(m_dir.path()).count();
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), int(FileCipher::Success));
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), EngineResult::Success);
     QByteArray bytes = TestFiles::read(cipher);
     bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 1);
     QVERIFY(TestFiles::write(cipher, bytes));
-    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), int(FileCipher::InvalidBlockPartial));
+    QCOMPARE(m_engine.verify_file(TestFiles::native(cipher)), EngineResult::InvalidBlockPartial);
     QCOMPARE(int(QDir(m_dir.path()).count()), filesBefore);
 }
 
@@ -118,7 +119,7 @@ void tst_engineverify::verdicts()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(plainSize, 11)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     QByteArray bytes = change == "plain" ? TestFiles::read(plain) : TestFiles::read(cipher);
     if (at < 0)
         at += bytes.size();

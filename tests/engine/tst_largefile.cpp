@@ -70,7 +70,7 @@ void tst_largefile::aboveFourGiB()
     const std::string key(64, 'K');
     engine.operation_initialization(key, 1, FileSize, 0);
     QCOMPARE(engine.encrypt_file(TestFiles::native(plain), TestFiles::native(cipher)),
-             int(FileCipher::Success));
+             EngineResult::Success);
     QCOMPARE(qint64(engine.bytes_done()), FileSize);
     QFile::remove(plain);
     const qint64 chunks = (FileSize + (qint64{1} << StreamFormat::DefaultChunkLog) - 1) >>
@@ -79,7 +79,7 @@ void tst_largefile::aboveFourGiB()
 
     engine.operation_initialization(key, 0, QFileInfo(cipher).size(), 0);
     QCOMPARE(engine.decrypt_file(TestFiles::native(cipher), TestFiles::native(back)),
-             int(FileCipher::Success));
+             EngineResult::Success);
     QFile::remove(cipher);
     QCOMPARE(QFileInfo(back).size(), FileSize);
     QCOMPARE(hashOf(back), expected);

@@ -44,7 +44,7 @@ void tst_positionalpass::callerDescriptors()
     const QString result = m_dir.filePath("result.bin");
     const QByteArray data = TestFiles::randomBytes(3 * Chunk + 5, 9);
     QVERIFY(TestFiles::write(plain, data));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     const QByteArray prefix("PREFIX");
     QVERIFY(TestFiles::write(result, prefix));
 
@@ -56,12 +56,13 @@ void tst_positionalpass::callerDescriptors()
     QCOMPARE(::lseek(out, 0, SEEK_END), off_t(prefix.size()));
     m_engine.operation_initialization({m_key.constData(), size_t(m_key.size())}, encrypting ? 1 : 0,
                                       QFileInfo(input).size(), 0);
-    const int rc = encrypting ? m_engine.encrypt_fd(in, out) : m_engine.decrypt_fd(in, out);
+    const EngineResult rc =
+        encrypting ? m_engine.encrypt_fd(in, out) : m_engine.decrypt_fd(in, out);
     const off_t inAt = ::lseek(in, 0, SEEK_CUR);
     const off_t outAt = ::lseek(out, 0, SEEK_CUR);
     ::close(in);
     ::close(out);
-    QCOMPARE(rc, 0);
+    QCOMPARE(rc, EngineResult::Success);
     QCOMPARE(inAt, off_t(QFileInfo(input).size()));
     QCOMPARE(outAt, off_t(QFileInfo(result).size()));
 
@@ -74,7 +75,7 @@ void tst_positionalpass::callerDescriptors()
     const QString sealed = m_dir.filePath("sealed.zr7");
     const QString back = m_dir.filePath("back.bin");
     QVERIFY(TestFiles::write(sealed, written.mid(prefix.size())));
-    QCOMPARE(decrypt(sealed, back, m_key), int(FileCipher::Success));
+    QCOMPARE(decrypt(sealed, back, m_key), EngineResult::Success);
     QCOMPARE(TestFiles::read(back), data);
 }
 

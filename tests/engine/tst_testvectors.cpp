@@ -26,7 +26,7 @@ private:
 void tst_testvectors::vector_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("code");
+    QTest::addColumn<EngineResult>("code");
     QTest::addColumn<QByteArray>("sha256");
     QFile manifest(ZR7_TEST_DATA "/vectors/vectors.txt");
     QVERIFY(manifest.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -37,8 +37,10 @@ void tst_testvectors::vector_data()
             continue;
         const QList<QByteArray> fields = line.simplified().split(' ');
         QCOMPARE(fields.size(), 4);
+        // The manifest gives the engine's result by its number.
         QTest::newRow(fields[0].constData())
-            << QString::fromUtf8(fields[0]) << fields[2].toInt() << fields[3];
+            << QString::fromUtf8(fields[0]) << static_cast<EngineResult>(fields[2].toInt())
+            << fields[3];
         ++rows;
     }
     QVERIFY(rows >= 10);
@@ -47,7 +49,7 @@ void tst_testvectors::vector_data()
 void tst_testvectors::vector()
 {
     QFETCH(QString, file);
-    QFETCH(int, code);
+    QFETCH(EngineResult, code);
     QFETCH(QByteArray, sha256);
     const QByteArray key = TestFiles::read(ZR7_TEST_DATA "/vectors/key.txt");
     QCOMPARE(key.size(), 64);
@@ -56,7 +58,7 @@ void tst_testvectors::vector()
     m_engine.operation_initialization(key.toStdString(), 0, 0, 0);
     QCOMPARE(m_engine.verify_file(TestFiles::native(input)), code);
     QCOMPARE(m_engine.decrypt_file(TestFiles::native(input), TestFiles::native(output)), code);
-    if (code == 0) {
+    if (code == EngineResult::Success) {
         QCOMPARE(
             QCryptographicHash::hash(TestFiles::read(output), QCryptographicHash::Sha256).toHex(),
             sha256);

@@ -230,7 +230,7 @@ void tst_doit::closingDuringTheBatchEndsItThenCloses()
     QVERIFY(!quitDuringTheBatch); // only closing the window asks for the stop
     QVERIFY(QDir(m_dir->path() + "/out").entryList(QDir::Files).size() < 3);
     QTRY_VERIFY(!m_window->isVisible());
-    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(FileCipher::NotAllocated));
+    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), EngineResult::NotAllocated);
 }
 
 void tst_doit::typedKeyLeavesNoCopy_data()

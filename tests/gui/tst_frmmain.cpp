@@ -260,7 +260,7 @@ void tst_frmmain::quitWipesTheKeyAndReleasesTheBuffers()
     QCOMPARE(key, QByteArray(64, '\0'));
     QCOMPARE(key.constData(), keyChars);
     QCOMPARE(w.key().strKeyfilePath, QString(16, QChar(0)));
-    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), int(FileCipher::NotAllocated));
+    QCOMPARE(m_engine->encrypt_file("/dev/null", "/tmp/x"), EngineResult::NotAllocated);
 }
 
 void tst_frmmain::keyPanelLayout_data()

@@ -85,11 +85,11 @@ void tst_filecipher::roundTrip()
     const QByteArray data = TestFiles::randomBytes(size, quint64(size) + 1);
     QVERIFY(TestFiles::write(plain, data));
 
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     QCOMPARE(TestFiles::read(plain), data); // input untouched
     const qsizetype chunks = size == 0 ? 1 : (size + Chunk - 1) / Chunk;
     QCOMPARE(QFileInfo(cipher).size(), Header + size + 16 * chunks);
-    QCOMPARE(decrypt(cipher, back, m_key), int(FileCipher::Success));
+    QCOMPARE(decrypt(cipher, back, m_key), EngineResult::Success);
     QCOMPARE(TestFiles::read(back), data);
     QVERIFY(leftovers().isEmpty());
     QFile::remove(cipher);
@@ -101,54 +101,53 @@ void tst_filecipher::damage_data()
     // A ciphertext of three full chunks and a short fourth one; each row damages it once.
     QTest::addColumn<QString>("kind");
     QTest::addColumn<qsizetype>("at");
-    QTest::addColumn<int>("expected");
+    QTest::addColumn<EngineResult>("expected");
     QTest::addColumn<qsizetype>("partialRecords"); // records of plaintext kept as partial
 
     const qsizetype second = Header + Record;
-    QTest::newRow("flip in salt") << "flip" << qsizetype(3) << int(FileCipher::InvalidBlock)
+    QTest::newRow("flip in salt") << "flip" << qsizetype(3) << EngineResult::InvalidBlock
                                   << qsizetype(0);
     QTest::newRow("flip in parameters")
-        << "flip" << qsizetype(17) << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "flip" << qsizetype(17) << EngineResult::InvalidBlock << qsizetype(0);
     QTest::newRow("flip in nonce")
-        << "flip" << qsizetype(30) << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "flip" << qsizetype(30) << EngineResult::InvalidBlock << qsizetype(0);
     QTest::newRow("flip in commitment")
-        << "flip" << qsizetype(50) << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "flip" << qsizetype(50) << EngineResult::InvalidBlock << qsizetype(0);
     QTest::newRow("flip in first chunk")
-        << "flip" << Header + 100 << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "flip" << Header + 100 << EngineResult::InvalidBlock << qsizetype(0);
     QTest::newRow("flip in first tag")
-        << "flip" << second - 1 << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "flip" << second - 1 << EngineResult::InvalidBlock << qsizetype(0);
     QTest::newRow("flip in second chunk")
-        << "flip" << second + 5 << int(FileCipher::InvalidBlockPartial) << qsizetype(1);
+        << "flip" << second + 5 << EngineResult::InvalidBlockPartial << qsizetype(1);
     QTest::newRow("flip in last tag")
-        << "flip" << qsizetype(-1) << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
+        << "flip" << qsizetype(-1) << EngineResult::InvalidBlockPartial << qsizetype(3);
     QTest::newRow("truncated in header")
-        << "truncate" << qsizetype(20) << int(FileCipher::InvalidBlock) << qsizetype(0);
-    QTest::newRow("header only") << "truncate" << Header << int(FileCipher::InvalidBlock)
+        << "truncate" << qsizetype(20) << EngineResult::InvalidBlock << qsizetype(0);
+    QTest::newRow("header only") << "truncate" << Header << EngineResult::InvalidBlock
                                  << qsizetype(0);
     QTest::newRow("truncated in first chunk")
-        << "truncate" << Header + 10 << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "truncate" << Header + 10 << EngineResult::InvalidBlock << qsizetype(0);
     QTest::newRow("truncated after first chunk")
-        << "truncate" << second << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "truncate" << second << EngineResult::InvalidBlock << qsizetype(0);
     QTest::newRow("truncated after third chunk")
-        << "truncate" << Header + 3 * Record << int(FileCipher::InvalidBlockPartial)
-        << qsizetype(2);
+        << "truncate" << Header + 3 * Record << EngineResult::InvalidBlockPartial << qsizetype(2);
     QTest::newRow("truncated in last chunk")
-        << "truncate" << qsizetype(-3) << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
+        << "truncate" << qsizetype(-3) << EngineResult::InvalidBlockPartial << qsizetype(3);
     QTest::newRow("one byte appended")
-        << "append" << qsizetype(1) << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
+        << "append" << qsizetype(1) << EngineResult::InvalidBlockPartial << qsizetype(3);
     QTest::newRow("a record appended")
-        << "append" << Record << int(FileCipher::InvalidBlockPartial) << qsizetype(3);
+        << "append" << Record << EngineResult::InvalidBlockPartial << qsizetype(3);
     QTest::newRow("chunks 2 and 3 swapped")
-        << "swap" << qsizetype(1) << int(FileCipher::InvalidBlockPartial) << qsizetype(1);
+        << "swap" << qsizetype(1) << EngineResult::InvalidBlockPartial << qsizetype(1);
     QTest::newRow("chunks 1 and 2 swapped")
-        << "swap" << qsizetype(0) << int(FileCipher::InvalidBlock) << qsizetype(0);
+        << "swap" << qsizetype(0) << EngineResult::InvalidBlock << qsizetype(0);
 }
 
 void tst_filecipher::damage()
 {
     QFETCH(QString, kind);
     QFETCH(qsizetype, at);
-    QFETCH(int, expected);
+    QFETCH(EngineResult, expected);
     QFETCH(qsizetype, partialRecords);
 
     const QString plain = m_dir.filePath("plain.bin");
@@ -156,7 +155,7 @@ void tst_filecipher::damage()
     const QString back = m_dir.filePath("back.bin");
     const QByteArray data = TestFiles::randomBytes(3 * Chunk + 100, 7);
     QVERIFY(TestFiles::write(plain, data));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     QByteArray bytes = TestFiles::read(cipher);
     if (at < 0 && kind != "append")
         at += bytes.size();
@@ -204,13 +203,13 @@ void tst_filecipher::everyHeaderBitCounts()
     const QString cipher = m_dir.filePath("cipher.zr7");
     const QString back = m_dir.filePath("back.bin");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(size, 8)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     const QByteArray original = TestFiles::read(cipher);
     for (qsizetype bit = 0; bit < 8 * Header; ++bit) {
         QByteArray bytes = original;
         bytes[bit / 8] = char(bytes[bit / 8] ^ (1 << (bit % 8)));
         QVERIFY(TestFiles::write(cipher, bytes));
-        QVERIFY2(decrypt(cipher, back, m_key) == FileCipher::InvalidBlock,
+        QVERIFY2(decrypt(cipher, back, m_key) == EngineResult::InvalidBlock,
                  qPrintable(QStringLiteral("bit %1").arg(bit)));
         QVERIFY(!QFileInfo::exists(back) && !QFileInfo::exists(back + ".partial"));
     }
@@ -239,7 +238,7 @@ void tst_filecipher::hostileLimitsCostNothing()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, "a short text"));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     QByteArray bytes = TestFiles::read(cipher);
     auto* header = reinterpret_cast<std::uint8_t*>(bytes.data());
     StreamFormat::Header fields;
@@ -255,7 +254,7 @@ void tst_filecipher::hostileLimitsCostNothing()
     fresh.operation_initialization({m_key.constData(), size_t(m_key.size())}, 0, bytes.size(), 0);
     QCOMPARE(fresh.decrypt_file(TestFiles::native(cipher),
                                 TestFiles::native(m_dir.filePath("back.bin"))),
-             -8);
+             EngineResult::InvalidBlock);
     QCOMPARE(fresh.key_derivations(), 0);
 }
 
@@ -266,7 +265,7 @@ void tst_filecipher::wrongKeyRefusedBeforeFirstChunk()
     const QString plain = m_dir.filePath("plain.bin");
     const QString cipher = m_dir.filePath("cipher.zr7");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(3000, 4)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     const QByteArray header = TestFiles::read(cipher).left(Header);
     int pipe[2];
     QVERIFY(::pipe(pipe) == 0);
@@ -280,7 +279,7 @@ void tst_filecipher::wrongKeyRefusedBeforeFirstChunk()
     const bool ended = result.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
     ::close(pipe[1]); // lets a decryption that waits for chunk 0 end, should the test fail
     QVERIFY2(ended, "the wrong key was not refused before the first chunk");
-    QCOMPARE(result.get(), int(FileCipher::InvalidBlock));
+    QCOMPARE(result.get(), EngineResult::InvalidBlock);
     ::close(pipe[0]);
     ::close(sink);
 }
@@ -291,10 +290,10 @@ void tst_filecipher::wrongKeyMakesNoOutput()
     const QString cipher = m_dir.filePath("cipher.zr7");
     const QString back = m_dir.filePath("back.bin");
     QVERIFY(TestFiles::write(plain, TestFiles::randomBytes(5 * Chunk, 3)));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     QByteArray other = m_key;
     other[63] = 'X';
-    QCOMPARE(decrypt(cipher, back, other), int(FileCipher::InvalidBlock));
+    QCOMPARE(decrypt(cipher, back, other), EngineResult::InvalidBlock);
     QVERIFY(!QFileInfo::exists(back));
     QVERIFY(m_engine.partial_output().empty());
     QVERIFY(leftovers().isEmpty());
@@ -304,10 +303,12 @@ void tst_filecipher::fileErrors_data()
 {
     QTest::addColumn<QString>("input");  // relative to the test folder; "dir" is a folder
     QTest::addColumn<QString>("output"); // relative to the test folder
-    QTest::addColumn<int>("encryptResult");
-    QTest::addColumn<int>("decryptResult");
-    const int notFound = FileCipher::InputNotFound, notOpened = FileCipher::InputNotOpened,
-              noOutput = FileCipher::OutputNotOpened, invalid = FileCipher::InvalidBlock;
+    QTest::addColumn<EngineResult>("encryptResult");
+    QTest::addColumn<EngineResult>("decryptResult");
+    const EngineResult notFound = EngineResult::InputNotFound,
+                       notOpened = EngineResult::InputNotOpened,
+                       noOutput = EngineResult::OutputNotOpened,
+                       invalid = EngineResult::InvalidBlock;
     QTest::newRow("missing input") << "nothing.bin"
                                    << "out" << notFound << notFound;
     QTest::newRow("input in missing folder") << "nowhere/x.bin"
@@ -319,15 +320,15 @@ void tst_filecipher::fileErrors_data()
     QTest::newRow("output is a folder path") << "small.bin"
                                              << "dir/" << noOutput << invalid;
     QTest::newRow("three bytes") << "three.bin"
-                                 << "out" << int(FileCipher::Success) << invalid;
+                                 << "out" << EngineResult::Success << invalid;
 }
 
 void tst_filecipher::fileErrors()
 {
     QFETCH(QString, input);
     QFETCH(QString, output);
-    QFETCH(int, encryptResult);
-    QFETCH(int, decryptResult);
+    QFETCH(EngineResult, encryptResult);
+    QFETCH(EngineResult, decryptResult);
     QDir(m_dir.path()).mkpath("dir");
     QVERIFY(TestFiles::write(m_dir.filePath("small.bin"), "small"));
     QVERIFY(TestFiles::write(m_dir.filePath("three.bin"), "abc"));
@@ -344,12 +345,12 @@ void tst_filecipher::callOrder()
     FileCipher engine;
     const std::string in = TestFiles::native(m_dir.filePath("small.bin"));
     const std::string out = TestFiles::native(m_dir.filePath("never"));
-    QCOMPARE(engine.encrypt_file(in, out), int(FileCipher::NotAllocated));
+    QCOMPARE(engine.encrypt_file(in, out), EngineResult::NotAllocated);
     QCOMPARE(engine.allocate_buffers(), 1);
-    QCOMPARE(engine.decrypt_file(in, out), int(FileCipher::NotInitialised));
+    QCOMPARE(engine.decrypt_file(in, out), EngineResult::NotInitialised);
     engine.operation_initialization(m_key.toStdString(), 1, 0, 0);
     engine.deallocate_buffers();
-    QCOMPARE(engine.encrypt_file(in, out), int(FileCipher::NotAllocated));
+    QCOMPARE(engine.encrypt_file(in, out), EngineResult::NotAllocated);
     QVERIFY(!QFileInfo::exists(m_dir.filePath("never")));
 }
 
@@ -360,12 +361,12 @@ void tst_filecipher::existingOutputReplacedOnlyOnSuccess()
     const QString existing = m_dir.filePath("existing.bin");
     QVERIFY(TestFiles::write(plain, "the new contents"));
     QVERIFY(TestFiles::write(existing, "the old contents"));
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     QByteArray other = m_key;
     other[0] = '#';
-    QCOMPARE(decrypt(cipher, existing, other), int(FileCipher::InvalidBlock));
+    QCOMPARE(decrypt(cipher, existing, other), EngineResult::InvalidBlock);
     QCOMPARE(TestFiles::read(existing), QByteArray("the old contents"));
-    QCOMPARE(decrypt(cipher, existing, m_key), int(FileCipher::Success));
+    QCOMPARE(decrypt(cipher, existing, m_key), EngineResult::Success);
     QCOMPARE(TestFiles::read(existing), QByteArray("the new contents"));
 }
 
@@ -420,8 +421,8 @@ void tst_filecipher::ciphertextsDifferAndArePrivate()
 {
     const QString plain = m_dir.filePath("plain.bin");
     QVERIFY(TestFiles::write(plain, QByteArray(3000, 'a')));
-    QCOMPARE(encrypt(plain, m_dir.filePath("c1"), m_key), int(FileCipher::Success));
-    QCOMPARE(encrypt(plain, m_dir.filePath("c2"), m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("c1"), m_key), EngineResult::Success);
+    QCOMPARE(encrypt(plain, m_dir.filePath("c2"), m_key), EngineResult::Success);
     const QByteArray c1 = TestFiles::read(m_dir.filePath("c1"));
     const QByteArray c2 = TestFiles::read(m_dir.filePath("c2"));
     // One salt per key in a batch, a fresh nonce per file.
@@ -445,29 +446,32 @@ void tst_filecipher::derivesOncePerKeyAndSalt()
                        : engine.decrypt_file(TestFiles::native(in), TestFiles::native(out));
     };
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(run(m_key, true, plain, m_dir.filePath(QString("c%1").arg(i))), 0);
+        QCOMPARE(run(m_key, true, plain, m_dir.filePath(QString("c%1").arg(i))),
+                 EngineResult::Success);
     QCOMPARE(engine.key_derivations(), 1);
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(run(m_key, false, m_dir.filePath(QString("c%1").arg(i)), m_dir.filePath("d")), 0);
+        QCOMPARE(run(m_key, false, m_dir.filePath(QString("c%1").arg(i)), m_dir.filePath("d")),
+                 EngineResult::Success);
     QCOMPARE(engine.key_derivations(), 1);
     QByteArray other = m_key;
     other[5] = '!';
-    QCOMPARE(run(other, true, plain, m_dir.filePath("c9")), 0);
+    QCOMPARE(run(other, true, plain, m_dir.filePath("c9")), EngineResult::Success);
     QCOMPARE(engine.key_derivations(), 2);
     // A file made by another engine has another salt: one more derivation.
-    QCOMPARE(encrypt(plain, m_dir.filePath("foreign"), m_key), int(FileCipher::Success));
-    QCOMPARE(run(m_key, false, m_dir.filePath("foreign"), m_dir.filePath("d")), 0);
+    QCOMPARE(encrypt(plain, m_dir.filePath("foreign"), m_key), EngineResult::Success);
+    QCOMPARE(run(m_key, false, m_dir.filePath("foreign"), m_dir.filePath("d")),
+             EngineResult::Success);
     QCOMPARE(engine.key_derivations(), 3);
     // A file's maker chose its salt: later encryptions take their own, be it refused or opened.
     const QByteArray refused = '%' + m_key.mid(1), opened = '&' + m_key.mid(1);
-    QCOMPARE(encrypt(plain, m_dir.filePath("theirs"), opened), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("theirs"), opened), EngineResult::Success);
     const QByteArray theirSalt = TestFiles::read(m_dir.filePath("theirs")).left(16);
     for (const QByteArray& key : {refused, refused, opened})
         QCOMPARE(run(key, false, m_dir.filePath("theirs"), m_dir.filePath("d")),
-                 key == opened ? 0 : -8);
+                 key == opened ? EngineResult::Success : EngineResult::InvalidBlock);
     QCOMPARE(engine.key_derivations(), 6);
     for (const QByteArray& key : {refused, opened}) {
-        QCOMPARE(run(key, true, plain, m_dir.filePath("c")), 0);
+        QCOMPARE(run(key, true, plain, m_dir.filePath("c")), EngineResult::Success);
         QVERIFY(TestFiles::read(m_dir.filePath("c")).left(16) != theirSalt);
     }
     QCOMPARE(engine.key_derivations(), 8);
@@ -482,10 +486,11 @@ void tst_filecipher::defaultParametersRoundTrip()
     QVERIFY(TestFiles::write(plain, data));
     engine.operation_initialization(m_key.toStdString(), 1, data.size(), 0);
     QCOMPARE(engine.encrypt_file(TestFiles::native(plain), TestFiles::native(plain + ".zr7")),
-             int(FileCipher::Success));
+             EngineResult::Success);
     engine.operation_initialization(m_key.toStdString(), 0, 0, 0);
     QCOMPARE(
-        engine.decrypt_file(TestFiles::native(plain + ".zr7"), TestFiles::native(plain + ".d")), 0);
+        engine.decrypt_file(TestFiles::native(plain + ".zr7"), TestFiles::native(plain + ".d")),
+        EngineResult::Success);
     QCOMPARE(TestFiles::read(plain + ".d"), data);
     QCOMPARE(engine.key_derivations(), 1);
 }
@@ -514,7 +519,7 @@ void tst_filecipher::ciphertextLooksRandom()
     QVERIFY(TestFiles::write(plain, plaintext));
     QVERIFY(FileRandomness::fr(TestFiles::native(plain), 256).value < 0.8);
     for (int i = 0; i < 50; ++i) {
-        QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+        QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
         const double r = FileRandomness::fr(TestFiles::native(cipher), 256).value;
         QVERIFY2(r > 0.89, qPrintable(QString::number(r)));
     }
@@ -546,18 +551,18 @@ void tst_filecipher::diskFull()
     const QString plain = m_dir.filePath("plain.bin");
     const QByteArray data = TestFiles::randomBytes(40 * Chunk, 8);
     QVERIFY(TestFiles::write(plain, data));
-    QCOMPARE(encrypt(plain, m_dir.filePath("cipher"), m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, m_dir.filePath("cipher"), m_key), EngineResult::Success);
     std::optional<FaultyDisk> disk;
     if (!onTmpfs) {
         disk.emplace(FaultyDisk::Fault::FullAfter, 64 * 1024);
         m_engine.set_system_calls(disk->calls());
     }
-    const int rc = encrypting ? encrypt(plain, full + "/out", m_key)
-                              : decrypt(m_dir.filePath("cipher"), full + "/out", m_key);
+    const EngineResult rc = encrypting ? encrypt(plain, full + "/out", m_key)
+                                       : decrypt(m_dir.filePath("cipher"), full + "/out", m_key);
     m_engine.set_system_calls(SystemCalls::System);
     QVERIFY(!disk || disk->failures() > 0);
     disk.reset();
-    QCOMPARE(rc, FileCipher::DiskFull);
+    QCOMPARE(rc, EngineResult::DiskFull);
     QCOMPARE(TestFiles::read(plain), data);
     const QStringList left = QDir(full).entryList(QDir::Files | QDir::Hidden);
     if (encrypting) {
@@ -575,20 +580,20 @@ void tst_filecipher::faultyReads_data()
     QTest::addColumn<bool>("encrypting");
     QTest::addColumn<int>("fault");
     QTest::addColumn<qint64>("after"); // bytes read before the fault, in chunks
-    QTest::addColumn<int>("result");
+    QTest::addColumn<EngineResult>("result");
     QTest::addColumn<bool>("partial");
     const int fails = int(FaultyDisk::Fault::ReadFails);
     const int flips = int(FaultyDisk::Fault::ReadsAFlip);
     // The input is 40 chunks: a fault after 20 lands in the pass, one after 60 in the read-back
     // of what the pass wrote.
     QTest::newRow("encrypting, the input fails")
-        << true << fails << 20LL << int(FileCipher::ReadError) << false;
+        << true << fails << 20LL << EngineResult::ReadError << false;
     QTest::newRow("decrypting, the input fails")
-        << false << fails << 20LL << int(FileCipher::ReadErrorPartial) << true;
+        << false << fails << 20LL << EngineResult::ReadErrorPartial << true;
     QTest::newRow("encrypting, the read-back differs")
-        << true << flips << 60LL << int(FileCipher::OutputNotVerified) << false;
+        << true << flips << 60LL << EngineResult::OutputNotVerified << false;
     QTest::newRow("decrypting, the read-back differs")
-        << false << flips << 60LL << int(FileCipher::OutputNotVerified) << false;
+        << false << flips << 60LL << EngineResult::OutputNotVerified << false;
 }
 
 // A read that fails or brings back other bytes than were written leaves nothing under the
@@ -598,20 +603,20 @@ void tst_filecipher::faultyReads()
     QFETCH(bool, encrypting);
     QFETCH(int, fault);
     QFETCH(qint64, after);
-    QFETCH(int, result);
+    QFETCH(EngineResult, result);
     QFETCH(bool, partial);
     const QString plain = m_dir.filePath("plain.bin");
     const QByteArray data = TestFiles::randomBytes(40 * Chunk, 9);
     QVERIFY(TestFiles::write(plain, data));
     const QString cipher = m_dir.filePath("cipher");
-    QCOMPARE(encrypt(plain, cipher, m_key), int(FileCipher::Success));
+    QCOMPARE(encrypt(plain, cipher, m_key), EngineResult::Success);
     const QString input = encrypting ? plain : cipher;
     const QString out = m_dir.filePath("out");
     QFile::remove(out + ".partial"); // kept by the row before
 
     const FaultyDisk disk(FaultyDisk::Fault(fault), after * Chunk);
     m_engine.set_system_calls(disk.calls());
-    const int rc = encrypting ? encrypt(input, out, m_key) : decrypt(input, out, m_key);
+    const EngineResult rc = encrypting ? encrypt(input, out, m_key) : decrypt(input, out, m_key);
     // The same work by another engine meanwhile, on the system's own calls.
     FileCipher other;
     QCOMPARE(other.allocate_buffers(), 1);
@@ -620,7 +625,7 @@ void tst_filecipher::faultyReads()
     const QString otherOut = m_dir.filePath("other");
     QCOMPARE(encrypting ? other.encrypt_file(TestFiles::native(input), TestFiles::native(otherOut))
                         : other.decrypt_file(TestFiles::native(input), TestFiles::native(otherOut)),
-             int(FileCipher::Success));
+             EngineResult::Success);
     m_engine.set_system_calls(SystemCalls::System);
 
     QVERIFY(disk.failures() > 0);

@@ -24,14 +24,14 @@ protected:
         return true;
     }
 
-    int encrypt(const QString& in, const QString& out, const QByteArray& key)
+    EngineResult encrypt(const QString& in, const QString& out, const QByteArray& key)
     {
         m_engine.operation_initialization({key.constData(), size_t(key.size())}, 1,
                                           QFileInfo(in).size(), 0);
         return m_engine.encrypt_file(TestFiles::native(in), TestFiles::native(out));
     }
 
-    int decrypt(const QString& in, const QString& out, const QByteArray& key)
+    EngineResult decrypt(const QString& in, const QString& out, const QByteArray& key)
     {
         m_engine.operation_initialization({key.constData(), size_t(key.size())}, 0,
                                           QFileInfo(in).size(), 0);
