@@ -151,10 +151,9 @@ void TestInPlaceSafety::changedMeanwhile()
     if (change == "swap")
         f.write(QStringLiteral("other/new.txt"), after);
     s_swapIn = change == "swap" ? QFile::encodeName(f.path("other/new.txt")) : QByteArray();
-    {
-        const SystemCalls::Replacement calls(SwapInAfterExchange);
-        f.Run(QString(), QStringLiteral("notes.txt"), QString(), QStringLiteral("*.*"));
-    }
+    f.engine.set_system_calls(SwapInAfterExchange);
+    f.Run(QString(), QStringLiteral("notes.txt"), QString(), QStringLiteral("*.*"));
+    f.engine.set_system_calls(SystemCalls::System);
     QCOMPARE(LineAfterSize(f, QStringLiteral("notes.txt")),
              QStringLiteral("This file changed during the encryption, so it was left as it is."));
     QCOMPARE(f.read(QStringLiteral("notes.txt")), after);
