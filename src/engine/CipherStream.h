@@ -87,6 +87,11 @@ public:
     // Settings for tests and benchmarks; every file records its own.
     void set_kdf_params(const StreamFormat::KdfParams& params) { m_kdf = params; }
     void set_chunk_log(int chunkLog) { m_chunkLog = chunkLog; }
+    // Whether encryptions write the repairable form: the same sealed chunks, followed by
+    // Reed-Solomon parity that mends lost sectors and garbled bytes before authentication.
+    // Decryption recognises either form by itself.
+    void set_repairable(bool repairable) { m_repairable = repairable; }
+    bool repairable() const { return m_repairable; }
     // How many threads seal or open chunks at once beside a reader and a writer, at most 8; 0
     // sets the default, one per processor but one. A pass over regular files, which has no
     // reader and writer threads, runs one more.
@@ -131,6 +136,7 @@ private:
     EngineKeys m_keys;
     StreamFormat::KdfParams m_kdf;
     int m_chunkLog = StreamFormat::DefaultChunkLog;
+    bool m_repairable = false;
     ChunkCipher m_cipher;
     unsigned m_workers = 1;
     const SystemCalls* m_calls = nullptr;
