@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(build-essential cmake ninja-build pkg-config python3 qt6-base-dev libgl-dev libsodium-dev
+packages=(build-essential cmake ninja-build pkg-config python3 qt6-base-dev libgl-dev libsodium-dev libisal-dev libfec-dev
           libssl-dev libbenchmark-dev fonts-liberation desktop-file-utils appstream groff-base
           pandoc clang-14 libclang-rt-14-dev llvm-14 lintian bash-completion dbus-daemon
           xdg-utils libfile-mimeinfo-perl shared-mime-info)

@@ -76,11 +76,13 @@ Bytes readFile(const std::string& path)
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-Bytes encrypt(const Bytes& data, const std::string& key, const StreamFormat::KdfParams& kdf)
+Bytes encrypt(const Bytes& data, const std::string& key, const StreamFormat::KdfParams& kdf,
+              bool repairable = false)
 {
     FileCipher engine;
     if (engine.allocate_buffers() == 0)
         return {};
+    engine.set_repairable(repairable);
     engine.set_kdf_params(kdf);
     engine.set_chunk_log(ChunkLog);
     writeFile(g_folder + "/.plain", data);
@@ -198,6 +200,28 @@ void programVectors(const Bytes& plain)
 
 } // namespace
 
+// A repairable file, and the same file with damage its parity mends and damage it cannot.
+void repairableVectors(const StreamFormat::KdfParams& kdf)
+{
+    const Bytes plain = plaintext(300000);
+    const Bytes file = encrypt(plain, Key, kdf, true);
+    vector("repairable.zr7", file, "success", 0, plain);
+    constexpr std::size_t Sector = 4096;
+    Bytes damaged = file;
+    std::fill_n(damaged.begin() + Sector, Sector, 0);
+    vector("repairable-sector.zr7", damaged, "success", 0, plain);
+    damaged = file;
+    for (std::size_t i = 0; i < damaged.size() / 1000; ++i)
+        damaged[randombytes_uniform(static_cast<std::uint32_t>(damaged.size()))] ^=
+            static_cast<std::uint8_t>(1 + randombytes_uniform(255));
+    for (std::size_t i = 0; i < 16; ++i)
+        damaged[i * 4 + 1] ^= 0xa5;
+    vector("repairable-bytes.zr7", damaged, "success", 0, plain);
+    damaged = file;
+    std::fill_n(damaged.begin() + Sector, 17 * Sector, 0);
+    vector("repairable-beyond.zr7", damaged, "damaged", -8, {});
+}
+
 int main(int argc, char* argv[])
 {
     if (argc != 2 || sodium_init() < 0 || Key.size() != 64 || OtherKey.size() != 64) {
@@ -272,6 +296,7 @@ int main(int argc, char* argv[])
     Bytes extended = multi;
     extended.push_back(0);
     vector("extended.zr7", extended, "extended", -18, {});
+    repairableVectors(fast);
     std::fclose(g_manifest);
 
     programVectors(small);

@@ -58,7 +58,13 @@ QString At(std::uint64_t offset)
     return QStringLiteral("byte ") + StrProc::NumberLocale().toString(qulonglong(offset));
 }
 
-QString VerdictText(const FileCipher::Verdict& verdict)
+QString RepairText(const StreamRepairs::Summary& repairs)
+{
+    return StrProc::NumberLocale().toString(qulonglong(repairs.bytes)) +
+           QStringLiteral(" bytes in %1 sectors").arg(repairs.sectors);
+}
+
+QString VerdictText(const FileCipher::Verdict& verdict, const StreamRepairs::Summary& repairs)
 {
     using Kind = FileCipher::Verdict::Kind;
     switch (verdict.kind) {
@@ -84,6 +90,12 @@ QString VerdictText(const FileCipher::Verdict& verdict)
         return QStringLiteral("data after the end, from ") + At(verdict.offset);
     case Kind::ReadFailed:
         return QStringLiteral("read error");
+    case Kind::RepairableDamage:
+        return QStringLiteral("repairable damage: its parity mends ") + RepairText(repairs) +
+               QStringLiteral("; zr7e-cli repair rewrites it whole");
+    case Kind::BeyondRepair:
+        return QStringLiteral("damaged beyond repair: the chunk at ") + At(verdict.offset) +
+               QStringLiteral(" does not authenticate and its parity cannot mend it");
     case Kind::NoMemory:
         break;
     }
@@ -113,7 +125,7 @@ public:
             const FileCipher::Verdict verdict = m_engine.verify_verdict(fd.get());
             verified = verdict.kind == FileCipher::Verdict::Kind::Intact;
             m_verified += verified;
-            text = VerdictText(verdict);
+            text = VerdictText(verdict, m_engine.repairs());
         }
         Line(shown, text, verified);
     }

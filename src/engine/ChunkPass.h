@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+class RepairPatches;
+
 // One pass over the records of a file: each record is read, processed in place by a worker and
 // written out, and the output holds the processed records in the input's order, up to the first
 // one that could not be read or was refused. How records move between threads is up to the
@@ -35,7 +37,18 @@ public:
         bool last = false;
     };
 
+    // What a pass reads of a repairable file: the stream ends at the offset `end` of the input
+    // (-1: at the end of the file), and the repairs are laid over every byte read.
+    struct InputRepairs
+    {
+        long long end = -1;
+        const RepairPatches* patches = nullptr;
+    };
+
     virtual ~ChunkPass() = default;
+
+    // Only before the first record is read.
+    virtual void setInputRepairs(const InputRepairs& repairs) = 0;
 
     // Sets the output file; only before the first record is written. `fullLength` is what a
     // whole record becomes once processed (every record but the last is whole). Without an

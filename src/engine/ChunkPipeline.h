@@ -28,6 +28,7 @@ public:
 
     // Records are written in order: where they land follows from the lengths alone.
     void setOutput(int fd, std::size_t /*fullLength*/) override { m_fd = fd; }
+    void setInputRepairs(const InputRepairs& repairs) override { m_reader.setRepairs(repairs); }
 
     Record next() override;
     void submit(std::size_t length) override;

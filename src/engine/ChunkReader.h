@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChunkPass.h"
 #include "SystemCalls.h"
 
 #include <cstddef>
@@ -18,10 +19,14 @@ public:
 
     // Fills up to `size` bytes; the count, or -errno. `last` is set when nothing follows.
     [[nodiscard]] long long next(std::uint8_t* data, std::size_t size, bool& last);
+    // Ends the records at an offset of a regular file and lays repairs over them.
+    void setRepairs(const ChunkPass::InputRepairs& repairs);
 
 private:
     int m_fd;
     const SystemCalls& m_calls;
     std::uint8_t m_carry = 0;
     bool m_hasCarry = false;
+    ChunkPass::InputRepairs m_repairs;
+    long long m_offset = 0; // of the next byte handed out, when there are repairs
 };

@@ -4,8 +4,10 @@
 #include "EngineKeys.h"
 #include "EngineResult.h"
 #include "FileVerdict.h"
+#include "ParityFile.h"
 #include "PosixIo.h"
 #include "StreamFormat.h"
+#include "StreamRepairs.h"
 #include "WrittenDigest.h"
 
 #include <array>
@@ -48,6 +50,8 @@ public:
     [[nodiscard]] EngineResult encrypt_fd(int input, int output);
     [[nodiscard]] EngineResult decrypt_fd(int input, int output);
     std::uint64_t bytes_written() const { return m_bytesWritten; }
+    // What the parity of the last file decrypted or verified mended, when it was repairable.
+    StreamRepairs::Summary repairs() const { return m_repairs.summary(); }
 
     // decrypt_fd that also takes a digest of every record of plaintext as it is written, and
     // then written_intact(): reads back what the last recorded call wrote into `output`, from
@@ -118,6 +122,13 @@ protected:
 
 private:
     [[nodiscard]] EngineResult encrypt(int input, int output);
+    // Writes the parity of the stream just written at `streamAt` in `output`.
+    [[nodiscard]] EngineResult writeParity(int output, long long streamAt);
+    [[nodiscard]] StreamFormat::HeaderCheck readHeader(std::uint8_t* headerBytes, long long got,
+                                                       StreamFormat::Header& header,
+                                                       bool repairNow);
+    void unlock(StreamFormat::Header& header, const std::uint8_t* headerBytes, bool& keyed,
+                bool& matched);
     // Runs `pass`, an encryption or decryption that writes from `base` on, while taking
     // digests of what it writes, for written_intact().
     [[nodiscard]] EngineResult recorded(long long base, const std::function<EngineResult()>& pass);
@@ -157,6 +168,10 @@ private:
         std::array<std::uint8_t, StreamFormat::HeaderSize> header{};
     };
     Recorded m_recorded;
+    // The parity of the last repairable encryption, to read back, and the repairs of the last
+    // decryption.
+    std::unique_ptr<ParityFile> m_parityWritten;
+    StreamRepairs m_repairs;
     // Where the last decryption stopped on a fault, for verify_verdict.
     DecryptionStop m_stop;
 };

@@ -19,7 +19,9 @@ struct FileVerdict
         DamagedAtEnd,  // the file's final, partial record fails: damaged, cut or extended
         DataAfterEnd,  // the last chunk is followed by more data
         ReadFailed,
-        NoMemory, // the key could not be derived
+        NoMemory,         // the key could not be derived
+        RepairableDamage, // intact once its parity mended it (a repairable file)
+        BeyondRepair,     // a repairable file whose parity could not mend a group of it
     };
     Kind kind = Kind::Intact;
     std::uint64_t offset = 0;

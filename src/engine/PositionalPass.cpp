@@ -1,6 +1,7 @@
 #include "PositionalPass.h"
 
 #include "PosixIo.h"
+#include "RepairPatches.h"
 #include "SystemCalls.h"
 
 #include <algorithm>
@@ -81,13 +82,20 @@ bool PositionalPass::take(std::uint64_t& number)
 PositionalPass::Record PositionalPass::read(std::uint64_t number, std::uint8_t* data)
 {
     const long long offset = m_inputBase + static_cast<long long>(number * m_recordSize);
-    const long long length = PosixFile::readFullAt(m_input, data, m_recordSize, offset, m_calls);
+    const std::size_t wanted =
+        m_repairs.end < 0 ? m_recordSize
+                          : static_cast<std::size_t>(std::clamp<long long>(
+                                m_repairs.end - offset, 0, static_cast<long long>(m_recordSize)));
+    const long long length = PosixFile::readFullAt(m_input, data, wanted, offset, m_calls);
     if (length < 0)
         return {data, length, true};
     // The record before this one had something after it: the file shrank while it was read.
     if (length == 0 && number > 0)
         return {data, -EIO, true};
-    bool last = length < static_cast<long long>(m_recordSize);
+    if (m_repairs.patches != nullptr)
+        m_repairs.patches->apply(static_cast<std::uint64_t>(offset), data,
+                                 static_cast<std::size_t>(length));
+    bool last = length < static_cast<long long>(m_recordSize) || offset + length == m_repairs.end;
     if (!last) {
         std::uint8_t ahead = 0;
         const long long more = PosixFile::readFullAt(

@@ -37,6 +37,7 @@ public:
 
     // Records are written from the output's current offset on, record k at k × fullLength.
     void setOutput(int fd, std::size_t fullLength) override;
+    void setInputRepairs(const InputRepairs& repairs) override { m_repairs = repairs; }
 
     Record next() override;
     void submit(std::size_t length) override;
@@ -75,6 +76,7 @@ private:
     std::vector<std::uint8_t*> m_slots;
     int m_input;
     long long m_inputBase;
+    InputRepairs m_repairs;
     std::size_t m_recordSize;
     int m_output = -1;
     long long m_outputBase = 0;

@@ -30,9 +30,10 @@ void encodeHeader(const Header& header, std::uint8_t* out)
 {
     std::memcpy(out, header.salt.data(), SaltSize);
     const auto mask = parameterMask(header.salt.data());
-    const std::uint8_t params[ParamsSize] = {
-        Version, static_cast<std::uint8_t>(header.kdf.opsLimit),
-        static_cast<std::uint8_t>(header.kdf.memLog), static_cast<std::uint8_t>(header.chunkLog)};
+    const std::uint8_t params[ParamsSize] = {header.repairable ? RepairableVersion : Version,
+                                             static_cast<std::uint8_t>(header.kdf.opsLimit),
+                                             static_cast<std::uint8_t>(header.kdf.memLog),
+                                             static_cast<std::uint8_t>(header.chunkLog)};
     for (std::size_t i = 0; i < ParamsSize; ++i)
         out[SaltSize + i] = params[i] ^ mask[i];
     std::memcpy(out + SaltSize + ParamsSize, header.nonce.data(), NonceSize);
@@ -56,7 +57,8 @@ HeaderCheck decodePrefix(const std::uint8_t* in, Header& header)
     if (params[0] == RetiredVersion && within(params[1], 1, 10) && within(params[2], 13, 30) &&
         within(params[3], 12, 24))
         return HeaderCheck::Retired;
-    const bool valid = params[0] == Version &&
+    header.repairable = params[0] == RepairableVersion;
+    const bool valid = (params[0] == Version || header.repairable) &&
                        within(header.kdf.opsLimit, MinOpsLimit, MaxOpsLimit) &&
                        within(header.kdf.memLog, MinMemLog, MaxMemLog) &&
                        within(header.chunkLog, MinChunkLog, MaxChunkLog);

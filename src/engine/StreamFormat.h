@@ -23,6 +23,8 @@ constexpr std::size_t MasterKeySize = 32;
 constexpr std::size_t PayloadKeySize = 32;
 
 constexpr std::uint8_t Version = 2;
+// The same stream followed by Reed-Solomon parity that mends damage before authentication.
+constexpr std::uint8_t RepairableVersion = 3;
 // The layout that test builds wrote before the header was bound to every chunk.
 constexpr std::uint8_t RetiredVersion = 1;
 
@@ -53,6 +55,7 @@ struct Header
     std::array<std::uint8_t, SaltSize> salt{};
     KdfParams kdf;
     int chunkLog = DefaultChunkLog;
+    bool repairable = false; // written as version 3
     std::array<std::uint8_t, NonceSize> nonce{};
     std::array<std::uint8_t, CommitmentSize> commitment{};
 };

@@ -56,6 +56,7 @@ EngineResult CipherStream::encrypt(int input, int output)
     StreamFormat::Header header;
     header.kdf = m_kdf;
     header.chunkLog = m_chunkLog;
+    header.repairable = m_repairable;
     header.salt = m_keys.saltForEncryption(m_kdf);
     randombytes_buf(header.nonce.data(), header.nonce.size());
     std::uint8_t headerBytes[HeaderSize];
@@ -70,7 +71,10 @@ EngineResult CipherStream::encrypt(int input, int output)
     if (!ensureSlots(chunkSize + TagSize))
         return EngineResult::NotAllocated;
 
-    const long long headerAt = m_recording ? ::lseek(output, 0, SEEK_CUR) : -1;
+    // The parity is written after the stream, at offsets.
+    if (m_repairable && !PositionalPass::canWrite(output))
+        return EngineResult::WriteError;
+    const long long headerAt = m_recording || m_repairable ? ::lseek(output, 0, SEEK_CUR) : -1;
     if (const int error = PosixFile::writeFull(output, headerBytes, HeaderSize, system_calls()))
         return writeFailure(error, false);
 
@@ -103,7 +107,63 @@ EngineResult CipherStream::encrypt(int input, int output)
         code = failure.length < 0 ? EngineResult::ReadError : EngineResult::WriteError;
     if (code == EngineResult::Success && error != 0)
         code = writeFailure(error, false);
+    if (code == EngineResult::Success && m_repairable)
+        code = writeParity(output, headerAt);
     return code;
+}
+
+EngineResult CipherStream::writeParity(int output, long long streamAt)
+{
+    m_parityWritten = std::make_unique<ParityFile>(
+        output, streamAt, RepairLayout(HeaderSize + m_bytesWritten), system_calls());
+    if (const int error = m_parityWritten->write(m_workers + 1))
+        return writeFailure(error, false);
+    return EngineResult::Success;
+}
+
+// Decodes the header's prefix; for a file that may be repairable, first with the repairs of
+// the group that holds it, when its prefix is no version's or the repairable one, or when
+// `repairNow` says so.
+StreamFormat::HeaderCheck CipherStream::readHeader(std::uint8_t* headerBytes, long long got,
+                                                   StreamFormat::Header& header, bool repairNow)
+{
+    const auto decode = [&] {
+        return got >= static_cast<long long>(StreamFormat::PrefixSize)
+                   ? StreamFormat::decodePrefix(headerBytes, header)
+                   : StreamFormat::HeaderCheck::Unreadable;
+    };
+    auto check = decode();
+    if (!m_repairs.candidate() || m_repairs.headerChecked() ||
+        (!repairNow && check == StreamFormat::HeaderCheck::Valid && !header.repairable))
+        return check;
+    std::uint8_t repaired[HeaderSize];
+    std::copy(headerBytes, headerBytes + got, repaired);
+    if (m_repairs.checkHeader(repaired, static_cast<std::size_t>(got), m_workers + 1) != 0)
+        return check;
+    const StreamFormat::Header before = header;
+    std::swap_ranges(headerBytes, headerBytes + got, repaired);
+    check = decode();
+    if (check == StreamFormat::HeaderCheck::Valid && header.repairable)
+        return check;
+    // Not a repairable file after all: it is read as it is.
+    std::copy(repaired, repaired + got, headerBytes);
+    header = before;
+    m_repairs.drop();
+    return decode();
+}
+
+// Derives the keys for `header` and compares the commitment: the commitment binds the file to
+// one key, so another key is refused here, by design, before any chunk is read. The computed
+// commitment is left in `header`.
+void CipherStream::unlock(StreamFormat::Header& header, const std::uint8_t* headerBytes,
+                          bool& keyed, bool& matched)
+{
+    const std::uint8_t* master = m_keys.masterKey(header, MasterKeyCache::Use::Decryption);
+    keyed = master != nullptr && m_cipher.setKey(master, StreamFormat::MasterKeySize, headerBytes,
+                                                 header.commitment.data());
+    matched =
+        keyed && sodium_memcmp(header.commitment.data(), headerBytes + StreamFormat::PrefixSize,
+                               StreamFormat::CommitmentSize) == 0;
 }
 
 EngineResult CipherStream::decrypt(int input, const std::function<int()>& openOutput,
@@ -115,32 +175,41 @@ EngineResult CipherStream::decrypt(int input, const std::function<int()>& openOu
     m_stop = DecryptionStop();
     m_stop.where = DecryptionStop::Where::Header;
     std::uint8_t headerBytes[HeaderSize];
+    m_repairs.open(input, system_calls());
     const long long got = PosixFile::readFull(input, headerBytes, HeaderSize, system_calls());
     if (got < 0)
         return EngineResult::ReadError;
     // The parameters are checked before any key derivation: a hostile header costs nothing.
     StreamFormat::Header header;
-    const auto check = got >= static_cast<long long>(StreamFormat::PrefixSize)
-                           ? StreamFormat::decodePrefix(headerBytes, header)
-                           : StreamFormat::HeaderCheck::Unreadable;
+    auto check = readHeader(headerBytes, got, header, false);
     if (check == StreamFormat::HeaderCheck::Retired)
         return EngineResult::RetiredFormat;
     if (got < static_cast<long long>(HeaderSize) || check != StreamFormat::HeaderCheck::Valid)
         return EngineResult::InvalidBlock;
-    const std::uint8_t* master = m_keys.masterKey(header, MasterKeyCache::Use::Decryption);
-    const bool keyed = master != nullptr && m_cipher.setKey(master, StreamFormat::MasterKeySize,
-                                                            headerBytes, header.commitment.data());
-    // The commitment binds the file to one key: another key is refused here, by design, before
-    // any chunk is read. Only then is the key derived for this file's salt worth keeping.
-    const bool matched =
-        keyed && sodium_memcmp(header.commitment.data(), headerBytes + StreamFormat::PrefixSize,
-                               StreamFormat::CommitmentSize) == 0;
+    bool keyed = false;
+    bool matched = false;
+    unlock(header, headerBytes, keyed, matched);
+    // A version byte garbled into the plain form's shows as a wrong key until repaired.
+    if (keyed && !matched && !header.repairable && m_repairs.candidate() &&
+        !m_repairs.headerChecked() &&
+        readHeader(headerBytes, got, header, true) == StreamFormat::HeaderCheck::Valid &&
+        header.repairable)
+        unlock(header, headerBytes, keyed, matched);
     m_keys.settle(header, matched);
     if (!keyed)
         return EngineResult::KeyDerivationFailed;
     m_stop.where = DecryptionStop::Where::Key;
     if (!matched)
         return EngineResult::InvalidBlock;
+    if (header.repairable) {
+        // Read from a pipe, the parity cannot be told from the stream.
+        if (!m_repairs.candidate())
+            return EngineResult::InvalidBlock;
+        if (m_repairs.checkRest(m_workers + 1) != 0)
+            return EngineResult::ReadError;
+    } else {
+        m_repairs.drop();
+    }
     m_cipher.setAssociatedData(headerBytes);
     const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;
     m_stop = DecryptionStop{DecryptionStop::Where::Chunk, 0, 0, false, recordSize};
@@ -150,6 +219,7 @@ EngineResult CipherStream::decrypt(int input, const std::function<int()>& openOu
     // The first chunk decides between "wrong key or not ours" and a damaged file, before any
     // output exists.
     const auto pass = makePass(input, recordSize, positionalOutput);
+    pass->setInputRepairs(m_repairs.inputRepairs());
     const ChunkPass::Record record = pass->next();
     if (record.length < 0)
         return EngineResult::ReadError;

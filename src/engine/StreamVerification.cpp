@@ -13,6 +13,7 @@ using StreamFormat::HeaderSize;
 EngineResult CipherStream::recorded(long long base, const std::function<EngineResult()>& pass)
 {
     m_recorded = Recorded();
+    m_parityWritten.reset();
     m_recording = true;
     const EngineResult code = pass();
     m_recording = false;
@@ -69,6 +70,10 @@ bool CipherStream::written_intact(int output)
         return false;
     const auto pass = makePass(output, recordLength, true);
     pass->setOutput(-1, recordLength);
+    // The parity of a repairable file follows what was recorded.
+    if (m_parityWritten != nullptr)
+        pass->setInputRepairs(
+            {m_recorded.base + static_cast<long long>(m_recorded.length), nullptr});
     if (pass->threads(m_workers) > m_written.threads())
         return false;
     const ChunkPass::Failure failure =
@@ -79,7 +84,8 @@ bool CipherStream::written_intact(int output)
             return m_written.matches(worker, number, record.data, length);
         });
     const int error = pass->finish();
-    return error == 0 && !failure.failed && pass->bytesWritten() == m_recorded.length;
+    return error == 0 && !failure.failed && pass->bytesWritten() == m_recorded.length &&
+           (m_parityWritten == nullptr || m_parityWritten->readsBack(m_workers + 1));
 }
 
 EngineResult CipherStream::verify_fd(int fd)
@@ -94,9 +100,11 @@ EngineResult CipherStream::verify_fd(int fd)
 CipherStream::Verdict CipherStream::verify_verdict(int fd)
 {
     using Kind = Verdict::Kind;
-    switch (verify_fd(fd)) {
+    const EngineResult result = verify_fd(fd);
+    const StreamRepairs::Summary repairs = m_repairs.summary();
+    switch (result) {
     case EngineResult::Success:
-        return {Kind::Intact, 0};
+        return {repairs.bytes > 0 ? Kind::RepairableDamage : Kind::Intact, 0};
     case EngineResult::RetiredFormat:
         return {Kind::RetiredFormat, 0};
     case EngineResult::KeyDerivationFailed:
@@ -111,5 +119,10 @@ CipherStream::Verdict CipherStream::verify_verdict(int fd)
         return {Kind::NotEncrypted, 0};
     if (m_stop.where == DecryptionStop::Where::Key)
         return {Kind::WrongKey, 0};
+    if (repairs.repairable) {
+        // The parity follows the stream, so the chunk is judged by where it lies alone.
+        const std::uint64_t at = HeaderSize + m_stop.counter * m_stop.recordSize;
+        return {repairs.unrepaired > 0 ? Kind::BeyondRepair : Kind::Damaged, at};
+    }
     return chunkVerdict(fd, m_stop, m_cipher, m_slots.front().data());
 }
