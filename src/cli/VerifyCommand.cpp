@@ -5,6 +5,7 @@
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "Messages.h"
+#include "RepairCommand.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
 #include "files/StrProc.h"
@@ -58,12 +59,6 @@ QString At(std::uint64_t offset)
     return QStringLiteral("byte ") + StrProc::NumberLocale().toString(qulonglong(offset));
 }
 
-QString RepairText(const StreamRepairs::Summary& repairs)
-{
-    return StrProc::NumberLocale().toString(qulonglong(repairs.bytes)) +
-           QStringLiteral(" bytes in %1 sectors").arg(repairs.sectors);
-}
-
 QString VerdictText(const FileCipher::Verdict& verdict, const StreamRepairs::Summary& repairs)
 {
     using Kind = FileCipher::Verdict::Kind;
@@ -91,7 +86,8 @@ QString VerdictText(const FileCipher::Verdict& verdict, const StreamRepairs::Sum
     case Kind::ReadFailed:
         return QStringLiteral("read error");
     case Kind::RepairableDamage:
-        return QStringLiteral("repairable damage: its parity mends ") + RepairText(repairs) +
+        return QStringLiteral("repairable damage: its parity mends ") +
+               RepairedText(repairs.bytes, repairs.sectors) +
                QStringLiteral("; zr7e-cli repair rewrites it whole");
     case Kind::BeyondRepair:
         return QStringLiteral("damaged beyond repair: the chunk at ") + At(verdict.offset) +

@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "OperationCommand.h"
 #include "RandomnessCommand.h"
+#include "RepairCommand.h"
 #include "RunCommand.h"
 #include "StopSignals.h"
 #include "TestCommand.h"
@@ -29,6 +30,9 @@ const char Help[] =
     "                 standard input to standard output\n"
     "  zr7e-cli verify [--files SPEC] [--subfolders] [--quiet] [key] PATH\n"
     "                 checks encrypted files with the key, writing nothing\n"
+    "  zr7e-cli repair FILE...\n"
+    "                 rewrites damaged repairable files whole from their parity\n"
+    "                 (no key needed)\n"
     "  zr7e-cli run OPERATION_FILE [key] [--yes] [--force] [--quiet]\n"
     "                 the saved setup of an operation file\n"
     "  zr7e-cli randomness [--subfolders] PATH [--files SPEC]\n"
@@ -48,6 +52,8 @@ const char Help[] =
     "  --in-place        output files are the input files\n"
     "  --to DIR          output folder (default: the input folder)\n"
     "  --as SPEC         output file specification (default \"*.*\")\n"
+    "  --repairable      encrypt with parity (about 7% more) that mends lost sectors\n"
+    "                    and garbled bytes; decryption recognises such files itself\n"
     "  --key-file FILE   key from a keyfile\n"
     "  --key-stdin       key typed on the first line of standard input\n"
     "  --yes             confirm the operation without asking\n"
@@ -126,6 +132,8 @@ int main(int argc, char* argv[])
         return RunRandomness(args);
     if (command == QLatin1String("verify"))
         return RunVerify(args);
+    if (command == QLatin1String("repair"))
+        return RunRepair(args);
     Messages::PrintUsageError(command.isEmpty() ? QStringLiteral("no command given.")
                                                 : QStringLiteral("unknown command ") + command);
     return ExitStatus::Refused;
