@@ -9,9 +9,10 @@ namespace {
 
 constexpr int DataShards = ReedSolomon::DataShards;
 constexpr int Shards = ReedSolomon::Shards;
-// Columns decoded one by one before the damaged shards are taken as known: a lost or garbled
-// sector puts its error in the same shard of every column.
-constexpr std::size_t SampleColumns = 8;
+// Columns decoded one by one before the damaged shards are taken as known.
+constexpr std::size_t SampleColumns = 32;
+// A run of zeros this long in a sector is taken for a lost sector, not for chance.
+constexpr std::size_t MinZeroRun = 64;
 
 using Codeword = std::array<std::uint8_t, Shards>;
 
@@ -71,22 +72,28 @@ bool decodeColumn(std::uint8_t* data, std::size_t shardSize, std::size_t column,
     return true;
 }
 
-// The shards in error in the first damaged columns, or nothing when one of them does not
-// decode or more shards are hit than the code can fill.
+// The shards in error in damaged columns that decode, spread over the group: lost or garbled
+// sectors put their errors in the same few shards of every column, scattered errors in ever
+// other ones. Nothing when they are more than the code can fill; a wrong guess is told by the
+// parity rows it leaves unused, and the columns it does not mend are decoded one by one.
 std::vector<int> likelyLostShards(const std::uint8_t* data, std::size_t shardSize,
                                   const std::vector<std::uint32_t>& damaged)
 {
     std::vector<int> lost;
-    for (std::size_t k = 0; k < std::min(SampleColumns, damaged.size()); ++k) {
+    const std::size_t step = std::max<std::size_t>(1, damaged.size() / SampleColumns);
+    std::size_t decoded = 0;
+    for (std::size_t k = 0; k < damaged.size() && decoded < SampleColumns; k += step) {
         Codeword word = gather(data, shardSize, damaged[k]);
         std::array<int, Shards> where{};
         const int count = ReedSolomon::code().decodeColumn(word.data(), {}, where.data());
         if (count < 0)
-            return {};
-        for (int i = 0; i < count; ++i)
-            if (std::find(lost.begin(), lost.end(), where[static_cast<std::size_t>(i)]) ==
-                lost.end())
-                lost.push_back(where[static_cast<std::size_t>(i)]);
+            continue;
+        ++decoded;
+        for (int i = 0; i < count; ++i) {
+            const int shard = where[static_cast<std::size_t>(i)];
+            if (std::find(lost.begin(), lost.end(), shard) == lost.end())
+                lost.push_back(shard);
+        }
     }
     std::sort(lost.begin(), lost.end());
     return lost.size() <= static_cast<std::size_t>(ReedSolomon::ParityShards) ? lost
@@ -94,7 +101,8 @@ std::vector<int> likelyLostShards(const std::uint8_t* data, std::size_t shardSiz
 }
 
 // Fills the likely lost shards whole, then decodes the columns that still disagree from their
-// damaged bytes with those shards as erasures (they held another error besides).
+// damaged bytes, with those shards as erasures (they held another error besides) or, scattered
+// errors being what the first columns showed, without.
 bool fillShards(std::uint8_t* data, std::size_t shardSize, const std::vector<int>& lost,
                 std::vector<std::uint8_t>& scratch)
 {
@@ -113,7 +121,9 @@ bool fillShards(std::uint8_t* data, std::size_t shardSize, const std::vector<int
     for (const std::uint32_t column : differingColumns(p, shardSize)) {
         for (std::size_t r = 0; r < Shards; ++r)
             data[r * shardSize + column] = damaged[r * shardSize + column];
-        if (!decodeColumn(data, shardSize, column, lost))
+        // Erasures that are not all lost leave room for fewer errors: errors alone may do.
+        if (!decodeColumn(data, shardSize, column, lost) &&
+            !decodeColumn(data, shardSize, column, {}))
             return false;
     }
     return true;
@@ -131,21 +141,62 @@ std::vector<std::uint32_t> GroupRepair::damagedColumns(const std::uint8_t* shard
 }
 
 bool GroupRepair::repair(std::uint8_t* shards, std::size_t shardSize, std::size_t length,
-                         const std::vector<std::uint32_t>& damaged,
+                         const std::vector<std::uint32_t>& damaged, const std::vector<int>& zeroed,
                          std::vector<std::uint8_t>& scratch)
 {
-    const std::vector<int> lost = likelyLostShards(shards, shardSize, damaged);
-    if (!lost.empty()) {
-        if (!fillShards(shards, shardSize, lost, scratch))
-            return false;
-    } else {
-        for (const std::uint32_t column : damaged)
-            if (!decodeColumn(shards, shardSize, column, {}))
+    const std::vector<std::uint8_t> original =
+        zeroed.empty() ? std::vector<std::uint8_t>()
+                       : std::vector<std::uint8_t>(shards, shards + Shards * shardSize);
+    const auto mended = [&](const std::vector<int>& lost) {
+        if (!lost.empty()) {
+            if (!fillShards(shards, shardSize, lost, scratch))
                 return false;
-    }
-    // A correction past the data, where only zeros can be, is a miscorrection.
-    if (std::any_of(shards + length, shards + DataShards * shardSize,
-                    [](std::uint8_t b) { return b != 0; }))
+        } else {
+            for (const std::uint32_t column : damaged)
+                if (!decodeColumn(shards, shardSize, column, {}))
+                    return false;
+        }
+        // A correction past the data, where only zeros can be, is a miscorrection.
+        if (std::any_of(shards + length, shards + DataShards * shardSize,
+                        [](std::uint8_t b) { return b != 0; }))
+            return false;
+        return damagedColumns(shards, shardSize, scratch).empty();
+    };
+    const std::vector<int> guessed = likelyLostShards(shards, shardSize, damaged);
+    if (mended(guessed))
+        return true;
+    // Zeroed sectors tell where up to 16 shards were lost, more than errors alone can show.
+    if (zeroed.empty() || zeroed == guessed ||
+        zeroed.size() > static_cast<std::size_t>(ReedSolomon::ParityShards))
         return false;
-    return damagedColumns(shards, shardSize, scratch).empty();
+    std::copy(original.begin(), original.end(), shards);
+    return mended(zeroed);
+}
+
+std::vector<int> GroupRepair::zeroedShards(const std::uint8_t* shards, std::size_t shardSize,
+                                           std::size_t length, std::uint64_t dataAt,
+                                           std::uint64_t parityAt, std::uint64_t sectorSize)
+{
+    std::vector<int> zeroed;
+    // The part of every aligned sector of the file that lies in [from, from + bytes), the
+    // shards from `first` on at `at` in the file.
+    const auto scan = [&](const std::uint8_t* from, std::size_t bytes, std::uint64_t at,
+                          int first) {
+        std::size_t i = 0;
+        while (i < bytes) {
+            const std::size_t end = static_cast<std::size_t>(std::min<std::uint64_t>(
+                bytes, (at + i) / sectorSize * sectorSize + sectorSize - at));
+            if (end - i >= MinZeroRun &&
+                std::all_of(from + i, from + end, [](std::uint8_t b) { return b == 0; }))
+                for (std::size_t shard = i / shardSize; shard <= (end - 1) / shardSize; ++shard)
+                    zeroed.push_back(first + static_cast<int>(shard));
+            i = end;
+        }
+    };
+    scan(shards, length, dataAt, 0);
+    scan(shards + DataShards * shardSize, ReedSolomon::ParityShards * shardSize, parityAt,
+         DataShards);
+    std::sort(zeroed.begin(), zeroed.end());
+    zeroed.erase(std::unique(zeroed.begin(), zeroed.end()), zeroed.end());
+    return zeroed;
 }

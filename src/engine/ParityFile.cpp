@@ -139,7 +139,10 @@ ParityFile::Damage ParityFile::check(std::size_t first, std::size_t end, unsigne
             return 0;
         std::uint8_t* repaired = damaged + Shards * s;
         std::copy_n(damaged, Shards * s, repaired);
-        if (!GroupRepair::repair(repaired, s, group.length, columns, scratch)) {
+        const std::vector<int> zeroed = GroupRepair::zeroedShards(
+            damaged, s, group.length, static_cast<std::uint64_t>(m_base) + group.start,
+            static_cast<std::uint64_t>(m_base) + group.parityAt, RepairLayout::SectorSize);
+        if (!GroupRepair::repair(repaired, s, group.length, columns, zeroed, scratch)) {
             ++unrepaired;
             return 0;
         }

@@ -201,13 +201,12 @@ EngineResult CipherStream::decrypt(int input, const std::function<int()>& openOu
     m_stop.where = DecryptionStop::Where::Key;
     if (!matched)
         return EngineResult::InvalidBlock;
-    if (header.repairable) {
-        // Read from a pipe, the parity cannot be told from the stream.
-        if (!m_repairs.candidate())
-            return EngineResult::InvalidBlock;
+    if (header.repairable && m_repairs.candidate()) {
         if (m_repairs.checkRest(m_workers + 1) != 0)
             return EngineResult::ReadError;
     } else {
+        // A repairable file cut short, or read from a pipe, has no parity to go by: its chunks
+        // are read on to the end of the file, and the parity fails as damage after them.
         m_repairs.drop();
     }
     m_cipher.setAssociatedData(headerBytes);
