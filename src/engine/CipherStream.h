@@ -127,6 +127,8 @@ private:
     [[nodiscard]] StreamFormat::HeaderCheck readHeader(std::uint8_t* headerBytes, long long got,
                                                        StreamFormat::Header& header,
                                                        bool repairNow);
+    [[nodiscard]] EngineResult openChunks(int input, const std::function<int()>& openOutput,
+                                          bool positionalOutput, std::size_t recordSize);
     void unlock(StreamFormat::Header& header, const std::uint8_t* headerBytes, bool& keyed,
                 bool& matched);
     // Runs `pass`, an encryption or decryption that writes from `base` on, while taking

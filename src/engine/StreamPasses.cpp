@@ -201,20 +201,58 @@ EngineResult CipherStream::decrypt(int input, const std::function<int()>& openOu
     m_stop.where = DecryptionStop::Where::Key;
     if (!matched)
         return EngineResult::InvalidBlock;
-    if (header.repairable && m_repairs.candidate()) {
-        if (m_repairs.checkRest(m_workers + 1) != 0)
-            return EngineResult::ReadError;
+    const bool repairable = header.repairable && m_repairs.candidate();
+    if (repairable) {
+        m_repairs.useLayout();
     } else {
         // A repairable file cut short, or read from a pipe, has no parity to go by: its chunks
         // are read on to the end of the file, and the parity fails as damage after them.
         m_repairs.drop();
     }
+    // A verification tells damage the parity mends wherever it lies, so it decodes every group
+    // first.
+    if (repairable && !openOutput && m_repairs.checkRest(m_workers + 1) != 0)
+        return EngineResult::ReadError;
     m_cipher.setAssociatedData(headerBytes);
     const std::size_t recordSize = (std::size_t{1} << header.chunkLog) + TagSize;
-    m_stop = DecryptionStop{DecryptionStop::Where::Chunk, 0, 0, false, recordSize};
     if (!ensureSlots(recordSize))
         return EngineResult::NotAllocated;
+    if (!repairable || m_repairs.restChecked())
+        return openChunks(input, openOutput, positionalOutput, recordSize);
 
+    // A decryption trusts the tags first: a chunk that authenticates as read is whole. Only
+    // when one fails is the parity decoded, and the chunks opened again over its repairs, into
+    // the same output from its start.
+    const long long inputAt = ::lseek(input, 0, SEEK_CUR);
+    int output = -1;
+    long long outputAt = -1;
+    const auto openOnce = [&]() -> int {
+        if (output < 0) {
+            output = openOutput();
+            outputAt = output >= 0 ? ::lseek(output, 0, SEEK_CUR) : -1;
+            return output;
+        }
+        return ::lseek(output, outputAt, SEEK_SET) == outputAt &&
+                       system_calls().ftruncate(output, outputAt) == 0
+                   ? output
+                   : -1;
+    };
+    EngineResult code = openChunks(input, openOnce, positionalOutput, recordSize);
+    if (code != EngineResult::InvalidBlock && code != EngineResult::InvalidBlockPartial)
+        return code;
+    if (m_repairs.checkRest(m_workers + 1) != 0 || !m_repairs.mended() ||
+        (output >= 0 && outputAt < 0) || ::lseek(input, inputAt, SEEK_SET) != inputAt)
+        return code;
+    return openChunks(input, openOnce, positionalOutput, recordSize);
+}
+
+// Opens the chunks that follow the header, as decrypt() says.
+EngineResult CipherStream::openChunks(int input, const std::function<int()>& openOutput,
+                                      bool positionalOutput, std::size_t recordSize)
+{
+    m_bytesDone = 0;
+    m_bytesWritten = 0;
+    m_stop = DecryptionStop{DecryptionStop::Where::Chunk, 0, 0, false, recordSize};
     // The first chunk decides between "wrong key or not ours" and a damaged file, before any
     // output exists.
     const auto pass = makePass(input, recordSize, positionalOutput);

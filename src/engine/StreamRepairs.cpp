@@ -35,7 +35,7 @@ int StreamRepairs::checkHeader(std::uint8_t* header, std::size_t length, unsigne
 
 int StreamRepairs::checkRest(unsigned threads)
 {
-    m_summary.repairable = true;
+    m_restChecked = true;
     return check(1, m_layout->groups(), threads);
 }
 

@@ -34,8 +34,14 @@ public:
     // Checks the first group and lays its repairs over the `length` bytes of `header` read from
     // the start: 0 or the errno of a failed read.
     [[nodiscard]] int checkHeader(std::uint8_t* header, std::size_t length, unsigned threads);
+    // The file is read as a repairable one: its stream ends where the layout says, and the
+    // repairs found so far are laid over it.
+    void useLayout() { m_summary.repairable = true; }
     // Checks every other group: 0 or the errno of a failed read.
     [[nodiscard]] int checkRest(unsigned threads);
+    bool restChecked() const { return m_restChecked; }
+    // Whether any byte was mended.
+    bool mended() const { return !m_patches.empty(); }
     // The file turned out not to be repairable: nothing is laid over it.
     void drop();
 
@@ -50,5 +56,6 @@ private:
     std::unique_ptr<ParityFile> m_parity;
     RepairPatches m_patches;
     bool m_headerChecked = false;
+    bool m_restChecked = false;
     Summary m_summary;
 };
