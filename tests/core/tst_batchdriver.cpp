@@ -39,6 +39,8 @@ private slots:
     void specialFiles();
     void workAheadOfTheKey_data();
     void workAheadOfTheKey();
+    void repairableFiles_data();
+    void repairableFiles();
 };
 
 namespace {
@@ -452,4 +454,30 @@ void TestBatchDriver::workAheadOfTheKey()
 }
 
 QTEST_GUILESS_MAIN(TestBatchDriver)
+void TestBatchDriver::repairableFiles_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<bool>("repairable");
+    QTest::addColumn<bool>("engineRepairable"); // the form the engine is told to write
+    QTest::newRow("plain encryption") << true << false << false;
+    QTest::newRow("repairable encryption") << true << true << true;
+    QTest::newRow("decryption, switch on: it writes no such form") << false << true << false;
+}
+
+// The batch tells the engine which form to write, whatever an earlier batch told it.
+void TestBatchDriver::repairableFiles()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(bool, repairable);
+    QFETCH(bool, engineRepairable);
+    BatchFixture f;
+    f.engine.set_repairable(!engineRepairable);
+    f.write(QStringLiteral("in/a.txt"), TestFiles::randomBytes(5000, 7));
+    f.setup.blnEncrypt = encrypt;
+    f.setup.blnRepairable = repairable;
+    f.Run(QStringLiteral("in"), QStringLiteral("*.*"), QStringLiteral("out"),
+          QStringLiteral("*.out"));
+    QCOMPARE(f.engine.repairable(), engineRepairable);
+}
+
 #include "tst_batchdriver.moc"
