@@ -107,6 +107,8 @@ BatchResult BatchDriver::Execute(const BatchRequest& request, Mode mode,
         const double start = secondsSinceMidnight();
         m_context.counters.pausedSeconds = 0;
         m_context.showPurgeWarning = true;
+        // Every batch sets the form: the engine is shared, and a decryption reads either.
+        m_ops.SetRepairable(request.encrypt && request.repairable);
         m_ops.FillExclusionList();
         FolderRoutine();
         elapsed = m_context.SecondsSince(start) - m_context.counters.pausedSeconds;

@@ -13,6 +13,7 @@ BatchRequest BatchRequest::Of(const Setup& setup)
     request.inPlace = setup.blnOutputFilesSame;
     request.subfolders = setup.blnSubdirectories;
     request.singleFile = setup.blnSingleFile;
+    request.repairable = setup.blnRepairable;
     request.minSizeForRandomness = setup.intMinFilesizeForRandomness;
     request.minRandomness = setup.dblMinZR7Randomness;
     return request;

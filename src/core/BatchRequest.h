@@ -23,6 +23,7 @@ struct BatchRequest
     bool inPlace = false;    // the output files are the input files
     bool subfolders = false; // every lower subfolder too
     bool singleFile = false; // the input specification is one picked file's name
+    bool repairable = false; // encryptions write repairable files (parity after the stream)
     int minSizeForRandomness = 256;
     double minRandomness = 0.89;
     // A run of the reliability test: no statistics, no Pause button, and the output names of

@@ -21,6 +21,15 @@ QString ReplacedFilesLine(qint64 replaced, bool single)
     return line + QStringLiteral(" already and will be replaced.");
 }
 
+// The line that tells an encryption writes repairable files; "" otherwise.
+QString RepairableLine(const Setup& setup)
+{
+    if (!setup.blnEncrypt || !setup.blnRepairable)
+        return {};
+    return QStringLiteral("\nThe encrypted files carry repair data (about 7% larger) that mends "
+                          "damaged sectors.");
+}
+
 } // namespace
 
 QString OperationDescription(const Setup& setup, qint64 count, qint64 replaced)
@@ -45,10 +54,12 @@ QString OperationDescription(const Setup& setup, qint64 count, qint64 replaced)
 
     if (setup.blnOutputFilesSame) {
         if (count == 1)
-            return text + QStringLiteral("The output file will have the same name as the input "
-                                         "file (so the input file will be overwritten)");
-        return text + QStringLiteral("The output files will have the same names as the input "
-                                     "files (so the input files will be overwritten)");
+            text += QStringLiteral("The output file will have the same name as the input file "
+                                   "(so the input file will be overwritten)");
+        else
+            text += QStringLiteral("The output files will have the same names as the input "
+                                   "files (so the input files will be overwritten)");
+        return text + RepairableLine(setup);
     }
     const bool single = count == 1 && !setup.blnSubdirectories;
     if (outputSpec != allFiles)
@@ -63,7 +74,7 @@ QString OperationDescription(const Setup& setup, qint64 count, qint64 replaced)
     else
         text += setup.blnSubdirectories ? QStringLiteral(" in the same folders")
                                         : QStringLiteral(" in the same folder");
-    return text + ReplacedFilesLine(replaced, single);
+    return text + ReplacedFilesLine(replaced, single) + RepairableLine(setup);
 }
 
 QString PerformOperationQuestion(bool encrypt)

@@ -202,12 +202,15 @@ bool OperationLaunch::CheckDiskSpace(const BatchRequest& request)
     m_result = m_driver.Measure(request);
     if (m_result.outcome == BatchOutcome::DuplicateOutputNames)
         return false;
-    const double needed = double(m_result.totalInputSize);
+    double needed = double(m_result.totalInputSize);
     if (needed == 0) {
         m_interaction.Tell(ErrorTitle, QStringLiteral("Total input filesize is 0 bytes."),
                            Interaction::Icon::Exclamation);
         return false;
     }
+    // A repairable file carries 16 bytes of parity for every 239 bytes of its stream.
+    if (request.encrypt && request.repairable)
+        needed += std::ceil(needed * 16 / 239);
     // The drive is the file system of the output folder; the folder names it.
     const QString drive = m_setup.strDirpath[Setup::Output];
     double available = 0;

@@ -14,6 +14,7 @@ void Setup::SetStartUpDefaults()
     strDirpath = {};
     strFilespec = {};
     blnSingleFile = false;
+    blnRepairable = false;
     dblMinZR7Randomness = 0.89;
     intMinFilesizeForRandomness = 256;
     intMinKeyLength = 16;
@@ -63,7 +64,7 @@ QString Setup::CutPath(int side) const
 KeptSetup Setup::Keep() const
 {
     return {blnEncrypt, blnConfirmFiles, blnOutputFilesSame, blnSubdirectories,
-            strDirpath, strFilespec,     blnSingleFile};
+            strDirpath, strFilespec,     blnSingleFile,      blnRepairable};
 }
 
 void Setup::Restore(const KeptSetup& kept)
@@ -75,6 +76,7 @@ void Setup::Restore(const KeptSetup& kept)
     strDirpath = kept.strDirpath;
     strFilespec = kept.strFilespec;
     blnSingleFile = kept.blnSingleFile;
+    blnRepairable = kept.blnRepairable;
 }
 
 QString VersionText()

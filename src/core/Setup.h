@@ -16,6 +16,7 @@ struct KeptSetup
     std::array<QString, 2> strDirpath;
     std::array<QString, 2> strFilespec;
     bool blnSingleFile = false;
+    bool blnRepairable = false;
 
     bool operator==(const KeptSetup&) const = default;
 };
@@ -47,6 +48,9 @@ public:
     // The input specification is the name of the one file the user picked, not a pattern, even
     // when that name holds "?" or "*".
     bool blnSingleFile = false;
+    // Encryptions write repairable files: parity after the sealed stream mends damaged sectors
+    // before anything is authenticated. Decryption tells the two forms apart by itself.
+    bool blnRepairable = false;
 
     QString strSpecifiedWord;    // program text 6
     QString strNotSpecifiedWord; // program text 7

@@ -112,6 +112,14 @@ void SetupEditor::SetSubdirectoriesOnly(bool included)
     m_setup.blnSubdirectories = included;
 }
 
+void SetupEditor::SetRepairable(bool repairable)
+{
+    m_setup.blnRepairable = repairable;
+    if (m_view)
+        m_view->RepairableChanged();
+    Changed();
+}
+
 void SetupEditor::ToggleOutputFilesSame()
 {
     SetOutputFilesSame(!m_setup.blnOutputFilesSame);
@@ -298,6 +306,7 @@ void SetupEditor::RestoreSetup()
     m_setup.blnConfirmFiles = kept.blnConfirmFiles;
     UseSides(kept.strDirpath, kept.strFilespec, kept.blnSingleFile);
     SetSwitches(kept.blnEncrypt, kept.blnOutputFilesSame, kept.blnSubdirectories);
+    SetRepairable(kept.blnRepairable);
     ClearKey();
     SetSetupFilename(label);
 }
@@ -307,6 +316,7 @@ void SetupEditor::ClearSetup()
     KeepSetup();
     UseSides({}, {});
     SetSwitches(true, false, false);
+    SetRepairable(false);
     ClearKey();
     SetSetupFilename(QString());
 }

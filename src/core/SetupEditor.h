@@ -47,6 +47,9 @@ public:
     // The subfolder switch alone, with no check of the input folder and the output side left
     // as it is: subfolders asked for with a separate output stay so, for the launch to refuse.
     void SetSubdirectoriesOnly(bool included);
+    // Whether encryptions write repairable files (see Setup::blnRepairable).
+    void SetRepairable(bool repairable);
+    void ToggleRepairable() { SetRepairable(!m_setup.blnRepairable); }
 
     // One file: its folder is the input folder, its name the input specification (a link is
     // the file it leads to).
@@ -76,8 +79,8 @@ public:
     void KeepSetup();
     // The kept switches and sides come back; the key becomes not specified.
     void RestoreSetup();
-    // Keeps the setup, then: encrypt, not in place, no subfolders, both sides empty, no key,
-    // no operation file.
+    // Keeps the setup, then: encrypt, not in place, no subfolders, plain (not repairable)
+    // files, both sides empty, no key, no operation file.
     void ClearSetup();
     void ClearKey();
     void SetSetupFilename(const QString& path);

@@ -14,6 +14,8 @@ public:
     // The subfolder row; `inputHasSubfolders` false says that there are none to include.
     virtual void SubdirectoriesChanged(bool inputHasSubfolders) = 0;
     virtual void OutputFilesSameChanged() = 0;
+    // Repairable files on or off: what the function line says of the files an encryption writes.
+    virtual void RepairableChanged() = 0;
     // A side's folder or file specification (0 input, 1 output): its summary and the hint line.
     virtual void SideChanged(int side) = 0;
     // The key in force changed to "not specified".

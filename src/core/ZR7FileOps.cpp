@@ -166,6 +166,11 @@ void ZR7FileOps::ForgetKeys()
     m_engine.operation_initialization({}, 0, 0, 0); // overwrites the engine's copy of the key
 }
 
+void ZR7FileOps::SetRepairable(bool repairable)
+{
+    m_engine.set_repairable(repairable);
+}
+
 FileResult ZR7FileOps::InPlaceGuard(const QString& path, const KeyRecord& key, bool inPlace) const
 {
     // Only a file that exists can be the program or the keyfile: a new output is looked up once.

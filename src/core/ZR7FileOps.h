@@ -73,6 +73,8 @@ public:
     // Wipes the batch key, the engine's copy and every derived key: the batch was declined,
     // stopped or is over.
     void ForgetKeys();
+    // Whether the encryptions that follow write repairable files (FileCipher::set_repairable).
+    void SetRepairable(bool repairable);
 
     // One whole file: the guards, then for a new output one engine pass from the locked input;
     // in place the engine pass into a result file beside it, its proof on disk, `beforePurge`

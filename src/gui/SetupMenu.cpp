@@ -27,12 +27,15 @@ void SetupMenu::CreatePanels()
                                    QT_TRANSLATE_NOOP("SetupPanel", "Save setup"),
                                    QT_TRANSLATE_NOOP("SetupPanel", "Clear setup"),
                                    QT_TRANSLATE_NOOP("SetupPanel", "Restore setup"),
+                                   "", // the switch's state, from ShowRepairable
                                    QT_TRANSLATE_NOOP("SetupPanel", "Not now")});
     cmdLoadSetup = fraSetupMenu->button(0);
     cmdSaveSetup = fraSetupMenu->button(1);
     cmdClearSetup = fraSetupMenu->button(2);
     cmdRestoreSetup = fraSetupMenu->button(3);
-    cmdKeepSetup = fraSetupMenu->button(4);
+    cmdRepairable = fraSetupMenu->button(4);
+    cmdKeepSetup = fraSetupMenu->button(5);
+    ShowRepairable();
     picSaveSetup = new SetupPanel(parent, QStringLiteral("picSaveSetup"),
                                   {QT_TRANSLATE_NOOP("SetupPanel", "Save setup for next run"),
                                    QT_TRANSLATE_NOOP("SetupPanel", "Save setup as operation file"),
@@ -57,6 +60,9 @@ void SetupMenu::Describe()
     cmdRestoreSetup->setAccessibleDescription(
         tr("Give back the setup kept at start-up, at the last load or before "
            "\"Clear setup\"."));
+    cmdRepairable->setAccessibleDescription(
+        tr("Switch on or off: encryptions write files with repair data (about 7% larger) that "
+           "mends damaged sectors."));
     cmdKeepSetup->setAccessibleDescription(notNow);
     cmdSaveSetupForNextRun->setAccessibleDescription(
         tr("The program starts with this setup the next time."));
@@ -80,6 +86,10 @@ void SetupMenu::Connect()
         m_commands.Restore();
         Close();
     });
+    on(cmdRepairable, [this] {
+        m_commands.ToggleRepairable();
+        Close();
+    });
     on(cmdKeepSetup, [this] { Close(); });
     on(cmdSaveSetupForNextRun, [this] {
         m_commands.SaveForNextRun();
@@ -91,8 +101,17 @@ void SetupMenu::Connect()
 
 void SetupMenu::cmdSetup_Click()
 {
-    if (!m_window.ClickGuard())
-        ShowPanel(fraSetupMenu);
+    if (m_window.ClickGuard())
+        return;
+    ShowRepairable();
+    ShowPanel(fraSetupMenu);
+}
+
+void SetupMenu::ShowRepairable()
+{
+    // The switch shows its state as the summary shows the others: Yes or No.
+    cmdRepairable->setText(m_commands.Repairable() ? tr("Repairable files: Yes")
+                                                   : tr("Repairable files: No"));
 }
 
 void SetupMenu::ShowPanel(SetupPanel* panel)

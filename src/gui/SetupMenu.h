@@ -8,9 +8,9 @@ class SetupCommands;
 class SetupPanel;
 class SummaryLines;
 
-// The main window's "Setup": a submenu (Load, Save, Clear, Restore, Not now) over the Setup
-// button's row, and for Save a second panel (for the next run, as an operation file, Not
-// now). While either is open the window's commands wait.
+// The main window's "Setup": a submenu (Load, Save, Clear, Restore, Repairable files, Not now)
+// over the Setup button's row, and for Save a second panel (for the next run, as an operation file,
+// Not now). While either is open the window's commands wait.
 class SetupMenu
 {
     Q_DECLARE_TR_FUNCTIONS(SetupMenu)
@@ -30,6 +30,7 @@ public:
     QPushButton* cmdSaveSetup = nullptr;
     QPushButton* cmdClearSetup = nullptr;
     QPushButton* cmdRestoreSetup = nullptr;
+    QPushButton* cmdRepairable = nullptr;
     QPushButton* cmdKeepSetup = nullptr;
     QPushButton* cmdSaveSetupForNextRun = nullptr;
     QPushButton* cmdSaveSetupAsOperationFile = nullptr;
@@ -40,6 +41,7 @@ private:
     void Describe();
     void Connect();
     void ShowPanel(SetupPanel* panel);
+    void ShowRepairable();
     void Close();
     void cmdLoadSetup_Click();
     void cmdSaveSetupAsOperationFile_Click();

@@ -7,8 +7,8 @@
 class QPushButton;
 
 // A column of buttons over the main window, like the key panel: the Setup button's submenu
-// (Load, Save, Clear, Restore, Not now) or its save panel (for the next run, as an operation
-// file, Not now). The last button is the one that Escape presses.
+// (Load, Save, Clear, Restore, Repairable files, Not now) or its save panel (for the next run, as
+// an operation file, Not now). The last button is the one that Escape presses.
 class SetupPanel : public CommandPanel
 {
     Q_OBJECT
@@ -21,8 +21,8 @@ public:
     // The buttons, top to bottom.
     QPushButton* button(int index) const;
 
-    // A little lower than the commands' buttons, so that the five of the submenu fit under the
-    // summary's last line.
+    // Lower than the commands' buttons, so that the six of the submenu fit between the key line
+    // and the window's foot.
     static constexpr int ButtonWidth = 3000;
-    static constexpr int ButtonHeight = 345;
+    static constexpr int ButtonHeight = 285;
 };

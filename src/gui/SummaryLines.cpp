@@ -99,7 +99,11 @@ void SummaryLines::FunctionChanged()
         return tr(TxtEncDec(QString::fromLatin1(english), encrypt).toLatin1().constData());
     };
     lblFunction->setText(word("Encryption"));
-    lblFunction2->setText(QLatin1Char('(') + word("Encrypt") + tr(" the input files.)"));
+    // Repairable files concern only what an encryption writes.
+    const bool repairable = encrypt && m_editor.setup().blnRepairable;
+    lblFunction2->setText(
+        QLatin1Char('(') + word("Encrypt") +
+        (repairable ? tr(" the input files as repairable files.)") : tr(" the input files.)")));
     m_keyCommand.setText(word("Encryption") + tr(" &key"));
     RefreshHintLine();
 }

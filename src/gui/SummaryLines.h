@@ -42,6 +42,7 @@ public:
     void FunctionChanged() override;
     void SubdirectoriesChanged(bool inputHasSubfolders) override;
     void OutputFilesSameChanged() override;
+    void RepairableChanged() override { FunctionChanged(); }
     void SideChanged(int side) override { RefreshSide(side); }
     void KeyCleared() override;
     void SetupFilenameChanged(const QString& path) override;

@@ -113,9 +113,13 @@ bool WriteOperationFile(const QString& path, const Setup& setup, const QStringLi
             text += QuotedLine(*string);
         }
     }
-    // A tenth line marks an input specification that is a picked file's name. Files without
-    // it, and programs that read nine lines, take the specification as before.
-    if (saved.blnSingleFile)
+    // A tenth line marks an input specification that is a picked file's name, an eleventh
+    // repairable files; the tenth stands (" 0 ") wherever the eleventh does. Each is written only
+    // when its switch is on, so that a setup without them saves as it always did, and programs
+    // that read nine or ten lines stop before what they do not know.
+    if (saved.blnSingleFile || saved.blnRepairable)
+        text += (saved.blnSingleFile ? " 1 " : " 0 ") + QByteArray(LineEnd);
+    if (saved.blnRepairable)
         text += QByteArray(" 1 ") + LineEnd;
     return ReplaceFile(path, text, inUse);
 }
@@ -136,8 +140,9 @@ bool ReadOperationFile(const QString& path, OperationFileContents& contents)
         if (!ReadQuoted(file, saved.strDirpath[side]) || !ReadQuoted(file, saved.strFilespec[side]))
             return false;
     }
-    // Optional: without it (or with anything else there) the switch stays off.
-    ReadSwitch(file, saved.blnSingleFile);
+    // Optional: without them (or with anything else there) the switches stay off.
+    if (ReadSwitch(file, saved.blnSingleFile))
+        ReadSwitch(file, saved.blnRepairable);
     read.versionText = QString::fromUtf8(version);
     contents = read;
     return true;

@@ -48,6 +48,7 @@ bool SetupCommands::Apply(const QString& path)
     // The folders first: the subfolder switch looks at the input folder it will apply to.
     m_editor.UseSides(saved.strDirpath, saved.strFilespec, saved.blnSingleFile);
     m_editor.SetSwitches(saved.blnEncrypt, saved.blnOutputFilesSame, saved.blnSubdirectories);
+    m_editor.SetRepairable(saved.blnRepairable);
     return true;
 }
 
@@ -115,6 +116,16 @@ void SetupCommands::Clear()
 void SetupCommands::Restore()
 {
     m_editor.RestoreSetup();
+}
+
+void SetupCommands::ToggleRepairable()
+{
+    m_editor.ToggleRepairable();
+}
+
+bool SetupCommands::Repairable() const
+{
+    return m_editor.setup().blnRepairable;
 }
 
 void SetupCommands::LoadAtStartUp()

@@ -7,9 +7,10 @@ class Interaction;
 class SetupEditor;
 
 // The commands of the Setup button: load, save for the next run, save as an operation file,
-// clear and restore, and the load of the default operation file at start-up. The window asks
-// for the file names and shows the menus; an empty path means the user cancelled the file
-// dialog, and then nothing happens. Messages go through the interaction.
+// clear and restore, repairable files on or off, and the load of the default operation file at
+// start-up. The window asks for the file names and shows the menus; an empty path means the
+// user cancelled the file dialog, and then nothing happens. Messages go through the
+// interaction.
 class SetupCommands
 {
 public:
@@ -28,6 +29,9 @@ public:
     bool SaveAs(const QString& typed);
     void Clear();
     void Restore();
+    // "Repairable files": encryptions write repairable files from now on, or no longer.
+    void ToggleRepairable();
+    bool Repairable() const;
     // Start-up: the default operation file, when there is one that can be read, brings its
     // switches and sides; without it the switches take their start values. Either way the
     // switches' labels and both summaries are shown, and the setup is kept.

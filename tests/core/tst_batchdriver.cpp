@@ -1,6 +1,7 @@
 #include "BatchFixture.h"
 #include "TestFiles.h"
 #include "core/ReportView.h"
+#include "engine/RepairLayout.h"
 #include "keys/ZR7KeyFrom.h"
 #include "support/SizeText.h"
 
@@ -39,6 +40,8 @@ private slots:
     void specialFiles();
     void workAheadOfTheKey_data();
     void workAheadOfTheKey();
+    void repairableFiles_data();
+    void repairableFiles();
 };
 
 namespace {
@@ -452,4 +455,40 @@ void TestBatchDriver::workAheadOfTheKey()
 }
 
 QTEST_GUILESS_MAIN(TestBatchDriver)
+void TestBatchDriver::repairableFiles_data()
+{
+    QTest::addColumn<bool>("encrypt");
+    QTest::addColumn<bool>("repairable");
+    QTest::addColumn<bool>("engineRepairable"); // the form the engine is told to write
+    QTest::newRow("plain encryption") << true << false << false;
+    QTest::newRow("repairable encryption") << true << true << true;
+    QTest::newRow("decryption, switch on: it writes no such form") << false << true << false;
+}
+
+// The batch tells the engine which form to write, whatever an earlier batch told it; a
+// repairable file is the plain one followed by its parity, and decrypts to the same bytes.
+void TestBatchDriver::repairableFiles()
+{
+    QFETCH(bool, encrypt);
+    QFETCH(bool, repairable);
+    QFETCH(bool, engineRepairable);
+    BatchFixture f;
+    const QByteArray plain = TestFiles::randomBytes(5000, 7);
+    f.write(QStringLiteral("in/a.txt"), plain);
+    f.Run(QStringLiteral("in"), QStringLiteral("*.*"), QStringLiteral("plain"),
+          QStringLiteral("*.out"));
+    const qint64 plainSize = QFileInfo(f.path(QStringLiteral("plain/a.out"))).size();
+    f.engine.set_repairable(!engineRepairable);
+    f.setup.blnEncrypt = encrypt;
+    f.setup.blnRepairable = repairable;
+    f.Run(encrypt ? QStringLiteral("in") : QStringLiteral("plain"), QStringLiteral("*.*"),
+          QStringLiteral("out"), QStringLiteral("*.out"));
+    QCOMPARE(f.engine.repairable(), engineRepairable);
+    if (!encrypt)
+        return;
+    QCOMPARE(QFileInfo(f.path(QStringLiteral("out/a.out"))).size(),
+             qint64(repairable ? RepairLayout(quint64(plainSize)).fileSize() : plainSize));
+    QCOMPARE(f.decrypted(QStringLiteral("out/a.out")), plain);
+}
+
 #include "tst_batchdriver.moc"

@@ -189,13 +189,18 @@ void TestOperationLaunch::diskSpace_data()
     QTest::addColumn<qint64>("inputBytes");
     QTest::addColumn<double>("freeBytes");
     QTest::addColumn<QString>("message"); // "" when the batch runs
-    QTest::newRow("enough") << qint64(2048) << 2048.0 << QString();
+    QTest::addColumn<bool>("repairable");
+    QTest::newRow("enough") << qint64(2048) << 2048.0 << QString() << false;
     QTest::newRow("KB") << qint64(900 * 1024 + 5) << 700 * 1024.0
-                        << "is 900 KB, but there is only 700 KB available.";
+                        << "is 900 KB, but there is only 700 KB available." << false;
     QTest::newRow("MB") << qint64(3 * 1024 * 1024 + 1) << 1536 * 1024.0
-                        << "is 3 MB, but there is only 1.5 MB available.";
+                        << "is 3 MB, but there is only 1.5 MB available." << false;
     QTest::newRow("free space rounded")
-        << qint64(1025) << 512.0 << "is 1 KB, but there is only 1 KB available.";
+        << qint64(1025) << 512.0 << "is 1 KB, but there is only 1 KB available." << false;
+    QTest::newRow("plain files fit") << qint64(239 * 1024) << 250 * 1024.0 << QString() << false;
+    QTest::newRow("repairable files with their parity do not")
+        << qint64(239 * 1024) << 250 * 1024.0 << "is 255 KB, but there is only 250 KB available."
+        << true;
 }
 
 void TestOperationLaunch::diskSpace()
@@ -203,7 +208,9 @@ void TestOperationLaunch::diskSpace()
     QFETCH(qint64, inputBytes);
     QFETCH(double, freeBytes);
     QFETCH(QString, message);
+    QFETCH(bool, repairable);
     Launch l;
+    l.f.setup.blnRepairable = repairable;
     l.f.write(QStringLiteral("in/a.txt"), QByteArray(inputBytes, 'a'));
     l.launch.freeSpace = [&](const QString& path, double& available) {
         available = freeBytes;
@@ -408,6 +415,13 @@ void TestOperationLaunch::description()
     setup.strDirpath = {QStringLiteral("/docs/"), outputFolder};
     setup.strFilespec = {inputSpec, outputSpec};
     QCOMPARE(OperationDescription(setup, count), text);
+    // Repairable files add a line to an encryption's description, never to a decryption's.
+    setup.blnRepairable = true;
+    QCOMPARE(OperationDescription(setup, count),
+             text + "\nThe encrypted files carry repair data (about 7% larger) that mends damaged "
+                    "sectors.");
+    setup.blnEncrypt = false;
+    QVERIFY(!OperationDescription(setup, count).contains(QStringLiteral("repair")));
 }
 
 void TestOperationLaunch::replacedOutputFiles_data()

@@ -38,6 +38,7 @@ struct RecordingView : SetupView
     void FunctionChanged() override { calls << "function"; }
     void SubdirectoriesChanged(bool has) override { calls << (has ? "subfolders" : "none"); }
     void OutputFilesSameChanged() override { calls << "same"; }
+    void RepairableChanged() override { calls << "repairable"; }
     void SideChanged(int side) override { calls << QStringLiteral("side%1").arg(side); }
     void KeyCleared() override { calls << "key"; }
     void SetupFilenameChanged(const QString& path) override { filename = path; }
@@ -182,6 +183,7 @@ void TestSetupEditor::clearThenRestore()
     const QString folder = s_dir->filePath(QStringLiteral("flat/"));
     editor.UseSides({folder, s_dir->path() + "/out/"}, {"a?.txt", "*.enc"}, true);
     editor.SetSwitches(false, false, false);
+    editor.SetRepairable(true);
     editor.key().strKey = "A KEY OF SIXTEEN+";
     editor.key().intKeySource = KeyRecord::Keyboard;
     const KeptSetup before = editor.setup().Keep();

@@ -355,6 +355,13 @@ void tst_frmmain::setupSavedForNextRunComesBack()
     QCOMPARE(m_window->setup().Keep(), expected);
     QCOMPARE(Widgets(*m_window).lblSetupFilename->text(), saved);
     QVERIFY(Widgets(*m_window).lblSetupFilename->isVisible());
+
+    // "Repairable files" changes the setup: the menu closes and the file's name goes.
+    QTest::qWait(1100); // the click guard of the file dialog
+    QTest::mouseClick(Widgets(*m_window).cmdSetup, Qt::LeftButton);
+    QTest::mouseClick(m_window->setupMenu().cmdRepairable, Qt::LeftButton);
+    QVERIFY(m_window->setup().blnRepairable && Widgets(*m_window).fraMenu->isEnabled());
+    QCOMPARE(Widgets(*m_window).lblSetupFilename->text(), QString());
     QFile::remove(saved);
 }
 

@@ -33,7 +33,7 @@ private:
 namespace {
 
 // Switch bits: 1 encrypt, 2 confirm files, 4 output files same, 8 subfolders, 16 single file
-// (a picked name). Sides: input
+// (a picked name), 32 repairable files. Sides: input
 // folder, input files, output folder, output files.
 Setup MakeSetup(int switches, const QStringList& sides)
 {
@@ -43,6 +43,7 @@ Setup MakeSetup(int switches, const QStringList& sides)
     setup.blnOutputFilesSame = switches & 4;
     setup.blnSubdirectories = switches & 8;
     setup.blnSingleFile = switches & 16;
+    setup.blnRepairable = switches & 32;
     setup.strDirpath = {sides[0], sides[2]};
     setup.strFilespec = {sides[1], sides[3]};
     return setup;
@@ -63,6 +64,10 @@ void tst_operationfile::writesNineLines()
     QCOMPARE(TestFiles::read(path),
              VersionText().toUtf8() +
                  "\r\n 0 \r\n 1 \r\n 1 \r\n 1 \r\n\"/a/\"\r\n\"\"\r\n\"\"\r\n\"\"\r\n");
+    // Repairable files add an eleventh line, with the tenth before it whether or not it is on.
+    QVERIFY(WriteOperationFile(path, MakeSetup(1 | 32, Example)));
+    QCOMPARE(TestFiles::read(path),
+             VersionText().toUtf8() + "\r\n" + ExampleLines + "\"*.enc\"\r\n 0 \r\n 1 \r\n");
 }
 
 void tst_operationfile::roundTrip_data()
@@ -77,6 +82,7 @@ void tst_operationfile::roundTrip_data()
         << 15 << QStringList{" /lead/ ", "\t*.*\t", "/trail\r/", " "};
     QTest::newRow("empty") << 4 << QStringList{"", "", "", ""};
     QTest::newRow("picked name") << 16 + 4 << QStringList{"/a/", "q?.txt", "/a/", "q?.txt"};
+    QTest::newRow("repairable") << 32 + 1 << Example;
 }
 
 void tst_operationfile::roundTrip()
@@ -96,26 +102,32 @@ void tst_operationfile::read_data()
 {
     QTest::addColumn<QByteArray>("text"); // a null array: no file
     QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("optional"); // the switch bits of the optional lines read
     const QByteArray nine = "9.92\r\n" + ExampleLines + "\"*.enc\"\r\n";
-    QTest::newRow("nine lines") << nine << true;
+    QTest::newRow("nine lines") << nine << true << 0;
     QTest::newRow("LF line ends, none at the end")
-        << QByteArray(nine).replace("\r\n", "\n").chopped(1) << true;
-    QTest::newRow("more lines") << nine + "\"later\"\r\n" << true;
-    QTest::newRow("missing file") << QByteArray() << false;
-    QTest::newRow("empty file") << QByteArray("") << false;
-    QTest::newRow("eight lines") << "9.92\r\n" + ExampleLines << false;
-    QTest::newRow("switch not a number") << QByteArray(nine).replace(" 1 ", " x ") << false;
-    QTest::newRow("switch 2") << QByteArray(nine).replace(" 1 ", " 2 ") << false;
-    QTest::newRow("switch -1") << QByteArray(nine).replace(" 1 ", "-1") << false;
-    QTest::newRow("string without quotes") << QByteArray(nine).replace("\"/a/\"", "/a/") << false;
+        << QByteArray(nine).replace("\r\n", "\n").chopped(1) << true << 0;
+    QTest::newRow("more lines") << nine + "\"later\"\r\n" << true << 0;
+    QTest::newRow("single file, written before repairable files") << nine + " 1 \r\n" << true << 16;
+    QTest::newRow("repairable") << nine + " 0 \r\n 1 \r\n" << true << 32;
+    QTest::newRow("repairable, single file") << nine + " 1 \n 1" << true << 16 + 32;
+    QTest::newRow("missing file") << QByteArray() << false << 0;
+    QTest::newRow("empty file") << QByteArray("") << false << 0;
+    QTest::newRow("eight lines") << "9.92\r\n" + ExampleLines << false << 0;
+    QTest::newRow("switch not a number") << QByteArray(nine).replace(" 1 ", " x ") << false << 0;
+    QTest::newRow("switch 2") << QByteArray(nine).replace(" 1 ", " 2 ") << false << 0;
+    QTest::newRow("switch -1") << QByteArray(nine).replace(" 1 ", "-1") << false << 0;
+    QTest::newRow("string without quotes")
+        << QByteArray(nine).replace("\"/a/\"", "/a/") << false << 0;
     QTest::newRow("line too long")
-        << QByteArray(nine).replace("/a/", QByteArray(20000, 'a')) << false;
+        << QByteArray(nine).replace("/a/", QByteArray(20000, 'a')) << false << 0;
 }
 
 void tst_operationfile::read()
 {
     QFETCH(QByteArray, text);
     QFETCH(bool, accepted);
+    QFETCH(int, optional);
     const QString path = m_dir.filePath(QStringLiteral("read.opn"));
     QFile::remove(path);
     if (!text.isNull())
@@ -124,7 +136,7 @@ void tst_operationfile::read()
                                    MakeSetup(0, {"/x/", "", "", ""}).Keep()};
     const OperationFileContents before = contents;
     QCOMPARE(ReadOperationFile(path, contents), accepted);
-    QCOMPARE(contents.saved, accepted ? MakeSetup(1, Example).Keep() : before.saved);
+    QCOMPARE(contents.saved, accepted ? MakeSetup(1 | optional, Example).Keep() : before.saved);
     QCOMPARE(contents.versionText, accepted ? QStringLiteral("9.92") : before.versionText);
 }
 

@@ -34,14 +34,15 @@ private:
     {
         return name.isEmpty() ? name : m_dir->filePath(name);
     }
-    // Encrypt, or decrypt in place with subfolders; input folder "a" (which has a subfolder).
-    // Returns the setup now in force.
+    // Encrypt to repairable files, or decrypt in place with subfolders; input folder "a" (which
+    // has a subfolder). Returns the setup now in force.
     KeptSetup Use(bool encrypt)
     {
         const QString a = path(QStringLiteral("a/"));
         m_editor->UseSides({a, encrypt ? path(QStringLiteral("b/")) : a},
                            {QStringLiteral("*.txt"), encrypt ? QStringLiteral("*.enc") : "*.txt"});
         m_editor->SetSwitches(encrypt, !encrypt, !encrypt);
+        m_editor->SetRepairable(encrypt);
         return m_editor->setup().Keep();
     }
     std::unique_ptr<QTemporaryDir> m_dir;
