@@ -8,7 +8,9 @@ _zr7e_cli_options()
 {
     local key='--key-file --key-stdin'
     case $1 in
-    encrypt | decrypt)
+    encrypt)
+        echo "--files --subfolders --in-place --to --as --repairable $key --yes --force --quiet" ;;
+    decrypt)
         echo "--files --subfolders --in-place --to --as $key --yes --force --quiet" ;;
     verify) echo "--files --subfolders --quiet $key" ;;
     run) echo "$key --yes --force --quiet" ;;
@@ -52,8 +54,8 @@ _zr7e_cli()
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
         else
-            COMPREPLY=($(compgen -W 'encrypt decrypt verify run randomness test checksum
-                newkey' -- "$cur"))
+            COMPREPLY=($(compgen -W 'encrypt decrypt verify repair run randomness test
+                checksum newkey' -- "$cur"))
         fi
         return
     fi
@@ -81,7 +83,7 @@ _zr7e_cli()
     fi
 
     case $command in
-    encrypt | decrypt | verify | randomness | newkey) _zr7e_cli_paths '' ;;
+    encrypt | decrypt | verify | repair | randomness | newkey) _zr7e_cli_paths '' ;;
     run) _zr7e_cli_paths opn ;;
     test) _zr7e_cli_paths -d ;;
     esac

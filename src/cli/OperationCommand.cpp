@@ -36,6 +36,7 @@ struct Options
     QString as;
     bool subfolders = false;
     bool inPlace = false;
+    bool repairable = false;
     RunChoices choices;
 };
 
@@ -57,6 +58,8 @@ bool ParseOptions(QStringList args, Options& options, QString& error)
             options.subfolders = true;
         } else if (arg == QLatin1String("--in-place")) {
             options.inPlace = true;
+        } else if (arg == QLatin1String("--repairable")) {
+            options.repairable = true;
         } else if (TakeRunChoice(arg, options.choices)) {
             // taken: one of the options of every operation
         } else if (CommandLine::IsOption(arg) || !options.path.isEmpty()) {
@@ -120,6 +123,11 @@ bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QStri
         error = QStringLiteral("--files and --subfolders need a folder, not a file.");
         return false;
     }
+    if (options.repairable && !encrypt) {
+        error = QStringLiteral("--repairable is for encrypt: decrypt recognises repairable files "
+                               "by itself.");
+        return false;
+    }
     const bool inPlace = options.inPlace || (options.to.isEmpty() && options.as.isEmpty());
     std::array<QString, 2> folders;
     std::array<QString, 2> specs;
@@ -139,6 +147,7 @@ bool BuildSetup(const Options& options, bool encrypt, SetupEditor& editor, QStri
     }
     editor.UseSides(folders, specs, single);
     editor.SetSwitches(encrypt, inPlace, options.subfolders && inPlace);
+    editor.SetRepairable(options.repairable);
     // Subfolders with a separate output are left for the launch to refuse with its message,
     // rather than quietly turned into an operation in place.
     if (options.subfolders && !inPlace)

@@ -3,13 +3,11 @@
 #include "CommandLine.h"
 #include "ExitStatus.h"
 #include "Messages.h"
+#include "core/FileResultText.h"
 #include "files/NameBytes.h"
-#include "files/StrProc.h"
-#include "support/SizeText.h"
 #include "storage/FileRepair.h"
 
 #include <QFile>
-#include <QLocale>
 
 #include <cstdio>
 #include <thread>
@@ -23,7 +21,8 @@ QString ResultText(const FileRepair::Result& result)
         result.error != 0 ? QStringLiteral(": ") + qt_error_string(result.error) : QString();
     switch (result.outcome) {
     case Outcome::Repaired:
-        return QStringLiteral("repaired: ") + RepairedText(result.bytes, result.sectors) +
+        return QStringLiteral("repaired: ") +
+               FileResultText::RepairedText(result.bytes, result.sectors) +
                QStringLiteral(" mended");
     case Outcome::Intact:
         return QStringLiteral("intact: nothing to repair");
@@ -46,14 +45,6 @@ QString ResultText(const FileRepair::Result& result)
 }
 
 } // namespace
-
-QString RepairedText(std::uint64_t bytes, std::uint64_t sectors)
-{
-    const QLocale numbers = StrProc::NumberLocale();
-    return numbers.toString(qulonglong(bytes)) + QStringLiteral(" bytes in ") +
-           numbers.toString(qulonglong(sectors)) +
-           (sectors == 1 ? QStringLiteral(" sector") : QStringLiteral(" sectors"));
-}
 
 int RunRepair(QStringList args)
 {

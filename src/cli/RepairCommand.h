@@ -9,6 +9,3 @@
 // mends, without a key. One line per file says what was repaired, or why nothing was written.
 // Exit status 0 when every file is intact or was repaired.
 int RunRepair(QStringList args);
-
-// "4,096 bytes in 1 sectors": what a repair mended, for the report lines of repair and verify.
-QString RepairedText(std::uint64_t bytes, std::uint64_t sectors);

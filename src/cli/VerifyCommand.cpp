@@ -5,7 +5,7 @@
 #include "EngineWithKey.h"
 #include "ExitStatus.h"
 #include "Messages.h"
-#include "RepairCommand.h"
+#include "core/FileResultText.h"
 #include "files/FolderWalk.h"
 #include "files/NameBytes.h"
 #include "files/StrProc.h"
@@ -87,7 +87,7 @@ QString VerdictText(const FileCipher::Verdict& verdict, const StreamRepairs::Sum
         return QStringLiteral("read error");
     case Kind::RepairableDamage:
         return QStringLiteral("repairable damage: its parity mends ") +
-               RepairedText(repairs.bytes, repairs.sectors) +
+               FileResultText::RepairedText(repairs.bytes, repairs.sectors) +
                QStringLiteral("; zr7e-cli repair rewrites it whole");
     case Kind::BeyondRepair:
         return QStringLiteral("damaged beyond repair: the chunk at ") + At(verdict.offset) +

@@ -190,6 +190,12 @@ void FileOperation::ReportResult(FileResult result, const QString& inputPath,
         if (inputPath != outputPath)
             text += NameBytes::Shown(outputName) + QStringLiteral("  ");
         text += Bytes(c.ops.OutputSize(inputPath, outputPath, listed));
+        // A repairable file decrypts whole after its parity mended it: the user learns that its
+        // copy on the disk is damaged, and by how much.
+        if (const StreamRepairs::Summary repairs = c.ops.Repairs();
+            !c.request.encrypt && repairs.bytes > 0)
+            text += QStringLiteral("  (repaired ") +
+                    FileResultText::RepairedText(repairs.bytes, repairs.sectors) + QLatin1Char(')');
     } else {
         text = FileResultText::FailureText(result, c.request.encrypt, NameBytes::Shown(inputPath),
                                            NameBytes::Shown(temporaryPath));

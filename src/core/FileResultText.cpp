@@ -1,6 +1,7 @@
 #include "FileResultText.h"
 
 #include "files/StrProc.h"
+#include "support/SizeText.h"
 #include "support/TxtEncDec.h"
 
 #include <climits>
@@ -130,6 +131,13 @@ bool MayLeavePartialOutput(FileResult result)
 QString PartialOutputNote(const QString& file)
 {
     return Indent + QStringLiteral("Partial plaintext may be in ") + file + QStringLiteral(".");
+}
+
+QString RepairedText(quint64 bytes, quint64 sectors)
+{
+    const QLocale numbers = StrProc::NumberLocale();
+    return numbers.toString(bytes) + QStringLiteral(" bytes in ") + numbers.toString(sectors) +
+           (sectors == 1 ? QStringLiteral(" sector") : QStringLiteral(" sectors"));
 }
 
 QString FileNotFoundText(const QString& path)

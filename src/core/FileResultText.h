@@ -19,6 +19,9 @@ bool MayLeavePartialOutput(FileResult result);
 // The note on a second line about the file that may hold partial output.
 QString PartialOutputNote(const QString& file);
 
+// "4,096 bytes in 1 sector": what the parity of a repairable file mended.
+QString RepairedText(quint64 bytes, quint64 sectors);
+
 // "File PATH not found!": a file or folder named to the program that is not there.
 QString FileNotFoundText(const QString& path);
 

@@ -371,6 +371,11 @@ qint64 ZR7FileOps::OutputSize(const QString& inputPath, const QString& outputPat
     return ::fstatat(folder, output.c_str(), &info, 0) == 0 ? qint64(info.st_size) : 0;
 }
 
+StreamRepairs::Summary ZR7FileOps::Repairs() const
+{
+    return m_engine.repairs();
+}
+
 QString ZR7FileOps::PartialOutput() const
 {
     if (!m_partialOutput.isEmpty())

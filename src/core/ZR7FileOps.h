@@ -2,6 +2,7 @@
 
 #include "FileResult.h"
 #include "RandomnessAhead.h"
+#include "engine/StreamRepairs.h"
 #include "keys/SecretBytes.h"
 #include "storage/FileUtility.h"
 #include "support/FileRandomness.h"
@@ -114,6 +115,9 @@ public:
 
     // Where the authenticated part of a failed decryption was kept ("" if nowhere).
     QString PartialOutput() const;
+    // What the parity of the last file decrypted mended (nothing unless it was repairable and
+    // damaged).
+    StreamRepairs::Summary Repairs() const;
 
     // Bytes of the current file's work done so far and in all (two passes for an in-place
     // encryption), for a progress display; called every 100 ms during long work.
