@@ -72,6 +72,21 @@ bool decodeColumn(std::uint8_t* data, std::size_t shardSize, std::size_t column,
     return true;
 }
 
+// Corrects `column` when it holds one error, found from the difference between its stored
+// parity and the parity of its data (in `p.fresh`).
+bool fixSingleError(const Pointers& p, std::size_t column)
+{
+    std::array<std::uint8_t, ReedSolomon::ParityShards> difference;
+    for (std::size_t r = 0; r < difference.size(); ++r)
+        difference[r] = p.fresh[r][column] ^ p.shards[DataShards + r][column];
+    int position = 0;
+    std::uint8_t magnitude = 0;
+    if (!ReedSolomon::code().singleError(difference.data(), position, magnitude))
+        return false;
+    p.shards[static_cast<std::size_t>(position)][column] ^= magnitude;
+    return true;
+}
+
 // The shards in error in damaged columns that decode, spread over the group: lost or garbled
 // sectors put their errors in the same few shards of every column, scattered errors in ever
 // other ones. Nothing when they are more than the code can fill; a wrong guess is told by the
@@ -152,8 +167,10 @@ bool GroupRepair::repair(std::uint8_t* shards, std::size_t shardSize, std::size_
             if (!fillShards(shards, shardSize, lost, scratch))
                 return false;
         } else {
+            Pointers p(shards, shardSize, scratch);
+            ReedSolomon::code().encode(p.data(), p.fresh.data(), shardSize);
             for (const std::uint32_t column : damaged)
-                if (!decodeColumn(shards, shardSize, column, {}))
+                if (!fixSingleError(p, column) && !decodeColumn(shards, shardSize, column, {}))
                     return false;
         }
         // A correction past the data, where only zeros can be, is a miscorrection.

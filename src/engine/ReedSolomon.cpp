@@ -15,6 +15,14 @@ constexpr int FieldPolynomial = 0x11d;
 constexpr int FirstRoot = 1;
 constexpr int PrimitiveElement = 1;
 
+// The key of a column of 16 bytes, `stride` apart from `first`: its rows 1 and 2 over row 0.
+std::size_t ratios(const std::uint8_t* column, int stride, int first)
+{
+    const std::uint8_t inverse = gf_inv(column[first]);
+    return std::size_t{gf_mul(column[stride + first], inverse)} * 256 +
+           gf_mul(column[2 * stride + first], inverse);
+}
+
 } // namespace
 
 const ReedSolomon& ReedSolomon::code()
@@ -38,6 +46,42 @@ ReedSolomon::ReedSolomon()
                 unit[static_cast<std::size_t>(DataShards + row)];
     }
     ec_init_tables(DataShards, ParityShards, m_parityMatrix.data(), m_tables.data());
+    m_positionOfRatios.assign(256 * 256, -1);
+    for (int i = 0; i < DataShards; ++i) {
+        std::int16_t& slot = m_positionOfRatios[ratios(m_parityMatrix.data(), DataShards, i)];
+        slot = slot == -1 ? static_cast<std::int16_t>(i) : std::int16_t{-2};
+    }
+}
+
+bool ReedSolomon::singleError(const std::uint8_t* difference, int& position,
+                              std::uint8_t& magnitude) const
+{
+    int nonzero = 0;
+    for (int row = 0; row < ParityShards; ++row)
+        nonzero += difference[row] != 0;
+    if (nonzero == 1) { // a parity byte alone: every data byte weighs in every row
+        for (int row = 0; row < ParityShards; ++row)
+            if (difference[row] != 0) {
+                position = DataShards + row;
+                magnitude = difference[row];
+            }
+        return true;
+    }
+    if (nonzero != ParityShards)
+        return false;
+    const int i = m_positionOfRatios[ratios(difference, 1, 0)];
+    if (i < 0)
+        return false;
+    // The error e at i makes row r differ by P[r][i] * e; every row must agree.
+    const std::uint8_t e =
+        gf_mul(difference[0], gf_inv(m_parityMatrix[static_cast<std::size_t>(i)]));
+    for (int row = 0; row < ParityShards; ++row)
+        if (gf_mul(m_parityMatrix[static_cast<std::size_t>(row * DataShards + i)], e) !=
+            difference[row])
+            return false;
+    position = i;
+    magnitude = e;
+    return true;
 }
 
 ReedSolomon::~ReedSolomon()

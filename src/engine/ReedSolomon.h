@@ -33,6 +33,12 @@ public:
     // least 16 entries), or -1 when it cannot be decoded.
     int decodeColumn(std::uint8_t* codeword, const std::vector<int>& erasures, int* where) const;
 
+    // Corrects a column with a single error from `difference`, its stored parity XOR the parity
+    // of its data (16 bytes): the byte `position` (0 to 254) is off by `magnitude`. False when
+    // the difference is that of more than one error, which decodeColumn() then takes on. Most
+    // columns hit by scattered errors hold one, and this spares them the full decoder.
+    bool singleError(const std::uint8_t* difference, int& position, std::uint8_t& magnitude) const;
+
     // Rebuilds the data shards `lost` (positions below DataShards, at most ParityShards of
     // them) of `size` bytes in place, from the other data shards and as many parity shards,
     // the first ones not in `lostParity`. `shards` points at all 255 shards. False when too
@@ -47,4 +53,7 @@ private:
     // The 16 x 239 parity matrix, row-major: column i is the parity of the unit codeword e_i.
     std::array<std::uint8_t, ParityShards * DataShards> m_parityMatrix{};
     std::vector<std::uint8_t> m_tables; // libisal's expanded form of the matrix
+    // The data position whose parity column has the ratios (row 1 / row 0, row 2 / row 0),
+    // -1 for none, -2 for more than one.
+    std::vector<std::int16_t> m_positionOfRatios;
 };
